@@ -1,0 +1,15 @@
+# dwelk_add_test(NAME SOURCES files... LIBS targets... [GUI])
+# One Qt Test program per unit or class, registered with ctest.
+# GUI tests run on the offscreen platform unless they set their own.
+function(dwelk_add_test name)
+  cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
+  add_test(NAME ${name} COMMAND ${name})
+  set(env "DWELK_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data;DWELK_BIN=${PROJECT_BINARY_DIR}/bin")
+  if(T_GUI)
+    list(APPEND env "QT_QPA_PLATFORM=offscreen")
+  endif()
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 600)
+endfunction()

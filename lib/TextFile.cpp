@@ -1,0 +1,33 @@
+#include "TextFile.h"
+
+#include "Exception.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+QString CannotReadMessage(const QString& fileName, const QString& reason) {
+    return QStringLiteral("Не удалось прочитать файл \"%1\": %2").arg(fileName, reason);
+}
+
+QString CannotWriteMessage(const QString& fileName, const QString& reason) {
+    return QStringLiteral("Не удалось записать файл \"%1\": %2").arg(fileName, reason);
+}
+
+QByteArray ReadFileBytes(const QString& fileName) {
+    if (QFileInfo(fileName).isDir())
+        throw Exception(CannotReadMessage(fileName, QStringLiteral("это папка")));
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Exception(CannotReadMessage(fileName, file.errorString()));
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw Exception(CannotReadMessage(fileName, file.errorString()));
+    return bytes;
+}
+
+void WriteFileAtomically(const QString& fileName, const QByteArray& bytes) {
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw Exception(CannotWriteMessage(fileName, file.errorString()));
+}

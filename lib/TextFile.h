@@ -1,0 +1,16 @@
+#pragma once
+// Whole-file reads and atomic writes. A write goes to a temporary file that replaces the
+// target only when complete, so a failed write leaves the old file as it was.
+
+#include <QByteArray>
+#include <QString>
+
+// Raises Exception naming the file when it cannot be read.
+QByteArray ReadFileBytes(const QString& fileName);
+
+// Raises Exception naming the file when it cannot be written; the old file stays intact.
+void WriteFileAtomically(const QString& fileName, const QByteArray& bytes);
+
+// The Russian messages of the two failures, shared with writers that stream.
+QString CannotReadMessage(const QString& fileName, const QString& reason);
+QString CannotWriteMessage(const QString& fileName, const QString& reason);

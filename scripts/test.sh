@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds everything and runs every test with ctest.
+# Window tests need an X server for Qt WebEngine, so the run goes under Xvfb.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+bash scripts/build.sh
+export QTWEBENGINE_CHROMIUM_FLAGS="${QTWEBENGINE_CHROMIUM_FLAGS:---no-sandbox}"
+ctest_cmd=(ctest --test-dir build --output-on-failure --parallel "$(nproc)")
+if [ -z "${DISPLAY:-}" ]; then
+  xvfb-run -a -s "-screen 0 1600x1000x24" "${ctest_cmd[@]}"
+else
+  "${ctest_cmd[@]}"
+fi
