@@ -1,0 +1,157 @@
+#include "LineScanner.h"
+#include "PageFrame.h"
+#include "__pas2html.h"
+
+#include "Trim.h"
+
+#include <array>
+#include <cstring>
+
+namespace {
+
+constexpr std::array<const char*, 59> kReservedWords = {
+    "#language", "constructor", "string",    "destructor",     "uses",         "inherited",
+    "var",       "begin",       "type",      "end",            "class",        "if",
+    "record",    "then",        "array",     "else",           "of",           "with",
+    "set",       "do",          "in",        "for",            "out",          "to",
+    "case",      "while",       "until",     "repeat",         "end.",         "downto",
+    "private",   "stdcall",     "public",    "overload",       "published",    "override",
+    "procedure", "unit",        "function",  "interface",      "try",          "implementation",
+    "except",    "property",    "virtual",   "const",          "asm",          "initialization",
+    "finalization", "packed",   "nil",       "finally",        "or",           "and",
+    "not",       "mod",         "div",       "shr",            "shl"};
+
+constexpr char kDelimiters[] = " '()*+,-/:;=@[]";
+constexpr qsizetype kLongestReservedWord = 14;
+
+// True when the lower-case ASCII `word` equals one of the reserved words.
+bool IsReservedLower(const char* word, qsizetype length) {
+    for (const char* entry : kReservedWords)
+        if (qsizetype(std::strlen(entry)) == length && std::memcmp(entry, word, length) == 0)
+            return true;
+    return false;
+}
+
+bool IsHexOrNumberChar(char16_t c) {
+    return c == u'#' || c == u'$' || c == u'.' || (c >= u'0' && c <= u'9') ||
+           (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
+}
+
+}  // namespace
+
+TDelphiToHTML::TDelphiToHTML() {
+    LoadReservList();
+    for (const char* d = kDelimiters; *d; ++d)
+        DelimSet.set(uchar(*d));
+    Bcom = QStringLiteral("<i style=\"color: navy;\">");
+    Ecom = QStringLiteral("</i>");
+    Bres = QStringLiteral("<b>");
+    Eres = QStringLiteral("</b>");
+    Bnum = QStringLiteral("<span style=\"color: navy;\">");
+    Enum = QStringLiteral("</span>");
+    Bstr = QStringLiteral("<span style=\"color: navy;\">");
+    Estr = QStringLiteral("</span>");
+    Bdir = QStringLiteral("<span style=\"color: green;\">");
+    Edir = QStringLiteral("</span>");
+}
+
+void TDelphiToHTML::LoadReservList() {
+    for (const char* word : kReservedWords)
+        ReservList.Add(QString::fromLatin1(word));
+}
+
+QString TDelphiToHTML::GetWord(int nByte, const QString& S) const {
+    if (nByte < 1 || nByte > S.size())
+        return {};
+    qsizetype end = nByte - 1;
+    while (end < S.size() && !IsDelimiter(S[end].unicode()))
+        ++end;
+    return S.mid(nByte - 1, end - (nByte - 1));
+}
+
+bool TDelphiToHTML::IsReservWord(QStringView S) const {
+    if (S.isEmpty())
+        return false;
+    char lower[kLongestReservedWord];
+    bool ascii = S.size() <= kLongestReservedWord;
+    for (qsizetype i = 0; ascii && i < S.size(); ++i) {
+        const char16_t c = S[i].unicode();
+        if (c >= 128)
+            ascii = false;
+        else
+            lower[i] = char(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    }
+    if (ascii)
+        return IsReservedLower(lower, S.size());
+    // Rare: letters outside ASCII whose lower case may still spell a reserved word.
+    const QString folded = S.toString().toLower();
+    if (folded.size() > kLongestReservedWord)
+        return false;
+    for (qsizetype i = 0; i < folded.size(); ++i) {
+        if (folded[i].unicode() >= 128)
+            return false;
+        lower[i] = char(folded[i].unicode());
+    }
+    return IsReservedLower(lower, folded.size());
+}
+
+bool TDelphiToHTML::IsValue(QStringView S) {
+    if (S.isEmpty() || S == u".")
+        return false;
+    const char16_t first = S[0].unicode();
+    if (!(first == u'#' || first == u'$' || first == u'.' || (first >= u'0' && first <= u'9')))
+        return false;
+    for (qsizetype i = 1; i < S.size(); ++i)
+        if (!IsHexOrNumberChar(S[i].unicode()))
+            return false;
+    return true;
+}
+
+void TDelphiToHTML::ReplaceText(int CharNum, const QString& OldText, const QString& NewText,
+                                QString& Text) {
+    if (CharNum < 1)
+        return;
+    Text.remove(CharNum - 1, OldText.size());
+    Text.insert(CharNum - 1, NewText);
+}
+
+void TDelphiToHTML::LoadTagSet(const TStrings* ListAttr) {
+    if (!ListAttr)
+        return;
+    const std::array<std::pair<const char16_t*, QString*>, 10> fields = {{
+        {u"Bcom", &Bcom}, {u"Ecom", &Ecom}, {u"Bres", &Bres}, {u"Eres", &Eres},
+        {u"Bnum", &Bnum}, {u"Enum", &Enum}, {u"Bstr", &Bstr}, {u"Estr", &Estr},
+        {u"Bdir", &Bdir}, {u"Edir", &Edir},
+    }};
+    for (const auto& [name, field] : fields) {
+        const QString value = Trim(ListAttr->Values(QStringView(name)));
+        if (!value.isEmpty())
+            *field = value;
+    }
+}
+
+QString TDelphiToHTML::ConvertInFrame(QStringView text, const TPageFrame& frame) {
+    DelphiList.SetText(SourceTextBeforeNul(text));
+    HTMLList.Clear();
+    if (DelphiList.IsEmpty())
+        return {};
+    HTMLList.Lines() = frame.Head;
+    TLineScanner scanner(*this);
+    QString converted;
+    for (const QString& line : DelphiList.Lines()) {
+        converted.resize(0);
+        scanner.ConvertLine(line, converted);
+        HTMLList.Add(converted);
+    }
+    HTMLList.Lines() += frame.Tail;
+    return HTMLList.Text();
+}
+
+QString TDelphiToHTML::Convert2(const QString& pasText, const QString& sTitle,
+                                const QString& sTextBodyAfter, const QString& sTextBodyEndBefore) {
+    return ConvertInFrame(pasText, TPageFrame::Titled(sTitle, sTextBodyAfter, sTextBodyEndBefore));
+}
+
+QString TDelphiToHTML::Convert(const QString& DelphiText, bool GenHTMLPage) {
+    return ConvertInFrame(DelphiText, TPageFrame::Standalone(GenHTMLPage));
+}

@@ -1,0 +1,113 @@
+#include "__pas2html.h"
+
+#include "Exception.h"
+#include "PageFrame.h"
+#include "SourcePage.h"
+#include "TextFile.h"
+#include "Trim.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+bool FileExists(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() && !info.isDir();
+}
+
+QString FragmentText(const TStrings* list) { return list ? list->Text() : QString(); }
+
+TPageFrame FrameFor(const QString& sTitle, const TStrings* after, const TStrings* before) {
+    return TPageFrame::Titled(sTitle, FragmentText(after), FragmentText(before));
+}
+
+}  // namespace
+
+bool htmlTextAttr_Def1(TStrings* ListAttr) {
+    if (!ListAttr)
+        return false;
+    ListAttr->Clear();
+    ListAttr->Add(QStringLiteral("Bcom=<i style=\"color: teal;\">"));
+    ListAttr->Add(QStringLiteral("Ecom=</i>"));
+    ListAttr->Add(QStringLiteral("Bres=<b>"));
+    ListAttr->Add(QStringLiteral("Eres=</b>"));
+    ListAttr->Add(QStringLiteral("Bnum=<span style=\"color: navy;\">"));
+    ListAttr->Add(QStringLiteral("Enum=</span>"));
+    ListAttr->Add(QStringLiteral("Bstr=<span style=\"color: blue;\">"));
+    ListAttr->Add(QStringLiteral("Estr=</span>"));
+    ListAttr->Add(QStringLiteral("Bdir=<span style=\"color: green;\">"));
+    ListAttr->Add(QStringLiteral("Edir=</span>"));
+    return true;
+}
+
+QString pas2html(const QString& pasText, const QString& sTitle, const TStrings* ListAttr,
+                 const TStrings* ListTextBodyAfter, const TStrings* ListTextBodyEndBefore) {
+    if (IsBlank(pasText))
+        return {};
+    TDelphiToHTML converter;
+    converter.LoadTagSet(ListAttr);
+    return converter.Convert2(pasText, sTitle, FragmentText(ListTextBodyAfter),
+                              FragmentText(ListTextBodyEndBefore));
+}
+
+int pas2html(TStrings* pasText, TStrings* pasHTML, const QString& sTitle, const TStrings* ListAttr,
+             const TStrings* ListTextBodyAfter, const TStrings* ListTextBodyEndBefore) {
+    if (pasHTML)
+        pasHTML->Clear();
+    if (!pasText || pasText->IsEmpty())
+        return 0;
+    const QString page =
+        pas2html(pasText->Text(), sTitle, ListAttr, ListTextBodyAfter, ListTextBodyEndBefore);
+    TStrings* target = pasHTML ? pasHTML : pasText;
+    target->SetText(page);
+    return int(target->Count());
+}
+
+bool ConvertSourceBytes(QByteArrayView source, const QString& sTitle, const TStrings* ListAttr,
+                        const TStrings* ListTextBodyAfter, const TStrings* ListTextBodyEndBefore,
+                        QIODevice& out, const QString& outName) {
+    const TSourcePage page(source);
+    if (!page.HasPage())
+        return false;
+    TDelphiToHTML converter;
+    converter.LoadTagSet(ListAttr);
+    page.Write(converter, FrameFor(sTitle, ListTextBodyAfter, ListTextBodyEndBefore), out,
+               outName);
+    return true;
+}
+
+bool FilePas_2_FileHtml(const QString& fnPAS, const QString& fnHTML, const QString& sTitle,
+                        const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
+                        const TStrings* ListTextBodyEndBefore, bool YesRewrite) {
+    const QString source = Trim(fnPAS);
+    if (source.isEmpty() || !FileExists(source))
+        return false;
+    const QString target = Trim(fnHTML);
+    if (FileExists(target) && !YesRewrite)
+        return false;
+
+    const QByteArray bytes = ReadFileBytes(source);
+    const TSourcePage page(bytes);
+    if (!page.HasPage())
+        return false;  // a blank source writes nothing; an older page stays as it was
+
+    // The page goes to a temporary file that replaces the old page only when complete.
+    QSaveFile file(target);
+    if (!file.open(QIODevice::WriteOnly))
+        throw Exception(CannotWriteMessage(target, file.errorString()));
+    TDelphiToHTML converter;
+    converter.LoadTagSet(ListAttr);
+    page.Write(converter, FrameFor(sTitle, ListTextBodyAfter, ListTextBodyEndBefore), file, target);
+    if (!file.commit())
+        throw Exception(CannotWriteMessage(target, file.errorString()));
+    return true;
+}
+
+QString TitleFromFileName(const QString& fileName) {
+    QString name = fileName.mid(fileName.lastIndexOf(u'/') + 1);
+    name.replace(u'&', QLatin1String("&amp;"));
+    name.replace(u'<', QLatin1String("&lt;"));
+    name.replace(u'>', QLatin1String("&gt;"));
+    return name;
+}

@@ -1,0 +1,108 @@
+#include "ReferenceScan.h"
+
+namespace {
+
+// Stands for a source "&" during the scan: like "&", a word character above code 255.
+constexpr char16_t kAmp = 0xE000;
+
+}  // namespace
+
+QStringList ReferenceConvertLines(TDelphiToHTML& cv, const QString& text) {
+    QString cut = text;
+    const qsizetype nul = cut.indexOf(QChar(u'\0'));
+    if (nul >= 0)
+        cut.truncate(nul);
+    const QStringList lines = TStrings::SplitLines(cut);
+    QStringList result;
+    bool IsCom = false, IsCom1 = false, IsDir = false, IsDir1 = false;
+    for (QString S : lines) {
+        S.replace(u'&', QChar(kAmp));
+        qsizetype p;
+        while ((p = S.indexOf(u'<')) >= 0)
+            TDelphiToHTML::ReplaceText(int(p + 1), "<", "&lt;", S);
+        while ((p = S.indexOf(u'>')) >= 0)
+            TDelphiToHTML::ReplaceText(int(p + 1), ">", "&gt;", S);
+        bool IsStr = false;
+        int J = 0;
+        auto ch = [&](int pos) -> char16_t { return pos <= S.size() ? S[pos - 1].unicode() : 0; };
+        auto insert = [&](int pos, const QString& m) { S.insert(pos - 1, m); };
+        while (J < S.size()) {
+            ++J;
+            const char16_t c = ch(J), n = ch(J + 1);
+            const bool active = IsCom || IsCom1 || IsDir || IsDir1 || IsStr;
+            if (c == '{' && n == '$' && !active) {
+                IsDir = true;
+                insert(J, cv.Bdir);
+                J += int(cv.Bdir.size()) + 1;  // now at the dollar sign
+            } else if (c == '}' && IsDir) {
+                IsDir = false;
+                insert(J + 1, cv.Edir);
+                J += int(cv.Edir.size());
+            } else if (c == '(' && n == '*' && ch(J + 2) == '$' && !active) {
+                IsDir1 = true;
+                insert(J, cv.Bdir);
+                J += int(cv.Bdir.size()) + 2;
+            } else if (c == '*' && n == ')' && IsDir1) {
+                IsDir1 = false;
+                insert(J + 2, cv.Edir);
+                J += 1 + int(cv.Edir.size());
+            } else if (c == '{' && !active) {
+                IsCom = true;
+                insert(J, cv.Bcom);
+                J += int(cv.Bcom.size());
+            } else if (c == '}' && IsCom) {
+                IsCom = false;
+                insert(J + 1, cv.Ecom);
+                J += int(cv.Ecom.size());
+            } else if (c == '(' && n == '*' && !active) {
+                IsCom1 = true;
+                insert(J, cv.Bcom);
+                J += int(cv.Bcom.size()) + 1;
+            } else if (c == '*' && n == ')' && IsCom1) {
+                IsCom1 = false;
+                insert(J + 2, cv.Ecom);
+                J += 1 + int(cv.Ecom.size());
+            } else if (c == '\'' && !active) {
+                IsStr = true;
+                insert(J, cv.Bstr);
+                J += int(cv.Bstr.size());
+            } else if (c == '\'' && IsStr) {
+                IsStr = false;
+                insert(J + 1, cv.Estr);
+                J += int(cv.Estr.size());
+            } else if (c == '/' && n == '/' && !active) {
+                insert(J, cv.Bcom);
+                S += cv.Ecom;
+                break;
+            } else if (active) {
+            } else {
+                int start = 0;
+                const bool cDelim = cv.IsDelimiter(c), nDelim = cv.IsDelimiter(n);
+                if (J == 1 && !cDelim)
+                    start = 1;
+                else if (cDelim && !nDelim)
+                    start = J + 1;
+                if (start > 0) {
+                    const QString word = cv.GetWord(start, S);
+                    const QString *open = nullptr, *close = nullptr;
+                    if (cv.IsReservWord(word)) {
+                        open = &cv.Bres;
+                        close = &cv.Eres;
+                    } else if (TDelphiToHTML::IsValue(word)) {
+                        open = &cv.Bnum;
+                        close = &cv.Enum;
+                    }
+                    if (open) {
+                        insert(start, *open);
+                        insert(start + int(open->size() + word.size()), *close);
+                        // the next examined character is the one after the word
+                        J = start + int(open->size() + word.size() + close->size()) - 1;
+                    }
+                }
+            }
+        }
+        S.replace(QChar(kAmp), QLatin1String("&amp;"));
+        result << S;
+    }
+    return result;
+}
