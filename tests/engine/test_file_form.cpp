@@ -1,0 +1,254 @@
+// The file entry point: encodings, the rewrite rule, blank sources, failures that leave the
+// old page alone, the one-pass byte conversion against the text path, and golden pages.
+
+#include "Exception.h"
+#include "TextCodec.h"
+#include "__pas2html.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+#include <unistd.h>
+
+namespace {
+
+void WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray ReadBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+TStrings DefaultTags() {
+    TStrings tags;
+    htmlTextAttr_Def1(&tags);
+    return tags;
+}
+
+// The page as the text path makes it: load the list, convert it in place, save it.
+QByteArray PageThroughLists(const QString& source, const QString& title, const TStrings* tags,
+                            const TStrings* after, const TStrings* before, const QString& scratch) {
+    TStrings list;
+    list.LoadFromFile(source);
+    if (pas2html(&list, nullptr, title, tags, after, before) == 0)
+        return {};
+    list.SaveToFile(scratch);
+    return ReadBytes(scratch);
+}
+
+}  // namespace
+
+class TestFileForm : public QObject {
+    Q_OBJECT
+private slots:
+    void encodings_data();
+    void encodings();
+    void rewriteRule();
+    void blankSources_data();
+    void blankSources();
+    void namesAreTrimmed();
+    void missingSource();
+    void unwritableTarget();
+    void readOnlyFolderKeepsOldPage();
+    void losslessAnsi();
+    void sameAsTextPathOnRandomSources();
+    void goldenPages_data();
+    void goldenPages();
+
+private:
+    QTemporaryDir FDir;
+};
+
+void TestFileForm::encodings_data() {
+    QTest::addColumn<QByteArray>("source");
+    QTest::addColumn<QByteArray>("pageStart");  // the bytes the page must begin with
+    QTest::addColumn<QByteArray>("body");       // the bytes of the converted line
+
+    QTest::newRow("ansi") << QByteArray("end; // \xCF\xF0\xE8\xE2\xE5\xF2") << QByteArray("<html>\r\n")
+                          << QByteArray("<b>end</b>; <i style=\"color: teal;\">// \xCF\xF0\xE8\xE2\xE5\xF2</i>\r\n");
+    QTest::newRow("utf-8 with mark") << QByteArray("\xEF\xBB\xBF" "end; // \xD0\x9F") << QByteArray("\xEF\xBB\xBF<html>\r\n")
+                                     << QByteArray("<b>end</b>; <i style=\"color: teal;\">// \xD0\x9F</i>\r\n");
+    QTest::newRow("utf-16le with mark")
+        << (QByteArray("\xFF\xFE") + EncodeText(u"end\r\n", TTextEncoding::Utf16LE))
+        << (QByteArray("\xFF\xFE") + EncodeText(u"<html>\r\n", TTextEncoding::Utf16LE))
+        << EncodeText(u"<b>end</b>\r\n", TTextEncoding::Utf16LE);
+    QTest::newRow("utf-16be with mark")
+        << (QByteArray("\xFE\xFF") + EncodeText(u"end", TTextEncoding::Utf16BE))
+        << (QByteArray("\xFE\xFF") + EncodeText(u"<html>\r\n", TTextEncoding::Utf16BE))
+        << EncodeText(u"<b>end</b>\r\n", TTextEncoding::Utf16BE);
+}
+
+void TestFileForm::encodings() {
+    QFETCH(QByteArray, source);
+    QFETCH(QByteArray, pageStart);
+    QFETCH(QByteArray, body);
+    const QString src = FDir.filePath("enc.pas"), dst = FDir.filePath("enc.htm");
+    WriteBytes(src, source);
+    const TStrings tags = DefaultTags();
+    QVERIFY(FilePas_2_FileHtml(src, dst, "enc.pas", &tags, nullptr, nullptr, true));
+    const QByteArray page = ReadBytes(dst);
+    QVERIFY(page.startsWith(pageStart));
+    QVERIFY2(page.contains(body), page.constData());
+}
+
+void TestFileForm::rewriteRule() {
+    const QString src = FDir.filePath("rw.pas"), dst = FDir.filePath("rw.htm");
+    WriteBytes(src, "begin end.");
+    WriteBytes(dst, "old page");
+    QVERIFY(!FilePas_2_FileHtml(src, dst, "t", nullptr, nullptr, nullptr, false));
+    QCOMPARE(ReadBytes(dst), QByteArray("old page"));
+    QVERIFY(FilePas_2_FileHtml(src, dst, "t", nullptr, nullptr, nullptr, true));
+    QVERIFY(ReadBytes(dst).contains("<b>begin</b> <b>end.</b>\r\n"));
+}
+
+void TestFileForm::blankSources_data() {
+    QTest::addColumn<QByteArray>("source");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("blank") << QByteArray(" \t\r\n \r\n");
+    QTest::newRow("mark only") << QByteArray("\xEF\xBB\xBF");
+    QTest::newRow("utf-16 blank") << QByteArray("\xFF\xFE \0\r\0\n\0", 8);
+    QTest::newRow("nul first") << QByteArray("\0begin", 6);
+}
+
+void TestFileForm::blankSources() {
+    QFETCH(QByteArray, source);
+    const QString src = FDir.filePath("blank.pas"), dst = FDir.filePath("blank.htm");
+    WriteBytes(src, source);
+    QFile::remove(dst);
+    QVERIFY(!FilePas_2_FileHtml(src, dst, "t", nullptr, nullptr, nullptr, true));
+    QVERIFY(!QFile::exists(dst));
+    WriteBytes(dst, "older");
+    QVERIFY(!FilePas_2_FileHtml(src, dst, "t", nullptr, nullptr, nullptr, true));
+    QCOMPARE(ReadBytes(dst), QByteArray("older"));
+}
+
+void TestFileForm::namesAreTrimmed() {
+    const QString src = FDir.filePath("trim.pas"), dst = FDir.filePath("trim.htm");
+    WriteBytes(src, "x");
+    QVERIFY(FilePas_2_FileHtml("  " + src + "\t", " " + dst + " ", "t", nullptr, nullptr, nullptr, true));
+    QVERIFY(QFile::exists(dst));
+}
+
+void TestFileForm::missingSource() {
+    QVERIFY(!FilePas_2_FileHtml(FDir.filePath("none.pas"), FDir.filePath("none.htm"), "t", nullptr,
+                                nullptr, nullptr, true));
+    QVERIFY(!FilePas_2_FileHtml("", FDir.filePath("none.htm"), "t", nullptr, nullptr, nullptr, true));
+    QVERIFY(!FilePas_2_FileHtml(FDir.path(), FDir.filePath("none.htm"), "t", nullptr, nullptr, nullptr, true));
+    QVERIFY(!QFile::exists(FDir.filePath("none.htm")));
+}
+
+void TestFileForm::unwritableTarget() {
+    const QString src = FDir.filePath("u.pas");
+    WriteBytes(src, "x");
+    // A folder where the page should be, and a page inside a regular file: neither can be written.
+    const QString folder = FDir.filePath("u.htm");
+    QVERIFY(QDir().mkpath(folder + "/inner"));
+    const QStringList targets = {folder, src + "/u.htm"};
+    for (const QString& target : targets) {
+        try {
+            FilePas_2_FileHtml(src, target, "t", nullptr, nullptr, nullptr, true);
+            QFAIL("no error raised");
+        } catch (const Exception& e) {
+            QVERIFY2(e.Message().contains(target), qPrintable(e.Message()));
+        }
+    }
+    QVERIFY(QFileInfo(folder + "/inner").isDir());
+    QCOMPARE(ReadBytes(src), QByteArray("x"));
+}
+
+void TestFileForm::readOnlyFolderKeepsOldPage() {
+    if (geteuid() == 0)
+        QSKIP("permission bits do not stop the superuser");
+    QTemporaryDir dir;
+    const QString src = dir.filePath("r.pas"), dst = dir.filePath("r.htm");
+    WriteBytes(src, "x");
+    WriteBytes(dst, "old");
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+    QVERIFY_THROWS_EXCEPTION(Exception, FilePas_2_FileHtml(src, dst, "t", nullptr, nullptr, nullptr, true));
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(ReadBytes(dst), QByteArray("old"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+}
+
+void TestFileForm::losslessAnsi() {
+    const QString src = FDir.filePath("l.pas"), dst = FDir.filePath("l.htm");
+    WriteBytes(src, "x");
+    const TStrings after(QStringList{QString::fromUtf8("<p>\u65e5\U0001F600 \u20ac</p>")});
+    QVERIFY(FilePas_2_FileHtml(src, dst, QString::fromUtf8("\u00e9t\u00e9"), nullptr, &after, nullptr, true));
+    const QByteArray page = ReadBytes(dst);
+    QVERIFY2(page.contains("<title>&#233;t&#233;</title>"), page.constData());
+    QVERIFY2(page.contains("<p>&#26085;&#128512; \x88</p>"), page.constData());
+}
+
+void TestFileForm::sameAsTextPathOnRandomSources() {
+    const QStringList pieces = {"begin", " ", "end.", "{", "}", "(*", "*)", "{$I x}", "'", "//",
+                                "\r\n", "\n", "\r", "<", ">", "&", "1", "$F", "\t", "Привет", "€",
+                                QString(QChar(0)), QString::fromUtf8("\U0001F600"), "  ", ";"};
+    const TTextEncoding encodings[] = {TTextEncoding::Ansi, TTextEncoding::Utf8,
+                                       TTextEncoding::Utf16LE, TTextEncoding::Utf16BE};
+    const TStrings tags = DefaultTags();
+    const TStrings after(QStringList{"<p>a</p>", "b"});
+    const TStrings before(QStringList{"  <hr>  "});
+    QRandomGenerator rng(7);
+    const QString src = FDir.filePath("r.pas"), dst = FDir.filePath("r.htm"),
+                  scratch = FDir.filePath("r.txt");
+    for (int round = 0; round < 400; ++round) {
+        QString text;
+        const int count = int(rng.bounded(0, 30));
+        for (int k = 0; k < count; ++k)
+            text += pieces[int(rng.bounded(pieces.size()))];
+        const TTextEncoding enc = encodings[round % 4];
+        QByteArray bytes = ByteOrderMark(enc) + EncodeText(text, enc);
+        if (round % 7 == 3 && enc != TTextEncoding::Ansi)
+            bytes += '\x01';  // a malformed tail
+        WriteBytes(src, bytes);
+        QFile::remove(dst);
+        const QString title = round % 5 ? QString("t") : QString("two\nlines");
+        const QByteArray expected = PageThroughLists(src, title, &tags, &after, &before, scratch);
+        const bool written = FilePas_2_FileHtml(src, dst, title, &tags, &after, &before, true);
+        QCOMPARE(written, !expected.isEmpty());
+        if (ReadBytes(dst) != expected)
+            QFAIL(qPrintable("differs for source bytes " + bytes.toHex()));
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        QCOMPARE(ConvertSourceBytes(bytes, title, &tags, &after, &before, buffer, "buffer"), written);
+        QCOMPARE(buffer.data(), expected);
+    }
+}
+
+void TestFileForm::goldenPages_data() {
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("golden");
+    const QString dir = qEnvironmentVariable("DWELK_TEST_DATA") + "/pages";
+    QDirIterator it(dir, {"*.pas", "*.dfm", "*.dpr"}, QDir::Files);
+    int count = 0;
+    while (it.hasNext()) {
+        const QString src = it.next();
+        const QString ext = QFileInfo(src).suffix();
+        const QString base = src.left(src.size() - ext.size() - 1);
+        const QString golden = base + (ext == "dpr" ? QString() : "_" + ext) + ".htm";
+        QTest::newRow(qPrintable(QFileInfo(src).fileName())) << src << golden;
+        ++count;
+    }
+    QVERIFY(count >= 4);
+}
+
+void TestFileForm::goldenPages() {
+    QFETCH(QString, source);
+    QFETCH(QString, golden);
+    const TStrings tags = DefaultTags();
+    const QString out = FDir.filePath("golden.htm");
+    QVERIFY(FilePas_2_FileHtml(source, out, TitleFromFileName(source), &tags, nullptr, nullptr, true));
+    QCOMPARE(ReadBytes(out), ReadBytes(golden));
+}
+
+QTEST_GUILESS_MAIN(TestFileForm)
+#include "test_file_form.moc"
