@@ -4,9 +4,27 @@
 
 #include <algorithm>
 
+TLineScanner::TLineScanner(const TDelphiToHTML& converter) : FConverter(converter) {
+    for (int c = 0; c < 256; ++c)
+        FClass[c] = converter.IsDelimiter(char16_t(c)) ? kDelimiter : 0;
+    FClass[u'{'] |= kOpenBrace;
+    FClass[u'<'] |= kEscaped;
+    FClass[u'>'] |= kEscaped;
+    FClass[u'&'] |= kEscaped;
+}
+
 void TLineScanner::Escape(QStringView line) {
-    FEscaped.resize(0);
     FSourceAmps.clear();
+    const char16_t* begin = line.utf16();
+    const char16_t* stop = begin + line.size();
+    const char16_t* first = begin;
+    while (first != stop && !(*first < 256 && (FClass[*first] & kEscaped)))
+        ++first;
+    if (first == stop) {
+        FText = line;
+        return;
+    }
+    FEscaped.resize(0);
     FEscaped.reserve(line.size() + 16);
     const char16_t* p = line.utf16();
     const char16_t* end = p + line.size();
@@ -25,39 +43,40 @@ void TLineScanner::Escape(QStringView line) {
         run = p + 1;
     }
     FEscaped.append(QStringView(run, end - run));
+    FText = FEscaped;
 }
 
-void TLineScanner::Emit(QString& out, qsizetype from, qsizetype to) const {
+void TLineScanner::Emit(std::u16string& out, qsizetype from, qsizetype to) const {
     if (from >= to)
         return;
-    const QStringView text(FEscaped);
+    const char16_t* text = FText.utf16();
     if (FSourceAmps.empty()) {
-        out.append(text.sliced(from, to - from));
+        out.append(text + from, size_t(to - from));
         return;
     }
     auto amp = std::lower_bound(FSourceAmps.begin(), FSourceAmps.end(), from);
     for (; amp != FSourceAmps.end() && *amp < to; ++amp) {
-        out.append(text.sliced(from, *amp - from));
-        out.append(QLatin1String("&amp;"));
+        out.append(text + from, size_t(*amp - from));
+        out.append(u"&amp;");
         from = *amp + 1;
     }
-    out.append(text.sliced(from, to - from));
+    out.append(text + from, size_t(to - from));
 }
 
 qsizetype TLineScanner::WordEnd(qsizetype start) const {
-    const char16_t* s = reinterpret_cast<const char16_t*>(FEscaped.constData());
-    const qsizetype len = FEscaped.size();
+    const char16_t* s = FText.utf16();
+    const qsizetype len = FText.size();
     qsizetype end = start;
-    while (end < len && !FConverter.IsDelimiter(s[end]))
+    while (end < len && !IsDelimiter(s[end]))
         ++end;
     return end;
 }
 
-void TLineScanner::ConvertLine(QStringView line, QString& out) {
+void TLineScanner::ConvertLine(QStringView line, std::u16string& out) {
     Escape(line);
     const TDelphiToHTML& cv = FConverter;
-    const char16_t* s = reinterpret_cast<const char16_t*>(FEscaped.constData());
-    const qsizetype len = FEscaped.size();
+    const char16_t* s = FText.utf16();
+    const qsizetype len = FText.size();
     auto at = [&](qsizetype k) -> char16_t { return k < len ? s[k] : u'\0'; };
 
     bool isStr = false;
@@ -65,7 +84,7 @@ void TLineScanner::ConvertLine(QStringView line, QString& out) {
     // Inserts `markup` before the escaped character at `where`.
     auto insertBefore = [&](qsizetype where, const QString& markup) {
         Emit(out, done, where);
-        out.append(markup);
+        out.append(reinterpret_cast<const char16_t*>(markup.constData()), size_t(markup.size()));
         done = where;
     };
 
@@ -121,13 +140,16 @@ void TLineScanner::ConvertLine(QStringView line, QString& out) {
             insertBefore(len, cv.Ecom);
             return;
         } else if (active) {
-            i += 1;
+            // Inside a comment, directive or string only its closing character matters.
+            const char16_t closer = (FIsCom || FIsDir) ? u'}' : (isStr ? u'\'' : u'*');
+            const char16_t* next = std::find(s + i + 1, s + len, closer);
+            i = next - s;
         } else {
             // A word starts at the line's first character, or right after a delimiter.
             qsizetype start = -1;
-            if (i == 0 && !cv.IsDelimiter(c))
+            if (i == 0 && !IsDelimiter(c))
                 start = 0;
-            else if (cv.IsDelimiter(c) && !cv.IsDelimiter(n))
+            else if (IsDelimiter(c) && !IsDelimiter(n))
                 start = i + 1;
             if (start >= 0 && start < len) {
                 const qsizetype end = WordEnd(start);
@@ -148,7 +170,10 @@ void TLineScanner::ConvertLine(QStringView line, QString& out) {
                     continue;
                 }
             }
-            i += 1;
+            // Word characters other than "{" start nothing after the first column.
+            ++i;
+            while (i < len && IsPlain(s[i]))
+                ++i;
         }
     }
     Emit(out, done, len);

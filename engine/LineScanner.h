@@ -5,31 +5,41 @@
 
 #include <QString>
 #include <QStringView>
+#include <array>
+#include <string>
 #include <vector>
 
 class TDelphiToHTML;
 
 class TLineScanner {
 public:
-    explicit TLineScanner(const TDelphiToHTML& converter) : FConverter(converter) {}
+    explicit TLineScanner(const TDelphiToHTML& converter);
 
     // Clears the comment and directive states before the first line of a text.
     void Reset() { FIsCom = FIsCom1 = FIsDir = FIsDir1 = false; }
 
     // Appends the converted `line` (no line break in it) to `out`.
-    void ConvertLine(QStringView line, QString& out);
+    void ConvertLine(QStringView line, std::u16string& out);
 
 private:
     void Escape(QStringView line);
     // Appends escaped characters [from, to); a source "&" becomes "&amp;".
-    void Emit(QString& out, qsizetype from, qsizetype to) const;
-    // Length of the word starting at `start`: up to the next delimiter or the line's end.
+    void Emit(std::u16string& out, qsizetype from, qsizetype to) const;
+    // End of the word starting at `start`: up to the next delimiter or the line's end.
     qsizetype WordEnd(qsizetype start) const;
 
+    bool IsDelimiter(char16_t c) const { return c < 256 && (FClass[c] & kDelimiter); }
+    // Neither a delimiter nor "{": after the first column such a character starts nothing.
+    bool IsPlain(char16_t c) const { return c >= 256 || !(FClass[c] & (kDelimiter | kOpenBrace)); }
+
+    static constexpr unsigned char kDelimiter = 1, kOpenBrace = 2, kEscaped = 4;
     const TDelphiToHTML& FConverter;
+    std::array<unsigned char, 256> FClass{};
     bool FIsCom = false, FIsCom1 = false, FIsDir = false, FIsDir1 = false;
 
-    // The line with only "<" and ">" escaped: what the scan classifies tokens on.
+    // The line with only "<" and ">" escaped: what the scan classifies tokens on. It is
+    // the line itself when there is nothing to escape, else FEscaped.
+    QStringView FText;
     QString FEscaped;
     // Offsets into FEscaped of the ampersands that stand in the source, in order.
     std::vector<qsizetype> FSourceAmps;

@@ -63,8 +63,11 @@ void DecodeLine(QByteArrayView bytes, TTextEncoding encoding, QString& line) {
     if (encoding == TTextEncoding::Ansi) {
         line.resize(bytes.size());
         char16_t* dst = reinterpret_cast<char16_t*>(line.data());
-        for (char b : bytes)
-            *dst++ = AnsiToUnicode(uchar(b));
+        const char16_t* const table = AnsiToUnicodeTable();
+        const auto* src = reinterpret_cast<const uchar*>(bytes.data());
+        const qsizetype n = bytes.size();
+        for (qsizetype i = 0; i < n; ++i)
+            dst[i] = src[i] < 0x80 ? char16_t(src[i]) : table[src[i]];
     } else {
         line = DecodeText(bytes, encoding);
     }
@@ -116,7 +119,8 @@ void TSourcePage::Write(const TDelphiToHTML& converter, const TPageFrame& frame,
         HasLineBreak(converter.Bstr) || HasLineBreak(converter.Estr) ||
         HasLineBreak(converter.Bdir) || HasLineBreak(converter.Edir);
     TLineScanner scanner(converter);
-    QString line, converted;
+    QString line;
+    std::u16string converted;
     const auto* b = reinterpret_cast<const uchar*>(FBody.data());
     const qsizetype unit = IsWide(FEncoding) ? 2 : 1;
     auto unitAt = [&](qsizetype k) -> char16_t {
@@ -126,13 +130,18 @@ void TSourcePage::Write(const TDelphiToHTML& converter, const TPageFrame& frame,
     const qsizetype scanEnd = FTextEnd - (unit == 2 ? FTextEnd % 2 : 0);
     qsizetype start = 0, k = 0;
     while (start < FTextEnd) {
-        while (k < scanEnd && unitAt(k) != u'\r' && unitAt(k) != u'\n')
-            k += unit;
+        if (unit == 1) {
+            while (k < scanEnd && b[k] != '\r' && b[k] != '\n')
+                ++k;
+        } else {
+            while (k < scanEnd && unitAt(k) != u'\r' && unitAt(k) != u'\n')
+                k += 2;
+        }
         const qsizetype lineEnd = k < scanEnd ? k : FTextEnd;
         DecodeLine(FBody.sliced(start, lineEnd - start), FEncoding, line);
-        converted.resize(0);
+        converted.clear();
         scanner.ConvertLine(line, converted);
-        writer.Line(converted, markupMayBreak);
+        writer.Line(QStringView(converted.data(), qsizetype(converted.size())), markupMayBreak);
         if (k >= scanEnd)
             break;
         if (unitAt(k) == u'\r' && k + unit < scanEnd && unitAt(k + unit) == u'\n')

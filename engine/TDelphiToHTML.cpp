@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -24,12 +25,34 @@ constexpr std::array<const char*, 59> kReservedWords = {
 constexpr char kDelimiters[] = " '()*+,-/:;=@[]";
 constexpr qsizetype kLongestReservedWord = 14;
 
-// True when the lower-case ASCII `word` equals one of the reserved words.
+// The reserved words grouped by length and first letter, so a word is compared with the
+// one or two entries that can match instead of all of them.
+class TReservedIndex {
+public:
+    TReservedIndex() {
+        for (const char* entry : kReservedWords) {
+            const size_t length = std::strlen(entry);
+            FBuckets[Key(length, entry[0])].push_back(entry);
+        }
+    }
+    // `word` is lower-case ASCII.
+    bool Contains(const char* word, qsizetype length) const {
+        if (length < 1 || length > kLongestReservedWord)
+            return false;
+        for (const char* entry : FBuckets[Key(size_t(length), word[0])])
+            if (std::memcmp(entry, word, size_t(length)) == 0)
+                return true;
+        return false;
+    }
+
+private:
+    static size_t Key(size_t length, char first) { return length * 128 + uchar(first); }
+    std::array<std::vector<const char*>, (kLongestReservedWord + 1) * 128> FBuckets;
+};
+
 bool IsReservedLower(const char* word, qsizetype length) {
-    for (const char* entry : kReservedWords)
-        if (qsizetype(std::strlen(entry)) == length && std::memcmp(entry, word, length) == 0)
-            return true;
-    return false;
+    static const TReservedIndex index;
+    return index.Contains(word, length);
 }
 
 bool IsHexOrNumberChar(char16_t c) {
@@ -83,7 +106,11 @@ bool TDelphiToHTML::IsReservWord(QStringView S) const {
     }
     if (ascii)
         return IsReservedLower(lower, S.size());
-    // Rare: letters outside ASCII whose lower case may still spell a reserved word.
+    // Only the Kelvin sign and the dotted capital I lower-case to ASCII letters; any other
+    // character above ASCII keeps the word from matching.
+    for (QChar c : S)
+        if (c.unicode() >= 128 && c.unicode() != 0x212A && c.unicode() != 0x0130)
+            return false;
     const QString folded = S.toString().toLower();
     if (folded.size() > kLongestReservedWord)
         return false;
@@ -137,11 +164,11 @@ QString TDelphiToHTML::ConvertInFrame(QStringView text, const TPageFrame& frame)
         return {};
     HTMLList.Lines() = frame.Head;
     TLineScanner scanner(*this);
-    QString converted;
+    std::u16string converted;
     for (const QString& line : DelphiList.Lines()) {
-        converted.resize(0);
+        converted.clear();
         scanner.ConvertLine(line, converted);
-        HTMLList.Add(converted);
+        HTMLList.Add(QString::fromUtf16(converted.data(), qsizetype(converted.size())));
     }
     HTMLList.Lines() += frame.Tail;
     return HTMLList.Text();

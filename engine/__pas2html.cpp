@@ -6,6 +6,7 @@
 #include "TextFile.h"
 #include "Trim.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -87,8 +88,15 @@ bool FilePas_2_FileHtml(const QString& fnPAS, const QString& fnHTML, const QStri
     if (FileExists(target) && !YesRewrite)
         return false;
 
-    const QByteArray bytes = ReadFileBytes(source);
-    const TSourcePage page(bytes);
+    // A mapped file is read straight from the page cache, without a copy in memory.
+    QFile input(source);
+    const uchar* mapped = nullptr;
+    QByteArray bytes;
+    if (input.open(QIODevice::ReadOnly) && input.size() > 0)
+        mapped = input.map(0, input.size());
+    if (!mapped)
+        bytes = ReadFileBytes(source);
+    const TSourcePage page(mapped ? QByteArrayView(mapped, input.size()) : QByteArrayView(bytes));
     if (!page.HasPage())
         return false;  // a blank source writes nothing; an older page stays as it was
 

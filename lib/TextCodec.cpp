@@ -34,13 +34,32 @@ const AnsiTables& Ansi() {
 }
 
 void AppendAnsi(QByteArray& out, QStringView text) {
-    const auto& from = Ansi().fromUnicode;
+    // Locals, so that stores through `dst` do not force the table pointer to be reloaded.
+    const short* const from = Ansi().fromUnicode.data();
     const qsizetype start = out.size();
     out.resize(start + text.size());
     char* dst = out.data() + start;
     const char16_t* src = text.utf16();
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
+        // ASCII is the same in windows-1251; take it eight characters at a time.
+        while (i + 8 <= n) {
+            char16_t any = 0;
+            for (int k = 0; k < 8; ++k)
+                any |= src[i + k];
+            if (any >= 0x80)
+                break;
+            for (int k = 0; k < 8; ++k)
+                dst[k] = char(src[i + k]);
+            dst += 8;
+            i += 8;
+        }
+        if (i >= n)
+            break;
+        if (src[i] < 0x80) {
+            *dst++ = char(src[i]);
+            continue;
+        }
         const short b = from[src[i]];
         if (b >= 0) {
             *dst++ = char(b);
@@ -88,7 +107,7 @@ QString DecodeUtf16(QByteArrayView bytes, bool bigEndian) {
 
 }  // namespace
 
-char16_t AnsiToUnicode(unsigned char b) { return Ansi().toUnicode[b]; }
+const char16_t* AnsiToUnicodeTable() { return Ansi().toUnicode.data(); }
 
 TTextEncoding DetectEncoding(QByteArrayView bytes, qsizetype* bomLength) {
     const auto* b = reinterpret_cast<const uchar*>(bytes.data());

@@ -24,5 +24,5 @@ void AppendEncoded(QByteArray& out, QStringView text, TTextEncoding encoding);
 
 QByteArray EncodeText(QStringView text, TTextEncoding encoding);
 
-// The windows-1251 character of byte `b`; every byte has one.
-char16_t AnsiToUnicode(unsigned char b);
+// The windows-1251 character of every byte, indexed by the byte; every byte has one.
+const char16_t* AnsiToUnicodeTable();
