@@ -1,0 +1,87 @@
+#include "Jobs.h"
+
+#include "HtmlName.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <algorithm>
+
+namespace {
+
+// The suffix of a convertible source, or nothing when the file is not one.
+std::optional<QString> SuffixFor(const QString& source) {
+    const QString extension = FileExtension(source).toString().toUpper();
+    if (extension == ".PAS")
+        return QStringLiteral("_pas");
+    if (extension == ".DFM")
+        return QStringLiteral("_dfm");
+    if (extension == ".DPR")
+        return QString();
+    return std::nullopt;
+}
+
+// Convertible files under `folder`, recursively, in name order of their relative paths.
+QStringList SourcesIn(const QString& folder) {
+    QStringList found;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (SuffixFor(path))
+            found << path;
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+}  // namespace
+
+QString DefaultPageName(const QString& source) {
+    const std::optional<QString> suffix = SuffixFor(source);
+    return suffix ? HtmlFileName(source, 0, *suffix) : QString();
+}
+
+TPlan PlanJobs(const TOptions& options) {
+    TPlan plan;
+    const bool outputIsFile =
+        !options.Output.isEmpty() && options.Sources.size() == 1 && !QFileInfo(options.Sources[0]).isDir();
+    const QDir outputDir(options.Output);
+
+    for (const QString& source : options.Sources) {
+        if (source == "-") {
+            plan.Jobs.push_back({source, outputIsFile ? options.Output : QString()});
+            continue;
+        }
+        const QFileInfo info(source);
+        if (info.isDir()) {
+            const QDir root(info.absoluteFilePath());
+            for (const QString& path : SourcesIn(source)) {
+                const QString page = DefaultPageName(path);
+                const QString target =
+                    options.Output.isEmpty()
+                        ? page
+                        : outputDir.filePath(root.relativeFilePath(QFileInfo(page).absoluteFilePath()));
+                plan.Jobs.push_back({path, target});
+            }
+            continue;
+        }
+        if (!info.exists()) {
+            plan.Errors << QStringLiteral("%1: нет такого файла или папки").arg(source);
+            continue;
+        }
+        const QString page = DefaultPageName(source);
+        if (page.isEmpty()) {
+            plan.Errors << QStringLiteral("%1: файлы этого типа не конвертируются (нужен .pas, .dfm или .dpr)")
+                               .arg(source);
+            continue;
+        }
+        QString target = page;
+        if (outputIsFile)
+            target = options.Output;
+        else if (!options.Output.isEmpty())
+            target = outputDir.filePath(QFileInfo(page).fileName());
+        plan.Jobs.push_back({source, target});
+    }
+    return plan;
+}

@@ -1,0 +1,25 @@
+#pragma once
+// The command line of pas2html.
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+struct TOptions {
+    QStringList Sources;
+    QString Output;        // -o: empty when not given
+    QString TagsFile;      // --tags
+    QString AfterFile;     // --after
+    QString BeforeFile;    // --before
+    std::optional<QString> Title;  // --title
+    int Jobs = 0;          // -j: 0 = one per processor
+    bool Quiet = false;
+    bool Verbose = false;
+};
+
+enum class TParseResult { Run, Help, Version, Error };
+
+// Fills `options`; on Error, `error` holds a one-line message.
+TParseResult ParseOptions(const QStringList& arguments, TOptions& options, QString& error);
+
+QString UsageText();

@@ -1,0 +1,182 @@
+#include "Runner.h"
+
+#include "Exception.h"
+#include "TStrings.h"
+#include "__pas2html.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QThread>
+#include <atomic>
+#include <cstdio>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+// The markup and fragments every page of the run shares; read once, then only read.
+struct TPageInputs {
+    TStrings Tags;
+    std::optional<TStrings> After, Before;
+};
+
+enum class TOutcome { Written, Blank, Failed };
+
+class TReporter {
+public:
+    TReporter(const TOptions& options, size_t total)
+        : FOptions(options), FTotal(total),
+          FProgress(!options.Quiet && total > 1 && isatty(STDERR_FILENO)) {}
+
+    void Done(const TJob& job, TOutcome outcome, const QString& error) {
+        const std::lock_guard lock(FMutex);
+        ++FDone;
+        ClearProgress();
+        if (outcome == TOutcome::Failed)
+            Print("pas2html: " + error);
+        else if (outcome == TOutcome::Blank && !FOptions.Quiet)
+            Print(QStringLiteral("pas2html: пропущен пустой файл %1").arg(job.Source));
+        else if (outcome == TOutcome::Written && FOptions.Verbose)
+            Print(job.Target.isEmpty() ? QStringLiteral("%1 -> стандартный вывод").arg(job.Source)
+                                       : QStringLiteral("%1 -> %2").arg(job.Source, job.Target));
+        if (FProgress && FDone < FTotal) {
+            const QByteArray line =
+                QStringLiteral("[%1/%2] %3").arg(FDone).arg(FTotal).arg(job.Source).toLocal8Bit();
+            std::fprintf(stderr, "\r%s", line.constData());
+            FShownWidth = line.size();
+        }
+        std::fflush(stderr);
+    }
+
+    static void Print(const QString& text) {
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    }
+
+private:
+    void ClearProgress() {
+        if (FShownWidth > 0)
+            std::fprintf(stderr, "\r%*s\r", int(FShownWidth), "");
+        FShownWidth = 0;
+    }
+
+    const TOptions& FOptions;
+    const size_t FTotal;
+    const bool FProgress;
+    std::mutex FMutex;
+    size_t FDone = 0;
+    qsizetype FShownWidth = 0;
+};
+
+std::optional<TStrings> ReadOptionalList(const QString& fileName) {
+    if (fileName.isEmpty())
+        return std::nullopt;
+    TStrings list;
+    list.LoadFromFile(fileName);
+    return list;
+}
+
+TOutcome ConvertStandardInput(const TJob& job, const QString& title, const TPageInputs& in) {
+    QFile input;
+    if (!input.open(stdin, QIODevice::ReadOnly))
+        throw Exception(QStringLiteral("не удалось прочитать стандартный ввод"));
+    const QByteArray bytes = input.readAll();
+    const TStrings* after = in.After ? &*in.After : nullptr;
+    const TStrings* before = in.Before ? &*in.Before : nullptr;
+    if (job.Target.isEmpty()) {
+        QFile output;
+        if (!output.open(stdout, QIODevice::WriteOnly))
+            throw Exception(QStringLiteral("не удалось записать в стандартный вывод"));
+        return ConvertSourceBytes(bytes, title, &in.Tags, after, before, output,
+                                  QStringLiteral("стандартный вывод"))
+                   ? TOutcome::Written
+                   : TOutcome::Blank;
+    }
+    QSaveFile output(job.Target);
+    if (!output.open(QIODevice::WriteOnly))
+        throw Exception(QStringLiteral("не удалось записать файл \"%1\": %2")
+                            .arg(job.Target, output.errorString()));
+    if (!ConvertSourceBytes(bytes, title, &in.Tags, after, before, output, job.Target))
+        return TOutcome::Blank;
+    if (!output.commit())
+        throw Exception(QStringLiteral("не удалось записать файл \"%1\": %2")
+                            .arg(job.Target, output.errorString()));
+    return TOutcome::Written;
+}
+
+TOutcome ConvertFile(const TJob& job, const QString& title, const TPageInputs& in) {
+    const QString folder = QFileInfo(job.Target).path();
+    if (!QDir().mkpath(folder))
+        throw Exception(QStringLiteral("не удалось создать папку \"%1\"").arg(folder));
+    if (FilePas_2_FileHtml(job.Source, job.Target, title, &in.Tags, in.After ? &*in.After : nullptr,
+                           in.Before ? &*in.Before : nullptr, true))
+        return TOutcome::Written;
+    if (!QFileInfo(job.Source).isFile())
+        throw Exception(QStringLiteral("%1: нет такого файла").arg(job.Source));
+    return TOutcome::Blank;
+}
+
+}  // namespace
+
+int RunJobs(const TOptions& options, const TPlan& plan) {
+    for (const QString& error : plan.Errors)
+        TReporter::Print("pas2html: " + error);
+
+    TPageInputs inputs;
+    try {
+        if (options.TagsFile.isEmpty())
+            htmlTextAttr_Def1(&inputs.Tags);
+        else
+            inputs.Tags.LoadFromFile(options.TagsFile);
+        inputs.After = ReadOptionalList(options.AfterFile);
+        inputs.Before = ReadOptionalList(options.BeforeFile);
+    } catch (const Exception& e) {
+        TReporter::Print("pas2html: " + e.Message());
+        return 2;
+    }
+
+    TReporter reporter(options, plan.Jobs.size());
+    std::atomic<bool> failed = !plan.Errors.isEmpty();
+    auto run = [&](const TJob& job) {
+        const QString title = options.Title ? *options.Title
+                              : job.Source == "-" ? QString()
+                                                  : TitleFromFileName(job.Source);
+        TOutcome outcome = TOutcome::Failed;
+        QString error;
+        try {
+            outcome = job.Source == "-" ? ConvertStandardInput(job, title, inputs)
+                                        : ConvertFile(job, title, inputs);
+        } catch (const Exception& e) {
+            error = e.Message();
+        }
+        if (outcome == TOutcome::Failed)
+            failed = true;
+        reporter.Done(job, outcome, error);
+    };
+
+    // Standard input is read once, on this thread; files go to the workers.
+    std::vector<const TJob*> files;
+    for (const TJob& job : plan.Jobs) {
+        if (job.Source == "-")
+            run(job);
+        else
+            files.push_back(&job);
+    }
+    const size_t wanted = options.Jobs > 0 ? size_t(options.Jobs) : size_t(QThread::idealThreadCount());
+    const size_t workers = std::max<size_t>(1, std::min(wanted, files.size()));
+    std::atomic<size_t> next = 0;
+    auto work = [&] {
+        for (size_t i = next++; i < files.size(); i = next++)
+            run(*files[i]);
+    };
+    std::vector<std::thread> threads;
+    for (size_t k = 1; k < workers; ++k)
+        threads.emplace_back(work);
+    work();
+    for (std::thread& t : threads)
+        t.join();
+    return failed ? 1 : 0;
+}

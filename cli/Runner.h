@@ -1,0 +1,8 @@
+#pragma once
+// Converts the planned sources, several at a time, and reports on standard error.
+
+#include "Jobs.h"
+#include "Options.h"
+
+// Returns the exit status: 0 when every page was written or skipped as blank, 1 otherwise.
+int RunJobs(const TOptions& options, const TPlan& plan);

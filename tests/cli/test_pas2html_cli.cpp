@@ -1,0 +1,191 @@
+// pas2html driven as a process: names, -o forms, standard input, exit codes and failures.
+
+#include "__pas2html.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct TRun {
+    int Code = -1;
+    QByteArray Out, Err;
+};
+
+void WriteBytes(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray ReadBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The page the engine writes for `source` with the window's default markup.
+QByteArray EnginePage(const QString& source, const QString& title, const QString& scratch) {
+    TStrings tags;
+    htmlTextAttr_Def1(&tags);
+    QFile::remove(scratch);
+    FilePas_2_FileHtml(source, scratch, title, &tags, nullptr, nullptr, true);
+    return ReadBytes(scratch);
+}
+
+}  // namespace
+
+class TestPas2htmlCli : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void pagesAndExitCodes_data();
+    void pagesAndExitCodes();
+    void pageBytesMatchEngine();
+    void standardInput();
+    void optionFiles();
+    void unwritableTargetKeepsGoing();
+
+private:
+    TRun Run(const QStringList& args, const QByteArray& input = {});
+    QString Path(const QString& relative) const { return FDir->filePath(relative); }
+    std::unique_ptr<QTemporaryDir> FDir;
+};
+
+TRun TestPas2htmlCli::Run(const QStringList& args, const QByteArray& input) {
+    QProcess p;
+    p.setWorkingDirectory(FDir->path());
+    p.start(qEnvironmentVariable("DWELK_BIN") + "/pas2html", args);
+    p.write(input);
+    p.closeWriteChannel();
+    p.waitForFinished(60000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            p.readAllStandardError()};
+}
+
+void TestPas2htmlCli::init() {
+    FDir = std::make_unique<QTemporaryDir>();
+    WriteBytes(Path("src/Unit1.pas"), "unit Unit1; begin end.");
+    WriteBytes(Path("src/Unit1.dfm"), "object Form1: TForm1 end");
+    WriteBytes(Path("src/Project1.dpr"), "program Project1; begin end.");
+    WriteBytes(Path("src/sub/Main.PAS"), "x := 1;");
+    WriteBytes(Path("src/sub/blank.pas"), " \r\n");
+    WriteBytes(Path("src/readme.txt"), "not pascal");
+}
+
+void TestPas2htmlCli::pagesAndExitCodes_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QStringList>("written");
+    QTest::addColumn<QStringList>("absent");
+
+    QTest::newRow("file beside source") << QStringList{"src/Unit1.pas"} << 0
+                                        << QStringList{"src/Unit1_pas.htm"} << QStringList{};
+    QTest::newRow("form and project names") << QStringList{"src/Unit1.dfm", "src/Project1.dpr"} << 0
+                                            << QStringList{"src/Unit1_dfm.htm", "src/Project1.htm"}
+                                            << QStringList{};
+    QTest::newRow("folder recursively, blank skipped")
+        << QStringList{"src"} << 0
+        << QStringList{"src/Unit1_pas.htm", "src/Unit1_dfm.htm", "src/Project1.htm", "src/sub/Main_pas.htm"}
+        << QStringList{"src/sub/blank_pas.htm", "src/readme.htm"};
+    QTest::newRow("-o names the page of one file") << QStringList{"-o", "page.html", "src/Unit1.pas"} << 0
+                                                   << QStringList{"page.html"} << QStringList{"src/Unit1_pas.htm"};
+    QTest::newRow("-o folder keeps relative paths")
+        << QStringList{"-o", "out", "src"} << 0
+        << QStringList{"out/Unit1_pas.htm", "out/sub/Main_pas.htm", "out/Project1.htm"}
+        << QStringList{"src/Unit1_pas.htm", "out/src/Unit1_pas.htm"};
+    QTest::newRow("-o folder for several files")
+        << QStringList{"-q", "-o", "out2", "src/Unit1.pas", "src/sub/Main.PAS"} << 0
+        << QStringList{"out2/Unit1_pas.htm", "out2/Main_pas.htm"} << QStringList{};
+    QTest::newRow("missing source, others still convert")
+        << QStringList{"src/none.pas", "src/Unit1.pas"} << 1 << QStringList{"src/Unit1_pas.htm"} << QStringList{};
+    QTest::newRow("named file of another type") << QStringList{"src/readme.txt"} << 1 << QStringList{}
+                                                << QStringList{"src/readme.htm"};
+    QTest::newRow("unknown option") << QStringList{"--frobnicate", "src/Unit1.pas"} << 2 << QStringList{}
+                                    << QStringList{"src/Unit1_pas.htm"};
+    QTest::newRow("no source") << QStringList{"-v"} << 2 << QStringList{} << QStringList{};
+    QTest::newRow("bad job count") << QStringList{"-j", "0", "src"} << 2 << QStringList{}
+                                   << QStringList{"src/Unit1_pas.htm"};
+    QTest::newRow("one job at a time") << QStringList{"-j1", "src"} << 0 << QStringList{"src/sub/Main_pas.htm"}
+                                       << QStringList{};
+    QTest::newRow("missing tag file") << QStringList{"--tags", "none.txt", "src"} << 2 << QStringList{}
+                                      << QStringList{"src/Unit1_pas.htm"};
+}
+
+void TestPas2htmlCli::pagesAndExitCodes() {
+    QFETCH(QStringList, args);
+    QFETCH(int, code);
+    QFETCH(QStringList, written);
+    QFETCH(QStringList, absent);
+    const TRun run = Run(args);
+    QVERIFY2(run.Code == code, run.Err.constData());
+    for (const QString& file : written)
+        QVERIFY2(QFile::exists(Path(file)), qPrintable(file));
+    for (const QString& file : absent)
+        QVERIFY2(!QFile::exists(Path(file)), qPrintable(file));
+    if (code != 0)
+        QVERIFY(run.Err.startsWith("pas2html: "));
+}
+
+void TestPas2htmlCli::pageBytesMatchEngine() {
+    WriteBytes(Path("src/a&b<c>.pas"), "\xEF\xBB\xBF{ \xD0\x9F } begin 'x' end.");
+    QCOMPARE(Run({"src"}).Code, 0);
+    const QStringList pages[] = {{"src/Unit1.pas", "src/Unit1_pas.htm"},
+                                 {"src/a&b<c>.pas", "src/a&b<c>_pas.htm"},
+                                 {"src/sub/Main.PAS", "src/sub/Main_pas.htm"}};
+    for (const QStringList& pair : pages) {
+        const QString source = Path(pair[0]);
+        QCOMPARE(ReadBytes(Path(pair[1])),
+                 EnginePage(source, TitleFromFileName(source), Path("scratch.htm")));
+    }
+    QVERIFY(ReadBytes(Path("src/a&b<c>_pas.htm")).contains("<title>a&amp;b&lt;c&gt;.pas</title>"));
+}
+
+void TestPas2htmlCli::standardInput() {
+    const QByteArray source = "\xFF\xFE" + QByteArray("e\0n\0d\0", 6);
+    WriteBytes(Path("stdin.pas"), source);
+    const TRun run = Run({"-"}, source);
+    QCOMPARE(run.Code, 0);
+    QCOMPARE(run.Out, EnginePage(Path("stdin.pas"), "", Path("scratch.htm")));
+    QCOMPARE(Run({"-o", "from-stdin.htm", "-"}, source).Code, 0);
+    QCOMPARE(ReadBytes(Path("from-stdin.htm")), run.Out);
+    const TRun blank = Run({"-"}, "  \n");
+    QCOMPARE(blank.Code, 0);
+    QVERIFY(blank.Out.isEmpty());
+}
+
+void TestPas2htmlCli::optionFiles() {
+    WriteBytes(Path("tags.txt"), "Bres=<u>\r\neres=</u>\r\n");
+    WriteBytes(Path("after.txt"), "<p>top</p>");
+    WriteBytes(Path("before.txt"), "<p>bottom</p>");
+    QCOMPARE(Run({"--tags", "tags.txt", "--title", "My <page>", "--after", "after.txt", "--before",
+                  "before.txt", "src/Unit1.pas"})
+                 .Code,
+             0);
+    const QByteArray page = ReadBytes(Path("src/Unit1_pas.htm"));
+    QVERIFY(page.contains("<title>My <page></title>"));
+    QVERIFY(page.contains("<body>\r\n<p>top</p>\r\n<pre>"));
+    QVERIFY(page.contains("</pre>\r\n<p>bottom</p>\r\n</body>"));
+    QVERIFY(page.contains("<u>unit</u>"));
+    QVERIFY(page.contains("<i style=\"color: navy;\">") == false);
+}
+
+void TestPas2htmlCli::unwritableTargetKeepsGoing() {
+    // A regular file stands where the output folder of one page should be.
+    WriteBytes(Path("out/sub"), "a file, not a folder");
+    const TRun run = Run({"-o", "out", "src"});
+    QCOMPARE(run.Code, 1);
+    QVERIFY(run.Err.contains("sub"));
+    QVERIFY(QFile::exists(Path("out/Unit1_pas.htm")));
+    QCOMPARE(ReadBytes(Path("out/sub")), QByteArray("a file, not a folder"));
+    // A folder where a page should be: the page is reported, nothing is left half-written.
+    QDir().mkpath(Path("src/Unit1_pas.htm"));
+    QCOMPARE(Run({"src/Unit1.pas"}).Code, 1);
+    QCOMPARE(QDir(Path("src")).entryList({"*.htm*"}, QDir::Files).size(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestPas2htmlCli)
+#include "test_pas2html_cli.moc"
