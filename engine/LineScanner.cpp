@@ -46,21 +46,21 @@ void TLineScanner::Escape(QStringView line) {
     FText = FEscaped;
 }
 
-void TLineScanner::Emit(std::u16string& out, qsizetype from, qsizetype to) const {
+void TLineScanner::Emit(TTextBuffer& out, qsizetype from, qsizetype to) const {
     if (from >= to)
         return;
     const char16_t* text = FText.utf16();
     if (FSourceAmps.empty()) {
-        out.append(text + from, size_t(to - from));
+        out.Append(text + from, to - from);
         return;
     }
     auto amp = std::lower_bound(FSourceAmps.begin(), FSourceAmps.end(), from);
     for (; amp != FSourceAmps.end() && *amp < to; ++amp) {
-        out.append(text + from, size_t(*amp - from));
-        out.append(u"&amp;");
+        out.Append(text + from, *amp - from);
+        out.Append(u"&amp;", 5);
         from = *amp + 1;
     }
-    out.append(text + from, size_t(to - from));
+    out.Append(text + from, to - from);
 }
 
 qsizetype TLineScanner::WordEnd(qsizetype start) const {
@@ -72,7 +72,7 @@ qsizetype TLineScanner::WordEnd(qsizetype start) const {
     return end;
 }
 
-void TLineScanner::ConvertLine(QStringView line, std::u16string& out) {
+void TLineScanner::ConvertLine(QStringView line, TTextBuffer& out) {
     Escape(line);
     const TDelphiToHTML& cv = FConverter;
     const char16_t* s = FText.utf16();
@@ -84,7 +84,7 @@ void TLineScanner::ConvertLine(QStringView line, std::u16string& out) {
     // Inserts `markup` before the escaped character at `where`.
     auto insertBefore = [&](qsizetype where, const QString& markup) {
         Emit(out, done, where);
-        out.append(reinterpret_cast<const char16_t*>(markup.constData()), size_t(markup.size()));
+        out.Append(markup);
         done = where;
     };
 

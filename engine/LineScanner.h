@@ -3,10 +3,11 @@
 // strings, reserved words and numbers, and appends the line with its markup to an output
 // buffer in one pass. Comment and directive states carry over from line to line.
 
+#include "TextBuffer.h"
+
 #include <QString>
 #include <QStringView>
 #include <array>
-#include <string>
 #include <vector>
 
 class TDelphiToHTML;
@@ -19,12 +20,12 @@ public:
     void Reset() { FIsCom = FIsCom1 = FIsDir = FIsDir1 = false; }
 
     // Appends the converted `line` (no line break in it) to `out`.
-    void ConvertLine(QStringView line, std::u16string& out);
+    void ConvertLine(QStringView line, TTextBuffer& out);
 
 private:
     void Escape(QStringView line);
     // Appends escaped characters [from, to); a source "&" becomes "&amp;".
-    void Emit(std::u16string& out, qsizetype from, qsizetype to) const;
+    void Emit(TTextBuffer& out, qsizetype from, qsizetype to) const;
     // End of the word starting at `start`: up to the next delimiter or the line's end.
     qsizetype WordEnd(qsizetype start) const;
 

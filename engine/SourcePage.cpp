@@ -37,11 +37,18 @@ public:
                 Line(part, false);
             return;
         }
-        AppendEncoded(FBuffer, line, FEncoding);
-        FBuffer += FBreak;
+        Piece(line);
+        EndLine();
+    }
+
+    // Part of a line that holds no line break.
+    void Piece(QStringView text) {
+        AppendEncoded(FBuffer, text, FEncoding);
         if (FBuffer.size() >= kFlushSize)
             Flush();
     }
+
+    void EndLine() { FBuffer += FBreak; }
 
     void Flush() {
         if (!FBuffer.isEmpty() && FOut.write(FBuffer) != FBuffer.size())
@@ -120,7 +127,9 @@ void TSourcePage::Write(const TDelphiToHTML& converter, const TPageFrame& frame,
         HasLineBreak(converter.Bdir) || HasLineBreak(converter.Edir);
     TLineScanner scanner(converter);
     QString line;
-    std::u16string converted;
+    TTextBuffer converted;
+    if (!markupMayBreak)
+        converted.SetSpill([&writer](QStringView part) { writer.Piece(part); });
     const auto* b = reinterpret_cast<const uchar*>(FBody.data());
     const qsizetype unit = IsWide(FEncoding) ? 2 : 1;
     auto unitAt = [&](qsizetype k) -> char16_t {
@@ -139,9 +148,14 @@ void TSourcePage::Write(const TDelphiToHTML& converter, const TPageFrame& frame,
         }
         const qsizetype lineEnd = k < scanEnd ? k : FTextEnd;
         DecodeLine(FBody.sliced(start, lineEnd - start), FEncoding, line);
-        converted.clear();
+        converted.Clear();
         scanner.ConvertLine(line, converted);
-        writer.Line(QStringView(converted.data(), qsizetype(converted.size())), markupMayBreak);
+        if (markupMayBreak) {
+            writer.Line(converted.View(), true);
+        } else {
+            writer.Piece(converted.View());
+            writer.EndLine();
+        }
         if (k >= scanEnd)
             break;
         if (unitAt(k) == u'\r' && k + unit < scanEnd && unitAt(k + unit) == u'\n')

@@ -164,11 +164,10 @@ QString TDelphiToHTML::ConvertInFrame(QStringView text, const TPageFrame& frame)
         return {};
     HTMLList.Lines() = frame.Head;
     TLineScanner scanner(*this);
-    std::u16string converted;
+    TTextBuffer converted;
     for (const QString& line : DelphiList.Lines()) {
-        converted.clear();
         scanner.ConvertLine(line, converted);
-        HTMLList.Add(QString::fromUtf16(converted.data(), qsizetype(converted.size())));
+        HTMLList.Add(converted.Take());
     }
     HTMLList.Lines() += frame.Tail;
     return HTMLList.Text();
