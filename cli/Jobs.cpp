@@ -44,8 +44,10 @@ QString DefaultPageName(const QString& source) {
 
 TPlan PlanJobs(const TOptions& options) {
     TPlan plan;
-    const bool outputIsFile =
-        !options.Output.isEmpty() && options.Sources.size() == 1 && !QFileInfo(options.Sources[0]).isDir();
+    // -o names the page of a single file, unless it is (or is written as) a folder.
+    const bool outputIsFile = !options.Output.isEmpty() && options.Sources.size() == 1 &&
+                              !QFileInfo(options.Sources[0]).isDir() &&
+                              !options.Output.endsWith('/') && !QFileInfo(options.Output).isDir();
     const QDir outputDir(options.Output);
 
     for (const QString& source : options.Sources) {

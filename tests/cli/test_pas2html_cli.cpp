@@ -97,6 +97,11 @@ void TestPas2htmlCli::pagesAndExitCodes_data() {
         << QStringList{"-o", "out", "src"} << 0
         << QStringList{"out/Unit1_pas.htm", "out/sub/Main_pas.htm", "out/Project1.htm"}
         << QStringList{"src/Unit1_pas.htm", "out/src/Unit1_pas.htm"};
+    QTest::newRow("-o existing folder for one file")
+        << QStringList{"-o", "src/sub", "src/Unit1.pas"} << 0 << QStringList{"src/sub/Unit1_pas.htm"}
+        << QStringList{"src/Unit1_pas.htm"};
+    QTest::newRow("-o with trailing slash is a folder")
+        << QStringList{"-o", "new/", "src/Unit1.dfm"} << 0 << QStringList{"new/Unit1_dfm.htm"} << QStringList{};
     QTest::newRow("-o folder for several files")
         << QStringList{"-q", "-o", "out2", "src/Unit1.pas", "src/sub/Main.PAS"} << 0
         << QStringList{"out2/Unit1_pas.htm", "out2/Main_pas.htm"} << QStringList{};
