@@ -1,0 +1,287 @@
+// The settings file store: layout of written files, reading rules, unwritable files and two
+// programs writing at the same time.
+
+#include "Exception.h"
+#include "IniStore.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray ReadBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
+
+class TestIniStore : public QObject {
+    Q_OBJECT
+private slots:
+    void write_data();
+    void write();
+    void read_data();
+    void read();
+    void sectionKeysInFileOrder();
+    void readingChangesNothing();
+    void roundTripOfAwkwardValues_data();
+    void roundTripOfAwkwardValues();
+    void unwritableFolder();
+    void readOnlyFile();
+    void folderInPlaceOfFile();
+    void twoProgramsLoseNoKey();
+
+private:
+    QString FreshFile() { return FDir.filePath(QString("s%1.ini").arg(++FCount)); }
+    QTemporaryDir FDir;
+    int FCount = 0;
+};
+
+void TestIniStore::write_data() {
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("after");
+    QTest::newRow("new file") << QByteArray() << "HTML"
+                              << "Suffix_PAS"
+                              << "_pas" << QByteArray("[HTML]\nSuffix_PAS=_pas\n");
+    QTest::newRow("utf-8 value") << QByteArray() << "FILES"
+                                 << "Dir"
+                                 << "/дом/папка" << QByteArray("[FILES]\nDir=/дом/папка\n");
+    QTest::newRow("replace keeps the file's spelling and other lines")
+        << QByteArray("; comment\n[html]\nsuffix_pas = _x\nother=1\n") << "HTML"
+        << "Suffix_PAS"
+        << "_pas" << QByteArray("; comment\n[html]\nsuffix_pas=_pas\nother=1\n");
+    QTest::newRow("new key after the section's last key, before blank lines")
+        << QByteArray("[A]\nx=1\n\n[B]\ny=2\n") << "a"
+        << "z"
+        << "3" << QByteArray("[A]\nx=1\nz=3\n\n[B]\ny=2\n");
+    QTest::newRow("new key into a section without keys")
+        << QByteArray("[A]\n; note\n[B]\n") << "A"
+        << "k"
+        << "v" << QByteArray("[A]\nk=v\n; note\n[B]\n");
+    QTest::newRow("new section at the end of a file without final break")
+        << QByteArray("[A]\nx=1") << "B"
+        << "k"
+        << "v" << QByteArray("[A]\nx=1\n[B]\nk=v\n");
+    QTest::newRow("new key after a last line without break") << QByteArray("[A]\nx=1") << "A"
+                                                             << "k"
+                                                             << "v" << QByteArray("[A]\nx=1\nk=v");
+    QTest::newRow("crlf file stays crlf, bom stays")
+        << QByteArray("\xEF\xBB\xBF[A]\r\nx=1\r\n") << "A"
+        << "k"
+        << "v" << QByteArray("\xEF\xBB\xBF[A]\r\nx=1\r\nk=v\r\n");
+    QTest::newRow("empty value") << QByteArray("[A]\nx=1\n") << "A"
+                                 << "x"
+                                 << "" << QByteArray("[A]\nx=\n");
+    QTest::newRow("line breaks in a value cannot add lines")
+        << QByteArray() << "A"
+        << "x"
+        << "1\n[B]\r\ny=2" << QByteArray("[A]\nx=1 [B]  y=2\n");
+    QTest::newRow("unreadable bytes of other lines kept")
+        << QByteArray("\xFF\xFE\x00garbage\n[A]\nx=1\n", 18) << "A"
+        << "x"
+        << "2" << QByteArray("\xFF\xFE\x00garbage\n[A]\nx=2\n", 18);
+    QTest::newRow("key before any section is not in a section")
+        << QByteArray("x=1\n") << "A"
+        << "x"
+        << "2" << QByteArray("x=1\n[A]\nx=2\n");
+    QTest::newRow("header without closing bracket opens no section")
+        << QByteArray("[A\nx=1\n") << "A"
+        << "x"
+        << "2" << QByteArray("[A\nx=1\n[A]\nx=2\n");
+    QTest::newRow("empty section name") << QByteArray() << ""
+                                        << "k"
+                                        << "v" << QByteArray("[]\nk=v\n");
+}
+
+void TestIniStore::write() {
+    QFETCH(QByteArray, before);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(QByteArray, after);
+    const QString file = FreshFile();
+    if (!before.isNull())
+        WriteBytes(file, before);
+    IniStore(file).WriteString(section, key, value);
+    QCOMPARE(ReadBytes(file), after);
+    QVERIFY(!QFileInfo::exists(file + ".lock"));
+}
+
+void TestIniStore::read_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("letter case ignored") << QByteArray("[Html]\nSUFFIX=x\n") << "hTML"
+                                         << "suffix"
+                                         << "x";
+    QTest::newRow("blanks around name and value") << QByteArray(" [ A ] \n  k  =  v w \t\n") << "A"
+                                                  << "k"
+                                                  << "v w";
+    QTest::newRow("first of two equal keys") << QByteArray("[A]\nk=1\nK=2\n") << "A"
+                                             << "k"
+                                             << "1";
+    QTest::newRow("second section of the same name counts")
+        << QByteArray("[A]\nx=1\n[B]\n[a]\nk=2\n") << "A"
+        << "k"
+        << "2";
+    QTest::newRow("value with =") << QByteArray("[A]\nBcom=x=y\n") << "A"
+                                  << "Bcom"
+                                  << "x=y";
+    QTest::newRow("bom") << QByteArray("\xEF\xBB\xBF[A]\nk=v\n") << "A"
+                         << "k"
+                         << "v";
+    QTest::newRow("cr only breaks") << QByteArray("[A]\rk=v\r") << "A"
+                                    << "k"
+                                    << "v";
+    QTest::newRow("empty value is not the default") << QByteArray("[A]\nk=\n") << "A"
+                                                    << "k"
+                                                    << "";
+    QTest::newRow("line without =") << QByteArray("[A]\nk\n") << "A"
+                                    << "k"
+                                    << "<def>";
+    QTest::newRow("comment") << QByteArray("[A]\n;k=v\n#k=w\n") << "A"
+                             << "k"
+                             << "<def>";
+    QTest::newRow("other section") << QByteArray("[A]\nk=v\n") << "B"
+                                   << "k"
+                                   << "<def>";
+    QTest::newRow("key before any section") << QByteArray("k=v\n") << ""
+                                            << "k"
+                                            << "<def>";
+    QTest::newRow("empty section name") << QByteArray("[ ]\nk=v\n") << ""
+                                        << "k"
+                                        << "v";
+    QTest::newRow("header without closing bracket") << QByteArray("[A]\nk=1\n[B\nk=2\n") << "B"
+                                                    << "k"
+                                                    << "<def>";
+    QTest::newRow("binary") << QByteArray("\x00\xFF[\x01=\n\xC3", 7) << "A"
+                            << "k"
+                            << "<def>";
+    QTest::newRow("missing file") << QByteArray() << "A"
+                                  << "k"
+                                  << "<def>";
+}
+
+void TestIniStore::read() {
+    QFETCH(QByteArray, content);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    const QString file = FreshFile();
+    if (!content.isEmpty())
+        WriteBytes(file, content);
+    QCOMPARE(IniStore(file).ReadString(section, key, "<def>"), value);
+}
+
+void TestIniStore::sectionKeysInFileOrder() {
+    const QString file = FreshFile();
+    WriteBytes(file, "[A]\nzeta=1\nalpha=2\n[B]\nb=3\n[a]\nALPHA=4\nmid=5\n");
+    QCOMPARE(IniStore(file).ReadSectionKeys(u"A"), (QStringList{"zeta", "alpha", "mid"}));
+    QCOMPARE(IniStore(file).ReadSectionKeys(u"C"), QStringList());
+    QCOMPARE(IniStore(FDir.filePath("missing.ini")).ReadSectionKeys(u"A"), QStringList());
+}
+
+void TestIniStore::readingChangesNothing() {
+    const QString file = FreshFile();
+    const QByteArray bytes("\x00\x01[A\n=\n\xFF[A]\nk=v", 17);
+    WriteBytes(file, bytes);
+    const IniStore store(file);
+    store.ReadString(u"A", u"k", QString());
+    store.ReadSectionKeys(u"A");
+    QCOMPARE(ReadBytes(file), bytes);
+    QVERIFY(!QFileInfo::exists(file + ".lock"));
+}
+
+void TestIniStore::roundTripOfAwkwardValues_data() {
+    QTest::addColumn<QString>("value");
+    QTest::newRow("markup") << R"(<font color="#800000"><b>)";
+    QTest::newRow("cyrillic") << "Привет, ёжик";
+    QTest::newRow("brackets and semicolons") << "[x];y#z";
+    QTest::newRow("long") << QString(100000, u'ж');
+}
+
+void TestIniStore::roundTripOfAwkwardValues() {
+    QFETCH(QString, value);
+    const QString file = FreshFile();
+    const IniStore store(file);
+    store.WriteString(u"HTML_Attr", u"Bcom", value);
+    store.WriteString(u"HTML_Attr", u"Ecom", u"</b>");
+    QCOMPARE(store.ReadString(u"HTML_Attr", u"Bcom", QString()), value);
+    QCOMPARE(store.ReadString(u"HTML_Attr", u"Ecom", QString()), QString("</b>"));
+}
+
+void TestIniStore::unwritableFolder() {
+    // A "folder" that is a regular file cannot hold files, whoever the user is.
+    const QString notAFolder = FDir.filePath("plain");
+    WriteBytes(notAFolder, "x");
+    const QString file = notAFolder + "/s.ini";
+    try {
+        IniStore(file).WriteString(u"A", u"k", u"v");
+        QFAIL("no error raised");
+    } catch (const Exception& e) {
+        QCOMPARE(e.Message(), "Unable to write to " + file);
+    }
+    QCOMPARE(ReadBytes(notAFolder), QByteArray("x"));
+}
+
+void TestIniStore::readOnlyFile() {
+    const QString file = FreshFile();
+    const QByteArray old("[A]\nk=old\n");
+    WriteBytes(file, old);
+    QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadUser);
+    QFile probe(file);
+    if (probe.open(QIODevice::ReadWrite))
+        QSKIP("this user may write read-only files");
+    QVERIFY_THROWS_EXCEPTION(Exception, IniStore(file).WriteString(u"A", u"k", u"new"));
+    QCOMPARE(ReadBytes(file), old);
+}
+
+void TestIniStore::folderInPlaceOfFile() {
+    const QString folder = FDir.filePath("folder.ini");
+    QVERIFY(QDir().mkdir(folder));
+    QCOMPARE(IniStore(folder).ReadString(u"A", u"k", "d"), QString("d"));
+    QVERIFY_THROWS_EXCEPTION(Exception, IniStore(folder).WriteString(u"A", u"k", u"v"));
+    QVERIFY(QFileInfo(folder).isDir());
+}
+
+void TestIniStore::twoProgramsLoseNoKey() {
+    const QString file = FreshFile();
+    WriteBytes(file, "; shared\n");
+    const QString writer = QCoreApplication::applicationDirPath() + "/ini_writer";
+    constexpr int Count = 200;
+    QProcess first, second;
+    first.start(writer, {file, "first", QString::number(Count)});
+    second.start(writer, {file, "second", QString::number(Count)});
+    QVERIFY(first.waitForFinished(-1));
+    QVERIFY(second.waitForFinished(-1));
+    QCOMPARE(first.exitCode(), 0);
+    QCOMPARE(second.exitCode(), 0);
+    const IniStore store(file);
+    QCOMPARE(store.ReadSectionKeys(u"Load").size(), 2 * Count);
+    for (int i = 0; i < Count; ++i) {
+        QCOMPARE(store.ReadString(u"Load", QString("first%1").arg(i), QString()),
+                 QString::number(i));
+        QCOMPARE(store.ReadString(u"Load", QString("second%1").arg(i), QString()),
+                 QString::number(i));
+    }
+    QVERIFY(ReadBytes(file).startsWith("; shared\n[Load]\n"));
+}
+
+QTEST_GUILESS_MAIN(TestIniStore)
+#include "test_IniStore.moc"
