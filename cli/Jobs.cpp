@@ -10,25 +10,25 @@
 namespace {
 
 // The suffix of a convertible source, or nothing when the file is not one.
-std::optional<QString> SuffixFor(const QString& source) {
+std::optional<QString> SuffixFor(const QString& source, const TPageNaming& naming) {
     const QString extension = FileExtension(source).toString().toUpper();
     if (extension == ".PAS")
-        return QStringLiteral("_pas");
+        return naming.YesSuffixPas ? naming.SuffixPas : QString();
     if (extension == ".DFM")
-        return QStringLiteral("_dfm");
+        return naming.YesSuffixDfm ? naming.SuffixDfm : QString();
     if (extension == ".DPR")
         return QString();
     return std::nullopt;
 }
 
 // Convertible files under `folder`, recursively, in name order of their relative paths.
-QStringList SourcesIn(const QString& folder) {
+QStringList SourcesIn(const QString& folder, const TPageNaming& naming) {
     QStringList found;
     QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        if (SuffixFor(path))
+        if (SuffixFor(path, naming))
             found << path;
     }
     std::sort(found.begin(), found.end());
@@ -37,12 +37,12 @@ QStringList SourcesIn(const QString& folder) {
 
 }  // namespace
 
-QString DefaultPageName(const QString& source) {
-    const std::optional<QString> suffix = SuffixFor(source);
-    return suffix ? HtmlFileName(source, 0, *suffix) : QString();
+QString PageName(const QString& source, const TPageNaming& naming) {
+    const std::optional<QString> suffix = SuffixFor(source, naming);
+    return suffix ? HtmlFileName(source, naming.ExtensionIndex, *suffix) : QString();
 }
 
-TPlan PlanJobs(const TOptions& options) {
+TPlan PlanJobs(const TOptions& options, const TPageNaming& naming) {
     TPlan plan;
     // -o names the page of a single file, unless it is (or is written as) a folder.
     const bool outputIsFile = !options.Output.isEmpty() && options.Sources.size() == 1 &&
@@ -58,8 +58,8 @@ TPlan PlanJobs(const TOptions& options) {
         const QFileInfo info(source);
         if (info.isDir()) {
             const QDir root(info.absoluteFilePath());
-            for (const QString& path : SourcesIn(source)) {
-                const QString page = DefaultPageName(path);
+            for (const QString& path : SourcesIn(source, naming)) {
+                const QString page = PageName(path, naming);
                 const QString target =
                     options.Output.isEmpty()
                         ? page
@@ -72,7 +72,7 @@ TPlan PlanJobs(const TOptions& options) {
             plan.Errors << QStringLiteral("%1: нет такого файла или папки").arg(source);
             continue;
         }
-        const QString page = DefaultPageName(source);
+        const QString page = PageName(source, naming);
         if (page.isEmpty()) {
             plan.Errors << QStringLiteral("%1: файлы этого типа не конвертируются (нужен .pas, .dfm или .dpr)")
                                .arg(source);

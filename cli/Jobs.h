@@ -2,6 +2,7 @@
 // Which pages to write: every source named or found in a named folder, and its page.
 
 #include "Options.h"
+#include "WindowSettings.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,8 +18,8 @@ struct TPlan {
     QStringList Errors;  // sources that cannot be converted, one message each
 };
 
-// The page name the window gives by default: "_pas" for units, "_dfm" for forms, nothing
-// for projects, extension ".htm"; empty when the file is not a Pascal source.
-QString DefaultPageName(const QString& source);
+// The page name the window gives `source` with these choices: the unit or form suffix when
+// switched on, none for projects; empty when the file is not a Pascal source.
+QString PageName(const QString& source, const TPageNaming& naming);
 
-TPlan PlanJobs(const TOptions& options);
+TPlan PlanJobs(const TOptions& options, const TPageNaming& naming);

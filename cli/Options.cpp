@@ -12,6 +12,8 @@ QString* ValueField(const QString& name, TOptions& o) {
         return &o.AfterFile;
     if (name == "--before")
         return &o.BeforeFile;
+    if (name == "--settings")
+        return &o.SettingsFile;
     return nullptr;
 }
 
@@ -107,6 +109,10 @@ QString UsageText() {
         "                   каждая по своему пути относительно папки-источника\n"
         "  --tags ФАЙЛ      набор тегов разметки: строки Имя=Значение (Bcom, Ecom, Bres,\n"
         "                   Eres, Bnum, Enum, Bstr, Estr, Bdir, Edir); по умолчанию набор окна\n"
+        "  --settings ФАЙЛ  взять настройки окна из его файла настроек (dwelk.ini): набор\n"
+        "                   тегов, суффиксы, расширение и включённые фрагменты HTML-2\n"
+        "                   (файлы Quorvel_Body_*.txt рядом с ним); --tags, --after и\n"
+        "                   --before заменяют взятое оттуда\n"
         "  --title ТЕКСТ    заголовок страницы; по умолчанию имя исходного файла\n"
         "  --after ФАЙЛ     HTML сразу после <body>\n"
         "  --before ФАЙЛ    HTML перед </body>\n"

@@ -11,6 +11,7 @@ struct TOptions {
     QString TagsFile;      // --tags
     QString AfterFile;     // --after
     QString BeforeFile;    // --before
+    QString SettingsFile;  // --settings: the window's settings file
     std::optional<QString> Title;  // --title
     int Jobs = 0;          // -j: 0 = one per processor
     bool Quiet = false;

@@ -18,12 +18,6 @@
 
 namespace {
 
-// The markup and fragments every page of the run shares; read once, then only read.
-struct TPageInputs {
-    TStrings Tags;
-    std::optional<TStrings> After, Before;
-};
-
 enum class TOutcome { Written, Blank, Failed };
 
 class TReporter {
@@ -71,15 +65,7 @@ private:
     qsizetype FShownWidth = 0;
 };
 
-std::optional<TStrings> ReadOptionalList(const QString& fileName) {
-    if (fileName.isEmpty())
-        return std::nullopt;
-    TStrings list;
-    list.LoadFromFile(fileName);
-    return list;
-}
-
-TOutcome ConvertStandardInput(const TJob& job, const QString& title, const TPageInputs& in) {
+TOutcome ConvertStandardInput(const TJob& job, const QString& title, const TWindowSettings& in) {
     QFile input;
     if (!input.open(stdin, QIODevice::ReadOnly))
         throw Exception(QStringLiteral("не удалось прочитать стандартный ввод"));
@@ -107,7 +93,7 @@ TOutcome ConvertStandardInput(const TJob& job, const QString& title, const TPage
     return TOutcome::Written;
 }
 
-TOutcome ConvertFile(const TJob& job, const QString& title, const TPageInputs& in) {
+TOutcome ConvertFile(const TJob& job, const QString& title, const TWindowSettings& in) {
     const QString folder = QFileInfo(job.Target).path();
     if (!QDir().mkpath(folder))
         throw Exception(QStringLiteral("не удалось создать папку \"%1\"").arg(folder));
@@ -121,22 +107,10 @@ TOutcome ConvertFile(const TJob& job, const QString& title, const TPageInputs& i
 
 }  // namespace
 
-int RunJobs(const TOptions& options, const TPlan& plan) {
+int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings) {
     for (const QString& error : plan.Errors)
         TReporter::Print("pas2html: " + error);
 
-    TPageInputs inputs;
-    try {
-        if (options.TagsFile.isEmpty())
-            htmlTextAttr_Def1(&inputs.Tags);
-        else
-            inputs.Tags.LoadFromFile(options.TagsFile);
-        inputs.After = ReadOptionalList(options.AfterFile);
-        inputs.Before = ReadOptionalList(options.BeforeFile);
-    } catch (const Exception& e) {
-        TReporter::Print("pas2html: " + e.Message());
-        return 2;
-    }
 
     TReporter reporter(options, plan.Jobs.size());
     std::atomic<bool> failed = !plan.Errors.isEmpty();
@@ -147,8 +121,8 @@ int RunJobs(const TOptions& options, const TPlan& plan) {
         TOutcome outcome = TOutcome::Failed;
         QString error;
         try {
-            outcome = job.Source == "-" ? ConvertStandardInput(job, title, inputs)
-                                        : ConvertFile(job, title, inputs);
+            outcome = job.Source == "-" ? ConvertStandardInput(job, title, settings)
+                                        : ConvertFile(job, title, settings);
         } catch (const Exception& e) {
             error = e.Message();
         }

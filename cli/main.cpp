@@ -3,8 +3,12 @@
 #include "Jobs.h"
 #include "Options.h"
 #include "Runner.h"
+#include "WindowSettings.h"
+
+#include "Exception.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
@@ -25,5 +29,26 @@ int main(int argc, char* argv[]) {
     case TParseResult::Run:
         break;
     }
-    return RunJobs(options, PlanJobs(options));
+    if (!options.SettingsFile.isEmpty() && !QFileInfo(options.SettingsFile).isFile()) {
+        std::fprintf(stderr, "pas2html: нет файла настроек %s\n",
+                     options.SettingsFile.toLocal8Bit().constData());
+        return 2;
+    }
+    // Settings first, so that their page names shape the plan; options replace what they name.
+    TWindowSettings settings;
+    try {
+        settings = options.SettingsFile.isEmpty() ? DefaultWindowSettings()
+                                                  : ReadWindowSettings(options.SettingsFile);
+        if (!options.TagsFile.isEmpty())
+            settings.Tags.LoadFromFile(options.TagsFile);
+        if (!options.AfterFile.isEmpty())
+            settings.After.emplace().LoadFromFile(options.AfterFile);
+        if (!options.BeforeFile.isEmpty())
+            settings.Before.emplace().LoadFromFile(options.BeforeFile);
+    } catch (const Exception& e) {
+        std::fprintf(stderr, "pas2html: %s\n", e.Message().toLocal8Bit().constData());
+        return 2;
+    }
+    const TPlan plan = PlanJobs(options, settings.Naming);
+    return RunJobs(options, plan, std::move(settings));
 }

@@ -48,6 +48,7 @@ private slots:
     void standardInput();
     void optionFiles();
     void unwritableTargetKeepsGoing();
+    void windowSettings();
 
 private:
     TRun Run(const QStringList& args, const QByteArray& input = {});
@@ -190,6 +191,32 @@ void TestPas2htmlCli::unwritableTargetKeepsGoing() {
     QDir().mkpath(Path("src/Unit1_pas.htm"));
     QCOMPARE(Run({"src/Unit1.pas"}).Code, 1);
     QCOMPARE(QDir(Path("src")).entryList({"*.htm*"}, QDir::Files).size(), 0);
+}
+
+void TestPas2htmlCli::windowSettings() {
+    WriteBytes(Path("prog/dwelk.ini"),
+               "[HTML]\r\nSuffix_PAS=  _unit \r\nYes_Suffix_DFM=0\r\nHTML_ExtFile_Index=7\r\n"
+               "Yes_HTML_after_BODY=1\r\nYes_HTML_before_BODY=1\r\n"
+               "[HTML_Attr]\r\nBres=<u>\r\nEres=</u>\r\n");
+    WriteBytes(Path("prog/Quorvel_Body_after.txt"), "<p>\xCF\xF0\xE8</p>\r\n");
+    // The before fragment is switched on but has no file: the window's editor stays empty.
+    QCOMPARE(Run({"--settings", "prog/dwelk.ini", "src/Unit1.pas", "src/Unit1.dfm"}).Code, 0);
+    const QByteArray unit = ReadBytes(Path("src/Unit1_unit.html"));
+    QVERIFY(unit.contains("<u>unit</u>"));
+    QVERIFY(unit.contains("<body>\r\n<p>\xCF\xF0\xE8</p>\r\n<pre>"));
+    QVERIFY(unit.contains("</pre>\r\n</body>"));
+    QVERIFY(QFile::exists(Path("src/Unit1.html")));
+
+    // Options replace what the settings file says.
+    WriteBytes(Path("tags.txt"), "Bres=<s>");
+    QCOMPARE(Run({"--settings", "prog/dwelk.ini", "--tags", "tags.txt", "src/Project1.dpr"}).Code, 0);
+    QVERIFY(ReadBytes(Path("src/Project1.html")).contains("<s>begin</b>"));
+
+    // An empty tag section gives the default set, as at the window's start-up.
+    WriteBytes(Path("prog2/dwelk.ini"), "[HTML_Attr]\r\n");
+    QCOMPARE(Run({"--settings", "prog2/dwelk.ini", "src/Unit1.pas"}).Code, 0);
+    QVERIFY(ReadBytes(Path("src/Unit1_pas.htm")).contains("<b>unit</b>"));
+    QCOMPARE(Run({"--settings", "prog3/none.ini", "src/Unit1.pas"}).Code, 2);
 }
 
 QTEST_GUILESS_MAIN(TestPas2htmlCli)
