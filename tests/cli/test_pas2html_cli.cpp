@@ -2,6 +2,8 @@
 
 #include "__pas2html.h"
 
+#include "TestFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -14,18 +16,6 @@ struct TRun {
     int Code = -1;
     QByteArray Out, Err;
 };
-
-void WriteBytes(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray ReadBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // The page the engine writes for `source` with the window's default markup.
 QByteArray EnginePage(const QString& source, const QString& title, const QString& scratch) {

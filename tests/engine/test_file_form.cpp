@@ -5,6 +5,8 @@
 #include "TextCodec.h"
 #include "__pas2html.h"
 
+#include "TestFiles.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QDirIterator>
@@ -15,17 +17,6 @@
 #include <unistd.h>
 
 namespace {
-
-void WriteBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray ReadBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 TStrings DefaultTags() {
     TStrings tags;

@@ -4,22 +4,14 @@
 #include "__files.h"
 #include "__sys.h"
 
+#include "TestFiles.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
-namespace {
-
-void WriteBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-} // namespace
 
 class TestSys : public QObject {
     Q_OBJECT
