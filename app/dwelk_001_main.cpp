@@ -1,0 +1,206 @@
+// The window's creation, its timer with the one-shot start-up work and the clock, and its
+// destruction.
+
+#include "dwelk_001_main.h"
+
+#include "DateTimeText.h"
+#include "MessageBoxes.h"
+#include "THtmlEdit.h"
+#include "TStrings.h"
+#include "Trim.h"
+#include "WidgetKit.h"
+#include "__files.h"
+#include "__pas2html.h"
+#include "__str.h"
+#include "dwelk_000_lib.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWebEngineView>
+
+namespace {
+
+const QString PlaceholderPageName = QStringLiteral("Quorvel_empty.htm");
+
+// The page the preview shows when a file has no HTML page.
+TStrings PlaceholderPage() {
+    return TStrings({
+        QStringLiteral("<html>"),
+        QStringLiteral("<head>"),
+        QStringLiteral(
+            "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">"),
+        QStringLiteral("<title>Quorvel_empty</title>"),
+        QStringLiteral("</head>"),
+        QStringLiteral("<body>"),
+        QStringLiteral("<p></p>"),
+        QStringLiteral("<p>-----</p>"),
+        QStringLiteral("<p>HTML-файл не найден</p>"),
+        QStringLiteral("<p>-----</p>"),
+        QStringLiteral("<p></p>"),
+        QStringLiteral("</body>"),
+        QStringLiteral("</html>"),
+    });
+}
+
+constexpr int ClientWidth = 969;
+constexpr int ClientHeight = 713;
+
+} // namespace
+
+TfMain::TfMain(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("fMain"));
+    setWindowTitle(QStringLiteral("Конвертировщик Delphi файлов в HTML (*.pas; *.dfm; *.dpr)"));
+    setFont(Tahoma(16));
+
+    BuildMenu();
+    auto* client = new QWidget(this);
+    auto* column = ColumnLayout(client);
+    column->addWidget(BuildPanel_Ctrl());
+    column->addWidget(BuildFilesPage(), 1);
+    column->addWidget(BuildPanel_Bottom());
+    setCentralWidget(client);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(100);
+    SD1 = new QFileDialog(this);
+    SD1->setObjectName(QStringLiteral("SD1"));
+    SD1->setAcceptMode(QFileDialog::AcceptSave);
+    SD1->setDefaultSuffix(QStringLiteral("htm"));
+    SD1->setNameFilters({QStringLiteral("htm (*.htm)"), QStringLiteral("html (*.html)")});
+
+    resize(ClientWidth, ClientHeight + MainMenu1->sizeHint().height());
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    ConnectHandlers();
+    FormCreate();
+}
+
+TfMain::~TfMain() {
+    // The web view goes before every other control.
+    delete WebBr;
+    WebBr = nullptr;
+}
+
+void TfMain::FormCreate() {
+    fItsFirst = true;
+    LabelPath->setText(MainDir());
+    nVersion->setText(QStringLiteral("Версия 1.00 от 22.02.2024"));
+    pcMain->setCurrentWidget(tsFiles);
+    pcFiles->setCurrentWidget(tsFile);
+    pcSets->setCurrentWidget(tsSetHTML1);
+    Timer1->start();
+}
+
+void TfMain::Timer1Timer() {
+    Timer1->stop();
+    LabelDT->setText(DateTimeToStr(QDateTime::currentDateTime()));
+    if (fItsFirst)
+        StartUp();
+    Timer1->start();
+}
+
+// Each step runs on its own: a step that fails shows its error and the next one still runs.
+void TfMain::StartUp() {
+    showMaximized();
+    Timer1->setInterval(1000);
+    SD1->setDirectory(MainDir());
+    RunGuarded(this, [this] { CreatePlaceholderPage(); });
+    RunGuarded(this, [this] { LoadHtmlAttrAtStart(); });
+    RunGuarded(this, [this] { LoadSectionHTML(); });
+    RunGuarded(this, [this] { BodyFragment_Load(fBodyAfter); });
+    RunGuarded(this, [this] { BodyFragment_Load(fBodyBefore); });
+    RunGuarded(this, [this] { RestoreBrowserDir(); });
+    fItsFirst = false;
+}
+
+// An existing page is the user's own and stays as it is.
+void TfMain::CreatePlaceholderPage() {
+    const QString fileName = MainDir() + PlaceholderPageName;
+    if (!QFileInfo::exists(fileName))
+        PlaceholderPage().SaveToFile(fileName);
+}
+
+void TfMain::LoadHtmlAttrAtStart() {
+    Memo_HTML_Attr->clear();
+    ReadHtmlAttrSection();
+    if (Memo_HTML_Attr->document()->isEmpty()) {
+        TStrings defaults;
+        htmlTextAttr_Def1(&defaults);
+        SetHtmlAttrLines(defaults);
+    }
+    SetPanelColor(Panel_Ctrl_HTML_Attr, clBtnFace());
+}
+
+// The check boxes are set with their change reports held back: a value read from the file
+// needs no writing back, and start-up writes nothing to the settings file.
+void TfMain::LoadSectionHTML() {
+    const QString ini = fnINI();
+    const QString html = QStringLiteral("HTML");
+    const auto readSuffix = [&](QLineEdit* edit, const QString& key) {
+        edit->setText(GetFromINI_StringParamDef(ini, html, key, Trim(edit->text()), true));
+    };
+    const auto readBox = [&](QCheckBox* box, const QString& key, bool def) {
+        const QSignalBlocker quiet(box);
+        box->setChecked(GetFromINI_BooleanParamDef(ini, html, key, def));
+    };
+    readSuffix(Edit_Suffix_DFM, QStringLiteral("Suffix_DFM"));
+    readSuffix(Edit_Suffix_PAS, QStringLiteral("Suffix_PAS"));
+    readBox(cb_YesQuery_before_Convert, QStringLiteral("YesQuery_before_Convert"), false);
+    readBox(cb_YesQuery_before_Open, QStringLiteral("YesQuery_before_Open"), true);
+    readBox(cb_Yes_Suffix_PAS, QStringLiteral("Yes_Suffix_PAS"), true);
+    readBox(cb_Yes_Suffix_DFM, QStringLiteral("Yes_Suffix_DFM"), true);
+    SetEditColor(Edit_Suffix_PAS, clWindow());
+    SetEditColor(Edit_Suffix_DFM, clWindow());
+
+    const int last = ComboBox_HTML_ExtFile->count() - 1;
+    const int index =
+        GetFromINI_IntegerParamDef(ini, html, QStringLiteral("HTML_ExtFile_Index"), 0);
+    ComboBox_HTML_ExtFile->setCurrentIndex(std::clamp(index, 0, last));
+    readBox(fBodyAfter.cb_Yes, QStringLiteral("Yes_HTML_after_BODY"), false);
+    readBox(fBodyBefore.cb_Yes, QStringLiteral("Yes_HTML_before_BODY"), false);
+}
+
+void TfMain::RestoreBrowserDir() {
+    const QString dir = GetFromINI_StringParamDef(fnINI(), QStringLiteral("FILES"),
+                                                  QStringLiteral("Dir"), MainDir(), true);
+    if (DirExist(dir))
+        MoveBrowserTo(dir);
+}
+
+// The folder list holds the browser's current folder as its selected entry.
+void TfMain::MoveBrowserTo(const QString& dir) {
+    DLB->clear();
+    DLB->addItem(dir);
+    DLB->setCurrentRow(0);
+}
+
+QString TfMain::SelectedFile() const {
+    const QListWidgetItem* item = FLB->currentItem();
+    return item && item->isSelected() ? item->data(Qt::UserRole).toString() : QString();
+}
+
+bool TfMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut) {
+        if (watched == Edit_Suffix_PAS)
+            RunGuarded(this, [this] { Edit_Suffix_PASExit(); });
+        else if (watched == Edit_Suffix_DFM)
+            RunGuarded(this, [this] { Edit_Suffix_DFMExit(); });
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

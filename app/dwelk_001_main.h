@@ -1,0 +1,215 @@
+#pragma once
+// The program's one window: the file browser, the source view, the HTML preview, the
+// clipboard page and the settings pages. Each control is a field under its own name, which
+// is also its Qt object name; each handler is named after its control and event.
+
+#include <QMainWindow>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFileDialog;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QMenuBar;
+class QPlainTextEdit;
+class QSplitter;
+class QTabWidget;
+class QTimer;
+class QToolButton;
+class QWebEngineView;
+class THtmlEdit;
+class TStrings;
+
+// One HTML fragment of the page "HTML-2" with its controls and the file that stores it.
+struct TBodyFragment {
+    QGroupBox* Group = nullptr;
+    QFrame* Panel_Ctrl = nullptr;
+    QCheckBox* cb_Yes = nullptr;
+    QToolButton* sb_Load = nullptr;
+    QToolButton* sb_Save = nullptr;
+    QToolButton* sb_Clear = nullptr;
+    THtmlEdit* SynMemo = nullptr;
+    QString FileName; // in the program folder
+};
+
+class TfMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit TfMain(QWidget* parent = nullptr);
+    ~TfMain() override;
+
+    // The HTML name of `fn`, by the type of the file selected in FLB; empty when that type
+    // is not converted. The result has a folder exactly when `fn` has one.
+    QString fnHTML_999_Get(const QString& fn) const;
+
+    // The full path of FLB's selected entry (entries carry it as Qt::UserRole data); empty
+    // when none is selected.
+    QString SelectedFile() const;
+
+    // True until the first timer tick has done the start-up work.
+    bool ItsFirst() const { return fItsFirst; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Construction of the controls, top to bottom.
+    void BuildMenu();
+    QWidget* BuildPanel_Ctrl();
+    QWidget* BuildFilesPage();
+    QWidget* BuildFileBrowser();
+    QWidget* BuildFilePage();
+    QWidget* BuildClipPage();
+    QWidget* BuildSettingsPages();
+    QWidget* BuildSetHTML1();
+    QWidget* BuildFileHtmlSets();
+    QWidget* BuildHtmlAttrGroup();
+    QWidget* BuildSetHTML2();
+    void BuildBodyFragment(TBodyFragment& f, const QString& groupName, const QString& caption,
+                           const QString& part);
+    QWidget* BuildPanel_Bottom();
+    void ConnectHandlers();
+
+    void FormCreate();
+    void Timer1Timer();
+    void StartUp();
+    void CreatePlaceholderPage();
+    void LoadHtmlAttrAtStart();
+    void LoadSectionHTML();
+    void RestoreBrowserDir();
+    void MoveBrowserTo(const QString& dir);
+
+    // Settings handlers.
+    void StoreCheckBox(QCheckBox* cb, const char* key);
+    void cb_YesQuery_before_ConvertClick();
+    void cb_YesQuery_before_OpenClick();
+    void cb_Yes_Suffix_PASClick();
+    void cb_Yes_Suffix_DFMClick();
+    void cb_Yes_HTML_after_BODYClick();
+    void cb_Yes_HTML_before_BODYClick();
+    void ComboBox_HTML_ExtFileChange();
+    void Edit_Suffix_PASChange();
+    void Edit_Suffix_DFMChange();
+    void Edit_Suffix_PASExit();
+    void Edit_Suffix_DFMExit();
+    void SuffixEdit_Store(QLineEdit* edit, const char* key);
+
+    void Memo_HTML_AttrChange();
+    void sb_HTML_Attr_LoadClick();
+    void sb_HTML_Attr_SaveClick();
+    void sb_HTML_Attr_DefClick();
+    void SpeedButton4Click();
+    TStrings HtmlAttrLines() const;
+    void SetHtmlAttrLines(const TStrings& lines);
+    void ReadHtmlAttrSection();
+
+    void BodyFragment_Change(TBodyFragment& f);
+    void BodyFragment_Load(TBodyFragment& f);
+    void BodyFragment_Save(TBodyFragment& f);
+    void BodyFragment_Clear(TBodyFragment& f);
+
+    bool fItsFirst = true;
+
+    // Menu bar, tool bar, page control, status bar.
+    QMenuBar* MainMenu1;
+    QAction* nVersion;
+    QFrame* Panel_Ctrl;
+    QToolButton* btn_Files_ToHtml;
+    QTabWidget* pcMain;
+    QWidget* tsFiles;
+    QSplitter* Splitter1;
+    QTabWidget* pcFiles;
+    QWidget* tsFile;
+    QWidget* tsClip;
+    QWidget* tsFileSet;
+    QFrame* Panel_Bottom;
+    QLabel* LabelDT;
+    QLabel* LabelPath;
+
+    // File browser.
+    QGroupBox* GroupBox1;
+    QFrame* Panel_DCB;
+    QComboBox* DCB;
+    QSplitter* Splitter2;
+    QListWidget* DLB;
+    QFrame* Panel_FCB;
+    QComboBox* FCB;
+    QFrame* Panel_FLB;
+    QListWidget* FLB;
+    QMenu* pmDirs;
+    QAction* N1;
+    QAction* N3;
+    QMenu* N9;
+    QAction* N11;
+    QAction* N8;
+    QMenu* pmFiles;
+    QAction* N4;
+    QAction* N5;
+    QAction* N13;
+
+    // Page "Файл".
+    QFrame* Panel_FN;
+    QLineEdit* Edit_FN_html;
+    QSplitter* Splitter9;
+    QLineEdit* Edit_FN;
+    QFrame* Panel_File_Ctrl;
+    QToolButton* btn_File_ToHtml;
+    QToolButton* sb_HTML_open;
+    QCheckBox* cb_WebBr_Show;
+    QSplitter* Splitter_WebBr;
+    QFrame* Panel_SyntMemo;
+    QGroupBox* GroupBox_WebBr;
+    QFrame* Panel8;
+    QWebEngineView* WebBr;
+    QLabel* Label_FNhtml;
+
+    // Page "Clipboard".
+    QFrame* Panel10;
+    QToolButton* SpeedButton3;
+    QToolButton* SpeedButton1;
+    QToolButton* SpeedButton2;
+    QSplitter* Splitter10;
+    QFrame* Panel_SyntMemo2;
+    QGroupBox* GroupBox2;
+    THtmlEdit* SynMemo1;
+
+    // Page "Настройка".
+    QTabWidget* pcSets;
+    QWidget* tsSetHTML1;
+    QWidget* tsSetHTML2;
+    QSplitter* Splitter3;
+    QGroupBox* gb_File_HTML_Sets;
+    QSplitter* Splitter4;
+    QFrame* Panel_File_HTML_Sets;
+    QCheckBox* cb_YesQuery_before_Convert;
+    QCheckBox* cb_YesQuery_before_Open;
+    QCheckBox* cb_Yes_Suffix_PAS;
+    QLineEdit* Edit_Suffix_PAS;
+    QCheckBox* cb_Yes_Suffix_DFM;
+    QLineEdit* Edit_Suffix_DFM;
+    QLabel* Label5;
+    QComboBox* ComboBox_HTML_ExtFile;
+    QGroupBox* gb_HTML_Attr;
+    QFrame* Panel_Ctrl_HTML_Attr;
+    QToolButton* sb_HTML_Attr_Load;
+    QToolButton* sb_HTML_Attr_Save;
+    QToolButton* sb_HTML_Attr_Def;
+    QToolButton* SpeedButton4;
+    QPlainTextEdit* Memo_HTML_Attr;
+    QSplitter* Splitter11;
+    QFrame* Panel9;
+    QSplitter* Splitter12;
+    QSplitter* Splitter13;
+    TBodyFragment fBodyAfter;
+    TBodyFragment fBodyBefore;
+
+    // Non-visual parts.
+    QTimer* Timer1;
+    QFileDialog* SD1;
+};
