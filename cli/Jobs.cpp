@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QHash>
 #include <algorithm>
 
 namespace {
@@ -35,7 +36,30 @@ QStringList SourcesIn(const QString& folder, const TPageNaming& naming) {
     return found;
 }
 
-}  // namespace
+// Two sources bound for one page would race and leave whichever finished last; the later
+// one in the plan's order is refused instead, so no page is silently replaced.
+void RefuseSharedTargets(TPlan& plan) {
+    QHash<QString, QString> writer; // absolute page path -> the source that writes it
+    std::vector<TJob> kept;
+    for (TJob& job : plan.Jobs) {
+        if (!job.Target.isEmpty()) {
+            const QString page = QDir::cleanPath(QFileInfo(job.Target).absoluteFilePath());
+            if (const auto first = writer.constFind(page); first != writer.cend()) {
+                // The same file named twice is simply converted once.
+                if (QFileInfo(*first).absoluteFilePath() !=
+                    QFileInfo(job.Source).absoluteFilePath())
+                    plan.Errors << QStringLiteral("%1: страница \"%2\" уже пишется из %3")
+                                       .arg(job.Source, job.Target, *first);
+                continue;
+            }
+            writer.insert(page, job.Source);
+        }
+        kept.push_back(std::move(job));
+    }
+    plan.Jobs = std::move(kept);
+}
+
+} // namespace
 
 QString PageName(const QString& source, const TPageNaming& naming) {
     const std::optional<QString> suffix = SuffixFor(source, naming);
@@ -60,10 +84,10 @@ TPlan PlanJobs(const TOptions& options, const TPageNaming& naming) {
             const QDir root(info.absoluteFilePath());
             for (const QString& path : SourcesIn(source, naming)) {
                 const QString page = PageName(path, naming);
-                const QString target =
-                    options.Output.isEmpty()
-                        ? page
-                        : outputDir.filePath(root.relativeFilePath(QFileInfo(page).absoluteFilePath()));
+                const QString target = options.Output.isEmpty()
+                                           ? page
+                                           : outputDir.filePath(root.relativeFilePath(
+                                                 QFileInfo(page).absoluteFilePath()));
                 plan.Jobs.push_back({path, target});
             }
             continue;
@@ -74,7 +98,8 @@ TPlan PlanJobs(const TOptions& options, const TPageNaming& naming) {
         }
         const QString page = PageName(source, naming);
         if (page.isEmpty()) {
-            plan.Errors << QStringLiteral("%1: файлы этого типа не конвертируются (нужен .pas, .dfm или .dpr)")
+            plan.Errors << QStringLiteral(
+                               "%1: файлы этого типа не конвертируются (нужен .pas, .dfm или .dpr)")
                                .arg(source);
             continue;
         }
@@ -85,5 +110,6 @@ TPlan PlanJobs(const TOptions& options, const TPageNaming& naming) {
             target = outputDir.filePath(QFileInfo(page).fileName());
         plan.Jobs.push_back({source, target});
     }
+    RefuseSharedTargets(plan);
     return plan;
 }

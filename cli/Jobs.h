@@ -9,13 +9,13 @@
 #include <vector>
 
 struct TJob {
-    QString Source;  // "-" for standard input
-    QString Target;  // empty: standard output
+    QString Source; // "-" for standard input
+    QString Target; // empty: standard output
 };
 
 struct TPlan {
     std::vector<TJob> Jobs;
-    QStringList Errors;  // sources that cannot be converted, one message each
+    QStringList Errors; // sources that cannot be converted, one message each
 };
 
 // The page name the window gives `source` with these choices: the unit or form suffix when

@@ -17,7 +17,7 @@ QString* ValueField(const QString& name, TOptions& o) {
     return nullptr;
 }
 
-}  // namespace
+} // namespace
 
 TParseResult ParseOptions(const QStringList& arguments, TOptions& options, QString& error) {
     bool onlySources = false;

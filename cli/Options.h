@@ -7,13 +7,13 @@
 
 struct TOptions {
     QStringList Sources;
-    QString Output;        // -o: empty when not given
-    QString TagsFile;      // --tags
-    QString AfterFile;     // --after
-    QString BeforeFile;    // --before
-    QString SettingsFile;  // --settings: the window's settings file
-    std::optional<QString> Title;  // --title
-    int Jobs = 0;          // -j: 0 = one per processor
+    QString Output;               // -o: empty when not given
+    QString TagsFile;             // --tags
+    QString AfterFile;            // --after
+    QString BeforeFile;           // --before
+    QString SettingsFile;         // --settings: the window's settings file
+    std::optional<QString> Title; // --title
+    int Jobs = 0;                 // -j: 0 = one per processor
     bool Quiet = false;
     bool Verbose = false;
 };

@@ -105,17 +105,16 @@ TOutcome ConvertFile(const TJob& job, const QString& title, const TWindowSetting
     return TOutcome::Blank;
 }
 
-}  // namespace
+} // namespace
 
 int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings) {
     for (const QString& error : plan.Errors)
         TReporter::Print("pas2html: " + error);
 
-
     TReporter reporter(options, plan.Jobs.size());
     std::atomic<bool> failed = !plan.Errors.isEmpty();
     auto run = [&](const TJob& job) {
-        const QString title = options.Title ? *options.Title
+        const QString title = options.Title       ? *options.Title
                               : job.Source == "-" ? QString()
                                                   : TitleFromFileName(job.Source);
         TOutcome outcome = TOutcome::Failed;
@@ -139,7 +138,8 @@ int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings
         else
             files.push_back(&job);
     }
-    const size_t wanted = options.Jobs > 0 ? size_t(options.Jobs) : size_t(QThread::idealThreadCount());
+    const size_t wanted =
+        options.Jobs > 0 ? size_t(options.Jobs) : size_t(QThread::idealThreadCount());
     const size_t workers = std::max<size_t>(1, std::min(wanted, files.size()));
     std::atomic<size_t> next = 0;
     auto work = [&] {

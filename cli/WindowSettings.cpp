@@ -17,7 +17,7 @@ TStrings ReadFragment(const QString& fileName) {
     return lines;
 }
 
-}  // namespace
+} // namespace
 
 TWindowSettings DefaultWindowSettings() {
     TWindowSettings settings;
@@ -32,8 +32,10 @@ TWindowSettings ReadWindowSettings(const QString& fnINI) {
         htmlTextAttr_Def1(&settings.Tags);
 
     TPageNaming& naming = settings.Naming;
-    naming.SuffixDfm = GetFromINI_StringParamDef(fnINI, "HTML", "Suffix_DFM", naming.SuffixDfm, true);
-    naming.SuffixPas = GetFromINI_StringParamDef(fnINI, "HTML", "Suffix_PAS", naming.SuffixPas, true);
+    naming.SuffixDfm =
+        GetFromINI_StringParamDef(fnINI, "HTML", "Suffix_DFM", naming.SuffixDfm, true);
+    naming.SuffixPas =
+        GetFromINI_StringParamDef(fnINI, "HTML", "Suffix_PAS", naming.SuffixPas, true);
     naming.YesSuffixPas = GetFromINI_BooleanParamDef(fnINI, "HTML", "Yes_Suffix_PAS", true);
     naming.YesSuffixDfm = GetFromINI_BooleanParamDef(fnINI, "HTML", "Yes_Suffix_DFM", true);
     naming.ExtensionIndex =

@@ -12,13 +12,13 @@ struct TPageNaming {
     QString SuffixPas = QStringLiteral("_pas");
     bool YesSuffixDfm = true;
     QString SuffixDfm = QStringLiteral("_dfm");
-    int ExtensionIndex = 0;  // 0: ".htm", 1: ".html"
+    int ExtensionIndex = 0; // 0: ".htm", 1: ".html"
 };
 
 struct TWindowSettings {
     TStrings Tags;
     TPageNaming Naming;
-    std::optional<TStrings> After, Before;  // only when their switches are on
+    std::optional<TStrings> After, Before; // only when their switches are on
 };
 
 // The fresh window's settings: the default tag set, "_pas", "_dfm", ".htm", no fragments.

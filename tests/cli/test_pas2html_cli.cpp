@@ -26,7 +26,7 @@ QByteArray EnginePage(const QString& source, const QString& title, const QString
     return ReadBytes(scratch);
 }
 
-}  // namespace
+} // namespace
 
 class TestPas2htmlCli : public QObject {
     Q_OBJECT
@@ -38,6 +38,7 @@ private slots:
     void standardInput();
     void optionFiles();
     void unwritableTargetKeepsGoing();
+    void sharedTargetKeepsFirstSource();
     void windowSettings();
 
 private:
@@ -65,6 +66,7 @@ void TestPas2htmlCli::init() {
     WriteBytes(Path("src/sub/Main.PAS"), "x := 1;");
     WriteBytes(Path("src/sub/blank.pas"), " \r\n");
     WriteBytes(Path("src/readme.txt"), "not pascal");
+    WriteBytes(Path("other/Unit1.pas"), "unit Other;");
 }
 
 void TestPas2htmlCli::pagesAndExitCodes_data() {
@@ -73,42 +75,51 @@ void TestPas2htmlCli::pagesAndExitCodes_data() {
     QTest::addColumn<QStringList>("written");
     QTest::addColumn<QStringList>("absent");
 
-    QTest::newRow("file beside source") << QStringList{"src/Unit1.pas"} << 0
-                                        << QStringList{"src/Unit1_pas.htm"} << QStringList{};
-    QTest::newRow("form and project names") << QStringList{"src/Unit1.dfm", "src/Project1.dpr"} << 0
-                                            << QStringList{"src/Unit1_dfm.htm", "src/Project1.htm"}
-                                            << QStringList{};
+    QTest::newRow("file beside source")
+        << QStringList{"src/Unit1.pas"} << 0 << QStringList{"src/Unit1_pas.htm"} << QStringList{};
+    QTest::newRow("form and project names")
+        << QStringList{"src/Unit1.dfm", "src/Project1.dpr"} << 0
+        << QStringList{"src/Unit1_dfm.htm", "src/Project1.htm"} << QStringList{};
     QTest::newRow("folder recursively, blank skipped")
         << QStringList{"src"} << 0
-        << QStringList{"src/Unit1_pas.htm", "src/Unit1_dfm.htm", "src/Project1.htm", "src/sub/Main_pas.htm"}
+        << QStringList{"src/Unit1_pas.htm", "src/Unit1_dfm.htm", "src/Project1.htm",
+                       "src/sub/Main_pas.htm"}
         << QStringList{"src/sub/blank_pas.htm", "src/readme.htm"};
-    QTest::newRow("-o names the page of one file") << QStringList{"-o", "page.html", "src/Unit1.pas"} << 0
-                                                   << QStringList{"page.html"} << QStringList{"src/Unit1_pas.htm"};
+    QTest::newRow("-o names the page of one file")
+        << QStringList{"-o", "page.html", "src/Unit1.pas"} << 0 << QStringList{"page.html"}
+        << QStringList{"src/Unit1_pas.htm"};
     QTest::newRow("-o folder keeps relative paths")
         << QStringList{"-o", "out", "src"} << 0
         << QStringList{"out/Unit1_pas.htm", "out/sub/Main_pas.htm", "out/Project1.htm"}
         << QStringList{"src/Unit1_pas.htm", "out/src/Unit1_pas.htm"};
     QTest::newRow("-o existing folder for one file")
-        << QStringList{"-o", "src/sub", "src/Unit1.pas"} << 0 << QStringList{"src/sub/Unit1_pas.htm"}
-        << QStringList{"src/Unit1_pas.htm"};
+        << QStringList{"-o", "src/sub", "src/Unit1.pas"} << 0
+        << QStringList{"src/sub/Unit1_pas.htm"} << QStringList{"src/Unit1_pas.htm"};
     QTest::newRow("-o with trailing slash is a folder")
-        << QStringList{"-o", "new/", "src/Unit1.dfm"} << 0 << QStringList{"new/Unit1_dfm.htm"} << QStringList{};
+        << QStringList{"-o", "new/", "src/Unit1.dfm"} << 0 << QStringList{"new/Unit1_dfm.htm"}
+        << QStringList{};
     QTest::newRow("-o folder for several files")
         << QStringList{"-q", "-o", "out2", "src/Unit1.pas", "src/sub/Main.PAS"} << 0
         << QStringList{"out2/Unit1_pas.htm", "out2/Main_pas.htm"} << QStringList{};
+    QTest::newRow("two sources, one page: the later refused")
+        << QStringList{"-o", "out", "src/Unit1.pas", "other/Unit1.pas"} << 1
+        << QStringList{"out/Unit1_pas.htm"} << QStringList{};
+    QTest::newRow("same source twice") << QStringList{"src/Unit1.pas", "./src/Unit1.pas"} << 0
+                                       << QStringList{"src/Unit1_pas.htm"} << QStringList{};
     QTest::newRow("missing source, others still convert")
-        << QStringList{"src/none.pas", "src/Unit1.pas"} << 1 << QStringList{"src/Unit1_pas.htm"} << QStringList{};
-    QTest::newRow("named file of another type") << QStringList{"src/readme.txt"} << 1 << QStringList{}
-                                                << QStringList{"src/readme.htm"};
-    QTest::newRow("unknown option") << QStringList{"--frobnicate", "src/Unit1.pas"} << 2 << QStringList{}
-                                    << QStringList{"src/Unit1_pas.htm"};
+        << QStringList{"src/none.pas", "src/Unit1.pas"} << 1 << QStringList{"src/Unit1_pas.htm"}
+        << QStringList{};
+    QTest::newRow("named file of another type")
+        << QStringList{"src/readme.txt"} << 1 << QStringList{} << QStringList{"src/readme.htm"};
+    QTest::newRow("unknown option") << QStringList{"--frobnicate", "src/Unit1.pas"} << 2
+                                    << QStringList{} << QStringList{"src/Unit1_pas.htm"};
     QTest::newRow("no source") << QStringList{"-v"} << 2 << QStringList{} << QStringList{};
-    QTest::newRow("bad job count") << QStringList{"-j", "0", "src"} << 2 << QStringList{}
-                                   << QStringList{"src/Unit1_pas.htm"};
-    QTest::newRow("one job at a time") << QStringList{"-j1", "src"} << 0 << QStringList{"src/sub/Main_pas.htm"}
-                                       << QStringList{};
-    QTest::newRow("missing tag file") << QStringList{"--tags", "none.txt", "src"} << 2 << QStringList{}
-                                      << QStringList{"src/Unit1_pas.htm"};
+    QTest::newRow("bad job count")
+        << QStringList{"-j", "0", "src"} << 2 << QStringList{} << QStringList{"src/Unit1_pas.htm"};
+    QTest::newRow("one job at a time")
+        << QStringList{"-j1", "src"} << 0 << QStringList{"src/sub/Main_pas.htm"} << QStringList{};
+    QTest::newRow("missing tag file") << QStringList{"--tags", "none.txt", "src"} << 2
+                                      << QStringList{} << QStringList{"src/Unit1_pas.htm"};
 }
 
 void TestPas2htmlCli::pagesAndExitCodes() {
@@ -180,7 +191,16 @@ void TestPas2htmlCli::unwritableTargetKeepsGoing() {
     // A folder where a page should be: the page is reported, nothing is left half-written.
     QDir().mkpath(Path("src/Unit1_pas.htm"));
     QCOMPARE(Run({"src/Unit1.pas"}).Code, 1);
+    QVERIFY(QFileInfo(Path("src/Unit1_pas.htm")).isDir());
     QCOMPARE(QDir(Path("src")).entryList({"*.htm*"}, QDir::Files).size(), 0);
+}
+
+void TestPas2htmlCli::sharedTargetKeepsFirstSource() {
+    // Whichever worker finished last would otherwise decide the page; -j keeps them racing.
+    const TRun run = Run({"-j2", "-o", "out", "src/Unit1.pas", "other/Unit1.pas"});
+    QCOMPARE(run.Code, 1);
+    QVERIFY(run.Err.contains("other/Unit1.pas"));
+    QVERIFY(ReadBytes(Path("out/Unit1_pas.htm")).contains(" Unit1;"));
 }
 
 void TestPas2htmlCli::windowSettings() {
@@ -199,7 +219,8 @@ void TestPas2htmlCli::windowSettings() {
 
     // Options replace what the settings file says.
     WriteBytes(Path("tags.txt"), "Bres=<s>");
-    QCOMPARE(Run({"--settings", "prog/dwelk.ini", "--tags", "tags.txt", "src/Project1.dpr"}).Code, 0);
+    QCOMPARE(Run({"--settings", "prog/dwelk.ini", "--tags", "tags.txt", "src/Project1.dpr"}).Code,
+             0);
     QVERIFY(ReadBytes(Path("src/Project1.html")).contains("<s>begin</b>"));
 
     // An empty tag section gives the default set, as at the window's start-up.
