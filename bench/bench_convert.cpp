@@ -48,7 +48,7 @@ TMeasure MeasureProgram(const QString& program, const QStringList& args, int rou
     return best;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
@@ -84,14 +84,16 @@ int main(int argc, char* argv[]) {
         FilePas_2_FileHtml(source, page, "Big.pas", &tags, nullptr, nullptr, true);
         best = std::min(best, double(timer.nsecsElapsed()) / 1e9);
     }
-    std::printf("dwelk FilePas_2_FileHtml: best of %d %.3f s, %.0f MB/s\n", kRounds, best, megabytes / best);
+    std::printf("dwelk FilePas_2_FileHtml: best of %d %.3f s, %.0f MB/s\n", kRounds, best,
+                megabytes / best);
 
     double fastestPeer = 0;
     const struct {
         const char* Name;
         QStringList Args;
     } peers[] = {
-        {"source-highlight", {"-s", "pascal", "-f", "html", "-i", source, "-o", dir.filePath("sh.html")}},
+        {"source-highlight",
+         {"-s", "pascal", "-f", "html", "-i", source, "-o", dir.filePath("sh.html")}},
         {"highlight", {"-S", "pas", "-O", "html", "-i", source, "-o", dir.filePath("hl.html")}},
     };
     for (const auto& peer : peers) {
@@ -101,7 +103,8 @@ int main(int argc, char* argv[]) {
             continue;
         }
         const TMeasure run = MeasureProgram(program, peer.Args, 3);
-        std::printf("%s: best of 3 %.3f s (%.1f x dwelk's time)\n", peer.Name, run.Seconds, run.Seconds / best);
+        std::printf("%s: best of 3 %.3f s (%.1f x dwelk's time)\n", peer.Name, run.Seconds,
+                    run.Seconds / best);
         if (fastestPeer == 0 || run.Seconds < fastestPeer)
             fastestPeer = run.Seconds;
     }
