@@ -1,6 +1,6 @@
 unit Unit1;
 
-{$mode delphi}{$H+}
+{$WARN SYMBOL_PLATFORM OFF}
 
 interface
 
@@ -8,11 +8,19 @@ uses
   Windows, Messages, SysUtils, Classes, Graphics, Controls, Forms, Dialogs,
   StdCtrls, ExtCtrls;
 
+const
+  MaxClicks = 100;
+  DefaultColor = $00FF8000;   // оранжевый (BGR)
+  Greeting = 'Привет, мир!';
+
 type
   TMainForm = class(TForm)
     btnStart: TButton;
     lblInfo: TLabel;
+    Timer1: TTimer;
+    procedure FormCreate(Sender: TObject);
     procedure btnStartClick(Sender: TObject);
+    procedure Timer1Timer(Sender: TObject);
   private
     FCount: Integer;   // счётчик нажатий
     FRatio: Double;
@@ -34,7 +42,16 @@ begin
   if (FCount > 10) and (AName <> '') then
     Result := 'Имя: ' + AName + #13#10 + 'It''s ' + IntToStr(FCount)
   else
-    Result := Format('%d%%', [$FF + 1.5e3]);
+    Result := Format('%d%% of %s', [FCount * 100 div MaxClicks, AName]);
+end;
+
+procedure TMainForm.FormCreate(Sender: TObject);
+begin
+  FCount := 0;
+  FRatio := 1.5e3 / $FF;
+  Color := DefaultColor and $FFFFFF;
+  Caption := Greeting + ' ''Unit1''';
+  Timer1.Interval := 1000; { раз в секунду }
 end;
 
 procedure TMainForm.btnStartClick(Sender: TObject);
@@ -44,10 +61,20 @@ begin
   for i := 0 to 9 do
     Inc(FCount);
   {
-    многострочный комментарий
-    begin end
+    многострочный комментарий:
+    begin end здесь не ключевые слова
   } lblInfo.Caption := Describe('x');
+  if FCount >= MaxClicks then
+    ShowMessage('Достаточно!'#13#10'Счётчик: ' + IntToStr(FCount));
   Self.Caption:=lblInfo.Caption;
+end;
+
+procedure TMainForm.Timer1Timer(Sender: TObject);
+begin
+  {$IFDEF DEBUG}
+  OutputDebugString(PChar('tick ' + FloatToStr(FRatio)));
+  {$ENDIF}
+  lblInfo.Hint := TimeToStr(Now);
 end;
 
 initialization
