@@ -85,7 +85,6 @@ QWidget* TfMain::BuildFileBrowser() {
     GroupBox1 = new QGroupBox(this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     GroupBox1->setMinimumWidth(120);
-    GroupBox1->resize(353, GroupBox1->height());
     const QFont small = Tahoma(13);
 
     Panel_DCB = NewPanel(GroupBox1, QStringLiteral("Panel_DCB"), 28, false);
@@ -186,7 +185,7 @@ QWidget* TfMain::BuildFilePage() {
     cb_WebBr_Show = new QCheckBox(QStringLiteral("HTML-просмотр"), Panel_File_Ctrl);
     cb_WebBr_Show->setObjectName(QStringLiteral("cb_WebBr_Show"));
     cb_WebBr_Show->setFont(Tahoma(13));
-    cb_WebBr_Show->setFixedWidth(124);
+    cb_WebBr_Show->setMinimumWidth(124);
     auto* buttons = RowLayout(Panel_File_Ctrl);
     buttons->addWidget(btn_File_ToHtml);
     buttons->addWidget(NewSpacer(Panel_File_Ctrl));

@@ -103,17 +103,17 @@ QWidget* TfMain::BuildFileHtmlSets() {
                     QStringLiteral("Запрос на открытие HTML-файла после конвертации"), true);
     cb_Yes_Suffix_PAS = NewCheckBox(panel, QStringLiteral("cb_Yes_Suffix_PAS"),
                                     QStringLiteral("Суффикс в имени PAS-файла:"), true);
-    cb_Yes_Suffix_PAS->setFixedWidth(241);
+    cb_Yes_Suffix_PAS->setMinimumWidth(241);
     Edit_Suffix_PAS =
         NewSuffixEdit(panel, QStringLiteral("Edit_Suffix_PAS"), QStringLiteral("_pas"));
     cb_Yes_Suffix_DFM = NewCheckBox(panel, QStringLiteral("cb_Yes_Suffix_DFM"),
                                     QStringLiteral("Суффикс в имени DFM-файла:"), true);
-    cb_Yes_Suffix_DFM->setFixedWidth(241);
+    cb_Yes_Suffix_DFM->setMinimumWidth(241);
     Edit_Suffix_DFM =
         NewSuffixEdit(panel, QStringLiteral("Edit_Suffix_DFM"), QStringLiteral("_dfm"));
     Label5 = new QLabel(QStringLiteral("Расширение HTML-файлов:           "), panel);
     Label5->setObjectName(QStringLiteral("Label5"));
-    Label5->setFixedWidth(241);
+    Label5->setMinimumWidth(241);
     ComboBox_HTML_ExtFile = new QComboBox(panel);
     ComboBox_HTML_ExtFile->setObjectName(QStringLiteral("ComboBox_HTML_ExtFile"));
     ComboBox_HTML_ExtFile->setEditable(false);
@@ -209,7 +209,7 @@ void TfMain::BuildBodyFragment(TBodyFragment& f, const QString& groupName, const
     SetPanelColor(f.Panel_Ctrl, clBtnFace());
     f.cb_Yes = NewCheckBox(f.Panel_Ctrl, QStringLiteral("cb_Yes_HTML_%1_BODY").arg(part.toLower()),
                            QStringLiteral("Применять"), false);
-    f.cb_Yes->setFixedWidth(120);
+    f.cb_Yes->setMinimumWidth(120);
     const QString buttonName = QStringLiteral("sb_BODY_") + part + u'_';
     f.sb_Load =
         NewPictureButton(f.Panel_Ctrl, buttonName + QStringLiteral("Load"), QStringLiteral("load"),

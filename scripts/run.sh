@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds, and shows the converter at work.
+# Sets up the machine, builds, and starts the window; it keeps its settings in
+# build/bin/dwelk.ini beside the program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 bash scripts/build.sh
-build/bin/pas2html --help
-out=$(mktemp -d)
-build/bin/pas2html -v -o "$out" examples/Unit1.pas
-echo
-echo "Page written: $out/Unit1_pas.htm"
-# The page is in windows-1251, like its source; shown here in the terminal's UTF-8.
-iconv -f WINDOWS-1251 -t UTF-8 "$out/Unit1_pas.htm" | sed -n '1,40p'
+# Qt WebEngine refuses its sandbox when run as root.
+if [ "$(id -u)" -eq 0 ]; then
+  export QTWEBENGINE_CHROMIUM_FLAGS="${QTWEBENGINE_CHROMIUM_FLAGS:---no-sandbox}"
+fi
+exec build/bin/dwelk
