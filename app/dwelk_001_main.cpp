@@ -16,9 +16,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -195,8 +195,14 @@ QString TfMain::SelectedFile() const {
     return item && item->isSelected() ? item->data(Qt::UserRole).toString() : QString();
 }
 
+// Leaving a suffix edit for another control of the window stores it; the window losing the
+// activation or a pop-up menu taking the keys does not leave the edit.
 bool TfMain::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusOut) {
+    const auto leavesControl = [event] {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+    };
+    if (event->type() == QEvent::FocusOut && leavesControl()) {
         if (watched == Edit_Suffix_PAS)
             RunGuarded(this, [this] { Edit_Suffix_PASExit(); });
         else if (watched == Edit_Suffix_DFM)

@@ -1,6 +1,7 @@
 // The main window's start-up and its settings: what a fresh program folder shows, what a
 // settings file with odd values gives, the key each handler writes, and the HTML name rule.
 
+#include "DateTimeText.h"
 #include "THtmlEdit.h"
 #include "TestFiles.h"
 #include "WidgetKit.h"
@@ -91,6 +92,8 @@ private slots:
     void suffixEditStoredOnLeaving();
     void fnHTML_999_Get_data();
     void fnHTML_999_Get();
+    void clockText_data();
+    void clockText();
 
 private:
     std::unique_ptr<QTemporaryDir> FDir;
@@ -116,6 +119,10 @@ void TestDwelk001Main::freshProgramFolder() {
     QCOMPARE(Control<QLabel>(w, "LabelPath")->text(), MainDir());
     QVERIFY(MainDir().endsWith(u'/'));
     QVERIFY(Control<QLabel>(w, "LabelDT")->text() != QStringLiteral("..."));
+    QVERIFY(w->windowState() & Qt::WindowMaximized);
+    const auto* timer = Control<QTimer>(w, "Timer1");
+    QVERIFY(timer->isActive());
+    QCOMPARE(timer->interval(), 1000);
     QCOMPARE(Control<QTabWidget>(w, "pcMain")->currentWidget()->objectName(),
              QStringLiteral("tsFiles"));
     QCOMPARE(Control<QTabWidget>(w, "pcFiles")->currentWidget()->objectName(),
@@ -373,6 +380,27 @@ void TestDwelk001Main::fnHTML_999_Get() {
     Control<QLineEdit>(w, "Edit_Suffix_PAS")->setText(pasText);
     Control<QComboBox>(w, "ComboBox_HTML_ExtFile")->setCurrentIndex(extension);
     QCOMPARE(w->fnHTML_999_Get(fn), html);
+}
+
+void TestDwelk001Main::clockText_data() {
+    QTest::addColumn<QDateTime>("moment");
+    QTest::addColumn<QString>("text");
+    const QLocale russian(QLocale::Russian, QLocale::Russia);
+    const QDate day(2024, 2, 22);
+    const QString date = russian.toString(day, QLocale::ShortFormat);
+    QTest::newRow("time of day") << QDateTime(day, QTime(9, 5, 7))
+                                 << date + " " +
+                                        russian.toString(QTime(9, 5, 7), QLocale::LongFormat);
+    QTest::newRow("midnight shows the date alone") << QDateTime(day, QTime(0, 0)) << date;
+    QTest::newRow("a second after midnight")
+        << QDateTime(day, QTime(0, 0, 1))
+        << date + " " + russian.toString(QTime(0, 0, 1), QLocale::LongFormat);
+}
+
+void TestDwelk001Main::clockText() {
+    QFETCH(QDateTime, moment);
+    QFETCH(QString, text);
+    QCOMPARE(DateTimeToStr(moment, QLocale(QLocale::Russian, QLocale::Russia)), text);
 }
 
 QTEST_MAIN(TestDwelk001Main)
