@@ -5,13 +5,11 @@
 
 #include "DateTimeText.h"
 #include "MessageBoxes.h"
-#include "THtmlEdit.h"
 #include "TStrings.h"
 #include "Trim.h"
 #include "WidgetKit.h"
 #include "__files.h"
 #include "__pas2html.h"
-#include "__str.h"
 #include "dwelk_000_lib.h"
 
 #include <QCheckBox>
@@ -28,7 +26,6 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTimer>
-#include <QToolButton>
 #include <QVBoxLayout>
 #include <QWebEngineView>
 
