@@ -1,0 +1,212 @@
+#include "SynAttrMap.h"
+
+namespace {
+
+bool IsTokenStart(char16_t c) {
+    if (c >= 192)
+        return c <= 255;
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_' || c == u'"' ||
+           c == u'\'' || c == u'%' || c == u'(' || c == u'-' || c == u'/' || c == u'{';
+}
+
+bool IsIdentStart(char16_t c) {
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_';
+}
+
+bool IsIdentChar(char16_t c) {
+    return IsIdentStart(c) || (c >= u'0' && c <= u'9');
+}
+
+bool IsLineEnd(char16_t c) {
+    return c == u'\r' || c == u'\n';
+}
+
+// Lines of the text are usually shared with the last scan, so comparing data pointers
+// settles most cases without reading the characters.
+bool SameLine(const QString& a, const QString& b) {
+    return (a.size() == b.size() && a.constData() == b.constData()) || a == b;
+}
+
+} // namespace
+
+void TSynAttrMap::SetRules(TSyntaxType type, QStringView keywords) {
+    FDelims = SyntaxDelimiters(type);
+    FErlang = type == stErlang;
+    FKeywords = KeywordSet(keywords);
+    // The entries stay readable until the next update, which scans every line.
+    FLines.clear();
+}
+
+bool TSynAttrMap::IsKeyWord(QStringView word) const {
+    if (FKeywords.isEmpty())
+        return false;
+    // Identifiers are ASCII, so lower-casing them needs no locale.
+    FWord.resize(word.size());
+    for (qsizetype k = 0; k < word.size(); ++k) {
+        const char16_t c = word[k].unicode();
+        FWord[k] = QChar(c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c);
+    }
+    return FKeywords.contains(FWord);
+}
+
+TSynAttrMap::TScanState TSynAttrMap::ScanLine(QStringView line, TScanState state,
+                                              QByteArray& codes) const {
+    const qsizetype n = line.size();
+    const char16_t* s = line.utf16();
+    codes.resize(n);
+    // The line as the scanner sees it inside the whole text: followed by CR LF.
+    const auto at = [&](qsizetype k) -> char16_t {
+        return k < n ? s[k] : k == n ? u'\r' : k == n + 1 ? u'\n' : 0;
+    };
+    const auto mark = [&](qsizetype from, qsizetype to, TCharAttr a) {
+        for (qsizetype k = from; k < std::min(to, n); ++k)
+            codes[k] = s[k] > 31 ? char(a) : char(s[k]);
+    };
+    const auto blockEnd = [&](qsizetype from) {
+        qsizetype e = from;
+        while (e < n && !(s[e] == u'*' && at(e + 1) == FDelims.cm4))
+            ++e;
+        return e;
+    };
+    const auto braceEnd = [&](qsizetype from) {
+        qsizetype e = from;
+        while (e < n && s[e] != u'}')
+            ++e;
+        return e;
+    };
+
+    qsizetype k = 0;
+    if (state == TScanState::InBrace) {
+        const qsizetype e = braceEnd(0);
+        mark(0, e + 1, caComment);
+        if (e >= n)
+            return TScanState::InBrace;
+        k = e + 1;
+    } else if (state == TScanState::InBlock) {
+        const qsizetype e = blockEnd(0);
+        mark(0, e + 2, caComment);
+        if (e >= n)
+            return TScanState::InBlock;
+        k = e + 2;
+    }
+
+    while (k < n) {
+        qsizetype start = k;
+        while (k < n && !IsTokenStart(s[k]))
+            ++k;
+        mark(start, k, caText);
+        if (k >= n)
+            break;
+
+        start = k;
+        const char16_t c = s[k];
+        TCharAttr attr = caText;
+        if (IsIdentStart(c)) {
+            while (k < n && IsIdentChar(s[k]))
+                ++k;
+            if (IsKeyWord(line.sliced(start, k - start)))
+                attr = caKeyword;
+        } else if (c == FDelims.cm1 && (FErlang || at(k + 1) == FDelims.cm1)) {
+            while (k < n && !IsLineEnd(s[k]))
+                ++k;
+            ++k;
+            attr = caComment;
+        } else if (FErlang) {
+            ++k;
+        } else if (c == FDelims.cm2) {
+            const qsizetype e = braceEnd(k);
+            mark(start, e + 1, caComment);
+            if (e >= n)
+                return TScanState::InBrace;
+            k = e + 1;
+            continue;
+        } else if (c == FDelims.cm3 && at(k + 1) == u'*') {
+            const qsizetype e = blockEnd(k);
+            mark(start, e + 2, caComment);
+            if (e >= n)
+                return TScanState::InBlock;
+            k = e + 2;
+            continue;
+        } else if (c == FDelims.st1) {
+            ++k;
+            while (k < n && s[k] != FDelims.st1 && !IsLineEnd(s[k]))
+                ++k;
+            ++k;
+            attr = caString;
+        } else {
+            ++k;
+        }
+        mark(start, k, attr);
+    }
+    return TScanState::Neutral;
+}
+
+void TSynAttrMap::Rebuild(const QStringList& lines) {
+    FLines.clear();
+    FEntries.clear();
+    FEndState = TScanState::Neutral;
+    Update(lines);
+}
+
+TSynAttrMap::TScanState TSynAttrMap::StartOf(qsizetype index) const {
+    return index < FEntries.size() ? FEntries[index].Start : FEndState;
+}
+
+void TSynAttrMap::Update(const QStringList& lines) {
+    if (FLines.size() != FEntries.size()) {
+        FLines.clear();
+        FEntries.clear();
+        FEndState = TScanState::Neutral;
+    }
+    const qsizetype oldCount = FLines.size();
+    const qsizetype newCount = lines.size();
+    const qsizetype common = std::min(oldCount, newCount);
+    qsizetype prefix = 0;
+    while (prefix < common && SameLine(FLines[prefix], lines[prefix]))
+        ++prefix;
+    qsizetype suffix = 0;
+    while (suffix < common - prefix &&
+           SameLine(FLines[oldCount - 1 - suffix], lines[newCount - 1 - suffix]))
+        ++suffix;
+
+    // Scan the changed lines, then go on into the unchanged ones until a line starts in
+    // the state it started in before: from there on every entry stays as it was.
+    QList<TLineAttr> fresh;
+    TScanState state = StartOf(prefix);
+    const auto scan = [&](qsizetype k) {
+        TLineAttr entry;
+        entry.Start = state;
+        state = ScanLine(lines[k], state, entry.Codes);
+        fresh.append(std::move(entry));
+    };
+    for (qsizetype k = prefix; k < newCount - suffix; ++k)
+        scan(k);
+    qsizetype old = oldCount - suffix;
+    qsizetype k = newCount - suffix;
+    for (; k < newCount && state != StartOf(old); ++k, ++old)
+        scan(k);
+    if (k >= newCount)
+        FEndState = state;
+
+    const qsizetype consumed = old - prefix;
+    FEntries.remove(prefix, consumed);
+    FEntries.insert(prefix, fresh.size(), TLineAttr());
+    std::move(fresh.begin(), fresh.end(), FEntries.begin() + prefix);
+    FLines = lines;
+}
+
+QByteArray TSynAttrMap::Codes(qsizetype index) const {
+    if (index == FEntries.size())
+        return QByteArrayLiteral(" ");
+    if (index < 0 || index > FEntries.size())
+        return {};
+    return FEntries[index].Codes;
+}
+
+quint8 TSynAttrMap::Code(qsizetype index, qsizetype x) const {
+    if (index == FEntries.size())
+        return x == 1 ? quint8(' ') : quint8(caText);
+    if (index < 0 || index > FEntries.size() || x < 1 || x > FEntries[index].Codes.size())
+        return caText;
+    return quint8(FEntries[index].Codes[x - 1]);
+}
