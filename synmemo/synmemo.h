@@ -183,8 +183,6 @@ private:
     int fShiftSizeForShiftSelected = 1;
     int fTabWidth = 0;
     bool FAllowLinesChange = false;
-    bool FDoubleClicked = false;
-    bool FDown = false;
     int FMaxLength = 1024;
     bool FModified = false;
     QPoint FOffset{0, 0};

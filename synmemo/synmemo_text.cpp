@@ -264,12 +264,12 @@ int TSyntaxMemo::Get_NumLine_From_Bookmark(int NumBookmark) const {
 void TSyntaxMemo::CorrectBookmark(int Line, int delta) {
     for (int& line : Bookmarks)
         if (line >= 0 && line >= Line)
-            line = std::max(line + delta, 0);
+            line += delta;
 }
 
 void TSyntaxMemo::CorrectCurLine(int Line, int delta) {
     if (fCurLine >= 0 && fCurLine >= Line)
-        fCurLine = std::max(fCurLine + delta, 0);
+        fCurLine += delta;
 }
 
 void TSyntaxMemo::SetActiveLine(int Line) {
