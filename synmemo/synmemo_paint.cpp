@@ -200,11 +200,12 @@ void TSyntaxMemo::paintEvent(QPaintEvent*) {
     else
         ShowPos(p);
 
-    if (FCaretCreated && FCaretVisible) {
-        const int x = (FPos.x() - FOffset.x() - 1) * FCharWidth + FGutterWidth;
-        const int y = (FPos.y() - FOffset.y() - 1) * FCharHeight;
-        p.fillRect(x, y, 2, FCharHeight, pal.color(QPalette::Text));
-    }
+    // A caret scrolled out of the rows is not drawn over the gutter or the footer.
+    const int caretRow = FPos.y() - FOffset.y() - 1;
+    const int caretX = (FPos.x() - FOffset.x() - 1) * FCharWidth + FGutterWidth;
+    if (FCaretCreated && FCaretVisible && caretRow >= 0 && caretRow < FWindowSize.y() &&
+        caretX >= FGutterWidth)
+        p.fillRect(caretX, caretRow * FCharHeight, 2, FCharHeight, pal.color(QPalette::Text));
 }
 
 void TSyntaxMemo::PaintRow(TCanvas& canvas, int i) {
