@@ -3,7 +3,11 @@
 
 #include "synmemo.h"
 
+#include "Exception.h"
+#include "TestFiles.h"
+
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -188,6 +192,34 @@ private slots:
         // The memo's own edits are no outside replacement once the pass is done.
         m.Memo->SetSelText(QStringLiteral("y"));
         QCOMPARE(m.Memo->UndoCount(), 1);
+    }
+
+    void loadingAFileThroughLines() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("unit1.pas"));
+        WriteBytes(path, "\xEF\xBB\xBF"
+                         "begin\r\n"
+                         "\xD0\xB0"
+                         "  \r\n");
+        TSizedMemo m({"old"});
+        m.Memo->SetSelText(QStringLiteral("x"));
+        m.Memo->Lines().Clear();
+        m.Memo->Lines().LoadFromFile(path);
+        QCOMPARE(m.Memo->StoredLines(), QStringList({"begin", QString::fromUtf8("а  ")}));
+        QCOMPARE(m.Memo->Lines().Encoding(), TTextEncoding::Utf8);
+        QCOMPARE(m.Memo->UndoCount(), 0);
+        QCOMPARE(m.Memo->CharAttr(1, 1), quint8(caKeyword));
+
+        QVERIFY_THROWS_EXCEPTION(Exception, m.Memo->Lines().LoadFromFile(dir.filePath("none")));
+        QCOMPARE(m.Memo->StoredLines(), QStringList({"begin", QString::fromUtf8("а")}));
+    }
+
+    void caretPlacementIsReported() {
+        TSizedMemo m({"abc", "def"});
+        QSignalSpy positions(m.Memo, &TSyntaxMemo::OnChangePOS);
+        m.Memo->SetPos(3, 2);
+        QVERIFY(!positions.isEmpty());
+        QCOMPARE(positions.last(), QVariantList({2, 3}));
     }
 
     void assigningNothingLeavesOneLine() {
