@@ -11,6 +11,7 @@
 #include "__files.h"
 #include "__pas2html.h"
 #include "dwelk_000_lib.h"
+#include "synmemo.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -101,6 +102,9 @@ void TfMain::FormCreate() {
     pcMain->setCurrentWidget(tsFiles);
     pcFiles->setCurrentWidget(tsFile);
     pcSets->setCurrentWidget(tsSetHTML1);
+    // Placing a memo into its panel switches on its gutter, footer and scroll bar.
+    ColumnLayout(Panel_SyntMemo)->addWidget(SyntMemo);
+    ColumnLayout(Panel_SyntMemo2)->addWidget(SyntMemo2);
     Timer1->start();
 }
 

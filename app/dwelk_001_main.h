@@ -23,6 +23,7 @@ class QTimer;
 class QToolButton;
 class QWebEngineView;
 class THtmlEdit;
+class TSyntaxMemo;
 class TStrings;
 
 // One HTML fragment of the page "HTML-2" with its controls and the file that stores it.
@@ -63,6 +64,7 @@ private:
     void BuildMenu();
     QWidget* BuildPanel_Ctrl();
     QWidget* BuildFilesPage();
+    TSyntaxMemo* NewSourceMemo(const QString& name, bool readOnly);
     QWidget* BuildFileBrowser();
     QWidget* BuildFilePage();
     QWidget* BuildClipPage();
@@ -164,6 +166,7 @@ private:
     QCheckBox* cb_WebBr_Show;
     QSplitter* Splitter_WebBr;
     QFrame* Panel_SyntMemo;
+    TSyntaxMemo* SyntMemo;
     QGroupBox* GroupBox_WebBr;
     QFrame* Panel8;
     QWebEngineView* WebBr;
@@ -176,6 +179,7 @@ private:
     QToolButton* SpeedButton2;
     QSplitter* Splitter10;
     QFrame* Panel_SyntMemo2;
+    TSyntaxMemo* SyntMemo2;
     QGroupBox* GroupBox2;
     THtmlEdit* SynMemo1;
 

@@ -5,6 +5,8 @@
 #include "WidgetKit.h"
 #include "dwelk_001_main.h"
 
+#include "synmemo.h"
+
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -195,7 +197,7 @@ QWidget* TfMain::BuildFilePage() {
 
     Splitter_WebBr = NewSplitter(page, QStringLiteral("Splitter_WebBr"), Qt::Vertical);
     Panel_SyntMemo = NewPanel(Splitter_WebBr, QStringLiteral("Panel_SyntMemo"), 0, true);
-    ColumnLayout(Panel_SyntMemo);
+    SyntMemo = NewSourceMemo(QStringLiteral("SyntMemo"), true);
     GroupBox_WebBr = new QGroupBox(QStringLiteral("HTML"), Splitter_WebBr);
     GroupBox_WebBr->setObjectName(QStringLiteral("GroupBox_WebBr"));
     Panel8 = NewPanel(GroupBox_WebBr, QStringLiteral("Panel8"), 0, true);
@@ -222,6 +224,29 @@ QWidget* TfMain::BuildFilePage() {
     return page;
 }
 
+// The two source memos are configured alike; they get their panels at creation (FormCreate).
+TSyntaxMemo* TfMain::NewSourceMemo(const QString& name, bool readOnly) {
+    auto* memo = new TSyntaxMemo(this);
+    memo->setObjectName(name);
+    QFont font(QStringLiteral("Courier New"));
+    font.setPixelSize(13);
+    memo->setFont(font);
+    for (auto [get, set] : {std::pair{&TSyntaxMemo::TextAttr, &TSyntaxMemo::SetTextAttr},
+                            {&TSyntaxMemo::KeywordAttr, &TSyntaxMemo::SetKeywordAttr},
+                            {&TSyntaxMemo::CommentAttr, &TSyntaxMemo::SetCommentAttr},
+                            {&TSyntaxMemo::StringAttr, &TSyntaxMemo::SetStringAttr}}) {
+        TSynFont attr = (memo->*get)();
+        QFont attrFont = font;
+        attrFont.setBold(attr.Font.bold());
+        attrFont.setItalic(attr.Font.italic());
+        attr.Font = attrFont;
+        (memo->*set)(attr);
+    }
+    memo->SetSyntaxType(stPascal);
+    memo->SetReadOnly(readOnly);
+    return memo;
+}
+
 QWidget* TfMain::BuildClipPage() {
     auto* page = new QWidget(this);
 
@@ -244,7 +269,7 @@ QWidget* TfMain::BuildClipPage() {
 
     Splitter10 = NewSplitter(page, QStringLiteral("Splitter10"), Qt::Vertical);
     Panel_SyntMemo2 = NewPanel(Splitter10, QStringLiteral("Panel_SyntMemo2"), 0, true);
-    ColumnLayout(Panel_SyntMemo2);
+    SyntMemo2 = NewSourceMemo(QStringLiteral("SyntMemo2"), false);
     GroupBox2 = new QGroupBox(QStringLiteral("HTML: "), Splitter10);
     GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
     SynMemo1 = new THtmlEdit(GroupBox2);

@@ -6,6 +6,7 @@
 #include "TestFiles.h"
 #include "WidgetKit.h"
 #include "WindowTestKit.h"
+#include "synmemo.h"
 #include "__files.h"
 #include "__pas2html.h"
 
@@ -133,6 +134,15 @@ void TestDwelk001Main::freshProgramFolder() {
              QStringLiteral("Конвертировать в HTML выбранный файд"));
     QVERIFY(!Control<QCheckBox>(w, "cb_WebBr_Show")->isChecked());
     QVERIFY(Control<QWidget>(w, "GroupBox_WebBr")->isHidden());
+    // The source memos sit in their panels with gutter and footer on; only SyntMemo2 edits.
+    const auto* source = Control<TSyntaxMemo>(w, "SyntMemo");
+    const auto* clip = Control<TSyntaxMemo>(w, "SyntMemo2");
+    QCOMPARE(source->parentWidget()->objectName(), QStringLiteral("Panel_SyntMemo"));
+    QCOMPARE(clip->parentWidget()->objectName(), QStringLiteral("Panel_SyntMemo2"));
+    QVERIFY(source->ReadOnly());
+    QVERIFY(!clip->ReadOnly());
+    QCOMPARE(source->GutterWidth(), 20);
+    QCOMPARE(source->font().pixelSize(), 13);
 
     QCOMPARE(StateOf(Control<QCheckBox>(w, "cb_YesQuery_before_Convert")), QStringLiteral("0"));
     QCOMPARE(StateOf(Control<QCheckBox>(w, "cb_YesQuery_before_Open")), QStringLiteral("1"));
