@@ -80,7 +80,7 @@ void TLineScanner::ConvertLine(QStringView line, TTextBuffer& out) {
     auto at = [&](qsizetype k) -> char16_t { return k < len ? s[k] : u'\0'; };
 
     bool isStr = false;
-    qsizetype done = 0;  // escaped characters before this offset are already in `out`
+    qsizetype done = 0; // escaped characters before this offset are already in `out`
     // Inserts `markup` before the escaped character at `where`.
     auto insertBefore = [&](qsizetype where, const QString& markup) {
         Emit(out, done, where);

@@ -29,7 +29,8 @@ TPageFrame TPageFrame::Titled(const QString& sTitle, const QString& sTextBodyAft
 TPageFrame TPageFrame::Standalone(bool GenHTMLPage) {
     TPageFrame frame;
     if (GenHTMLPage)
-        frame.Head << QStringLiteral("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">")
+        frame.Head << QStringLiteral(
+                          "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">")
                    << QStringLiteral("<html>") << QStringLiteral("<head>")
                    << QStringLiteral("<title> New Document </title>")
                    << QStringLiteral("<meta name=\"Generator\" content=\"Ostrelvan\">")

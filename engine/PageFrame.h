@@ -6,8 +6,8 @@
 #include <QStringView>
 
 struct TPageFrame {
-    QStringList Head;  // up to and including "<pre>"
-    QStringList Tail;  // from "</pre>" on
+    QStringList Head; // up to and including "<pre>"
+    QStringList Tail; // from "</pre>" on
 
     // The page of a conversion: title (trimmed, "NewFile" when blank) and the two fragments
     // (trimmed, left out when blank).

@@ -11,20 +11,24 @@
 
 namespace {
 
-bool IsWide(TTextEncoding e) { return e == TTextEncoding::Utf16LE || e == TTextEncoding::Utf16BE; }
-
-char16_t WideUnit(const uchar* p, TTextEncoding e) {
-    return e == TTextEncoding::Utf16BE ? char16_t((p[0] << 8) | p[1]) : char16_t((p[1] << 8) | p[0]);
+bool IsWide(TTextEncoding e) {
+    return e == TTextEncoding::Utf16LE || e == TTextEncoding::Utf16BE;
 }
 
-bool HasLineBreak(QStringView s) { return s.contains(u'\r') || s.contains(u'\n'); }
+char16_t WideUnit(const uchar* p, TTextEncoding e) {
+    return e == TTextEncoding::Utf16BE ? char16_t((p[0] << 8) | p[1])
+                                       : char16_t((p[1] << 8) | p[0]);
+}
+
+bool HasLineBreak(QStringView s) {
+    return s.contains(u'\r') || s.contains(u'\n');
+}
 
 // Collects encoded page lines and hands them to the device in large pieces.
 class TPageWriter {
 public:
     TPageWriter(QIODevice& out, const QString& outName, TTextEncoding encoding)
-        : FOut(out), FOutName(outName), FEncoding(encoding),
-          FBreak(EncodeText(u"\r\n", encoding)) {
+        : FOut(out), FOutName(outName), FEncoding(encoding), FBreak(EncodeText(u"\r\n", encoding)) {
         FBuffer = ByteOrderMark(encoding);
         FBuffer.reserve(kFlushSize + 64 * 1024);
     }
@@ -33,7 +37,8 @@ public:
     // into lines and written back with CR LF.
     void Line(QStringView line, bool mayHoldBreaks) {
         if (mayHoldBreaks && HasLineBreak(line)) {
-            for (const QString& part : TStrings::SplitLines(line.toString() + QLatin1String("\r\n")))
+            for (const QString& part :
+                 TStrings::SplitLines(line.toString() + QLatin1String("\r\n")))
                 Line(part, false);
             return;
         }
@@ -80,7 +85,7 @@ void DecodeLine(QByteArrayView bytes, TTextEncoding encoding, QString& line) {
     }
 }
 
-}  // namespace
+} // namespace
 
 TSourcePage::TSourcePage(QByteArrayView fileBytes) {
     qsizetype bom = 0;
@@ -119,12 +124,11 @@ void TSourcePage::Write(const TDelphiToHTML& converter, const TPageFrame& frame,
     for (const QString& line : frame.Head)
         writer.Line(line, true);
 
-    const bool markupMayBreak =
-        HasLineBreak(converter.Bcom) || HasLineBreak(converter.Ecom) ||
-        HasLineBreak(converter.Bres) || HasLineBreak(converter.Eres) ||
-        HasLineBreak(converter.Bnum) || HasLineBreak(converter.Enum) ||
-        HasLineBreak(converter.Bstr) || HasLineBreak(converter.Estr) ||
-        HasLineBreak(converter.Bdir) || HasLineBreak(converter.Edir);
+    const bool markupMayBreak = HasLineBreak(converter.Bcom) || HasLineBreak(converter.Ecom) ||
+                                HasLineBreak(converter.Bres) || HasLineBreak(converter.Eres) ||
+                                HasLineBreak(converter.Bnum) || HasLineBreak(converter.Enum) ||
+                                HasLineBreak(converter.Bstr) || HasLineBreak(converter.Estr) ||
+                                HasLineBreak(converter.Bdir) || HasLineBreak(converter.Edir);
     TLineScanner scanner(converter);
     QString line;
     TTextBuffer converted;

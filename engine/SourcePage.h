@@ -26,7 +26,7 @@ public:
 
 private:
     TTextEncoding FEncoding = TTextEncoding::Ansi;
-    QByteArrayView FBody;  // after the mark
-    qsizetype FTextEnd = 0;  // bytes before the first NUL character
+    QByteArrayView FBody;   // after the mark
+    qsizetype FTextEnd = 0; // bytes before the first NUL character
     bool FHasPage = false;
 };

@@ -11,16 +11,16 @@
 namespace {
 
 constexpr std::array<const char*, 59> kReservedWords = {
-    "#language", "constructor", "string",    "destructor",     "uses",         "inherited",
-    "var",       "begin",       "type",      "end",            "class",        "if",
-    "record",    "then",        "array",     "else",           "of",           "with",
-    "set",       "do",          "in",        "for",            "out",          "to",
-    "case",      "while",       "until",     "repeat",         "end.",         "downto",
-    "private",   "stdcall",     "public",    "overload",       "published",    "override",
-    "procedure", "unit",        "function",  "interface",      "try",          "implementation",
-    "except",    "property",    "virtual",   "const",          "asm",          "initialization",
-    "finalization", "packed",   "nil",       "finally",        "or",           "and",
-    "not",       "mod",         "div",       "shr",            "shl"};
+    "#language",    "constructor", "string",   "destructor", "uses",      "inherited",
+    "var",          "begin",       "type",     "end",        "class",     "if",
+    "record",       "then",        "array",    "else",       "of",        "with",
+    "set",          "do",          "in",       "for",        "out",       "to",
+    "case",         "while",       "until",    "repeat",     "end.",      "downto",
+    "private",      "stdcall",     "public",   "overload",   "published", "override",
+    "procedure",    "unit",        "function", "interface",  "try",       "implementation",
+    "except",       "property",    "virtual",  "const",      "asm",       "initialization",
+    "finalization", "packed",      "nil",      "finally",    "or",        "and",
+    "not",          "mod",         "div",      "shr",        "shl"};
 
 constexpr char kDelimiters[] = " '()*+,-/:;=@[]";
 constexpr qsizetype kLongestReservedWord = 14;
@@ -60,7 +60,7 @@ bool IsHexOrNumberChar(char16_t c) {
            (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
 }
 
-}  // namespace
+} // namespace
 
 TDelphiToHTML::TDelphiToHTML() {
     LoadReservList();
@@ -146,9 +146,16 @@ void TDelphiToHTML::LoadTagSet(const TStrings* ListAttr) {
     if (!ListAttr)
         return;
     const std::array<std::pair<const char16_t*, QString*>, 10> fields = {{
-        {u"Bcom", &Bcom}, {u"Ecom", &Ecom}, {u"Bres", &Bres}, {u"Eres", &Eres},
-        {u"Bnum", &Bnum}, {u"Enum", &Enum}, {u"Bstr", &Bstr}, {u"Estr", &Estr},
-        {u"Bdir", &Bdir}, {u"Edir", &Edir},
+        {u"Bcom", &Bcom},
+        {u"Ecom", &Ecom},
+        {u"Bres", &Bres},
+        {u"Eres", &Eres},
+        {u"Bnum", &Bnum},
+        {u"Enum", &Enum},
+        {u"Bstr", &Bstr},
+        {u"Estr", &Estr},
+        {u"Bdir", &Bdir},
+        {u"Edir", &Edir},
     }};
     for (const auto& [name, field] : fields) {
         const QString value = Trim(ListAttr->Values(QStringView(name)));

@@ -44,7 +44,7 @@ public:
 private:
     void Grow(qsizetype length) {
         FCapacity = std::max(FUsed + length, 2 * FCapacity + 64);
-        FText.resize(FCapacity);  // keeps what is written so far
+        FText.resize(FCapacity); // keeps what is written so far
         FData = reinterpret_cast<char16_t*>(FText.data());
     }
 

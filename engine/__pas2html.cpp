@@ -17,13 +17,15 @@ bool FileExists(const QString& path) {
     return info.exists() && !info.isDir();
 }
 
-QString FragmentText(const TStrings* list) { return list ? list->Text() : QString(); }
+QString FragmentText(const TStrings* list) {
+    return list ? list->Text() : QString();
+}
 
 TPageFrame FrameFor(const QString& sTitle, const TStrings* after, const TStrings* before) {
     return TPageFrame::Titled(sTitle, FragmentText(after), FragmentText(before));
 }
 
-}  // namespace
+} // namespace
 
 bool htmlTextAttr_Def1(TStrings* ListAttr) {
     if (!ListAttr)
@@ -73,8 +75,7 @@ bool ConvertSourceBytes(QByteArrayView source, const QString& sTitle, const TStr
         return false;
     TDelphiToHTML converter;
     converter.LoadTagSet(ListAttr);
-    page.Write(converter, FrameFor(sTitle, ListTextBodyAfter, ListTextBodyEndBefore), out,
-               outName);
+    page.Write(converter, FrameFor(sTitle, ListTextBodyAfter, ListTextBodyEndBefore), out, outName);
     return true;
 }
 
@@ -98,7 +99,7 @@ bool FilePas_2_FileHtml(const QString& fnPAS, const QString& fnHTML, const QStri
         bytes = ReadFileBytes(source);
     const TSourcePage page(mapped ? QByteArrayView(mapped, input.size()) : QByteArrayView(bytes));
     if (!page.HasPage())
-        return false;  // a blank source writes nothing; an older page stays as it was
+        return false; // a blank source writes nothing; an older page stays as it was
 
     // The page goes to a temporary file that replaces the old page only when complete.
     QSaveFile file(target);

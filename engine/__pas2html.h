@@ -12,7 +12,7 @@ struct TPageFrame;
 
 class TDelphiToHTML {
 public:
-    TDelphiToHTML();  // Create
+    TDelphiToHTML(); // Create
 
     // Appends the reserved words to ReservList; called once by the constructor.
     void LoadReservList();

@@ -33,7 +33,9 @@ QStringList TStrings::SplitLines(QStringView text) {
     return lines;
 }
 
-void TStrings::SetText(QStringView text) { FLines = SplitLines(text); }
+void TStrings::SetText(QStringView text) {
+    FLines = SplitLines(text);
+}
 
 qsizetype TStrings::IndexOfName(QStringView name) const {
     for (qsizetype i = 0; i < FLines.size(); ++i) {

@@ -9,7 +9,7 @@ namespace {
 
 struct AnsiTables {
     std::array<char16_t, 256> toUnicode{};
-    std::vector<short> fromUnicode = std::vector<short>(0x10000, -1);  // -1: not in the code page
+    std::vector<short> fromUnicode = std::vector<short>(0x10000, -1); // -1: not in the code page
 
     AnsiTables() {
         QByteArray all(256, Qt::Uninitialized);
@@ -19,8 +19,8 @@ struct AnsiTables {
         const QString decoded = decoder(all);
         for (int i = 0; i < 256; ++i) {
             // ICU maps every byte; keep the identity for any byte it would not.
-            const char16_t u = (decoder.isValid() && decoded.size() == 256) ? decoded[i].unicode()
-                                                                            : char16_t(i);
+            const char16_t u =
+                (decoder.isValid() && decoded.size() == 256) ? decoded[i].unicode() : char16_t(i);
             toUnicode[i] = u;
             if (fromUnicode[u] < 0)
                 fromUnicode[u] = short(i);
@@ -101,13 +101,15 @@ QString DecodeUtf16(QByteArrayView bytes, bool bigEndian) {
     for (qsizetype i = 0; i < units; ++i, src += 2)
         dst[i] = bigEndian ? char16_t((src[0] << 8) | src[1]) : char16_t((src[1] << 8) | src[0]);
     if (bytes.size() % 2)
-        dst[units] = QChar::ReplacementCharacter;  // a lone last byte is not lost silently
+        dst[units] = QChar::ReplacementCharacter; // a lone last byte is not lost silently
     return s;
 }
 
-}  // namespace
+} // namespace
 
-const char16_t* AnsiToUnicodeTable() { return Ansi().toUnicode.data(); }
+const char16_t* AnsiToUnicodeTable() {
+    return Ansi().toUnicode.data();
+}
 
 TTextEncoding DetectEncoding(QByteArrayView bytes, qsizetype* bomLength) {
     const auto* b = reinterpret_cast<const uchar*>(bytes.data());

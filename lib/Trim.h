@@ -14,6 +14,10 @@ inline QStringView TrimView(QStringView s) {
     return s.sliced(b, e - b);
 }
 
-inline QString Trim(QStringView s) { return TrimView(s).toString(); }
+inline QString Trim(QStringView s) {
+    return TrimView(s).toString();
+}
 
-inline bool IsBlank(QStringView s) { return TrimView(s).isEmpty(); }
+inline bool IsBlank(QStringView s) {
+    return TrimView(s).isEmpty();
+}

@@ -6,9 +6,9 @@
 #include "TestFiles.h"
 #include "WidgetKit.h"
 #include "WindowTestKit.h"
-#include "synmemo.h"
 #include "__files.h"
 #include "__pas2html.h"
+#include "synmemo.h"
 
 #include <QCheckBox>
 #include <QComboBox>

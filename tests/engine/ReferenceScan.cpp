@@ -5,7 +5,7 @@ namespace {
 // Stands for a source "&" during the scan: like "&", a word character above code 255.
 constexpr char16_t kAmp = 0xE000;
 
-}  // namespace
+} // namespace
 
 QStringList ReferenceConvertLines(TDelphiToHTML& cv, const QString& text) {
     QString cut = text;
@@ -33,7 +33,7 @@ QStringList ReferenceConvertLines(TDelphiToHTML& cv, const QString& text) {
             if (c == '{' && n == '$' && !active) {
                 IsDir = true;
                 insert(J, cv.Bdir);
-                J += int(cv.Bdir.size()) + 1;  // now at the dollar sign
+                J += int(cv.Bdir.size()) + 1; // now at the dollar sign
             } else if (c == '}' && IsDir) {
                 IsDir = false;
                 insert(J + 1, cv.Edir);

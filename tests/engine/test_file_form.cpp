@@ -35,7 +35,7 @@ QByteArray PageThroughLists(const QString& source, const QString& title, const T
     return ReadBytes(scratch);
 }
 
-}  // namespace
+} // namespace
 
 class TestFileForm : public QObject {
     Q_OBJECT
@@ -60,13 +60,17 @@ private:
 
 void TestFileForm::encodings_data() {
     QTest::addColumn<QByteArray>("source");
-    QTest::addColumn<QByteArray>("pageStart");  // the bytes the page must begin with
-    QTest::addColumn<QByteArray>("body");       // the bytes of the converted line
+    QTest::addColumn<QByteArray>("pageStart"); // the bytes the page must begin with
+    QTest::addColumn<QByteArray>("body");      // the bytes of the converted line
 
-    QTest::newRow("ansi") << QByteArray("end; // \xCF\xF0\xE8\xE2\xE5\xF2") << QByteArray("<html>\r\n")
-                          << QByteArray("<b>end</b>; <i style=\"color: teal;\">// \xCF\xF0\xE8\xE2\xE5\xF2</i>\r\n");
-    QTest::newRow("utf-8 with mark") << QByteArray("\xEF\xBB\xBF" "end; // \xD0\x9F") << QByteArray("\xEF\xBB\xBF<html>\r\n")
-                                     << QByteArray("<b>end</b>; <i style=\"color: teal;\">// \xD0\x9F</i>\r\n");
+    QTest::newRow("ansi")
+        << QByteArray("end; // \xCF\xF0\xE8\xE2\xE5\xF2") << QByteArray("<html>\r\n")
+        << QByteArray("<b>end</b>; <i style=\"color: teal;\">// \xCF\xF0\xE8\xE2\xE5\xF2</i>\r\n");
+    QTest::newRow("utf-8 with mark")
+        << QByteArray("\xEF\xBB\xBF"
+                      "end; // \xD0\x9F")
+        << QByteArray("\xEF\xBB\xBF<html>\r\n")
+        << QByteArray("<b>end</b>; <i style=\"color: teal;\">// \xD0\x9F</i>\r\n");
     QTest::newRow("utf-16le with mark")
         << (QByteArray("\xFF\xFE") + EncodeText(u"end\r\n", TTextEncoding::Utf16LE))
         << (QByteArray("\xFF\xFE") + EncodeText(u"<html>\r\n", TTextEncoding::Utf16LE))
@@ -124,15 +128,18 @@ void TestFileForm::blankSources() {
 void TestFileForm::namesAreTrimmed() {
     const QString src = FDir.filePath("trim.pas"), dst = FDir.filePath("trim.htm");
     WriteBytes(src, "x");
-    QVERIFY(FilePas_2_FileHtml("  " + src + "\t", " " + dst + " ", "t", nullptr, nullptr, nullptr, true));
+    QVERIFY(FilePas_2_FileHtml("  " + src + "\t", " " + dst + " ", "t", nullptr, nullptr, nullptr,
+                               true));
     QVERIFY(QFile::exists(dst));
 }
 
 void TestFileForm::missingSource() {
     QVERIFY(!FilePas_2_FileHtml(FDir.filePath("none.pas"), FDir.filePath("none.htm"), "t", nullptr,
                                 nullptr, nullptr, true));
-    QVERIFY(!FilePas_2_FileHtml("", FDir.filePath("none.htm"), "t", nullptr, nullptr, nullptr, true));
-    QVERIFY(!FilePas_2_FileHtml(FDir.path(), FDir.filePath("none.htm"), "t", nullptr, nullptr, nullptr, true));
+    QVERIFY(
+        !FilePas_2_FileHtml("", FDir.filePath("none.htm"), "t", nullptr, nullptr, nullptr, true));
+    QVERIFY(!FilePas_2_FileHtml(FDir.path(), FDir.filePath("none.htm"), "t", nullptr, nullptr,
+                                nullptr, true));
     QVERIFY(!QFile::exists(FDir.filePath("none.htm")));
 }
 
@@ -163,7 +170,8 @@ void TestFileForm::readOnlyFolderKeepsOldPage() {
     WriteBytes(src, "x");
     WriteBytes(dst, "old");
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
-    QVERIFY_THROWS_EXCEPTION(Exception, FilePas_2_FileHtml(src, dst, "t", nullptr, nullptr, nullptr, true));
+    QVERIFY_THROWS_EXCEPTION(Exception,
+                             FilePas_2_FileHtml(src, dst, "t", nullptr, nullptr, nullptr, true));
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QCOMPARE(ReadBytes(dst), QByteArray("old"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
@@ -173,16 +181,39 @@ void TestFileForm::losslessAnsi() {
     const QString src = FDir.filePath("l.pas"), dst = FDir.filePath("l.htm");
     WriteBytes(src, "x");
     const TStrings after(QStringList{QString::fromUtf8("<p>\u65e5\U0001F600 \u20ac</p>")});
-    QVERIFY(FilePas_2_FileHtml(src, dst, QString::fromUtf8("\u00e9t\u00e9"), nullptr, &after, nullptr, true));
+    QVERIFY(FilePas_2_FileHtml(src, dst, QString::fromUtf8("\u00e9t\u00e9"), nullptr, &after,
+                               nullptr, true));
     const QByteArray page = ReadBytes(dst);
     QVERIFY2(page.contains("<title>&#233;t&#233;</title>"), page.constData());
     QVERIFY2(page.contains("<p>&#26085;&#128512; \x88</p>"), page.constData());
 }
 
 void TestFileForm::sameAsTextPathOnRandomSources() {
-    const QStringList pieces = {"begin", " ", "end.", "{", "}", "(*", "*)", "{$I x}", "'", "//",
-                                "\r\n", "\n", "\r", "<", ">", "&", "1", "$F", "\t", "Привет", "€",
-                                QString(QChar(0)), QString::fromUtf8("\U0001F600"), "  ", ";"};
+    const QStringList pieces = {"begin",
+                                " ",
+                                "end.",
+                                "{",
+                                "}",
+                                "(*",
+                                "*)",
+                                "{$I x}",
+                                "'",
+                                "//",
+                                "\r\n",
+                                "\n",
+                                "\r",
+                                "<",
+                                ">",
+                                "&",
+                                "1",
+                                "$F",
+                                "\t",
+                                "Привет",
+                                "€",
+                                QString(QChar(0)),
+                                QString::fromUtf8("\U0001F600"),
+                                "  ",
+                                ";"};
     const TTextEncoding encodings[] = {TTextEncoding::Ansi, TTextEncoding::Utf8,
                                        TTextEncoding::Utf16LE, TTextEncoding::Utf16BE};
     const TStrings tags = DefaultTags();
@@ -199,7 +230,7 @@ void TestFileForm::sameAsTextPathOnRandomSources() {
         const TTextEncoding enc = encodings[round % 4];
         QByteArray bytes = ByteOrderMark(enc) + EncodeText(text, enc);
         if (round % 7 == 3 && enc != TTextEncoding::Ansi)
-            bytes += '\x01';  // a malformed tail
+            bytes += '\x01'; // a malformed tail
         WriteBytes(src, bytes);
         QFile::remove(dst);
         const QString title = round % 5 ? QString("t") : QString("two\nlines");
@@ -210,7 +241,8 @@ void TestFileForm::sameAsTextPathOnRandomSources() {
             QFAIL(qPrintable("differs for source bytes " + bytes.toHex()));
         QBuffer buffer;
         buffer.open(QIODevice::WriteOnly);
-        QCOMPARE(ConvertSourceBytes(bytes, title, &tags, &after, &before, buffer, "buffer"), written);
+        QCOMPARE(ConvertSourceBytes(bytes, title, &tags, &after, &before, buffer, "buffer"),
+                 written);
         QCOMPARE(buffer.data(), expected);
     }
 }
@@ -237,7 +269,8 @@ void TestFileForm::goldenPages() {
     QFETCH(QString, golden);
     const TStrings tags = DefaultTags();
     const QString out = FDir.filePath("golden.htm");
-    QVERIFY(FilePas_2_FileHtml(source, out, TitleFromFileName(source), &tags, nullptr, nullptr, true));
+    QVERIFY(
+        FilePas_2_FileHtml(source, out, TitleFromFileName(source), &tags, nullptr, nullptr, true));
     QCOMPARE(ReadBytes(out), ReadBytes(golden));
 }
 

@@ -15,7 +15,7 @@ TStrings Lines(const QString& text) {
 const QString kHead = "<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\" "
                       "content=\"text/html; charset=windows-1251\">\r\n";
 
-}  // namespace
+} // namespace
 
 class TestPas2html : public QObject {
     Q_OBJECT
@@ -48,19 +48,29 @@ void TestPas2html::frame_data() {
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("after");
     QTest::addColumn<QString>("before");
-    QTest::addColumn<QString>("expectedStart");  // from "<title>" to "<pre>"
-    QTest::addColumn<QString>("expectedEnd");    // from "</pre>" on
+    QTest::addColumn<QString>("expectedStart"); // from "<title>" to "<pre>"
+    QTest::addColumn<QString>("expectedEnd");   // from "</pre>" on
 
-    QTest::newRow("blank title") << "   " << "" << "" << "<title>NewFile</title>\r\n</head>\r\n<body>\r\n<pre>"
+    QTest::newRow("blank title") << "   "
+                                 << ""
+                                 << ""
+                                 << "<title>NewFile</title>\r\n</head>\r\n<body>\r\n<pre>"
                                  << "</pre>\r\n</body>\r\n</html>\r\n";
-    QTest::newRow("title trimmed, unescaped") << " a<b\t" << "" << ""
+    QTest::newRow("title trimmed, unescaped") << " a<b\t"
+                                              << ""
+                                              << ""
                                               << "<title>a<b</title>\r\n</head>\r\n<body>\r\n<pre>"
                                               << "</pre>\r\n</body>\r\n</html>\r\n";
-    QTest::newRow("after fragment trimmed") << "T" << "  <p>x</p>  " << " \r\n "
-                                            << "<title>T</title>\r\n</head>\r\n<body>\r\n<p>x</p>\r\n<pre>"
-                                            << "</pre>\r\n</body>\r\n</html>\r\n";
+    QTest::newRow("after fragment trimmed")
+        << "T"
+        << "  <p>x</p>  "
+        << " \r\n "
+        << "<title>T</title>\r\n</head>\r\n<body>\r\n<p>x</p>\r\n<pre>"
+        << "</pre>\r\n</body>\r\n</html>\r\n";
     QTest::newRow("before fragment keeps inner breaks")
-        << "T" << "" << "<hr>\r\n<p>end</p>\r\n"
+        << "T"
+        << ""
+        << "<hr>\r\n<p>end</p>\r\n"
         << "<title>T</title>\r\n</head>\r\n<body>\r\n<pre>"
         << "</pre>\r\n<hr>\r\n<p>end</p>\r\n</body>\r\n</html>\r\n";
 }
@@ -85,7 +95,9 @@ void TestPas2html::standalonePage() {
     QCOMPARE(page.size(), 13);
     QCOMPARE(page[0], QString("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">"));
     QCOMPARE(page[3], QString("<title> New Document </title>"));
-    QCOMPARE(page[5], QString(" <meta content=\"text/html; charset=windows-1251\" http-equiv=\"content-type\">"));
+    QCOMPARE(
+        page[5],
+        QString(" <meta content=\"text/html; charset=windows-1251\" http-equiv=\"content-type\">"));
     QCOMPARE(page.mid(8, 3), QStringList({"<pre>", "<b>end</b>", "</pre>"}));
     QCOMPARE(page.last(), QString("</html>"));
     QCOMPARE(cv.Convert("", true), QString());
@@ -93,7 +105,7 @@ void TestPas2html::standalonePage() {
 
 void TestPas2html::tagSet_data() {
     QTest::addColumn<QString>("tags");
-    QTest::addColumn<QString>("expected");  // converted "{c} begin 1 's' {$d}"
+    QTest::addColumn<QString>("expected"); // converted "{c} begin 1 's' {$d}"
 
     const QString defaults = "<i style=\"color: navy;\">{c}</i> <b>begin</b> "
                              "<span style=\"color: navy;\">1</span> "
@@ -101,23 +113,26 @@ void TestPas2html::tagSet_data() {
                              "<span style=\"color: green;\">{$d}</span>";
     QTest::newRow("no tags keep converter defaults") << "" << defaults;
     QTest::newRow("case-insensitive names, first wins")
-        << "Bres=<u>\neres=</u>\nBRES=<s>" << QString(defaults).replace("<b>begin</b>", "<u>begin</u>");
+        << "Bres=<u>\neres=</u>\nBRES=<s>"
+        << QString(defaults).replace("<b>begin</b>", "<u>begin</u>");
     QTest::newRow("blank values keep defaults") << "Bstr=\nEstr=   \nBcom" << defaults;
     QTest::newRow("space before equals supplies nothing") << "Bres =<u>" << defaults;
     QTest::newRow("value trimmed, later equals kept")
-        << "Bnum=  <font color=red>  " << QString(defaults).replace("<span style=\"color: navy;\">1", "<font color=red>1");
+        << "Bnum=  <font color=red>  "
+        << QString(defaults).replace("<span style=\"color: navy;\">1", "<font color=red>1");
     QTest::newRow("default text")
         << "Bcom=<i style=\"color: teal;\">\nBstr=<span style=\"color: blue;\">"
-        << QString(defaults).replace("navy;\">{c}", "teal;\">{c}").replace("navy;\">'s'", "blue;\">'s'");
+        << QString(defaults)
+               .replace("navy;\">{c}", "teal;\">{c}")
+               .replace("navy;\">'s'", "blue;\">'s'");
 }
 
 void TestPas2html::tagSet() {
     QFETCH(QString, tags);
     QFETCH(QString, expected);
     const TStrings attrs = Lines(tags);
-    const QStringList page =
-        TStrings::SplitLines(pas2html("{c} begin 1 's' {$d}", "T", tags.isEmpty() ? nullptr : &attrs,
-                                      nullptr, nullptr));
+    const QStringList page = TStrings::SplitLines(
+        pas2html("{c} begin 1 's' {$d}", "T", tags.isEmpty() ? nullptr : &attrs, nullptr, nullptr));
     QCOMPARE(page.value(7), expected);
 }
 
@@ -171,9 +186,12 @@ void TestPas2html::listForm() {
 void TestPas2html::titleFromFileName_data() {
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<QString>("title");
-    QTest::newRow("plain") << "/src/Unit1.pas" << "Unit1.pas";
-    QTest::newRow("no folder") << "Unit1.pas" << "Unit1.pas";
-    QTest::newRow("markup characters") << "/a/x<y>&z.pas" << "x&lt;y&gt;&amp;z.pas";
+    QTest::newRow("plain") << "/src/Unit1.pas"
+                           << "Unit1.pas";
+    QTest::newRow("no folder") << "Unit1.pas"
+                               << "Unit1.pas";
+    QTest::newRow("markup characters") << "/a/x<y>&z.pas"
+                                       << "x&lt;y&gt;&amp;z.pas";
 }
 
 void TestPas2html::titleFromFileName() {

@@ -39,7 +39,8 @@ void TestTStrings::splitLines_data() {
     QTest::newRow("lf cr is two breaks") << "a\n\rb" << QStringList{"a", "", "b"};
     QTest::newRow("cr cr lf") << "a\r\r\nb" << QStringList{"a", "", "b"};
     QTest::newRow("blank lines kept") << "\n \n" << QStringList{"", " "};
-    QTest::newRow("nul is a character") << QString("a") + QChar(0) + "b" << QStringList{QString("a") + QChar(0) + "b"};
+    QTest::newRow("nul is a character")
+        << QString("a") + QChar(0) + "b" << QStringList{QString("a") + QChar(0) + "b"};
 }
 
 void TestTStrings::splitLines() {
@@ -60,13 +61,20 @@ void TestTStrings::values_data() {
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("value");
-    QTest::newRow("case ignored") << QStringList{"BRES=<b>"} << "bres" << "<b>";
-    QTest::newRow("first match wins") << QStringList{"a=1", "A=2"} << "a" << "1";
-    QTest::newRow("later equals belong to value") << QStringList{"k=a=b"} << "k" << "a=b";
-    QTest::newRow("value untrimmed") << QStringList{"k= x "} << "k" << " x ";
-    QTest::newRow("spaces in name count") << QStringList{"k =1"} << "k" << "";
-    QTest::newRow("line without equals ignored") << QStringList{"k", "k=2"} << "k" << "2";
-    QTest::newRow("cyrillic name") << QStringList{"Ключ=1"} << "КЛЮЧ" << "1";
+    QTest::newRow("case ignored") << QStringList{"BRES=<b>"} << "bres"
+                                  << "<b>";
+    QTest::newRow("first match wins") << QStringList{"a=1", "A=2"} << "a"
+                                      << "1";
+    QTest::newRow("later equals belong to value") << QStringList{"k=a=b"} << "k"
+                                                  << "a=b";
+    QTest::newRow("value untrimmed") << QStringList{"k= x "} << "k"
+                                     << " x ";
+    QTest::newRow("spaces in name count") << QStringList{"k =1"} << "k"
+                                          << "";
+    QTest::newRow("line without equals ignored") << QStringList{"k", "k=2"} << "k"
+                                                 << "2";
+    QTest::newRow("cyrillic name") << QStringList{"Ключ=1"} << "КЛЮЧ"
+                                   << "1";
 }
 
 void TestTStrings::values() {
@@ -82,28 +90,35 @@ void TestTStrings::roundTrip_data() {
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<QByteArray>("saved");
 
-    QTest::newRow("ansi cyrillic") << QByteArray("\xCF\xF0\xE8\r\n\xB8") << int(TTextEncoding::Ansi)
-                                   << QStringList{"При", "ё"} << QByteArray("\xCF\xF0\xE8\r\n\xB8\r\n");
-    QTest::newRow("utf-8 with mark") << QByteArray("\xEF\xBB\xBF\xD0\x9F\n") << int(TTextEncoding::Utf8)
-                                     << QStringList{"П"} << QByteArray("\xEF\xBB\xBF\xD0\x9F\r\n");
+    QTest::newRow("ansi cyrillic")
+        << QByteArray("\xCF\xF0\xE8\r\n\xB8") << int(TTextEncoding::Ansi) << QStringList{"При", "ё"}
+        << QByteArray("\xCF\xF0\xE8\r\n\xB8\r\n");
+    QTest::newRow("utf-8 with mark")
+        << QByteArray("\xEF\xBB\xBF\xD0\x9F\n") << int(TTextEncoding::Utf8) << QStringList{"П"}
+        << QByteArray("\xEF\xBB\xBF\xD0\x9F\r\n");
     QTest::newRow("utf-8 without mark reads as ansi")
-        << QByteArray("\xD0\x9F") << int(TTextEncoding::Ansi) << QStringList{"Рџ"} << QByteArray("\xD0\x9F\r\n");
+        << QByteArray("\xD0\x9F") << int(TTextEncoding::Ansi) << QStringList{"Рџ"}
+        << QByteArray("\xD0\x9F\r\n");
     QTest::newRow("utf-16le") << QByteArray("\xFF\xFEx\0\r\0y\0", 8) << int(TTextEncoding::Utf16LE)
-                              << QStringList{"x", "y"} << QByteArray("\xFF\xFEx\0\r\0\n\0y\0\r\0\n\0", 14);
+                              << QStringList{"x", "y"}
+                              << QByteArray("\xFF\xFEx\0\r\0\n\0y\0\r\0\n\0", 14);
     QTest::newRow("utf-16be") << QByteArray("\xFE\xFF\0x", 4) << int(TTextEncoding::Utf16BE)
                               << QStringList{"x"} << QByteArray("\xFE\xFF\0x\0\r\0\n", 8);
-    QTest::newRow("cr only") << QByteArray("a\rb\r") << int(TTextEncoding::Ansi) << QStringList{"a", "b"}
-                             << QByteArray("a\r\nb\r\n");
-    QTest::newRow("lf only") << QByteArray("a\n\nb") << int(TTextEncoding::Ansi) << QStringList{"a", "", "b"}
-                             << QByteArray("a\r\n\r\nb\r\n");
+    QTest::newRow("cr only") << QByteArray("a\rb\r") << int(TTextEncoding::Ansi)
+                             << QStringList{"a", "b"} << QByteArray("a\r\nb\r\n");
+    QTest::newRow("lf only") << QByteArray("a\n\nb") << int(TTextEncoding::Ansi)
+                             << QStringList{"a", "", "b"} << QByteArray("a\r\n\r\nb\r\n");
     QTest::newRow("nul kept") << QByteArray("a\0b", 3) << int(TTextEncoding::Ansi)
-                              << QStringList{QString("a") + QChar(0) + "b"} << QByteArray("a\0b\r\n", 5);
-    QTest::newRow("empty file") << QByteArray() << int(TTextEncoding::Ansi) << QStringList{} << QByteArray();
-    QTest::newRow("blank file") << QByteArray("  \r\n") << int(TTextEncoding::Ansi) << QStringList{"  "}
-                                << QByteArray("  \r\n");
-    QTest::newRow("odd utf-16 byte") << QByteArray("\xFF\xFEx\0y", 5) << int(TTextEncoding::Utf16LE)
-                                     << QStringList{QString("x") + QChar(QChar::ReplacementCharacter)}
-                                     << QByteArray("\xFF\xFEx\0\xFD\xFF\r\0\n\0", 10);
+                              << QStringList{QString("a") + QChar(0) + "b"}
+                              << QByteArray("a\0b\r\n", 5);
+    QTest::newRow("empty file") << QByteArray() << int(TTextEncoding::Ansi) << QStringList{}
+                                << QByteArray();
+    QTest::newRow("blank file") << QByteArray("  \r\n") << int(TTextEncoding::Ansi)
+                                << QStringList{"  "} << QByteArray("  \r\n");
+    QTest::newRow("odd utf-16 byte")
+        << QByteArray("\xFF\xFEx\0y", 5) << int(TTextEncoding::Utf16LE)
+        << QStringList{QString("x") + QChar(QChar::ReplacementCharacter)}
+        << QByteArray("\xFF\xFEx\0\xFD\xFF\r\0\n\0", 10);
 }
 
 void TestTStrings::roundTrip() {
@@ -132,8 +147,8 @@ void TestTStrings::allAnsiBytes() {
     list.LoadFromFile(path);
     QCOMPARE(list.Count(), 1);
     QCOMPARE(list[0].size(), all.size());
-    QCOMPARE(list[0][0xC0 - 2], QChar(0x0410));  // А
-    QCOMPARE(list[0][0x98 - 2], QChar(0x0098));  // the one byte windows-1251 leaves unassigned
+    QCOMPARE(list[0][0xC0 - 2], QChar(0x0410)); // А
+    QCOMPARE(list[0][0x98 - 2], QChar(0x0098)); // the one byte windows-1251 leaves unassigned
     list.SaveToFile(path);
     QCOMPARE(ReadBytes(path), all + "\r\n");
 }
@@ -141,7 +156,8 @@ void TestTStrings::allAnsiBytes() {
 void TestTStrings::ansiWritesCharacterReferences() {
     QCOMPARE(EncodeText(QString::fromUtf8("a\u00e9\u0416\u20ac\U0001F600"), TTextEncoding::Ansi),
              QByteArray("a&#233;\xC6\x88&#128512;"));
-    QCOMPARE(EncodeText(QString(QChar(0xD800)) + "x", TTextEncoding::Ansi), QByteArray("&#55296;x"));
+    QCOMPARE(EncodeText(QString(QChar(0xD800)) + "x", TTextEncoding::Ansi),
+             QByteArray("&#55296;x"));
 }
 
 void TestTStrings::unreadableAndUnwritable() {
