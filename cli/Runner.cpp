@@ -2,6 +2,7 @@
 
 #include "Exception.h"
 #include "TStrings.h"
+#include "TextFile.h"
 #include "__pas2html.h"
 
 #include <QDir>
@@ -83,13 +84,11 @@ TOutcome ConvertStandardInput(const TJob& job, const QString& title, const TWind
     }
     QSaveFile output(job.Target);
     if (!output.open(QIODevice::WriteOnly))
-        throw Exception(QStringLiteral("не удалось записать файл \"%1\": %2")
-                            .arg(job.Target, output.errorString()));
+        throw Exception(CannotWriteMessage(job.Target, output.errorString()));
     if (!ConvertSourceBytes(bytes, title, &in.Tags, after, before, output, job.Target))
         return TOutcome::Blank;
     if (!output.commit())
-        throw Exception(QStringLiteral("не удалось записать файл \"%1\": %2")
-                            .arg(job.Target, output.errorString()));
+        throw Exception(CannotWriteMessage(job.Target, output.errorString()));
     return TOutcome::Written;
 }
 
