@@ -12,6 +12,12 @@ void ShowMessage(QWidget* owner, const QString& message) {
     box.exec();
 }
 
+bool AskOkCancel(QWidget* owner, const QString& question) {
+    QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), question,
+                    QMessageBox::Ok | QMessageBox::Cancel, owner);
+    return box.exec() == QMessageBox::Ok;
+}
+
 void ShowErrorBox(QWidget* owner, const QString& message) {
     QMessageBox::critical(owner, QApplication::applicationDisplayName(), message);
 }

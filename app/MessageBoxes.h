@@ -11,6 +11,9 @@
 // A plain box with `message` and an OK button, owned by `owner`.
 void ShowMessage(QWidget* owner, const QString& message);
 
+// A confirmation box with `question` and the buttons OK and Cancel; true for OK.
+bool AskOkCancel(QWidget* owner, const QString& question);
+
 // Shows `message` in the application's error box, owned by `owner`.
 void ShowErrorBox(QWidget* owner, const QString& message);
 

@@ -21,6 +21,10 @@ QFont FontOf(const QString& family, QFont::StyleHint hint, int pixelSize) {
 
 } // namespace
 
+void ProcessMessages() {
+    QCoreApplication::processEvents();
+}
+
 QFont Tahoma(int pixelSize) {
     return FontOf(QStringLiteral("Tahoma"), QFont::SansSerif, pixelSize);
 }

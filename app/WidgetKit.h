@@ -16,6 +16,9 @@ class QLabel;
 class QToolButton;
 class QWidget;
 
+// Lets the window handle what is pending (paints, timer ticks, input) before a handler's work.
+void ProcessMessages();
+
 QFont Tahoma(int pixelSize);
 QFont CourierNew(int pixelSize);
 

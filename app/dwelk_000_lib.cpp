@@ -41,6 +41,10 @@ QString MainDir() {
     return CurrentPlaces().MainDir;
 }
 
+QString fnPlaceholderPage() {
+    return MainDir() + QStringLiteral("Quorvel_empty.htm");
+}
+
 QString fnINI() {
     return CurrentPlaces().fnINI;
 }

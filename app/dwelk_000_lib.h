@@ -7,6 +7,9 @@
 // The executable's folder, always ending in "/"; the placeholder page and the fragment
 // files live there.
 QString MainDir();
+// The placeholder page the preview shows for a file without a page: MainDir() +
+// "Quorvel_empty.htm".
+QString fnPlaceholderPage();
 // The executable's full path with the extension ".ini".
 QString fnINI();
 // Points MainDir at `dir` and fnINI at the file of the same name in it, so that tests keep

@@ -7,6 +7,7 @@
 #include "MessageBoxes.h"
 #include "TStrings.h"
 #include "Trim.h"
+#include "WebBrowser.h"
 #include "WidgetKit.h"
 #include "__files.h"
 #include "__pas2html.h"
@@ -15,6 +16,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFocusEvent>
@@ -28,11 +30,8 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QWebEngineView>
 
 namespace {
-
-const QString PlaceholderPageName = QStringLiteral("Quorvel_empty.htm");
 
 // The page the preview shows when a file has no HTML page.
 TStrings PlaceholderPage() {
@@ -79,6 +78,7 @@ TfMain::TfMain(QWidget* parent) : QMainWindow(parent) {
     SD1->setObjectName(QStringLiteral("SD1"));
     SD1->setAcceptMode(QFileDialog::AcceptSave);
     SD1->setDefaultSuffix(QStringLiteral("htm"));
+    SD1->setOption(QFileDialog::DontConfirmOverwrite);
     SD1->setNameFilters({QStringLiteral("htm (*.htm)"), QStringLiteral("html (*.html)")});
 
     resize(ClientWidth, ClientHeight + MainMenu1->sizeHint().height());
@@ -105,6 +105,7 @@ void TfMain::FormCreate() {
     // Placing a memo into its panel switches on its gutter, footer and scroll bar.
     ColumnLayout(Panel_SyntMemo)->addWidget(SyntMemo);
     ColumnLayout(Panel_SyntMemo2)->addWidget(SyntMemo2);
+    RunGuarded(this, [this] { SetBrowserFolder(QDir::currentPath()); });
     Timer1->start();
 }
 
@@ -132,7 +133,7 @@ void TfMain::StartUp() {
 
 // An existing page is the user's own and stays as it is.
 void TfMain::CreatePlaceholderPage() {
-    const QString fileName = MainDir() + PlaceholderPageName;
+    const QString fileName = fnPlaceholderPage();
     if (!QFileInfo::exists(fileName))
         PlaceholderPage().SaveToFile(fileName);
 }
@@ -184,13 +185,6 @@ void TfMain::RestoreBrowserDir() {
         MoveBrowserTo(dir);
 }
 
-// The folder list holds the browser's current folder as its selected entry.
-void TfMain::MoveBrowserTo(const QString& dir) {
-    DLB->clear();
-    DLB->addItem(dir);
-    DLB->setCurrentRow(0);
-}
-
 QString TfMain::SelectedFile() const {
     const QListWidgetItem* item = FLB->currentItem();
     return item && item->isSelected() ? item->data(Qt::UserRole).toString() : QString();
@@ -203,6 +197,8 @@ bool TfMain::eventFilter(QObject* watched, QEvent* event) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
     };
+    if (watched == FLB->viewport() && event->type() == QEvent::MouseButtonPress)
+        FLB_MousePressed();
     if (event->type() == QEvent::FocusOut && leavesControl()) {
         if (watched == Edit_Suffix_PAS)
             RunGuarded(this, [this] { Edit_Suffix_PASExit(); });

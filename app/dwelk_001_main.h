@@ -17,14 +17,16 @@ class QListWidget;
 class QMenu;
 class QMenuBar;
 class QPlainTextEdit;
+class QProgressBar;
 class QSplitter;
 class QTabWidget;
 class QTimer;
 class QToolButton;
-class QWebEngineView;
 class THtmlEdit;
 class TSyntaxMemo;
 class TStrings;
+class TWebBrowser;
+struct TPageParts;
 
 // One HTML fragment of the page "HTML-2" with its controls and the file that stores it.
 struct TBodyFragment {
@@ -55,6 +57,12 @@ public:
 
     // True until the first timer tick has done the start-up work.
     bool ItsFirst() const { return fItsFirst; }
+
+    // The folder list's current folder, without a trailing "/" except at the root.
+    QString BrowserFolder() const { return fDLB_Dir; }
+
+    // True while a whole-list conversion runs.
+    bool ListRunActive() const { return fRunActive; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -111,12 +119,69 @@ private:
     void SetHtmlAttrLines(const TStrings& lines);
     void ReadHtmlAttrSection();
 
+    // File browser.
+    void ConnectBrowserHandlers();
+    void DCBChange();
+    void DLBOpen(const QString& dir);
+    void SetBrowserFolder(const QString& dir);
+    void FCBChange();
+    void FLB_Read();
+    void FLB_MousePressed();
+    void FLB_CurrentChanged();
+    void FLB_Clicked();
+    void FLB_UserSelected();
+    void FLBChange();
+    void FLBClick();
+    void ShowSelectedFile();
+    void Edit_FNChange();
+    void N1Click();
+    void N3Click();
+    void N11Click();
+    void N8Click();
+    void N4Click();
+    void N13Click();
+
+    // HTML preview.
+    bool WebBr_Show(const QString& fn);
+    void NavigateToPlaceholder();
+    QString HtmlFileOf(const QString& path) const;
+    void cb_WebBr_ShowClick();
+    void sb_HTML_openClick();
+
+    // Conversion commands.
+    TPageParts PageParts() const;
+    bool FileConvertToHTML(const QString& fn, const QString& fnHTM);
+    void btn_File_ToHtmlClick();
+    void btn_Files_ToHtmlClick();
+    void ConvertList();
+    void StopListRun();
+
+    // Page "Clipboard".
+    void SpeedButton3Click();
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void SyntMemo2Change();
+
     void BodyFragment_Change(TBodyFragment& f);
     void BodyFragment_Load(TBodyFragment& f);
     void BodyFragment_Save(TBodyFragment& f);
     void BodyFragment_Clear(TBodyFragment& f);
 
     bool fItsFirst = true;
+
+    // File browser state: the folder list's folder, the file list's folder and mask, the
+    // entry of the file list's last change report, and whether the current mouse press
+    // already reported its selection.
+    QString fDLB_Dir;
+    QString fFLB_Dir;
+    QString fFLB_Mask = QStringLiteral("*.pas");
+    QString fFLB_LastChange;
+    bool fFLB_InPress = false;
+    bool fFLB_PressSelected = false;
+
+    // Whole-list run state.
+    bool fRunActive = false;
+    bool fRunStop = false;
 
     // Menu bar, tool bar, page control, status bar.
     QMenuBar* MainMenu1;
@@ -133,6 +198,8 @@ private:
     QFrame* Panel_Bottom;
     QLabel* LabelDT;
     QLabel* LabelPath;
+    QProgressBar* ProgressBar_Run;
+    QToolButton* btn_Run_Stop;
 
     // File browser.
     QGroupBox* GroupBox1;
@@ -169,7 +236,7 @@ private:
     TSyntaxMemo* SyntMemo;
     QGroupBox* GroupBox_WebBr;
     QFrame* Panel8;
-    QWebEngineView* WebBr;
+    TWebBrowser* WebBr;
     QLabel* Label_FNhtml;
 
     // Page "Clipboard".

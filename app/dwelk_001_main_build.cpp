@@ -2,6 +2,7 @@
 // browser, the source view, the preview and the clipboard page, and the status bar.
 
 #include "THtmlEdit.h"
+#include "WebBrowser.h"
 #include "WidgetKit.h"
 #include "dwelk_001_main.h"
 
@@ -17,11 +18,11 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <QWebEngineView>
 
 namespace {
 
@@ -36,6 +37,19 @@ QAction* NewItem(QMenu* menu, const QString& name, const QString& caption,
 
 void AddSeparator(QMenu* menu, const QString& name) {
     menu->addSeparator()->setObjectName(name);
+}
+
+// The menu pops up on a right click in the list; its shortcuts act while the list has the
+// keyboard focus.
+void AttachPopupMenu(QListWidget* list, QMenu* menu) {
+    list->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(
+        list, &QWidget::customContextMenuRequested, menu,
+        [list, menu](const QPoint& at) { menu->popup(list->viewport()->mapToGlobal(at)); });
+    for (QAction* item : menu->actions()) {
+        if (!item->shortcut().isEmpty())
+            list->addAction(item);
+    }
 }
 
 } // namespace
@@ -106,14 +120,19 @@ QWidget* TfMain::BuildFileBrowser() {
     FCB = new QComboBox(Panel_FCB);
     FCB->setObjectName(QStringLiteral("FCB"));
     FCB->setFont(small);
-    FCB->addItems({QStringLiteral("PAS-файлы"), QStringLiteral("DFM-файлы"),
-                   QStringLiteral("DPR-файлы"), QStringLiteral("HTML-файлы"),
-                   QStringLiteral("Все файлы")});
+    // Shown names and masks alternate in the filter string.
+    const QStringList filter = QStringLiteral("PAS-файлы|*.pas|DFM-файлы|*.dfm|DPR-файлы|*.dpr|"
+                                              "HTML-файлы|*.htm*|Все файлы|*.*")
+                                   .split(QLatin1Char('|'));
+    for (qsizetype i = 0; i + 1 < filter.size(); i += 2)
+        FCB->addItem(filter[i], filter[i + 1]);
     RowLayout(Panel_FCB)->addWidget(FCB);
     Panel_FLB = NewPanel(filesPart, QStringLiteral("Panel_FLB"), 0, true);
     FLB = new QListWidget(Panel_FLB);
     FLB->setObjectName(QStringLiteral("FLB"));
     FLB->setFont(Tahoma(15));
+    FLB->setUniformItemSizes(true);
+    FLB->setStyleSheet(QStringLiteral("QListWidget::item { height: 18px; }"));
     RowLayout(Panel_FLB)->addWidget(FLB);
     auto* filesColumn = ColumnLayout(filesPart);
     filesColumn->addWidget(Panel_FCB);
@@ -152,6 +171,8 @@ QWidget* TfMain::BuildFileBrowser() {
     N13 =
         NewItem(pmFiles, QStringLiteral("N13"), QStringLiteral("Список файлов обновить на экране"),
                 QKeySequence(QStringLiteral("Ctrl+R")));
+    AttachPopupMenu(DLB, pmDirs);
+    AttachPopupMenu(FLB, pmFiles);
     return GroupBox1;
 }
 
@@ -201,7 +222,7 @@ QWidget* TfMain::BuildFilePage() {
     GroupBox_WebBr = new QGroupBox(QStringLiteral("HTML"), Splitter_WebBr);
     GroupBox_WebBr->setObjectName(QStringLiteral("GroupBox_WebBr"));
     Panel8 = NewPanel(GroupBox_WebBr, QStringLiteral("Panel8"), 0, true);
-    WebBr = new QWebEngineView(Panel8);
+    WebBr = new TWebBrowser(Panel8);
     WebBr->setObjectName(QStringLiteral("WebBr"));
     ColumnLayout(Panel8)->addWidget(WebBr);
     Label_FNhtml = new QLabel(QStringLiteral("..."), GroupBox_WebBr);
@@ -293,9 +314,24 @@ QWidget* TfMain::BuildPanel_Bottom() {
     LabelDT->setObjectName(QStringLiteral("LabelDT"));
     LabelPath = new QLabel(QStringLiteral("..."), Panel_Bottom);
     LabelPath->setObjectName(QStringLiteral("LabelPath"));
+    // Shown only while a whole-list conversion runs: file N of M, and a way to stop it.
+    ProgressBar_Run = new QProgressBar(Panel_Bottom);
+    ProgressBar_Run->setObjectName(QStringLiteral("ProgressBar_Run"));
+    ProgressBar_Run->setFormat(QStringLiteral("%v из %m"));
+    ProgressBar_Run->setMaximumWidth(260);
+    ProgressBar_Run->hide();
+    btn_Run_Stop = new QToolButton(Panel_Bottom);
+    btn_Run_Stop->setObjectName(QStringLiteral("btn_Run_Stop"));
+    btn_Run_Stop->setText(QStringLiteral("Стоп"));
+    btn_Run_Stop->setToolTip(QStringLiteral("Остановить конвертацию (Esc)"));
+    btn_Run_Stop->setShortcut(QKeySequence(Qt::Key_Escape));
+    btn_Run_Stop->hide();
     auto* row = RowLayout(Panel_Bottom);
     row->setContentsMargins(6, 0, 6, 0);
     row->addWidget(LabelDT, 0, Qt::AlignVCenter);
+    row->addSpacing(12);
+    row->addWidget(ProgressBar_Run, 0, Qt::AlignVCenter);
+    row->addWidget(btn_Run_Stop, 0, Qt::AlignVCenter);
     row->addStretch();
     row->addWidget(LabelPath, 0, Qt::AlignVCenter);
     return Panel_Bottom;

@@ -14,6 +14,7 @@
 #include "__str.h"
 #include "dwelk_000_lib.h"
 #include "dwelk_001_main.h"
+#include "synmemo.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -40,10 +41,6 @@ const QString HtmlAttrExplanation = QStringLiteral("Bcom - перед комме
                                                    "Estr - после строк;\n"
                                                    "Bdir - перед директивами компилятора;\n"
                                                    "Edir - после директив компилятора.\n");
-
-void ProcessMessages() {
-    QCoreApplication::processEvents();
-}
 
 } // namespace
 
@@ -83,6 +80,18 @@ void TfMain::ConnectHandlers() {
         onClick(f->sb_Save, [this, f] { BodyFragment_Save(*f); });
         onClick(f->sb_Clear, [this, f] { BodyFragment_Clear(*f); });
     }
+
+    onClick(btn_File_ToHtml, [this] { btn_File_ToHtmlClick(); });
+    onClick(btn_Files_ToHtml, [this] { btn_Files_ToHtmlClick(); });
+    onClick(btn_Run_Stop, [this] { StopListRun(); });
+    onClick(sb_HTML_open, [this] { sb_HTML_openClick(); });
+    connect(cb_WebBr_Show, &QCheckBox::toggled, this,
+            Guarded(this, [this] { cb_WebBr_ShowClick(); }));
+    onClick(SpeedButton3, [this] { SpeedButton3Click(); });
+    onClick(SpeedButton1, [this] { SpeedButton1Click(); });
+    onClick(SpeedButton2, [this] { SpeedButton2Click(); });
+    connect(SyntMemo2, &TSyntaxMemo::OnChange, this, Guarded(this, [this] { SyntMemo2Change(); }));
+    ConnectBrowserHandlers();
 }
 
 QString TfMain::fnHTML_999_Get(const QString& fn) const {

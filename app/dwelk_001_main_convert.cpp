@@ -1,0 +1,152 @@
+// Converting the selected file, or every file of the list, into HTML pages beside them,
+// with the tag set and the fragments of the settings pages.
+
+#include "MessageBoxes.h"
+#include "PageParts.h"
+#include "THtmlEdit.h"
+#include "WaitCursor.h"
+#include "WebBrowser.h"
+#include "WidgetKit.h"
+#include "__pas2html.h"
+#include "__sys.h"
+#include "dwelk_001_main.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QFrame>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QSignalBlocker>
+#include <QToolButton>
+#include <optional>
+
+namespace {
+
+bool FileExists(const QString& fn) {
+    return !fn.isEmpty() && QFileInfo(fn).isFile();
+}
+
+} // namespace
+
+TPageParts TfMain::PageParts() const {
+    TPageParts parts{HtmlAttrLines(), std::nullopt, std::nullopt};
+    if (fBodyAfter.cb_Yes->isChecked())
+        parts.BodyAfter = fBodyAfter.SynMemo->Lines();
+    if (fBodyBefore.cb_Yes->isChecked())
+        parts.BodyEndBefore = fBodyBefore.SynMemo->Lines();
+    return parts;
+}
+
+bool TfMain::FileConvertToHTML(const QString& fn, const QString& fnHTM) {
+    const TPageParts parts = PageParts();
+    return FilePas_2_FileHtml(fn, fnHTM, TitleFromFileName(fn), &parts.Attr, parts.AfterOrNull(),
+                              parts.EndBeforeOrNull(), true);
+}
+
+void TfMain::btn_File_ToHtmlClick() {
+    ProcessMessages();
+    if (cb_WebBr_Show->isChecked())
+        WebBr->SetBrowserVisible(false);
+    const QString path = SelectedFile();
+    if (!FileExists(path))
+        return;
+    std::optional<TWaitCursor> busy(std::in_place);
+    const QString fnHTM = fnHTML_999_Get(path);
+    if (fnHTM.isEmpty()) {
+        busy.reset();
+        ShowMessage(this, QStringLiteral("Ошибка! Файлы этого типа НЕ конвертируются"));
+        return;
+    }
+    FileConvertToHTML(path, fnHTM);
+    if (!FileExists(fnHTM)) {
+        busy.reset();
+        ShowMessage(this, QStringLiteral("Ошибка! HTML-файл не найден"));
+        return;
+    }
+    // The question waits for the user, so the hourglass goes first.
+    if (!WebBr_Show(fnHTM) && cb_YesQuery_before_Open->isChecked()) {
+        busy.reset();
+        if (AskOkCancel(this, QStringLiteral("Желате посмотреть результат?")))
+            File_OpenForView(fnHTM, nullptr, SW_SHOWMAXIMIZED, true);
+    }
+}
+
+// One run at a time: the window stays live during a run, so the button could be pressed
+// again from a processed message.
+void TfMain::btn_Files_ToHtmlClick() {
+    ProcessMessages();
+    if (fRunActive || FLB->count() == 0)
+        return;
+    if (!AskOkCancel(this,
+                     QStringLiteral("Желаете конвертировать в HTML-формат все файлы из списка?")))
+        return;
+    cb_WebBr_Show->setChecked(false);
+    ProcessMessages();
+    fRunActive = true;
+    fRunStop = false;
+    Panel_File_Ctrl->setEnabled(false);
+    ProgressBar_Run->setRange(0, FLB->count());
+    ProgressBar_Run->setValue(0);
+    ProgressBar_Run->show();
+    btn_Run_Stop->show();
+    const auto finish = [this] {
+        fRunActive = false;
+        ProgressBar_Run->hide();
+        btn_Run_Stop->hide();
+        Panel_File_Ctrl->setEnabled(true);
+    };
+    try {
+        ConvertList();
+    } catch (...) {
+        finish();
+        FLB_Read();
+        throw;
+    }
+    finish();
+    FLB_Read();
+}
+
+// Walks down the list, the selection visibly following, until the end, a missing page or
+// the user's stop.
+void TfMain::ConvertList() {
+    std::optional<TWaitCursor> busy(std::in_place);
+    bool successful = true;
+    for (int i = 0; i < FLB->count(); ++i) {
+        {
+            const QSignalBlocker quiet(FLB);
+            FLB->setCurrentRow(i);
+        }
+        ProgressBar_Run->setMaximum(FLB->count());
+        ProgressBar_Run->setValue(i + 1);
+        ProcessMessages();
+        if (fRunStop) {
+            successful = false;
+            busy.reset();
+            ShowMessage(this, QStringLiteral("Останов!"));
+            break;
+        }
+        const QString path = SelectedFile();
+        if (!FileExists(path))
+            continue;
+        const QString fnHTM = fnHTML_999_Get(path);
+        if (fnHTM.isEmpty())
+            continue;
+        FileConvertToHTML(path, fnHTM);
+        if (!FileExists(fnHTM)) {
+            successful = false;
+            busy.reset();
+            ShowMessage(this, QStringLiteral("Ошибка! HTML-файл не найден"));
+            ShowMessage(this, QStringLiteral("Останов!"));
+            break;
+        }
+    }
+    if (successful) {
+        busy.reset();
+        ShowMessage(this, QStringLiteral("Готово!"));
+    }
+}
+
+void TfMain::StopListRun() {
+    fRunStop = true;
+}

@@ -1,0 +1,230 @@
+// The file browser: drive selector, folder list, filter selector and file list, the two
+// pop-up menus, and the source view with the name fields that follow the selected file.
+
+#include "Exception.h"
+#include "FileBrowserLists.h"
+#include "MessageBoxes.h"
+#include "WaitCursor.h"
+#include "WebBrowser.h"
+#include "WidgetKit.h"
+#include "__files.h"
+#include "__sys.h"
+#include "dwelk_000_lib.h"
+#include "dwelk_001_main.h"
+#include "synmemo.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSignalBlocker>
+#include <QStyle>
+
+namespace {
+
+const QString SectionFILES = QStringLiteral("FILES");
+const QString KeyDir = QStringLiteral("Dir");
+
+} // namespace
+
+void TfMain::ConnectBrowserHandlers() {
+    for (const QString& drive : MountedDrives())
+        DCB->addItem(drive, drive);
+    connect(DCB, &QComboBox::activated, this, Guarded(this, [this] { DCBChange(); }));
+    connect(DLB, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+        const QString dir = item->data(Qt::UserRole).toString();
+        RunGuarded(this, [this, dir] { DLBOpen(dir); });
+    });
+    connect(FCB, &QComboBox::activated, this, Guarded(this, [this] { FCBChange(); }));
+
+    FLB->viewport()->installEventFilter(this);
+    connect(FLB, &QListWidget::itemSelectionChanged, this,
+            Guarded(this, [this] { FLB_CurrentChanged(); }));
+    connect(FLB, &QListWidget::itemClicked, this, Guarded(this, [this] { FLB_Clicked(); }));
+    connect(FLB, &QListWidget::itemDoubleClicked, this,
+            Guarded(this, [this] { btn_File_ToHtmlClick(); }));
+    connect(Edit_FN, &QLineEdit::textChanged, this, Guarded(this, [this] { Edit_FNChange(); }));
+
+    const auto onItem = [this](QAction* item, void (TfMain::*handler)()) {
+        connect(item, &QAction::triggered, this,
+                Guarded(this, [this, handler] { (this->*handler)(); }));
+    };
+    onItem(N1, &TfMain::N1Click);
+    onItem(N3, &TfMain::N3Click);
+    onItem(N11, &TfMain::N11Click);
+    onItem(N8, &TfMain::N8Click);
+    onItem(N4, &TfMain::N4Click);
+    onItem(N5, &TfMain::btn_File_ToHtmlClick);
+    onItem(N13, &TfMain::N13Click);
+}
+
+void TfMain::DCBChange() {
+    SetBrowserFolder(DCB->currentData().toString());
+}
+
+// A folder that vanished since the list was read leaves the browser where it is, with the
+// list read again so the entry disappears.
+void TfMain::DLBOpen(const QString& dir) {
+    SetBrowserFolder(DirExist(dir) ? dir : fDLB_Dir);
+}
+
+// The folder list shows the path down to the folder, then its subfolders; the drive
+// selector follows, and the file list reads the new folder.
+void TfMain::SetBrowserFolder(const QString& dir) {
+    const QString folder = NormalFolder(dir);
+    if (!DirExist(folder))
+        throw Exception(QStringLiteral("Папка не найдена: %1").arg(folder));
+    fDLB_Dir = folder;
+    {
+        const QSignalBlocker quiet(DLB);
+        DLB->clear();
+        const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
+        const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+        for (const TFolderEntry& entry : FolderEntries(folder)) {
+            auto* item =
+                new QListWidgetItem(entry.OnPath ? open : closed,
+                                    QString(entry.Depth * 2, QLatin1Char(' ')) + entry.Name, DLB);
+            item->setData(Qt::UserRole, entry.Path);
+            if (entry.Path == folder)
+                DLB->setCurrentItem(item);
+        }
+    }
+    const QSignalBlocker quiet(DCB);
+    const int drive = DCB->findData(DriveOf(folder));
+    if (drive >= 0)
+        DCB->setCurrentIndex(drive);
+    fFLB_Dir = folder;
+    FLB_Read();
+}
+
+void TfMain::FCBChange() {
+    fFLB_Mask = FCB->currentData().toString();
+    FLB_Read();
+}
+
+// Every reading ends with no entry selected and a change report.
+void TfMain::FLB_Read() {
+    {
+        const QSignalBlocker quiet(FLB);
+        FLB->clear();
+        const QStringList names = MatchingFiles(fFLB_Dir, fFLB_Mask);
+        FLB->addItems(names);
+        for (int i = 0; i < names.size(); ++i)
+            FLB->item(i)->setData(Qt::UserRole, JoinPath(fFLB_Dir, names[i]));
+        FLB->setCurrentRow(-1);
+    }
+    FLB->viewport()->update();
+    FLBChange();
+}
+
+// A mouse press selects before the click report comes; a keyboard move has no click.
+void TfMain::FLB_MousePressed() {
+    fFLB_InPress = true;
+    fFLB_PressSelected = false;
+}
+
+void TfMain::FLB_CurrentChanged() {
+    fFLB_PressSelected = fFLB_InPress;
+    FLB_UserSelected();
+}
+
+void TfMain::FLB_Clicked() {
+    const bool reported = fFLB_PressSelected;
+    fFLB_InPress = false;
+    fFLB_PressSelected = false;
+    if (!reported)
+        FLB_UserSelected();
+}
+
+// The click report and the change report run the same steps; when both are due for one
+// selection the steps run once.
+void TfMain::FLB_UserSelected() {
+    if (SelectedFile() != fFLB_LastChange)
+        FLBChange();
+    else
+        FLBClick();
+}
+
+void TfMain::FLBChange() {
+    fFLB_LastChange = SelectedFile();
+    ShowSelectedFile();
+}
+
+void TfMain::FLBClick() {
+    ShowSelectedFile();
+}
+
+void TfMain::ShowSelectedFile() {
+    ProcessMessages();
+    Edit_FN->clear();
+    NavigateToPlaceholder();
+    SyntMemo->Lines().Clear();
+    const QString fn = SelectedFile();
+    if (!fn.isEmpty() && QFileInfo(fn).isFile()) {
+        Edit_FN->setText(QFileInfo(fn).fileName());
+        SyntMemo->Lines().LoadFromFile(fn);
+    }
+    if (!fItsFirst)
+        WebBr_Show(fn);
+}
+
+// Yellow tells that the page of the selected file is not in the folder yet.
+void TfMain::Edit_FNChange() {
+    ProcessMessages();
+    Edit_FN_html->setText(fnHTML_999_Get(Edit_FN->text()));
+    SetEditColor(Edit_FN_html, clInfoBk());
+    if (!Edit_FN_html->text().isEmpty() &&
+        !QFileInfo::exists(DirName_Normal_1(fDLB_Dir, QStringLiteral("/")) + Edit_FN_html->text()))
+        SetEditColor(Edit_FN_html, clYellow);
+}
+
+void TfMain::MoveBrowserTo(const QString& dir) {
+    SetBrowserFolder(dir);
+}
+
+void TfMain::N1Click() {
+    ProcessMessages();
+    if (DirExist(fDLB_Dir))
+        Dir_Open(fDLB_Dir);
+    else
+        ShowMessage(this, QStringLiteral("Ошибка! Папка не найдена"));
+}
+
+void TfMain::N3Click() {
+    ProcessMessages();
+    if (DirExist(fDLB_Dir))
+        PutToINI_StringParamW(fnINI(), SectionFILES, KeyDir, fDLB_Dir);
+    else
+        ShowMessage(this, QStringLiteral("Ошибка! Папка не существует"));
+}
+
+void TfMain::N11Click() {
+    ProcessMessages();
+    const QString dir = GetFromINI_StringParamDef(fnINI(), SectionFILES, KeyDir, {}, true);
+    if (dir.isEmpty())
+        ShowMessage(this, QStringLiteral("А мы ничего и не помним..."));
+    else if (DirExist(dir))
+        MoveBrowserTo(dir);
+    else
+        ShowMessage(this, QStringLiteral("Ошибка! Папка не существует"));
+}
+
+void TfMain::N8Click() {
+    ProcessMessages();
+    MoveBrowserTo(MainDir());
+}
+
+void TfMain::N4Click() {
+    ProcessMessages();
+    const QString fn = SelectedFile();
+    if (!fn.isEmpty() && QFileInfo(fn).isFile())
+        File_OpenForView(fn, nullptr, SW_SHOWMAXIMIZED, true);
+}
+
+void TfMain::N13Click() {
+    ProcessMessages();
+    const TWaitCursor busy;
+    FLB_Read();
+}
