@@ -158,7 +158,8 @@ void TestDwelk001Main::freshProgramFolder() {
     QCOMPARE(PanelColor(Control<QWidget>(w, "Panel_Ctrl_HTML_Attr")), clBtnFace());
     QCOMPARE(Control<THtmlEdit>(w, "SynMemo_BODY_After")->LineCount(), 0);
     QCOMPARE(PanelColor(Control<QWidget>(w, "Panel_Ctrl_BODY_After")), clBtnFace());
-    QCOMPARE(Control<QListWidget>(w, "DLB")->currentItem()->text(), MainDir());
+    QCOMPARE(Control<QListWidget>(w, "DLB")->currentItem()->data(Qt::UserRole).toString() + "/",
+             MainDir());
 
     QCOMPARE(ReadBytes(MainDir() + "Quorvel_empty.htm"), PlaceholderBytes);
     QVERIFY(!QFileInfo::exists(fnINI()));

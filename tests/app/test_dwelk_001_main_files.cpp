@@ -1,0 +1,411 @@
+// The file browser and the preview, driven as a user drives them: walking folders, filters
+// over mixed-case names, selecting files with the mouse, the two pop-up menus with a
+// stand-in desktop opener, and what the preview shows for each selection.
+
+#include "TestFiles.h"
+#include "WebBrowser.h"
+#include "WidgetKit.h"
+#include "WindowTestKit.h"
+#include "__files.h"
+#include "synmemo.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTabWidget>
+#include <QToolButton>
+
+namespace {
+
+QStringList Names(QListWidget* list) {
+    QStringList names;
+    for (int i = 0; i < list->count(); ++i)
+        names << list->item(i)->text();
+    return names;
+}
+
+QStringList Paths(QListWidget* list) {
+    QStringList paths;
+    for (int i = 0; i < list->count(); ++i)
+        paths << list->item(i)->data(Qt::UserRole).toString();
+    return paths;
+}
+
+void ChooseFilter(TfMain* w, int index) {
+    auto* fcb = Control<QComboBox>(w, "FCB");
+    fcb->setCurrentIndex(index);
+    emit fcb->activated(index);
+}
+
+void OpenFolder(TfMain* w, const QString& path) {
+    auto* dlb = Control<QListWidget>(w, "DLB");
+    const int row = int(Paths(dlb).indexOf(path));
+    QVERIFY2(row >= 0, qPrintable(path));
+    emit dlb->itemActivated(dlb->item(row));
+}
+
+// Clicks the file list's entry `name` with the mouse.
+void ClickFile(TfMain* w, const QString& name) {
+    auto* flb = Control<QListWidget>(w, "FLB");
+    const QList<QListWidgetItem*> found = flb->findItems(name, Qt::MatchExactly);
+    QVERIFY2(found.size() == 1, qPrintable(name));
+    flb->scrollToItem(found[0]);
+    QTest::mouseClick(flb->viewport(), Qt::LeftButton, {}, flb->visualItemRect(found[0]).center());
+}
+
+// The memo keeps one empty line when it holds no text.
+bool SourceViewEmpty(TfMain* w) {
+    return Control<TSyntaxMemo>(w, "SyntMemo")->Lines().Text() == QLatin1String("\r\n");
+}
+
+void Trigger(TfMain* w, const char* item) {
+    Control<QAction>(w, item)->trigger();
+}
+
+} // namespace
+
+class TestDwelk001MainFiles : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void filtersMatchAnyLetterCase_data();
+    void filtersMatchAnyLetterCase();
+    void walkingFolders();
+    void selectingShowsFileAndNames_data();
+    void selectingShowsFileAndNames();
+    void newFolderClearsSelection();
+    void rememberAndReturn();
+    void returnMessages_data();
+    void returnMessages();
+    void openWithDesktop();
+    void refreshShortcut();
+    void unreadableSelection();
+    void previewShowsPageOrPlaceholder_data();
+    void previewShowsPageOrPlaceholder();
+    void openHtmlButton();
+
+private:
+    // The folder of sources, inside the program folder.
+    QString Src(const QString& name = {}) const { return FDir->filePath("src/" + name); }
+    std::unique_ptr<TfMain> StartInSources();
+
+    std::unique_ptr<QTemporaryDir> FDir;
+};
+
+void TestDwelk001MainFiles::init() {
+    FDir = std::make_unique<QTemporaryDir>();
+    QVERIFY(FDir->isValid());
+    SetMainDir(FDir->path());
+    for (const char* name :
+         {"Main.PAS", "unit1.pas", "zeta.Pas", ".hidden.pas", "form.dfm", "Form2.DFM", "proj.dpr",
+          "index.HTML", "page.htm", "readme.txt", "noext"})
+        WriteBytes(Src(name), QByteArray("unit ") + name + ";\r\nbegin end.\r\n");
+    QVERIFY(QDir(Src()).mkpath("Sub/deeper"));
+    QVERIFY(QDir(Src()).mkpath(".git"));
+    QVERIFY(QDir(Src()).mkpath("another"));
+    WriteBytes(Src("Sub/inner.pas"), "program inner;\r\n");
+}
+
+std::unique_ptr<TfMain> TestDwelk001MainFiles::StartInSources() {
+    PutToINI_StringParam(fnINI(), "FILES", "Dir", Src());
+    return StartWindow();
+}
+
+void TestDwelk001MainFiles::filtersMatchAnyLetterCase_data() {
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("PAS") << 0 << QStringList{"Main.PAS", "unit1.pas", "zeta.Pas"};
+    QTest::newRow("DFM") << 1 << QStringList{"form.dfm", "Form2.DFM"};
+    QTest::newRow("DPR") << 2 << QStringList{"proj.dpr"};
+    QTest::newRow("HTML") << 3 << QStringList{"index.HTML", "page.htm"};
+    QTest::newRow("all, names without a dot too")
+        << 4 << QStringList{"form.dfm", "Form2.DFM", "index.HTML", "Main.PAS",  "noext",
+                            "page.htm", "proj.dpr",  "readme.txt", "unit1.pas", "zeta.Pas"};
+}
+
+void TestDwelk001MainFiles::filtersMatchAnyLetterCase() {
+    QFETCH(int, filter);
+    QFETCH(QStringList, names);
+    auto window = StartInSources();
+    TfMain* w = window.get();
+    QCOMPARE(Names(Control<QListWidget>(w, "FLB")),
+             (QStringList{"Main.PAS", "unit1.pas", "zeta.Pas"}));
+    ChooseFilter(w, filter);
+    auto* flb = Control<QListWidget>(w, "FLB");
+    QCOMPARE(Names(flb), names);
+    QCOMPARE(flb->item(0)->data(Qt::UserRole).toString(), Src(names[0]));
+    QVERIFY(w->SelectedFile().isEmpty());
+}
+
+void TestDwelk001MainFiles::walkingFolders() {
+    auto window = StartInSources();
+    TfMain* w = window.get();
+    const QString src = QDir::cleanPath(Src());
+    QCOMPARE(w->BrowserFolder(), src);
+    auto* dlb = Control<QListWidget>(w, "DLB");
+    const QStringList paths = Paths(dlb);
+    QCOMPARE(paths.first(), QStringLiteral("/"));
+    QVERIFY(paths.contains(FDir->path()));
+    // The path ends in the current folder, which is the selected entry; dot folders are hidden.
+    QCOMPARE(paths.mid(paths.indexOf(src)), (QStringList{src, src + "/another", src + "/Sub"}));
+    QCOMPARE(dlb->currentItem()->data(Qt::UserRole).toString(), src);
+
+    OpenFolder(w, src + "/Sub");
+    QCOMPARE(w->BrowserFolder(), src + "/Sub");
+    QCOMPARE(Names(Control<QListWidget>(w, "FLB")), QStringList{"inner.pas"});
+    QCOMPARE(Paths(dlb).last(), src + "/Sub/deeper");
+
+    OpenFolder(w, FDir->path());
+    QCOMPARE(w->BrowserFolder(), FDir->path());
+    QVERIFY(Names(Control<QListWidget>(w, "FLB")).isEmpty());
+    QCOMPARE(Control<QComboBox>(w, "DCB")->currentText().left(1), QStringLiteral("/"));
+}
+
+void TestDwelk001MainFiles::selectingShowsFileAndNames_data() {
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("existingPage");
+    QTest::addColumn<QString>("htmlName");
+    QTest::addColumn<bool>("yellow");
+    QTest::newRow("pas without page") << 0 << "unit1.pas"
+                                      << ""
+                                      << "unit1_pas.htm" << true;
+    QTest::newRow("pas with page") << 0 << "unit1.pas"
+                                   << "unit1_pas.htm"
+                                   << "unit1_pas.htm" << false;
+    QTest::newRow("upper-case type") << 0 << "Main.PAS"
+                                     << ""
+                                     << "Main_pas.htm" << true;
+    QTest::newRow("dfm") << 1 << "form.dfm"
+                         << ""
+                         << "form_dfm.htm" << true;
+    QTest::newRow("dpr, no suffix") << 2 << "proj.dpr"
+                                    << "proj.htm"
+                                    << "proj.htm" << false;
+    QTest::newRow("page itself") << 3 << "page.htm"
+                                 << ""
+                                 << "" << false;
+    QTest::newRow("other type") << 4 << "readme.txt"
+                                << ""
+                                << "" << false;
+}
+
+void TestDwelk001MainFiles::selectingShowsFileAndNames() {
+    QFETCH(int, filter);
+    QFETCH(QString, name);
+    QFETCH(QString, existingPage);
+    QFETCH(QString, htmlName);
+    QFETCH(bool, yellow);
+    if (!existingPage.isEmpty())
+        WriteBytes(Src(existingPage), "<html></html>");
+    auto window = StartInSources();
+    TfMain* w = window.get();
+    ChooseFilter(w, filter);
+    ClickFile(w, name);
+    QCOMPARE(w->SelectedFile(), Src(name));
+    QCOMPARE(Control<QLineEdit>(w, "Edit_FN")->text(), name);
+    auto* html = Control<QLineEdit>(w, "Edit_FN_html");
+    QCOMPARE(html->text(), htmlName);
+    QCOMPARE(EditColor(html), yellow ? clYellow : clInfoBk());
+    auto* memo = Control<TSyntaxMemo>(w, "SyntMemo");
+    QCOMPARE(memo->Lines().Text(), "unit " + name + ";\r\nbegin end.\r\n");
+
+    // Clicking the selected entry again reads the file again and decides the colour anew.
+    WriteBytes(Src(name), "changed");
+    if (!htmlName.isEmpty())
+        WriteBytes(Src(htmlName), "<html></html>");
+    ClickFile(w, name);
+    QCOMPARE(memo->Lines().Text(), QStringLiteral("changed\r\n"));
+    QCOMPARE(EditColor(html), clInfoBk());
+}
+
+void TestDwelk001MainFiles::newFolderClearsSelection() {
+    auto window = StartInSources();
+    TfMain* w = window.get();
+    ClickFile(w, "unit1.pas");
+    QVERIFY(!SourceViewEmpty(w));
+    ChooseFilter(w, 1);
+    QVERIFY(w->SelectedFile().isEmpty());
+    QVERIFY(Control<QLineEdit>(w, "Edit_FN")->text().isEmpty());
+    QVERIFY(Control<QLineEdit>(w, "Edit_FN_html")->text().isEmpty());
+    QVERIFY(SourceViewEmpty(w));
+    ClickFile(w, "form.dfm");
+    OpenFolder(w, QDir::cleanPath(Src()) + "/Sub");
+    QVERIFY(Control<QLineEdit>(w, "Edit_FN")->text().isEmpty());
+    QVERIFY(SourceViewEmpty(w));
+}
+
+void TestDwelk001MainFiles::rememberAndReturn() {
+    TModalAnswerer answerer;
+    auto window = StartWindow();
+    TfMain* w = window.get();
+    const QString home = QDir::cleanPath(MainDir());
+    QCOMPARE(w->BrowserFolder(), home);
+    OpenFolder(w, home + "/src");
+    Trigger(w, "N3");
+    QCOMPARE(GetFromINI_StringParamDef(fnINI(), "FILES", "Dir", {}, true), home + "/src");
+    Trigger(w, "N8");
+    QCOMPARE(w->BrowserFolder(), home);
+    Trigger(w, "N11");
+    QCOMPARE(w->BrowserFolder(), home + "/src");
+    QVERIFY(answerer.Texts().isEmpty());
+
+    // After a restart the browser opens where it was remembered.
+    window.reset();
+    window = StartWindow();
+    QCOMPARE(window->BrowserFolder(), home + "/src");
+}
+
+void TestDwelk001MainFiles::returnMessages_data() {
+    QTest::addColumn<QString>("remembered");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("nothing remembered") << ""
+                                        << "А мы ничего и не помним...";
+    QTest::newRow("only blanks") << "   "
+                                 << "А мы ничего и не помним...";
+    QTest::newRow("vanished folder") << "/no/such/folder"
+                                     << "Ошибка! Папка не существует";
+}
+
+void TestDwelk001MainFiles::returnMessages() {
+    QFETCH(QString, remembered);
+    QFETCH(QString, message);
+    auto window = StartInSources();
+    TfMain* w = window.get();
+    PutToINI_StringParam(fnINI(), "FILES", "Dir", remembered);
+    TModalAnswerer answerer;
+    Trigger(w, "N11");
+    QCOMPARE(answerer.Texts(), QStringList{message});
+    QCOMPARE(w->BrowserFolder(), QDir::cleanPath(Src()));
+}
+
+void TestDwelk001MainFiles::openWithDesktop() {
+    const TOpenerStandIn opener;
+    auto window = StartInSources();
+    TfMain* w = window.get();
+    Trigger(w, "N4"); // nothing selected: nothing opened
+    QVERIFY(opener.Opened().isEmpty());
+    ClickFile(w, "Main.PAS");
+    Trigger(w, "N4");
+    Trigger(w, "N1");
+    QTRY_COMPARE(opener.Opened(), (QStringList{Src("Main.PAS"), QDir::cleanPath(Src())}));
+
+    // The folder vanished under the browser.
+    OpenFolder(w, QDir::cleanPath(Src()) + "/another");
+    QVERIFY(QDir(Src("another")).removeRecursively());
+    TModalAnswerer answerer;
+    Trigger(w, "N1");
+    Trigger(w, "N3");
+    QCOMPARE(answerer.Texts(),
+             (QStringList{"Ошибка! Папка не найдена", "Ошибка! Папка не существует"}));
+    QVERIFY(GetFromINI_StringParamDef(fnINI(), "FILES", "Dir", {}, true) == Src());
+}
+
+void TestDwelk001MainFiles::refreshShortcut() {
+    auto window = StartInSources();
+    TfMain* w = window.get();
+    auto* flb = Control<QListWidget>(w, "FLB");
+    WriteBytes(Src("added.pas"), "unit added;");
+    QVERIFY(!Names(flb).contains("added.pas"));
+    w->activateWindow();
+    flb->setFocus();
+    QVERIFY(QTest::qWaitFor([&] { return flb->hasFocus(); }));
+    QTest::keyClick(flb, Qt::Key_R, Qt::ControlModifier);
+    QVERIFY(Names(flb).contains("added.pas"));
+}
+
+void TestDwelk001MainFiles::unreadableSelection() {
+    auto window = StartInSources();
+    TfMain* w = window.get();
+    // A binary file shows as text; a file that vanished shows nothing and no error.
+    WriteBytes(Src("binary.pas"), QByteArray("\x00\x01\xFF\xFE\r\n\x80", 7));
+    Trigger(w, "N13");
+    ClickFile(w, "binary.pas");
+    QCOMPARE(Control<TSyntaxMemo>(w, "SyntMemo")->Lines().Count(), 2);
+    QVERIFY(QFile::remove(Src("unit1.pas")));
+    TModalAnswerer answerer;
+    ClickFile(w, "unit1.pas");
+    QVERIFY(answerer.Texts().isEmpty());
+    QVERIFY(Control<QLineEdit>(w, "Edit_FN")->text().isEmpty());
+    QVERIFY(SourceViewEmpty(w));
+}
+
+void TestDwelk001MainFiles::previewShowsPageOrPlaceholder_data() {
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("page"); // empty: the placeholder
+    QTest::addColumn<QString>("title");
+    QTest::newRow("source with its page") << 0 << "unit1.pas"
+                                          << "unit1_pas.htm"
+                                          << "Unit page";
+    QTest::newRow("source never converted") << 0 << "Main.PAS"
+                                            << ""
+                                            << "Quorvel_empty";
+    QTest::newRow("upper-case page itself") << 3 << "index.HTML"
+                                            << "index.HTML"
+                                            << "Index";
+    QTest::newRow("other type") << 4 << "readme.txt"
+                                << ""
+                                << "Quorvel_empty";
+}
+
+void TestDwelk001MainFiles::previewShowsPageOrPlaceholder() {
+    QFETCH(int, filter);
+    QFETCH(QString, name);
+    QFETCH(QString, page);
+    QFETCH(QString, title);
+    WriteBytes(Src("unit1_pas.htm"), "<html><head><title>Unit page</title></head></html>");
+    WriteBytes(Src("index.HTML"), "<html><head><title>Index</title>"
+                                  "<script>document.title='scripted'</script></head></html>");
+    auto window = StartInSources();
+    TfMain* w = window.get();
+    auto* web = Control<TWebBrowser>(w, "WebBr");
+    auto* pane = Control<QGroupBox>(w, "GroupBox_WebBr");
+    auto* label = Control<QLabel>(w, "Label_FNhtml");
+    QVERIFY(!pane->isVisible());
+    Control<QCheckBox>(w, "cb_WebBr_Show")->click();
+    QVERIFY(pane->isVisible());
+    // Nothing selected yet: the placeholder.
+    QTRY_COMPARE(web->url(), QUrl::fromLocalFile(MainDir() + "Quorvel_empty.htm"));
+    QCOMPARE(label->text(), QString());
+
+    ChooseFilter(w, filter);
+    ClickFile(w, name);
+    const QString shown = page.isEmpty() ? MainDir() + "Quorvel_empty.htm" : Src(page);
+    QTRY_COMPARE(web->url(), QUrl::fromLocalFile(shown));
+    QTRY_COMPARE(web->title(), title);
+    QCOMPARE(label->text(), page.isEmpty() ? QString() : Src(page));
+    QCOMPARE(web->BrowserVisible(), !page.isEmpty());
+
+    // Switching the preview off hides the pane and leaves the browser as it was.
+    Control<QCheckBox>(w, "cb_WebBr_Show")->click();
+    QVERIFY(!pane->isVisible());
+    QCOMPARE(web->url(), QUrl::fromLocalFile(shown));
+}
+
+void TestDwelk001MainFiles::openHtmlButton() {
+    const TOpenerStandIn opener;
+    WriteBytes(Src("unit1_pas.htm"), "<html></html>");
+    auto window = StartInSources();
+    TfMain* w = window.get();
+    auto* button = Control<QToolButton>(w, "sb_HTML_open");
+    TModalAnswerer answerer;
+    button->click(); // nothing selected
+    ClickFile(w, "unit1.pas");
+    button->click();
+    ClickFile(w, "Main.PAS");
+    button->click();
+    ChooseFilter(w, 3);
+    ClickFile(w, "page.htm");
+    button->click();
+    QCOMPARE(answerer.Texts(), QStringList{"Ошибка! HTML-файл не найден"});
+    QCOMPARE(opener.Opened(), (QStringList{Src("unit1_pas.htm"), Src("page.htm")}));
+}
+
+QTEST_MAIN(TestDwelk001MainFiles)
+#include "test_dwelk_001_main_files.moc"
