@@ -1,0 +1,458 @@
+// The conversion commands end to end through the real window: one file by double click, the
+// fragments of the settings pages, the whole-list run with its messages, progress and stop,
+// failing writes, and the clipboard page from the clipboard to a saved file.
+
+#include "THtmlEdit.h"
+#include "TestFiles.h"
+#include "WindowTestKit.h"
+#include "__files.h"
+#include "__pas2html.h"
+#include "synmemo.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QToolButton>
+#include <unistd.h>
+
+namespace {
+
+const QByteArray UnitText = "unit Unit1;\r\n"
+                            "{ comment & <more> }\r\n"
+                            "interface\r\n"
+                            "const S = 'text'; N = $1F;\r\n"
+                            "{$R *.res}\r\n"
+                            "implementation\r\n"
+                            "end.\r\n";
+
+TStrings DefaultTags() {
+    TStrings tags;
+    htmlTextAttr_Def1(&tags);
+    return tags;
+}
+
+// The page the engine makes of `source` with the default tags and the given fragments.
+QByteArray EnginePage(const QString& source, const TStrings* after = nullptr,
+                      const TStrings* before = nullptr) {
+    QTemporaryDir dir;
+    const QString page = dir.filePath("page.htm");
+    const TStrings tags = DefaultTags();
+    if (!FilePas_2_FileHtml(source, page, TitleFromFileName(source), &tags, after, before, true))
+        return {};
+    return ReadBytes(page);
+}
+
+void ChooseFilter(TfMain* w, int index) {
+    auto* fcb = Control<QComboBox>(w, "FCB");
+    fcb->setCurrentIndex(index);
+    emit fcb->activated(index);
+}
+
+void DoubleClickFile(TfMain* w, const QString& name) {
+    auto* flb = Control<QListWidget>(w, "FLB");
+    const QList<QListWidgetItem*> found = flb->findItems(name, Qt::MatchExactly);
+    QVERIFY2(found.size() == 1, qPrintable(name));
+    const QPoint at = flb->visualItemRect(found[0]).center();
+    QTest::mouseClick(flb->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(flb->viewport(), Qt::LeftButton, {}, at);
+}
+
+QStringList Names(TfMain* w) {
+    auto* flb = Control<QListWidget>(w, "FLB");
+    QStringList names;
+    for (int i = 0; i < flb->count(); ++i)
+        names << flb->item(i)->text();
+    return names;
+}
+
+const QString ConvertAllQuestion =
+    QStringLiteral("Желаете конвертировать в HTML-формат все файлы из списка?");
+const QString ViewQuestion = QStringLiteral("Желате посмотреть результат?");
+
+} // namespace
+
+class TestDwelk001MainConvert : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void convertSelectedFile_data();
+    void convertSelectedFile();
+    void viewQuestionCancelled();
+    void fragmentsEachAlone_data();
+    void fragmentsEachAlone();
+    void unwritablePageShowsError();
+    void readOnlyFolderKeepsOldPage();
+    void wholeList_data();
+    void wholeList();
+    void wholeListStops();
+    void clipboardTakeAndConvert();
+    void clipboardBlankSource();
+    void clipboardSave_data();
+    void clipboardSave();
+
+private:
+    QString Src(const QString& name = {}) const { return FDir->filePath("src/" + name); }
+    std::unique_ptr<TfMain> StartInSources();
+
+    std::unique_ptr<QTemporaryDir> FDir;
+};
+
+void TestDwelk001MainConvert::init() {
+    FDir = std::make_unique<QTemporaryDir>();
+    QVERIFY(FDir->isValid());
+    SetMainDir(FDir->path());
+    QVERIFY(QDir().mkpath(Src()));
+}
+
+std::unique_ptr<TfMain> TestDwelk001MainConvert::StartInSources() {
+    PutToINI_StringParam(fnINI(), "FILES", "Dir", Src());
+    return StartWindow();
+}
+
+void TestDwelk001MainConvert::convertSelectedFile_data() {
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("source");
+    QTest::addColumn<QString>("olderPage"); // written beforehand, empty for none
+    QTest::addColumn<QString>("page");      // expected page, empty for none
+    QTest::addColumn<QStringList>("messages");
+    const QByteArray bom = "\xEF\xBB\xBF";
+    QTest::newRow("pas replaces an older page") << 0 << "Unit1.pas" << UnitText << "Unit1_pas.htm"
+                                                << "Unit1_pas.htm" << QStringList{ViewQuestion};
+    QTest::newRow("dfm") << 1 << "Form1.dfm" << QByteArray("object Form1: TForm1\r\nend\r\n") << ""
+                         << "Form1_dfm.htm" << QStringList{ViewQuestion};
+    QTest::newRow("dpr") << 2 << "Proj.dpr" << QByteArray("program Proj;\r\nbegin end.\r\n") << ""
+                         << "Proj.htm" << QStringList{ViewQuestion};
+    QTest::newRow("UTF-8 with mark")
+        << 0 << "Utf.pas" << bom + QString("unit Юникод; { ✓ }\r\n").toUtf8() << ""
+        << "Utf_pas.htm" << QStringList{ViewQuestion};
+    QTest::newRow("html is not converted")
+        << 3 << "page.htm" << QByteArray("<html></html>") << ""
+        << "" << QStringList{"Ошибка! Файлы этого типа НЕ конвертируются"};
+    QTest::newRow("empty source, no older page")
+        << 0 << "Empty.pas" << QByteArray() << ""
+        << "" << QStringList{"Ошибка! HTML-файл не найден"};
+    QTest::newRow("blank source keeps the older page")
+        << 0 << "Blank.pas" << QByteArray("  \r\n\r\n") << "Blank_pas.htm"
+        << "" << QStringList{ViewQuestion};
+}
+
+void TestDwelk001MainConvert::convertSelectedFile() {
+    QFETCH(int, filter);
+    QFETCH(QString, name);
+    QFETCH(QByteArray, source);
+    QFETCH(QString, olderPage);
+    QFETCH(QString, page);
+    QFETCH(QStringList, messages);
+    WriteBytes(Src(name), source);
+    if (!olderPage.isEmpty())
+        WriteBytes(Src(olderPage), "older page");
+    const TOpenerStandIn opener;
+    auto window = StartInSources();
+    TfMain* w = window.get();
+    ChooseFilter(w, filter);
+    TModalAnswerer answerer;
+    DoubleClickFile(w, name);
+    QCOMPARE(answerer.Texts(), messages);
+    if (!page.isEmpty()) {
+        QCOMPARE(ReadBytes(Src(page)), EnginePage(Src(name)));
+        QVERIFY(ReadBytes(Src(page)).contains("<title>" + name.toUtf8() + "</title>"));
+        QCOMPARE(opener.Opened(), QStringList{Src(page)});
+    } else if (!olderPage.isEmpty()) {
+        QCOMPARE(ReadBytes(Src(olderPage)), QByteArray("older page"));
+    } else {
+        QCOMPARE(QDir(Src()).entryList(QDir::Files), QStringList{name});
+    }
+}
+
+// With the preview off and the question answered Cancel nothing is opened; with the
+// preview on the page is shown instead of asking.
+void TestDwelk001MainConvert::viewQuestionCancelled() {
+    WriteBytes(Src("Unit1.pas"), UnitText);
+    const TOpenerStandIn opener;
+    auto window = StartInSources();
+    TfMain* w = window.get();
+    {
+        TModalAnswerer answerer({}, QMessageBox::Cancel);
+        DoubleClickFile(w, "Unit1.pas");
+        QCOMPARE(answerer.Texts(), QStringList{ViewQuestion});
+    }
+    Control<QCheckBox>(w, "cb_WebBr_Show")->click();
+    TModalAnswerer answerer;
+    Control<QToolButton>(w, "btn_File_ToHtml")->click();
+    QVERIFY(answerer.Texts().isEmpty());
+    QVERIFY(opener.Opened().isEmpty());
+    QVERIFY(QFileInfo::exists(Src("Unit1_pas.htm")));
+}
+
+void TestDwelk001MainConvert::fragmentsEachAlone_data() {
+    QTest::addColumn<bool>("after");
+    QTest::addColumn<bool>("before");
+    QTest::newRow("neither") << false << false;
+    QTest::newRow("after the body tag only") << true << false;
+    QTest::newRow("before the body end only") << false << true;
+    QTest::newRow("both") << true << true;
+}
+
+void TestDwelk001MainConvert::fragmentsEachAlone() {
+    QFETCH(bool, after);
+    QFETCH(bool, before);
+    WriteBytes(Src("Unit1.pas"), UnitText);
+    auto window = StartInSources();
+    TfMain* w = window.get();
+    const TStrings afterLines({"<div>AFTER-BODY</div>"});
+    const TStrings beforeLines({"<div>BEFORE-END</div>", "<p>двa</p>"});
+    Control<THtmlEdit>(w, "SynMemo_BODY_After")->SetLines(afterLines);
+    Control<THtmlEdit>(w, "SynMemo_BODY_Before")->SetLines(beforeLines);
+    Control<QCheckBox>(w, "cb_Yes_HTML_after_BODY")->setChecked(after);
+    Control<QCheckBox>(w, "cb_Yes_HTML_before_BODY")->setChecked(before);
+    TModalAnswerer answerer({}, QMessageBox::Cancel);
+    DoubleClickFile(w, "Unit1.pas");
+    const QByteArray page = ReadBytes(Src("Unit1_pas.htm"));
+    QCOMPARE(page, EnginePage(Src("Unit1.pas"), after ? &afterLines : nullptr,
+                              before ? &beforeLines : nullptr));
+    QCOMPARE(page.contains("AFTER-BODY"), after);
+    QCOMPARE(page.contains("BEFORE-END"), before);
+}
+
+// A folder standing where the page goes cannot be replaced: the error box names the problem
+// and the folder stays.
+void TestDwelk001MainConvert::unwritablePageShowsError() {
+    WriteBytes(Src("Unit1.pas"), UnitText);
+    QVERIFY(QDir().mkpath(Src("Unit1_pas.htm/keep")));
+    auto window = StartInSources();
+    TfMain* w = window.get();
+    {
+        TModalAnswerer answerer;
+        DoubleClickFile(w, "Unit1.pas");
+        QCOMPARE(answerer.Icons().value(0), QMessageBox::Critical);
+        QVERIFY(QFileInfo(Src("Unit1_pas.htm/keep")).isDir());
+    }
+
+    // In a whole-list run the error ends the run and the panel comes back.
+    TModalAnswerer runAnswerer;
+    Control<QToolButton>(w, "btn_Files_ToHtml")->click();
+    QCOMPARE(runAnswerer.Texts().size(), 2);
+    QCOMPARE(runAnswerer.Texts()[0], ConvertAllQuestion);
+    QCOMPARE(runAnswerer.Icons()[1], QMessageBox::Critical);
+    QVERIFY(Control<QWidget>(w, "Panel_File_Ctrl")->isEnabled());
+    QVERIFY(!w->ListRunActive());
+}
+
+void TestDwelk001MainConvert::readOnlyFolderKeepsOldPage() {
+    if (geteuid() == 0)
+        QSKIP("permission bits do not stop the superuser");
+    WriteBytes(Src("Unit1.pas"), UnitText);
+    WriteBytes(Src("Unit1_pas.htm"), "older page");
+    QFile::setPermissions(Src(), QFile::ReadOwner | QFile::ExeOwner);
+    auto window = StartInSources();
+    TModalAnswerer answerer;
+    DoubleClickFile(window.get(), "Unit1.pas");
+    QFile::setPermissions(Src(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(answerer.Icons().value(0), QMessageBox::Critical);
+    QCOMPARE(ReadBytes(Src("Unit1_pas.htm")), QByteArray("older page"));
+}
+
+void TestDwelk001MainConvert::wholeList_data() {
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<QStringList>("sources"); // an "empty" name gets no text
+    QTest::addColumn<QMessageBox::StandardButton>("answer");
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<QStringList>("pages"); // "source=page"
+    QTest::newRow("mixed types, html skipped")
+        << 4 << QStringList{"a.pas", "b.dfm", "c.htm", "d.dpr"} << QMessageBox::Ok
+        << QStringList{ConvertAllQuestion, "Готово!"}
+        << QStringList{"a.pas=a_pas.htm", "b.dfm=b_dfm.htm", "d.dpr=d.htm"};
+    QTest::newRow("empty file stops the run")
+        << 0 << QStringList{"a.pas", "b_empty.pas", "c.pas"} << QMessageBox::Ok
+        << QStringList{ConvertAllQuestion, "Ошибка! HTML-файл не найден", "Останов!"}
+        << QStringList{"a.pas=a_pas.htm"};
+    QTest::newRow("cancelled") << 0 << QStringList{"a.pas", "c.pas"} << QMessageBox::Cancel
+                               << QStringList{ConvertAllQuestion} << QStringList{};
+    QTest::newRow("empty list") << 0 << QStringList{"a.dfm"} << QMessageBox::Ok << QStringList{}
+                                << QStringList{};
+}
+
+void TestDwelk001MainConvert::wholeList() {
+    QFETCH(int, filter);
+    QFETCH(QStringList, sources);
+    QFETCH(QMessageBox::StandardButton, answer);
+    QFETCH(QStringList, messages);
+    QFETCH(QStringList, pages);
+    for (const QString& name : sources)
+        WriteBytes(Src(name), name.contains("empty") ? QByteArray() : UnitText);
+    auto window = StartInSources();
+    TfMain* w = window.get();
+    ChooseFilter(w, filter);
+    auto* preview = Control<QCheckBox>(w, "cb_WebBr_Show");
+    preview->click();
+    TModalAnswerer answerer({}, answer);
+    Control<QToolButton>(w, "btn_Files_ToHtml")->click();
+    QCOMPARE(answerer.Texts(), messages);
+    for (const QString& pair : pages) {
+        const QString source = pair.section('=', 0, 0);
+        const QString page = pair.section('=', 1);
+        QVERIFY2(QFileInfo::exists(Src(page)), qPrintable(page));
+        QCOMPARE(ReadBytes(Src(page)), EnginePage(Src(source)));
+    }
+    const QStringList written = QDir(Src()).entryList({"*.htm"}, QDir::Files);
+    QCOMPARE(written.size() - int(sources.contains("c.htm")), pages.size());
+    // A run unticks the preview; a cancelled question or an empty list changes nothing.
+    QCOMPARE(preview->isChecked(), messages.size() <= 1);
+    QVERIFY(Control<QWidget>(w, "Panel_File_Ctrl")->isEnabled());
+    QVERIFY(!Control<QProgressBar>(w, "ProgressBar_Run")->isVisible());
+    if (filter == 4)
+        QVERIFY(Names(w).contains("a_pas.htm")); // the list was read again
+    QVERIFY(w->SelectedFile().isEmpty());
+}
+
+// Esc stops a long run between two files; a second run cannot start meanwhile.
+void TestDwelk001MainConvert::wholeListStops() {
+    const int count = 400;
+    for (int i = 0; i < count; ++i)
+        WriteBytes(Src(QStringLiteral("u%1.pas").arg(i, 3, 10, QLatin1Char('0'))), UnitText);
+    auto window = StartInSources();
+    TfMain* w = window.get();
+    auto* progress = Control<QProgressBar>(w, "ProgressBar_Run");
+    int seenMaximum = 0;
+    bool panelDisabled = false;
+    QTimer watcher;
+    connect(&watcher, &QTimer::timeout, w, [&] {
+        if (!w->ListRunActive() || progress->value() < 5 || QApplication::activeModalWidget())
+            return;
+        seenMaximum = progress->maximum();
+        panelDisabled = !Control<QWidget>(w, "Panel_File_Ctrl")->isEnabled();
+        Control<QToolButton>(w, "btn_Files_ToHtml")->click();
+        QApplication::setActiveWindow(w); // the box that asked has just closed
+        QTest::keyClick(w, Qt::Key_Escape);
+        watcher.stop();
+    });
+    watcher.start(1);
+    TModalAnswerer answerer;
+    Control<QToolButton>(w, "btn_Files_ToHtml")->click();
+    QCOMPARE(answerer.Texts(), (QStringList{ConvertAllQuestion, "Останов!"}));
+    QCOMPARE(seenMaximum, count);
+    QVERIFY(panelDisabled);
+    const qsizetype written = QDir(Src()).entryList({"*.htm"}, QDir::Files).size();
+    QVERIFY(written >= 4);
+    QVERIFY(written < count);
+    QVERIFY(!w->ListRunActive());
+    QVERIFY(!progress->isVisible());
+}
+
+void TestDwelk001MainConvert::clipboardTakeAndConvert() {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText(QString::fromLatin1(UnitText));
+    if (clipboard->text().isEmpty())
+        QSKIP("this platform has no clipboard");
+    auto window = StartWindow();
+    TfMain* w = window.get();
+    auto* source = Control<TSyntaxMemo>(w, "SyntMemo2");
+    auto* result = Control<THtmlEdit>(w, "SynMemo1");
+    result->SetText(u"old result");
+    Control<QToolButton>(w, "SpeedButton3")->click();
+    QCOMPARE(result->LineCount(), 0);
+    QCOMPARE(source->Lines().Text(), QString::fromLatin1(UnitText));
+    QCOMPARE(clipboard->text(), QString::fromLatin1(UnitText));
+
+    for (const QString& typed : {QStringLiteral("  My <b>title</b> "), QString()}) {
+        TModalAnswerer answerer([&](QDialog* dialog) {
+            auto* box = qobject_cast<QInputDialog*>(dialog);
+            QVERIFY(box);
+            QCOMPARE(box->windowTitle(), QStringLiteral("Заголовок HTML-файла"));
+            QCOMPARE(box->labelText(), QStringLiteral("Введите"));
+            QCOMPARE(box->textValue(), QString());
+            box->setTextValue(typed);
+            if (!typed.isEmpty())
+                box->accept();
+        });
+        Control<QToolButton>(w, "SpeedButton1")->click();
+        TStrings lines = source->Lines().Strings();
+        TStrings expected;
+        const TStrings tags = DefaultTags();
+        pas2html(&lines, &expected, typed.trimmed(), &tags, nullptr, nullptr);
+        QCOMPARE(result->Lines().Lines(), expected.Lines());
+        const QString title = typed.isEmpty() ? "NewFile" : typed.trimmed();
+        QVERIFY(result->Lines().Text().contains("<title>" + title + "</title>"));
+    }
+
+    // An edit of the source empties the result.
+    source->SetSelText(QStringLiteral("x"));
+    QCOMPARE(result->LineCount(), 0);
+}
+
+void TestDwelk001MainConvert::clipboardBlankSource() {
+    auto window = StartWindow();
+    TfMain* w = window.get();
+    Control<TSyntaxMemo>(w, "SyntMemo2")->Lines().SetText(u"   \r\n\t\r\n");
+    int asked = 0;
+    TModalAnswerer answerer([&](QDialog*) { ++asked; });
+    Control<QToolButton>(w, "SpeedButton1")->click();
+    QCOMPARE(asked, 1);
+    QCOMPARE(Control<THtmlEdit>(w, "SynMemo1")->LineCount(), 0);
+    // Nothing to save: no dialog.
+    Control<QToolButton>(w, "SpeedButton2")->click();
+    QCOMPARE(asked, 1);
+}
+
+void TestDwelk001MainConvert::clipboardSave_data() {
+    QTest::addColumn<int>("extension");
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QMessageBox::StandardButton>("answer");
+    QTest::newRow("htm, then open") << 0 << "htm (*.htm)" << QMessageBox::Ok;
+    QTest::newRow("html, not opened") << 1 << "html (*.html)" << QMessageBox::Cancel;
+}
+
+// The saved file is the editor's text in windows-1251 with CR LF after each line; a
+// character the code page lacks becomes a character reference.
+void TestDwelk001MainConvert::clipboardSave() {
+    QFETCH(int, extension);
+    QFETCH(QString, filter);
+    QFETCH(QMessageBox::StandardButton, answer);
+    const TOpenerStandIn opener;
+    auto window = StartWindow();
+    TfMain* w = window.get();
+    Control<QComboBox>(w, "ComboBox_HTML_ExtFile")->setCurrentIndex(extension);
+    Control<THtmlEdit>(w, "SynMemo1")->SetText(u"<p>Привет ✓</p>\n<p>&amp;</p>");
+    const QString target = Src("saved.html");
+    WriteBytes(target, "older");
+    {
+        QString shownFilter;
+        TModalAnswerer answerer(
+            [&](QDialog* dialog) {
+                auto* chooser = qobject_cast<QFileDialog*>(dialog);
+                QVERIFY(chooser);
+                shownFilter = chooser->selectedNameFilter();
+                // Typed into the name box, as a user does.
+                chooser->setDirectory(Src());
+                auto* nameBox = chooser->findChild<QLineEdit*>("fileNameEdit");
+                QVERIFY(nameBox);
+                nameBox->setText("saved.html");
+                QMetaObject::invokeMethod(chooser, "accept");
+            },
+            answer);
+        Control<QToolButton>(w, "SpeedButton2")->click();
+        QCOMPARE(shownFilter, filter);
+        QCOMPARE(ReadBytes(target), QByteArray("<p>\xCF\xF0\xE8\xE2\xE5\xF2 &#10003;</p>\r\n"
+                                               "<p>&amp;</p>\r\n"));
+        QCOMPARE(answerer.Texts(), QStringList{ViewQuestion});
+        QCOMPARE(opener.Opened(), answer == QMessageBox::Ok ? QStringList{target} : QStringList{});
+    }
+
+    // A cancelled dialog writes nothing and asks nothing.
+    QFile::remove(target);
+    TModalAnswerer canceller;
+    Control<QToolButton>(w, "SpeedButton2")->click();
+    QVERIFY(!QFileInfo::exists(target));
+    QVERIFY(canceller.Texts().isEmpty());
+}
+
+QTEST_MAIN(TestDwelk001MainConvert)
+#include "test_dwelk_001_main_convert.moc"
