@@ -126,6 +126,8 @@ void TestDwelk001MainConvert::convertSelectedFile_data() {
     const QByteArray bom = "\xEF\xBB\xBF";
     QTest::newRow("pas replaces an older page") << 0 << "Unit1.pas" << UnitText << "Unit1_pas.htm"
                                                 << "Unit1_pas.htm" << QStringList{ViewQuestion};
+    QTest::newRow("title escaped") << 0 << "Tom&Jerry<1>.pas" << UnitText << ""
+                                   << "Tom&Jerry<1>_pas.htm" << QStringList{ViewQuestion};
     QTest::newRow("dfm") << 1 << "Form1.dfm" << QByteArray("object Form1: TForm1\r\nend\r\n") << ""
                          << "Form1_dfm.htm" << QStringList{ViewQuestion};
     QTest::newRow("dpr") << 2 << "Proj.dpr" << QByteArray("program Proj;\r\nbegin end.\r\n") << ""
@@ -163,7 +165,8 @@ void TestDwelk001MainConvert::convertSelectedFile() {
     QCOMPARE(answerer.Texts(), messages);
     if (!page.isEmpty()) {
         QCOMPARE(ReadBytes(Src(page)), EnginePage(Src(name)));
-        QVERIFY(ReadBytes(Src(page)).contains("<title>" + name.toUtf8() + "</title>"));
+        const QString title = name.toHtmlEscaped().replace("&quot;", "\"");
+        QVERIFY(ReadBytes(Src(page)).contains("<title>" + title.toUtf8() + "</title>"));
         QCOMPARE(opener.Opened(), QStringList{Src(page)});
     } else if (!olderPage.isEmpty()) {
         QCOMPARE(ReadBytes(Src(olderPage)), QByteArray("older page"));

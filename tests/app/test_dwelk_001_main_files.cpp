@@ -16,7 +16,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSignalSpy>
 #include <QTabWidget>
+#include <QTcpServer>
 #include <QToolButton>
 
 namespace {
@@ -88,6 +90,7 @@ private slots:
     void previewShowsPageOrPlaceholder_data();
     void previewShowsPageOrPlaceholder();
     void openHtmlButton();
+    void previewReachesNoNetwork();
 
 private:
     // The folder of sources, inside the program folder.
@@ -405,6 +408,27 @@ void TestDwelk001MainFiles::openHtmlButton() {
     button->click();
     QCOMPARE(answerer.Texts(), QStringList{"Ошибка! HTML-файл не найден"});
     QCOMPARE(opener.Opened(), (QStringList{Src("unit1_pas.htm"), Src("page.htm")}));
+}
+
+// A page from the user's folder may name remote addresses; the preview fetches none.
+void TestDwelk001MainFiles::previewReachesNoNetwork() {
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    const QByteArray remote = "http://127.0.0.1:" + QByteArray::number(server.serverPort());
+    WriteBytes(Src("unit1_pas.htm"), "<html><head><title>Remote</title><link rel=\"stylesheet\" "
+                                     "href=\"" +
+                                         remote + "/s.css\"></head><body><img src=\"" + remote +
+                                         "/i.png\"></body></html>");
+    auto window = StartInSources();
+    TfMain* w = window.get();
+    auto* web = Control<TWebBrowser>(w, "WebBr");
+    Control<QCheckBox>(w, "cb_WebBr_Show")->click();
+    QSignalSpy loaded(web, &QWebEngineView::loadFinished);
+    ClickFile(w, "unit1.pas");
+    QTRY_COMPARE(web->title(), QStringLiteral("Remote"));
+    QTRY_VERIFY(!loaded.isEmpty());
+    QTest::qWait(300);
+    QVERIFY(!server.hasPendingConnections());
 }
 
 QTEST_MAIN(TestDwelk001MainFiles)
