@@ -229,8 +229,9 @@ QWidget* TfMain::BuildFilePage() {
     Label_FNhtml->setObjectName(QStringLiteral("Label_FNhtml"));
     Label_FNhtml->setFont(Tahoma(15));
     Label_FNhtml->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    Label_FNhtml->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     auto* pane = ColumnLayout(GroupBox_WebBr);
-    pane->addWidget(Panel8);
+    pane->addWidget(Panel8, 1);
     pane->addWidget(Label_FNhtml);
     Splitter_WebBr->addWidget(Panel_SyntMemo);
     Splitter_WebBr->addWidget(GroupBox_WebBr);
