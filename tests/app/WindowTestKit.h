@@ -2,14 +2,17 @@
 // Starting the main window in a program folder of its own and answering its modal boxes, for
 // the window's tests.
 
+#include "__files.h"
 #include "dwelk_000_lib.h"
 #include "dwelk_001_main.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -103,3 +106,60 @@ private:
     QTemporaryDir FDir;
     QByteArray FOldPath;
 };
+
+// A program folder of its own with a folder of sources "src" in it, remembered as the
+// browser's folder so that the window opens there.
+class TSourcesFolder {
+public:
+    TSourcesFolder() {
+        SetMainDir(FDir.path());
+        QDir().mkpath(Src());
+    }
+    QString Src(const QString& name = {}) const { return FDir.filePath("src/" + name); }
+    std::unique_ptr<TfMain> StartWindow() const {
+        PutToINI_StringParam(fnINI(), "FILES", "Dir", Src());
+        return ::StartWindow();
+    }
+    QString Path() const { return FDir.path(); }
+
+private:
+    QTemporaryDir FDir;
+};
+
+// Chooses entry `index` of the file-type filter as a user does.
+inline void ChooseFilter(QWidget* window, int index) {
+    auto* fcb = Control<QComboBox>(window, "FCB");
+    fcb->setCurrentIndex(index);
+    emit fcb->activated(index);
+}
+
+// The file list's entry `name`, scrolled into view.
+inline QListWidgetItem* FileEntry(QWidget* window, const QString& name) {
+    auto* flb = Control<QListWidget>(window, "FLB");
+    const QList<QListWidgetItem*> found = flb->findItems(name, Qt::MatchExactly);
+    if (found.size() != 1)
+        qFatal("no single file entry %s", qPrintable(name));
+    flb->scrollToItem(found[0]);
+    return found[0];
+}
+
+inline void ClickFile(QWidget* window, const QString& name) {
+    auto* flb = Control<QListWidget>(window, "FLB");
+    const QPoint at = flb->visualItemRect(FileEntry(window, name)).center();
+    QTest::mouseClick(flb->viewport(), Qt::LeftButton, {}, at);
+}
+
+inline void DoubleClickFile(QWidget* window, const QString& name) {
+    auto* flb = Control<QListWidget>(window, "FLB");
+    const QPoint at = flb->visualItemRect(FileEntry(window, name)).center();
+    QTest::mouseClick(flb->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(flb->viewport(), Qt::LeftButton, {}, at);
+}
+
+inline QStringList FileNames(QWidget* window) {
+    auto* flb = Control<QListWidget>(window, "FLB");
+    QStringList names;
+    for (int i = 0; i < flb->count(); ++i)
+        names << flb->item(i)->text();
+    return names;
+}

@@ -48,29 +48,6 @@ QByteArray EnginePage(const QString& source, const TStrings* after = nullptr,
     return ReadBytes(page);
 }
 
-void ChooseFilter(TfMain* w, int index) {
-    auto* fcb = Control<QComboBox>(w, "FCB");
-    fcb->setCurrentIndex(index);
-    emit fcb->activated(index);
-}
-
-void DoubleClickFile(TfMain* w, const QString& name) {
-    auto* flb = Control<QListWidget>(w, "FLB");
-    const QList<QListWidgetItem*> found = flb->findItems(name, Qt::MatchExactly);
-    QVERIFY2(found.size() == 1, qPrintable(name));
-    const QPoint at = flb->visualItemRect(found[0]).center();
-    QTest::mouseClick(flb->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(flb->viewport(), Qt::LeftButton, {}, at);
-}
-
-QStringList Names(TfMain* w) {
-    auto* flb = Control<QListWidget>(w, "FLB");
-    QStringList names;
-    for (int i = 0; i < flb->count(); ++i)
-        names << flb->item(i)->text();
-    return names;
-}
-
 const QString ConvertAllQuestion =
     QStringLiteral("Желаете конвертировать в HTML-формат все файлы из списка?");
 const QString ViewQuestion = QStringLiteral("Желате посмотреть результат?");
@@ -98,22 +75,14 @@ private slots:
     void clipboardSave();
 
 private:
-    QString Src(const QString& name = {}) const { return FDir->filePath("src/" + name); }
-    std::unique_ptr<TfMain> StartInSources();
+    QString Src(const QString& name = {}) const { return FFolder->Src(name); }
+    std::unique_ptr<TfMain> StartInSources() { return FFolder->StartWindow(); }
 
-    std::unique_ptr<QTemporaryDir> FDir;
+    std::unique_ptr<TSourcesFolder> FFolder;
 };
 
 void TestDwelk001MainConvert::init() {
-    FDir = std::make_unique<QTemporaryDir>();
-    QVERIFY(FDir->isValid());
-    SetMainDir(FDir->path());
-    QVERIFY(QDir().mkpath(Src()));
-}
-
-std::unique_ptr<TfMain> TestDwelk001MainConvert::StartInSources() {
-    PutToINI_StringParam(fnINI(), "FILES", "Dir", Src());
-    return StartWindow();
+    FFolder = std::make_unique<TSourcesFolder>();
 }
 
 void TestDwelk001MainConvert::convertSelectedFile_data() {
@@ -312,7 +281,7 @@ void TestDwelk001MainConvert::wholeList() {
     QVERIFY(Control<QWidget>(w, "Panel_File_Ctrl")->isEnabled());
     QVERIFY(!Control<QProgressBar>(w, "ProgressBar_Run")->isVisible());
     if (filter == 4)
-        QVERIFY(Names(w).contains("a_pas.htm")); // the list was read again
+        QVERIFY(FileNames(w).contains("a_pas.htm")); // the list was read again
     QVERIFY(w->SelectedFile().isEmpty());
 }
 

@@ -37,26 +37,11 @@ QStringList Paths(QListWidget* list) {
     return paths;
 }
 
-void ChooseFilter(TfMain* w, int index) {
-    auto* fcb = Control<QComboBox>(w, "FCB");
-    fcb->setCurrentIndex(index);
-    emit fcb->activated(index);
-}
-
 void OpenFolder(TfMain* w, const QString& path) {
     auto* dlb = Control<QListWidget>(w, "DLB");
     const int row = int(Paths(dlb).indexOf(path));
     QVERIFY2(row >= 0, qPrintable(path));
     emit dlb->itemActivated(dlb->item(row));
-}
-
-// Clicks the file list's entry `name` with the mouse.
-void ClickFile(TfMain* w, const QString& name) {
-    auto* flb = Control<QListWidget>(w, "FLB");
-    const QList<QListWidgetItem*> found = flb->findItems(name, Qt::MatchExactly);
-    QVERIFY2(found.size() == 1, qPrintable(name));
-    flb->scrollToItem(found[0]);
-    QTest::mouseClick(flb->viewport(), Qt::LeftButton, {}, flb->visualItemRect(found[0]).center());
 }
 
 // The memo keeps one empty line when it holds no text.
@@ -80,6 +65,7 @@ private slots:
     void walkingFolders();
     void selectingShowsFileAndNames_data();
     void selectingShowsFileAndNames();
+    void keyboardSelection();
     void newFolderClearsSelection();
     void rememberAndReturn();
     void returnMessages_data();
@@ -93,17 +79,14 @@ private slots:
     void previewReachesNoNetwork();
 
 private:
-    // The folder of sources, inside the program folder.
-    QString Src(const QString& name = {}) const { return FDir->filePath("src/" + name); }
-    std::unique_ptr<TfMain> StartInSources();
+    QString Src(const QString& name = {}) const { return FFolder->Src(name); }
+    std::unique_ptr<TfMain> StartInSources() { return FFolder->StartWindow(); }
 
-    std::unique_ptr<QTemporaryDir> FDir;
+    std::unique_ptr<TSourcesFolder> FFolder;
 };
 
 void TestDwelk001MainFiles::init() {
-    FDir = std::make_unique<QTemporaryDir>();
-    QVERIFY(FDir->isValid());
-    SetMainDir(FDir->path());
+    FFolder = std::make_unique<TSourcesFolder>();
     for (const char* name :
          {"Main.PAS", "unit1.pas", "zeta.Pas", ".hidden.pas", "form.dfm", "Form2.DFM", "proj.dpr",
           "index.HTML", "page.htm", "readme.txt", "noext"})
@@ -112,11 +95,6 @@ void TestDwelk001MainFiles::init() {
     QVERIFY(QDir(Src()).mkpath(".git"));
     QVERIFY(QDir(Src()).mkpath("another"));
     WriteBytes(Src("Sub/inner.pas"), "program inner;\r\n");
-}
-
-std::unique_ptr<TfMain> TestDwelk001MainFiles::StartInSources() {
-    PutToINI_StringParam(fnINI(), "FILES", "Dir", Src());
-    return StartWindow();
 }
 
 void TestDwelk001MainFiles::filtersMatchAnyLetterCase_data() {
@@ -153,7 +131,7 @@ void TestDwelk001MainFiles::walkingFolders() {
     auto* dlb = Control<QListWidget>(w, "DLB");
     const QStringList paths = Paths(dlb);
     QCOMPARE(paths.first(), QStringLiteral("/"));
-    QVERIFY(paths.contains(FDir->path()));
+    QVERIFY(paths.contains(FFolder->Path()));
     // The path ends in the current folder, which is the selected entry; dot folders are hidden.
     QCOMPARE(paths.mid(paths.indexOf(src)), (QStringList{src, src + "/another", src + "/Sub"}));
     QCOMPARE(dlb->currentItem()->data(Qt::UserRole).toString(), src);
@@ -163,8 +141,8 @@ void TestDwelk001MainFiles::walkingFolders() {
     QCOMPARE(Names(Control<QListWidget>(w, "FLB")), QStringList{"inner.pas"});
     QCOMPARE(Paths(dlb).last(), src + "/Sub/deeper");
 
-    OpenFolder(w, FDir->path());
-    QCOMPARE(w->BrowserFolder(), FDir->path());
+    OpenFolder(w, FFolder->Path());
+    QCOMPARE(w->BrowserFolder(), FFolder->Path());
     QVERIFY(Names(Control<QListWidget>(w, "FLB")).isEmpty());
     QCOMPARE(Control<QComboBox>(w, "DCB")->currentText().left(1), QStringLiteral("/"));
 }
@@ -225,6 +203,18 @@ void TestDwelk001MainFiles::selectingShowsFileAndNames() {
     ClickFile(w, name);
     QCOMPARE(memo->Lines().Text(), QStringLiteral("changed\r\n"));
     QCOMPARE(EditColor(html), clInfoBk());
+}
+
+void TestDwelk001MainFiles::keyboardSelection() {
+    auto window = StartInSources();
+    TfMain* w = window.get();
+    auto* flb = Control<QListWidget>(w, "FLB");
+    flb->setCurrentRow(0);
+    QCOMPARE(Control<QLineEdit>(w, "Edit_FN")->text(), QStringLiteral("Main.PAS"));
+    QTest::keyClick(flb, Qt::Key_Down);
+    QCOMPARE(w->SelectedFile(), Src("unit1.pas"));
+    QCOMPARE(Control<QLineEdit>(w, "Edit_FN")->text(), QStringLiteral("unit1.pas"));
+    QCOMPARE(Control<TSyntaxMemo>(w, "SyntMemo")->Lines()[0], QStringLiteral("unit unit1.pas;"));
 }
 
 void TestDwelk001MainFiles::newFolderClearsSelection() {
