@@ -30,6 +30,8 @@ TSyntaxMemo::TSyntaxMemo(QWidget* AOwner) : QWidget(AOwner) {
     FStringAttr.Color = QColor(0, 0, 0x80);
 
     setCursor(Qt::IBeamCursor);
+    // Nothing dragged can be dropped on the memo.
+    setAcceptDrops(false);
     setFocusPolicy(Qt::ClickFocus);
     setFont(QFont(QStringLiteral("Courier New"), 10));
     CMFontChanged();
@@ -37,6 +39,7 @@ TSyntaxMemo::TSyntaxMemo(QWidget* AOwner) : QWidget(AOwner) {
     SetSyntaxType(stPascal);
     SetPos(1, 1);
     FOffset = {0, 0};
+    BuildPopupMenu();
     resize(200, 200);
     if (AOwner)
         SwitchOn();

@@ -15,16 +15,29 @@
 #include <QColor>
 #include <QList>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 #include <array>
 
+class QMenu;
 class QPainter;
 class QScrollBar;
 
 // The line separator of every plain-text offset.
 inline constexpr QStringView LineBreak = u"\r\n";
+
+// Word characters for word moves and double-click selection; every character above code 126
+// counts as one too.
+inline constexpr QStringView WordChars =
+    u"$0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz_";
+inline bool IsUnicodeChar(QChar c) {
+    return c.unicode() > 126;
+}
+inline bool IsWordChar(QChar c) {
+    return IsUnicodeChar(c) || WordChars.contains(c);
+}
 
 class TSyntaxMemo : public QWidget {
     Q_OBJECT
@@ -91,6 +104,9 @@ public:
     void SetModified(bool value) { FModified = value; }
     int KWheel = 1;
     QString LastSearch;
+    // A menu set here is shown on a right click instead of the memo's own.
+    QMenu* PopupMenu() const;
+    void SetPopupMenu(QMenu* menu);
 
     // Line access: lines read without trailing blanks, out-of-range indexes as empty lines.
     QString LineAt(qsizetype Index) const;
@@ -119,6 +135,21 @@ public:
     void AddUndo();
     void Undo();
     qsizetype UndoCount() const { return FUndo.size(); }
+
+    // Clipboard: the platform clipboard's text.
+    void CopyToClipboard();
+    void CutToClipboard();
+    void PasteFromClipboard();
+
+    // Search from just after the caret to the end of the text, ASCII letters in any case.
+    // MyFind asks for the text in the search dialog; Find places the caret at the match or
+    // shows the failure in the message bar.
+    bool MyFind(const QString& sFind);
+    bool Find(const QString& Text);
+
+    // The Name=Value lines "EnvVar select" offers; returns their number.
+    int ListEnvVars_Assign(const TStrings* List);
+    const TStrings& ListEnvVars() const { return fListEnvVars; }
 
     void UpdateView();
     void UpdateSyntax();
@@ -159,6 +190,15 @@ public:
     QScrollBar* VScroll() const { return FVScroll; }
     bool CaretShown() const { return FCaretCreated && FCaretVisible; }
 
+public slots:
+    // The context menu's commands.
+    void CutPopup();
+    void CopyPopup();
+    void PastePopup();
+    void CommentSetPopup();
+    void CommentResetPopup();
+    void EnvVarSelPopup();
+
 signals:
     // After every change of the text by an editing command.
     void OnChange();
@@ -176,6 +216,13 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     // The memo keeps Tab and Shift+Tab for its own commands.
     bool focusNextPrevChild(bool next) override;
 
@@ -197,6 +244,12 @@ private:
     int fCurLine = -1;
     QString fCommentLine = QStringLiteral("%");
 
+    bool FDown = false;
+    bool FDoubleClicked = false;
+    TStrings fListEnvVars;
+    QMenu* FPopupMenu = nullptr;
+    QPointer<QMenu> FUserPopupMenu;
+
     void DoChange();
     void LinesChange();
     void ShowCaretPos();
@@ -217,6 +270,50 @@ private:
         QColor Brush;
         int PenX = 0;
     };
+
+    // Keys: KeyDown takes the command keys and tells whether the key is consumed; KeyPress
+    // takes the characters, control characters included.
+    bool KeyDown(const QKeyEvent& event);
+    void KeyPress(const QKeyEvent& event);
+    bool IsMemoShortcut(const QKeyEvent& event) const;
+    void DoChar(const QString& text);
+
+    // Caret movement.
+    void DoLeft();
+    void DoRight();
+    void DoUp();
+    void DoDown();
+    void DoHome(bool ctrl);
+    void DoEnd(bool ctrl);
+    void DoPgUp();
+    void DoPgDn();
+    void DoCtrlL();
+    void DoCtrlR();
+
+    // Line editing.
+    void DoReturn();
+    void EnterIndent();
+    void DoDel();
+    void DoBackspace();
+    void UnIndent();
+    void DoTab();
+    void TabIndent();
+    void ShiftSelected(bool ShiftRight, bool YesTab);
+    void DoCtrlI();
+    void DoCtrlU();
+    void DoCtrlY();
+    void ClearMessage();
+
+    void ToggleBookmark(int Number);
+    bool FMemoFind(const QString& Text, QPoint& Position) const;
+
+    // Mouse and context menu.
+    QPoint MousePos(QPointF point) const;
+    void MouseDown(const QMouseEvent& event);
+    void DblClick();
+    void BuildPopupMenu();
+    void ShowPopupMenu(QPoint globalPos);
+    void CommentLines(bool set);
 
     void SwitchOn();
     void BoundsChanged();

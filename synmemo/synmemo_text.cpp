@@ -257,6 +257,17 @@ void TSyntaxMemo::GotoBookmark(int Number) {
     emit OnBookmarkGoto(Number);
 }
 
+// Ctrl+Shift+digit: sets the bookmark on the caret line when the line has none, removes it
+// when it is the line's lowest number, leaves a line marked with another number alone.
+void TSyntaxMemo::ToggleBookmark(int Number) {
+    const int line = FPos.y() - 1;
+    const int present = IsBookmark(line);
+    if (present < 0)
+        AddBookmark(line, Number);
+    else if (present == Number)
+        DeleteBookmark(Number);
+}
+
 int TSyntaxMemo::Get_NumLine_From_Bookmark(int NumBookmark) const {
     return NumBookmark >= 0 && NumBookmark < BookmarkCount ? Bookmarks[NumBookmark] : -1;
 }
