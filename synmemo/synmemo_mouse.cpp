@@ -55,8 +55,12 @@ void TSyntaxMemo::mouseReleaseEvent(QMouseEvent* event) {
 // The platform reports the second press of a double click as the double click itself;
 // the memo handles it as the word selection followed by the mouse-down it swallows.
 void TSyntaxMemo::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton)
+    if (event->button() == Qt::LeftButton) {
+        // The word is the one under the pointer even when no press came before.
+        const QPoint at = MousePos(event->position());
+        SetPos(at.x(), at.y());
         DblClick();
+    }
     MouseDown(*event);
     event->accept();
 }

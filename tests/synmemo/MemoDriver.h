@@ -53,6 +53,15 @@ struct TDrivenMemo {
                Memo->ClientOrigin();
     }
 
+    // A double click as the platform reports it: press, release, double click, release.
+    void DoubleClick(int x, int y) {
+        const QPoint at = CellCentre(x, y);
+        QTest::mousePress(Memo, Qt::LeftButton, {}, at);
+        QTest::mouseRelease(Memo, Qt::LeftButton, {}, at);
+        QTest::mouseDClick(Memo, Qt::LeftButton, {}, at);
+        QTest::mouseRelease(Memo, Qt::LeftButton, {}, at);
+    }
+
     // The lines as a caller reads them, without touching the memo.
     QStringList Text() const {
         QStringList lines = Memo->StoredLines();
