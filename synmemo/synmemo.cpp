@@ -32,6 +32,7 @@ TSyntaxMemo::TSyntaxMemo(QWidget* AOwner) : QWidget(AOwner) {
     setCursor(Qt::IBeamCursor);
     // Nothing dragged can be dropped on the memo.
     setAcceptDrops(false);
+    setAttribute(Qt::WA_InputMethodEnabled);
     setFocusPolicy(Qt::ClickFocus);
     setFont(QFont(QStringLiteral("Courier New"), 10));
     CMFontChanged();

@@ -218,6 +218,9 @@ protected:
     void timerEvent(QTimerEvent* event) override;
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Text composed by an input method (dead keys, compose sequences) is typed like keys.
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -277,6 +280,8 @@ private:
     void KeyPress(const QKeyEvent& event);
     bool IsMemoShortcut(const QKeyEvent& event) const;
     void DoChar(const QString& text);
+    // The caret's cell in widget coordinates, two pixels wide.
+    QRect CaretRect() const;
 
     // Caret movement.
     void DoLeft();

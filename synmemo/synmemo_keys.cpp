@@ -4,6 +4,7 @@
 #include "synmemo.h"
 
 #include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 
 namespace {
@@ -247,6 +248,36 @@ void TSyntaxMemo::KeyPress(const QKeyEvent& event) {
     typed.removeIf([](QChar c) { return !IsTypeable(c); });
     if (!typed.isEmpty())
         DoChar(typed);
+}
+
+void TSyntaxMemo::inputMethodEvent(QInputMethodEvent* event) {
+    FAllowLinesChange = false;
+    QString typed = event->commitString();
+    typed.removeIf([](QChar c) { return !IsTypeable(c); });
+    if (!typed.isEmpty())
+        DoChar(typed);
+    event->accept();
+}
+
+QVariant TSyntaxMemo::inputMethodQuery(Qt::InputMethodQuery query) const {
+    switch (query) {
+    case Qt::ImEnabled:
+        return true;
+    case Qt::ImCursorRectangle:
+        return CaretRect();
+    case Qt::ImCursorPosition:
+        return FPos.x() - 1;
+    case Qt::ImSurroundingText:
+        return LineAt(FPos.y() - 1);
+    default:
+        return QWidget::inputMethodQuery(query);
+    }
+}
+
+QRect TSyntaxMemo::CaretRect() const {
+    const QPoint topLeft((FPos.x() - FOffset.x() - 1) * FCharWidth + FGutterWidth,
+                         (FPos.y() - FOffset.y() - 1) * FCharHeight);
+    return {topLeft + ClientOrigin(), QSize(2, FCharHeight)};
 }
 
 void TSyntaxMemo::DoChar(const QString& text) {

@@ -68,11 +68,8 @@ void TSyntaxMemo::ShowPopupMenu(QPoint globalPos) {
 
 void TSyntaxMemo::contextMenuEvent(QContextMenuEvent* event) {
     // The right button shows the menu on mouse-down; the menu key shows it at the caret.
-    if (event->reason() == QContextMenuEvent::Keyboard) {
-        const QPoint caret((FPos.x() - FOffset.x() - 1) * FCharWidth + FGutterWidth,
-                           (FPos.y() - FOffset.y()) * FCharHeight);
-        ShowPopupMenu(mapToGlobal(caret + ClientOrigin()));
-    }
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        ShowPopupMenu(mapToGlobal(CaretRect().bottomLeft()));
     event->accept();
 }
 

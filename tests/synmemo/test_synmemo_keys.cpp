@@ -3,6 +3,8 @@
 
 #include "MemoDriver.h"
 
+#include <QApplication>
+#include <QInputMethodEvent>
 #include <QSignalSpy>
 
 namespace {
@@ -220,6 +222,20 @@ private slots:
         QCOMPARE(m.Text(), text);
         QCOMPARE(m.Memo->GetPos(), caretAfter);
         QCOMPARE(m.Selection(), selection);
+    }
+
+    void composedTextIsTyped() {
+        TDrivenMemo m({"ab"});
+        m.Memo->SetPos(2, 1);
+        QVERIFY(m.Memo->testAttribute(Qt::WA_InputMethodEnabled));
+        QInputMethodEvent composed;
+        composed.setCommitString(QString::fromUtf8("ё\u0301"));
+        QApplication::sendEvent(m.Memo, &composed);
+        QCOMPARE(m.Text(), QStringList{QString::fromUtf8("aё\u0301b")});
+        QCOMPARE(m.Memo->GetPos(), QPoint(4, 1));
+        m.Memo->SetReadOnly(true);
+        QApplication::sendEvent(m.Memo, &composed);
+        QCOMPARE(m.Memo->GetPos(), QPoint(4, 1));
     }
 
     void blockShifts_data() {
