@@ -275,9 +275,9 @@ private:
     };
 
     // Keys: KeyDown takes the command keys and tells whether the key is consumed; KeyPress
-    // takes the characters, control characters included.
+    // takes the characters, control characters included, and tells whether it used one.
     bool KeyDown(const QKeyEvent& event);
-    void KeyPress(const QKeyEvent& event);
+    bool KeyPress(const QKeyEvent& event);
     bool IsMemoShortcut(const QKeyEvent& event) const;
     void DoChar(const QString& text);
     // The caret's cell in widget coordinates, two pixels wide.

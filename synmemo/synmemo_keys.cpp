@@ -126,9 +126,9 @@ bool TSyntaxMemo::IsMemoShortcut(const QKeyEvent& event) const {
 void TSyntaxMemo::keyPressEvent(QKeyEvent* event) {
     FAllowLinesChange = false;
     FTempPos = FPos;
-    if (!KeyDown(*event))
-        KeyPress(*event);
-    event->accept();
+    const bool handled = KeyDown(*event) || KeyPress(*event);
+    // Keys the memo has no use for go on to the window around it: Esc closes a dialog.
+    event->setAccepted(handled || IsMemoShortcut(*event));
 }
 
 bool TSyntaxMemo::KeyDown(const QKeyEvent& event) {
@@ -221,33 +221,35 @@ bool TSyntaxMemo::KeyDown(const QKeyEvent& event) {
     return true;
 }
 
-void TSyntaxMemo::KeyPress(const QKeyEvent& event) {
+bool TSyntaxMemo::KeyPress(const QKeyEvent& event) {
     switch (ControlCode(event)) {
     case 3:
         CopyToClipboard();
-        return;
+        return true;
     case 21:
         DoCtrlU();
-        return;
+        return true;
     case 22:
         PasteFromClipboard();
-        return;
+        return true;
     case 24:
         CutToClipboard();
-        return;
+        return true;
     case 26:
         Undo();
-        return;
+        return true;
     default:
         break;
     }
     // Characters typed with Ctrl, Alt or Meta are commands, not text.
     if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-        return;
+        return false;
     QString typed = event.text();
     typed.removeIf([](QChar c) { return !IsTypeable(c); });
-    if (!typed.isEmpty())
-        DoChar(typed);
+    if (typed.isEmpty())
+        return false;
+    DoChar(typed);
+    return true;
 }
 
 void TSyntaxMemo::inputMethodEvent(QInputMethodEvent* event) {

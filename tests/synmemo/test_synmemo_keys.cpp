@@ -224,6 +224,36 @@ private slots:
         QCOMPARE(m.Selection(), selection);
     }
 
+    void controlCharactersAsText() {
+        TDrivenMemo m({"ab"});
+        m.Memo->SetPos(2, 1);
+        m.Press({"\"x"});
+        QTest::sendKeyEvent(QTest::Click, m.Memo, Qt::Key_unknown, QString(QChar(26)),
+                            Qt::NoModifier);
+        QCOMPARE(m.Text(), QStringList{"ab"});
+        QTest::sendKeyEvent(QTest::Click, m.Memo, Qt::Key_unknown, QString(QChar(7)),
+                            Qt::NoModifier);
+        QCOMPARE(m.Text(), QStringList{"ab"});
+    }
+
+    // Keys the memo has no use for reach the window around it.
+    void unusedKeysPropagate() {
+        TDrivenMemo m({"ab"});
+        for (const auto& [key, mods, used] :
+             {std::tuple{Qt::Key_Escape, Qt::KeyboardModifiers(), false},
+              {Qt::Key_F5, Qt::KeyboardModifiers(), false},
+              {Qt::Key_B, Qt::AltModifier, false},
+              {Qt::Key_A, Qt::KeyboardModifiers(), true},
+              {Qt::Key_Left, Qt::KeyboardModifiers(), true},
+              {Qt::Key_A, Qt::ControlModifier, true},
+              {Qt::Key_F3, Qt::KeyboardModifiers(), true}}) {
+            QKeyEvent press(QEvent::KeyPress, key, mods,
+                            key == Qt::Key_A && !mods ? QStringLiteral("a") : QString());
+            QApplication::sendEvent(m.Memo, &press);
+            QCOMPARE(press.isAccepted(), used);
+        }
+    }
+
     void composedTextIsTyped() {
         TDrivenMemo m({"ab"});
         m.Memo->SetPos(2, 1);
