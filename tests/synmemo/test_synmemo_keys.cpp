@@ -417,7 +417,7 @@ private slots:
         const QStringList lines{"1", "2", "3", "4", "5", "6", "7", "8"};
         // Marks start on the caret line (0-based 2) and on line index 6.
         QTest::newRow("enter") << lines << QPoint(1, 3) << "Return" << 2 << 7;
-        QTest::newRow("typed line break stays") << lines << QPoint(2, 3) << "Right" << 2 << 6;
+        QTest::newRow("caret movement moves nothing") << lines << QPoint(2, 3) << "Down" << 2 << 6;
         QTest::newRow("delete joins") << lines << QPoint(2, 3) << "Del" << 2 << 5;
         QTest::newRow("backspace joins") << lines << QPoint(1, 3) << "Backspace" << 2 << 5;
         QTest::newRow("ctrl y") << lines << QPoint(1, 3) << "Ctrl+Y" << 2 << 5;
