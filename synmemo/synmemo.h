@@ -298,6 +298,7 @@ private:
     // Line editing.
     void DoReturn();
     void EnterIndent();
+    bool StartDeletion();
     void DoDel();
     void DoBackspace();
     void UnIndent();

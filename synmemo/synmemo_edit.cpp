@@ -39,14 +39,21 @@ void TSyntaxMemo::EnterIndent() {
 
 // Delete and Backspace
 
-void TSyntaxMemo::DoDel() {
+// Both keys clear the message bar and delete a selection instead of a character; true when
+// the key still has its own deletion to do.
+bool TSyntaxMemo::StartDeletion() {
     if (FReadOnly)
-        return;
+        return false;
     ClearMessage();
-    if (FSelStart.x() != 0) {
-        SetSelText(QString());
+    if (FSelStart.x() == 0)
+        return true;
+    SetSelText(QString());
+    return false;
+}
+
+void TSyntaxMemo::DoDel() {
+    if (!StartDeletion())
         return;
-    }
     AddUndo();
     const int x = FPos.x();
     const int y = FPos.y();
@@ -66,13 +73,8 @@ void TSyntaxMemo::DoDel() {
 }
 
 void TSyntaxMemo::DoBackspace() {
-    if (FReadOnly)
+    if (!StartDeletion())
         return;
-    ClearMessage();
-    if (FSelStart.x() != 0) {
-        SetSelText(QString());
-        return;
-    }
     const int x = FPos.x();
     const int y = FPos.y();
     if (x > 1) {

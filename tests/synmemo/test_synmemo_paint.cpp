@@ -1,5 +1,6 @@
 // Painting, metrics, the caret and scrolling, checked on pictures of the control.
 
+#include "MemoDriver.h"
 #include "synmemo.h"
 
 #include <QApplication>
@@ -21,18 +22,8 @@ const QColor BlockBack(0, 160, 0);
 const QColor BlockInk(255, 255, 0);
 
 // The control on a window, with the window's font; pictures are in client coordinates.
-struct TShownMemo {
-    QWidget Owner;
-    TSyntaxMemo* Memo;
-    explicit TShownMemo(const QStringList& lines) : Memo(new TSyntaxMemo(&Owner)) {
-        QFont font(QStringLiteral("Courier New"));
-        font.setPixelSize(13);
-        Memo->setFont(font);
-        Owner.resize(400, 300);
-        Memo->setGeometry(0, 0, 300, 200);
-        Owner.show();
-        Memo->SetText(TStrings(lines));
-    }
+struct TShownMemo : TDrivenMemo {
+    using TDrivenMemo::TDrivenMemo;
     QImage Picture() const { return Memo->grab().toImage(); }
     QColor At(const QImage& image, int x, int y) const {
         return image.pixelColor(QPoint(x, y) + Memo->ClientOrigin());
