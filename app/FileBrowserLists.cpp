@@ -22,6 +22,14 @@ QString NormalFolder(const QString& dir) {
     return QDir::cleanPath(QDir(dir).absolutePath());
 }
 
+bool FileExists(const QString& fn) {
+    return !fn.isEmpty() && QFileInfo(fn).isFile();
+}
+
+bool FolderExists(const QString& dir) {
+    return !dir.isEmpty() && QFileInfo(dir).isDir();
+}
+
 QString JoinPath(const QString& dir, const QString& name) {
     return dir.endsWith(QLatin1Char('/')) ? dir + name : dir + QLatin1Char('/') + name;
 }

@@ -28,6 +28,13 @@ QList<TFolderEntry> FolderEntries(const QString& dir);
 // a dot, as it does for the users of these sources.
 QStringList MatchingFiles(const QString& dir, const QString& mask);
 
+// Whether `fn` names an existing file (not a folder); false for an empty name.
+bool FileExists(const QString& fn);
+
+// Whether `dir` names an existing folder, exactly as given: names read from the file system
+// may begin or end with blanks.
+bool FolderExists(const QString& dir);
+
 // `dir` and `name` joined by one "/".
 QString JoinPath(const QString& dir, const QString& name);
 

@@ -169,11 +169,10 @@ private:
 
     bool fItsFirst = true;
 
-    // File browser state: the folder list's folder, the file list's folder and mask, the
-    // entry of the file list's last change report, and whether the current mouse press
-    // already reported its selection.
+    // File browser state: the folder both lists show, the file list's mask, the entry of
+    // the file list's last change report, and whether the current mouse press already
+    // reported its selection.
     QString fDLB_Dir;
-    QString fFLB_Dir;
     QString fFLB_Mask = QStringLiteral("*.pas");
     QString fFLB_LastChange;
     bool fFLB_InPress = false;

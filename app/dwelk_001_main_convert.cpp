@@ -1,6 +1,7 @@
 // Converting the selected file, or every file of the list, into HTML pages beside them,
 // with the tag set and the fragments of the settings pages.
 
+#include "FileBrowserLists.h"
 #include "MessageBoxes.h"
 #include "PageParts.h"
 #include "THtmlEdit.h"
@@ -12,7 +13,6 @@
 #include "dwelk_001_main.h"
 
 #include <QCheckBox>
-#include <QFileInfo>
 #include <QFrame>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -20,14 +20,6 @@
 #include <QSignalBlocker>
 #include <QToolButton>
 #include <optional>
-
-namespace {
-
-bool FileExists(const QString& fn) {
-    return !fn.isEmpty() && QFileInfo(fn).isFile();
-}
-
-} // namespace
 
 TPageParts TfMain::PageParts() const {
     TPageParts parts{HtmlAttrLines(), std::nullopt, std::nullopt};

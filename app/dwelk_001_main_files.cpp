@@ -67,14 +67,14 @@ void TfMain::DCBChange() {
 // A folder that vanished since the list was read leaves the browser where it is, with the
 // list read again so the entry disappears.
 void TfMain::DLBOpen(const QString& dir) {
-    SetBrowserFolder(DirExist(dir) ? dir : fDLB_Dir);
+    SetBrowserFolder(FolderExists(dir) ? dir : fDLB_Dir);
 }
 
 // The folder list shows the path down to the folder, then its subfolders; the drive
 // selector follows, and the file list reads the new folder.
 void TfMain::SetBrowserFolder(const QString& dir) {
     const QString folder = NormalFolder(dir);
-    if (!DirExist(folder))
+    if (!FolderExists(folder))
         throw Exception(QStringLiteral("Папка не найдена: %1").arg(folder));
     fDLB_Dir = folder;
     {
@@ -95,7 +95,6 @@ void TfMain::SetBrowserFolder(const QString& dir) {
     const int drive = DCB->findData(DriveOf(folder));
     if (drive >= 0)
         DCB->setCurrentIndex(drive);
-    fFLB_Dir = folder;
     FLB_Read();
 }
 
@@ -109,10 +108,10 @@ void TfMain::FLB_Read() {
     {
         const QSignalBlocker quiet(FLB);
         FLB->clear();
-        const QStringList names = MatchingFiles(fFLB_Dir, fFLB_Mask);
+        const QStringList names = MatchingFiles(fDLB_Dir, fFLB_Mask);
         FLB->addItems(names);
         for (int i = 0; i < names.size(); ++i)
-            FLB->item(i)->setData(Qt::UserRole, JoinPath(fFLB_Dir, names[i]));
+            FLB->item(i)->setData(Qt::UserRole, JoinPath(fDLB_Dir, names[i]));
         FLB->setCurrentRow(-1);
     }
     FLB->viewport()->update();
@@ -162,7 +161,7 @@ void TfMain::ShowSelectedFile() {
     NavigateToPlaceholder();
     SyntMemo->Lines().Clear();
     const QString fn = SelectedFile();
-    if (!fn.isEmpty() && QFileInfo(fn).isFile()) {
+    if (FileExists(fn)) {
         Edit_FN->setText(QFileInfo(fn).fileName());
         SyntMemo->Lines().LoadFromFile(fn);
     }
@@ -176,7 +175,7 @@ void TfMain::Edit_FNChange() {
     Edit_FN_html->setText(fnHTML_999_Get(Edit_FN->text()));
     SetEditColor(Edit_FN_html, clInfoBk());
     if (!Edit_FN_html->text().isEmpty() &&
-        !QFileInfo::exists(DirName_Normal_1(fDLB_Dir, QStringLiteral("/")) + Edit_FN_html->text()))
+        !QFileInfo::exists(JoinPath(fDLB_Dir, Edit_FN_html->text())))
         SetEditColor(Edit_FN_html, clYellow);
 }
 
@@ -219,7 +218,7 @@ void TfMain::N8Click() {
 void TfMain::N4Click() {
     ProcessMessages();
     const QString fn = SelectedFile();
-    if (!fn.isEmpty() && QFileInfo(fn).isFile())
+    if (FileExists(fn))
         File_OpenForView(fn, nullptr, SW_SHOWMAXIMIZED, true);
 }
 

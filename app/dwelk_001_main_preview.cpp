@@ -44,7 +44,7 @@ bool TfMain::WebBr_Show(const QString& fn) {
     if (name.isEmpty())
         return false;
     const QString page = HtmlFileOf(name);
-    if (page.isEmpty() || !QFileInfo(page).isFile())
+    if (!FileExists(page))
         return false;
     Label_FNhtml->setText(page);
     WebBr->SetBrowserVisible(true);
@@ -66,10 +66,10 @@ void TfMain::cb_WebBr_ShowClick() {
 void TfMain::sb_HTML_openClick() {
     ProcessMessages();
     const QString fn = SelectedFile();
-    if (fn.isEmpty() || !QFileInfo(fn).isFile())
+    if (!FileExists(fn))
         return;
     const QString page = HtmlFileOf(fn);
-    if (!page.isEmpty() && QFileInfo(page).isFile())
+    if (FileExists(page))
         File_OpenForView(page, nullptr, SW_SHOWMAXIMIZED, true);
     else
         ShowMessage(this, QStringLiteral("Ошибка! HTML-файл не найден"));

@@ -279,7 +279,7 @@ private:
     bool KeyDown(const QKeyEvent& event);
     bool KeyPress(const QKeyEvent& event);
     bool IsMemoShortcut(const QKeyEvent& event) const;
-    void DoChar(const QString& text);
+    bool DoChar(QString text);
     // The caret's cell in widget coordinates, two pixels wide.
     QRect CaretRect() const;
 

@@ -244,20 +244,12 @@ bool TSyntaxMemo::KeyPress(const QKeyEvent& event) {
     // Characters typed with Ctrl, Alt or Meta are commands, not text.
     if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
         return false;
-    QString typed = event.text();
-    typed.removeIf([](QChar c) { return !IsTypeable(c); });
-    if (typed.isEmpty())
-        return false;
-    DoChar(typed);
-    return true;
+    return DoChar(event.text());
 }
 
 void TSyntaxMemo::inputMethodEvent(QInputMethodEvent* event) {
     FAllowLinesChange = false;
-    QString typed = event->commitString();
-    typed.removeIf([](QChar c) { return !IsTypeable(c); });
-    if (!typed.isEmpty())
-        DoChar(typed);
+    DoChar(event->commitString());
     event->accept();
 }
 
@@ -282,8 +274,13 @@ QRect TSyntaxMemo::CaretRect() const {
     return {topLeft + ClientOrigin(), QSize(2, FCharHeight)};
 }
 
-void TSyntaxMemo::DoChar(const QString& text) {
+// Types the printable characters of `text`; false when it has none.
+bool TSyntaxMemo::DoChar(QString text) {
+    text.removeIf([](QChar c) { return !IsTypeable(c); });
+    if (text.isEmpty())
+        return false;
     SetSelText(text);
+    return true;
 }
 
 // Caret movement

@@ -66,6 +66,7 @@ private slots:
     void selectingShowsFileAndNames_data();
     void selectingShowsFileAndNames();
     void keyboardSelection();
+    void pageFoundInBlankEndedFolder();
     void newFolderClearsSelection();
     void rememberAndReturn();
     void returnMessages_data();
@@ -215,6 +216,20 @@ void TestDwelk001MainFiles::keyboardSelection() {
     QCOMPARE(w->SelectedFile(), Src("unit1.pas"));
     QCOMPARE(Control<QLineEdit>(w, "Edit_FN")->text(), QStringLiteral("unit1.pas"));
     QCOMPARE(Control<TSyntaxMemo>(w, "SyntMemo")->Lines()[0], QStringLiteral("unit unit1.pas;"));
+}
+
+// Folder names may end in a blank; the page beside the file is looked up in that folder.
+void TestDwelk001MainFiles::pageFoundInBlankEndedFolder() {
+    QVERIFY(QDir(Src()).mkpath("old "));
+    WriteBytes(Src("old /unit9.pas"), "unit unit9;\r\n");
+    WriteBytes(Src("old /unit9_pas.htm"), "<html></html>");
+    auto window = StartInSources();
+    TfMain* w = window.get();
+    OpenFolder(w, QDir::cleanPath(Src()) + "/old ");
+    ClickFile(w, "unit9.pas");
+    auto* html = Control<QLineEdit>(w, "Edit_FN_html");
+    QCOMPARE(html->text(), QStringLiteral("unit9_pas.htm"));
+    QCOMPARE(EditColor(html), clInfoBk());
 }
 
 void TestDwelk001MainFiles::newFolderClearsSelection() {
