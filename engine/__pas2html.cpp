@@ -2,13 +2,13 @@
 
 #include "Exception.h"
 #include "PageFrame.h"
+#include "PageTarget.h"
 #include "SourcePage.h"
 #include "TextFile.h"
 #include "Trim.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -101,15 +101,12 @@ bool FilePas_2_FileHtml(const QString& fnPAS, const QString& fnHTML, const QStri
     if (!page.HasPage())
         return false; // a blank source writes nothing; an older page stays as it was
 
-    // The page goes to a temporary file that replaces the old page only when complete.
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly))
-        throw Exception(CannotWriteMessage(target, file.errorString()));
+    TPageTarget file(target);
     TDelphiToHTML converter;
     converter.LoadTagSet(ListAttr);
-    page.Write(converter, FrameFor(sTitle, ListTextBodyAfter, ListTextBodyEndBefore), file, target);
-    if (!file.commit())
-        throw Exception(CannotWriteMessage(target, file.errorString()));
+    page.Write(converter, FrameFor(sTitle, ListTextBodyAfter, ListTextBodyEndBefore), file.Open(),
+               target);
+    file.Commit();
     return true;
 }
 
