@@ -1,5 +1,6 @@
 #include "__pas2html.h"
 
+#include "BinaryForm.h"
 #include "Exception.h"
 #include "PageFrame.h"
 #include "PageTarget.h"
@@ -69,8 +70,9 @@ int pas2html(TStrings* pasText, TStrings* pasHTML, const QString& sTitle, const 
 
 bool ConvertSourceBytes(QByteArrayView source, const QString& sTitle, const TStrings* ListAttr,
                         const TStrings* ListTextBodyAfter, const TStrings* ListTextBodyEndBefore,
-                        QIODevice& out, const QString& outName) {
-    const TSourcePage page(source);
+                        QIODevice& out, const QString& outName, QString* formProblem) {
+    QByteArray form;
+    const TSourcePage page(BinaryFormAsText(source, form, formProblem) ? form : source);
     if (!page.HasPage())
         return false;
     TDelphiToHTML converter;
@@ -81,7 +83,8 @@ bool ConvertSourceBytes(QByteArrayView source, const QString& sTitle, const TStr
 
 bool FilePas_2_FileHtml(const QString& fnPAS, const QString& fnHTML, const QString& sTitle,
                         const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
-                        const TStrings* ListTextBodyEndBefore, bool YesRewrite) {
+                        const TStrings* ListTextBodyEndBefore, bool YesRewrite,
+                        QString* formProblem) {
     const QString source = Trim(fnPAS);
     if (source.isEmpty() || !FileExists(source))
         return false;
@@ -97,7 +100,10 @@ bool FilePas_2_FileHtml(const QString& fnPAS, const QString& fnHTML, const QStri
         mapped = input.map(0, input.size());
     if (!mapped)
         bytes = ReadFileBytes(source);
-    const TSourcePage page(mapped ? QByteArrayView(mapped, input.size()) : QByteArrayView(bytes));
+    const QByteArrayView read(mapped ? QByteArrayView(mapped, input.size())
+                                     : QByteArrayView(bytes));
+    QByteArray form;
+    const TSourcePage page(BinaryFormAsText(read, form, formProblem) ? form : read);
     if (!page.HasPage())
         return false; // a blank source writes nothing; an older page stays as it was
 

@@ -65,18 +65,20 @@ int pas2html(TStrings* pasText, TStrings* pasHTML, const QString& sTitle, const 
 // File form: converts the file fnPAS into fnHTML in the source's encoding; true when the
 // page was written. A missing source, a blank source, or an existing fnHTML without
 // YesRewrite gives false and leaves fnHTML alone. A file that cannot be read or written
-// raises Exception naming it; the old fnHTML then stays intact.
+// raises Exception naming it; the old fnHTML then stays intact. A form saved in binary is
+// converted as its text form; when it is damaged, `formProblem` receives why.
 bool FilePas_2_FileHtml(const QString& fnPAS, const QString& fnHTML, const QString& sTitle,
                         const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
-                        const TStrings* ListTextBodyEndBefore, bool YesRewrite);
+                        const TStrings* ListTextBodyEndBefore, bool YesRewrite,
+                        QString* formProblem = nullptr);
 
 // Converts the bytes of a source file into the bytes of its page, written to `out` in the
 // source's encoding (byte-order mark included) exactly as the file form writes it. Returns
 // false, writing nothing, when the source gives no page. Raises Exception with
-// `outName` in the message when `out` fails.
+// `outName` in the message when `out` fails. Binary forms as in the file form.
 bool ConvertSourceBytes(QByteArrayView source, const QString& sTitle, const TStrings* ListAttr,
                         const TStrings* ListTextBodyAfter, const TStrings* ListTextBodyEndBefore,
-                        QIODevice& out, const QString& outName);
+                        QIODevice& out, const QString& outName, QString* formProblem = nullptr);
 
 // A page title made from a file name: the name without its folder, with "<", ">" and "&"
 // escaped, since file names here may hold them.
