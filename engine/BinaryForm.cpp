@@ -307,7 +307,7 @@ private:
             Chars(FIn.ShortString(), 1, depth, inList);
             break;
         case vaIdent:
-            FOut += FIn.ShortString();
+            FOut += Name(true);
             break;
         case vaFalse:
             FOut += "False";
