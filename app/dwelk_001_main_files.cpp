@@ -1,6 +1,7 @@
 // The file browser: drive selector, folder list, filter selector and file list, the two
 // pop-up menus, and the source view with the name fields that follow the selected file.
 
+#include "BinaryForm.h"
 #include "Exception.h"
 #include "FileBrowserLists.h"
 #include "MessageBoxes.h"
@@ -163,7 +164,9 @@ void TfMain::ShowSelectedFile() {
     const QString fn = SelectedFile();
     if (FileExists(fn)) {
         Edit_FN->setText(QFileInfo(fn).fileName());
-        SyntMemo->Lines().LoadFromFile(fn);
+        TStrings source; // a form saved in binary shows as its text
+        LoadSourceLines(source, fn);
+        SyntMemo->Lines().Assign(source);
     }
     if (!fItsFirst)
         WebBr_Show(fn);

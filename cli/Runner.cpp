@@ -66,6 +66,12 @@ private:
     qsizetype FShownWidth = 0;
 };
 
+// A damaged binary form still gives its page; the run then reports the source and fails.
+void ReportDamagedForm(const QString& source, const QString& problem) {
+    if (!problem.isEmpty())
+        throw Exception(QStringLiteral("%1: %2").arg(source, problem));
+}
+
 TOutcome ConvertStandardInput(const TJob& job, const QString& title, const TWindowSettings& in) {
     QFile input;
     if (!input.open(stdin, QIODevice::ReadOnly))
@@ -77,18 +83,21 @@ TOutcome ConvertStandardInput(const TJob& job, const QString& title, const TWind
         QFile output;
         if (!output.open(stdout, QIODevice::WriteOnly))
             throw Exception(QStringLiteral("не удалось записать в стандартный вывод"));
-        return ConvertSourceBytes(bytes, title, &in.Tags, after, before, output,
-                                  QStringLiteral("стандартный вывод"))
-                   ? TOutcome::Written
-                   : TOutcome::Blank;
+        QString problem;
+        const bool written = ConvertSourceBytes(bytes, title, &in.Tags, after, before, output,
+                                                QStringLiteral("стандартный вывод"), &problem);
+        ReportDamagedForm(QStringLiteral("стандартный ввод"), problem);
+        return written ? TOutcome::Written : TOutcome::Blank;
     }
     QSaveFile output(job.Target);
     if (!output.open(QIODevice::WriteOnly))
         throw Exception(CannotWriteMessage(job.Target, output.errorString()));
-    if (!ConvertSourceBytes(bytes, title, &in.Tags, after, before, output, job.Target))
+    QString problem;
+    if (!ConvertSourceBytes(bytes, title, &in.Tags, after, before, output, job.Target, &problem))
         return TOutcome::Blank;
     if (!output.commit())
         throw Exception(CannotWriteMessage(job.Target, output.errorString()));
+    ReportDamagedForm(QStringLiteral("стандартный ввод"), problem);
     return TOutcome::Written;
 }
 
@@ -96,9 +105,12 @@ TOutcome ConvertFile(const TJob& job, const QString& title, const TWindowSetting
     const QString folder = QFileInfo(job.Target).path();
     if (!QDir().mkpath(folder))
         throw Exception(QStringLiteral("не удалось создать папку \"%1\"").arg(folder));
+    QString problem;
     if (FilePas_2_FileHtml(job.Source, job.Target, title, &in.Tags, in.After ? &*in.After : nullptr,
-                           in.Before ? &*in.Before : nullptr, true))
+                           in.Before ? &*in.Before : nullptr, true, &problem)) {
+        ReportDamagedForm(job.Source, problem);
         return TOutcome::Written;
+    }
     if (!QFileInfo(job.Source).isFile())
         throw Exception(QStringLiteral("%1: нет такого файла").arg(job.Source));
     return TOutcome::Blank;

@@ -40,6 +40,7 @@ private slots:
     void unwritableTargetKeepsGoing();
     void sharedTargetKeepsFirstSource();
     void windowSettings();
+    void damagedBinaryForm();
 
 private:
     TRun Run(const QStringList& args, const QByteArray& input = {});
@@ -228,6 +229,26 @@ void TestPas2htmlCli::windowSettings() {
     QCOMPARE(Run({"--settings", "prog2/dwelk.ini", "src/Unit1.pas"}).Code, 0);
     QVERIFY(ReadBytes(Path("src/Unit1_pas.htm")).contains("<b>unit</b>"));
     QCOMPARE(Run({"--settings", "prog3/none.ini", "src/Unit1.pas"}).Code, 2);
+}
+
+// A damaged binary form is written as far as it reads, reported by name, and fails the run
+// without stopping the others.
+void TestPas2htmlCli::damagedBinaryForm() {
+    const QByteArray form = ReadBytes(qEnvironmentVariable("DWELK_TEST_DATA") + "/forms/main.dfm");
+    QVERIFY(!form.isEmpty());
+    WriteBytes(Path("src/Cut.dfm"), form.first(form.size() / 2));
+    WriteBytes(Path("src/Whole.dfm"), form);
+    const TRun run = Run({"-j1", "src"});
+    QCOMPARE(run.Code, 1);
+    QVERIFY2(run.Err.contains("src/Cut.dfm: ") && !run.Err.contains("Whole"), run.Err.constData());
+    QVERIFY(ReadBytes(Path("src/Cut_dfm.htm")).contains("object fMain: TfMain"));
+    QVERIFY(ReadBytes(Path("src/Whole_dfm.htm")).contains("object fMain: TfMain"));
+    QVERIFY(QFile::exists(Path("src/Unit1_pas.htm")));
+
+    const TRun piped = Run({"-"}, form.first(form.size() / 2));
+    QCOMPARE(piped.Code, 1);
+    QVERIFY(piped.Out.contains("object fMain: TfMain"));
+    QCOMPARE(Run({"-"}, form).Code, 0);
 }
 
 QTEST_GUILESS_MAIN(TestPas2htmlCli)
