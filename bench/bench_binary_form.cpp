@@ -34,15 +34,17 @@ QByteArray Control(int n) {
     QByteArray b = Short("TPanel") + Short("Panel" + QByteArray::number(n));
     b += Property("Left", "\x03" + Le(quint64(n % 3000), 2));
     b += Property("Top", "\x04" + Le(quint64(n) * 7, 4));
-    b += Property("Caption", "\x06\x12\xCF\xE0\xED\xE5\xEB\xFC \xEA\xED\xEE\xEF\xEE\xEA \xB9 1");
+    b += Property("Caption",
+                  "\x06" + Short("\xCF\xE0\xED\xE5\xEB\xFC \xEA\xED\xEE\xEF\xEE\xEA \xB9 1"));
     b += Property("Hint", "\x0C" + Le(100, 4) + QByteArray(100, 'h'));
-    b += Property("Font.Name", "\x06\x06Tahoma");
-    b += Property("Font.Style", "\x0B\x06fsBold\x08fsItalic" + QByteArray(1, '\0'));
-    b += Property("Align", "\x07\x05alTop");
+    b += Property("Font.Name", "\x06" + Short("Tahoma"));
+    b += Property("Font.Style", "\x0B" + Short("fsBold") + Short("fsItalic") + QByteArray(1, '\0'));
+    b += Property("Align", "\x07" + Short("alTop"));
     b += Property("Visible", "\x09");
     b += Property("Ratio", "\x05" + Le(0xCCCCCCCCCCCCCCCD, 8) + Le(0x3FFB, 2));
     b += Property("Title", "\x12" + Le(4, 4) + QByteArray("\x1F\x04\x40\x04\xAC\x20\x03\x26", 8));
-    b += Property("Lines.Strings", "\x01\x06\x03one\x06\x03two\x02\x2A" + QByteArray(1, '\0'));
+    b += Property("Lines.Strings", "\x01\x06" + Short("one") + "\x06" + Short("two") + "\x02\x2A" +
+                                       QByteArray(1, '\0'));
     QByteArray picture;
     for (int i = 0; i < 300; ++i)
         picture += char(i * 31 + n);
