@@ -1,6 +1,6 @@
-// Starts the main window in a fresh program folder with one example unit, selects it,
-// converts it with the preview on, and saves a picture of the window; used by
-// scripts/screenshot.sh for README.
+// Starts the main window in a fresh program folder with one example unit (or the given
+// source), selects it, converts it with the preview on, and saves a picture of the window;
+// used by scripts/screenshot.sh for README.
 
 #include "__files.h"
 #include "dwelk_000_lib.h"
@@ -8,8 +8,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -47,24 +49,34 @@ const char ExampleUnit[] = "unit Example;\r\n"
 int main(int argc, char* argv[]) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: window_screenshot FILE.png\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: window_screenshot FILE.png [SOURCE]\n");
         return 2;
     }
     QTemporaryDir programFolder;
     SetMainDir(programFolder.path());
     const QString sources = programFolder.filePath("src");
     QDir().mkpath(sources);
-    QFile unit(sources + "/Example.pas");
-    if (!unit.open(QIODevice::WriteOnly) || unit.write(ExampleUnit) < 0)
-        return 1;
-    unit.close();
+    if (argc == 3) {
+        const QString source = QString::fromLocal8Bit(argv[2]);
+        if (!QFile::copy(source, sources + "/" + QFileInfo(source).fileName()))
+            return 1;
+    } else {
+        QFile unit(sources + "/Example.pas");
+        if (!unit.open(QIODevice::WriteOnly) || unit.write(ExampleUnit) < 0)
+            return 1;
+    }
     PutToINI_StringParam(fnINI(), "FILES", "Dir", sources);
 
     TfMain fMain;
     fMain.show();
     if (!QTest::qWaitFor([&] { return !fMain.ItsFirst(); }))
         return 1;
+    if (argc == 3) { // "Все файлы"
+        auto* fcb = fMain.findChild<QComboBox*>("FCB");
+        fcb->setCurrentIndex(4);
+        emit fcb->activated(4);
+    }
     auto* flb = fMain.findChild<QListWidget*>("FLB");
     if (!flb || flb->count() == 0)
         return 1;
