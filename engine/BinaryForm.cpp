@@ -190,7 +190,7 @@ class TFormWriter {
 public:
     TFormWriter(QByteArrayView bytes, qsizetype start)
         : FIn(bytes, start), FLimit(TextLimit(bytes.size())) {
-        FOut.reserve(std::min<qsizetype>(3 * bytes.size() + 256, FLimit));
+        FOut.reserve(std::min<qsizetype>(2 * bytes.size() + 256, qsizetype(1) << 28));
     }
 
     QByteArray& Out() { return FOut; }
