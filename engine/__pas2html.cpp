@@ -88,7 +88,15 @@ bool FilePas_2_FileHtml(const QString& fnPAS, const QString& fnHTML, const QStri
     const QString target = Trim(fnHTML);
     if (FileExists(target) && !YesRewrite)
         return false;
+    TPageTarget file(target);
+    return FilePas_2_Target(source, file, sTitle, ListAttr, ListTextBodyAfter,
+                            ListTextBodyEndBefore);
+}
 
+bool FilePas_2_Target(const QString& source, TPageTarget& file, const QString& sTitle,
+                      const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
+                      const TStrings* ListTextBodyEndBefore) {
+    file.Check(source);
     // A mapped file is read straight from the page cache, without a copy in memory.
     QFile input(source);
     const uchar* mapped = nullptr;
@@ -101,11 +109,10 @@ bool FilePas_2_FileHtml(const QString& fnPAS, const QString& fnHTML, const QStri
     if (!page.HasPage())
         return false; // a blank source writes nothing; an older page stays as it was
 
-    TPageTarget file(target);
     TDelphiToHTML converter;
     converter.LoadTagSet(ListAttr);
     page.Write(converter, FrameFor(sTitle, ListTextBodyAfter, ListTextBodyEndBefore), file.Open(),
-               target);
+               file.Name());
     file.Commit();
     return true;
 }
