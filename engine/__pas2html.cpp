@@ -85,6 +85,9 @@ bool FilePas_2_FileHtml(const QString& fnPAS, const QString& fnHTML, const QStri
     const QString source = Trim(fnPAS);
     if (source.isEmpty() || !FileExists(source))
         return false;
+    // A FIFO or a device would be waited on or read without end.
+    if (!QFileInfo(source).isFile())
+        throw Exception(CannotReadMessage(source, QStringLiteral("это не обычный файл")));
     const QString target = Trim(fnHTML);
     if (FileExists(target) && !YesRewrite)
         return false;

@@ -148,6 +148,12 @@ void TestFileForm::missingSource() {
     QVERIFY(!FilePas_2_FileHtml(FDir.path(), FDir.filePath("none.htm"), "t", nullptr, nullptr,
                                 nullptr, true));
     QVERIFY(!QFile::exists(FDir.filePath("none.htm")));
+    // A FIFO would be waited on for ever.
+    const QString fifo = FDir.filePath("fifo.pas");
+    QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QVERIFY_THROWS_EXCEPTION(Exception, FilePas_2_FileHtml(fifo, FDir.filePath("fifo.htm"), "t",
+                                                           nullptr, nullptr, nullptr, true));
+    QVERIFY(!QFile::exists(FDir.filePath("fifo.htm")));
 }
 
 void TestFileForm::unwritableTarget_data() {
