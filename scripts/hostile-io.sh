@@ -3,9 +3,11 @@
 # targets that are FIFOs, devices or links, standard streams that fail, trees with links out,
 # devices, FIFOs, unreadable folders and odd names. Run it as root and as an ordinary user:
 #   scripts/hostile-io.sh [path/to/pas2html]
-# Prints one line per case and exits 1 when any case fails.
+# Prints one line per case and exits 1 when any case fails. As root, a small tmpfs (when it
+# can be mounted) checks that a full disk is named as such.
 
 set -u
+export LC_ALL=C.UTF-8 # the system's reasons in its own words, as the checks expect them
 BIN=$(readlink -f "${1:-$(dirname "$0")/../build/bin/pas2html}")
 [ -x "$BIN" ] || { echo "no pas2html at $BIN" >&2; exit 2; }
 T=$(mktemp -d)
@@ -64,6 +66,20 @@ check "target that is the source refused" test $? -eq 1 -a "$(head -c 4 u.pas)" 
 "$BIN" -o /dev/stdout u.pas > stdout.htm
 check "/dev/stdout target" test $? -eq 0 -a -s stdout.htm
 
+full_fs=$T/fullfs
+mkdir "$full_fs"
+if [ "$(id -u)" -eq 0 ] && mount -t tmpfs -o size=64k tmpfs "$full_fs" 2>/dev/null; then
+    head -c 200000 /dev/zero | tr '\0' 'a' > mid.pas
+    "$BIN" -o "$full_fs/mid.htm" mid.pas 2>full.err
+    check "disk fills during the write: reason given" test $? -eq 1 -a -n "$(grep 'No space' full.err)"
+    dd if=/dev/zero of="$full_fs/fill" bs=1k count=64 2>/dev/null
+    "$BIN" -o "$full_fs/u.htm" u.pas 2>full.err
+    check "disk full before the write: reason given" test $? -eq 1 -a -n "$(grep 'No space' full.err)"
+    umount "$full_fs"
+else
+    echo "skip  full disk (needs root and a tmpfs mount)"
+fi
+
 # --- standard streams
 "$BIN" - < u.pas > /dev/full 2>/dev/null
 check "standard output on a full disk: exit 1" test $? -eq 1
@@ -121,6 +137,8 @@ mkdir -p locked/in
 printf 'unit l;' > locked/in/l.pas
 printf 'unit m;' > locked/m.pas
 chmod 000 locked/in
+printf 'unit n;' > locked/n.pas
+chmod 000 locked/n.pas
 as_user=()
 if [ "$(id -u)" -eq 0 ]; then
     if command -v setpriv > /dev/null; then
@@ -133,7 +151,8 @@ fi
 if [ "$(id -u)" -ne 0 ] || [ ${#as_user[@]} -gt 0 ]; then
     "${as_user[@]}" "$BIN" -q locked 2>locked.err
     rc=$?
-    check "unreadable folder: reported, exit 1 (was $rc)" test $rc -eq 1 -a -n "$(grep in locked.err)"
+    check "unreadable folder and file: reported, exit 1 (was $rc)" \
+        test $rc -eq 1 -a -n "$(grep locked/in locked.err)" -a -n "$(grep n.pas locked.err)" -a -f locked/m_pas.htm
 else
     echo "skip  unreadable folder (root without setpriv or runuser)"
 fi
