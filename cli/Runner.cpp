@@ -148,6 +148,10 @@ TOutcome ConvertFile(const TJob& job, const QString& title, const TWindowSetting
                : TOutcome::Blank;
 }
 
+QString SourceName(const TJob& job) {
+    return job.Source == "-" ? QStringLiteral("стандартный ввод") : job.Source;
+}
+
 } // namespace
 
 int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings) {
@@ -168,9 +172,9 @@ int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings
         } catch (const Exception& e) {
             error = e.Message();
         } catch (const std::bad_alloc&) {
-            error = QStringLiteral("%1: недостаточно памяти").arg(job.Source);
+            error = QStringLiteral("%1: недостаточно памяти").arg(SourceName(job));
         } catch (const std::exception& e) {
-            error = QStringLiteral("%1: %2").arg(job.Source, QString::fromLocal8Bit(e.what()));
+            error = QStringLiteral("%1: %2").arg(SourceName(job), QString::fromLocal8Bit(e.what()));
         }
         if (outcome == TOutcome::Failed)
             failed = true;
