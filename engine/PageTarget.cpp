@@ -76,8 +76,8 @@ void TPageTarget::Check(const QString& source) {
     struct stat page {
     }, from{};
     if (stat(QFile::encodeName(FPath).constData(), &page) == 0 &&
-        stat(QFile::encodeName(source).constData(), &from) == 0 && page.st_dev == from.st_dev &&
-        page.st_ino == from.st_ino)
+        stat(QFile::encodeName(source).constData(), &from) == 0 && S_ISREG(page.st_mode) &&
+        page.st_dev == from.st_dev && page.st_ino == from.st_ino)
         Refuse(QStringLiteral("это сам исходный файл"));
 }
 
