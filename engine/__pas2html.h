@@ -9,6 +9,7 @@
 #include <bitset>
 
 struct TPageFrame;
+class TPageTarget;
 
 class TDelphiToHTML {
 public:
@@ -71,6 +72,13 @@ bool FilePas_2_FileHtml(const QString& fnPAS, const QString& fnHTML, const QStri
                         const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
                         const TStrings* ListTextBodyEndBefore, bool YesRewrite,
                         QString* formProblem = nullptr);
+
+// File form into a target the caller chose, the source's name taken as it stands: true when
+// the page was written, false for a blank source. Raises Exception naming the file that
+// cannot be read or written, or the target when it is refused.
+bool FilePas_2_Target(const QString& source, TPageTarget& target, const QString& sTitle,
+                      const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
+                      const TStrings* ListTextBodyEndBefore, QString* formProblem = nullptr);
 
 // Converts the bytes of a source file into the bytes of its page, written to `out` in the
 // source's encoding (byte-order mark included) exactly as the file form writes it. Returns
