@@ -530,6 +530,8 @@ TBinaryFormText BinaryFormToText(QByteArrayView bytes) {
                              .arg(bytes.size())
                              .arg(stop.Why);
         QByteArray& out = writer.Out();
+        while (out.endsWith(' '))
+            out.chop(1);
         if (!out.isEmpty() && !out.endsWith('\n'))
             out += "\r\n";
         AppendEncoded(out, QStringLiteral("// Ошибка: ") + result.Problem, TTextEncoding::Ansi);
