@@ -50,7 +50,7 @@ private:
 TRun TestPas2htmlCli::Run(const QStringList& args, const QByteArray& input) {
     QProcess p;
     p.setWorkingDirectory(FDir->path());
-    p.start(qEnvironmentVariable("DWELK_BIN") + "/pas2html", args);
+    p.start(QStringLiteral(DWELK_BIN_DIR "/pas2html"), args);
     p.write(input);
     p.closeWriteChannel();
     p.waitForFinished(60000);
