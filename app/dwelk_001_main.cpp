@@ -129,6 +129,7 @@ void TfMain::StartUp() {
     RunGuarded(this, [this] { BodyFragment_Load(fBodyBefore); });
     RunGuarded(this, [this] { RestoreBrowserDir(); });
     fItsFirst = false;
+    RunGuarded(this, [this] { OpenStartPath(); });
 }
 
 // An existing page is the user's own and stays as it is.

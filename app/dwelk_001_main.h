@@ -64,6 +64,10 @@ public:
     // True while a whole-list conversion runs.
     bool ListRunActive() const { return fRunActive; }
 
+    // The path named on the command line, opened once start-up has run: a folder opens in
+    // the browser; a file opens its folder with the file selected and shown.
+    void OpenAtStart(const QString& path) { fStartPath = path; }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -94,6 +98,7 @@ private:
     void LoadSectionHTML();
     void RestoreBrowserDir();
     void MoveBrowserTo(const QString& dir);
+    void OpenStartPath();
 
     // Settings handlers.
     void StoreCheckBox(QCheckBox* cb, const char* key);
@@ -168,6 +173,7 @@ private:
     void BodyFragment_Clear(TBodyFragment& f);
 
     bool fItsFirst = true;
+    QString fStartPath;
 
     // File browser state: the folder both lists show, the file list's mask, the entry of
     // the file list's last change report, and whether the current mouse press already

@@ -21,6 +21,7 @@
 #include <QListWidget>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <utility>
 
 namespace {
 
@@ -181,6 +182,36 @@ void TfMain::Edit_FNChange() {
 
 void TfMain::MoveBrowserTo(const QString& dir) {
     SetBrowserFolder(dir);
+}
+
+// A file whose type the current filter hides switches the filter to the first one that
+// shows it ("Все файлы" at the latest).
+void TfMain::OpenStartPath() {
+    if (fStartPath.isEmpty())
+        return;
+    const QFileInfo target(std::exchange(fStartPath, {}));
+    if (target.isDir()) {
+        MoveBrowserTo(target.absoluteFilePath());
+        return;
+    }
+    if (!target.isFile())
+        throw Exception(QStringLiteral("Файл или папка не найдены: %1").arg(target.filePath()));
+    MoveBrowserTo(target.absolutePath());
+    const QString name = target.fileName();
+    const auto shows = [&name](const QString& mask) {
+        return QDir::match(mask == QLatin1String("*.*") ? QStringLiteral("*") : mask, name);
+    };
+    for (int i = 0; i < FCB->count() && !shows(fFLB_Mask); ++i) {
+        if (shows(FCB->itemData(i).toString())) {
+            FCB->setCurrentIndex(i);
+            FCBChange();
+        }
+    }
+    const QList<QListWidgetItem*> found = FLB->findItems(name, Qt::MatchExactly);
+    if (!found.isEmpty()) {
+        FLB->setCurrentItem(found.first());
+        FLB->scrollToItem(found.first());
+    }
 }
 
 void TfMain::N1Click() {

@@ -78,6 +78,8 @@ private slots:
     void previewShowsPageOrPlaceholder();
     void openHtmlButton();
     void previewReachesNoNetwork();
+    void openAtStart_data();
+    void openAtStart();
 
 private:
     QString Src(const QString& name = {}) const { return FFolder->Src(name); }
@@ -434,6 +436,58 @@ void TestDwelk001MainFiles::previewReachesNoNetwork() {
     QTRY_VERIFY(!loaded.isEmpty());
     QTest::qWait(300);
     QVERIFY(!server.hasPendingConnections());
+}
+
+void TestDwelk001MainFiles::openAtStart_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("selected");
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("folder") << "Sub"
+                            << "Sub"
+                            << "" << 0 << "";
+    QTest::newRow("unit") << "zeta.Pas"
+                          << ""
+                          << "zeta.Pas" << 0 << "";
+    QTest::newRow("file in another folder") << "Sub/inner.pas"
+                                            << "Sub"
+                                            << "inner.pas" << 0 << "";
+    QTest::newRow("form switches the filter") << "Form2.DFM"
+                                              << ""
+                                              << "Form2.DFM" << 1 << "";
+    QTest::newRow("any other type shows all files") << "readme.txt"
+                                                    << ""
+                                                    << "readme.txt" << 4 << "";
+    QTest::newRow("missing path leaves the remembered folder")
+        << "gone.pas"
+        << ""
+        << "" << 0 << "Файл или папка не найдены: %1";
+}
+
+void TestDwelk001MainFiles::openAtStart() {
+    QFETCH(QString, path);
+    QFETCH(QString, folder);
+    QFETCH(QString, selected);
+    QFETCH(int, filter);
+    QFETCH(QString, message);
+    PutToINI_StringParam(fnINI(), "FILES", "Dir", Src());
+    TModalAnswerer answerer;
+    auto window = std::make_unique<TfMain>();
+    window->OpenAtStart(Src(path));
+    window->show();
+    QVERIFY(QTest::qWaitFor([&] { return !window->ItsFirst(); }));
+    TfMain* w = window.get();
+    QCOMPARE(answerer.Texts(),
+             message.isEmpty() ? QStringList() : QStringList{message.arg(Src(path))});
+    QCOMPARE(w->BrowserFolder(), QDir::cleanPath(Src(folder)));
+    QCOMPARE(Control<QComboBox>(w, "FCB")->currentIndex(), filter);
+    const QString dir = folder.isEmpty() ? QString() : folder + "/";
+    QCOMPARE(w->SelectedFile(), selected.isEmpty() ? QString() : Src(dir + selected));
+    QCOMPARE(Control<QLineEdit>(w, "Edit_FN")->text(), selected);
+    if (!selected.isEmpty())
+        QCOMPARE(Control<TSyntaxMemo>(w, "SyntMemo")->Lines().Text(),
+                 QString::fromLatin1(ReadBytes(Src(dir + selected))));
 }
 
 QTEST_MAIN(TestDwelk001MainFiles)
