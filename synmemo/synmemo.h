@@ -16,6 +16,7 @@
 #include <QList>
 #include <QPoint>
 #include <QPointer>
+#include <QRawFont>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -183,6 +184,7 @@ public:
     int CharHeight() const { return FCharHeight; }
     int GutterWidth() const { return FGutterWidth; }
     int FooterHeight() const { return FFooterHeight; }
+    // Whether the font is a Courier New; drawing puts every character in its cell either way.
     bool IsMonoType() const { return FIsMonoType; }
     QPoint WindowSize() const { return FWindowSize; }
     QPoint Offset() const { return FOffset; }
@@ -272,6 +274,9 @@ private:
         TSynFont Font;
         QColor Brush;
         int PenX = 0;
+        // The glyphs of the last font drawn, looked up once per font.
+        QRawFont Raw;
+        QFont RawFor;
     };
 
     // Keys: KeyDown takes the command keys and tells whether the key is consumed; KeyPress
