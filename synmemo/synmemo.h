@@ -333,7 +333,9 @@ private:
     void ResetCaretBlink();
     void SetAttrFont(TSynFont& field, const TSynFont& value);
     QPoint OrderedEnd(bool later) const;
-    qint64 SelectionKey(QPoint p) const { return qint64(p.y()) * FMaxLength + p.x(); }
+    // Orders points by line, then column, for columns of any size.
+    static qint64 SelectionKey(QPoint p) { return (qint64(p.y()) << 32) + p.x(); }
+    int CaretLimit(int y) const;
     int ClientWidth() const;
     int ClientHeight() const;
 

@@ -96,7 +96,7 @@ void TSyntaxMemo::DoBackspace() {
         const QString previous = LineAt(y - 2);
         FText[y - 2] = previous + FText[y - 1];
         FText.Delete(y - 1);
-        SetPos(int(std::min<qsizetype>(previous.size() + 1, FMaxLength)), y - 1);
+        SetPos(int(std::min<qsizetype>(previous.size() + 1, INT_MAX / 2)), y - 1);
         UpdateSyntax();
         DoChange();
     }

@@ -231,10 +231,9 @@ void TSyntaxMemo::PaintRow(TCanvas& canvas, int i) {
         CurLineDraw(canvas.Painter, i);
 
     SetAttr(canvas, a);
+    // The rest of the run as far as the window shows it, one cell cut at the edge included.
     if (j0 - 1 < s.size())
-        MyTextOut(
-            canvas, y,
-            QStringView(s).sliced(j0 - 1).first(std::min<qsizetype>(s.size() - j0 + 1, 1024)));
+        MyTextOut(canvas, y, QStringView(s).first(std::min(s.size(), last + 1)).sliced(j0 - 1));
     if (IsBlock(1, row))
         MyTextOut(canvas, y, Pad(int(FWindowSize.x() - s.size() - FOffset.x() + 3), 32));
     if (FShowGutter) {

@@ -87,16 +87,21 @@ private slots:
     void glyphsStandInTheirCells_data() {
         QTest::addColumn<bool>("bold");
         QTest::addColumn<bool>("italic");
-        QTest::newRow("plain") << false << false;
-        QTest::newRow("bold") << true << false;
-        QTest::newRow("italic") << false << true;
+        QTest::addColumn<int>("first");
+        QTest::newRow("plain") << false << false << 5;
+        QTest::newRow("bold") << true << false << 5;
+        QTest::newRow("italic") << false << true << 5;
+        QTest::newRow("scrolled beyond column 1024") << false << false << 2005;
     }
 
     void glyphsStandInTheirCells() {
         QFETCH(bool, bold);
         QFETCH(bool, italic);
-        QString line(130, u' ');
-        for (int c = 5; c <= 125; c += 10)
+        QFETCH(int, first);
+        const int lastMark = first + 120;
+        QString line(lastMark + 40, u' ');
+        line.back() = u'.';
+        for (int c = first; c <= lastMark; c += 10)
             line[c - 1] = u'|';
         TShownMemo m({line});
         m.Owner.resize(1300, 300);
@@ -105,11 +110,14 @@ private slots:
         text.Font.setBold(bold);
         text.Font.setItalic(italic);
         m.Memo->SetTextAttr(text);
+        m.Memo->SetPos(lastMark + 30, 1);
+        const int offset = m.Memo->Offset().x();
+        QVERIFY(offset < first);
         const QImage image = m.Picture();
         const int w = m.Memo->CharWidth();
         const int h = m.Memo->CharHeight();
-        for (int c = 5; c <= 125; c += 10) {
-            const QRect cell = m.Cell(c, 0);
+        for (int c = first; c <= lastMark; c += 10) {
+            const QRect cell = m.Cell(c - offset, 0);
             // The ink of the glyph, looked for two cells either side of its own.
             qint64 sum = 0, n = 0;
             for (int x = cell.left() - 2 * w; x < cell.right() + 2 * w; ++x)
@@ -128,7 +136,7 @@ private slots:
             QTest::mouseClick(m.Memo, Qt::LeftButton, {},
                               QPoint(inkX, h / 2) + m.Memo->ClientOrigin());
             QCOMPARE(m.Memo->GetPos(), QPoint(c, 1));
-            const int caretX = (c - m.Memo->Offset().x() - 1) * w + m.Memo->GutterWidth();
+            const int caretX = (c - offset - 1) * w + m.Memo->GutterWidth();
             QVERIFY(inkX >= caretX && inkX < caretX + w);
         }
     }
