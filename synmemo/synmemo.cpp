@@ -130,7 +130,7 @@ TSyntaxMemoLines& TSyntaxMemo::Lines() {
     for (qsizetype i = 0; i < FText.Count(); ++i) {
         const QString& line = FText[i];
         if (!line.isEmpty() && line.back().unicode() <= 32) {
-            FText[i] = LineAt(i);
+            PutLine(i, LineAt(i));
             changed = true;
         }
     }
@@ -149,8 +149,10 @@ void TSyntaxMemo::SetText(const TStrings& value) {
 void TSyntaxMemo::LinesChange() {
     if (!FAllowLinesChange)
         return;
-    if (FText.IsEmpty())
+    if (FText.IsEmpty()) {
         FText.Add(QString());
+        FSyntaxWhole = true;
+    }
     UpdateSyntax();
     FAllowLinesChange = false;
     FUndo.clear();

@@ -7,6 +7,7 @@
 // may stand beyond the end of its line; editing there pads the line with spaces first.
 
 #include "SynAttrMap.h"
+#include "SynMemoChange.h"
 #include "SynMemoLines.h"
 #include "SynMemoTypes.h"
 #include "TStrings.h"
@@ -132,7 +133,8 @@ public:
     bool MySetSelect(int Line, int N, int Len);
     void MySelectAll();
 
-    // Undo: whole-text snapshots with the caret, at most UndoLimit of them.
+    // Undo: at most UndoLimit steps, each restoring the text and the caret as they were when
+    // it was recorded.
     void AddUndo();
     void Undo();
     qsizetype UndoCount() const { return FUndo.size(); }
@@ -259,15 +261,19 @@ private:
     void LinesChange();
     void ShowCaretPos();
     void UpdateScrollBar();
-    // Replaces `count` characters of the whole text at offset i by `value`, touching only
-    // the lines concerned; returns the position just after the inserted text.
-    QPoint ReplacePlainText(qint64 i, qint64 count, const QString& value);
+    // Every change of the stored lines goes through these, so that the undo step and the
+    // attribute map learn which lines changed. ApplyLines leaves the undo steps alone.
+    void ReplaceLines(qsizetype from, qsizetype removed, const QStringList& with);
+    void PutLine(qsizetype i, const QString& line);
+    void ApplyLines(qsizetype from, qsizetype removed, const QStringList& with);
+    // The lines were replaced through Lines: the whole map is scanned again, and undo steps
+    // that can no longer be placed are dropped.
+    void TextReplacedOutside();
+    // Replaces the text from p1 to p2 (inclusive; p2 before p1 for none) by `value`;
+    // returns the position just after the inserted text.
+    QPoint ReplaceRange(QPoint p1, QPoint p2, const QString& value);
 
     static constexpr int ClientEdge = 2;
-    struct TUndoSnapshot {
-        QPoint Pos;
-        QStringList Text;
-    };
     // What the canvas holds between runs while painting.
     struct TCanvas {
         QPainter& Painter;
@@ -363,7 +369,10 @@ private:
     QColor FBlockColor;
     QColor FBlockFontColor;
     QColor FColor;
-    QList<TUndoSnapshot> FUndo;
+    QList<TUndoStep> FUndo;
+    // The lines changed since the attribute map was last brought in line.
+    TLineChange FSyntaxChange;
+    bool FSyntaxWhole = true;
     bool FUpdating = false;
     bool FUpdatingSyntax = false;
     QScrollBar* FVScroll = nullptr;

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QInputMethodEvent>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 
 namespace {
@@ -544,6 +545,63 @@ private slots:
         m.Press({"Del", "Del", "Backspace", "Tab", "Shift+Left", "Tab", "Ctrl+U"});
         QVERIFY(m.Memo->GetPos().x() <= limit());
         m.Memo->grab();
+    }
+
+    // Every undo step gives back the text, trailing blanks included, and the caret as they
+    // were when the step was recorded, after any mix of edits (fewer than the 32 kept).
+    void undoStepsRestoreTextAndCaret_data() {
+        QTest::addColumn<int>("seed");
+        for (int seed = 1; seed <= 10; ++seed)
+            QTest::newRow(qPrintable(QString::number(seed))) << seed;
+    }
+
+    void undoStepsRestoreTextAndCaret() {
+        QFETCH(int, seed);
+        const QStringList pool{
+            "\"x",        "\" ",    "\"{",    "\"(",         "\"*",   "Backspace",  "Delete", "Tab",
+            "Ctrl+Y",     "Left",   "Right",  "Up",          "Down",  "Shift+Down", "Home",   "End",
+            "Shift+Left", "Ctrl+I", "Ctrl+U", "Shift+Right", "paste", "Ctrl+End",   "Return"};
+        TDrivenMemo m({"unit a;", "  begin", "    x := 1; { c }", "", "  end;", "end."});
+        QRandomGenerator random(seed);
+        struct TState {
+            QStringList Text;
+            QPoint Caret;
+        };
+        QList<TState> steps;
+        for (int k = 0; k < TSyntaxMemo::UndoLimit - 1; ++k) {
+            const TState before{m.Memo->StoredLines(), m.Memo->GetPos()};
+            const qsizetype count = m.Memo->UndoCount();
+            const QString key = pool[random.bounded(int(pool.size()))];
+            if (key == QLatin1String("paste"))
+                m.Memo->SetSelText(QStringLiteral("p1\r\n  p2\r\n"));
+            else
+                m.Press({key});
+            const qsizetype added = m.Memo->UndoCount() - count;
+            QVERIFY2(added == 0 || added == 1, qPrintable(key + QString::number(added)));
+            if (added == 1 && key == QLatin1String("Return")) {
+                // Enter records its step after splitting the line, with the caret on the
+                // new line; the split belongs to the step before.
+                const int x = before.Caret.x(), y = before.Caret.y();
+                QString s = before.Text[y - 1];
+                while (!s.isEmpty() && s.back().unicode() <= 32)
+                    s.chop(1);
+                const qsizetype cut = std::clamp<qsizetype>(x - 1, 0, s.size());
+                TState split{before.Text, {1, y + 1}};
+                split.Text[y - 1] = s.first(cut);
+                split.Text.insert(y, s.sliced(cut));
+                steps.append(split);
+            } else if (added == 1) {
+                steps.append(before);
+            } else
+                QCOMPARE(m.Memo->StoredLines(), before.Text);
+        }
+        QCOMPARE(m.Memo->UndoCount(), steps.size());
+        while (!steps.isEmpty()) {
+            m.Memo->Undo();
+            const TState want = steps.takeLast();
+            QCOMPARE(m.Memo->StoredLines(), want.Text);
+            QCOMPARE(m.Memo->GetPos(), want.Caret);
+        }
     }
 
     void selectionIntoVirtualSpace() {
