@@ -280,9 +280,6 @@ private:
         TSynFont Font;
         QColor Brush;
         int PenX = 0;
-        // The glyphs of the last font drawn, looked up once per font.
-        QRawFont Raw;
-        QFont RawFor;
     };
 
     // Keys: KeyDown takes the command keys and tells whether the key is consumed; KeyPress
@@ -348,6 +345,8 @@ private:
     void PaintRow(TCanvas& canvas, int i);
     void SetAttr(TCanvas& canvas, TCharAttributes a) const;
     void MyTextOut(TCanvas& canvas, int y, QStringView s) const;
+    // The glyphs of a drawing font, looked up once per font.
+    const QRawFont& RawFont(const QFont& font) const;
     void ShowPos(QPainter& p) const;
     void PaintMessage(QPainter& p) const;
     void CurLineDraw(QPainter& p, int i) const;
@@ -370,6 +369,7 @@ private:
     QColor FBlockFontColor;
     QColor FColor;
     QList<TUndoStep> FUndo;
+    mutable QList<QPair<QFont, QRawFont>> FRawFonts;
     // The lines changed since the attribute map was last brought in line.
     TLineChange FSyntaxChange;
     bool FSyntaxWhole = true;

@@ -189,7 +189,7 @@ void TSyntaxMemo::paintEvent(QPaintEvent*) {
         p.drawLine(lineX, lineBottom, W - 1, lineBottom);
 
     if (!FUpdatingSyntax) {
-        TCanvas canvas{p, {font(), pal.color(QPalette::Text)}, FColor, 0, {}, {}};
+        TCanvas canvas{p, {font(), pal.color(QPalette::Text)}, FColor, 0};
         const qsizetype end =
             std::min<qsizetype>(FText.Count(), qsizetype(FOffset.y()) + FWindowSize.y());
         for (qsizetype i = FOffset.y(); i < end; ++i)
@@ -270,19 +270,15 @@ void TSyntaxMemo::MyTextOut(TCanvas& canvas, int y, QStringView s) const {
     FillLTRB(p, x, y, x + FCharWidth * int(visible), y + FCharHeight, canvas.Brush);
     p.setFont(canvas.Font.Font);
     p.setPen(canvas.Font.Color);
-    if (canvas.RawFor != canvas.Font.Font) {
-        canvas.Raw = QRawFont::fromFont(canvas.Font.Font);
-        canvas.RawFor = canvas.Font.Font;
-    }
+    const QRawFont& raw = RawFont(canvas.Font.Font);
     const int baseline = y + QFontMetrics(canvas.Font.Font).ascent();
     // Every character stands in its own cell, whatever advance the font gives it: the caret,
     // the selection and the mouse all count in whole cells.
     QList<quint32> glyphs(visible);
     int count = int(visible);
-    const bool mapped =
-        canvas.Raw.isValid() &&
-        canvas.Raw.glyphIndexesForChars(s.data(), int(visible), glyphs.data(), &count) &&
-        count == visible;
+    const bool mapped = raw.isValid() &&
+                        raw.glyphIndexesForChars(s.data(), int(visible), glyphs.data(), &count) &&
+                        count == visible;
     QList<QPointF> positions;
     positions.reserve(visible);
     QList<quint32> drawn;
@@ -303,10 +299,21 @@ void TSyntaxMemo::MyTextOut(TCanvas& canvas, int y, QStringView s) const {
     if (drawn.isEmpty())
         return;
     QGlyphRun run;
-    run.setRawFont(canvas.Raw);
+    run.setRawFont(raw);
     run.setGlyphIndexes(drawn);
     run.setPositions(positions);
     p.drawGlyphRun(QPointF(0, 0), run);
+}
+
+const QRawFont& TSyntaxMemo::RawFont(const QFont& font) const {
+    for (const auto& [key, raw] : FRawFonts)
+        if (key == font)
+            return raw;
+    // Fonts come and go with the attribute settings; a handful is all a memo draws with.
+    if (FRawFonts.size() >= 8)
+        FRawFonts.clear();
+    FRawFonts.append({font, QRawFont::fromFont(font)});
+    return FRawFonts.back().second;
 }
 
 void TSyntaxMemo::ShowPos(QPainter& p) const {
