@@ -394,24 +394,29 @@ void TestDwelk001Main::fnHTML_999_Get() {
 }
 
 void TestDwelk001Main::clockText_data() {
+    QTest::addColumn<QString>("locale");
     QTest::addColumn<QDateTime>("moment");
     QTest::addColumn<QString>("text");
-    const QLocale russian(QLocale::Russian, QLocale::Russia);
     const QDate day(2024, 2, 22);
-    const QString date = russian.toString(day, QLocale::ShortFormat);
-    QTest::newRow("time of day") << QDateTime(day, QTime(9, 5, 7))
-                                 << date + " " +
-                                        russian.toString(QTime(9, 5, 7), QLocale::LongFormat);
-    QTest::newRow("midnight shows the date alone") << QDateTime(day, QTime(0, 0)) << date;
-    QTest::newRow("a second after midnight")
-        << QDateTime(day, QTime(0, 0, 1))
-        << date + " " + russian.toString(QTime(0, 0, 1), QLocale::LongFormat);
+    const auto at = [day](int h, int m, int s) { return QDateTime(day, QTime(h, m, s), Qt::UTC); };
+    QTest::newRow("time of day") << "ru_RU" << at(9, 5, 7) << "22.02.2024 09:05:07";
+    QTest::newRow("midnight shows the date alone") << "ru_RU" << at(0, 0, 0) << "22.02.2024";
+    QTest::newRow("a second after midnight") << "ru_RU" << at(0, 0, 1) << "22.02.2024 00:00:01";
+    // The long time format's zone field goes wherever it stands, with its brackets.
+    QTest::newRow("zone after, AM/PM") << "en_US" << at(20, 18, 56) << "2/22/24 8:18:56 PM";
+    QTest::newRow("zone in brackets") << "ca_ES" << at(20, 18, 56) << "22/2/24 20:18:56";
+    QTest::newRow("quoted text kept") << "nds_DE" << at(20, 18, 56) << "22.02.24 Klock 20.18:56";
+    QTest::newRow("zone first") << "my_MM" << at(20, 18, 56)
+                                << QStringView(u"\u1042\u1042-\u1040\u1042-\u1042\u1044 "
+                                               u"\u1042\u1040:\u1041\u1048:\u1045\u1046")
+                                       .toString();
 }
 
 void TestDwelk001Main::clockText() {
+    QFETCH(QString, locale);
     QFETCH(QDateTime, moment);
     QFETCH(QString, text);
-    QCOMPARE(DateTimeToStr(moment, QLocale(QLocale::Russian, QLocale::Russia)), text);
+    QCOMPARE(DateTimeToStr(moment, QLocale(locale)), text);
 }
 
 QTEST_MAIN(TestDwelk001Main)
