@@ -50,8 +50,10 @@ void TfMain::SpeedButton2Click() {
         return;
     const QStringList filters = SD1->nameFilters();
     const int filter = ComboBox_HTML_ExtFile->currentIndex();
-    if (filter >= 0 && filter < filters.size())
+    if (filter >= 0 && filter < filters.size()) {
         SD1->selectNameFilter(filters[filter]);
+        emit SD1->filterSelected(filters[filter]);
+    }
     if (SD1->exec() != QDialog::Accepted || SD1->selectedFiles().isEmpty())
         return;
     const QString fileName = SD1->selectedFiles().constFirst();

@@ -380,8 +380,17 @@ void TestDwelk001MainConvert::clipboardSave_data() {
     QTest::addColumn<int>("extension");
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QMessageBox::StandardButton>("answer");
-    QTest::newRow("htm, then open") << 0 << "htm (*.htm)" << QMessageBox::Ok;
-    QTest::newRow("html, not opened") << 1 << "html (*.html)" << QMessageBox::Cancel;
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("htm, then open") << 0 << "htm (*.htm)" << QMessageBox::Ok << "saved.html"
+                                    << "saved.html";
+    QTest::newRow("html, not opened") << 1 << "html (*.html)" << QMessageBox::Cancel << "saved.html"
+                                      << "saved.html";
+    // A name without extension takes the chosen filter's.
+    QTest::newRow("htm, bare name") << 0 << "htm (*.htm)" << QMessageBox::Cancel << "saved"
+                                    << "saved.htm";
+    QTest::newRow("html, bare name") << 1 << "html (*.html)" << QMessageBox::Cancel << "saved"
+                                     << "saved.html";
 }
 
 // The saved file is the editor's text in windows-1251 with CR LF after each line; a
@@ -390,12 +399,14 @@ void TestDwelk001MainConvert::clipboardSave() {
     QFETCH(int, extension);
     QFETCH(QString, filter);
     QFETCH(QMessageBox::StandardButton, answer);
+    QFETCH(QString, typed);
+    QFETCH(QString, saved);
     const TOpenerStandIn opener;
     auto window = StartWindow();
     TfMain* w = window.get();
     Control<QComboBox>(w, "ComboBox_HTML_ExtFile")->setCurrentIndex(extension);
     Control<THtmlEdit>(w, "SynMemo1")->SetText(u"<p>Привет ✓</p>\n<p>&amp;</p>");
-    const QString target = Src("saved.html");
+    const QString target = Src(saved);
     WriteBytes(target, "older");
     {
         QString shownFilter;
@@ -408,7 +419,7 @@ void TestDwelk001MainConvert::clipboardSave() {
                 chooser->setDirectory(Src());
                 auto* nameBox = chooser->findChild<QLineEdit*>("fileNameEdit");
                 QVERIFY(nameBox);
-                nameBox->setText("saved.html");
+                nameBox->setText(typed);
                 QMetaObject::invokeMethod(chooser, "accept");
             },
             answer);
