@@ -20,6 +20,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QWebEngineView>
 
 namespace {
 
@@ -95,6 +96,7 @@ private slots:
     void fnHTML_999_Get();
     void clockText_data();
     void clockText();
+    void fontsAsStated();
 
 private:
     std::unique_ptr<QTemporaryDir> FDir;
@@ -417,6 +419,58 @@ void TestDwelk001Main::clockText() {
     QFETCH(QDateTime, moment);
     QFETCH(QString, text);
     QCOMPARE(DateTimeToStr(moment, QLocale(locale)), text);
+}
+
+// Every control takes the font of the nearest control, itself included, that states one.
+void TestDwelk001Main::fontsAsStated() {
+    const QHash<QString, QPair<QString, int>> stated{
+        {"fMain", {"Tahoma", 16}},
+        {"Panel_Bottom", {"Tahoma", 13}},
+        {"cb_WebBr_Show", {"Tahoma", 13}},
+        {"Label_FNhtml", {"Tahoma", 15}},
+        {"DCB", {"Tahoma", 13}},
+        {"DLB", {"Tahoma", 13}},
+        {"FCB", {"Tahoma", 13}},
+        {"FLB", {"Tahoma", 15}},
+        {"Panel_File_HTML_Sets", {"Tahoma", 15}},
+        {"Edit_Suffix_PAS", {"Tahoma", 16}},
+        {"Edit_Suffix_DFM", {"Tahoma", 16}},
+        {"GroupBox3", {"Tahoma", 15}},
+        {"GroupBox4", {"Tahoma", 15}},
+        {"Memo_HTML_Attr", {"Courier New", 15}},
+        {"SyntMemo", {"Courier New", 13}},
+        {"SyntMemo2", {"Courier New", 13}},
+    };
+    auto window = StartWindow();
+    TfMain* w = window.get();
+    QStringList wrong;
+    int checked = 0;
+    for (QWidget* control : w->findChildren<QWidget*>()) {
+        if (control->window() != w)
+            continue;
+        // The editors' and the browser's insides draw with fonts of their own.
+        bool inside = false;
+        for (QWidget* up = control->parentWidget(); up; up = up->parentWidget())
+            inside = inside || qobject_cast<THtmlEdit*>(up) || qobject_cast<TSyntaxMemo*>(up) ||
+                     qobject_cast<QWebEngineView*>(up);
+        if (inside || qobject_cast<THtmlEdit*>(control) || qobject_cast<QWebEngineView*>(control))
+            continue;
+        QWidget* source = control;
+        while (!stated.contains(source->objectName()))
+            source = source->parentWidget();
+        const auto [family, size] = stated[source->objectName()];
+        const QFont font = control->font();
+        ++checked;
+        if (font.family() != family || font.pixelSize() != size)
+            wrong << QStringLiteral("%1 %2: %3 %4 px, stated by %5: %6 %7 px")
+                         .arg(control->metaObject()->className(), control->objectName(),
+                              font.family())
+                         .arg(font.pixelSize())
+                         .arg(source->objectName(), family)
+                         .arg(size);
+    }
+    QVERIFY(checked > 100);
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QLatin1Char('\n'))));
 }
 
 QTEST_MAIN(TestDwelk001Main)
