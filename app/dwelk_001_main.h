@@ -160,6 +160,7 @@ private:
     void SpeedButton3Click();
     void SpeedButton1Click();
     void SpeedButton2Click();
+    void sb_Clip_CopyHtmlClick();
     void SyntMemo2Change();
 
     void BodyFragment_Change(TBodyFragment& f);
@@ -243,6 +244,7 @@ private:
     QToolButton* SpeedButton3;
     QToolButton* SpeedButton1;
     QToolButton* SpeedButton2;
+    QToolButton* sb_Clip_CopyHtml;
     QSplitter* Splitter10;
     QFrame* Panel_SyntMemo2;
     TSyntaxMemo* SyntMemo2;

@@ -17,7 +17,9 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QToolButton>
 #include <unistd.h>
 
@@ -71,6 +73,7 @@ private slots:
     void wholeListStops();
     void clipboardTakeAndConvert();
     void clipboardBlankSource();
+    void clipboardCopyHtml();
     void clipboardSave_data();
     void clipboardSave();
 
@@ -374,6 +377,37 @@ void TestDwelk001MainConvert::clipboardBlankSource() {
     // Nothing to save: no dialog.
     Control<QToolButton>(w, "SpeedButton2")->click();
     QCOMPARE(asked, 1);
+}
+
+// The page goes to the clipboard as UTF-8 HTML without its code-page line, and as its source.
+void TestDwelk001MainConvert::clipboardCopyHtml() {
+    auto window = StartWindow();
+    TfMain* w = window.get();
+    auto* copy = Control<QToolButton>(w, "sb_Clip_CopyHtml");
+    QCOMPARE(copy->toolTip(), QStringLiteral("Копировать HTML в буфер обмена"));
+    QVERIFY(!copy->isEnabled());
+    TStrings source({QStringLiteral("{ Привет & <мир> }"), QStringLiteral("begin end.")});
+    TStrings page;
+    const TStrings tags = DefaultTags();
+    pas2html(&source, &page, QStringLiteral("Заголовок"), &tags, nullptr, nullptr);
+    auto* result = Control<THtmlEdit>(w, "SynMemo1");
+    result->SetLines(page);
+    QVERIFY(copy->isEnabled());
+    copy->click();
+
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    QVERIFY(data && data->hasHtml() && data->hasText());
+    QStringList shown = page.Lines();
+    QCOMPARE(data->text(), shown.join('\n') + '\n');
+    const qsizetype meta = shown.indexOf(QRegularExpression("<meta .*charset=windows-1251.*"));
+    QVERIFY(meta > 0);
+    shown.removeAt(meta);
+    QCOMPARE(data->html(), shown.join('\n') + '\n');
+    QCOMPARE(QString::fromUtf8(data->data("text/html")), data->html());
+    QVERIFY(data->html().contains(QStringLiteral("Привет &amp; &lt;мир&gt;")));
+
+    result->SetText({});
+    QVERIFY(!copy->isEnabled());
 }
 
 void TestDwelk001MainConvert::clipboardSave_data() {
