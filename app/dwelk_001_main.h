@@ -151,6 +151,8 @@ private:
     // Conversion commands.
     TPageParts PageParts() const;
     bool FileConvertToHTML(const QString& fn, const QString& fnHTM);
+    // The same with the settings already gathered, as a whole-list run does once.
+    bool FileConvertToHTML(const QString& fn, const QString& fnHTM, const TPageParts& parts);
     void btn_File_ToHtmlClick();
     void btn_Files_ToHtmlClick();
     void ConvertList();
