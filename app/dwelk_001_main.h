@@ -124,6 +124,7 @@ private:
     void DCBChange();
     void DLBOpen(const QString& dir);
     void SetBrowserFolder(const QString& dir);
+    void StopListRunOnNewList();
     void FCBChange();
     void FLB_Read();
     void FLB_MousePressed();

@@ -71,6 +71,8 @@ private slots:
     void wholeList_data();
     void wholeList();
     void wholeListStops();
+    void wholeListStaysInItsList_data();
+    void wholeListStaysInItsList();
     void clipboardTakeAndConvert();
     void clipboardBlankSource();
     void clipboardCopyHtml();
@@ -320,6 +322,45 @@ void TestDwelk001MainConvert::wholeListStops() {
     QVERIFY(written < count);
     QVERIFY(!w->ListRunActive());
     QVERIFY(!progress->isVisible());
+}
+
+void TestDwelk001MainConvert::wholeListStaysInItsList_data() {
+    QTest::addColumn<bool>("newFolder"); // else a new mask
+    QTest::newRow("another folder") << true;
+    QTest::newRow("another mask") << false;
+}
+
+// Changing the folder or the mask during a run ends it as "Стоп" does: the new list's files
+// are never converted.
+void TestDwelk001MainConvert::wholeListStaysInItsList() {
+    QFETCH(bool, newFolder);
+    for (const char* name : {"a.pas", "b.pas", "x.dfm", "other/o.pas"}) {
+        QDir().mkpath(QFileInfo(Src(name)).path());
+        WriteBytes(Src(name), UnitText);
+    }
+    auto window = StartInSources();
+    TfMain* w = window.get();
+    // The change comes with the first input the run takes.
+    auto* progress = Control<QProgressBar>(w, "ProgressBar_Run");
+    connect(progress, &QProgressBar::valueChanged, w, [&] {
+        QTimer::singleShot(0, w, [&] {
+            if (!newFolder) {
+                ChooseFilter(w, 1);
+                return;
+            }
+            auto* dlb = Control<QListWidget>(w, "DLB");
+            for (int i = 0; i < dlb->count(); ++i)
+                if (dlb->item(i)->data(Qt::UserRole).toString() == Src("other"))
+                    emit dlb->itemActivated(dlb->item(i));
+        });
+    });
+    TModalAnswerer answerer;
+    Control<QToolButton>(w, "btn_Files_ToHtml")->click();
+    QCOMPARE(answerer.Texts(), (QStringList{ConvertAllQuestion, "Останов!"}));
+    QCOMPARE(w->BrowserFolder() == QDir::cleanPath(Src("other")), newFolder);
+    QVERIFY(!QFileInfo::exists(Src("other/o_pas.htm")));
+    QVERIFY(!QFileInfo::exists(Src("x_dfm.htm")));
+    QVERIFY(!w->ListRunActive());
 }
 
 void TestDwelk001MainConvert::clipboardTakeAndConvert() {
