@@ -1,18 +1,20 @@
 // Starts the main window in a fresh program folder with one example unit, selects it,
-// converts it with the preview on, and saves a picture of the window; used by
-// scripts/screenshot.sh for README. A second argument pictures one more scene of the whole
-// screen instead: "settings" (the page "Настройка"), "clip" (the page "Clipboard" with a
-// converted result), "menu" (the preview's context menu), "run" (a whole-list run under
+// converts it with the preview on, and saves a picture of the window; then, when more file
+// names are given, the Clipboard page with the unit taken from the clipboard and converted,
+// and the settings pages HTML-1 and HTML-2 with two example fragments. Used by
+// scripts/screenshot.sh for README. With a scene name after one file name it pictures the
+// whole screen instead: "menu" (the preview's context menu) or "run" (a whole-list run under
 // way, then stopped by choosing another mask: FILE and FILE with "-stopped").
 
 #include "__files.h"
 #include "dwelk_000_lib.h"
 #include "dwelk_001_main.h"
-#include "synmemo.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -53,27 +55,56 @@ const char ExampleUnit[] = "unit Example;\r\n"
                            "\r\n"
                            "end.\r\n";
 
+bool WriteFile(const QString& name, const QByteArray& bytes) {
+    QFile file(name);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+bool Show(TfMain& fMain, const char* pages, const char* page) {
+    auto* tabs = fMain.findChild<QTabWidget*>(pages);
+    auto* tab = fMain.findChild<QWidget*>(page);
+    if (!tabs || !tab)
+        return false;
+    tabs->setCurrentWidget(tab);
+    QTest::qWait(300);
+    return true;
+}
+
+bool Save(TfMain& fMain, const char* fileName) {
+    return fMain.grab().save(QString::fromLocal8Bit(fileName));
+}
+
+// The Clipboard page: the unit taken from the clipboard and converted under a title.
+bool ShowClipboardPage(TfMain& fMain) {
+    QGuiApplication::clipboard()->setText(QString::fromLatin1(ExampleUnit));
+    auto* take = fMain.findChild<QAbstractButton*>("SpeedButton3");
+    auto* convert = fMain.findChild<QAbstractButton*>("SpeedButton1");
+    if (!take || !convert || !Show(fMain, "pcFiles", "tsClip"))
+        return false;
+    take->click();
+    QTimer::singleShot(300, [] {
+        if (auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget())) {
+            box->setTextValue(QStringLiteral("Example"));
+            box->accept();
+        }
+    });
+    convert->click();
+    QTest::qWait(300);
+    return true;
+}
+
 bool SaveScreen(const QString& fileName) {
     return QGuiApplication::primaryScreen()->grabWindow(0).save(fileName);
 }
 
-template <class T> T* Find(QWidget& window, const char* name) {
-    T* control = window.findChild<T*>(QString::fromLatin1(name));
-    if (!control)
-        qFatal("no control %s", name);
-    return control;
-}
-
-// Answers the next message box with OK after a look at the screen.
-void AnswerNextBox(const QString& pictureOfBox) {
+// Answers every message box with OK, after a picture of the screen for any but the question.
+void AnswerBoxes(const QString& pictureOfBox) {
     auto* answer = new QTimer(qApp);
-    QObject::connect(answer, &QTimer::timeout, answer, [answer, pictureOfBox] {
+    QObject::connect(answer, &QTimer::timeout, answer, [pictureOfBox] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box)
             return;
-        if (!pictureOfBox.isEmpty() && box->text() != QStringLiteral("Желаете конвертировать в "
-                                                                     "HTML-формат все файлы из "
-                                                                     "списка?"))
+        if (!box->text().startsWith(QStringLiteral("Желаете")))
             SaveScreen(pictureOfBox);
         box->button(QMessageBox::Ok)->click();
     });
@@ -81,51 +112,29 @@ void AnswerNextBox(const QString& pictureOfBox) {
 }
 
 int Scene(TfMain& fMain, const QString& scene, const QString& picture, const QString& sources) {
-    auto* pages = Find<QTabWidget>(fMain, "pcFiles");
-    if (scene == QLatin1String("settings")) {
-        pages->setCurrentWidget(Find<QWidget>(fMain, "tsFileSet"));
-    } else if (scene == QLatin1String("clip")) {
-        pages->setCurrentWidget(Find<QWidget>(fMain, "tsClip"));
-        QFile unit(sources + "/Example.pas");
-        if (!unit.open(QIODevice::ReadOnly))
-            return 1;
-        const QString text = QString::fromLatin1(unit.readAll());
-        Find<TSyntaxMemo>(fMain, "SyntMemo2")->Lines().SetText(text);
-        auto* answerTitle = new QTimer(qApp);
-        QObject::connect(answerTitle, &QTimer::timeout, answerTitle, [] {
-            if (auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget())) {
-                box->setTextValue(QStringLiteral("Example"));
-                box->accept();
-            }
-        });
-        answerTitle->start(50);
-        Find<QToolButton>(fMain, "SpeedButton1")->click();
-        Find<QToolButton>(fMain, "sb_Clip_CopyHtml")->click();
-    } else if (scene == QLatin1String("menu")) {
-        auto* web = Find<QWidget>(fMain, "WebBr");
-        QTest::qWait(1000);
+    if (scene == QLatin1String("menu")) {
+        auto* web = fMain.findChild<QWidget*>("WebBr");
         QTest::mouseClick(web->focusProxy(), Qt::RightButton, {}, QPoint(60, 40));
-    } else if (scene == QLatin1String("run")) {
-        for (int i = 0; i < 3000; ++i)
-            QFile::copy(sources + "/Example.pas",
-                        QStringLiteral("%1/Unit%2.pas").arg(sources).arg(i, 4, 10, QChar(u'0')));
-        Find<QAction>(fMain, "N13")->trigger();
-        QString stopped = picture;
-        stopped.replace(QLatin1String(".png"), QLatin1String("-stopped.png"));
-        AnswerNextBox(stopped);
-        QTimer::singleShot(1500, &fMain, [&fMain, picture] {
-            SaveScreen(picture);
-            auto* filter = Find<QComboBox>(fMain, "FCB");
-            filter->setCurrentIndex(1);
-            emit filter->activated(1);
-        });
-        Find<QToolButton>(fMain, "btn_Files_ToHtml")->click();
-        return 0;
-    } else {
-        return 2;
+        QTest::qWait(1000);
+        return SaveScreen(picture) ? 0 : 1;
     }
-    QTest::qWait(1500);
-    return SaveScreen(picture) ? 0 : 1;
+    if (scene != QLatin1String("run"))
+        return 2;
+    for (int i = 0; i < 3000; ++i)
+        QFile::copy(sources + "/Example.pas",
+                    QStringLiteral("%1/Unit%2.pas").arg(sources).arg(i, 4, 10, QChar(u'0')));
+    fMain.findChild<QAction*>("N13")->trigger();
+    QString stopped = picture;
+    stopped.replace(QLatin1String(".png"), QLatin1String("-stopped.png"));
+    AnswerBoxes(stopped);
+    QTimer::singleShot(1500, &fMain, [&fMain, picture] {
+        SaveScreen(picture);
+        auto* filter = fMain.findChild<QComboBox*>("FCB");
+        filter->setCurrentIndex(1);
+        emit filter->activated(1);
+    });
+    fMain.findChild<QToolButton*>("btn_Files_ToHtml")->click();
+    return 0;
 }
 
 } // namespace
@@ -133,8 +142,9 @@ int Scene(TfMain& fMain, const QString& scene, const QString& picture, const QSt
 int main(int argc, char* argv[]) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: window_screenshot FILE.png [settings|clip|menu|run]\n");
+    if (argc < 2 || argc > 5 || argc == 4) {
+        std::fprintf(stderr, "usage: window_screenshot WINDOW.png [CLIPBOARD.png HTML-1.png "
+                             "HTML-2.png]\n       window_screenshot FILE.png menu|run\n");
         return 2;
     }
     QTemporaryDir programFolder;
@@ -145,6 +155,11 @@ int main(int argc, char* argv[]) {
     if (!unit.open(QIODevice::WriteOnly) || unit.write(ExampleUnit) < 0)
         return 1;
     unit.close();
+    if (!WriteFile(programFolder.filePath("Quorvel_Body_after.txt"),
+                   "<p class=\"nav\"><a href=\"index.htm\">Contents</a></p>\r\n") ||
+        !WriteFile(programFolder.filePath("Quorvel_Body_before.txt"),
+                   "<hr>\r\n<p><small>Generated by dwelk</small></p>\r\n"))
+        return 1;
     PutToINI_StringParam(fnINI(), "FILES", "Dir", sources);
 
     TfMain fMain;
@@ -162,5 +177,14 @@ int main(int argc, char* argv[]) {
     if (argc == 3)
         return Scene(fMain, QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[1]),
                      sources);
-    return fMain.grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
+    if (!Save(fMain, argv[1]))
+        return 1;
+    if (argc == 2)
+        return 0;
+    fMain.findChild<QCheckBox*>("cb_WebBr_Show")->click();
+    const bool ok = ShowClipboardPage(fMain) && Save(fMain, argv[2]) &&
+                    Show(fMain, "pcFiles", "tsFileSet") && Show(fMain, "pcSets", "tsSetHTML1") &&
+                    Save(fMain, argv[3]) && Show(fMain, "pcSets", "tsSetHTML2") &&
+                    Save(fMain, argv[4]);
+    return ok ? 0 : 1;
 }
