@@ -129,6 +129,7 @@ private:
     void DCBChange();
     void DLBOpen(const QString& dir);
     void SetBrowserFolder(const QString& dir);
+    void StopListRunOnNewList();
     void FCBChange();
     void FLB_Read();
     void FLB_MousePressed();
@@ -156,6 +157,8 @@ private:
     // Conversion commands.
     TPageParts PageParts() const;
     bool FileConvertToHTML(const QString& fn, const QString& fnHTM);
+    // The same with the settings already gathered, as a whole-list run does once.
+    bool FileConvertToHTML(const QString& fn, const QString& fnHTM, const TPageParts& parts);
     void btn_File_ToHtmlClick();
     void btn_Files_ToHtmlClick();
     void ConvertList();
@@ -165,6 +168,7 @@ private:
     void SpeedButton3Click();
     void SpeedButton1Click();
     void SpeedButton2Click();
+    void sb_Clip_CopyHtmlClick();
     void SyntMemo2Change();
 
     void BodyFragment_Change(TBodyFragment& f);
@@ -249,6 +253,7 @@ private:
     QToolButton* SpeedButton3;
     QToolButton* SpeedButton1;
     QToolButton* SpeedButton2;
+    QToolButton* sb_Clip_CopyHtml;
     QSplitter* Splitter10;
     QFrame* Panel_SyntMemo2;
     TSyntaxMemo* SyntMemo2;

@@ -77,6 +77,8 @@ void TfMain::SetBrowserFolder(const QString& dir) {
     const QString folder = NormalFolder(dir);
     if (!FolderExists(folder))
         throw Exception(QStringLiteral("Папка не найдена: %1").arg(folder));
+    if (folder != fDLB_Dir)
+        StopListRunOnNewList();
     fDLB_Dir = folder;
     {
         const QSignalBlocker quiet(DLB);
@@ -99,8 +101,18 @@ void TfMain::SetBrowserFolder(const QString& dir) {
     FLB_Read();
 }
 
+// A run converts the files of the folder and mask it was confirmed for; another folder's list
+// or another mask ends it as "Стоп" does.
+void TfMain::StopListRunOnNewList() {
+    if (fRunActive)
+        StopListRun();
+}
+
 void TfMain::FCBChange() {
-    fFLB_Mask = FCB->currentData().toString();
+    const QString mask = FCB->currentData().toString();
+    if (mask != fFLB_Mask)
+        StopListRunOnNewList();
+    fFLB_Mask = mask;
     FLB_Read();
 }
 

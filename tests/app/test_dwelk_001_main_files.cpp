@@ -11,11 +11,13 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTcpServer>
@@ -80,6 +82,7 @@ private slots:
     void previewReachesNoNetwork();
     void openAtStart_data();
     void openAtStart();
+    void previewMenu();
 
 private:
     QString Src(const QString& name = {}) const { return FFolder->Src(name); }
@@ -488,6 +491,61 @@ void TestDwelk001MainFiles::openAtStart() {
     if (!selected.isEmpty())
         QCOMPARE(Control<TSyntaxMemo>(w, "SyntMemo")->Lines().Text(),
                  QString::fromLatin1(ReadBytes(Src(dir + selected))));
+}
+
+// A right click in the preview opens its Russian menu, and each item acts on the preview.
+void TestDwelk001MainFiles::previewMenu() {
+    WriteBytes(Src("unit1_pas.htm"), "<html><head><title>One</title></head>"
+                                     "<body><p>first <a href=\"unit2_pas.htm\">page</a></p>"
+                                     "</body></html>");
+    WriteBytes(Src("unit2_pas.htm"), "<html><head><title>Two</title></head>"
+                                     "<body><p>second page</p></body></html>");
+    WriteBytes(Src("unit2.pas"), "unit unit2;\r\n");
+    auto window = StartInSources();
+    TfMain* w = window.get();
+    w->showNormal();
+    auto* web = Control<TWebBrowser>(w, "WebBr");
+    Control<QCheckBox>(w, "cb_WebBr_Show")->click();
+    ClickFile(w, "unit1.pas");
+    QTRY_COMPARE(web->title(), QStringLiteral("One"));
+    ClickFile(w, "unit2.pas");
+    QTRY_COMPARE(web->title(), QStringLiteral("Two"));
+
+    const auto choose = [&](const QString& caption) {
+        QApplication::setActiveWindow(w);
+        QTest::mouseClick(web->focusProxy(), Qt::RightButton, {}, QPoint(20, 20));
+        QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()));
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QStringList captions;
+        QAction* chosen = nullptr;
+        for (QAction* item : menu->actions()) {
+            if (item->isSeparator())
+                continue;
+            captions << item->text();
+            if (item->text() == caption)
+                chosen = item;
+        }
+        QCOMPARE(captions,
+                 (QStringList{"Назад", "Вперёд", "Обновить", "Копировать", "Выделить всё"}));
+        QVERIFY(chosen && chosen->isEnabled());
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(chosen).center());
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+    };
+
+    choose("Назад");
+    QTRY_COMPARE(web->title(), QStringLiteral("One"));
+    choose("Вперёд");
+    QTRY_COMPARE(web->title(), QStringLiteral("Two"));
+    QSignalSpy loads(web, &QWebEngineView::loadFinished);
+    choose("Обновить");
+    QTRY_VERIFY(!loads.isEmpty());
+    QVERIFY(!web->hasSelection());
+    choose("Выделить всё");
+    QTRY_VERIFY(web->hasSelection());
+    QGuiApplication::clipboard()->clear();
+    choose("Копировать");
+    QTRY_COMPARE(QGuiApplication::clipboard()->text().trimmed(), QStringLiteral("second page"));
+    QCOMPARE(web->url(), QUrl::fromLocalFile(Src("unit2_pas.htm")));
 }
 
 QTEST_MAIN(TestDwelk001MainFiles)
