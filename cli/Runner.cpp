@@ -1,6 +1,7 @@
 #include "Runner.h"
 
 #include "Exception.h"
+#include "PageTarget.h"
 #include "TStrings.h"
 #include "TextFile.h"
 #include "__pas2html.h"
@@ -68,27 +69,30 @@ private:
 
 TOutcome ConvertStandardInput(const TJob& job, const QString& title, const TWindowSettings& in) {
     QFile input;
-    if (!input.open(stdin, QIODevice::ReadOnly))
+    if (!input.open(stdin, QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw Exception(QStringLiteral("не удалось прочитать стандартный ввод"));
-    const QByteArray bytes = input.readAll();
+    const QString inName = QStringLiteral("стандартный ввод");
     const TStrings* after = in.After ? &*in.After : nullptr;
     const TStrings* before = in.Before ? &*in.Before : nullptr;
     if (job.Target.isEmpty()) {
+        // Opened at the page's first byte: a blank source writes nothing.
         QFile output;
-        if (!output.open(stdout, QIODevice::WriteOnly))
-            throw Exception(QStringLiteral("не удалось записать в стандартный вывод"));
-        return ConvertSourceBytes(bytes, title, &in.Tags, after, before, output,
-                                  QStringLiteral("стандартный вывод"))
+        auto openOutput = [&output]() -> QIODevice& {
+            if (!output.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered))
+                throw Exception(QStringLiteral("не удалось записать в стандартный вывод"));
+            return output;
+        };
+        return ConvertSourceStream(input, inName, title, &in.Tags, after, before, openOutput,
+                                   QStringLiteral("стандартный вывод"))
                    ? TOutcome::Written
                    : TOutcome::Blank;
     }
-    QSaveFile output(job.Target);
-    if (!output.open(QIODevice::WriteOnly))
-        throw Exception(CannotWriteMessage(job.Target, output.errorString()));
-    if (!ConvertSourceBytes(bytes, title, &in.Tags, after, before, output, job.Target))
+    TPageTarget output(job.Target);
+    if (!ConvertSourceStream(
+            input, inName, title, &in.Tags, after, before,
+            [&output]() -> QIODevice& { return output.Open(); }, job.Target))
         return TOutcome::Blank;
-    if (!output.commit())
-        throw Exception(CannotWriteMessage(job.Target, output.errorString()));
+    output.Commit();
     return TOutcome::Written;
 }
 

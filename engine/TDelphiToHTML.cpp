@@ -2,6 +2,7 @@
 #include "PageFrame.h"
 #include "__pas2html.h"
 
+#include "TextBuffer.h"
 #include "Trim.h"
 
 #include <array>
@@ -55,6 +56,44 @@ bool IsReservedLower(const char* word, qsizetype length) {
     return index.Contains(word, length);
 }
 
+// A converted line as 16-bit text, with "<", ">", "&" and NUL written as a page needs.
+class TTextSink {
+public:
+    TTextSink(const TDelphiToHTML& converter, TTextBuffer& out)
+        : FMarkup{&converter.Bcom, &converter.Ecom, &converter.Bres, &converter.Eres,
+                  &converter.Bnum, &converter.Enum, &converter.Bstr, &converter.Estr,
+                  &converter.Bdir, &converter.Edir},
+          FConverter(converter), FOut(out) {}
+
+    void Text(const char16_t* s, qsizetype n) {
+        const char16_t* run = s;
+        const char16_t* end = s + n;
+        for (const char16_t* p = s; p != end; ++p) {
+            const char16_t c = *p;
+            if (c != u'<' && c != u'>' && c != u'&' && c != 0)
+                continue;
+            FOut.Append(run, p - run);
+            if (c == 0)
+                FOut.Append(u"\xFFFD", 1);
+            else if (c == u'&')
+                FOut.Append(u"&amp;", 5);
+            else
+                FOut.Append(c == u'<' ? u"&lt;" : u"&gt;", 4);
+            run = p + 1;
+        }
+        FOut.Append(run, end - run);
+    }
+    void Markup(TMarkup which) { FOut.Append(*FMarkup[size_t(which)]); }
+    bool IsReserved(const char16_t* word, qsizetype n) const {
+        return FConverter.IsReservWord(QStringView(word, n));
+    }
+
+private:
+    std::array<const QString*, 10> FMarkup;
+    const TDelphiToHTML& FConverter;
+    TTextBuffer& FOut;
+};
+
 bool IsHexOrNumberChar(char16_t c) {
     return c == u'#' || c == u'$' || c == u'.' || (c >= u'0' && c <= u'9') ||
            (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
@@ -90,6 +129,22 @@ QString TDelphiToHTML::GetWord(int nByte, const QString& S) const {
     while (end < S.size() && !IsDelimiter(S[end].unicode()))
         ++end;
     return S.mid(nByte - 1, end - (nByte - 1));
+}
+
+TAsciiWord ReservedAsciiWord(const unsigned char* word, qsizetype n) {
+    // Even in UTF-8 a longer word has more characters than any reserved word.
+    if (n < 1 || n > 3 * kLongestReservedWord)
+        return TAsciiWord::No;
+    char lower[kLongestReservedWord];
+    for (qsizetype i = 0; i < n; ++i) {
+        const unsigned char c = word[i];
+        if (c >= 128)
+            return TAsciiWord::NotAscii;
+        if (i < kLongestReservedWord)
+            lower[i] = char(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    }
+    return n <= kLongestReservedWord && IsReservedLower(lower, n) ? TAsciiWord::Yes
+                                                                  : TAsciiWord::No;
 }
 
 bool TDelphiToHTML::IsReservWord(QStringView S) const {
@@ -165,15 +220,16 @@ void TDelphiToHTML::LoadTagSet(const TStrings* ListAttr) {
 }
 
 QString TDelphiToHTML::ConvertInFrame(QStringView text, const TPageFrame& frame) {
-    DelphiList.SetText(SourceTextBeforeNul(text));
+    DelphiList.SetText(text);
     HTMLList.Clear();
     if (DelphiList.IsEmpty())
         return {};
     HTMLList.Lines() = frame.Head;
-    TLineScanner scanner(*this);
+    TLineScanner<char16_t> scanner(*this);
     TTextBuffer converted;
+    TTextSink sink(*this, converted);
     for (const QString& line : DelphiList.Lines()) {
-        scanner.ConvertLine(line, converted);
+        scanner.ConvertLine(reinterpret_cast<const char16_t*>(line.constData()), line.size(), sink);
         HTMLList.Add(converted.Take());
     }
     HTMLList.Lines() += frame.Tail;

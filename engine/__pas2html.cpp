@@ -7,6 +7,7 @@
 #include "TextFile.h"
 #include "Trim.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 
@@ -67,16 +68,25 @@ int pas2html(TStrings* pasText, TStrings* pasHTML, const QString& sTitle, const 
     return int(target->Count());
 }
 
+bool ConvertSourceStream(QIODevice& in, const QString& inName, const QString& sTitle,
+                         const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
+                         const TStrings* ListTextBodyEndBefore,
+                         const std::function<QIODevice&()>& openTarget, const QString& outName) {
+    TDelphiToHTML converter;
+    converter.LoadTagSet(ListAttr);
+    return ConvertSourcePage(converter, FrameFor(sTitle, ListTextBodyAfter, ListTextBodyEndBefore),
+                             in, inName, openTarget, outName);
+}
+
 bool ConvertSourceBytes(QByteArrayView source, const QString& sTitle, const TStrings* ListAttr,
                         const TStrings* ListTextBodyAfter, const TStrings* ListTextBodyEndBefore,
                         QIODevice& out, const QString& outName) {
-    const TSourcePage page(source);
-    if (!page.HasPage())
-        return false;
-    TDelphiToHTML converter;
-    converter.LoadTagSet(ListAttr);
-    page.Write(converter, FrameFor(sTitle, ListTextBodyAfter, ListTextBodyEndBefore), out, outName);
-    return true;
+    QByteArray bytes = QByteArray::fromRawData(source.data(), source.size());
+    QBuffer in(&bytes);
+    in.open(QIODevice::ReadOnly);
+    return ConvertSourceStream(
+        in, QString(), sTitle, ListAttr, ListTextBodyAfter, ListTextBodyEndBefore,
+        [&out]() -> QIODevice& { return out; }, outName);
 }
 
 bool FilePas_2_FileHtml(const QString& fnPAS, const QString& fnHTML, const QString& sTitle,
@@ -89,23 +99,21 @@ bool FilePas_2_FileHtml(const QString& fnPAS, const QString& fnHTML, const QStri
     if (FileExists(target) && !YesRewrite)
         return false;
 
-    // A mapped file is read straight from the page cache, without a copy in memory.
+    // Read, never mapped: a source that shrinks or vanishes meanwhile gives the bytes read
+    // or the read error, not a signal.
     QFile input(source);
-    const uchar* mapped = nullptr;
-    QByteArray bytes;
-    if (input.open(QIODevice::ReadOnly) && input.size() > 0)
-        mapped = input.map(0, input.size());
-    if (!mapped)
-        bytes = ReadFileBytes(source);
-    const TSourcePage page(mapped ? QByteArrayView(mapped, input.size()) : QByteArrayView(bytes));
-    if (!page.HasPage())
-        return false; // a blank source writes nothing; an older page stays as it was
-
+    if (!input.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw Exception(CannotReadMessage(source, input.errorString()));
     TPageTarget file(target);
-    TDelphiToHTML converter;
-    converter.LoadTagSet(ListAttr);
-    page.Write(converter, FrameFor(sTitle, ListTextBodyAfter, ListTextBodyEndBefore), file.Open(),
-               target);
+    try {
+        // A blank source writes nothing; an older page stays as it was.
+        if (!ConvertSourceStream(
+                input, source, sTitle, ListAttr, ListTextBodyAfter, ListTextBodyEndBefore,
+                [&file]() -> QIODevice& { return file.Open(); }, target))
+            return false;
+    } catch (const std::bad_alloc&) {
+        throw Exception(OutOfMemoryMessage(source));
+    }
     file.Commit();
     return true;
 }

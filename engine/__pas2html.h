@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringView>
 #include <bitset>
+#include <functional>
 
 struct TPageFrame;
 
@@ -77,6 +78,16 @@ bool FilePas_2_FileHtml(const QString& fnPAS, const QString& fnHTML, const QStri
 bool ConvertSourceBytes(QByteArrayView source, const QString& sTitle, const TStrings* ListAttr,
                         const TStrings* ListTextBodyAfter, const TStrings* ListTextBodyEndBefore,
                         QIODevice& out, const QString& outName);
+
+// Converts the source read from `in` to its end into its page, in the source's encoding
+// (byte-order mark included) exactly as the file form writes it, while reading: memory
+// follows the longest line. `openTarget` gives the device for the page; it is called once,
+// when the first non-blank line comes, and never for a blank source, which gives false.
+// Raises Exception naming `inName` when reading fails and `outName` when writing fails.
+bool ConvertSourceStream(QIODevice& in, const QString& inName, const QString& sTitle,
+                         const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
+                         const TStrings* ListTextBodyEndBefore,
+                         const std::function<QIODevice&()>& openTarget, const QString& outName);
 
 // A page title made from a file name: the name without its folder, with "<", ">" and "&"
 // escaped, since file names here may hold them.

@@ -79,6 +79,18 @@ void TestFileForm::encodings_data() {
         << (QByteArray("\xFE\xFF") + EncodeText(u"end", TTextEncoding::Utf16BE))
         << (QByteArray("\xFE\xFF") + EncodeText(u"<html>\r\n", TTextEncoding::Utf16BE))
         << EncodeText(u"<b>end</b>\r\n", TTextEncoding::Utf16BE);
+    // A NUL does not end the text; it is written as U+FFFD and stays a word character.
+    QTest::newRow("ansi nul") << QByteArray("x\0 end\r\nbegin", 13) << QByteArray("<html>\r\n")
+                              << QByteArray("x&#65533; <b>end</b>\r\n<b>begin</b>\r\n");
+    QTest::newRow("utf-8 nul") << QByteArray("\xEF\xBB\xBF\0end", 7)
+                               << QByteArray("\xEF\xBB\xBF<html>\r\n")
+                               << QByteArray("<pre>\r\n\xEF\xBF\xBD"
+                                             "end\r\n");
+    QTest::newRow("utf-16le nul")
+        << (QByteArray("\xFF\xFE") +
+            EncodeText(QString("1") + QChar(0) + " 1", TTextEncoding::Utf16LE))
+        << QByteArray("\xFF\xFE")
+        << EncodeText(u"1\xFFFD <span style=\"color: navy;\">1</span>\r\n", TTextEncoding::Utf16LE);
 }
 
 void TestFileForm::encodings() {
@@ -110,7 +122,7 @@ void TestFileForm::blankSources_data() {
     QTest::newRow("blank") << QByteArray(" \t\r\n \r\n");
     QTest::newRow("mark only") << QByteArray("\xEF\xBB\xBF");
     QTest::newRow("utf-16 blank") << QByteArray("\xFF\xFE \0\r\0\n\0", 8);
-    QTest::newRow("nul first") << QByteArray("\0begin", 6);
+    QTest::newRow("nul and blanks") << QByteArray("\0 \r\n\0", 5);
 }
 
 void TestFileForm::blankSources() {
