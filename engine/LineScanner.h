@@ -25,9 +25,10 @@ class TDelphiToHTML;
 enum class TMarkup { Bcom, Ecom, Bres, Eres, Bnum, Enum, Bstr, Estr, Bdir, Edir };
 
 // The reserved-word test of a word of bytes when it is ASCII; NotAscii when it holds a byte
-// above ASCII and needs the test on its decoded text.
+// above ASCII and needs the test on its decoded text. With `oneBytePerCharacter` (a
+// windows-1251 word) a word that cannot be reserved were it ASCII is No at once.
 enum class TAsciiWord { No, Yes, NotAscii };
-TAsciiWord ReservedAsciiWord(const unsigned char* word, qsizetype length);
+TAsciiWord ReservedAsciiWord(const unsigned char* word, qsizetype length, bool oneBytePerCharacter);
 
 // What the scan needs to know of each character code below 256.
 class TScanClasses {
@@ -61,36 +62,39 @@ public:
     explicit TLineScanner(const TDelphiToHTML& converter) : FClasses(converter) {}
 
     // Clears the comment and directive states before the first line of a text.
-    void Reset() { FIsCom = FIsCom1 = FIsDir = FIsDir1 = false; }
+    void Reset() { FState = TState::None; }
 
     // Converts one line (no line break in it) into `out`.
     template <class Sink> void ConvertLine(const Unit* s, qsizetype len, Sink& out);
 
 private:
+    // The comment or directive the scan is inside; strings end with their line.
+    enum class TState { None, Com, Com1, Dir, Dir1 };
+
     bool Is(Unit c, unsigned char cls) const { return FClasses.Of(unsigned(c)) & cls; }
     bool IsDelimiter(Unit c) const { return Is(c, TScanClasses::kDelimiter); }
     // Starts nothing after the first column when no state is active.
     bool IsPlain(Unit c) const {
         return !Is(c, TScanClasses::kDelimiter | TScanClasses::kOpenBrace | TScanClasses::kAngle);
     }
-    static const Unit* Find(const Unit* from, const Unit* end, Unit c) {
+    static qsizetype Find(const Unit* s, qsizetype from, qsizetype len, Unit c) {
         if constexpr (sizeof(Unit) == 1) {
-            const void* hit = from < end ? std::memchr(from, int(c), size_t(end - from)) : nullptr;
-            return hit ? static_cast<const Unit*>(hit) : end;
+            const void* hit =
+                from < len ? std::memchr(s + from, int(c), size_t(len - from)) : nullptr;
+            return hit ? static_cast<const Unit*>(hit) - s : len;
         } else {
-            return std::find(from, end, c);
+            return std::find(s + from, s + len, c) - s;
         }
     }
 
     TScanClasses FClasses;
-    bool FIsCom = false, FIsCom1 = false, FIsDir = false, FIsDir1 = false;
+    TState FState = TState::None;
 };
 
 template <typename Unit>
 template <class Sink>
 void TLineScanner<Unit>::ConvertLine(const Unit* s, qsizetype len, Sink& out) {
     auto at = [&](qsizetype k) -> Unit { return k < len ? s[k] : Unit(0); };
-    bool isStr = false;
     qsizetype done = 0; // characters before this offset are already in `out`
     auto insertBefore = [&](qsizetype where, TMarkup markup) {
         if (where > done)
@@ -99,100 +103,115 @@ void TLineScanner<Unit>::ConvertLine(const Unit* s, qsizetype len, Sink& out) {
         done = where;
     };
 
+    bool isStr = false;
     qsizetype i = 0;
     while (i < len) {
+        // Inside a comment, directive or string only its closing characters matter.
+        if (FState != TState::None || isStr) {
+            qsizetype k;
+            TMarkup close;
+            if (FState == TState::Com || FState == TState::Dir) {
+                k = Find(s, i, len, Unit('}')) + 1;
+                close = FState == TState::Dir ? TMarkup::Edir : TMarkup::Ecom;
+            } else if (FState == TState::Com1 || FState == TState::Dir1) {
+                k = Find(s, i, len, Unit('*'));
+                while (k + 1 < len && s[k + 1] != Unit(')'))
+                    k = Find(s, k + 1, len, Unit('*'));
+                k += 2;
+                close = FState == TState::Dir1 ? TMarkup::Edir : TMarkup::Ecom;
+            } else {
+                k = Find(s, i, len, Unit('\'')) + 1;
+                close = TMarkup::Estr;
+            }
+            if (k > len)
+                break; // still open at the line's end
+            insertBefore(k, close);
+            FState = TState::None;
+            isStr = false;
+            i = k;
+            continue;
+        }
+
         const Unit c = s[i];
         const Unit n = at(i + 1);
-        const bool active = FIsCom || FIsCom1 || FIsDir || FIsDir1 || isStr;
-
-        if (c == Unit('{') && n == Unit('$') && !active) {
-            FIsDir = true;
-            insertBefore(i, TMarkup::Bdir);
-            i += 2;
-        } else if (c == Unit('}') && FIsDir) {
-            FIsDir = false;
-            insertBefore(i + 1, TMarkup::Edir);
-            i += 1;
-        } else if (c == Unit('(') && n == Unit('*') && at(i + 2) == Unit('$') && !active) {
-            FIsDir1 = true;
-            insertBefore(i, TMarkup::Bdir);
-            i += 3;
-        } else if (c == Unit('*') && n == Unit(')') && FIsDir1) {
-            FIsDir1 = false;
-            insertBefore(i + 2, TMarkup::Edir);
-            i += 2;
-        } else if (c == Unit('{') && !active) {
-            FIsCom = true;
-            insertBefore(i, TMarkup::Bcom);
-            i += 1;
-        } else if (c == Unit('}') && FIsCom) {
-            FIsCom = false;
-            insertBefore(i + 1, TMarkup::Ecom);
-            i += 1;
-        } else if (c == Unit('(') && n == Unit('*') && !active) {
-            FIsCom1 = true;
-            insertBefore(i, TMarkup::Bcom);
-            i += 2;
-        } else if (c == Unit('*') && n == Unit(')') && FIsCom1) {
-            FIsCom1 = false;
-            insertBefore(i + 2, TMarkup::Ecom);
-            i += 2;
-        } else if (c == Unit('\'') && !active) {
+        if (c == Unit(' ') && n == Unit(' ')) {
+            // Within a run of spaces nothing starts; its last space may start a word.
+            do
+                ++i;
+            while (i + 1 < len && s[i + 1] == Unit(' '));
+            continue;
+        }
+        if (c == Unit('{')) {
+            const bool directive = n == Unit('$');
+            FState = directive ? TState::Dir : TState::Com;
+            insertBefore(i, directive ? TMarkup::Bdir : TMarkup::Bcom);
+            i += directive ? 2 : 1;
+            continue;
+        }
+        if (c == Unit('(') && n == Unit('*')) {
+            const bool directive = at(i + 2) == Unit('$');
+            FState = directive ? TState::Dir1 : TState::Com1;
+            insertBefore(i, directive ? TMarkup::Bdir : TMarkup::Bcom);
+            i += directive ? 3 : 2;
+            continue;
+        }
+        if (c == Unit('\'')) {
             isStr = true;
             insertBefore(i, TMarkup::Bstr);
             i += 1;
-        } else if (c == Unit('\'') && isStr) {
-            isStr = false;
-            insertBefore(i + 1, TMarkup::Estr);
-            i += 1;
-        } else if (c == Unit('/') && n == Unit('/') && !active) {
+            continue;
+        }
+        if (c == Unit('/') && n == Unit('/')) {
             // A line comment runs to the end of the line, whatever it holds.
             insertBefore(i, TMarkup::Bcom);
             insertBefore(len, TMarkup::Ecom);
             return;
-        } else if (active) {
-            // Inside a comment, directive or string only its closing character matters.
-            const Unit closer = (FIsCom || FIsDir) ? Unit('}') : (isStr ? Unit('\'') : Unit('*'));
-            i = Find(s + i + 1, s + len, closer) - s;
-        } else {
-            // A word starts at the line's first character, or right after a delimiter
-            // (the ";" that ends an escaped "<" or ">" included).
-            qsizetype start = -1;
-            if (Is(c, TScanClasses::kAngle)) {
-                if (!IsDelimiter(n))
-                    start = i + 1;
-            } else if (i == 0 && !IsDelimiter(c)) {
-                start = 0;
-            } else if (IsDelimiter(c) && !IsDelimiter(n)) {
+        }
+
+        // A word starts at the line's first character, or right after a delimiter (the ";"
+        // that ends an escaped "<" or ">" included).
+        qsizetype start = -1;
+        if (Is(c, TScanClasses::kDelimiter | TScanClasses::kAngle)) {
+            if (!IsDelimiter(n))
                 start = i + 1;
-            }
-            if (start >= 0 && start < len) {
-                qsizetype end = start;
-                while (end < len && !Is(s[end], TScanClasses::kDelimiter | TScanClasses::kAngle))
-                    ++end;
-                // A word that runs into "<" or ">" goes on with "&lt" or "&gt": no markup.
-                if (end == len || !Is(s[end], TScanClasses::kAngle)) {
-                    const qsizetype wordLength = end - start;
-                    bool marked = true;
-                    if (out.IsReserved(s + start, wordLength)) {
-                        insertBefore(start, TMarkup::Bres);
-                        insertBefore(end, TMarkup::Eres);
-                    } else if (IsNumberWord(s + start, wordLength)) {
-                        insertBefore(start, TMarkup::Bnum);
-                        insertBefore(end, TMarkup::Enum);
-                    } else {
-                        marked = false;
-                    }
-                    if (marked) {
-                        i = end;
-                        continue;
-                    }
+        } else if (i == 0) {
+            start = 0;
+        }
+        if (start >= 0 && start < len) {
+            qsizetype end = start;
+            unsigned char seen = 0;
+            for (unsigned char cls;
+                 end < len && !((cls = FClasses.Of(unsigned(s[end]))) &
+                                (TScanClasses::kDelimiter | TScanClasses::kAngle));
+                 ++end)
+                seen |= cls;
+            // A word that runs into "<" or ">" goes on with "&lt" or "&gt": no markup.
+            if (end == len || !Is(s[end], TScanClasses::kAngle)) {
+                const qsizetype wordLength = end - start;
+                bool marked = true;
+                if (out.IsReserved(s + start, wordLength)) {
+                    insertBefore(start, TMarkup::Bres);
+                    insertBefore(end, TMarkup::Eres);
+                } else if (IsNumberWord(s + start, wordLength)) {
+                    insertBefore(start, TMarkup::Bnum);
+                    insertBefore(end, TMarkup::Enum);
+                } else {
+                    marked = false;
+                }
+                if (marked) {
+                    i = end;
+                    continue;
                 }
             }
-            ++i;
-            while (i < len && IsPlain(s[i]))
-                ++i;
+            // An unmarked word's characters start nothing, unless one is "{".
+            if (!(seen & TScanClasses::kOpenBrace)) {
+                i = end;
+                continue;
+            }
         }
+        ++i;
+        while (i < len && IsPlain(s[i]))
+            ++i;
     }
     if (len > done)
         out.Text(s + done, len - done);

@@ -6,10 +6,12 @@
 #include "__pas2html.h"
 
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace {
 
-constexpr qsizetype kBufferSize = 1 << 20;
 // Blank lines before the first non-blank one stay in memory up to this size.
 constexpr qsizetype kSpoolInMemory = 4 << 20;
 
@@ -56,6 +58,7 @@ TPageOutput::TPageOutput(const TDelphiToHTML& converter, TTextEncoding encoding,
             if (written != QByteArray(1, char(b))) {
                 FEscape[b] = written;
                 FEscaped[b] = true;
+                FOnlyMarkupEscapes = false;
             }
         }
     }
@@ -72,17 +75,51 @@ TPageOutput::TPageOutput(const TDelphiToHTML& converter, TTextEncoding encoding,
     FBuffer.resize(kBufferSize);
 }
 
+const unsigned char* TPageOutput::NextEscaped(const unsigned char* p,
+                                              const unsigned char* end) const {
+    if (FOnlyMarkupEscapes) {
+#ifdef __SSE2__
+        const __m128i lt = _mm_set1_epi8('<'), gt = _mm_set1_epi8('>'), amp = _mm_set1_epi8('&'),
+                      nul = _mm_setzero_si128();
+        while (end - p >= 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const __m128i hit =
+                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, lt), _mm_cmpeq_epi8(v, gt)),
+                             _mm_or_si128(_mm_cmpeq_epi8(v, amp), _mm_cmpeq_epi8(v, nul)));
+            if (_mm_movemask_epi8(hit))
+                break;
+            p += 16;
+        }
+#endif
+        // Eight bytes at a time: a byte equal to one of the four is a zero byte of the
+        // word XORed with it.
+        constexpr quint64 ones = 0x0101010101010101ULL, highs = 0x8080808080808080ULL;
+        auto hasZero = [](quint64 v) { return (v - ones) & ~v & highs; };
+        while (end - p >= 8) {
+            quint64 v;
+            std::memcpy(&v, p, 8);
+            if (hasZero(v) | hasZero(v ^ (ones * '<')) | hasZero(v ^ (ones * '>')) |
+                hasZero(v ^ (ones * '&')))
+                break;
+            p += 8;
+        }
+    }
+    while (p != end && !FEscaped[*p])
+        ++p;
+    return p;
+}
+
 void TPageOutput::Text(const unsigned char* s, qsizetype n) {
-    const unsigned char* run = s;
     const unsigned char* end = s + n;
-    for (const unsigned char* p = s; p != end; ++p) {
-        if (!FEscaped[*p])
-            continue;
+    const unsigned char* run = s;
+    for (;;) {
+        const unsigned char* p = NextEscaped(run, end);
         Append(reinterpret_cast<const char*>(run), p - run);
+        if (p == end)
+            return;
         Append(FEscape[*p]);
         run = p + 1;
     }
-    Append(reinterpret_cast<const char*>(run), end - run);
 }
 
 void TPageOutput::Text(const char16_t* s, qsizetype n) {
@@ -100,18 +137,12 @@ void TPageOutput::Text(const char16_t* s, qsizetype n) {
     }
 }
 
-void TPageOutput::Append(const char* bytes, qsizetype length) {
-    if (length <= 0)
-        return;
-    if (FUsed + length > kBufferSize) {
-        Flush();
-        if (length > kBufferSize) {
-            Write(bytes, length);
-            return;
-        }
-    }
-    std::memcpy(FBuffer.data() + FUsed, bytes, size_t(length));
-    FUsed += length;
+void TPageOutput::AppendLarge(const char* bytes, qsizetype length) {
+    Flush();
+    if (length > kBufferSize)
+        Write(bytes, length);
+    else
+        Append(bytes, length);
 }
 
 void TPageOutput::FrameLines(const QStringList& lines) {
@@ -191,12 +222,15 @@ void TPageOutput::Write(const char* bytes, qsizetype length) {
 }
 
 bool TByteSink::IsReserved(const unsigned char* word, qsizetype n) const {
-    switch (ReservedAsciiWord(word, n)) {
+    const bool ansi = FOut.Encoding() == TTextEncoding::Ansi;
+    switch (ReservedAsciiWord(word, n, ansi)) {
     case TAsciiWord::Yes:
         return true;
     case TAsciiWord::No:
         return false;
     case TAsciiWord::NotAscii:
+        if (ansi)
+            return false; // no windows-1251 character above ASCII lower-cases into ASCII
         break;
     }
     // A word's first character U+FEFF keeps it from matching; decoding would drop it as a

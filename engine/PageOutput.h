@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <QTemporaryFile>
 #include <array>
+#include <cstring>
 #include <memory>
 
 class TDelphiToHTML;
@@ -38,7 +39,17 @@ public:
 
 private:
     void Append(const QByteArray& bytes) { Append(bytes.constData(), bytes.size()); }
-    void Append(const char* bytes, qsizetype length);
+    void Append(const char* bytes, qsizetype length) {
+        if (length > 0 && FUsed + length <= kBufferSize) {
+            std::memcpy(FBuffer.data() + FUsed, bytes, size_t(length));
+            FUsed += length;
+        } else if (length > 0) {
+            AppendLarge(bytes, length);
+        }
+    }
+    void AppendLarge(const char* bytes, qsizetype length);
+    // Offset of the first byte of [p, end) that is written otherwise than as itself.
+    const unsigned char* NextEscaped(const unsigned char* p, const unsigned char* end) const;
     // Frame lines; line breaks inside one end lines of their own.
     void FrameLines(const QStringList& lines);
     void Flush();
@@ -52,6 +63,9 @@ private:
     // How each character code below 256 is written when it is not written as itself.
     std::array<QByteArray, 256> FEscape;
     std::array<bool, 256> FEscaped{};
+    bool FOnlyMarkupEscapes = true; // only "<", ">", "&" and NUL are escaped
+
+    static constexpr qsizetype kBufferSize = 1 << 20;
 
     QByteArray FBuffer; // kept at its full size; FUsed bytes of it are the page's
     qsizetype FUsed = 0;
