@@ -72,10 +72,15 @@ bool ConvertSourceStream(QIODevice& in, const QString& inName, const QString& sT
                          const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
                          const TStrings* ListTextBodyEndBefore,
                          const std::function<QIODevice&()>& openTarget, const QString& outName) {
-    TDelphiToHTML converter;
-    converter.LoadTagSet(ListAttr);
-    return ConvertSourcePage(converter, FrameFor(sTitle, ListTextBodyAfter, ListTextBodyEndBefore),
-                             in, inName, openTarget, outName);
+    try {
+        TDelphiToHTML converter;
+        converter.LoadTagSet(ListAttr);
+        return ConvertSourcePage(converter,
+                                 FrameFor(sTitle, ListTextBodyAfter, ListTextBodyEndBefore), in,
+                                 inName, openTarget, outName);
+    } catch (const std::bad_alloc&) {
+        throw Exception(OutOfMemoryMessage(inName));
+    }
 }
 
 bool ConvertSourceBytes(QByteArrayView source, const QString& sTitle, const TStrings* ListAttr,
@@ -105,15 +110,11 @@ bool FilePas_2_FileHtml(const QString& fnPAS, const QString& fnHTML, const QStri
     if (!input.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw Exception(CannotReadMessage(source, input.errorString()));
     TPageTarget file(target);
-    try {
-        // A blank source writes nothing; an older page stays as it was.
-        if (!ConvertSourceStream(
-                input, source, sTitle, ListAttr, ListTextBodyAfter, ListTextBodyEndBefore,
-                [&file]() -> QIODevice& { return file.Open(); }, target))
-            return false;
-    } catch (const std::bad_alloc&) {
-        throw Exception(OutOfMemoryMessage(source));
-    }
+    // A blank source writes nothing; an older page stays as it was.
+    if (!ConvertSourceStream(
+            input, source, sTitle, ListAttr, ListTextBodyAfter, ListTextBodyEndBefore,
+            [&file]() -> QIODevice& { return file.Open(); }, target))
+        return false;
     file.Commit();
     return true;
 }
