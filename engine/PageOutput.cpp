@@ -160,7 +160,7 @@ void TPageOutput::FrameLines(const QStringList& lines) {
 }
 
 void TPageOutput::Start(QIODevice& device, const QStringList& head) {
-    Spool();
+    Flush(); // into the spool
     FDevice = &device;
     Append(ByteOrderMark(FEncoding));
     FrameLines(head);
@@ -189,35 +189,34 @@ void TPageOutput::Finish(const QStringList& tail) {
 }
 
 void TPageOutput::Flush() {
-    if (FDevice)
-        Write(FBuffer.constData(), FUsed);
-    else
-        Spool();
+    Write(FBuffer.constData(), FUsed);
     FUsed = 0;
 }
 
-void TPageOutput::Spool() {
-    if (!FSpoolFile && FSpool.size() + FUsed <= kSpoolInMemory) {
-        FSpool.append(FBuffer.constData(), FUsed);
-    } else {
-        if (!FSpoolFile) {
-            FSpoolFile = std::make_unique<QTemporaryFile>();
-            if (!FSpoolFile->open())
-                throw Exception(
-                    CannotWriteMessage(FSpoolFile->fileTemplate(), FSpoolFile->errorString()));
-            if (FSpoolFile->write(FSpool) != FSpool.size())
-                throw Exception(
-                    CannotWriteMessage(FSpoolFile->fileName(), FSpoolFile->errorString()));
-            FSpool = QByteArray();
-        }
-        if (FSpoolFile->write(FBuffer.constData(), FUsed) != FUsed)
-            throw Exception(CannotWriteMessage(FSpoolFile->fileName(), FSpoolFile->errorString()));
+void TPageOutput::Spool(const char* bytes, qsizetype length) {
+    if (!FSpoolFile && FSpool.size() + length <= kSpoolInMemory) {
+        FSpool.append(bytes, length);
+        return;
     }
-    FUsed = 0;
+    if (!FSpoolFile) {
+        FSpoolFile = std::make_unique<QTemporaryFile>();
+        if (!FSpoolFile->open())
+            throw Exception(
+                CannotWriteMessage(FSpoolFile->fileTemplate(), FSpoolFile->errorString()));
+        if (FSpoolFile->write(FSpool) != FSpool.size())
+            throw Exception(CannotWriteMessage(FSpoolFile->fileName(), FSpoolFile->errorString()));
+        FSpool = QByteArray();
+    }
+    if (FSpoolFile->write(bytes, length) != length)
+        throw Exception(CannotWriteMessage(FSpoolFile->fileName(), FSpoolFile->errorString()));
 }
 
 void TPageOutput::Write(const char* bytes, qsizetype length) {
-    if (length > 0 && FDevice->write(bytes, length) != length)
+    if (length <= 0)
+        return;
+    if (!FDevice)
+        Spool(bytes, length);
+    else if (FDevice->write(bytes, length) != length)
         throw Exception(CannotWriteMessage(FTargetName, FDevice->errorString()));
 }
 

@@ -53,8 +53,9 @@ private:
     // Frame lines; line breaks inside one end lines of their own.
     void FrameLines(const QStringList& lines);
     void Flush();
-    void Spool();
+    // Into the device, or into the spool before it is opened.
     void Write(const char* bytes, qsizetype length);
+    void Spool(const char* bytes, qsizetype length);
 
     TTextEncoding FEncoding;
     QString FTargetName;

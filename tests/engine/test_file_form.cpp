@@ -51,6 +51,8 @@ private slots:
     void readOnlyFolderKeepsOldPage();
     void losslessAnsi();
     void sameAsTextPathOnRandomSources();
+    void largeSources_data();
+    void largeSources();
     void goldenPages_data();
     void goldenPages();
 
@@ -123,6 +125,7 @@ void TestFileForm::blankSources_data() {
     QTest::newRow("mark only") << QByteArray("\xEF\xBB\xBF");
     QTest::newRow("utf-16 blank") << QByteArray("\xFF\xFE \0\r\0\n\0", 8);
     QTest::newRow("nul and blanks") << QByteArray("\0 \r\n\0", 5);
+    QTest::newRow("blank beyond memory") << QByteArray(6 << 20, ' ') + "\r\n";
 }
 
 void TestFileForm::blankSources() {
@@ -257,6 +260,40 @@ void TestFileForm::sameAsTextPathOnRandomSources() {
                  written);
         QCOMPARE(buffer.data(), expected);
     }
+}
+
+void TestFileForm::largeSources_data() {
+    // Sources larger than one read, with line breaks, lines and characters across the
+    // boundaries of reads, and a blank start too long to be held in memory.
+    QTest::addColumn<QByteArray>("source");
+    const qsizetype mb = 1 << 20;
+    auto around = [&](qsizetype at, const QByteArray& piece, const QByteArray& fill) {
+        QByteArray bytes = fill.repeated(at / fill.size() + 1).left(at) + piece;
+        return bytes + fill.repeated(mb / fill.size());
+    };
+    const QByteArray code = "begin x := 'a<b'; { c } end;\n";
+    for (qsizetype at : {mb - 1, mb, mb + 1}) {
+        const QByteArray name = QByteArray::number(at - mb);
+        QTest::newRow("crlf at " + name) << around(at, "\r\nend.\r", code);
+        QTest::newRow("utf-16 crlf at " + name)
+            << "\xFF\xFE" + EncodeText(QString::fromLatin1(around(at, "\r\nend.\r", code)),
+                                       TTextEncoding::Utf16LE);
+    }
+    QTest::newRow("one long line") << QByteArray(3 * mb, '<') + "begin 1 " + QByteArray(mb, 'x');
+    QTest::newRow("long blank start") << QByteArray(5 * mb, '\n') + " \t\r\n{ x\n} begin\r";
+    QTest::newRow("utf-8 across reads")
+        << "\xEF\xBB\xBF" + QByteArray("\xD0\x9F").repeated(mb) + "\xE2\x82 end\r\n";
+}
+
+void TestFileForm::largeSources() {
+    QFETCH(QByteArray, source);
+    const QString src = FDir.filePath("large.pas"), dst = FDir.filePath("large.htm");
+    WriteBytes(src, source);
+    const TStrings tags = DefaultTags();
+    const QByteArray expected =
+        PageThroughLists(src, "t", &tags, nullptr, nullptr, FDir.filePath("large.txt"));
+    QVERIFY(FilePas_2_FileHtml(src, dst, "t", &tags, nullptr, nullptr, true));
+    QVERIFY(ReadBytes(dst) == expected);
 }
 
 void TestFileForm::goldenPages_data() {
