@@ -7,7 +7,6 @@
 #include "TextFile.h"
 #include "Trim.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 
@@ -83,37 +82,38 @@ bool ConvertSourceStream(QIODevice& in, const QString& inName, const QString& sT
     }
 }
 
-bool ConvertSourceBytes(QByteArrayView source, const QString& sTitle, const TStrings* ListAttr,
-                        const TStrings* ListTextBodyAfter, const TStrings* ListTextBodyEndBefore,
-                        QIODevice& out, const QString& outName) {
-    QByteArray bytes = QByteArray::fromRawData(source.data(), source.size());
-    QBuffer in(&bytes);
-    in.open(QIODevice::ReadOnly);
-    return ConvertSourceStream(
-        in, QString(), sTitle, ListAttr, ListTextBodyAfter, ListTextBodyEndBefore,
-        [&out]() -> QIODevice& { return out; }, outName);
-}
-
 bool FilePas_2_FileHtml(const QString& fnPAS, const QString& fnHTML, const QString& sTitle,
                         const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
                         const TStrings* ListTextBodyEndBefore, bool YesRewrite) {
     const QString source = Trim(fnPAS);
     if (source.isEmpty() || !FileExists(source))
         return false;
+    // A FIFO or a device would be waited on or read without end.
+    if (!QFileInfo(source).isFile())
+        throw Exception(CannotReadMessage(source, QStringLiteral("это не обычный файл")));
     const QString target = Trim(fnHTML);
     if (FileExists(target) && !YesRewrite)
         return false;
+    TPageTarget file(target);
+    return FilePas_2_Target(source, file, sTitle, ListAttr, ListTextBodyAfter,
+                            ListTextBodyEndBefore);
+}
 
+bool FilePas_2_Target(const QString& source, TPageTarget& file, const QString& sTitle,
+                      const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
+                      const TStrings* ListTextBodyEndBefore) {
+    file.Check(source);
     // Read, never mapped: a source that shrinks or vanishes meanwhile gives the bytes read
     // or the read error, not a signal.
+    if (QFileInfo(source).isDir())
+        throw Exception(CannotReadMessage(source, QStringLiteral("это папка")));
     QFile input(source);
     if (!input.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw Exception(CannotReadMessage(source, input.errorString()));
-    TPageTarget file(target);
     // A blank source writes nothing; an older page stays as it was.
     if (!ConvertSourceStream(
             input, source, sTitle, ListAttr, ListTextBodyAfter, ListTextBodyEndBefore,
-            [&file]() -> QIODevice& { return file.Open(); }, target))
+            [&file]() -> QIODevice& { return file.Open(); }, file.Name()))
         return false;
     file.Commit();
     return true;

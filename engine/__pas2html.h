@@ -10,6 +10,7 @@
 #include <functional>
 
 struct TPageFrame;
+class TPageTarget;
 
 class TDelphiToHTML {
 public:
@@ -71,13 +72,12 @@ bool FilePas_2_FileHtml(const QString& fnPAS, const QString& fnHTML, const QStri
                         const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
                         const TStrings* ListTextBodyEndBefore, bool YesRewrite);
 
-// Converts the bytes of a source file into the bytes of its page, written to `out` in the
-// source's encoding (byte-order mark included) exactly as the file form writes it. Returns
-// false, writing nothing, when the source gives no page. Raises Exception with
-// `outName` in the message when `out` fails.
-bool ConvertSourceBytes(QByteArrayView source, const QString& sTitle, const TStrings* ListAttr,
-                        const TStrings* ListTextBodyAfter, const TStrings* ListTextBodyEndBefore,
-                        QIODevice& out, const QString& outName);
+// File form into a target the caller chose, the source's name taken as it stands: true when
+// the page was written, false for a blank source. Raises Exception naming the file that
+// cannot be read or written, or the target when it is refused.
+bool FilePas_2_Target(const QString& source, TPageTarget& target, const QString& sTitle,
+                      const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
+                      const TStrings* ListTextBodyEndBefore);
 
 // Converts the source read from `in` to its end into its page, in the source's encoding
 // (byte-order mark included) exactly as the file form writes it, while reading: memory

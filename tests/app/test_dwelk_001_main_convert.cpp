@@ -19,6 +19,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QToolButton>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -64,6 +65,7 @@ private slots:
     void viewQuestionCancelled();
     void fragmentsEachAlone_data();
     void fragmentsEachAlone();
+    void unwritablePageShowsError_data();
     void unwritablePageShowsError();
     void readOnlyFolderKeepsOldPage();
     void wholeList_data();
@@ -194,18 +196,40 @@ void TestDwelk001MainConvert::fragmentsEachAlone() {
     QCOMPARE(page.contains("BEFORE-END"), before);
 }
 
-// A folder standing where the page goes cannot be replaced: the error box names the problem
-// and the folder stays.
+void TestDwelk001MainConvert::unwritablePageShowsError_data() {
+    QTest::addColumn<QString>("standing");
+    QTest::newRow("folder") << "folder";
+    QTest::newRow("FIFO") << "fifo";
+    QTest::newRow("link") << "link";
+}
+
+// What stands where the page goes is never replaced, written through nor waited on: the
+// error box names the problem, the window stays usable.
 void TestDwelk001MainConvert::unwritablePageShowsError() {
+    QFETCH(QString, standing);
     WriteBytes(Src("Unit1.pas"), UnitText);
-    QVERIFY(QDir().mkpath(Src("Unit1_pas.htm/keep")));
+    WriteBytes(Src("../other.txt"), "other");
+    const QString at = Src("Unit1_pas.htm");
+    if (standing == "folder")
+        QVERIFY(QDir().mkpath(at + "/keep"));
+    else if (standing == "link")
+        QVERIFY(QFile::link(Src("../other.txt"), at));
+    else
+        QCOMPARE(mkfifo(QFile::encodeName(at).constData(), 0600), 0);
     auto window = StartInSources();
     TfMain* w = window.get();
+    ClickFile(w, "Unit1.pas");
+    const auto unchanged = [&] {
+        const QFileInfo info(at);
+        return standing == "folder" ? info.isDir()
+               : standing == "link" ? info.isSymLink() && ReadBytes(Src("../other.txt")) == "other"
+                                    : info.exists() && !info.isFile() && !info.isDir();
+    };
     {
         TModalAnswerer answerer;
-        DoubleClickFile(w, "Unit1.pas");
+        Control<QToolButton>(w, "btn_File_ToHtml")->click();
         QCOMPARE(answerer.Icons().value(0), QMessageBox::Critical);
-        QVERIFY(QFileInfo(Src("Unit1_pas.htm/keep")).isDir());
+        QVERIFY(unchanged());
     }
 
     // In a whole-list run the error ends the run and the panel comes back.
@@ -216,6 +240,8 @@ void TestDwelk001MainConvert::unwritablePageShowsError() {
     QCOMPARE(runAnswerer.Icons()[1], QMessageBox::Critical);
     QVERIFY(Control<QWidget>(w, "Panel_File_Ctrl")->isEnabled());
     QVERIFY(!w->ListRunActive());
+    QVERIFY(unchanged());
+    QVERIFY(w->isVisible());
 }
 
 void TestDwelk001MainConvert::readOnlyFolderKeepsOldPage() {
