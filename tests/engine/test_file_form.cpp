@@ -95,6 +95,12 @@ void TestFileForm::encodings_data() {
                                << QByteArray("\xEF\xBB\xBF<html>\r\n")
                                << QByteArray("<pre>\r\n\xEF\xBF\xBD"
                                              "end\r\n");
+    // The Kelvin sign lower-cases to "k": the word is reserved, read from bytes too.
+    QTest::newRow("utf-8 kelvin sign") << QByteArray("\xEF\xBB\xBFpac\xE2\x84\xAA"
+                                                     "ed x")
+                                       << QByteArray("\xEF\xBB\xBF<html>\r\n")
+                                       << QByteArray("<b>pac\xE2\x84\xAA"
+                                                     "ed</b> x\r\n");
     QTest::newRow("utf-16le nul")
         << (QByteArray("\xFF\xFE") +
             EncodeText(QString("1") + QChar(0) + " 1", TTextEncoding::Utf16LE))
