@@ -92,12 +92,9 @@ TOutcome ConvertStandardInput(const TJob& job, const QString& title, const TWind
         target->Check(QStringLiteral("/dev/stdin"));
     }
     QFile input;
-    if (!input.open(stdin, QIODevice::ReadOnly))
+    if (!input.open(stdin, QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw Exception(QStringLiteral("не удалось прочитать стандартный ввод"));
-    const QByteArray bytes = input.readAll();
-    if (input.error() != QFileDevice::NoError)
-        throw Exception(
-            QStringLiteral("не удалось прочитать стандартный ввод: %1").arg(input.errorString()));
+    const QString inName = QStringLiteral("стандартный ввод");
     const TStrings* after = in.After ? &*in.After : nullptr;
     const TStrings* before = in.Before ? &*in.Before : nullptr;
     if (!target) {
@@ -108,17 +105,20 @@ TOutcome ConvertStandardInput(const TJob& job, const QString& title, const TWind
             throw Exception(QStringLiteral("не удалось записать в стандартный вывод"));
         TCheckedDevice checked(output);
         QString problem;
-        const bool written = ConvertSourceBytes(bytes, title, &in.Tags, after, before, checked,
-                                                QStringLiteral("стандартный вывод"), &problem);
-        ReportDamagedForm(QStringLiteral("стандартный ввод"), problem);
+        const bool written = ConvertSourceStream(
+            input, inName, title, &in.Tags, after, before,
+            [&checked]() -> QIODevice& { return checked; }, QStringLiteral("стандартный вывод"),
+            &problem);
+        ReportDamagedForm(inName, problem);
         return written ? TOutcome::Written : TOutcome::Blank;
     }
     QString problem;
-    if (!ConvertSourceBytes(bytes, title, &in.Tags, after, before, target->Open(), job.Target,
-                            &problem))
+    if (!ConvertSourceStream(
+            input, inName, title, &in.Tags, after, before,
+            [&target]() -> QIODevice& { return target->Open(); }, job.Target, &problem))
         return TOutcome::Blank;
     target->Commit();
-    ReportDamagedForm(QStringLiteral("стандартный ввод"), problem);
+    ReportDamagedForm(inName, problem);
     return TOutcome::Written;
 }
 

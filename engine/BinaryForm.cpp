@@ -1,5 +1,6 @@
 #include "BinaryForm.h"
 
+#include "Exception.h"
 #include "TextCodec.h"
 #include "TextFile.h"
 
@@ -546,6 +547,30 @@ bool BinaryFormAsText(QByteArrayView bytes, QByteArray& text, QString* problem) 
         return false;
     TBinaryFormText form = BinaryFormToText(bytes);
     text = std::move(form.Text);
+    if (problem)
+        *problem = form.Problem;
+    return true;
+}
+
+bool BinaryFormAsText(QIODevice& in, const QString& inName, QBuffer& text, QString* problem) {
+    // A pipe may hand over less than asked at a time: peek until the head is there or the
+    // source ends.
+    QByteArray head = in.peek(kBinaryFormHeadSize);
+    while (head.size() < kBinaryFormHeadSize) {
+        const QByteArray more = in.peek(kBinaryFormHeadSize);
+        if (more.size() <= head.size())
+            break;
+        head = more;
+    }
+    if (!IsBinaryForm(head))
+        return false;
+    const QByteArray bytes = in.readAll();
+    const auto* file = qobject_cast<const QFileDevice*>(&in);
+    if (file && file->error() != QFileDevice::NoError)
+        throw Exception(CannotReadMessage(inName, file->errorString()));
+    TBinaryFormText form = BinaryFormToText(bytes);
+    text.setData(form.Text);
+    text.open(QIODevice::ReadOnly);
     if (problem)
         *problem = form.Problem;
     return true;

@@ -4,6 +4,7 @@
 
 #include "TStrings.h"
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -27,6 +28,11 @@ constexpr qsizetype kBinaryFormHeadSize = 1024;
 // The hook for every place that reads a source: when `bytes` are a binary form, puts its
 // text form into `text`, its problem (if any) into `problem`, and returns true.
 bool BinaryFormAsText(QByteArrayView bytes, QByteArray& text, QString* problem = nullptr);
+
+// The same for a source read as a stream: when `in` starts as a binary form, reads it to its
+// end and opens `text` for reading on its text form. Raises Exception naming `inName` when
+// reading fails.
+bool BinaryFormAsText(QIODevice& in, const QString& inName, QBuffer& text, QString* problem);
 
 // Whether the file starts as a binary form; false when it cannot be read.
 bool IsBinaryFormFile(const QString& fileName);

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringView>
 #include <bitset>
+#include <functional>
 
 struct TPageFrame;
 class TPageTarget;
@@ -66,8 +67,7 @@ int pas2html(TStrings* pasText, TStrings* pasHTML, const QString& sTitle, const 
 // File form: converts the file fnPAS into fnHTML in the source's encoding; true when the
 // page was written. A missing source, a blank source, or an existing fnHTML without
 // YesRewrite gives false and leaves fnHTML alone. A file that cannot be read or written
-// raises Exception naming it; the old fnHTML then stays intact. A form saved in binary is
-// converted as its text form; when it is damaged, `formProblem` receives why.
+// raises Exception naming it; the old fnHTML then stays intact.
 bool FilePas_2_FileHtml(const QString& fnPAS, const QString& fnHTML, const QString& sTitle,
                         const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
                         const TStrings* ListTextBodyEndBefore, bool YesRewrite,
@@ -80,13 +80,18 @@ bool FilePas_2_Target(const QString& source, TPageTarget& target, const QString&
                       const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
                       const TStrings* ListTextBodyEndBefore, QString* formProblem = nullptr);
 
-// Converts the bytes of a source file into the bytes of its page, written to `out` in the
-// source's encoding (byte-order mark included) exactly as the file form writes it. Returns
-// false, writing nothing, when the source gives no page. Raises Exception with
-// `outName` in the message when `out` fails. Binary forms as in the file form.
-bool ConvertSourceBytes(QByteArrayView source, const QString& sTitle, const TStrings* ListAttr,
-                        const TStrings* ListTextBodyAfter, const TStrings* ListTextBodyEndBefore,
-                        QIODevice& out, const QString& outName, QString* formProblem = nullptr);
+// Converts the source read from `in` to its end into its page, in the source's encoding
+// (byte-order mark included) exactly as the file form writes it, while reading: memory
+// follows the longest line. `openTarget` gives the device for the page; it is called once,
+// when the first non-blank line comes, and never for a blank source, which gives false.
+// Raises Exception naming `inName` when reading fails and `outName` when writing fails.
+// Every entry point converts a form saved in binary as its text form; when the form is
+// damaged, `formProblem` receives why (the page is still written).
+bool ConvertSourceStream(QIODevice& in, const QString& inName, const QString& sTitle,
+                         const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
+                         const TStrings* ListTextBodyEndBefore,
+                         const std::function<QIODevice&()>& openTarget, const QString& outName,
+                         QString* formProblem = nullptr);
 
 // A page title made from a file name: the name without its folder, with "<", ">" and "&"
 // escaped, since file names here may hold them.

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds, starts the window under Xvfb in a fresh program folder and saves its picture as
-# docs/window.png (shown in README), then the same with a form saved in binary.
+# Builds, starts the window under Xvfb in a fresh program folder and saves its pictures:
+# docs/window.png (shown in README), the Clipboard page with a converted result
+# (docs/clipboard.png), the settings pages (docs/settings-html1.png, docs/settings-html2.png)
+# and a form saved in binary (docs/binary-form.png).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -8,7 +10,9 @@ bash scripts/build.sh
 mkdir -p docs
 export QTWEBENGINE_CHROMIUM_FLAGS="${QTWEBENGINE_CHROMIUM_FLAGS:---no-sandbox}"
 xvfb-run -a -s "-screen 0 1280x800x24" env QT_QPA_PLATFORM=xcb \
-  build/tests/window_screenshot docs/window.png
+  build/tests/window_screenshot docs/window.png docs/clipboard.png docs/settings-html1.png \
+  docs/settings-html2.png
 xvfb-run -a -s "-screen 0 1280x800x24" env QT_QPA_PLATFORM=xcb \
   build/tests/window_screenshot docs/binary-form.png tests/data/forms/about.dfm
-echo "Saved docs/window.png and docs/binary-form.png"
+echo "Saved docs/window.png, docs/clipboard.png, docs/settings-html1.png, docs/settings-html2.png"
+echo "and docs/binary-form.png"

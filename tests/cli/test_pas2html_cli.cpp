@@ -65,7 +65,7 @@ TRun TestPas2htmlCli::Run(const QStringList& args, const QByteArray& input,
     p.setWorkingDirectory(FDir->path());
     if (setup)
         setup(p);
-    p.start(qEnvironmentVariable("DWELK_BIN") + "/pas2html", args);
+    p.start(QStringLiteral(DWELK_BIN_DIR "/pas2html"), args);
     if (!input.isEmpty()) {
         p.write(input);
         p.closeWriteChannel();
@@ -278,7 +278,7 @@ void TestPas2htmlCli::namedTarget() {
     QCOMPARE(mkfifo(QFile::encodeName(page).constData(), 0600), 0);
     QProcess p;
     p.setWorkingDirectory(FDir->path());
-    p.start(qEnvironmentVariable("DWELK_BIN") + "/pas2html", {"-o", "page.htm", "src/Unit1.pas"});
+    p.start(QStringLiteral(DWELK_BIN_DIR "/pas2html"), {"-o", "page.htm", "src/Unit1.pas"});
     const QByteArray got = ReadBytes(page); // until the writer closes its end
     QVERIFY(p.waitForFinished(60000));
     QCOMPARE(p.exitCode(), 0);
@@ -350,7 +350,7 @@ void TestPas2htmlCli::windowSettings() {
 // A damaged binary form is written as far as it reads, reported by name, and fails the run
 // without stopping the others.
 void TestPas2htmlCli::damagedBinaryForm() {
-    const QByteArray form = ReadBytes(qEnvironmentVariable("DWELK_TEST_DATA") + "/forms/main.dfm");
+    const QByteArray form = ReadBytes(QStringLiteral(DWELK_TEST_DATA "/forms/main.dfm"));
     QVERIFY(!form.isEmpty());
     WriteBytes(Path("src/Cut.dfm"), form.first(form.size() / 2));
     WriteBytes(Path("src/Whole.dfm"), form);

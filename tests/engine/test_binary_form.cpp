@@ -16,7 +16,7 @@
 namespace {
 
 QString Forms() {
-    return qEnvironmentVariable("DWELK_TEST_DATA") + "/forms/";
+    return QStringLiteral(DWELK_TEST_DATA "/forms/");
 }
 
 QByteArray Le(quint64 v, int size) {
