@@ -26,7 +26,9 @@ class THtmlEdit;
 class TSyntaxMemo;
 class TStrings;
 class TWebBrowser;
-struct TPageParts;
+struct TPageNaming;
+struct TSettingsFile;
+struct TWindowSettings;
 
 // One HTML fragment of the page "HTML-2" with its controls and the file that stores it.
 struct TBodyFragment {
@@ -90,13 +92,13 @@ private:
     void Timer1Timer();
     void StartUp();
     void CreatePlaceholderPage();
-    void LoadHtmlAttrAtStart();
-    void LoadSectionHTML();
-    void RestoreBrowserDir();
+    void LoadHtmlAttrAtStart(const TSettingsFile& sets);
+    void LoadSectionHTML(const TSettingsFile& sets);
+    void RestoreBrowserDir(const TSettingsFile& sets);
     void MoveBrowserTo(const QString& dir);
 
     // Settings handlers.
-    void StoreCheckBox(QCheckBox* cb, const char* key);
+    void StoreCheckBox(QCheckBox* cb, QLatin1String key);
     void cb_YesQuery_before_ConvertClick();
     void cb_YesQuery_before_OpenClick();
     void cb_Yes_Suffix_PASClick();
@@ -108,7 +110,7 @@ private:
     void Edit_Suffix_DFMChange();
     void Edit_Suffix_PASExit();
     void Edit_Suffix_DFMExit();
-    void SuffixEdit_Store(QLineEdit* edit, const char* key);
+    void SuffixEdit_Store(QLineEdit* edit, QLatin1String key);
 
     void Memo_HTML_AttrChange();
     void sb_HTML_Attr_LoadClick();
@@ -149,7 +151,9 @@ private:
     void sb_HTML_openClick();
 
     // Conversion commands.
-    TPageParts PageParts() const;
+    // The page-name choices as the settings page shows them now.
+    TPageNaming PageNaming() const;
+    TWindowSettings PageParts() const;
     bool FileConvertToHTML(const QString& fn, const QString& fnHTM);
     void btn_File_ToHtmlClick();
     void btn_Files_ToHtmlClick();

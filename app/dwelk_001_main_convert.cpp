@@ -3,11 +3,11 @@
 
 #include "FileBrowserLists.h"
 #include "MessageBoxes.h"
-#include "PageParts.h"
 #include "THtmlEdit.h"
 #include "WaitCursor.h"
 #include "WebBrowser.h"
 #include "WidgetKit.h"
+#include "WindowSettings.h"
 #include "__pas2html.h"
 #include "__sys.h"
 #include "dwelk_001_main.h"
@@ -21,8 +21,8 @@
 #include <QToolButton>
 #include <optional>
 
-TPageParts TfMain::PageParts() const {
-    TPageParts parts{HtmlAttrLines(), std::nullopt, std::nullopt};
+TWindowSettings TfMain::PageParts() const {
+    TWindowSettings parts{HtmlAttrLines(), std::nullopt, std::nullopt, PageNaming()};
     if (fBodyAfter.cb_Yes->isChecked())
         parts.BodyAfter = fBodyAfter.SynMemo->Lines();
     if (fBodyBefore.cb_Yes->isChecked())
@@ -31,7 +31,7 @@ TPageParts TfMain::PageParts() const {
 }
 
 bool TfMain::FileConvertToHTML(const QString& fn, const QString& fnHTM) {
-    const TPageParts parts = PageParts();
+    const TWindowSettings parts = PageParts();
     return FilePas_2_FileHtml(fn, fnHTM, TitleFromFileName(fn), &parts.Attr, parts.AfterOrNull(),
                               parts.EndBeforeOrNull(), true);
 }

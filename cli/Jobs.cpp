@@ -1,7 +1,5 @@
 #include "Jobs.h"
 
-#include "HtmlName.h"
-
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -10,26 +8,14 @@
 
 namespace {
 
-// The suffix of a convertible source, or nothing when the file is not one.
-std::optional<QString> SuffixFor(const QString& source, const TPageNaming& naming) {
-    const QString extension = FileExtension(source).toString().toUpper();
-    if (extension == ".PAS")
-        return naming.YesSuffixPas ? naming.SuffixPas : QString();
-    if (extension == ".DFM")
-        return naming.YesSuffixDfm ? naming.SuffixDfm : QString();
-    if (extension == ".DPR")
-        return QString();
-    return std::nullopt;
-}
-
 // Convertible files under `folder`, recursively, in name order of their relative paths.
-QStringList SourcesIn(const QString& folder, const TPageNaming& naming) {
+QStringList SourcesIn(const QString& folder) {
     QStringList found;
     QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        if (SuffixFor(path, naming))
+        if (IsPascalSource(path))
             found << path;
     }
     std::sort(found.begin(), found.end());
@@ -62,8 +48,7 @@ void RefuseSharedTargets(TPlan& plan) {
 } // namespace
 
 QString PageName(const QString& source, const TPageNaming& naming) {
-    const std::optional<QString> suffix = SuffixFor(source, naming);
-    return suffix ? HtmlFileName(source, naming.ExtensionIndex, *suffix) : QString();
+    return PageFileName(source, source, naming);
 }
 
 TPlan PlanJobs(const TOptions& options, const TPageNaming& naming) {
@@ -82,7 +67,7 @@ TPlan PlanJobs(const TOptions& options, const TPageNaming& naming) {
         const QFileInfo info(source);
         if (info.isDir()) {
             const QDir root(info.absoluteFilePath());
-            for (const QString& path : SourcesIn(source, naming)) {
+            for (const QString& path : SourcesIn(source)) {
                 const QString page = PageName(path, naming);
                 const QString target = options.Output.isEmpty()
                                            ? page

@@ -71,13 +71,13 @@ TOutcome ConvertStandardInput(const TJob& job, const QString& title, const TWind
     if (!input.open(stdin, QIODevice::ReadOnly))
         throw Exception(QStringLiteral("не удалось прочитать стандартный ввод"));
     const QByteArray bytes = input.readAll();
-    const TStrings* after = in.After ? &*in.After : nullptr;
-    const TStrings* before = in.Before ? &*in.Before : nullptr;
+    const TStrings* after = in.AfterOrNull();
+    const TStrings* before = in.EndBeforeOrNull();
     if (job.Target.isEmpty()) {
         QFile output;
         if (!output.open(stdout, QIODevice::WriteOnly))
             throw Exception(QStringLiteral("не удалось записать в стандартный вывод"));
-        return ConvertSourceBytes(bytes, title, &in.Tags, after, before, output,
+        return ConvertSourceBytes(bytes, title, &in.Attr, after, before, output,
                                   QStringLiteral("стандартный вывод"))
                    ? TOutcome::Written
                    : TOutcome::Blank;
@@ -85,7 +85,7 @@ TOutcome ConvertStandardInput(const TJob& job, const QString& title, const TWind
     QSaveFile output(job.Target);
     if (!output.open(QIODevice::WriteOnly))
         throw Exception(CannotWriteMessage(job.Target, output.errorString()));
-    if (!ConvertSourceBytes(bytes, title, &in.Tags, after, before, output, job.Target))
+    if (!ConvertSourceBytes(bytes, title, &in.Attr, after, before, output, job.Target))
         return TOutcome::Blank;
     if (!output.commit())
         throw Exception(CannotWriteMessage(job.Target, output.errorString()));
@@ -96,8 +96,8 @@ TOutcome ConvertFile(const TJob& job, const QString& title, const TWindowSetting
     const QString folder = QFileInfo(job.Target).path();
     if (!QDir().mkpath(folder))
         throw Exception(QStringLiteral("не удалось создать папку \"%1\"").arg(folder));
-    if (FilePas_2_FileHtml(job.Source, job.Target, title, &in.Tags, in.After ? &*in.After : nullptr,
-                           in.Before ? &*in.Before : nullptr, true))
+    if (FilePas_2_FileHtml(job.Source, job.Target, title, &in.Attr, in.AfterOrNull(),
+                           in.EndBeforeOrNull(), true))
         return TOutcome::Written;
     if (!QFileInfo(job.Source).isFile())
         throw Exception(QStringLiteral("%1: нет такого файла").arg(job.Source));

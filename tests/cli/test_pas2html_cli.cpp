@@ -228,6 +228,24 @@ void TestPas2htmlCli::windowSettings() {
     QCOMPARE(Run({"--settings", "prog2/dwelk.ini", "src/Unit1.pas"}).Code, 0);
     QVERIFY(ReadBytes(Path("src/Unit1_pas.htm")).contains("<b>unit</b>"));
     QCOMPARE(Run({"--settings", "prog3/none.ini", "src/Unit1.pas"}).Code, 2);
+    // A file that is there but cannot be read; reading this one fails even for root.
+    QCOMPARE(Run({"--settings", "/proc/self/mem", "src/Unit1.pas"}).Code, 2);
+
+    // A suffix that would put the page elsewhere or cut its name: nothing is written.
+    QDir(Path("src")).removeRecursively();
+    WriteBytes(Path("src/Unit1.pas"), "unit Unit1;");
+    WriteBytes(Path("prog4/dwelk.ini"), "[HTML]\nSuffix_PAS=/../../x\n");
+    TRun bad = Run({"--settings", "prog4/dwelk.ini", "src/Unit1.pas"});
+    QCOMPARE(bad.Code, 2);
+    QVERIFY(bad.Err.contains("/../../x"));
+    WriteBytes(Path("prog4/dwelk.ini"), QByteArray("[HTML]\nSuffix_DFM=a\0b\n", 22));
+    QCOMPARE(Run({"--settings", "prog4/dwelk.ini", "src/Unit1.pas"}).Code, 2);
+    QCOMPARE(QDir(Path(".")).entryList({"*.htm*"}, QDir::Files).size(), 0);
+    QCOMPARE(QDir(Path("src")).entryList({"*.htm*"}, QDir::Files).size(), 0);
+    // Switched off, the suffix is not used.
+    WriteBytes(Path("prog4/dwelk.ini"),
+               QByteArray("[HTML]\nSuffix_DFM=a\0b\nYes_Suffix_DFM=0\n", 39));
+    QCOMPARE(Run({"--settings", "prog4/dwelk.ini", "src/Unit1.pas"}).Code, 0);
 }
 
 QTEST_GUILESS_MAIN(TestPas2htmlCli)
