@@ -45,11 +45,13 @@ int main(int argc, char* argv[]) {
         else
             settings = ReadWindowSettings(options.SettingsFile, defaultAttr);
         if (!options.TagsFile.isEmpty())
-            settings.Attr.LoadFromFile(options.TagsFile);
+            settings.Attr.LoadFromFile(options.TagsFile, TStrings::TNoMark::Utf8WhenValid);
         if (!options.AfterFile.isEmpty())
-            settings.BodyAfter.emplace().LoadFromFile(options.AfterFile);
+            settings.BodyAfter.emplace().LoadFromFile(options.AfterFile,
+                                                      TStrings::TNoMark::Utf8WhenValid);
         if (!options.BeforeFile.isEmpty())
-            settings.BodyEndBefore.emplace().LoadFromFile(options.BeforeFile);
+            settings.BodyEndBefore.emplace().LoadFromFile(options.BeforeFile,
+                                                          TStrings::TNoMark::Utf8WhenValid);
     } catch (const Exception& e) {
         std::fprintf(stderr, "pas2html: %s\n", e.Message().toLocal8Bit().constData());
         return 2;

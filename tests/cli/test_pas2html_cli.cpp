@@ -178,6 +178,20 @@ void TestPas2htmlCli::optionFiles() {
     QVERIFY(page.contains("</pre>\r\n<p>bottom</p>\r\n</body>"));
     QVERIFY(page.contains("<u>unit</u>"));
     QVERIFY(page.contains("<i style=\"color: navy;\">") == false);
+
+    // Without a mark: UTF-8 when it is valid UTF-8, else windows-1251; the page is ANSI.
+    WriteBytes(Path("tags.txt"), "Bres=<b title=\"ключ\">\r\n");
+    WriteBytes(Path("after.txt"), "<p>\xCF\xF0\xE8</p>");
+    WriteBytes(Path("before.txt"), "\xEF\xBB\xBF<p>\xD0\xAF</p>");
+    QCOMPARE(Run({"--tags", "tags.txt", "--after", "after.txt", "--before", "before.txt",
+                  "src/Unit1.pas"})
+                 .Code,
+             0);
+    const QByteArray mixed = ReadBytes(Path("src/Unit1_pas.htm"));
+    QVERIFY(mixed.contains("<b title=\"\xEA\xEB\xFE\xF7\">unit"));
+    QVERIFY(mixed.contains("<p>\xCF\xF0\xE8</p>"));
+    QVERIFY(mixed.contains("<p>\xDF</p>"));
+    QVERIFY(Run({"--help"}).Out.contains("UTF-8"));
 }
 
 void TestPas2htmlCli::unwritableTargetKeepsGoing() {
