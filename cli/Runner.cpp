@@ -10,11 +10,12 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QThread>
+#include <QThreadPool>
 #include <atomic>
 #include <cstdio>
 #include <mutex>
+#include <new>
 #include <optional>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -118,38 +119,33 @@ int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings
                                                   : TitleFromFileName(job.Source);
         TOutcome outcome = TOutcome::Failed;
         QString error;
+        // Nothing a conversion throws may end the run or the worker: it is that file's failure.
         try {
             outcome = job.Source == "-" ? ConvertStandardInput(job, title, settings)
                                         : ConvertFile(job, title, settings);
         } catch (const Exception& e) {
             error = e.Message();
+        } catch (const std::bad_alloc&) {
+            error = QStringLiteral("%1: недостаточно памяти").arg(job.Source);
+        } catch (const std::exception& e) {
+            error = QStringLiteral("%1: %2").arg(job.Source, QString::fromLocal8Bit(e.what()));
+        } catch (...) {
+            error = QStringLiteral("%1: непредвиденная ошибка").arg(job.Source);
         }
         if (outcome == TOutcome::Failed)
             failed = true;
         reporter.Done(job, outcome, error);
     };
 
-    // Standard input is read once, on this thread; files go to the workers.
-    std::vector<const TJob*> files;
+    // Standard input is read once, on this thread; files go to the pool's workers.
+    QThreadPool pool;
+    pool.setMaxThreadCount(options.Jobs > 0 ? options.Jobs : QThread::idealThreadCount());
     for (const TJob& job : plan.Jobs) {
         if (job.Source == "-")
             run(job);
         else
-            files.push_back(&job);
+            pool.start([&run, &job] { run(job); });
     }
-    const size_t wanted =
-        options.Jobs > 0 ? size_t(options.Jobs) : size_t(QThread::idealThreadCount());
-    const size_t workers = std::max<size_t>(1, std::min(wanted, files.size()));
-    std::atomic<size_t> next = 0;
-    auto work = [&] {
-        for (size_t i = next++; i < files.size(); i = next++)
-            run(*files[i]);
-    };
-    std::vector<std::thread> threads;
-    for (size_t k = 1; k < workers; ++k)
-        threads.emplace_back(work);
-    work();
-    for (std::thread& t : threads)
-        t.join();
+    pool.waitForDone();
     return failed ? 1 : 0;
 }

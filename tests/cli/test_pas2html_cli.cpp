@@ -114,6 +114,15 @@ void TestPas2htmlCli::pagesAndExitCodes_data() {
     QTest::newRow("unknown option") << QStringList{"--frobnicate", "src/Unit1.pas"} << 2
                                     << QStringList{} << QStringList{"src/Unit1_pas.htm"};
     QTest::newRow("no source") << QStringList{"-v"} << 2 << QStringList{} << QStringList{};
+    QTest::newRow("option without its value") << QStringList{"src/Unit1.pas", "-o"} << 2
+                                              << QStringList{} << QStringList{"src/Unit1_pas.htm"};
+    QTest::newRow("flag with a value") << QStringList{"--quiet=1", "src/Unit1.pas"} << 2
+                                       << QStringList{} << QStringList{"src/Unit1_pas.htm"};
+    QTest::newRow("options after sources, values glued")
+        << QStringList{"src/Unit1.pas", "-oout.htm", "--title=T"} << 0 << QStringList{"out.htm"}
+        << QStringList{"src/Unit1_pas.htm"};
+    QTest::newRow("-- ends the options")
+        << QStringList{"--", "-q"} << 1 << QStringList{} << QStringList{};
     QTest::newRow("bad job count")
         << QStringList{"-j", "0", "src"} << 2 << QStringList{} << QStringList{"src/Unit1_pas.htm"};
     QTest::newRow("one job at a time")
@@ -192,6 +201,9 @@ void TestPas2htmlCli::optionFiles() {
     QVERIFY(mixed.contains("<p>\xCF\xF0\xE8</p>"));
     QVERIFY(mixed.contains("<p>\xDF</p>"));
     QVERIFY(Run({"--help"}).Out.contains("UTF-8"));
+    // The parser's English is not shown; the option is named.
+    QVERIFY(Run({"src/Unit1.pas", "--tags"}).Err.contains("--tags"));
+    QVERIFY(!Run({"src/Unit1.pas", "--tags"}).Err.contains("Missing"));
 }
 
 void TestPas2htmlCli::unwritableTargetKeepsGoing() {
