@@ -8,10 +8,11 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <deque>
 #include <string_view>
-#include <unordered_set>
+#include <vector>
 
 namespace {
 
@@ -61,24 +62,56 @@ bool SameName(QByteArrayView bytes, QStringView name) {
     return QString::fromUtf8(bytes).compare(name, Qt::CaseInsensitive) == 0;
 }
 
-struct AsciiCaseHash {
-    size_t operator()(std::string_view s) const {
-        size_t h = 1469598103934665603ull;
-        for (char c : s)
-            h = (h ^ static_cast<unsigned char>(AsciiLower(c))) * 1099511628211ull;
-        return h;
-    }
-};
+size_t AsciiCaseHash(std::string_view s) {
+    size_t h = 1469598103934665603ull;
+    for (char c : s)
+        h = (h ^ static_cast<unsigned char>(AsciiLower(c))) * 1099511628211ull;
+    return h ^ (h >> 29);
+}
 
-struct AsciiCaseEqual {
-    bool operator()(std::string_view a, std::string_view b) const {
-        if (a.size() != b.size())
+bool AsciiCaseEqual(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (AsciiLower(a[i]) != AsciiLower(b[i]))
             return false;
-        for (size_t i = 0; i < a.size(); ++i)
-            if (AsciiLower(a[i]) != AsciiLower(b[i]))
-                return false;
-        return true;
+    return true;
+}
+
+// A set of names compared with ASCII letter case ignored, open addressing over a flat
+// table whose slots carry part of the hash, so that a section of millions of keys costs
+// about one memory access per key.
+class NameSet {
+public:
+    explicit NameSet(size_t most) {
+        size_t capacity = 16;
+        while (capacity < 2 * most)
+            capacity *= 2;
+        FSlots.assign(capacity, 0);
+        FNames.reserve(most);
     }
+
+    // Adds `name`; false when an equal name is there already.
+    bool Insert(std::string_view name) {
+        const size_t hash = AsciiCaseHash(name);
+        const uint64_t tag = uint64_t(uint32_t(hash >> 32)) << 32;
+        const size_t mask = FSlots.size() - 1;
+        for (size_t i = hash & mask;; i = (i + 1) & mask) {
+            const uint64_t slot = FSlots[i];
+            if (slot == 0) {
+                FNames.push_back(name);
+                FSlots[i] = tag | uint64_t(FNames.size()); // the name's index + 1
+                return true;
+            }
+            if ((slot & ~uint64_t(0xFFFFFFFF)) == tag &&
+                AsciiCaseEqual(FNames[size_t(slot & 0xFFFFFFFF) - 1], name))
+                return false;
+        }
+    }
+
+private:
+    std::vector<uint64_t> FSlots; // 0 for a free slot
+    std::vector<std::string_view> FNames;
 };
 
 [[noreturn]] void RaiseUnableToWrite(const QString& fileName) {
@@ -224,10 +257,9 @@ void IniContents::ForEachKey(QStringView section,
         return;
     // Names seen so far, letter case aside: ASCII names as they stand in the file, others
     // case-folded into `folded`; both compared with ASCII letter case ignored.
-    std::deque<QByteArray> folded;
-    std::unordered_set<std::string_view, AsciiCaseHash, AsciiCaseEqual> seen;
     const auto [first, end] = Body(header);
-    seen.reserve(size_t(end - first));
+    std::deque<QByteArray> folded;
+    NameSet seen(size_t(end - first));
     for (qsizetype i = first; i < end; ++i) {
         const Line& line = FLines[i];
         if (line.kind != Kind::Key)
@@ -238,7 +270,7 @@ void IniContents::ForEachKey(QStringView section,
             folded.push_back(QString::fromUtf8(name).toCaseFolded().toUtf8());
             key = std::string_view(folded.back().constData(), size_t(folded.back().size()));
         }
-        if (seen.insert(key).second)
+        if (seen.Insert(key))
             f(name, QByteArrayView(FBytes).sliced(line.valueBegin, line.valueLength));
     }
 }
