@@ -191,6 +191,8 @@ void TestIniStore::sectionKeysInFileOrder() {
     WriteBytes(file, "[A]\nzeta=1\nalpha=2\n[B]\nb=3\n[a]\nALPHA=4\nmid=5\n");
     QCOMPARE(IniStore(file).ReadSectionKeys(u"A"), (QStringList{"zeta", "alpha"}));
     QCOMPARE(IniStore(file).ReadSectionKeys(u"C"), QStringList());
+    WriteBytes(file, "[A]\nЁж=1\nk=2\nёЖ=3\nK=4\n");
+    QCOMPARE(IniStore(file).ReadSectionKeys(u"a"), (QStringList{"Ёж", "k"}));
     QCOMPARE(IniStore(FDir.filePath("missing.ini")).ReadSectionKeys(u"A"), QStringList());
 }
 
