@@ -5,5 +5,6 @@
 #include <QLocale>
 #include <QString>
 
-// The short date, then the long time; the time is left out when it is exactly midnight.
+// The short date, then the long time without its time-zone field; the time is left out when
+// it is exactly midnight.
 QString DateTimeToStr(const QDateTime& moment, const QLocale& locale = QLocale::system());

@@ -5,6 +5,7 @@
 
 #include <QWebEngineView>
 
+class QMenu;
 class QWebEnginePage;
 class QWebEngineProfile;
 
@@ -20,6 +21,13 @@ public:
 
     bool BrowserVisible() const { return fBrowserVisible; }
     void SetBrowserVisible(bool value) { fBrowserVisible = value; }
+
+    // The preview's own context menu: "Назад", "Вперёд", "Обновить", "Копировать",
+    // "Выделить всё", each enabled when it can act. Nothing in it leaves the preview.
+    QMenu* CreatePreviewMenu();
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     QWebEngineProfile* fProfile;

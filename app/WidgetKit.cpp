@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <QIcon>
 #include <QLabel>
+#include <QPainter>
 #include <QPalette>
 #include <QSplitter>
 #include <QTabWidget>
@@ -18,6 +19,26 @@ QFont FontOf(const QString& family, QFont::StyleHint hint, int pixelSize) {
     font.setPixelSize(pixelSize);
     return font;
 }
+
+// A bar painted silver by itself: a style sheet on the splitter would do it too, but would
+// also stop the fonts of the widgets inside from following their parents'.
+class TSilverHandle : public QSplitterHandle {
+public:
+    using QSplitterHandle::QSplitterHandle;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter(this).fillRect(rect(), QColor(192, 192, 192));
+    }
+};
+
+class TSilverSplitter : public QSplitter {
+public:
+    using QSplitter::QSplitter;
+
+protected:
+    QSplitterHandle* createHandle() override { return new TSilverHandle(orientation(), this); }
+};
 
 } // namespace
 
@@ -111,10 +132,9 @@ QVBoxLayout* ColumnLayout(QWidget* panel) {
 }
 
 QSplitter* NewSplitter(QWidget* parent, const QString& name, Qt::Orientation orientation) {
-    auto* splitter = new QSplitter(orientation, parent);
+    auto* splitter = new TSilverSplitter(orientation, parent);
     splitter->setObjectName(name);
     splitter->setChildrenCollapsible(false);
-    splitter->setStyleSheet(QStringLiteral("QSplitter::handle { background: silver; }"));
     splitter->setHandleWidth(3);
     return splitter;
 }

@@ -4,7 +4,9 @@
 #include "__files.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <optional>
 
 namespace {
@@ -14,9 +16,20 @@ struct TProgramPlaces {
     QString fnINI;
 };
 
-QString SettingsFileOf(const QString& executable) {
-    const QStringView extension = FileExtension(executable);
-    return executable.first(executable.size() - extension.size()) + QStringLiteral(".ini");
+QString SettingsNameOf(const QString& executable) {
+    const QString name = QFileInfo(executable).fileName();
+    const QStringView extension = FileExtension(name);
+    return name.first(name.size() - extension.size()) + QStringLiteral(".ini");
+}
+
+// The same folder however it is spelt: /bin and /usr/bin are one folder on merged-/usr
+// systems.
+bool SameFolder(const QString& a, const QString& b) {
+    const auto canonical = [](const QString& dir) {
+        const QString path = QFileInfo(dir).canonicalFilePath();
+        return path.isEmpty() ? QDir::cleanPath(dir) : path;
+    };
+    return !a.isEmpty() && !b.isEmpty() && canonical(a) == canonical(b);
 }
 
 // Fixed from the executable on first use, unless a test has placed them elsewhere.
@@ -27,11 +40,10 @@ std::optional<TProgramPlaces>& Places() {
 
 const TProgramPlaces& CurrentPlaces() {
     auto& places = Places();
-    if (!places) {
-        const QString executable = QCoreApplication::applicationFilePath();
-        places = TProgramPlaces{DirName_Normal_1(QFileInfo(executable).path(), "/"),
-                                SettingsFileOf(executable)};
-    }
+    if (!places)
+        SetProgramPlaces(QCoreApplication::applicationFilePath(),
+                         QStringLiteral(DWELK_INSTALL_BINDIR),
+                         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
     return *places;
 }
 
@@ -47,6 +59,16 @@ QString fnPlaceholderPage() {
 
 QString fnINI() {
     return CurrentPlaces().fnINI;
+}
+
+void SetProgramPlaces(const QString& executable, const QString& installedBinDir,
+                      const QString& userDataDir) {
+    const QString executableDir = QFileInfo(executable).path();
+    const bool installed = SameFolder(executableDir, installedBinDir);
+    const QString mainDir = DirName_Normal_1(installed ? userDataDir : executableDir, "/");
+    if (installed)
+        QDir().mkpath(mainDir);
+    Places() = TProgramPlaces{mainDir, mainDir + SettingsNameOf(executable)};
 }
 
 void SetMainDir(const QString& dir) {

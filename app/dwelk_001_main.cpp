@@ -81,6 +81,10 @@ TfMain::TfMain(QWidget* parent) : QMainWindow(parent) {
     SD1->setDefaultSuffix(QStringLiteral("htm"));
     SD1->setOption(QFileDialog::DontConfirmOverwrite);
     SD1->setNameFilters({QStringLiteral("htm (*.htm)"), QStringLiteral("html (*.html)")});
+    // A name typed without extension takes the chosen filter's ("html" gives ".html").
+    connect(SD1, &QFileDialog::filterSelected, SD1, [this](const QString& filter) {
+        SD1->setDefaultSuffix(filter.section(QLatin1Char(' '), 0, 0));
+    });
 
     resize(ClientWidth, ClientHeight + MainMenu1->sizeHint().height());
     if (const QScreen* screen = this->screen())
@@ -132,6 +136,7 @@ void TfMain::StartUp() {
     RunGuarded(this, [this] { BodyFragment_Load(fBodyBefore); });
     RunGuarded(this, [this, &sets] { RestoreBrowserDir(sets); });
     fItsFirst = false;
+    RunGuarded(this, [this] { OpenStartPath(); });
 }
 
 // An existing page is the user's own and stays as it is.

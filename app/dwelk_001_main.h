@@ -66,6 +66,10 @@ public:
     // True while a whole-list conversion runs.
     bool ListRunActive() const { return fRunActive; }
 
+    // The path named on the command line, opened once start-up has run: a folder opens in
+    // the browser; a file opens its folder with the file selected and shown.
+    void OpenAtStart(const QString& path) { fStartPath = path; }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -96,6 +100,7 @@ private:
     void LoadSectionHTML(const TSettingsFile& sets);
     void RestoreBrowserDir(const TSettingsFile& sets);
     void MoveBrowserTo(const QString& dir);
+    void OpenStartPath();
 
     // Settings handlers.
     void StoreCheckBox(QCheckBox* cb, QLatin1String key);
@@ -126,6 +131,7 @@ private:
     void DCBChange();
     void DLBOpen(const QString& dir);
     void SetBrowserFolder(const QString& dir);
+    void StopListRunOnNewList();
     void FCBChange();
     void FLB_Read();
     void FLB_MousePressed();
@@ -155,6 +161,8 @@ private:
     TPageNaming PageNaming() const;
     TWindowSettings PageParts() const;
     bool FileConvertToHTML(const QString& fn, const QString& fnHTM);
+    // The same with the settings already gathered, as a whole-list run does once.
+    bool FileConvertToHTML(const QString& fn, const QString& fnHTM, const TWindowSettings& parts);
     void btn_File_ToHtmlClick();
     void btn_Files_ToHtmlClick();
     void ConvertList();
@@ -164,6 +172,7 @@ private:
     void SpeedButton3Click();
     void SpeedButton1Click();
     void SpeedButton2Click();
+    void sb_Clip_CopyHtmlClick();
     void SyntMemo2Change();
 
     void BodyFragment_Change(TBodyFragment& f);
@@ -172,6 +181,7 @@ private:
     void BodyFragment_Clear(TBodyFragment& f);
 
     bool fItsFirst = true;
+    QString fStartPath;
 
     // File browser state: the folder both lists show, the file list's mask, the entry of
     // the file list's last change report, and whether the current mouse press already
@@ -247,6 +257,7 @@ private:
     QToolButton* SpeedButton3;
     QToolButton* SpeedButton1;
     QToolButton* SpeedButton2;
+    QToolButton* sb_Clip_CopyHtml;
     QSplitter* Splitter10;
     QFrame* Panel_SyntMemo2;
     TSyntaxMemo* SyntMemo2;

@@ -281,12 +281,18 @@ QWidget* TfMain::BuildClipPage() {
                          QStringLiteral("Конвертировать в HTML"), 36);
     SpeedButton2 = NewPictureButton(Panel10, QStringLiteral("SpeedButton2"), QStringLiteral("save"),
                                     QStringLiteral("Сохранить в файл"), 36);
+    sb_Clip_CopyHtml =
+        NewPictureButton(Panel10, QStringLiteral("sb_Clip_CopyHtml"), QStringLiteral("copy_html"),
+                         QStringLiteral("Копировать HTML в буфер обмена"), 36);
+    sb_Clip_CopyHtml->setEnabled(false);
     auto* buttons = RowLayout(Panel10);
     buttons->addWidget(SpeedButton3);
     buttons->addWidget(NewSpacer(Panel10));
     buttons->addWidget(SpeedButton1);
     buttons->addWidget(NewSpacer(Panel10));
     buttons->addWidget(SpeedButton2);
+    buttons->addWidget(NewSpacer(Panel10));
+    buttons->addWidget(sb_Clip_CopyHtml);
     buttons->addStretch();
 
     Splitter10 = NewSplitter(page, QStringLiteral("Splitter10"), Qt::Vertical);

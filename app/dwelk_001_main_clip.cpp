@@ -14,9 +14,12 @@
 #include "dwelk_001_main.h"
 #include "synmemo.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QInputDialog>
+#include <QMimeData>
 
 void TfMain::SpeedButton3Click() {
     ProcessMessages();
@@ -50,8 +53,10 @@ void TfMain::SpeedButton2Click() {
         return;
     const QStringList filters = SD1->nameFilters();
     const int filter = ComboBox_HTML_ExtFile->currentIndex();
-    if (filter >= 0 && filter < filters.size())
+    if (filter >= 0 && filter < filters.size()) {
         SD1->selectNameFilter(filters[filter]);
+        emit SD1->filterSelected(filters[filter]);
+    }
     if (SD1->exec() != QDialog::Accepted || SD1->selectedFiles().isEmpty())
         return;
     const QString fileName = SD1->selectedFiles().constFirst();
@@ -59,6 +64,30 @@ void TfMain::SpeedButton2Click() {
     page.SaveToFile(fileName);
     if (AskOkCancel(this, QStringLiteral("Желате посмотреть результат?")))
         File_OpenForView(fileName, nullptr, SW_SHOWMAXIMIZED, true);
+}
+
+// The page as HTML for pasting into a mail, an office document or a wiki editor, and as its
+// source for plain-text targets. The clipboard carries HTML as UTF-8, so the page's line
+// declaring windows-1251 would mislead the reader and is left out.
+void TfMain::sb_Clip_CopyHtmlClick() {
+    ProcessMessages();
+    const QStringList lines = SynMemo1->Lines().Lines();
+    if (lines.isEmpty())
+        return;
+    QString html;
+    QString text;
+    for (const QString& line : lines) {
+        text += line + u'\n';
+        const QString bare = line.trimmed();
+        if (bare.startsWith(QLatin1String("<meta"), Qt::CaseInsensitive) &&
+            bare.contains(QLatin1String("charset=windows-1251"), Qt::CaseInsensitive))
+            continue;
+        html += line + u'\n';
+    }
+    auto* data = new QMimeData;
+    data->setHtml(html);
+    data->setText(text);
+    QGuiApplication::clipboard()->setMimeData(data);
 }
 
 void TfMain::SyntMemo2Change() {

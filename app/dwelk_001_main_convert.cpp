@@ -13,6 +13,7 @@
 #include "dwelk_001_main.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -31,7 +32,11 @@ TWindowSettings TfMain::PageParts() const {
 }
 
 bool TfMain::FileConvertToHTML(const QString& fn, const QString& fnHTM) {
-    const TWindowSettings parts = PageParts();
+    return FileConvertToHTML(fn, fnHTM, PageParts());
+}
+
+bool TfMain::FileConvertToHTML(const QString& fn, const QString& fnHTM,
+                               const TWindowSettings& parts) {
     return FilePas_2_FileHtml(fn, fnHTM, TitleFromFileName(fn), &parts.Attr, parts.AfterOrNull(),
                               parts.EndBeforeOrNull(), true);
 }
@@ -100,23 +105,31 @@ void TfMain::btn_Files_ToHtmlClick() {
 }
 
 // Walks down the list, the selection visibly following, until the end, a missing page or
-// the user's stop.
+// the user's stop. The settings are read once for the run, and the window paints and takes
+// input a bounded number of times a second rather than after every file, so a folder of small
+// files converts at the converter's pace while the run stays visible and can be stopped.
 void TfMain::ConvertList() {
+    constexpr qint64 EventsEveryMs = 40;
     std::optional<TWaitCursor> busy(std::in_place);
+    const TWindowSettings parts = PageParts();
     bool successful = true;
+    QElapsedTimer sinceEvents;
     for (int i = 0; i < FLB->count(); ++i) {
         {
             const QSignalBlocker quiet(FLB);
             FLB->setCurrentRow(i);
         }
-        ProgressBar_Run->setMaximum(FLB->count());
-        ProgressBar_Run->setValue(i + 1);
-        ProcessMessages();
-        if (fRunStop) {
-            successful = false;
-            busy.reset();
-            ShowMessage(this, QStringLiteral("Останов!"));
-            break;
+        if (i == 0 || sinceEvents.elapsed() >= EventsEveryMs) {
+            ProgressBar_Run->setMaximum(FLB->count());
+            ProgressBar_Run->setValue(i + 1);
+            ProcessMessages();
+            sinceEvents.start();
+            if (fRunStop) {
+                successful = false;
+                busy.reset();
+                ShowMessage(this, QStringLiteral("Останов!"));
+                break;
+            }
         }
         const QString path = SelectedFile();
         if (!FileExists(path))
@@ -124,7 +137,7 @@ void TfMain::ConvertList() {
         const QString fnHTM = fnHTML_999_Get(path);
         if (fnHTM.isEmpty())
             continue;
-        FileConvertToHTML(path, fnHTM);
+        FileConvertToHTML(path, fnHTM, parts);
         if (!FileExists(fnHTM)) {
             successful = false;
             busy.reset();

@@ -22,6 +22,7 @@
 #include <QListWidget>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <utility>
 
 void TfMain::ConnectBrowserHandlers() {
     for (const QString& drive : MountedDrives())
@@ -70,6 +71,8 @@ void TfMain::SetBrowserFolder(const QString& dir) {
     const QString folder = NormalFolder(dir);
     if (!FolderExists(folder))
         throw Exception(QStringLiteral("Папка не найдена: %1").arg(folder));
+    if (folder != fDLB_Dir)
+        StopListRunOnNewList();
     fDLB_Dir = folder;
     {
         const QSignalBlocker quiet(DLB);
@@ -92,8 +95,18 @@ void TfMain::SetBrowserFolder(const QString& dir) {
     FLB_Read();
 }
 
+// A run converts the files of the folder and mask it was confirmed for; another folder's list
+// or another mask ends it as "Стоп" does.
+void TfMain::StopListRunOnNewList() {
+    if (fRunActive)
+        StopListRun();
+}
+
 void TfMain::FCBChange() {
-    fFLB_Mask = FCB->currentData().toString();
+    const QString mask = FCB->currentData().toString();
+    if (mask != fFLB_Mask)
+        StopListRunOnNewList();
+    fFLB_Mask = mask;
     FLB_Read();
 }
 
@@ -175,6 +188,36 @@ void TfMain::Edit_FNChange() {
 
 void TfMain::MoveBrowserTo(const QString& dir) {
     SetBrowserFolder(dir);
+}
+
+// A file whose type the current filter hides switches the filter to the first one that
+// shows it ("Все файлы" at the latest).
+void TfMain::OpenStartPath() {
+    if (fStartPath.isEmpty())
+        return;
+    const QFileInfo target(std::exchange(fStartPath, {}));
+    if (target.isDir()) {
+        MoveBrowserTo(target.absoluteFilePath());
+        return;
+    }
+    if (!target.isFile())
+        throw Exception(QStringLiteral("Файл или папка не найдены: %1").arg(target.filePath()));
+    MoveBrowserTo(target.absolutePath());
+    const QString name = target.fileName();
+    const auto shows = [&name](const QString& mask) {
+        return QDir::match(mask == QLatin1String("*.*") ? QStringLiteral("*") : mask, name);
+    };
+    for (int i = 0; i < FCB->count() && !shows(fFLB_Mask); ++i) {
+        if (shows(FCB->itemData(i).toString())) {
+            FCB->setCurrentIndex(i);
+            FCBChange();
+        }
+    }
+    const QList<QListWidgetItem*> found = FLB->findItems(name, Qt::MatchExactly);
+    if (!found.isEmpty()) {
+        FLB->setCurrentItem(found.first());
+        FLB->scrollToItem(found.first());
+    }
 }
 
 void TfMain::N1Click() {

@@ -87,6 +87,9 @@ void TfMain::ConnectHandlers() {
     onClick(SpeedButton3, [this] { SpeedButton3Click(); });
     onClick(SpeedButton1, [this] { SpeedButton1Click(); });
     onClick(SpeedButton2, [this] { SpeedButton2Click(); });
+    onClick(sb_Clip_CopyHtml, [this] { sb_Clip_CopyHtmlClick(); });
+    connect(SynMemo1, &THtmlEdit::Change, this,
+            [this] { sb_Clip_CopyHtml->setEnabled(SynMemo1->LineCount() > 0); });
     connect(SyntMemo2, &TSyntaxMemo::OnChange, this, Guarded(this, [this] { SyntMemo2Change(); }));
     ConnectBrowserHandlers();
 }

@@ -17,6 +17,7 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -108,18 +109,22 @@ QWidget* TfMain::BuildFileHtmlSets() {
     cb_Yes_Suffix_PAS =
         NewCheckBox(panel, QStringLiteral("cb_Yes_Suffix_PAS"),
                     QStringLiteral("Суффикс в имени PAS-файла:"), fresh.Naming.Yes_Suffix_PAS);
-    cb_Yes_Suffix_PAS->setMinimumWidth(241);
     Edit_Suffix_PAS =
         NewSuffixEdit(panel, QStringLiteral("Edit_Suffix_PAS"), fresh.Naming.Suffix_PAS);
     cb_Yes_Suffix_DFM =
         NewCheckBox(panel, QStringLiteral("cb_Yes_Suffix_DFM"),
                     QStringLiteral("Суффикс в имени DFM-файла:"), fresh.Naming.Yes_Suffix_DFM);
-    cb_Yes_Suffix_DFM->setMinimumWidth(241);
     Edit_Suffix_DFM =
         NewSuffixEdit(panel, QStringLiteral("Edit_Suffix_DFM"), fresh.Naming.Suffix_DFM);
     Label5 = new QLabel(QStringLiteral("Расширение HTML-файлов:           "), panel);
     Label5->setObjectName(QStringLiteral("Label5"));
-    Label5->setMinimumWidth(241);
+    // The edits and the list stand in one column, however wide the captions come out.
+    const int captionWidth =
+        std::max({241, cb_Yes_Suffix_PAS->sizeHint().width(), cb_Yes_Suffix_DFM->sizeHint().width(),
+                  Label5->sizeHint().width()});
+    for (QWidget* caption :
+         std::initializer_list<QWidget*>{cb_Yes_Suffix_PAS, cb_Yes_Suffix_DFM, Label5})
+        caption->setFixedWidth(captionWidth);
     ComboBox_HTML_ExtFile = new QComboBox(panel);
     ComboBox_HTML_ExtFile->setObjectName(QStringLiteral("ComboBox_HTML_ExtFile"));
     ComboBox_HTML_ExtFile->setEditable(false);

@@ -3,6 +3,7 @@
 #include "dwelk_001_main.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -16,6 +17,10 @@ int main(int argc, char* argv[]) {
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         app.installTranslator(&qtTranslator);
     TfMain fMain;
+    // One optional argument, a file or a folder to open (Qt's own options are gone from
+    // argv by now).
+    if (argc > 1)
+        fMain.OpenAtStart(QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath());
     fMain.show();
     return app.exec();
 }

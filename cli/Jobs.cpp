@@ -1,25 +1,99 @@
 #include "Jobs.h"
 
+#include "Trim.h"
+
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QHash>
+#include <QStringDecoder>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <memory>
+#include <sys/stat.h>
 
 namespace {
 
-// Convertible files under `folder`, recursively, in name order of their relative paths.
-QStringList SourcesIn(const QString& folder) {
-    QStringList found;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        if (IsPascalSource(path))
-            found << path;
+bool IsSourceName(const QByteArray& name) {
+    return IsPascalSource(QString::fromLatin1(name)); // the extensions are ASCII
+}
+
+struct TWalk {
+    QString Root; // canonical
+    QStringList Found;
+    QStringList Errors;
+};
+
+QString SystemReason() {
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// A linked source is read only when it leads to a regular file inside the walked folder, so a
+// hostile tree cannot make the walk read a device or a file elsewhere.
+void TakeLinkedSource(const QString& path, TWalk& walk) {
+    const QFileInfo info(path);
+    const QString resolved = info.canonicalFilePath();
+    if (resolved.isEmpty() || !QFileInfo(resolved).isFile())
+        walk.Errors << QStringLiteral("%1: ссылка не ведёт к обычному файлу, пропущен").arg(path);
+    else if (!resolved.startsWith(walk.Root + u'/'))
+        walk.Errors << QStringLiteral("%1: ссылка ведёт за пределы папки, пропущен").arg(path);
+    else
+        walk.Found << path;
+}
+
+// Sources under `folder`, depth first. Names beginning with "." are passed over as the window
+// hides them; linked folders are not followed.
+void Walk(const QString& folder, TWalk& walk) {
+    const QByteArray folderName = QFile::encodeName(folder);
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folderName.constData()), closedir);
+    if (!dir) {
+        walk.Errors
+            << QStringLiteral("%1: не удалось прочитать папку: %2").arg(folder, SystemReason());
+        return;
     }
-    std::sort(found.begin(), found.end());
-    return found;
+    for (errno = 0; const dirent* entry = readdir(dir.get()); errno = 0) {
+        const QByteArray name(entry->d_name);
+        if (name.startsWith('.'))
+            continue;
+        const QByteArray raw = folderName + '/' + name;
+        struct stat info {};
+        if (lstat(raw.constData(), &info) != 0) {
+            walk.Errors << QStringLiteral("%1: %2").arg(QFile::decodeName(raw), SystemReason());
+            continue;
+        }
+        const bool wanted = S_ISDIR(info.st_mode) || IsSourceName(name);
+        if (!wanted)
+            continue;
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString decoded = utf8(name);
+        if (utf8.hasError()) {
+            walk.Errors << QStringLiteral("%1: имя не в кодировке UTF-8, пропущено")
+                               .arg(QFile::decodeName(raw));
+            continue;
+        }
+        const QString path = folder + u'/' + decoded;
+        if (S_ISDIR(info.st_mode))
+            Walk(path, walk);
+        else if (S_ISLNK(info.st_mode))
+            TakeLinkedSource(path, walk);
+        else if (S_ISREG(info.st_mode))
+            walk.Found << path;
+        else
+            walk.Errors << QStringLiteral("%1: не обычный файл, пропущен").arg(path);
+    }
+    if (errno != 0)
+        walk.Errors
+            << QStringLiteral("%1: не удалось прочитать папку: %2").arg(folder, SystemReason());
+}
+
+// Convertible files under `folder`, recursively, in name order of their relative paths.
+QStringList SourcesIn(const QString& folder, QStringList& errors) {
+    TWalk walk{QFileInfo(folder).canonicalFilePath(), {}, {}};
+    Walk(folder.endsWith(u'/') && folder.size() > 1 ? folder.chopped(1) : folder, walk);
+    std::sort(walk.Found.begin(), walk.Found.end());
+    errors << walk.Errors;
+    return walk.Found;
 }
 
 // Two sources bound for one page would race and leave whichever finished last; the later
@@ -48,7 +122,12 @@ void RefuseSharedTargets(TPlan& plan) {
 } // namespace
 
 QString PageName(const QString& source, const TPageNaming& naming) {
-    return PageFileName(source, source, naming);
+    const QString page = PageFileName(source, source, naming);
+    if (page.isEmpty())
+        return {};
+    // A name is taken as it stands: leading blanks belong to it.
+    const qsizetype lead = TrimView(source).data() - source.constData();
+    return source.left(lead) + page;
 }
 
 TPlan PlanJobs(const TOptions& options, const TPageNaming& naming) {
@@ -61,24 +140,29 @@ TPlan PlanJobs(const TOptions& options, const TPageNaming& naming) {
 
     for (const QString& source : options.Sources) {
         if (source == "-") {
-            plan.Jobs.push_back({source, outputIsFile ? options.Output : QString()});
+            if (outputIsFile)
+                plan.Jobs.push_back({source, options.Output, TTargetRule::Named, {}});
+            else
+                plan.Jobs.push_back({source, {}, TTargetRule::Page, {}});
             continue;
         }
         const QFileInfo info(source);
         if (info.isDir()) {
             const QDir root(info.absoluteFilePath());
-            for (const QString& path : SourcesIn(source)) {
+            for (const QString& path : SourcesIn(source, plan.Errors)) {
                 const QString page = PageName(path, naming);
                 const QString target = options.Output.isEmpty()
                                            ? page
                                            : outputDir.filePath(root.relativeFilePath(
                                                  QFileInfo(page).absoluteFilePath()));
-                plan.Jobs.push_back({path, target});
+                plan.Jobs.push_back({path, target, TTargetRule::Page, options.Output});
             }
             continue;
         }
         if (!info.exists()) {
-            plan.Errors << QStringLiteral("%1: нет такого файла или папки").arg(source);
+            plan.Errors << (source.contains(QChar::ReplacementCharacter)
+                                ? QStringLiteral("%1: имя не в кодировке UTF-8").arg(source)
+                                : QStringLiteral("%1: нет такого файла или папки").arg(source));
             continue;
         }
         const QString page = PageName(source, naming);
@@ -93,7 +177,8 @@ TPlan PlanJobs(const TOptions& options, const TPageNaming& naming) {
             target = options.Output;
         else if (!options.Output.isEmpty())
             target = outputDir.filePath(QFileInfo(page).fileName());
-        plan.Jobs.push_back({source, target});
+        plan.Jobs.push_back(
+            {source, target, outputIsFile ? TTargetRule::Named : TTargetRule::Page, {}});
     }
     RefuseSharedTargets(plan);
     return plan;

@@ -2,6 +2,7 @@
 // Which pages to write: every source named or found in a named folder, and its page.
 
 #include "Options.h"
+#include "PageTarget.h"
 #include "WindowSettings.h"
 
 #include <QString>
@@ -11,6 +12,10 @@
 struct TJob {
     QString Source; // "-" for standard input
     QString Target; // empty: standard output
+    // Named: the user named this very page with -o, so it may be a FIFO or a device.
+    TTargetRule Rule = TTargetRule::Page;
+    // The output folder of a walk; no folder below it on the way to the page may be a link.
+    QString OutputRoot;
 };
 
 struct TPlan {

@@ -1,6 +1,9 @@
 #include "Runner.h"
 
+#include "CheckedDevice.h"
 #include "Exception.h"
+#include "PageTarget.h"
+#include "StandardStreams.h"
 #include "TStrings.h"
 #include "TextFile.h"
 #include "__pas2html.h"
@@ -8,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QThread>
 #include <QThreadPool>
 #include <atomic>
@@ -16,6 +18,7 @@
 #include <mutex>
 #include <new>
 #include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -67,42 +70,87 @@ private:
     qsizetype FShownWidth = 0;
 };
 
+// Standard input closed, or redirected from a folder, is a failure rather than a blank source.
+void CheckStandardInput() {
+    struct stat info {};
+    if (StandardStreamClosed(STDIN_FILENO) || fstat(STDIN_FILENO, &info) != 0)
+        throw Exception(QStringLiteral("стандартный ввод закрыт"));
+    if (S_ISDIR(info.st_mode))
+        throw Exception(QStringLiteral("стандартный ввод: это папка"));
+}
+
 TOutcome ConvertStandardInput(const TJob& job, const QString& title, const TWindowSettings& in) {
+    CheckStandardInput();
+    std::optional<TPageTarget> target;
+    if (!job.Target.isEmpty()) {
+        target.emplace(job.Target, TTargetRule::Named);
+        target->Check(QStringLiteral("/dev/stdin"));
+    }
     QFile input;
     if (!input.open(stdin, QIODevice::ReadOnly))
         throw Exception(QStringLiteral("не удалось прочитать стандартный ввод"));
     const QByteArray bytes = input.readAll();
+    if (input.error() != QFileDevice::NoError)
+        throw Exception(
+            QStringLiteral("не удалось прочитать стандартный ввод: %1").arg(input.errorString()));
     const TStrings* after = in.AfterOrNull();
     const TStrings* before = in.EndBeforeOrNull();
-    if (job.Target.isEmpty()) {
+    if (!target) {
+        if (StandardStreamClosed(STDOUT_FILENO))
+            throw Exception(QStringLiteral("стандартный вывод закрыт"));
         QFile output;
-        if (!output.open(stdout, QIODevice::WriteOnly))
+        if (!output.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered))
             throw Exception(QStringLiteral("не удалось записать в стандартный вывод"));
-        return ConvertSourceBytes(bytes, title, &in.Attr, after, before, output,
+        TCheckedDevice checked(output);
+        return ConvertSourceBytes(bytes, title, &in.Attr, after, before, checked,
                                   QStringLiteral("стандартный вывод"))
                    ? TOutcome::Written
                    : TOutcome::Blank;
     }
-    QSaveFile output(job.Target);
-    if (!output.open(QIODevice::WriteOnly))
-        throw Exception(CannotWriteMessage(job.Target, output.errorString()));
-    if (!ConvertSourceBytes(bytes, title, &in.Attr, after, before, output, job.Target))
+    if (!ConvertSourceBytes(bytes, title, &in.Attr, after, before, target->Open(), job.Target))
         return TOutcome::Blank;
-    if (!output.commit())
-        throw Exception(CannotWriteMessage(job.Target, output.errorString()));
+    target->Commit();
     return TOutcome::Written;
 }
 
+// Creates the folders of `folder` below `root`; one that stands there as a link or a file is
+// refused, so that a walk never writes outside its output folder.
+void MakeFolders(const QString& root, const QString& folder) {
+    const auto cannot = [](const QString& path, const QString& reason) {
+        return Exception(QStringLiteral("не удалось создать папку \"%1\": %2").arg(path, reason));
+    };
+    // The output folder itself was named by the user, and may be a link.
+    const QString top = root.isEmpty() ? folder : root;
+    if (!QDir().mkpath(top))
+        throw cannot(top, QStringLiteral("ошибка создания"));
+    QString path = top;
+    for (const QString& part : QDir(top)
+                                   .relativeFilePath(QFileInfo(folder).absoluteFilePath())
+                                   .split(u'/', Qt::SkipEmptyParts)) {
+        if (part == u'.')
+            continue;
+        path += u'/' + part;
+        QDir().mkdir(path); // another worker may be making it at the same time
+        const QFileInfo info(path);
+        if (info.isSymLink())
+            throw cannot(path, QStringLiteral("на её месте символическая ссылка"));
+        if (!info.isDir())
+            throw cannot(path, info.exists() ? QStringLiteral("на её месте файл")
+                                             : QStringLiteral("ошибка создания"));
+    }
+}
+
 TOutcome ConvertFile(const TJob& job, const QString& title, const TWindowSettings& in) {
-    const QString folder = QFileInfo(job.Target).path();
-    if (!QDir().mkpath(folder))
-        throw Exception(QStringLiteral("не удалось создать папку \"%1\"").arg(folder));
-    if (FilePas_2_FileHtml(job.Source, job.Target, title, &in.Attr, in.AfterOrNull(),
-                           in.EndBeforeOrNull(), true))
-        return TOutcome::Written;
-    if (!QFileInfo(job.Source).isFile())
-        throw Exception(QStringLiteral("%1: нет такого файла").arg(job.Source));
-    return TOutcome::Blank;
+    MakeFolders(job.OutputRoot, QFileInfo(job.Target).path());
+    TPageTarget target(job.Target, job.Rule);
+    return FilePas_2_Target(job.Source, target, title, &in.Attr, in.AfterOrNull(),
+                            in.EndBeforeOrNull())
+               ? TOutcome::Written
+               : TOutcome::Blank;
+}
+
+QString SourceName(const TJob& job) {
+    return job.Source == "-" ? QStringLiteral("стандартный ввод") : job.Source;
 }
 
 } // namespace
@@ -126,11 +174,11 @@ int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings
         } catch (const Exception& e) {
             error = e.Message();
         } catch (const std::bad_alloc&) {
-            error = QStringLiteral("%1: недостаточно памяти").arg(job.Source);
+            error = QStringLiteral("%1: недостаточно памяти").arg(SourceName(job));
         } catch (const std::exception& e) {
-            error = QStringLiteral("%1: %2").arg(job.Source, QString::fromLocal8Bit(e.what()));
+            error = QStringLiteral("%1: %2").arg(SourceName(job), QString::fromLocal8Bit(e.what()));
         } catch (...) {
-            error = QStringLiteral("%1: непредвиденная ошибка").arg(job.Source);
+            error = QStringLiteral("%1: непредвиденная ошибка").arg(SourceName(job));
         }
         if (outcome == TOutcome::Failed)
             failed = true;

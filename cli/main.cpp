@@ -3,6 +3,7 @@
 #include "Jobs.h"
 #include "Options.h"
 #include "Runner.h"
+#include "StandardStreams.h"
 #include "WindowSettings.h"
 
 #include "Exception.h"
@@ -10,10 +11,13 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
-int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
+namespace {
+
+int Run() {
     TOptions options;
     QString error;
     switch (ParseOptions(QCoreApplication::arguments(), options, error)) {
@@ -58,4 +62,27 @@ int main(int argc, char* argv[]) {
     }
     const TPlan plan = PlanJobs(options, settings.Naming);
     return RunJobs(options, plan, std::move(settings));
+}
+
+// Whatever went to standard output must have reached it: a full disk or a closed reader
+// is a failure, not a success.
+int CloseStandardOutput(int status) {
+    errno = 0;
+    const bool wrote = std::ftell(stdout) > 0;
+    const bool failedBefore = std::ferror(stdout) != 0;
+    if (std::fclose(stdout) == 0 && !failedBefore && !(wrote && StandardStreamClosed(1)))
+        return status;
+    std::fprintf(stderr, "pas2html: не удалось записать в стандартный вывод: %s\n",
+                 StandardStreamClosed(1) ? "он закрыт"
+                 : errno != 0            ? std::strerror(errno)
+                                         : "ошибка записи");
+    return status == 0 ? 1 : status;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    GuardStandardStreams();
+    QCoreApplication app(argc, argv);
+    return CloseStandardOutput(Run());
 }

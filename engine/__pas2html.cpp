@@ -85,10 +85,21 @@ bool FilePas_2_FileHtml(const QString& fnPAS, const QString& fnHTML, const QStri
     const QString source = Trim(fnPAS);
     if (source.isEmpty() || !FileExists(source))
         return false;
+    // A FIFO or a device would be waited on or read without end.
+    if (!QFileInfo(source).isFile())
+        throw Exception(CannotReadMessage(source, QStringLiteral("это не обычный файл")));
     const QString target = Trim(fnHTML);
     if (FileExists(target) && !YesRewrite)
         return false;
+    TPageTarget file(target);
+    return FilePas_2_Target(source, file, sTitle, ListAttr, ListTextBodyAfter,
+                            ListTextBodyEndBefore);
+}
 
+bool FilePas_2_Target(const QString& source, TPageTarget& file, const QString& sTitle,
+                      const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
+                      const TStrings* ListTextBodyEndBefore) {
+    file.Check(source);
     // A mapped file is read straight from the page cache, without a copy in memory.
     QFile input(source);
     const uchar* mapped = nullptr;
@@ -101,11 +112,10 @@ bool FilePas_2_FileHtml(const QString& fnPAS, const QString& fnHTML, const QStri
     if (!page.HasPage())
         return false; // a blank source writes nothing; an older page stays as it was
 
-    TPageTarget file(target);
     TDelphiToHTML converter;
     converter.LoadTagSet(ListAttr);
     page.Write(converter, FrameFor(sTitle, ListTextBodyAfter, ListTextBodyEndBefore), file.Open(),
-               target);
+               file.Name());
     file.Commit();
     return true;
 }

@@ -9,6 +9,7 @@
 #include <bitset>
 
 struct TPageFrame;
+class TPageTarget;
 
 class TDelphiToHTML {
 public:
@@ -69,6 +70,13 @@ int pas2html(TStrings* pasText, TStrings* pasHTML, const QString& sTitle, const 
 bool FilePas_2_FileHtml(const QString& fnPAS, const QString& fnHTML, const QString& sTitle,
                         const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
                         const TStrings* ListTextBodyEndBefore, bool YesRewrite);
+
+// File form into a target the caller chose, the source's name taken as it stands: true when
+// the page was written, false for a blank source. Raises Exception naming the file that
+// cannot be read or written, or the target when it is refused.
+bool FilePas_2_Target(const QString& source, TPageTarget& target, const QString& sTitle,
+                      const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
+                      const TStrings* ListTextBodyEndBefore);
 
 // Converts the bytes of a source file into the bytes of its page, written to `out` in the
 // source's encoding (byte-order mark included) exactly as the file form writes it. Returns

@@ -4,10 +4,12 @@
 
 namespace {
 
-QFont CourierNew(int pixelSize) {
+// The editor control sizes its fonts in points only: a pixel size reaches it as the point
+// size that gives those pixels on the widget's screen.
+QFont CourierNew(const QWidget& widget, int pixelSize) {
     QFont font(QStringLiteral("Courier New"));
     font.setStyleHint(QFont::Monospace);
-    font.setPixelSize(pixelSize);
+    font.setPointSizeF(pixelSize * 72.0 / widget.logicalDpiY());
     return font;
 }
 
@@ -19,14 +21,14 @@ THtmlEdit::THtmlEdit(QWidget* parent) : QsciScintilla(parent) {
     setUtf8(true);
     setEolMode(EolWindows);
 
-    const QFont textFont = CourierNew(13);
+    const QFont textFont = CourierNew(*this, 13);
     auto* lexer = new QsciLexerHTML(this);
     lexer->setDefaultFont(textFont);
     lexer->setFont(textFont);
     setLexer(lexer);
     setFolding(NoFoldStyle);
 
-    setMarginsFont(CourierNew(11));
+    setMarginsFont(CourierNew(*this, 11));
     setMarginType(LineNumberMargin, NumberMargin);
     setMarginLineNumbers(LineNumberMargin, true);
     FitGutterToLineCount();

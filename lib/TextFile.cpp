@@ -1,5 +1,6 @@
 #include "TextFile.h"
 
+#include "CheckedDevice.h"
 #include "Exception.h"
 
 #include <QFile>
@@ -28,6 +29,12 @@ QByteArray ReadFileBytes(const QString& fileName) {
 
 void WriteFileAtomically(const QString& fileName, const QByteArray& bytes) {
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    QString reason;
+    if (!OpenUnbuffered(file, reason))
+        throw Exception(CannotWriteMessage(fileName, reason));
+    TCheckedDevice out(file);
+    if (out.write(bytes) != bytes.size())
+        throw Exception(CannotWriteMessage(fileName, out.Failure()));
+    if (!file.commit())
         throw Exception(CannotWriteMessage(fileName, file.errorString()));
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds, starts the window under Xvfb in a fresh program folder and saves its picture as
-# docs/window.png (shown in README).
+# Builds, starts the window under Xvfb in a fresh program folder and saves its pictures:
+# docs/window.png (shown in README), the Clipboard page with a converted result
+# (docs/clipboard.png) and the settings pages (docs/settings-html1.png, docs/settings-html2.png).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -8,5 +9,6 @@ bash scripts/build.sh
 mkdir -p docs
 export QTWEBENGINE_CHROMIUM_FLAGS="${QTWEBENGINE_CHROMIUM_FLAGS:---no-sandbox}"
 xvfb-run -a -s "-screen 0 1280x800x24" env QT_QPA_PLATFORM=xcb \
-  build/tests/window_screenshot docs/window.png
-echo "Saved docs/window.png"
+  build/tests/window_screenshot docs/window.png docs/clipboard.png docs/settings-html1.png \
+  docs/settings-html2.png
+echo "Saved docs/window.png, docs/clipboard.png, docs/settings-html1.png, docs/settings-html2.png"

@@ -4,8 +4,8 @@
 set -euo pipefail
 
 PACKAGES=(
-  # build tools
-  cmake ninja-build g++ pkg-config
+  # build tools; the format check of .ci/run
+  cmake ninja-build g++ pkg-config clang-format
   # Qt 6: widgets, web view, HTML editor control
   qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-webengine-dev qt6-webengine-dev-tools
@@ -13,6 +13,8 @@ PACKAGES=(
   qt6-translations-l10n
   # headless GUI tests
   xvfb xauth
+  # the Debian package and the checks of its desktop entry and metainfo
+  dpkg-dev desktop-file-utils appstream
   # fonts the window asks for by name, substituted through fontconfig
   fonts-liberation2 fonts-dejavu-core fontconfig
 )

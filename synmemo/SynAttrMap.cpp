@@ -21,12 +21,6 @@ bool IsLineEnd(char16_t c) {
     return c == u'\r' || c == u'\n';
 }
 
-// Lines of the text are usually shared with the last scan, so comparing data pointers
-// settles most cases without reading the characters.
-bool SameLine(const QString& a, const QString& b) {
-    return (a.size() == b.size() && a.constData() == b.constData()) || a == b;
-}
-
 } // namespace
 
 void TSynAttrMap::SetRules(TSyntaxType type, QStringView keywords) {
@@ -34,7 +28,7 @@ void TSynAttrMap::SetRules(TSyntaxType type, QStringView keywords) {
     FErlang = type == stErlang;
     FKeywords = KeywordSet(keywords);
     // The entries stay readable until the next update, which scans every line.
-    FLines.clear();
+    FStale = true;
 }
 
 bool TSynAttrMap::IsKeyWord(QStringView word) const {
@@ -142,57 +136,54 @@ TSynAttrMap::TScanState TSynAttrMap::ScanLine(QStringView line, TScanState state
 }
 
 void TSynAttrMap::Rebuild(const QStringList& lines) {
-    FLines.clear();
     FEntries.clear();
     FEndState = TScanState::Neutral;
-    Update(lines);
+    FStale = false;
+    Replace(lines, 0, 0, lines.size());
 }
 
 TSynAttrMap::TScanState TSynAttrMap::StartOf(qsizetype index) const {
     return index < FEntries.size() ? FEntries[index].Start : FEndState;
 }
 
-void TSynAttrMap::Update(const QStringList& lines) {
-    if (FLines.size() != FEntries.size()) {
-        FLines.clear();
-        FEntries.clear();
-        FEndState = TScanState::Neutral;
+void TSynAttrMap::Replace(const QStringList& lines, qsizetype first, qsizetype oldCount,
+                          qsizetype newCount) {
+    if (FStale || first < 0 || oldCount < 0 || newCount < 0 || first + oldCount > FEntries.size() ||
+        FEntries.size() - oldCount + newCount != lines.size()) {
+        Rebuild(lines);
+        return;
     }
-    const qsizetype oldCount = FLines.size();
-    const qsizetype newCount = lines.size();
-    const qsizetype common = std::min(oldCount, newCount);
-    qsizetype prefix = 0;
-    while (prefix < common && SameLine(FLines[prefix], lines[prefix]))
-        ++prefix;
-    qsizetype suffix = 0;
-    while (suffix < common - prefix &&
-           SameLine(FLines[oldCount - 1 - suffix], lines[newCount - 1 - suffix]))
-        ++suffix;
-
     // Scan the changed lines, then go on into the unchanged ones until a line starts in
     // the state it started in before: from there on every entry stays as it was.
     QList<TLineAttr> fresh;
-    TScanState state = StartOf(prefix);
+    TScanState state = StartOf(first);
     const auto scan = [&](qsizetype k) {
         TLineAttr entry;
         entry.Start = state;
         state = ScanLine(lines[k], state, entry.Codes);
         fresh.append(std::move(entry));
     };
-    for (qsizetype k = prefix; k < newCount - suffix; ++k)
+    const qsizetype count = lines.size();
+    qsizetype k = first;
+    for (; k < first + newCount; ++k)
         scan(k);
-    qsizetype old = oldCount - suffix;
-    qsizetype k = newCount - suffix;
-    for (; k < newCount && state != StartOf(old); ++k, ++old)
+    qsizetype old = first + oldCount;
+    for (; k < count && state != StartOf(old); ++k, ++old)
         scan(k);
-    if (k >= newCount)
+    if (k >= count)
         FEndState = state;
 
-    const qsizetype consumed = old - prefix;
-    FEntries.remove(prefix, consumed);
-    FEntries.insert(prefix, fresh.size(), TLineAttr());
-    std::move(fresh.begin(), fresh.end(), FEntries.begin() + prefix);
-    FLines = lines;
+    // Entries replaced one for one stay where they are; only a change in the number of
+    // lines moves the entries after them.
+    const qsizetype consumed = old - first;
+    const qsizetype same = std::min(consumed, fresh.size());
+    std::move(fresh.begin(), fresh.begin() + same, FEntries.begin() + first);
+    if (consumed > same)
+        FEntries.remove(first + same, consumed - same);
+    else if (fresh.size() > same) {
+        FEntries.insert(first + same, fresh.size() - same, TLineAttr());
+        std::move(fresh.begin() + same, fresh.end(), FEntries.begin() + first + same);
+    }
 }
 
 QByteArray TSynAttrMap::Codes(qsizetype index) const {

@@ -3,7 +3,8 @@
 // (a character of code 31 or less keeps its own code), followed by one extra entry " ".
 // The scanner runs over the text as one string; a comment that spans lines is carried from
 // line to line as the state at the line start, so after an edit only the changed lines and
-// those whose starting state changed are scanned again.
+// those whose starting state changed are scanned again. The map keeps no copy of the text:
+// whoever changes the lines says which ones changed.
 
 #include "SynKeywords.h"
 #include "SynMemoTypes.h"
@@ -24,12 +25,11 @@ public:
 
     // Scans every line.
     void Rebuild(const QStringList& lines);
-    // Brings the map in line with `lines`: lines equal to those of the last scan and starting
-    // in the same state keep their entries. The result equals Rebuild(lines).
-    void Update(const QStringList& lines);
-
-    // The lines the map was last built from.
-    const QStringList& ScannedLines() const { return FLines; }
+    // Brings the map in line with `lines`, in which lines [first, first + newCount) stand
+    // where `oldCount` lines stood when the map was last brought in line; every other line is
+    // as it was then. The result equals Rebuild(lines). After new rules, or when the counts
+    // do not fit, every line is scanned.
+    void Replace(const QStringList& lines, qsizetype first, qsizetype oldCount, qsizetype newCount);
     // Number of text lines mapped (the extra entry not counted).
     qsizetype Count() const { return FEntries.size(); }
     // The codes of line `index` (0-based); the extra entry " " at index Count().
@@ -51,7 +51,7 @@ private:
     QSet<QString> FKeywords;
     mutable QString FWord;
 
-    QStringList FLines; // the lines of the last scan, shared with the text
+    bool FStale = true; // new rules since the last scan
     QList<TLineAttr> FEntries;
     TScanState FEndState = TScanState::Neutral;
 };

@@ -11,6 +11,7 @@ TStrings& TSyntaxMemoLines::Store() {
 }
 
 void TSyntaxMemoLines::Changed() {
+    FMemo.TextReplacedOutside();
     FMemo.LinesChange();
 }
 

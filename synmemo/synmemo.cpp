@@ -130,7 +130,7 @@ TSyntaxMemoLines& TSyntaxMemo::Lines() {
     for (qsizetype i = 0; i < FText.Count(); ++i) {
         const QString& line = FText[i];
         if (!line.isEmpty() && line.back().unicode() <= 32) {
-            FText[i] = LineAt(i);
+            PutLine(i, LineAt(i));
             changed = true;
         }
     }
@@ -149,8 +149,10 @@ void TSyntaxMemo::SetText(const TStrings& value) {
 void TSyntaxMemo::LinesChange() {
     if (!FAllowLinesChange)
         return;
-    if (FText.IsEmpty())
+    if (FText.IsEmpty()) {
         FText.Add(QString());
+        FSyntaxWhole = true;
+    }
     UpdateSyntax();
     FAllowLinesChange = false;
     FUndo.clear();
@@ -183,8 +185,8 @@ void TSyntaxMemo::SetPos(int x, int y) {
         update();
     }
     const int lineCount = int(std::min<qsizetype>(FText.Count(), INT_MAX));
-    x = std::max(std::min(x, FMaxLength), 1);
     y = std::max(std::min(y, lineCount), 1);
+    x = std::max(std::min(x, CaretLimit(y)), 1);
     FPos = {x, y};
     if (FWindowSize.x() == 0 || FWindowSize.y() == 0)
         return;
@@ -206,6 +208,12 @@ void TSyntaxMemo::SetPos(int x, int y) {
     }
     ShowCaretPos();
     UpdateScrollBar();
+}
+
+// A short line keeps the caret within FMaxLength columns; a longer one lets it reach the
+// column after its last character.
+int TSyntaxMemo::CaretLimit(int y) const {
+    return int(std::clamp<qsizetype>(LineLength(y - 1) + 1, FMaxLength, INT_MAX / 2));
 }
 
 // Selection

@@ -7,6 +7,7 @@
 // may stand beyond the end of its line; editing there pads the line with spaces first.
 
 #include "SynAttrMap.h"
+#include "SynMemoChange.h"
 #include "SynMemoLines.h"
 #include "SynMemoTypes.h"
 #include "TStrings.h"
@@ -16,6 +17,7 @@
 #include <QList>
 #include <QPoint>
 #include <QPointer>
+#include <QRawFont>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -131,7 +133,8 @@ public:
     bool MySetSelect(int Line, int N, int Len);
     void MySelectAll();
 
-    // Undo: whole-text snapshots with the caret, at most UndoLimit of them.
+    // Undo: at most UndoLimit steps, each restoring the text and the caret as they were when
+    // it was recorded.
     void AddUndo();
     void Undo();
     qsizetype UndoCount() const { return FUndo.size(); }
@@ -183,6 +186,7 @@ public:
     int CharHeight() const { return FCharHeight; }
     int GutterWidth() const { return FGutterWidth; }
     int FooterHeight() const { return FFooterHeight; }
+    // Whether the font is a Courier New; drawing puts every character in its cell either way.
     bool IsMonoType() const { return FIsMonoType; }
     QPoint WindowSize() const { return FWindowSize; }
     QPoint Offset() const { return FOffset; }
@@ -257,15 +261,19 @@ private:
     void LinesChange();
     void ShowCaretPos();
     void UpdateScrollBar();
-    // Replaces `count` characters of the whole text at offset i by `value`, touching only
-    // the lines concerned; returns the position just after the inserted text.
-    QPoint ReplacePlainText(qint64 i, qint64 count, const QString& value);
+    // Every change of the stored lines goes through these, so that the undo step and the
+    // attribute map learn which lines changed. ApplyLines leaves the undo steps alone.
+    void ReplaceLines(qsizetype from, qsizetype removed, const QStringList& with);
+    void PutLine(qsizetype i, const QString& line);
+    void ApplyLines(qsizetype from, qsizetype removed, const QStringList& with);
+    // The lines were replaced through Lines: the whole map is scanned again, and undo steps
+    // that can no longer be placed are dropped.
+    void TextReplacedOutside();
+    // Replaces the text from p1 to p2 (inclusive; p2 before p1 for none) by `value`;
+    // returns the position just after the inserted text.
+    QPoint ReplaceRange(QPoint p1, QPoint p2, const QString& value);
 
     static constexpr int ClientEdge = 2;
-    struct TUndoSnapshot {
-        QPoint Pos;
-        QStringList Text;
-    };
     // What the canvas holds between runs while painting.
     struct TCanvas {
         QPainter& Painter;
@@ -328,13 +336,17 @@ private:
     void ResetCaretBlink();
     void SetAttrFont(TSynFont& field, const TSynFont& value);
     QPoint OrderedEnd(bool later) const;
-    qint64 SelectionKey(QPoint p) const { return qint64(p.y()) * FMaxLength + p.x(); }
+    // Orders points by line, then column, for columns of any size.
+    static qint64 SelectionKey(QPoint p) { return (qint64(p.y()) << 32) + p.x(); }
+    int CaretLimit(int y) const;
     int ClientWidth() const;
     int ClientHeight() const;
 
     void PaintRow(TCanvas& canvas, int i);
     void SetAttr(TCanvas& canvas, TCharAttributes a) const;
     void MyTextOut(TCanvas& canvas, int y, QStringView s) const;
+    // The glyphs of a drawing font, looked up once per font.
+    const QRawFont& RawFont(const QFont& font) const;
     void ShowPos(QPainter& p) const;
     void PaintMessage(QPainter& p) const;
     void CurLineDraw(QPainter& p, int i) const;
@@ -356,7 +368,11 @@ private:
     QColor FBlockColor;
     QColor FBlockFontColor;
     QColor FColor;
-    QList<TUndoSnapshot> FUndo;
+    QList<TUndoStep> FUndo;
+    mutable QList<QPair<QFont, QRawFont>> FRawFonts;
+    // The lines changed since the attribute map was last brought in line.
+    TLineChange FSyntaxChange;
+    bool FSyntaxWhole = true;
     bool FUpdating = false;
     bool FUpdatingSyntax = false;
     QScrollBar* FVScroll = nullptr;

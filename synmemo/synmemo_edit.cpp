@@ -23,8 +23,7 @@ void TSyntaxMemo::DoReturn() {
     const QString s = LineAt(y - 1);
     const qsizetype cut = std::clamp<qsizetype>(FPos.x() - 1, 0, s.size());
     // The whole rest of the line moves to the new line, however long it is.
-    FText.Insert(y, s.sliced(cut));
-    FText[y - 1] = s.first(cut);
+    ReplaceLines(y - 1, 1, {s.first(cut), s.sliced(cut)});
     EnterIndent();
 }
 
@@ -58,12 +57,10 @@ void TSyntaxMemo::DoDel() {
     const int x = FPos.x();
     const int y = FPos.y();
     if (x <= LineLength(y - 1)) {
-        FText[y - 1].remove(x - 1, 1);
+        PutLine(y - 1, QString(FText[y - 1]).remove(x - 1, 1));
     } else if (y < FText.Count()) {
-        const QString next = LineAt(y);
-        QString& line = FText[y - 1];
-        line += Pad(int(x - line.size() - 1), 32) + next;
-        FText.Delete(y);
+        const QString& line = FText[y - 1];
+        ReplaceLines(y - 1, 2, {line + Pad(int(x - line.size() - 1), 32) + LineAt(y)});
         CorrectBookmark(y, -1);
         CorrectCurLine(y, -1);
     }
@@ -83,9 +80,8 @@ void TSyntaxMemo::DoBackspace() {
             return;
         }
         AddUndo();
-        QString& line = FText[y - 1];
-        if (x - 1 <= line.size())
-            line.remove(x - 2, 1);
+        if (x - 1 <= FText[y - 1].size())
+            PutLine(y - 1, QString(FText[y - 1]).remove(x - 2, 1));
         DoLeft();
         UpdateSyntax();
         DoChange();
@@ -94,9 +90,8 @@ void TSyntaxMemo::DoBackspace() {
         CorrectBookmark(y, -1);
         CorrectCurLine(y, -1);
         const QString previous = LineAt(y - 2);
-        FText[y - 2] = previous + FText[y - 1];
-        FText.Delete(y - 1);
-        SetPos(int(std::min<qsizetype>(previous.size() + 1, FMaxLength)), y - 1);
+        ReplaceLines(y - 2, 2, {previous + FText[y - 1]});
+        SetPos(int(std::min<qsizetype>(previous.size() + 1, INT_MAX / 2)), y - 1);
         UpdateSyntax();
         DoChange();
     }
@@ -165,13 +160,18 @@ void TSyntaxMemo::ShiftSelected(bool ShiftRight, bool YesTab) {
                 step = std::min<qsizetype>(step, GetLineBegin(y - 1) - 1);
     if (step > 0) {
         const QString spaces(step, u' ');
+        QStringList shifted;
         for (int y = from; y <= to; ++y) {
-            QString& line = FText[y - 1];
+            const QString& line = FText[y - 1];
             if (ShiftRight)
-                line.prepend(spaces);
+                shifted.append(spaces + line);
             else if (line.startsWith(u' ') || line.startsWith(u'\t'))
-                line.remove(0, step);
+                shifted.append(line.sliced(std::min(step, line.size())));
+            else
+                shifted.append(line);
         }
+        if (!shifted.isEmpty())
+            ReplaceLines(from - 1, shifted.size(), shifted);
     }
     UpdateSyntax();
     DoChange();
@@ -190,11 +190,11 @@ void TSyntaxMemo::DoCtrlY() {
     const int y = FPos.y();
     AddUndo();
     if (y < FText.Count()) {
-        FText.Delete(y - 1);
+        ReplaceLines(y - 1, 1, {});
         CorrectBookmark(y, -1);
         CorrectCurLine(y, -1);
     } else {
-        FText[y - 1].clear();
+        PutLine(y - 1, QString());
         SetPos(1, y);
     }
     UpdateScrollBar();

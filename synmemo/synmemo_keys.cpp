@@ -353,7 +353,7 @@ void TSyntaxMemo::DoCtrlL() {
         if (y == 1)
             SetPos(1, 1);
         else
-            SetPos(int(std::min<qsizetype>(FText[y - 2].size() + 1, FMaxLength)), y - 1);
+            SetPos(int(std::min<qsizetype>(FText[y - 2].size() + 1, INT_MAX / 2)), y - 1);
         return;
     }
     while (k >= 1 && IsWordChar(line[k - 1]))
@@ -378,5 +378,5 @@ void TSyntaxMemo::DoCtrlR() {
     const QString& line = FText[y - 1];
     while (k <= line.size() && !IsWordChar(line[k - 1]))
         ++k;
-    SetPos(int(std::min<qsizetype>(k, FMaxLength)), y);
+    SetPos(int(std::min<qsizetype>(k, INT_MAX / 2)), y);
 }

@@ -70,7 +70,7 @@ void TSyntaxMemo::DblClick() {
     DoCtrlL();
     FSelStart = FPos;
     const QString line = LineAt(FPos.y() - 1);
-    while (FPos.x() < FMaxLength && FPos.x() <= line.size() && IsWordChar(line[FPos.x() - 1]))
+    while (FPos.x() <= line.size() && IsWordChar(line[FPos.x() - 1]))
         FPos.rx() += 1;
     FSelEnd = FPos;
     update();

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
@@ -188,7 +189,7 @@ void TSyntaxMemo::paintEvent(QPaintEvent*) {
         p.drawLine(lineX, lineBottom, W - 1, lineBottom);
 
     if (!FUpdatingSyntax) {
-        TCanvas canvas{p, {font(), pal.color(QPalette::Text)}, FColor};
+        TCanvas canvas{p, {font(), pal.color(QPalette::Text)}, FColor, 0};
         const qsizetype end =
             std::min<qsizetype>(FText.Count(), qsizetype(FOffset.y()) + FWindowSize.y());
         for (qsizetype i = FOffset.y(); i < end; ++i)
@@ -230,10 +231,9 @@ void TSyntaxMemo::PaintRow(TCanvas& canvas, int i) {
         CurLineDraw(canvas.Painter, i);
 
     SetAttr(canvas, a);
+    // The rest of the run as far as the window shows it, one cell cut at the edge included.
     if (j0 - 1 < s.size())
-        MyTextOut(
-            canvas, y,
-            QStringView(s).sliced(j0 - 1).first(std::min<qsizetype>(s.size() - j0 + 1, 1024)));
+        MyTextOut(canvas, y, QStringView(s).first(std::min(s.size(), last + 1)).sliced(j0 - 1));
     if (IsBlock(1, row))
         MyTextOut(canvas, y, Pad(int(FWindowSize.x() - s.size() - FOffset.x() + 3), 32));
     if (FShowGutter) {
@@ -261,26 +261,59 @@ void TSyntaxMemo::SetAttr(TCanvas& canvas, TCharAttributes a) const {
 void TSyntaxMemo::MyTextOut(TCanvas& canvas, int y, QStringView s) const {
     QPainter& p = canvas.Painter;
     const int x = canvas.PenX;
-    const int width = FCharWidth * int(s.size());
-    canvas.PenX = x + width;
-    if (s.isEmpty())
+    const qint64 width = qint64(FCharWidth) * s.size();
+    canvas.PenX = int(std::min<qint64>(x + width, INT_MAX / 2));
+    if (s.isEmpty() || x >= ClientWidth())
         return;
-    FillLTRB(p, x, y, x + width, y + FCharHeight, canvas.Brush);
     // Cells right of the client area are clipped anyway; skip drawing them.
-    const qsizetype visible =
-        x >= ClientWidth() ? 0
-                           : std::min<qsizetype>(s.size(), (ClientWidth() - x) / FCharWidth + 1);
-    if (visible == 0)
-        return;
+    const qsizetype visible = std::min<qsizetype>(s.size(), (ClientWidth() - x) / FCharWidth + 1);
+    FillLTRB(p, x, y, x + FCharWidth * int(visible), y + FCharHeight, canvas.Brush);
     p.setFont(canvas.Font.Font);
     p.setPen(canvas.Font.Color);
+    const QRawFont& raw = RawFont(canvas.Font.Font);
     const int baseline = y + QFontMetrics(canvas.Font.Font).ascent();
-    if (FIsMonoType) {
-        p.drawText(x, baseline, s.first(visible).toString());
-        return;
+    // Every character stands in its own cell, whatever advance the font gives it: the caret,
+    // the selection and the mouse all count in whole cells.
+    QList<quint32> glyphs(visible);
+    int count = int(visible);
+    const bool mapped = raw.isValid() &&
+                        raw.glyphIndexesForChars(s.data(), int(visible), glyphs.data(), &count) &&
+                        count == visible;
+    QList<QPointF> positions;
+    positions.reserve(visible);
+    QList<quint32> drawn;
+    drawn.reserve(visible);
+    for (qsizetype k = 0; k < visible; ++k) {
+        const int cellX = x + int(k) * FCharWidth;
+        if (mapped && glyphs[k] != 0) {
+            drawn.append(glyphs[k]);
+            positions.append(QPointF(cellX, baseline));
+        } else if (s[k].unicode() >= 32 &&
+                   !(s[k].isLowSurrogate() && k > 0 && s[k - 1].isHighSurrogate())) {
+            // Not in the font itself: the font's fallbacks draw it, still in its cell.
+            const bool pair =
+                s[k].isHighSurrogate() && k + 1 < s.size() && s[k + 1].isLowSurrogate();
+            p.drawText(cellX, baseline, s.sliced(k, pair ? 2 : 1).toString());
+        }
     }
-    for (qsizetype k = 0; k < visible; ++k)
-        p.drawText(x + int(k) * FCharWidth, baseline, QString(s[k]));
+    if (drawn.isEmpty())
+        return;
+    QGlyphRun run;
+    run.setRawFont(raw);
+    run.setGlyphIndexes(drawn);
+    run.setPositions(positions);
+    p.drawGlyphRun(QPointF(0, 0), run);
+}
+
+const QRawFont& TSyntaxMemo::RawFont(const QFont& font) const {
+    for (const auto& [key, raw] : FRawFonts)
+        if (key == font)
+            return raw;
+    // Fonts come and go with the attribute settings; a handful is all a memo draws with.
+    if (FRawFonts.size() >= 8)
+        FRawFonts.clear();
+    FRawFonts.append({font, QRawFont::fromFont(font)});
+    return FRawFonts.back().second;
 }
 
 void TSyntaxMemo::ShowPos(QPainter& p) const {

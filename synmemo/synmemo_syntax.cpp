@@ -51,7 +51,15 @@ bool TSyntaxMemo::KeyWords_Load() {
 void TSyntaxMemo::UpdateSyntax() {
     FAllowLinesChange = false;
     FUpdatingSyntax = true;
-    FSynStrings.Update(FText.Lines());
+    if (FSyntaxWhole)
+        FSynStrings.Rebuild(FText.Lines());
+    else if (FSyntaxChange.First >= 0)
+        FSynStrings.Replace(FText.Lines(), FSyntaxChange.First, FSyntaxChange.Old,
+                            FSyntaxChange.New);
+    else
+        FSynStrings.Replace(FText.Lines(), 0, 0, 0);
+    FSyntaxWhole = false;
+    FSyntaxChange = {};
     FUpdatingSyntax = false;
     update();
 }

@@ -25,13 +25,6 @@ TTextPlace LocateOffset(const QStringList& lines, qint64 offset) {
     return {lines.size(), 0};
 }
 
-qint64 PlainTextLength(const QStringList& lines) {
-    qint64 total = 0;
-    for (const QString& line : lines)
-        total += line.size() + LineBreak.size();
-    return total;
-}
-
 QString WithBreak(const QString& line) {
     return line + LineBreak.toString();
 }
@@ -110,29 +103,60 @@ QPoint TSyntaxMemo::GetPosPlainText(qint64 Offset) const {
     return {int(std::min(place.Column, length) + 1), int(place.Line) + 1};
 }
 
-QPoint TSyntaxMemo::ReplacePlainText(qint64 i, qint64 count, const QString& value) {
+// Changes of the stored lines
+
+void TSyntaxMemo::ApplyLines(qsizetype from, qsizetype removed, const QStringList& with) {
+    FSyntaxChange.Merge(from, removed, with.size());
     QStringList& lines = FText.Lines();
-    const qint64 total = PlainTextLength(lines);
-    i = std::clamp<qint64>(i, 1, total + 1);
-    count = std::clamp<qint64>(count, 0, total + 1 - i);
-    const TTextPlace first = LocateOffset(lines, i);
-    const TTextPlace last = LocateOffset(lines, i + count);
+    // Lines replaced one for one stay in place; only a change in their number moves the
+    // lines after them.
+    const qsizetype same = std::min(removed, with.size());
+    std::copy(with.begin(), with.begin() + same, lines.begin() + from);
+    if (removed > same)
+        lines.remove(from + same, removed - same);
+    else if (with.size() > same) {
+        lines.insert(from + same, with.size() - same, QString());
+        std::copy(with.begin() + same, with.end(), lines.begin() + from + same);
+    }
+}
 
-    const QString head =
-        first.Line < lines.size() ? WithBreak(lines[first.Line]).first(first.Column) : QString();
-    const QString tail =
-        last.Line < lines.size() ? WithBreak(lines[last.Line]).sliced(last.Column) : QString();
-    const QStringList middle = TStrings::SplitLines(QString(head + value + tail));
+void TSyntaxMemo::ReplaceLines(qsizetype from, qsizetype removed, const QStringList& with) {
+    if (!FUndo.isEmpty())
+        FUndo.last().Record(FText.Lines(), from, removed, with.size());
+    ApplyLines(from, removed, with);
+}
 
-    const qsizetype replaced = std::min(last.Line, lines.size() - 1) - first.Line + 1;
-    lines.remove(first.Line, std::max<qsizetype>(replaced, 0));
-    lines.insert(first.Line, middle.size(), QString());
-    std::copy(middle.begin(), middle.end(), lines.begin() + first.Line);
-    if (lines.isEmpty())
-        lines.append(QString());
+void TSyntaxMemo::PutLine(qsizetype i, const QString& line) {
+    ReplaceLines(i, 1, QStringList{line});
+}
 
-    const QPoint after = BreaksAndTail(QString(head + value));
-    return {after.x() + 1, int(first.Line) + after.y() + 1};
+void TSyntaxMemo::TextReplacedOutside() {
+    FSyntaxWhole = true;
+    // A replacement that is not taken as an outside one keeps the undo steps, but they
+    // can no longer say where their lines stand.
+    if (!FAllowLinesChange)
+        FUndo.clear();
+}
+
+QPoint TSyntaxMemo::ReplaceRange(QPoint p1, QPoint p2, const QString& value) {
+    const qsizetype first = p1.y() - 1;
+    const qsizetype startColumn = std::clamp<qsizetype>(p1.x() - 1, 0, FText[first].size());
+    qsizetype last = p2.y() - 1;
+    qsizetype endColumn = std::clamp<qsizetype>(p2.x(), 0, FText[last].size());
+    if (last < first || (last == first && endColumn < startColumn)) {
+        last = first;
+        endColumn = startColumn;
+    }
+    const QString head = FText[first].first(startColumn) + value;
+    QString joined = head;
+    joined += QStringView(FText[last]).sliced(endColumn);
+    const bool breaks = joined.contains(u'\r') || joined.contains(u'\n');
+    // A break at the very end leaves an empty line after it.
+    const QStringList pieces =
+        breaks ? TStrings::SplitLines(joined + LineBreak.toString()) : QStringList{joined};
+    ReplaceLines(first, last - first + 1, pieces);
+    const QPoint after = BreaksAndTail(head);
+    return {after.x() + 1, int(first) + after.y() + 1};
 }
 
 // The selection as text
@@ -184,12 +208,11 @@ void TSyntaxMemo::SetSelText(const QString& Value) {
 
     const qsizetype length1 = LineLength(p1.y() - 1);
     if (length1 < p1.x())
-        FText[p1.y() - 1] += Pad(int(p1.x() - length1 + 1), 32);
+        PutLine(p1.y() - 1, FText[p1.y() - 1] + Pad(int(p1.x() - length1 + 1), 32));
     if (LineLength(p2.y() - 1) < p2.x())
         p2.setX(int(LineLength(p2.y() - 1)));
 
-    const qint64 i = GetPlainTextPos(p1);
-    const QPoint p3 = ReplacePlainText(i, GetPlainTextPos(p2) - i + 1, Value);
+    const QPoint p3 = ReplaceRange(p1, p2, Value);
     LinesChange();
 
     CorrectBookmark(FPos.y(), p3.y() - FPos.y());
@@ -202,8 +225,10 @@ void TSyntaxMemo::SetSelText(const QString& Value) {
 
 // Undo
 
+// A step starts empty and takes in every change made until the next one starts, so the
+// changes a command makes after its step (Enter's split) belong to the step before.
 void TSyntaxMemo::AddUndo() {
-    FUndo.append({FPos, FText.Lines()});
+    FUndo.append({FPos, {}, {}});
     if (FUndo.size() > UndoLimit)
         FUndo.removeFirst();
 }
@@ -213,12 +238,13 @@ void TSyntaxMemo::Undo() {
         return;
     // Taken off the list first, and the replacement is the memo's own: a pending read of
     // Lines must not turn it into an outside replacement that empties the list.
-    const TUndoSnapshot snapshot = FUndo.takeLast();
+    const TUndoStep step = FUndo.takeLast();
     FAllowLinesChange = false;
-    FText.Lines() = snapshot.Text;
+    if (step.Change.First >= 0)
+        ApplyLines(step.Change.First, step.Change.New, step.OldLines);
     if (FText.IsEmpty())
-        FText.Add(QString());
-    SetPos(snapshot.Pos.x(), snapshot.Pos.y());
+        ApplyLines(0, 0, {QString()});
+    SetPos(step.Pos.x(), step.Pos.y());
     UpdateSyntax();
     DoChange();
 }

@@ -10,18 +10,72 @@ class TestDwelk000Lib : public QObject {
     Q_OBJECT
 
 private slots:
+    void cleanup();
     void placesFollowTheExecutable();
+    void programPlaces_data();
+    void programPlaces();
     void setMainDirMovesBoth_data();
     void setMainDirMovesBoth();
     void fnHTML_get_data();
     void fnHTML_get();
 };
 
+// Every test starts from the places of this program, run from the build tree.
+void TestDwelk000Lib::cleanup() {
+    SetProgramPlaces(QCoreApplication::applicationFilePath(), {}, {});
+}
+
 void TestDwelk000Lib::placesFollowTheExecutable() {
     const QString executable = QCoreApplication::applicationFilePath();
     QCOMPARE(MainDir(), QCoreApplication::applicationDirPath() + "/");
     QVERIFY(!executable.endsWith(".ini"));
     QCOMPARE(fnINI(), executable + ".ini");
+}
+
+// Paths below a scratch folder; "usr/bin" stands for the compiled-in bin folder and "bin" is
+// a link to it, as on merged-/usr systems. The scratch folder is writable (and root may
+// write anywhere), so the choice cannot rest on permissions.
+void TestDwelk000Lib::programPlaces_data() {
+    QTest::addColumn<QString>("executable");
+    QTest::addColumn<QString>("installedBinDir");
+    QTest::addColumn<QString>("mainDir");
+    QTest::newRow("run from the build tree") << "build/bin/dwelk"
+                                             << "usr/bin"
+                                             << "build/bin/";
+    QTest::newRow("installed") << "usr/bin/dwelk"
+                               << "usr/bin"
+                               << "data/dwelk/";
+    QTest::newRow("installed, bin folder with a final slash") << "usr/bin/dwelk"
+                                                              << "usr/bin/"
+                                                              << "data/dwelk/";
+    QTest::newRow("installed, started through a linked folder") << "bin/dwelk"
+                                                                << "usr/bin"
+                                                                << "data/dwelk/";
+    QTest::newRow("a folder named alike is not the bin folder") << "usr/bin2/dwelk"
+                                                                << "usr/bin"
+                                                                << "usr/bin2/";
+    QTest::newRow("no bin folder compiled in") << "usr/bin/dwelk"
+                                               << ""
+                                               << "usr/bin/";
+}
+
+void TestDwelk000Lib::programPlaces() {
+    QFETCH(QString, executable);
+    QFETCH(QString, installedBinDir);
+    QFETCH(QString, mainDir);
+    QTemporaryDir scratch;
+    const QDir root(scratch.path());
+    for (const char* dir : {"build/bin", "usr/bin", "usr/bin2"})
+        QVERIFY(root.mkpath(dir));
+    QVERIFY(QFile::link("usr/bin", root.filePath("bin")));
+    const QString dataDir = root.filePath("data/dwelk");
+    SetProgramPlaces(root.filePath(executable),
+                     installedBinDir.isEmpty() ? QString() : root.filePath(installedBinDir),
+                     dataDir);
+    QCOMPARE(MainDir(), root.filePath(mainDir));
+    QCOMPARE(fnINI(), root.filePath(mainDir) + "dwelk.ini");
+    // The user's data folder exists from the start; the build tree gets nothing new.
+    QCOMPARE(QFileInfo(dataDir).isDir(), mainDir.startsWith("data/"));
 }
 
 void TestDwelk000Lib::setMainDirMovesBoth_data() {

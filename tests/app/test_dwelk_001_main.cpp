@@ -21,6 +21,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QWebEngineView>
 
 namespace {
 
@@ -97,6 +98,7 @@ private slots:
     void suffixThatCannotNameAPage();
     void clockText_data();
     void clockText();
+    void fontsAsStated();
 
 private:
     std::unique_ptr<QTemporaryDir> FDir;
@@ -416,24 +418,81 @@ void TestDwelk001Main::suffixThatCannotNameAPage() {
 }
 
 void TestDwelk001Main::clockText_data() {
+    QTest::addColumn<QString>("locale");
     QTest::addColumn<QDateTime>("moment");
     QTest::addColumn<QString>("text");
-    const QLocale russian(QLocale::Russian, QLocale::Russia);
     const QDate day(2024, 2, 22);
-    const QString date = russian.toString(day, QLocale::ShortFormat);
-    QTest::newRow("time of day") << QDateTime(day, QTime(9, 5, 7))
-                                 << date + " " +
-                                        russian.toString(QTime(9, 5, 7), QLocale::LongFormat);
-    QTest::newRow("midnight shows the date alone") << QDateTime(day, QTime(0, 0)) << date;
-    QTest::newRow("a second after midnight")
-        << QDateTime(day, QTime(0, 0, 1))
-        << date + " " + russian.toString(QTime(0, 0, 1), QLocale::LongFormat);
+    const auto at = [day](int h, int m, int s) { return QDateTime(day, QTime(h, m, s), Qt::UTC); };
+    QTest::newRow("time of day") << "ru_RU" << at(9, 5, 7) << "22.02.2024 09:05:07";
+    QTest::newRow("midnight shows the date alone") << "ru_RU" << at(0, 0, 0) << "22.02.2024";
+    QTest::newRow("a second after midnight") << "ru_RU" << at(0, 0, 1) << "22.02.2024 00:00:01";
+    // The long time format's zone field goes wherever it stands, with its brackets.
+    QTest::newRow("zone after, AM/PM") << "en_US" << at(20, 18, 56) << "2/22/24 8:18:56 PM";
+    QTest::newRow("zone in brackets") << "ca_ES" << at(20, 18, 56) << "22/2/24 20:18:56";
+    QTest::newRow("quoted text kept") << "nds_DE" << at(20, 18, 56) << "22.02.24 Klock 20.18:56";
+    QTest::newRow("zone first") << "my_MM" << at(20, 18, 56)
+                                << QStringView(u"\u1042\u1042-\u1040\u1042-\u1042\u1044 "
+                                               u"\u1042\u1040:\u1041\u1048:\u1045\u1046")
+                                       .toString();
 }
 
 void TestDwelk001Main::clockText() {
+    QFETCH(QString, locale);
     QFETCH(QDateTime, moment);
     QFETCH(QString, text);
-    QCOMPARE(DateTimeToStr(moment, QLocale(QLocale::Russian, QLocale::Russia)), text);
+    QCOMPARE(DateTimeToStr(moment, QLocale(locale)), text);
+}
+
+// Every control takes the font of the nearest control, itself included, that states one.
+void TestDwelk001Main::fontsAsStated() {
+    const QHash<QString, QPair<QString, int>> stated{
+        {"fMain", {"Tahoma", 16}},
+        {"Panel_Bottom", {"Tahoma", 13}},
+        {"cb_WebBr_Show", {"Tahoma", 13}},
+        {"Label_FNhtml", {"Tahoma", 15}},
+        {"DCB", {"Tahoma", 13}},
+        {"DLB", {"Tahoma", 13}},
+        {"FCB", {"Tahoma", 13}},
+        {"FLB", {"Tahoma", 15}},
+        {"Panel_File_HTML_Sets", {"Tahoma", 15}},
+        {"Edit_Suffix_PAS", {"Tahoma", 16}},
+        {"Edit_Suffix_DFM", {"Tahoma", 16}},
+        {"GroupBox3", {"Tahoma", 15}},
+        {"GroupBox4", {"Tahoma", 15}},
+        {"Memo_HTML_Attr", {"Courier New", 15}},
+        {"SyntMemo", {"Courier New", 13}},
+        {"SyntMemo2", {"Courier New", 13}},
+    };
+    auto window = StartWindow();
+    TfMain* w = window.get();
+    QStringList wrong;
+    int checked = 0;
+    for (QWidget* control : w->findChildren<QWidget*>()) {
+        if (control->window() != w)
+            continue;
+        // The editors' and the browser's insides draw with fonts of their own.
+        bool inside = false;
+        for (QWidget* up = control->parentWidget(); up; up = up->parentWidget())
+            inside = inside || qobject_cast<THtmlEdit*>(up) || qobject_cast<TSyntaxMemo*>(up) ||
+                     qobject_cast<QWebEngineView*>(up);
+        if (inside || qobject_cast<THtmlEdit*>(control) || qobject_cast<QWebEngineView*>(control))
+            continue;
+        QWidget* source = control;
+        while (!stated.contains(source->objectName()))
+            source = source->parentWidget();
+        const auto [family, size] = stated[source->objectName()];
+        const QFont font = control->font();
+        ++checked;
+        if (font.family() != family || font.pixelSize() != size)
+            wrong << QStringLiteral("%1 %2: %3 %4 px, stated by %5: %6 %7 px")
+                         .arg(control->metaObject()->className(), control->objectName(),
+                              font.family())
+                         .arg(font.pixelSize())
+                         .arg(source->objectName(), family)
+                         .arg(size);
+    }
+    QVERIFY(checked > 100);
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QLatin1Char('\n'))));
 }
 
 QTEST_MAIN(TestDwelk001Main)

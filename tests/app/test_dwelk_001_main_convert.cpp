@@ -17,8 +17,11 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QToolButton>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -64,13 +67,17 @@ private slots:
     void viewQuestionCancelled();
     void fragmentsEachAlone_data();
     void fragmentsEachAlone();
+    void unwritablePageShowsError_data();
     void unwritablePageShowsError();
     void readOnlyFolderKeepsOldPage();
     void wholeList_data();
     void wholeList();
     void wholeListStops();
+    void wholeListStaysInItsList_data();
+    void wholeListStaysInItsList();
     void clipboardTakeAndConvert();
     void clipboardBlankSource();
+    void clipboardCopyHtml();
     void clipboardSave_data();
     void clipboardSave();
 
@@ -194,18 +201,40 @@ void TestDwelk001MainConvert::fragmentsEachAlone() {
     QCOMPARE(page.contains("BEFORE-END"), before);
 }
 
-// A folder standing where the page goes cannot be replaced: the error box names the problem
-// and the folder stays.
+void TestDwelk001MainConvert::unwritablePageShowsError_data() {
+    QTest::addColumn<QString>("standing");
+    QTest::newRow("folder") << "folder";
+    QTest::newRow("FIFO") << "fifo";
+    QTest::newRow("link") << "link";
+}
+
+// What stands where the page goes is never replaced, written through nor waited on: the
+// error box names the problem, the window stays usable.
 void TestDwelk001MainConvert::unwritablePageShowsError() {
+    QFETCH(QString, standing);
     WriteBytes(Src("Unit1.pas"), UnitText);
-    QVERIFY(QDir().mkpath(Src("Unit1_pas.htm/keep")));
+    WriteBytes(Src("../other.txt"), "other");
+    const QString at = Src("Unit1_pas.htm");
+    if (standing == "folder")
+        QVERIFY(QDir().mkpath(at + "/keep"));
+    else if (standing == "link")
+        QVERIFY(QFile::link(Src("../other.txt"), at));
+    else
+        QCOMPARE(mkfifo(QFile::encodeName(at).constData(), 0600), 0);
     auto window = StartInSources();
     TfMain* w = window.get();
+    ClickFile(w, "Unit1.pas");
+    const auto unchanged = [&] {
+        const QFileInfo info(at);
+        return standing == "folder" ? info.isDir()
+               : standing == "link" ? info.isSymLink() && ReadBytes(Src("../other.txt")) == "other"
+                                    : info.exists() && !info.isFile() && !info.isDir();
+    };
     {
         TModalAnswerer answerer;
-        DoubleClickFile(w, "Unit1.pas");
+        Control<QToolButton>(w, "btn_File_ToHtml")->click();
         QCOMPARE(answerer.Icons().value(0), QMessageBox::Critical);
-        QVERIFY(QFileInfo(Src("Unit1_pas.htm/keep")).isDir());
+        QVERIFY(unchanged());
     }
 
     // In a whole-list run the error ends the run and the panel comes back.
@@ -216,6 +245,8 @@ void TestDwelk001MainConvert::unwritablePageShowsError() {
     QCOMPARE(runAnswerer.Icons()[1], QMessageBox::Critical);
     QVERIFY(Control<QWidget>(w, "Panel_File_Ctrl")->isEnabled());
     QVERIFY(!w->ListRunActive());
+    QVERIFY(unchanged());
+    QVERIFY(w->isVisible());
 }
 
 void TestDwelk001MainConvert::readOnlyFolderKeepsOldPage() {
@@ -319,6 +350,45 @@ void TestDwelk001MainConvert::wholeListStops() {
     QVERIFY(!progress->isVisible());
 }
 
+void TestDwelk001MainConvert::wholeListStaysInItsList_data() {
+    QTest::addColumn<bool>("newFolder"); // else a new mask
+    QTest::newRow("another folder") << true;
+    QTest::newRow("another mask") << false;
+}
+
+// Changing the folder or the mask during a run ends it as "Стоп" does: the new list's files
+// are never converted.
+void TestDwelk001MainConvert::wholeListStaysInItsList() {
+    QFETCH(bool, newFolder);
+    for (const char* name : {"a.pas", "b.pas", "x.dfm", "other/o.pas"}) {
+        QDir().mkpath(QFileInfo(Src(name)).path());
+        WriteBytes(Src(name), UnitText);
+    }
+    auto window = StartInSources();
+    TfMain* w = window.get();
+    // The change comes with the first input the run takes.
+    auto* progress = Control<QProgressBar>(w, "ProgressBar_Run");
+    connect(progress, &QProgressBar::valueChanged, w, [&] {
+        QTimer::singleShot(0, w, [&] {
+            if (!newFolder) {
+                ChooseFilter(w, 1);
+                return;
+            }
+            auto* dlb = Control<QListWidget>(w, "DLB");
+            for (int i = 0; i < dlb->count(); ++i)
+                if (dlb->item(i)->data(Qt::UserRole).toString() == Src("other"))
+                    emit dlb->itemActivated(dlb->item(i));
+        });
+    });
+    TModalAnswerer answerer;
+    Control<QToolButton>(w, "btn_Files_ToHtml")->click();
+    QCOMPARE(answerer.Texts(), (QStringList{ConvertAllQuestion, "Останов!"}));
+    QCOMPARE(w->BrowserFolder() == QDir::cleanPath(Src("other")), newFolder);
+    QVERIFY(!QFileInfo::exists(Src("other/o_pas.htm")));
+    QVERIFY(!QFileInfo::exists(Src("x_dfm.htm")));
+    QVERIFY(!w->ListRunActive());
+}
+
 void TestDwelk001MainConvert::clipboardTakeAndConvert() {
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->setText(QString::fromLatin1(UnitText));
@@ -376,12 +446,52 @@ void TestDwelk001MainConvert::clipboardBlankSource() {
     QCOMPARE(asked, 1);
 }
 
+// The page goes to the clipboard as UTF-8 HTML without its code-page line, and as its source.
+void TestDwelk001MainConvert::clipboardCopyHtml() {
+    auto window = StartWindow();
+    TfMain* w = window.get();
+    auto* copy = Control<QToolButton>(w, "sb_Clip_CopyHtml");
+    QCOMPARE(copy->toolTip(), QStringLiteral("Копировать HTML в буфер обмена"));
+    QVERIFY(!copy->isEnabled());
+    TStrings source({QStringLiteral("{ Привет & <мир> }"), QStringLiteral("begin end.")});
+    TStrings page;
+    const TStrings tags = DefaultTags();
+    pas2html(&source, &page, QStringLiteral("Заголовок"), &tags, nullptr, nullptr);
+    auto* result = Control<THtmlEdit>(w, "SynMemo1");
+    result->SetLines(page);
+    QVERIFY(copy->isEnabled());
+    copy->click();
+
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    QVERIFY(data && data->hasHtml() && data->hasText());
+    QStringList shown = page.Lines();
+    QCOMPARE(data->text(), shown.join('\n') + '\n');
+    const qsizetype meta = shown.indexOf(QRegularExpression("<meta .*charset=windows-1251.*"));
+    QVERIFY(meta > 0);
+    shown.removeAt(meta);
+    QCOMPARE(data->html(), shown.join('\n') + '\n');
+    QCOMPARE(QString::fromUtf8(data->data("text/html")), data->html());
+    QVERIFY(data->html().contains(QStringLiteral("Привет &amp; &lt;мир&gt;")));
+
+    result->SetText({});
+    QVERIFY(!copy->isEnabled());
+}
+
 void TestDwelk001MainConvert::clipboardSave_data() {
     QTest::addColumn<int>("extension");
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QMessageBox::StandardButton>("answer");
-    QTest::newRow("htm, then open") << 0 << "htm (*.htm)" << QMessageBox::Ok;
-    QTest::newRow("html, not opened") << 1 << "html (*.html)" << QMessageBox::Cancel;
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("htm, then open") << 0 << "htm (*.htm)" << QMessageBox::Ok << "saved.html"
+                                    << "saved.html";
+    QTest::newRow("html, not opened") << 1 << "html (*.html)" << QMessageBox::Cancel << "saved.html"
+                                      << "saved.html";
+    // A name without extension takes the chosen filter's.
+    QTest::newRow("htm, bare name") << 0 << "htm (*.htm)" << QMessageBox::Cancel << "saved"
+                                    << "saved.htm";
+    QTest::newRow("html, bare name") << 1 << "html (*.html)" << QMessageBox::Cancel << "saved"
+                                     << "saved.html";
 }
 
 // The saved file is the editor's text in windows-1251 with CR LF after each line; a
@@ -390,12 +500,14 @@ void TestDwelk001MainConvert::clipboardSave() {
     QFETCH(int, extension);
     QFETCH(QString, filter);
     QFETCH(QMessageBox::StandardButton, answer);
+    QFETCH(QString, typed);
+    QFETCH(QString, saved);
     const TOpenerStandIn opener;
     auto window = StartWindow();
     TfMain* w = window.get();
     Control<QComboBox>(w, "ComboBox_HTML_ExtFile")->setCurrentIndex(extension);
     Control<THtmlEdit>(w, "SynMemo1")->SetText(u"<p>Привет ✓</p>\n<p>&amp;</p>");
-    const QString target = Src("saved.html");
+    const QString target = Src(saved);
     WriteBytes(target, "older");
     {
         QString shownFilter;
@@ -408,7 +520,7 @@ void TestDwelk001MainConvert::clipboardSave() {
                 chooser->setDirectory(Src());
                 auto* nameBox = chooser->findChild<QLineEdit*>("fileNameEdit");
                 QVERIFY(nameBox);
-                nameBox->setText("saved.html");
+                nameBox->setText(typed);
                 QMetaObject::invokeMethod(chooser, "accept");
             },
             answer);

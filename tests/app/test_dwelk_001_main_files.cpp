@@ -11,11 +11,13 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTcpServer>
@@ -78,6 +80,9 @@ private slots:
     void previewShowsPageOrPlaceholder();
     void openHtmlButton();
     void previewReachesNoNetwork();
+    void openAtStart_data();
+    void openAtStart();
+    void previewMenu();
 
 private:
     QString Src(const QString& name = {}) const { return FFolder->Src(name); }
@@ -434,6 +439,113 @@ void TestDwelk001MainFiles::previewReachesNoNetwork() {
     QTRY_VERIFY(!loaded.isEmpty());
     QTest::qWait(300);
     QVERIFY(!server.hasPendingConnections());
+}
+
+void TestDwelk001MainFiles::openAtStart_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("selected");
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("folder") << "Sub"
+                            << "Sub"
+                            << "" << 0 << "";
+    QTest::newRow("unit") << "zeta.Pas"
+                          << ""
+                          << "zeta.Pas" << 0 << "";
+    QTest::newRow("file in another folder") << "Sub/inner.pas"
+                                            << "Sub"
+                                            << "inner.pas" << 0 << "";
+    QTest::newRow("form switches the filter") << "Form2.DFM"
+                                              << ""
+                                              << "Form2.DFM" << 1 << "";
+    QTest::newRow("any other type shows all files") << "readme.txt"
+                                                    << ""
+                                                    << "readme.txt" << 4 << "";
+    QTest::newRow("missing path leaves the remembered folder")
+        << "gone.pas"
+        << ""
+        << "" << 0 << "Файл или папка не найдены: %1";
+}
+
+void TestDwelk001MainFiles::openAtStart() {
+    QFETCH(QString, path);
+    QFETCH(QString, folder);
+    QFETCH(QString, selected);
+    QFETCH(int, filter);
+    QFETCH(QString, message);
+    PutToINI_StringParam(fnINI(), "FILES", "Dir", Src());
+    TModalAnswerer answerer;
+    auto window = std::make_unique<TfMain>();
+    window->OpenAtStart(Src(path));
+    window->show();
+    QVERIFY(QTest::qWaitFor([&] { return !window->ItsFirst(); }));
+    TfMain* w = window.get();
+    QCOMPARE(answerer.Texts(),
+             message.isEmpty() ? QStringList() : QStringList{message.arg(Src(path))});
+    QCOMPARE(w->BrowserFolder(), QDir::cleanPath(Src(folder)));
+    QCOMPARE(Control<QComboBox>(w, "FCB")->currentIndex(), filter);
+    const QString dir = folder.isEmpty() ? QString() : folder + "/";
+    QCOMPARE(w->SelectedFile(), selected.isEmpty() ? QString() : Src(dir + selected));
+    QCOMPARE(Control<QLineEdit>(w, "Edit_FN")->text(), selected);
+    if (!selected.isEmpty())
+        QCOMPARE(Control<TSyntaxMemo>(w, "SyntMemo")->Lines().Text(),
+                 QString::fromLatin1(ReadBytes(Src(dir + selected))));
+}
+
+// A right click in the preview opens its Russian menu, and each item acts on the preview.
+void TestDwelk001MainFiles::previewMenu() {
+    WriteBytes(Src("unit1_pas.htm"), "<html><head><title>One</title></head>"
+                                     "<body><p>first <a href=\"unit2_pas.htm\">page</a></p>"
+                                     "</body></html>");
+    WriteBytes(Src("unit2_pas.htm"), "<html><head><title>Two</title></head>"
+                                     "<body><p>second page</p></body></html>");
+    WriteBytes(Src("unit2.pas"), "unit unit2;\r\n");
+    auto window = StartInSources();
+    TfMain* w = window.get();
+    w->showNormal();
+    auto* web = Control<TWebBrowser>(w, "WebBr");
+    Control<QCheckBox>(w, "cb_WebBr_Show")->click();
+    ClickFile(w, "unit1.pas");
+    QTRY_COMPARE(web->title(), QStringLiteral("One"));
+    ClickFile(w, "unit2.pas");
+    QTRY_COMPARE(web->title(), QStringLiteral("Two"));
+
+    const auto choose = [&](const QString& caption) {
+        QApplication::setActiveWindow(w);
+        QTest::mouseClick(web->focusProxy(), Qt::RightButton, {}, QPoint(20, 20));
+        QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()));
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QStringList captions;
+        QAction* chosen = nullptr;
+        for (QAction* item : menu->actions()) {
+            if (item->isSeparator())
+                continue;
+            captions << item->text();
+            if (item->text() == caption)
+                chosen = item;
+        }
+        QCOMPARE(captions,
+                 (QStringList{"Назад", "Вперёд", "Обновить", "Копировать", "Выделить всё"}));
+        QVERIFY(chosen && chosen->isEnabled());
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(chosen).center());
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+    };
+
+    choose("Назад");
+    QTRY_COMPARE(web->title(), QStringLiteral("One"));
+    choose("Вперёд");
+    QTRY_COMPARE(web->title(), QStringLiteral("Two"));
+    QSignalSpy loads(web, &QWebEngineView::loadFinished);
+    choose("Обновить");
+    QTRY_VERIFY(!loads.isEmpty());
+    QVERIFY(!web->hasSelection());
+    choose("Выделить всё");
+    QTRY_VERIFY(web->hasSelection());
+    QGuiApplication::clipboard()->clear();
+    choose("Копировать");
+    QTRY_COMPARE(QGuiApplication::clipboard()->text().trimmed(), QStringLiteral("second page"));
+    QCOMPARE(web->url(), QUrl::fromLocalFile(Src("unit2_pas.htm")));
 }
 
 QTEST_MAIN(TestDwelk001MainFiles)

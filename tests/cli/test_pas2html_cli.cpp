@@ -9,6 +9,13 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -39,20 +46,29 @@ private slots:
     void optionFiles();
     void unwritableTargetKeepsGoing();
     void sharedTargetKeepsFirstSource();
+    void namedTarget_data();
+    void namedTarget();
+    void walkStaysInside();
     void windowSettings();
 
 private:
-    TRun Run(const QStringList& args, const QByteArray& input = {});
+    TRun Run(const QStringList& args, const QByteArray& input = {},
+             const std::function<void(QProcess&)>& setup = {});
     QString Path(const QString& relative) const { return FDir->filePath(relative); }
     std::unique_ptr<QTemporaryDir> FDir;
 };
 
-TRun TestPas2htmlCli::Run(const QStringList& args, const QByteArray& input) {
+TRun TestPas2htmlCli::Run(const QStringList& args, const QByteArray& input,
+                          const std::function<void(QProcess&)>& setup) {
     QProcess p;
     p.setWorkingDirectory(FDir->path());
-    p.start(qEnvironmentVariable("DWELK_BIN") + "/pas2html", args);
-    p.write(input);
-    p.closeWriteChannel();
+    if (setup)
+        setup(p);
+    p.start(QStringLiteral(DWELK_BIN_DIR "/pas2html"), args);
+    if (!input.isEmpty()) {
+        p.write(input);
+        p.closeWriteChannel();
+    }
     p.waitForFinished(60000);
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
             p.readAllStandardError()};
@@ -67,6 +83,8 @@ void TestPas2htmlCli::init() {
     WriteBytes(Path("src/sub/blank.pas"), " \r\n");
     WriteBytes(Path("src/readme.txt"), "not pascal");
     WriteBytes(Path("other/Unit1.pas"), "unit Other;");
+    WriteBytes(Path(" lead.pas"), "unit Lead;");
+    WriteBytes(Path("lead.pas"), "unit NotLead;");
 }
 
 void TestPas2htmlCli::pagesAndExitCodes_data() {
@@ -127,6 +145,11 @@ void TestPas2htmlCli::pagesAndExitCodes_data() {
         << QStringList{"-j", "0", "src"} << 2 << QStringList{} << QStringList{"src/Unit1_pas.htm"};
     QTest::newRow("one job at a time")
         << QStringList{"-j1", "src"} << 0 << QStringList{"src/sub/Main_pas.htm"} << QStringList{};
+    QTest::newRow("leading blank belongs to the name")
+        << QStringList{" lead.pas"} << 0 << QStringList{" lead_pas.htm"}
+        << QStringList{"lead_pas.htm"};
+    QTest::newRow("leading blank, no such file")
+        << QStringList{" src/Unit1.pas"} << 1 << QStringList{} << QStringList{"src/Unit1_pas.htm"};
     QTest::newRow("missing tag file") << QStringList{"--tags", "none.txt", "src"} << 2
                                       << QStringList{} << QStringList{"src/Unit1_pas.htm"};
 }
@@ -171,6 +194,15 @@ void TestPas2htmlCli::standardInput() {
     const TRun blank = Run({"-"}, "  \n");
     QCOMPARE(blank.Code, 0);
     QVERIFY(blank.Out.isEmpty());
+
+    // A folder is no input, and output that never arrives is a failure, whatever printed it.
+    QCOMPARE(Run({"-"}, {}, [&](QProcess& p) { p.setStandardInputFile(FDir->path()); }).Code, 1);
+    const auto full = [](QProcess& p) { p.setStandardOutputFile("/dev/full"); };
+    for (const QStringList& args : {QStringList{"-"}, QStringList{"--help"}}) {
+        const TRun lost = Run(args, source, full);
+        QCOMPARE(lost.Code, 1);
+        QVERIFY2(lost.Err.contains(strerror(ENOSPC)), lost.Err.constData());
+    }
 }
 
 void TestPas2htmlCli::optionFiles() {
@@ -219,6 +251,20 @@ void TestPas2htmlCli::unwritableTargetKeepsGoing() {
     QCOMPARE(Run({"src/Unit1.pas"}).Code, 1);
     QVERIFY(QFileInfo(Path("src/Unit1_pas.htm")).isDir());
     QCOMPARE(QDir(Path("src")).entryList({"*.htm*"}, QDir::Files).size(), 0);
+    // A file size limit binds root too: the page cannot be finished, the old one stays.
+    WriteBytes(Path("big/Big.pas"), QByteArray(100000, 'x'));
+    WriteBytes(Path("big/Big_pas.htm"), "old");
+    const TRun limited = Run({"big/Big.pas"}, {}, [](QProcess& p) {
+        p.setChildProcessModifier([] {
+            const rlimit limit{16384, 16384};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            signal(SIGXFSZ, SIG_IGN);
+        });
+    });
+    QCOMPARE(limited.Code, 1);
+    QVERIFY2(limited.Err.contains(strerror(EFBIG)), limited.Err.constData());
+    QCOMPARE(ReadBytes(Path("big/Big_pas.htm")), QByteArray("old"));
+    QCOMPARE(QDir(Path("big")).entryList(QDir::Files).size(), 2);
 }
 
 void TestPas2htmlCli::sharedTargetKeepsFirstSource() {
@@ -227,6 +273,76 @@ void TestPas2htmlCli::sharedTargetKeepsFirstSource() {
     QCOMPARE(run.Code, 1);
     QVERIFY(run.Err.contains("other/Unit1.pas"));
     QVERIFY(ReadBytes(Path("out/Unit1_pas.htm")).contains(" Unit1;"));
+}
+
+void TestPas2htmlCli::namedTarget_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("fifo is written into") << "fifo";
+    QTest::newRow("link to a file is written through") << "link";
+    QTest::newRow("the source itself is refused") << "source";
+}
+
+void TestPas2htmlCli::namedTarget() {
+    QFETCH(QString, kind);
+    const QString page = Path("page.htm");
+    const QByteArray expected = EnginePage(Path("src/Unit1.pas"), "Unit1.pas", Path("scratch.htm"));
+    if (kind == "source") {
+        const TRun run = Run({"-o", "src/Unit1.pas", "src/Unit1.pas"});
+        QCOMPARE(run.Code, 1);
+        QCOMPARE(ReadBytes(Path("src/Unit1.pas")), QByteArray("unit Unit1; begin end."));
+        return;
+    }
+    if (kind == "link") {
+        WriteBytes(Path("real.htm"), "old");
+        QVERIFY(QFile::link("real.htm", page));
+        QCOMPARE(Run({"-o", "page.htm", "src/Unit1.pas"}).Code, 0);
+        QVERIFY(QFileInfo(page).isSymLink());
+        QCOMPARE(ReadBytes(Path("real.htm")), expected);
+        return;
+    }
+    QCOMPARE(mkfifo(QFile::encodeName(page).constData(), 0600), 0);
+    QProcess p;
+    p.setWorkingDirectory(FDir->path());
+    p.start(QStringLiteral(DWELK_BIN_DIR "/pas2html"), {"-o", "page.htm", "src/Unit1.pas"});
+    const QByteArray got = ReadBytes(page); // until the writer closes its end
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), 0);
+    QCOMPARE(got, expected);
+    QVERIFY(!QFileInfo(page).isFile());
+}
+
+// A hostile tree: links out of it, a device, FIFOs at a source's and at a page's name, a
+// linked output subfolder. Each is reported and left alone; the rest is converted.
+void TestPas2htmlCli::walkStaysInside() {
+    WriteBytes(Path("outside/key.pas"), "secret");
+    WriteBytes(Path("outside/victim"), "victim");
+    WriteBytes(Path("src/.hidden/h.pas"), "unit H;");
+    QVERIFY(QFile::link("../outside/key.pas", Path("src/key.pas")));
+    QVERIFY(QFile::link("/dev/zero", Path("src/zero.pas")));
+    QVERIFY(QFile::link("Unit1.pas", Path("src/inside.pas")));
+    QVERIFY(QFile::link("../outside/victim", Path("src/Unit1_dfm.htm")));
+    QVERIFY(QFile::link("../outside", Path("src/linked")));
+    QCOMPARE(mkfifo(QFile::encodeName(Path("src/fifo.pas")).constData(), 0600), 0);
+    QCOMPARE(mkfifo(QFile::encodeName(Path("src/Project1.htm")).constData(), 0600), 0);
+    const QByteArray badName = QFile::encodeName(Path("src")) + "/bad\xff.pas";
+    std::fclose(std::fopen(badName.constData(), "w"));
+
+    const TRun run = Run({"src"});
+    QCOMPARE(run.Code, 1);
+    for (const char* name :
+         {"key.pas", "zero.pas", "fifo.pas", "Unit1_dfm.htm", "Project1.htm", "bad"})
+        QVERIFY2(run.Err.contains(name), name);
+    QVERIFY(!run.Err.contains("hidden"));
+    QCOMPARE(ReadBytes(Path("outside/victim")), QByteArray("victim"));
+    QVERIFY(QFile::exists(Path("src/inside_pas.htm")));
+    QVERIFY(QFile::exists(Path("src/sub/Main_pas.htm")));
+    QVERIFY(!QFile::exists(Path("src/key_pas.htm")));
+    QVERIFY(!QFile::exists(Path("src/.hidden/h_pas.htm")));
+
+    QVERIFY(QDir().mkpath(Path("out")));
+    QVERIFY(QFile::link("../outside", Path("out/sub")));
+    QCOMPARE(Run({"-q", "-o", "out", "src"}).Code, 1);
+    QCOMPARE(QDir(Path("outside")).entryList(QDir::Files).size(), 2);
 }
 
 void TestPas2htmlCli::windowSettings() {

@@ -1,10 +1,12 @@
 // The file entry point: encodings, the rewrite rule, blank sources, failures that leave the
-// old page alone, the one-pass byte conversion against the text path, and golden pages.
+// old page alone, targets that are not pages, the one-pass byte conversion against the text
+// path, and golden pages.
 
 #include "Exception.h"
 #include "TextCodec.h"
 #include "__pas2html.h"
 
+#include "GoldenPage.h"
 #include "TestFiles.h"
 
 #include <QBuffer>
@@ -14,6 +16,11 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
+#include <cstring>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -47,8 +54,9 @@ private slots:
     void blankSources();
     void namesAreTrimmed();
     void missingSource();
+    void unwritableTarget_data();
     void unwritableTarget();
-    void readOnlyFolderKeepsOldPage();
+    void failedWriteKeepsOldPage();
     void losslessAnsi();
     void sameAsTextPathOnRandomSources();
     void goldenPages_data();
@@ -141,38 +149,79 @@ void TestFileForm::missingSource() {
     QVERIFY(!FilePas_2_FileHtml(FDir.path(), FDir.filePath("none.htm"), "t", nullptr, nullptr,
                                 nullptr, true));
     QVERIFY(!QFile::exists(FDir.filePath("none.htm")));
+    // A FIFO would be waited on for ever.
+    const QString fifo = FDir.filePath("fifo.pas");
+    QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QVERIFY_THROWS_EXCEPTION(Exception, FilePas_2_FileHtml(fifo, FDir.filePath("fifo.htm"), "t",
+                                                           nullptr, nullptr, nullptr, true));
+    QVERIFY(!QFile::exists(FDir.filePath("fifo.htm")));
 }
 
+void TestFileForm::unwritableTarget_data() {
+    QTest::addColumn<QString>("standing"); // what stands at the page's name
+    QTest::newRow("folder") << "folder";
+    QTest::newRow("under a regular file") << "under file";
+    QTest::newRow("link to a file") << "link";
+    QTest::newRow("fifo") << "fifo";
+    QTest::newRow("the source itself") << "hard link";
+}
+
+// Whatever stands at the page's name is left as it was, and nothing is read from or written
+// through it (a FIFO would hang the writer).
 void TestFileForm::unwritableTarget() {
-    const QString src = FDir.filePath("u.pas");
+    QFETCH(QString, standing);
+    QTemporaryDir dir;
+    const QString src = dir.filePath("u.pas"), other = dir.filePath("other.txt");
     WriteBytes(src, "x");
-    // A folder where the page should be, and a page inside a regular file: neither can be written.
-    const QString folder = FDir.filePath("u.htm");
-    QVERIFY(QDir().mkpath(folder + "/inner"));
-    const QStringList targets = {folder, src + "/u.htm"};
-    for (const QString& target : targets) {
-        try {
-            FilePas_2_FileHtml(src, target, "t", nullptr, nullptr, nullptr, true);
-            QFAIL("no error raised");
-        } catch (const Exception& e) {
-            QVERIFY2(e.Message().contains(target), qPrintable(e.Message()));
-        }
+    WriteBytes(other, "other");
+    QString target = dir.filePath("u.htm");
+    if (standing == "folder")
+        QVERIFY(QDir().mkpath(target + "/inner"));
+    else if (standing == "under file")
+        target = src + "/u.htm";
+    else if (standing == "link")
+        QVERIFY(QFile::link(other, target));
+    else if (standing == "fifo")
+        QCOMPARE(mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+    else
+        QCOMPARE(link(QFile::encodeName(src).constData(), QFile::encodeName(target).constData()),
+                 0);
+    try {
+        FilePas_2_FileHtml(src, target, "t", nullptr, nullptr, nullptr, true);
+        QFAIL("no error raised");
+    } catch (const Exception& e) {
+        QVERIFY2(e.Message().contains(target), qPrintable(e.Message()));
     }
-    QVERIFY(QFileInfo(folder + "/inner").isDir());
     QCOMPARE(ReadBytes(src), QByteArray("x"));
+    QCOMPARE(ReadBytes(other), QByteArray("other"));
+    QCOMPARE(
+        QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size(),
+        standing == "under file" ? 2 : 3);
 }
 
-void TestFileForm::readOnlyFolderKeepsOldPage() {
-    if (geteuid() == 0)
-        QSKIP("permission bits do not stop the superuser");
+// A child with a small file size limit, which binds the superuser too, writes over an old page:
+// the write fails with the system's reason and the old page stays.
+void TestFileForm::failedWriteKeepsOldPage() {
     QTemporaryDir dir;
     const QString src = dir.filePath("r.pas"), dst = dir.filePath("r.htm");
-    WriteBytes(src, "x");
+    WriteBytes(src, QByteArray(200000, 'x'));
     WriteBytes(dst, "old");
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
-    QVERIFY_THROWS_EXCEPTION(Exception,
-                             FilePas_2_FileHtml(src, dst, "t", nullptr, nullptr, nullptr, true));
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const pid_t child = fork();
+    if (child == 0) {
+        const rlimit limit{16384, 16384};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        signal(SIGXFSZ, SIG_IGN);
+        try {
+            FilePas_2_FileHtml(src, dst, "t", nullptr, nullptr, nullptr, true);
+        } catch (const Exception& e) {
+            _exit(e.Message().contains(QString::fromLocal8Bit(strerror(EFBIG))) ? 0 : 2);
+        }
+        _exit(1);
+    }
+    int status = -1;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0);
     QCOMPARE(ReadBytes(dst), QByteArray("old"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
 }
@@ -250,7 +299,7 @@ void TestFileForm::sameAsTextPathOnRandomSources() {
 void TestFileForm::goldenPages_data() {
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("golden");
-    const QString dir = qEnvironmentVariable("DWELK_TEST_DATA") + "/pages";
+    const QString dir = QStringLiteral(DWELK_TEST_DATA "/pages");
     QDirIterator it(dir, {"*.pas", "*.dfm", "*.dpr"}, QDir::Files);
     int count = 0;
     while (it.hasNext()) {
@@ -271,7 +320,8 @@ void TestFileForm::goldenPages() {
     const QString out = FDir.filePath("golden.htm");
     QVERIFY(
         FilePas_2_FileHtml(source, out, TitleFromFileName(source), &tags, nullptr, nullptr, true));
-    QCOMPARE(ReadBytes(out), ReadBytes(golden));
+    const QString mismatch = GoldenPageMismatch(ReadBytes(out), golden);
+    QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
 }
 
 QTEST_GUILESS_MAIN(TestFileForm)

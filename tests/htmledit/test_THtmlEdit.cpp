@@ -41,6 +41,7 @@ private slots:
     void modifiedFlag();
     void changeSignal_data();
     void changeSignal();
+    void drawnTextAndGutterSizes();
 
 private:
     QString Path(const QString& name) const { return FDir.filePath(name); }
@@ -193,6 +194,72 @@ void TestTHtmlEdit::changeSignal() {
     }
     QVERIFY(spy.count() >= 1);
     QVERIFY(edit.text() != QStringLiteral("<b>"));
+}
+
+namespace {
+
+// Rows of `image` within `columns` that hold dark ink.
+QList<int> InkRows(const QImage& image, int left, int right) {
+    QList<int> rows;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = left; x < right; ++x)
+            if (QColor(image.pixel(x, y)).lightness() < 100) {
+                rows.append(y);
+                break;
+            }
+    return rows;
+}
+
+// Groups of consecutive rows: the top and height of each drawn line.
+QList<QPair<int, int>> Bands(const QList<int>& rows) {
+    QList<QPair<int, int>> bands;
+    for (int y : rows) {
+        if (!bands.isEmpty() && bands.back().first + bands.back().second == y)
+            ++bands.back().second;
+        else
+            bands.append({y, 1});
+    }
+    return bands;
+}
+
+int InkHeight(const QFont& font, QChar c) {
+    return QFontMetrics(font).tightBoundingRect(QString(c)).height();
+}
+
+} // namespace
+
+// The text in Courier New 13 pixels, the line numbers in Courier New 11, as drawn.
+void TestTHtmlEdit::drawnTextAndGutterSizes() {
+    THtmlEdit edit;
+    edit.resize(400, 300);
+    edit.SetText(QStringLiteral("HHHH\r\nHHHH\r\nHHHH\r\nHHHH"));
+    edit.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&edit));
+    // The viewport's picture, inside the frame.
+    const QImage image = edit.viewport()->grab().toImage();
+    QFont text(QStringLiteral("Courier New"));
+    text.setPixelSize(13);
+    QFont gutter = text;
+    gutter.setPixelSize(11);
+
+    const int textLeft = edit.marginWidth(0) + 4;
+    const QList<QPair<int, int>> lines = Bands(InkRows(image, textLeft, textLeft + 30));
+    QCOMPARE(lines.size(), 4);
+    // The caret stands on the first line; the others show the letters alone.
+    const int pitch = lines[2].first - lines[1].first;
+    QVERIFY2(qAbs(pitch - QFontMetrics(text).height()) <= 2, qPrintable(QString::number(pitch)));
+    QVERIFY2(qAbs(lines[1].second - InkHeight(text, u'H')) <= 1,
+             qPrintable(QString::number(lines[1].second)));
+
+    const QList<QPair<int, int>> numbers = Bands(InkRows(image, 0, edit.marginWidth(0)));
+    // The number 2 stands on the baseline of the second line.
+    const int baseline = lines[1].first + lines[1].second;
+    const auto two = std::find_if(numbers.begin(), numbers.end(), [&](const QPair<int, int>& b) {
+        return qAbs(b.first + b.second - baseline) <= 1;
+    });
+    QVERIFY(two != numbers.end());
+    QVERIFY2(qAbs(two->second - InkHeight(gutter, u'2')) <= 1,
+             qPrintable(QString::number(two->second)));
 }
 
 QTEST_MAIN(TestTHtmlEdit)

@@ -136,7 +136,7 @@ private slots:
             const QStringList added = TStrings::SplitLines(randomText(random.bounded(12)));
             for (qsizetype k = 0; k < added.size(); ++k)
                 lines.insert(at + k, added[k]);
-            incremental.Update(lines);
+            incremental.Replace(lines, at, std::max(removed, 0), added.size());
 
             TSynAttrMap full;
             full.SetRules(type, BuiltInKeywords(type));

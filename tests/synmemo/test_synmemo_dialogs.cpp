@@ -139,6 +139,22 @@ private slots:
         QVERIFY(m.Memo->Message().isEmpty());
     }
 
+    void f3GoesOnBeyondColumn1024() {
+        QString first(1500, u'.');
+        first.replace(1099, 5, QStringLiteral("begin")).replace(1299, 5, QStringLiteral("BEGIN"));
+        QString third(2000, u'.');
+        third.replace(1799, 5, QStringLiteral("begin"));
+        TDrivenMemo m({first, "x", third});
+        m.Memo->LastSearch = QStringLiteral("begin");
+        for (const QPoint stop : {QPoint(1100, 1), QPoint(1300, 1), QPoint(1800, 3)}) {
+            m.Press({"F3"});
+            QCOMPARE(m.Memo->GetPos(), stop);
+        }
+        m.Press({"F3"});
+        QCOMPARE(m.Memo->GetPos(), QPoint(1800, 3));
+        QVERIFY(!m.Memo->Message().isEmpty());
+    }
+
     void f3BeforeAnySearch() {
         TDrivenMemo m({"a", "b"});
         m.Press({"F3"});

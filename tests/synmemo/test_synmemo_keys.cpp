@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QInputMethodEvent>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 
 namespace {
@@ -200,6 +201,24 @@ private slots:
                                                  << L{"a", "d"} << QPoint(2, 2) << None;
         QTest::newRow("ctrl y on the last line empties it")
             << L{"a", "bc"} << QPoint(3, 2) << L{"Ctrl+Y"} << L{"a", ""} << QPoint(1, 2) << None;
+        // Lines longer than 1024 characters, worked on beyond that column.
+        const QString longLine = QString(1040, u'a') + QStringLiteral(" word next");
+        QTest::newRow("typing past column 1024 keeps the order")
+            << L{""} << QPoint(1024, 1) << L{"\"abcdef"} << L{QString(1023, u' ') + "abcdef"}
+            << QPoint(1030, 1) << None;
+        QTest::newRow("end of a long line") << L{longLine} << QPoint(1, 1) << L{"End", "Left"}
+                                            << L{longLine} << QPoint(1050, 1) << None;
+        QTest::newRow("home from beyond column 1024")
+            << L{longLine} << QPoint(1045, 1) << L{"Home"} << L{longLine} << QPoint(1, 1) << None;
+        QTest::newRow("word moves beyond column 1024")
+            << L{longLine} << QPoint(1030, 1) << L{"Ctrl+Right", "Ctrl+Right", "Ctrl+Left"}
+            << L{longLine} << QPoint(1042, 1) << None;
+        QTest::newRow("delete and backspace beyond column 1024")
+            << L{longLine} << QPoint(1043, 1) << L{"Delete", "Backspace"}
+            << L{QString(1040, u'a') + " rd next"} << QPoint(1042, 1) << None;
+        QTest::newRow("shift end selects a long line to its end")
+            << L{longLine} << QPoint(1030, 1) << L{"Shift+End"} << L{longLine} << QPoint(1051, 1)
+            << TSel{{1030, 1}, {1051, 1}};
         QTest::newRow("undo typing")
             << L{"ab"} << QPoint(2, 1) << L{"\"xy", "Ctrl+Z"} << L{"axb"} << QPoint(3, 1) << None;
         QTest::newRow("undo after enter keeps the split")
@@ -509,15 +528,80 @@ private slots:
         m.Memo->grab();
     }
 
-    void column1024() {
+    // The caret reaches the column after a long line's end, and no further than column 1024
+    // on a short line.
+    void caretLimitFollowsTheLine() {
         TDrivenMemo m({QString(1500, u'a'), "b"});
+        const auto limit = [&] {
+            const int y = m.Memo->GetPos().y();
+            return std::max<int>(1024, int(m.Text()[y - 1].size()) + 1);
+        };
         m.Memo->SetPos(5000, 1);
+        QCOMPARE(m.Memo->GetPos(), QPoint(1501, 1));
         m.Press({"Right", "\"X", "Ctrl+Right", "Ctrl+Left", "Return", "Up", "End"});
-        QVERIFY(m.Memo->GetPos().x() <= 1024);
-        m.Memo->SetPos(1024, 2);
+        QVERIFY(m.Memo->GetPos().x() <= limit());
+        m.Memo->SetPos(5000, 2);
+        QCOMPARE(m.Memo->GetPos(), QPoint(1024, 2));
         m.Press({"Del", "Del", "Backspace", "Tab", "Shift+Left", "Tab", "Ctrl+U"});
-        QVERIFY(m.Memo->GetPos().x() <= 1024);
+        QVERIFY(m.Memo->GetPos().x() <= limit());
         m.Memo->grab();
+    }
+
+    // Every undo step gives back the text, trailing blanks included, and the caret as they
+    // were when the step was recorded, after any mix of edits (fewer than the 32 kept).
+    void undoStepsRestoreTextAndCaret_data() {
+        QTest::addColumn<int>("seed");
+        for (int seed = 1; seed <= 10; ++seed)
+            QTest::newRow(qPrintable(QString::number(seed))) << seed;
+    }
+
+    void undoStepsRestoreTextAndCaret() {
+        QFETCH(int, seed);
+        const QStringList pool{
+            "\"x",        "\" ",    "\"{",    "\"(",         "\"*",   "Backspace",  "Delete", "Tab",
+            "Ctrl+Y",     "Left",   "Right",  "Up",          "Down",  "Shift+Down", "Home",   "End",
+            "Shift+Left", "Ctrl+I", "Ctrl+U", "Shift+Right", "paste", "Ctrl+End",   "Return"};
+        TDrivenMemo m({"unit a;", "  begin", "    x := 1; { c }", "", "  end;", "end."});
+        QRandomGenerator random(seed);
+        struct TState {
+            QStringList Text;
+            QPoint Caret;
+        };
+        QList<TState> steps;
+        for (int k = 0; k < TSyntaxMemo::UndoLimit - 1; ++k) {
+            const TState before{m.Memo->StoredLines(), m.Memo->GetPos()};
+            const qsizetype count = m.Memo->UndoCount();
+            const QString key = pool[random.bounded(int(pool.size()))];
+            if (key == QLatin1String("paste"))
+                m.Memo->SetSelText(QStringLiteral("p1\r\n  p2\r\n"));
+            else
+                m.Press({key});
+            const qsizetype added = m.Memo->UndoCount() - count;
+            QVERIFY2(added == 0 || added == 1, qPrintable(key + QString::number(added)));
+            if (added == 1 && key == QLatin1String("Return")) {
+                // Enter records its step after splitting the line, with the caret on the
+                // new line; the split belongs to the step before.
+                const int x = before.Caret.x(), y = before.Caret.y();
+                QString s = before.Text[y - 1];
+                while (!s.isEmpty() && s.back().unicode() <= 32)
+                    s.chop(1);
+                const qsizetype cut = std::clamp<qsizetype>(x - 1, 0, s.size());
+                TState split{before.Text, {1, y + 1}};
+                split.Text[y - 1] = s.first(cut);
+                split.Text.insert(y, s.sliced(cut));
+                steps.append(split);
+            } else if (added == 1) {
+                steps.append(before);
+            } else
+                QCOMPARE(m.Memo->StoredLines(), before.Text);
+        }
+        QCOMPARE(m.Memo->UndoCount(), steps.size());
+        while (!steps.isEmpty()) {
+            m.Memo->Undo();
+            const TState want = steps.takeLast();
+            QCOMPARE(m.Memo->StoredLines(), want.Text);
+            QCOMPARE(m.Memo->GetPos(), want.Caret);
+        }
     }
 
     void selectionIntoVirtualSpace() {

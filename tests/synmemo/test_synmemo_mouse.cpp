@@ -303,6 +303,35 @@ private slots:
         QCOMPARE(m.Text(), text);
     }
 
+    // Select all takes the whole text, however long its lines; cut removes what copy took.
+    void selectAllCopiesAndCutsLongLines_data() {
+        QTest::addColumn<QStringList>("lines");
+        QString megabyte;
+        for (int k = 0; megabyte.size() < 1024 * 1024; ++k)
+            megabyte += QString::number(k) + (k % 7 ? u' ' : u'\t');
+        // Trailing blanks are not part of a line as the memo reads it.
+        QTest::newRow("one 1 MB line") << QStringList{megabyte + u'.'};
+        QTest::newRow("a long line between short ones")
+            << QStringList{"begin", megabyte.first(5000) + u'.', "end."};
+        QTest::newRow("long last line") << QStringList{"x", megabyte.first(3000) + u'.'};
+    }
+
+    void selectAllCopiesAndCutsLongLines() {
+        if (!ClipboardWorks())
+            QSKIP("no clipboard on this platform");
+        QFETCH(QStringList, lines);
+        const QString whole = lines.join(QStringLiteral("\r\n"));
+        TDrivenMemo m(lines);
+        m.Press({"Ctrl+A", "Ctrl+C"});
+        QCOMPARE(QGuiApplication::clipboard()->text(), whole);
+        QGuiApplication::clipboard()->setText(QStringLiteral("old"));
+        m.Press({"Ctrl+A", "Ctrl+X"});
+        QCOMPARE(QGuiApplication::clipboard()->text(), whole);
+        QCOMPARE(m.Text(), QStringList{QString()});
+        m.Press({"Ctrl+V"});
+        QCOMPARE(m.Text(), lines);
+    }
+
     void pasteFiveMegabytes() {
         if (!ClipboardWorks())
             QSKIP("no clipboard on this platform");

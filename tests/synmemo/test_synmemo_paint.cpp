@@ -82,6 +82,65 @@ private slots:
         QVERIFY(m.Memo->IsMonoType());
     }
 
+    // Glyphs land in the cells the caret and the mouse count in, however long the run and
+    // whatever the font's own advance, in every style.
+    void glyphsStandInTheirCells_data() {
+        QTest::addColumn<bool>("bold");
+        QTest::addColumn<bool>("italic");
+        QTest::addColumn<int>("first");
+        QTest::newRow("plain") << false << false << 5;
+        QTest::newRow("bold") << true << false << 5;
+        QTest::newRow("italic") << false << true << 5;
+        QTest::newRow("scrolled beyond column 1024") << false << false << 2005;
+    }
+
+    void glyphsStandInTheirCells() {
+        QFETCH(bool, bold);
+        QFETCH(bool, italic);
+        QFETCH(int, first);
+        const int lastMark = first + 120;
+        QString line(lastMark + 40, u' ');
+        line.back() = u'.';
+        for (int c = first; c <= lastMark; c += 10)
+            line[c - 1] = u'|';
+        TShownMemo m({line});
+        m.Owner.resize(1300, 300);
+        m.Memo->setGeometry(0, 0, 1250, 200);
+        TSynFont text = m.Memo->TextAttr();
+        text.Font.setBold(bold);
+        text.Font.setItalic(italic);
+        m.Memo->SetTextAttr(text);
+        m.Memo->SetPos(lastMark + 30, 1);
+        const int offset = m.Memo->Offset().x();
+        QVERIFY(offset < first);
+        const QImage image = m.Picture();
+        const int w = m.Memo->CharWidth();
+        const int h = m.Memo->CharHeight();
+        for (int c = first; c <= lastMark; c += 10) {
+            const QRect cell = m.Cell(c - offset, 0);
+            // The ink of the glyph, looked for two cells either side of its own.
+            qint64 sum = 0, n = 0;
+            for (int x = cell.left() - 2 * w; x < cell.right() + 2 * w; ++x)
+                for (int y = 0; y < h; ++y)
+                    if (m.At(image, x, y).lightness() < 128) {
+                        sum += x;
+                        ++n;
+                    }
+            QVERIFY2(n > 0, qPrintable(QString::number(c)));
+            const int inkX = int(sum / n);
+            QVERIFY2(inkX >= cell.left() && inkX < cell.left() + w,
+                     qPrintable(QStringLiteral("column %1: ink at %2, cell from %3")
+                                    .arg(c)
+                                    .arg(inkX)
+                                    .arg(cell.left())));
+            QTest::mouseClick(m.Memo, Qt::LeftButton, {},
+                              QPoint(inkX, h / 2) + m.Memo->ClientOrigin());
+            QCOMPARE(m.Memo->GetPos(), QPoint(c, 1));
+            const int caretX = (c - offset - 1) * w + m.Memo->GutterWidth();
+            QVERIFY(inkX >= caretX && inkX < caretX + w);
+        }
+    }
+
     void gutterAndFooter() {
         TShownMemo m({"x"});
         const QImage image = m.Picture();
@@ -238,8 +297,8 @@ private slots:
 
     void caretOnlyWhileFocused() {
         TShownMemo m({"abc"});
-        m.Memo->SetPos(3, 1);
-        const QRect caret(m.Cell(3, 0).topLeft(), QSize(2, m.Memo->CharHeight()));
+        m.Memo->SetPos(4, 1);
+        const QRect caret(m.Cell(4, 0).topLeft(), QSize(2, m.Memo->CharHeight()));
         QVERIFY(!m.Memo->CaretShown());
         QCOMPARE(CountColour(m.Picture(), caret, Ink, m.Memo->ClientOrigin()), 0);
 

@@ -221,7 +221,6 @@ private slots:
             full.SetRules(type, memo.Keywords());
             full.Rebuild(memo.StoredLines());
             const TSynAttrMap& kept = memo.SynStrings();
-            QCOMPARE(kept.ScannedLines(), memo.StoredLines());
             QCOMPARE(kept.Count(), full.Count());
             for (qsizetype i = 0; i <= full.Count(); ++i)
                 QCOMPARE(kept.Codes(i), full.Codes(i));

@@ -339,12 +339,18 @@ private slots:
 
     // Hostile input: nothing crashes or hangs, positions stay clamped.
     void longLine() {
-        TSizedMemo m({Repeated(u"begin ", 20000)});
+        TSizedMemo m({Repeated(u"begin ", 20000), "short"});
+        m.Memo->SetPos(200000, 1);
+        QCOMPARE(m.Memo->GetPos(), QPoint(120000, 1));
         m.Memo->SetPos(100000, 1);
-        QCOMPARE(m.Memo->GetPos(), QPoint(1024, 1));
+        QCOMPARE(m.Memo->GetPos(), QPoint(100000, 1));
         m.Memo->SetSelText(QStringLiteral("x"));
         QCOMPARE(m.Memo->StoredLines()[0].size(), 120001);
-        QCOMPARE(m.Memo->StoredLines()[0][1023], QChar(u'x'));
+        QCOMPARE(m.Memo->StoredLines()[0][99999], QChar(u'x'));
+        QCOMPARE(m.Memo->GetPos(), QPoint(100001, 1));
+        // A short line keeps the caret within 1024 columns.
+        m.Memo->SetPos(100000, 2);
+        QCOMPARE(m.Memo->GetPos(), QPoint(1024, 2));
         m.Memo->grab();
     }
 

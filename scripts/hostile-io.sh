@@ -1,0 +1,161 @@
+#!/bin/bash
+# Hostile input and output for pas2html, checked from outside: sources that shrink under it,
+# targets that are FIFOs, devices or links, standard streams that fail, trees with links out,
+# devices, FIFOs, unreadable folders and odd names. Run it as root and as an ordinary user:
+#   scripts/hostile-io.sh [path/to/pas2html]
+# Prints one line per case and exits 1 when any case fails. As root, a small tmpfs (when it
+# can be mounted) checks that a full disk is named as such.
+
+set -u
+export LC_ALL=C.UTF-8 # the system's reasons in its own words, as the checks expect them
+BIN=$(readlink -f "${1:-$(dirname "$0")/../build/bin/pas2html}")
+[ -x "$BIN" ] || { echo "no pas2html at $BIN" >&2; exit 2; }
+T=$(mktemp -d)
+chmod 755 "$T"
+trap 'chmod -R u+rwx "$T" 2>/dev/null; rm -rf "$T"' EXIT
+cd "$T" || exit 2
+failures=0
+
+pass() { echo "ok    $1"; }
+fail() { echo "FAIL  $1${2:+: $2}"; failures=$((failures + 1)); }
+check() { # name, condition given as a command
+    local name=$1
+    shift
+    if "$@"; then pass "$name"; else fail "$name"; fi
+}
+no_signal() { [ "$1" -lt 128 ]; }
+
+printf 'unit u;\r\nbegin\r\nend.\r\n' > u.pas
+
+# --- sources that change under the reader
+head -c 50000000 /dev/zero | tr '\0' 'a' > shrink.pas
+"$BIN" -q shrink.pas 2>/dev/null &
+pid=$!
+sleep 0.1
+truncate -s 1000 shrink.pas
+wait $pid 2>/dev/null
+rc=$?
+check "shrinking source: no signal (exit $rc)" no_signal $rc
+
+# --- targets named with -o
+mkfifo fifo.htm
+cat fifo.htm > fifo.out &
+timeout 20 "$BIN" -o fifo.htm u.pas
+rc=$?
+wait
+check "FIFO target written into" test $rc -eq 0 -a -p fifo.htm -a -s fifo.out
+
+if [ "$(id -u)" -eq 0 ] && mknod null c 1 3 2>/dev/null && mknod full c 1 7 2>/dev/null; then
+    "$BIN" -o null u.pas
+    check "device target written into, kept" test $? -eq 0 -a -c null
+    "$BIN" -o full u.pas 2>err.txt
+    check "full device: exit 1, kept, reason" \
+        test $? -eq 1 -a -c full -a -n "$(grep -i 'space' err.txt)"
+else
+    echo "skip  device targets (need root and mknod)"
+fi
+
+echo old > real.htm
+ln -s real.htm link.htm
+"$BIN" -o link.htm u.pas
+check "link target written through, link kept" test $? -eq 0 -a -L link.htm -a "$(head -c 6 real.htm)" = "<html>"
+
+"$BIN" -o u.pas u.pas 2>/dev/null
+check "target that is the source refused" test $? -eq 1 -a "$(head -c 4 u.pas)" = "unit"
+
+"$BIN" -o /dev/stdout u.pas > stdout.htm
+check "/dev/stdout target" test $? -eq 0 -a -s stdout.htm
+
+full_fs=$T/fullfs
+mkdir "$full_fs"
+if [ "$(id -u)" -eq 0 ] && mount -t tmpfs -o size=64k tmpfs "$full_fs" 2>/dev/null; then
+    head -c 200000 /dev/zero | tr '\0' 'a' > mid.pas
+    "$BIN" -o "$full_fs/mid.htm" mid.pas 2>full.err
+    check "disk fills during the write: reason given" test $? -eq 1 -a -n "$(grep 'No space' full.err)"
+    dd if=/dev/zero of="$full_fs/fill" bs=1k count=64 2>/dev/null
+    "$BIN" -o "$full_fs/u.htm" u.pas 2>full.err
+    check "disk full before the write: reason given" test $? -eq 1 -a -n "$(grep 'No space' full.err)"
+    umount "$full_fs"
+else
+    echo "skip  full disk (needs root and a tmpfs mount)"
+fi
+
+# --- standard streams
+"$BIN" - < u.pas > /dev/full 2>/dev/null
+check "standard output on a full disk: exit 1" test $? -eq 1
+"$BIN" --help > /dev/full 2>/dev/null
+check "--help on a full disk: exit 1" test $? -eq 1
+"$BIN" - <&- > /dev/null 2>&1
+check "closed standard input: exit 1" test $? -eq 1
+"$BIN" - < . > /dev/null 2>&1
+check "folder as standard input: exit 1" test $? -eq 1
+"$BIN" - < u.pas >&- 2>/dev/null
+check "closed standard output: exit 1" test $? -eq 1
+
+# --- hostile trees
+mkdir -p tree/sub tree/.hidden outside out
+printf 'unit a;' > tree/a.pas
+printf 'unit b;' > tree/sub/b.pas
+printf 'unit h;' > tree/.hidden/h.pas
+echo secret > outside/key.pas
+echo victim > outside/victim
+ln -s ../outside/key.pas tree/key.pas
+ln -s /dev/zero tree/zero.pas
+ln -s ../outside tree/linked
+ln -s ../outside/victim tree/a_pas.htm
+mkfifo tree/fifo.pas tree/sub/b_pas.htm
+ln -s ../outside out/sub
+(ulimit -v 1000000; timeout 60 "$BIN" -q tree 2>walk.err)
+rc=$?
+check "walk: exit 1 (was $rc), no hang, no signal" test $rc -eq 1
+check "walk: every skip reported" test "$(grep -c -e key.pas -e zero.pas -e fifo.pas -e a_pas.htm -e b_pas.htm walk.err)" -eq 5
+check "walk: nothing outside touched" test "$(cat outside/victim)" = victim -a ! -e outside/b_pas.htm
+check "walk: dot names skipped silently" test ! -e tree/.hidden/h_pas.htm -a -z "$(grep hidden walk.err)"
+timeout 60 "$BIN" -q -o out tree 2>/dev/null
+check "walk under -o: linked output subfolder refused" test $? -eq 1 -a ! -e outside/b_pas.htm
+
+# --- odd names
+cp u.pas ' lead.pas'
+"$BIN" ' lead.pas'
+check "leading blank: that very file" test $? -eq 0 -a -f ' lead_pas.htm' -a ! -e lead_pas.htm
+mkdir odd
+cp u.pas "odd/$(printf 'bad\377name').pas"
+cp u.pas 'odd/a&b<c> d.pas'
+"$BIN" -q odd 2>odd.err
+check "name not UTF-8: reported, exit 1" test $? -eq 1 -a -s odd.err -a -f 'odd/a&b<c> d_pas.htm'
+
+# --- memory
+head -c 300000000 /dev/zero | tr '\0' 'x' > huge.pas
+(ulimit -v 400000; "$BIN" huge.pas u.pas 2>mem.err)
+rc=$?
+check "out of memory: reported by name, others go on (exit $rc)" \
+    test $rc -eq 1 -a -f u_pas.htm -a -n "$(grep 'huge.pas' mem.err)"
+rm -f huge.pas
+
+# --- unreadable folders, as a user the permission bits bind
+mkdir -p locked/in
+printf 'unit l;' > locked/in/l.pas
+printf 'unit m;' > locked/m.pas
+chmod 000 locked/in
+printf 'unit n;' > locked/n.pas
+chmod 000 locked/n.pas
+as_user=()
+if [ "$(id -u)" -eq 0 ]; then
+    if command -v setpriv > /dev/null; then
+        as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+    elif command -v runuser > /dev/null; then
+        as_user=(runuser -u nobody --)
+    fi
+    chmod 777 locked
+fi
+if [ "$(id -u)" -ne 0 ] || [ ${#as_user[@]} -gt 0 ]; then
+    "${as_user[@]}" "$BIN" -q locked 2>locked.err
+    rc=$?
+    check "unreadable folder and file: reported, exit 1 (was $rc)" \
+        test $rc -eq 1 -a -n "$(grep locked/in locked.err)" -a -n "$(grep n.pas locked.err)" -a -f locked/m_pas.htm
+else
+    echo "skip  unreadable folder (root without setpriv or runuser)"
+fi
+
+echo "$failures failed"
+[ $failures -eq 0 ]
