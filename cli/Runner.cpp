@@ -87,12 +87,9 @@ TOutcome ConvertStandardInput(const TJob& job, const QString& title, const TWind
         target->Check(QStringLiteral("/dev/stdin"));
     }
     QFile input;
-    if (!input.open(stdin, QIODevice::ReadOnly))
+    if (!input.open(stdin, QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw Exception(QStringLiteral("не удалось прочитать стандартный ввод"));
-    const QByteArray bytes = input.readAll();
-    if (input.error() != QFileDevice::NoError)
-        throw Exception(
-            QStringLiteral("не удалось прочитать стандартный ввод: %1").arg(input.errorString()));
+    const QString inName = QStringLiteral("стандартный ввод");
     const TStrings* after = in.AfterOrNull();
     const TStrings* before = in.EndBeforeOrNull();
     if (!target) {
@@ -102,12 +99,16 @@ TOutcome ConvertStandardInput(const TJob& job, const QString& title, const TWind
         if (!output.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered))
             throw Exception(QStringLiteral("не удалось записать в стандартный вывод"));
         TCheckedDevice checked(output);
-        return ConvertSourceBytes(bytes, title, &in.Attr, after, before, checked,
-                                  QStringLiteral("стандартный вывод"))
+        return ConvertSourceStream(
+                   input, inName, title, &in.Attr, after, before,
+                   [&checked]() -> QIODevice& { return checked; },
+                   QStringLiteral("стандартный вывод"))
                    ? TOutcome::Written
                    : TOutcome::Blank;
     }
-    if (!ConvertSourceBytes(bytes, title, &in.Attr, after, before, target->Open(), job.Target))
+    if (!ConvertSourceStream(
+            input, inName, title, &in.Attr, after, before,
+            [&target]() -> QIODevice& { return target->Open(); }, job.Target))
         return TOutcome::Blank;
     target->Commit();
     return TOutcome::Written;

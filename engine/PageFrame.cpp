@@ -43,8 +43,3 @@ TPageFrame TPageFrame::Standalone(bool GenHTMLPage) {
         frame.Tail << QStringLiteral("</body>") << QStringLiteral("</html>");
     return frame;
 }
-
-QStringView SourceTextBeforeNul(QStringView text) {
-    const qsizetype nul = text.indexOf(QChar(u'\0'));
-    return nul < 0 ? text : text.first(nul);
-}

@@ -16,6 +16,3 @@ struct TPageFrame {
     // The page with a fixed title, or only "<pre>" and "</pre>".
     static TPageFrame Standalone(bool GenHTMLPage);
 };
-
-// The source text up to its first NUL character, which ends a text.
-QStringView SourceTextBeforeNul(QStringView text);

@@ -3,7 +3,7 @@
 #include "Exception.h"
 #include "LineScanner.h"
 #include "PageFrame.h"
-#include "TStrings.h"
+#include "PageOutput.h"
 #include "TextFile.h"
 #include "__pas2html.h"
 
@@ -11,164 +11,281 @@
 
 namespace {
 
+constexpr qsizetype kChunk = 1 << 20;
+
 bool IsWide(TTextEncoding e) {
     return e == TTextEncoding::Utf16LE || e == TTextEncoding::Utf16BE;
 }
 
-char16_t WideUnit(const uchar* p, TTextEncoding e) {
-    return e == TTextEncoding::Utf16BE ? char16_t((p[0] << 8) | p[1])
-                                       : char16_t((p[1] << 8) | p[0]);
-}
-
-bool HasLineBreak(QStringView s) {
-    return s.contains(u'\r') || s.contains(u'\n');
-}
-
-// Collects encoded page lines and hands them to the device in large pieces.
-class TPageWriter {
-public:
-    TPageWriter(QIODevice& out, const QString& outName, TTextEncoding encoding)
-        : FOut(out), FOutName(outName), FEncoding(encoding), FBreak(EncodeText(u"\r\n", encoding)) {
-        FBuffer = ByteOrderMark(encoding);
-        FBuffer.reserve(kFlushSize + 64 * 1024);
-    }
-
-    // A page line; line breaks inside it end lines of their own, as when the page is split
-    // into lines and written back with CR LF.
-    void Line(QStringView line, bool mayHoldBreaks) {
-        if (mayHoldBreaks && HasLineBreak(line)) {
-            for (const QString& part :
-                 TStrings::SplitLines(line.toString() + QLatin1String("\r\n")))
-                Line(part, false);
-            return;
+// True when the line is UTF-8 that decoding and encoding again leave as it is: well formed
+// (no overlong forms, no surrogates, nothing above U+10FFFF) and not starting with a
+// byte-order mark, which decoding drops.
+bool IsPlainUtf8(const unsigned char* p, qsizetype n) {
+    if (n >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF)
+        return false;
+    qsizetype i = 0;
+    while (i < n) {
+        while (i + 8 <= n) {
+            quint64 word;
+            std::memcpy(&word, p + i, 8);
+            if (word & 0x8080808080808080ULL)
+                break;
+            i += 8;
         }
-        Piece(line);
-        EndLine();
+        if (i >= n)
+            break;
+        const unsigned c = p[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int more;
+        unsigned low = 0x80, high = 0xBF; // range of the second byte
+        if (c >= 0xC2 && c <= 0xDF) {
+            more = 1;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            more = 2;
+            if (c == 0xE0)
+                low = 0xA0;
+            else if (c == 0xED)
+                high = 0x9F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            more = 3;
+            if (c == 0xF0)
+                low = 0x90;
+            else if (c == 0xF4)
+                high = 0x8F;
+        } else {
+            return false;
+        }
+        if (i + more >= n || p[i + 1] < low || p[i + 1] > high)
+            return false;
+        for (int k = 2; k <= more; ++k)
+            if ((p[i + k] & 0xC0) != 0x80)
+                return false;
+        i += 1 + more;
+    }
+    return true;
+}
+
+// Converts lines of one source into page output, opening the target at the first
+// non-blank line.
+class TLineConverter {
+public:
+    TLineConverter(const TDelphiToHTML& converter, const TPageFrame& frame, TTextEncoding encoding,
+                   const std::function<QIODevice&()>& openTarget, const QString& outName)
+        : FFrame(frame), FEncoding(encoding), FOpenTarget(openTarget),
+          FOut(converter, encoding, outName), FBytes(converter), FWide(converter),
+          FByteSink(converter, FOut), FWideSink(converter, FOut) {}
+
+    void Line(const unsigned char* p, qsizetype n) {
+        if (!FOut.Started() && !IsBlank(p, n))
+            FOut.Start(FOpenTarget(), FFrame.Head);
+        switch (FEncoding) {
+        case TTextEncoding::Ansi:
+            FBytes.ConvertLine(p, n, FByteSink);
+            break;
+        case TTextEncoding::Utf8:
+            if (IsPlainUtf8(p, n)) {
+                FBytes.ConvertLine(p, n, FByteSink);
+            } else {
+                // Malformed bytes come out as decoding and encoding again make them.
+                const QByteArray norm =
+                    QString::fromUtf8(reinterpret_cast<const char*>(p), n).toUtf8();
+                FBytes.ConvertLine(reinterpret_cast<const unsigned char*>(norm.constData()),
+                                   norm.size(), FByteSink);
+            }
+            break;
+        case TTextEncoding::Utf16LE:
+        case TTextEncoding::Utf16BE:
+            FLine = DecodeText(QByteArrayView(p, n), FEncoding);
+            FWide.ConvertLine(reinterpret_cast<const char16_t*>(FLine.constData()), FLine.size(),
+                              FWideSink);
+            break;
+        }
+        FOut.EndLine();
     }
 
-    // Part of a line that holds no line break.
-    void Piece(QStringView text) {
-        AppendEncoded(FBuffer, text, FEncoding);
-        if (FBuffer.size() >= kFlushSize)
-            Flush();
-    }
-
-    void EndLine() { FBuffer += FBreak; }
-
-    void Flush() {
-        if (!FBuffer.isEmpty() && FOut.write(FBuffer) != FBuffer.size())
-            throw Exception(CannotWriteMessage(FOutName, FOut.errorString()));
-        FBuffer.resize(0);
+    // False when every line was blank: nothing was opened.
+    bool Finish() {
+        if (!FOut.Started())
+            return false;
+        FOut.Finish(FFrame.Tail);
+        return true;
     }
 
 private:
-    static constexpr qsizetype kFlushSize = 1 << 20;
-    QIODevice& FOut;
-    const QString& FOutName;
+    // Every character has a code of 32 or less; a lone last byte of UTF-16 is not blank.
+    bool IsBlank(const unsigned char* p, qsizetype n) const {
+        if (IsWide(FEncoding)) {
+            if (n % 2)
+                return false;
+            const int high = FEncoding == TTextEncoding::Utf16BE ? 0 : 1;
+            for (qsizetype i = 0; i < n; i += 2)
+                if (p[i + high] != 0 || p[i + 1 - high] > 32)
+                    return false;
+            return true;
+        }
+        for (qsizetype i = 0; i < n; ++i)
+            if (p[i] > 32)
+                return false;
+        return true;
+    }
+
+    const TPageFrame& FFrame;
     TTextEncoding FEncoding;
-    QByteArray FBreak;
-    QByteArray FBuffer;
+    const std::function<QIODevice&()>& FOpenTarget;
+    TPageOutput FOut;
+    TLineScanner<unsigned char> FBytes;
+    TLineScanner<char16_t> FWide;
+    TByteSink FByteSink;
+    TWideSink FWideSink;
+    QString FLine;
 };
 
-// Decodes one line's bytes into `line`, reusing its storage.
-void DecodeLine(QByteArrayView bytes, TTextEncoding encoding, QString& line) {
-    if (encoding == TTextEncoding::Ansi) {
-        line.resize(bytes.size());
-        char16_t* dst = reinterpret_cast<char16_t*>(line.data());
-        const char16_t* const table = AnsiToUnicodeTable();
-        const auto* src = reinterpret_cast<const uchar*>(bytes.data());
-        const qsizetype n = bytes.size();
-        for (qsizetype i = 0; i < n; ++i)
-            dst[i] = src[i] < 0x80 ? char16_t(src[i]) : table[src[i]];
-    } else {
-        line = DecodeText(bytes, encoding);
+// The source's bytes in a buffer that starts at the first byte not yet converted; it
+// grows only while one line is longer than what is buffered.
+class TSourceReader {
+public:
+    TSourceReader(QIODevice& in, const QString& name) : FIn(in), FName(name) {
+        FBuffer.resize(kChunk);
     }
+
+    const unsigned char* Data() const {
+        return reinterpret_cast<const unsigned char*>(FBuffer.constData());
+    }
+    qsizetype Filled() const { return FFilled; }
+    bool AtEnd() const { return FAtEnd; }
+
+    // Drops the first `n` bytes; returns by how much later positions moved.
+    qsizetype Drop(qsizetype n) {
+        std::memmove(FBuffer.data(), FBuffer.constData() + n, size_t(FFilled - n));
+        FFilled -= n;
+        return n;
+    }
+
+    // Reads more bytes after the buffered ones; false at the end of the source.
+    bool More() {
+        if (FAtEnd)
+            return false;
+        if (FBuffer.size() < FFilled + kChunk)
+            FBuffer.resize(FFilled + kChunk);
+        const qsizetype got = FIn.read(FBuffer.data() + FFilled, kChunk);
+        if (got < 0)
+            throw Exception(CannotReadMessage(FName, FIn.errorString()));
+        FFilled += got;
+        FAtEnd = got == 0;
+        return !FAtEnd;
+    }
+
+private:
+    QIODevice& FIn;
+    const QString& FName;
+    QByteArray FBuffer;
+    qsizetype FFilled = 0;
+    bool FAtEnd = false;
+};
+
+// Splits the source into lines at CR LF, lone CR and lone LF, in units of one byte.
+void SplitBytes(TSourceReader& source, qsizetype start, TLineConverter& lines) {
+    qsizetype scan = start;
+    qsizetype lf = -1;       // the next LF at or after `scan`, when not below it
+    qsizetype noLfUntil = 0; // no LF lies in [scan, noLfUntil)
+    for (;;) {
+        const unsigned char* b = source.Data();
+        const qsizetype filled = source.Filled();
+        if (lf < scan) {
+            const qsizetype from = std::max(scan, noLfUntil);
+            const void* hit =
+                from < filled ? std::memchr(b + from, '\n', size_t(filled - from)) : nullptr;
+            lf = hit ? static_cast<const unsigned char*>(hit) - b : -1;
+            noLfUntil = hit ? 0 : filled;
+        }
+        const qsizetype limit = lf >= scan ? lf : filled;
+        const void* cr = limit > scan ? std::memchr(b + scan, '\r', size_t(limit - scan)) : nullptr;
+        qsizetype end = cr ? static_cast<const unsigned char*>(cr) - b : limit;
+        if (end < filled) {
+            qsizetype next = end + 1;
+            if (b[end] == '\r') {
+                if (next == filled && !source.AtEnd()) {
+                    scan = end; // a LF may follow in the bytes not yet read
+                    source.More();
+                    continue;
+                }
+                if (next < filled && b[next] == '\n')
+                    ++next;
+            }
+            lines.Line(b + start, end - start);
+            start = scan = next;
+            continue;
+        }
+        scan = filled;
+        // What is left after a line ended here is less than one read.
+        if (start > 0) {
+            const qsizetype moved = source.Drop(start);
+            scan -= moved;
+            lf -= moved;
+            noLfUntil -= moved;
+            start = 0;
+        }
+        if (!source.More())
+            break;
+    }
+    if (start < source.Filled())
+        lines.Line(source.Data() + start, source.Filled() - start);
+}
+
+// The same in units of two bytes; a lone last byte belongs to the last line.
+void SplitWide(TSourceReader& source, qsizetype start, TTextEncoding encoding,
+               TLineConverter& lines) {
+    const int high = encoding == TTextEncoding::Utf16BE ? 0 : 1;
+    qsizetype scan = start;
+    for (;;) {
+        const unsigned char* b = source.Data();
+        const qsizetype filled = source.Filled();
+        while (scan + 1 < filled &&
+               !(b[scan + high] == 0 && (b[scan + 1 - high] == '\r' || b[scan + 1 - high] == '\n')))
+            scan += 2;
+        if (scan + 1 < filled) {
+            qsizetype next = scan + 2;
+            if (b[scan + 1 - high] == '\r') {
+                if (next + 1 >= filled && !source.AtEnd()) {
+                    source.More();
+                    continue;
+                }
+                if (next + 1 < filled && b[next + high] == 0 && b[next + 1 - high] == '\n')
+                    next += 2;
+            }
+            lines.Line(b + start, scan - start);
+            start = scan = next;
+            continue;
+        }
+        if (start > 0) {
+            scan -= source.Drop(start);
+            start = 0;
+        }
+        if (!source.More())
+            break;
+    }
+    if (start < source.Filled())
+        lines.Line(source.Data() + start, source.Filled() - start);
 }
 
 } // namespace
 
-TSourcePage::TSourcePage(QByteArrayView fileBytes) {
+bool ConvertSourcePage(const TDelphiToHTML& converter, const TPageFrame& frame, QIODevice& in,
+                       const QString& inName, const std::function<QIODevice&()>& openTarget,
+                       const QString& outName) {
+    TSourceReader source(in, inName);
+    while (source.Filled() < 3 && source.More()) {
+    }
     qsizetype bom = 0;
-    FEncoding = DetectEncoding(fileBytes, &bom);
-    FBody = fileBytes.sliced(bom);
-    const auto* b = reinterpret_cast<const uchar*>(FBody.data());
-    const qsizetype n = FBody.size();
-
-    // Blank: every character has a code of 32 or less. An odd last byte of UTF-16 decodes
-    // to a replacement character, which is not blank.
-    bool blank = true;
-    if (IsWide(FEncoding)) {
-        blank = n % 2 == 0;
-        FTextEnd = n;
-        bool nulFound = false;
-        for (qsizetype i = 0; i + 1 < n; i += 2) {
-            const char16_t u = WideUnit(b + i, FEncoding);
-            blank = blank && u <= 32;
-            if (u == 0 && !nulFound) {
-                FTextEnd = i;
-                nulFound = true;
-            }
-        }
-    } else {
-        const void* nul = std::memchr(b, 0, size_t(n));
-        FTextEnd = nul ? static_cast<const uchar*>(nul) - b : n;
-        for (qsizetype i = 0; blank && i < n; ++i)
-            blank = b[i] <= 32;
-    }
-    FHasPage = !blank && FTextEnd > 0;
-}
-
-void TSourcePage::Write(const TDelphiToHTML& converter, const TPageFrame& frame, QIODevice& out,
-                        const QString& outName) const {
-    TPageWriter writer(out, outName, FEncoding);
-    for (const QString& line : frame.Head)
-        writer.Line(line, true);
-
-    const bool markupMayBreak = HasLineBreak(converter.Bcom) || HasLineBreak(converter.Ecom) ||
-                                HasLineBreak(converter.Bres) || HasLineBreak(converter.Eres) ||
-                                HasLineBreak(converter.Bnum) || HasLineBreak(converter.Enum) ||
-                                HasLineBreak(converter.Bstr) || HasLineBreak(converter.Estr) ||
-                                HasLineBreak(converter.Bdir) || HasLineBreak(converter.Edir);
-    TLineScanner scanner(converter);
-    QString line;
-    TTextBuffer converted;
-    if (!markupMayBreak)
-        converted.SetSpill([&writer](QStringView part) { writer.Piece(part); });
-    const auto* b = reinterpret_cast<const uchar*>(FBody.data());
-    const qsizetype unit = IsWide(FEncoding) ? 2 : 1;
-    auto unitAt = [&](qsizetype k) -> char16_t {
-        return unit == 2 ? WideUnit(b + k, FEncoding) : char16_t(b[k]);
-    };
-    // A lone last byte of UTF-16 belongs to the last line.
-    const qsizetype scanEnd = FTextEnd - (unit == 2 ? FTextEnd % 2 : 0);
-    qsizetype start = 0, k = 0;
-    while (start < FTextEnd) {
-        if (unit == 1) {
-            while (k < scanEnd && b[k] != '\r' && b[k] != '\n')
-                ++k;
-        } else {
-            while (k < scanEnd && unitAt(k) != u'\r' && unitAt(k) != u'\n')
-                k += 2;
-        }
-        const qsizetype lineEnd = k < scanEnd ? k : FTextEnd;
-        DecodeLine(FBody.sliced(start, lineEnd - start), FEncoding, line);
-        converted.Clear();
-        scanner.ConvertLine(line, converted);
-        if (markupMayBreak) {
-            writer.Line(converted.View(), true);
-        } else {
-            writer.Piece(converted.View());
-            writer.EndLine();
-        }
-        if (k >= scanEnd)
-            break;
-        if (unitAt(k) == u'\r' && k + unit < scanEnd && unitAt(k + unit) == u'\n')
-            k += unit;
-        k += unit;
-        start = k;
-    }
-
-    for (const QString& line : frame.Tail)
-        writer.Line(line, true);
-    writer.Flush();
+    const TTextEncoding encoding = DetectEncoding(
+        QByteArrayView(source.Data(), std::min<qsizetype>(source.Filled(), 3)), &bom);
+    TLineConverter lines(converter, frame, encoding, openTarget, outName);
+    if (IsWide(encoding))
+        SplitWide(source, bom, encoding, lines);
+    else
+        SplitBytes(source, bom, lines);
+    return lines.Finish();
 }

@@ -1,32 +1,19 @@
 #pragma once
-// The page of a source file, converted straight from the file's bytes to the page's bytes
-// line by line, so a large file never sits in memory as text.
+// The page of a source read as a stream of bytes: converted line by line straight from the
+// source's bytes to the page's bytes and written as it is produced, so memory follows the
+// longest line, not the file.
 
-#include "TextCodec.h"
-
-#include <QByteArrayView>
 #include <QIODevice>
 #include <QString>
+#include <functional>
 
 class TDelphiToHTML;
 struct TPageFrame;
 
-class TSourcePage {
-public:
-    explicit TSourcePage(QByteArrayView fileBytes);
-
-    // False when the source is blank or ends before its first line: no page, nothing to write.
-    bool HasPage() const { return FHasPage; }
-    TTextEncoding Encoding() const { return FEncoding; }
-
-    // Writes the page in the source's encoding, its byte-order mark included, with CR LF
-    // after every line. Raises Exception naming `outName` when `out` fails.
-    void Write(const TDelphiToHTML& converter, const TPageFrame& frame, QIODevice& out,
-               const QString& outName) const;
-
-private:
-    TTextEncoding FEncoding = TTextEncoding::Ansi;
-    QByteArrayView FBody;   // after the mark
-    qsizetype FTextEnd = 0; // bytes before the first NUL character
-    bool FHasPage = false;
-};
+// Reads `in` to its end and writes the page, in the source's encoding with its byte-order
+// mark and CR LF after every line, into the device `openTarget` gives. That is called once,
+// when the first non-blank line comes; a blank source never calls it and gives false.
+// Raises Exception naming `inName` when reading fails and `outName` when writing fails.
+bool ConvertSourcePage(const TDelphiToHTML& converter, const TPageFrame& frame, QIODevice& in,
+                       const QString& inName, const std::function<QIODevice&()>& openTarget,
+                       const QString& outName);

@@ -2,8 +2,10 @@
 #include "PageFrame.h"
 #include "__pas2html.h"
 
+#include "TextBuffer.h"
 #include "Trim.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <vector>
@@ -25,35 +27,100 @@ constexpr std::array<const char*, 59> kReservedWords = {
 constexpr char kDelimiters[] = " '()*+,-/:;=@[]";
 constexpr qsizetype kLongestReservedWord = 14;
 
-// The reserved words grouped by length and first letter, so a word is compared with the
-// one or two entries that can match instead of all of them.
+// The reserved words grouped by length and first letter, each padded with zeros to 16
+// bytes, so a word is compared, as two 64-bit numbers, with the one or two entries that
+// can match instead of all of them.
 class TReservedIndex {
 public:
     TReservedIndex() {
-        for (const char* entry : kReservedWords) {
-            const size_t length = std::strlen(entry);
-            FBuckets[Key(length, entry[0])].push_back(entry);
+        std::vector<std::pair<size_t, const char*>> sorted;
+        for (const char* entry : kReservedWords)
+            sorted.emplace_back(Key(std::strlen(entry), entry[0]), entry);
+        std::stable_sort(sorted.begin(), sorted.end(),
+                         [](const auto& x, const auto& y) { return x.first < y.first; });
+        for (const auto& [key, entry] : sorted) {
+            if (FCount[key]++ == 0)
+                FStart[key] = uchar(FEntries.size());
+            TPadded padded{};
+            std::memcpy(padded.data(), entry, std::strlen(entry));
+            FEntries.push_back(Load(padded.data()));
         }
     }
-    // `word` is lower-case ASCII.
+    // Whether a reserved word of this length starts with this character in either case.
+    bool MayStart(qsizetype length, unsigned char first) const {
+        if (length < 1 || length > kLongestReservedWord || first >= 128)
+            return false;
+        return FCount[Key(size_t(length), char(first >= 'A' && first <= 'Z' ? first + 32 : first))];
+    }
+    // `word` is lower-case ASCII, padded with zeros to 16 bytes.
     bool Contains(const char* word, qsizetype length) const {
         if (length < 1 || length > kLongestReservedWord)
             return false;
-        for (const char* entry : FBuckets[Key(size_t(length), word[0])])
-            if (std::memcmp(entry, word, size_t(length)) == 0)
+        const size_t key = Key(size_t(length), word[0]);
+        const auto w = Load(word);
+        for (int k = FStart[key], end = k + FCount[key]; k < end; ++k)
+            if (FEntries[size_t(k)] == w)
                 return true;
         return false;
     }
 
 private:
-    static size_t Key(size_t length, char first) { return length * 128 + uchar(first); }
-    std::array<std::vector<const char*>, (kLongestReservedWord + 1) * 128> FBuckets;
+    using TPadded = std::array<char, 16>;
+    static std::pair<quint64, quint64> Load(const char* p) {
+        quint64 a, b;
+        std::memcpy(&a, p, 8);
+        std::memcpy(&b, p + 8, 8);
+        return {a, b};
+    }
+    static size_t Key(size_t length, char first) { return length * 128 + (uchar(first) & 127); }
+    std::array<uchar, (kLongestReservedWord + 1) * 128> FStart{}, FCount{};
+    std::vector<std::pair<quint64, quint64>> FEntries;
 };
 
+const TReservedIndex gReserved;
+
+// `word`: lower-case ASCII, padded with zeros to 16 bytes.
 bool IsReservedLower(const char* word, qsizetype length) {
-    static const TReservedIndex index;
-    return index.Contains(word, length);
+    return gReserved.Contains(word, length);
 }
+
+// A converted line as 16-bit text, with "<", ">", "&" and NUL written as a page needs.
+class TTextSink {
+public:
+    TTextSink(const TDelphiToHTML& converter, TTextBuffer& out)
+        : FMarkup{&converter.Bcom, &converter.Ecom, &converter.Bres, &converter.Eres,
+                  &converter.Bnum, &converter.Enum, &converter.Bstr, &converter.Estr,
+                  &converter.Bdir, &converter.Edir},
+          FConverter(converter), FOut(out) {}
+
+    void Text(const char16_t* s, qsizetype n) {
+        const char16_t* run = s;
+        const char16_t* end = s + n;
+        for (const char16_t* p = s; p != end; ++p) {
+            const char16_t c = *p;
+            if (c != u'<' && c != u'>' && c != u'&' && c != 0)
+                continue;
+            FOut.Append(run, p - run);
+            if (c == 0)
+                FOut.Append(u"\xFFFD", 1);
+            else if (c == u'&')
+                FOut.Append(u"&amp;", 5);
+            else
+                FOut.Append(c == u'<' ? u"&lt;" : u"&gt;", 4);
+            run = p + 1;
+        }
+        FOut.Append(run, end - run);
+    }
+    void Markup(TMarkup which) { FOut.Append(*FMarkup[size_t(which)]); }
+    bool IsReserved(const char16_t* word, qsizetype n) const {
+        return FConverter.IsReservWord(QStringView(word, n));
+    }
+
+private:
+    std::array<const QString*, 10> FMarkup;
+    const TDelphiToHTML& FConverter;
+    TTextBuffer& FOut;
+};
 
 bool IsHexOrNumberChar(char16_t c) {
     return c == u'#' || c == u'$' || c == u'.' || (c >= u'0' && c <= u'9') ||
@@ -92,10 +159,28 @@ QString TDelphiToHTML::GetWord(int nByte, const QString& S) const {
     return S.mid(nByte - 1, end - (nByte - 1));
 }
 
+TAsciiWord ReservedAsciiWord(const unsigned char* word, qsizetype n, bool oneBytePerCharacter) {
+    // Even in UTF-8 a longer word has more characters than any reserved word. In
+    // windows-1251 no character above ASCII lower-cases to an ASCII letter.
+    if (n < 1 || n > 3 * kLongestReservedWord ||
+        (oneBytePerCharacter && !gReserved.MayStart(n, word[0])))
+        return TAsciiWord::No;
+    char lower[16] = {};
+    for (qsizetype i = 0; i < n; ++i) {
+        const unsigned char c = word[i];
+        if (c >= 128)
+            return TAsciiWord::NotAscii;
+        if (i < kLongestReservedWord)
+            lower[i] = char(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    }
+    return n <= kLongestReservedWord && IsReservedLower(lower, n) ? TAsciiWord::Yes
+                                                                  : TAsciiWord::No;
+}
+
 bool TDelphiToHTML::IsReservWord(QStringView S) const {
     if (S.isEmpty())
         return false;
-    char lower[kLongestReservedWord];
+    char lower[16] = {};
     bool ascii = S.size() <= kLongestReservedWord;
     for (qsizetype i = 0; ascii && i < S.size(); ++i) {
         const char16_t c = S[i].unicode();
@@ -165,15 +250,16 @@ void TDelphiToHTML::LoadTagSet(const TStrings* ListAttr) {
 }
 
 QString TDelphiToHTML::ConvertInFrame(QStringView text, const TPageFrame& frame) {
-    DelphiList.SetText(SourceTextBeforeNul(text));
+    DelphiList.SetText(text);
     HTMLList.Clear();
     if (DelphiList.IsEmpty())
         return {};
     HTMLList.Lines() = frame.Head;
-    TLineScanner scanner(*this);
+    TLineScanner<char16_t> scanner(*this);
     TTextBuffer converted;
+    TTextSink sink(*this, converted);
     for (const QString& line : DelphiList.Lines()) {
-        scanner.ConvertLine(line, converted);
+        scanner.ConvertLine(reinterpret_cast<const char16_t*>(line.constData()), line.size(), sink);
         HTMLList.Add(converted.Take());
     }
     HTMLList.Lines() += frame.Tail;

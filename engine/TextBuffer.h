@@ -1,25 +1,17 @@
 #pragma once
 // An output buffer for converted lines: appends without Qt's per-call checks, and hands its
-// text over as a QString without a copy. With a spill handler it hands full stretches of a
-// long line on instead of growing, so a huge line never sits in memory whole.
+// text over as a QString without a copy.
 
 #include <QString>
 #include <QStringView>
 #include <algorithm>
 #include <cstring>
-#include <functional>
 
 class TTextBuffer {
 public:
-    void Clear() { FUsed = 0; }
-
-    void SetSpill(std::function<void(QStringView)> spill) { FSpill = std::move(spill); }
-
     void Append(const char16_t* text, qsizetype length) {
-        if (FSpill && FUsed > 0 && FUsed + length > kSpillSize) {
-            FSpill(View());
-            FUsed = 0;
-        }
+        if (length <= 0)
+            return;
         if (FUsed + length > FCapacity)
             Grow(length);
         std::memcpy(FData + FUsed, text, size_t(length) * sizeof(char16_t));
@@ -28,8 +20,6 @@ public:
     void Append(const QString& text) {
         Append(reinterpret_cast<const char16_t*>(text.constData()), text.size());
     }
-
-    QStringView View() const { return QStringView(FData, FUsed); }
 
     // The text as a QString; the buffer starts empty afterwards.
     QString Take() {
@@ -48,8 +38,6 @@ private:
         FData = reinterpret_cast<char16_t*>(FText.data());
     }
 
-    static constexpr qsizetype kSpillSize = 1 << 19;
-    std::function<void(QStringView)> FSpill;
     QString FText;
     char16_t* FData = nullptr;
     qsizetype FUsed = 0;

@@ -67,16 +67,19 @@ int pas2html(TStrings* pasText, TStrings* pasHTML, const QString& sTitle, const 
     return int(target->Count());
 }
 
-bool ConvertSourceBytes(QByteArrayView source, const QString& sTitle, const TStrings* ListAttr,
-                        const TStrings* ListTextBodyAfter, const TStrings* ListTextBodyEndBefore,
-                        QIODevice& out, const QString& outName) {
-    const TSourcePage page(source);
-    if (!page.HasPage())
-        return false;
-    TDelphiToHTML converter;
-    converter.LoadTagSet(ListAttr);
-    page.Write(converter, FrameFor(sTitle, ListTextBodyAfter, ListTextBodyEndBefore), out, outName);
-    return true;
+bool ConvertSourceStream(QIODevice& in, const QString& inName, const QString& sTitle,
+                         const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
+                         const TStrings* ListTextBodyEndBefore,
+                         const std::function<QIODevice&()>& openTarget, const QString& outName) {
+    try {
+        TDelphiToHTML converter;
+        converter.LoadTagSet(ListAttr);
+        return ConvertSourcePage(converter,
+                                 FrameFor(sTitle, ListTextBodyAfter, ListTextBodyEndBefore), in,
+                                 inName, openTarget, outName);
+    } catch (const std::bad_alloc&) {
+        throw Exception(OutOfMemoryMessage(inName));
+    }
 }
 
 bool FilePas_2_FileHtml(const QString& fnPAS, const QString& fnHTML, const QString& sTitle,
@@ -100,22 +103,18 @@ bool FilePas_2_Target(const QString& source, TPageTarget& file, const QString& s
                       const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
                       const TStrings* ListTextBodyEndBefore) {
     file.Check(source);
-    // A mapped file is read straight from the page cache, without a copy in memory.
+    // Read, never mapped: a source that shrinks or vanishes meanwhile gives the bytes read
+    // or the read error, not a signal.
+    if (QFileInfo(source).isDir())
+        throw Exception(CannotReadMessage(source, QStringLiteral("это папка")));
     QFile input(source);
-    const uchar* mapped = nullptr;
-    QByteArray bytes;
-    if (input.open(QIODevice::ReadOnly) && input.size() > 0)
-        mapped = input.map(0, input.size());
-    if (!mapped)
-        bytes = ReadFileBytes(source);
-    const TSourcePage page(mapped ? QByteArrayView(mapped, input.size()) : QByteArrayView(bytes));
-    if (!page.HasPage())
-        return false; // a blank source writes nothing; an older page stays as it was
-
-    TDelphiToHTML converter;
-    converter.LoadTagSet(ListAttr);
-    page.Write(converter, FrameFor(sTitle, ListTextBodyAfter, ListTextBodyEndBefore), file.Open(),
-               file.Name());
+    if (!input.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw Exception(CannotReadMessage(source, input.errorString()));
+    // A blank source writes nothing; an older page stays as it was.
+    if (!ConvertSourceStream(
+            input, source, sTitle, ListAttr, ListTextBodyAfter, ListTextBodyEndBefore,
+            [&file]() -> QIODevice& { return file.Open(); }, file.Name()))
+        return false;
     file.Commit();
     return true;
 }

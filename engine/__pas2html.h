@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringView>
 #include <bitset>
+#include <functional>
 
 struct TPageFrame;
 class TPageTarget;
@@ -78,13 +79,15 @@ bool FilePas_2_Target(const QString& source, TPageTarget& target, const QString&
                       const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
                       const TStrings* ListTextBodyEndBefore);
 
-// Converts the bytes of a source file into the bytes of its page, written to `out` in the
-// source's encoding (byte-order mark included) exactly as the file form writes it. Returns
-// false, writing nothing, when the source gives no page. Raises Exception with
-// `outName` in the message when `out` fails.
-bool ConvertSourceBytes(QByteArrayView source, const QString& sTitle, const TStrings* ListAttr,
-                        const TStrings* ListTextBodyAfter, const TStrings* ListTextBodyEndBefore,
-                        QIODevice& out, const QString& outName);
+// Converts the source read from `in` to its end into its page, in the source's encoding
+// (byte-order mark included) exactly as the file form writes it, while reading: memory
+// follows the longest line. `openTarget` gives the device for the page; it is called once,
+// when the first non-blank line comes, and never for a blank source, which gives false.
+// Raises Exception naming `inName` when reading fails and `outName` when writing fails.
+bool ConvertSourceStream(QIODevice& in, const QString& inName, const QString& sTitle,
+                         const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
+                         const TStrings* ListTextBodyEndBefore,
+                         const std::function<QIODevice&()>& openTarget, const QString& outName);
 
 // A page title made from a file name: the name without its folder, with "<", ">" and "&"
 // escaped, since file names here may hold them.

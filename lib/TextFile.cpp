@@ -15,6 +15,11 @@ QString CannotWriteMessage(const QString& fileName, const QString& reason) {
     return QStringLiteral("Не удалось записать файл \"%1\": %2").arg(fileName, reason);
 }
 
+QString OutOfMemoryMessage(const QString& fileName) {
+    return QStringLiteral("Не удалось конвертировать файл \"%1\": недостаточно памяти")
+        .arg(fileName);
+}
+
 QByteArray ReadFileBytes(const QString& fileName) {
     if (QFileInfo(fileName).isDir())
         throw Exception(CannotReadMessage(fileName, QStringLiteral("это папка")));

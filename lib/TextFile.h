@@ -14,3 +14,5 @@ void WriteFileAtomically(const QString& fileName, const QByteArray& bytes);
 // The Russian messages of the two failures, shared with writers that stream.
 QString CannotReadMessage(const QString& fileName, const QString& reason);
 QString CannotWriteMessage(const QString& fileName, const QString& reason);
+// A file too large for the memory left.
+QString OutOfMemoryMessage(const QString& fileName);

@@ -8,11 +8,7 @@ constexpr char16_t kAmp = 0xE000;
 } // namespace
 
 QStringList ReferenceConvertLines(TDelphiToHTML& cv, const QString& text) {
-    QString cut = text;
-    const qsizetype nul = cut.indexOf(QChar(u'\0'));
-    if (nul >= 0)
-        cut.truncate(nul);
-    const QStringList lines = TStrings::SplitLines(cut);
+    const QStringList lines = TStrings::SplitLines(text);
     QStringList result;
     bool IsCom = false, IsCom1 = false, IsDir = false, IsDir1 = false;
     for (QString S : lines) {
@@ -102,6 +98,7 @@ QStringList ReferenceConvertLines(TDelphiToHTML& cv, const QString& text) {
             }
         }
         S.replace(QChar(kAmp), QLatin1String("&amp;"));
+        S.replace(QChar(u'\0'), QChar::ReplacementCharacter);
         result << S;
     }
     return result;

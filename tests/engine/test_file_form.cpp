@@ -59,6 +59,8 @@ private slots:
     void failedWriteKeepsOldPage();
     void losslessAnsi();
     void sameAsTextPathOnRandomSources();
+    void largeSources_data();
+    void largeSources();
     void goldenPages_data();
     void goldenPages();
 
@@ -87,6 +89,24 @@ void TestFileForm::encodings_data() {
         << (QByteArray("\xFE\xFF") + EncodeText(u"end", TTextEncoding::Utf16BE))
         << (QByteArray("\xFE\xFF") + EncodeText(u"<html>\r\n", TTextEncoding::Utf16BE))
         << EncodeText(u"<b>end</b>\r\n", TTextEncoding::Utf16BE);
+    // A NUL does not end the text; it is written as U+FFFD and stays a word character.
+    QTest::newRow("ansi nul") << QByteArray("x\0 end\r\nbegin", 13) << QByteArray("<html>\r\n")
+                              << QByteArray("x&#65533; <b>end</b>\r\n<b>begin</b>\r\n");
+    QTest::newRow("utf-8 nul") << QByteArray("\xEF\xBB\xBF\0end", 7)
+                               << QByteArray("\xEF\xBB\xBF<html>\r\n")
+                               << QByteArray("<pre>\r\n\xEF\xBF\xBD"
+                                             "end\r\n");
+    // The Kelvin sign lower-cases to "k": the word is reserved, read from bytes too.
+    QTest::newRow("utf-8 kelvin sign") << QByteArray("\xEF\xBB\xBFpac\xE2\x84\xAA"
+                                                     "ed x")
+                                       << QByteArray("\xEF\xBB\xBF<html>\r\n")
+                                       << QByteArray("<b>pac\xE2\x84\xAA"
+                                                     "ed</b> x\r\n");
+    QTest::newRow("utf-16le nul")
+        << (QByteArray("\xFF\xFE") +
+            EncodeText(QString("1") + QChar(0) + " 1", TTextEncoding::Utf16LE))
+        << QByteArray("\xFF\xFE")
+        << EncodeText(u"1\xFFFD <span style=\"color: navy;\">1</span>\r\n", TTextEncoding::Utf16LE);
 }
 
 void TestFileForm::encodings() {
@@ -118,7 +138,8 @@ void TestFileForm::blankSources_data() {
     QTest::newRow("blank") << QByteArray(" \t\r\n \r\n");
     QTest::newRow("mark only") << QByteArray("\xEF\xBB\xBF");
     QTest::newRow("utf-16 blank") << QByteArray("\xFF\xFE \0\r\0\n\0", 8);
-    QTest::newRow("nul first") << QByteArray("\0begin", 6);
+    QTest::newRow("nul and blanks") << QByteArray("\0 \r\n\0", 5);
+    QTest::newRow("blank beyond memory") << QByteArray(6 << 20, ' ') + "\r\n";
 }
 
 void TestFileForm::blankSources() {
@@ -288,12 +309,50 @@ void TestFileForm::sameAsTextPathOnRandomSources() {
         QCOMPARE(written, !expected.isEmpty());
         if (ReadBytes(dst) != expected)
             QFAIL(qPrintable("differs for source bytes " + bytes.toHex()));
-        QBuffer buffer;
-        buffer.open(QIODevice::WriteOnly);
-        QCOMPARE(ConvertSourceBytes(bytes, title, &tags, &after, &before, buffer, "buffer"),
+        // The stream form, as standard input is converted.
+        QBuffer in(&bytes), out;
+        in.open(QIODevice::ReadOnly);
+        out.open(QIODevice::WriteOnly);
+        QCOMPARE(ConvertSourceStream(
+                     in, "in", title, &tags, &after, &before,
+                     [&out]() -> QIODevice& { return out; }, "out"),
                  written);
-        QCOMPARE(buffer.data(), expected);
+        QCOMPARE(out.data(), expected);
     }
+}
+
+void TestFileForm::largeSources_data() {
+    // Sources larger than one read, with line breaks, lines and characters across the
+    // boundaries of reads, and a blank start too long to be held in memory.
+    QTest::addColumn<QByteArray>("source");
+    const qsizetype mb = 1 << 20;
+    auto around = [&](qsizetype at, const QByteArray& piece, const QByteArray& fill) {
+        QByteArray bytes = fill.repeated(at / fill.size() + 1).left(at) + piece;
+        return bytes + fill.repeated(mb / fill.size());
+    };
+    const QByteArray code = "begin x := 'a<b'; { c } end;\n";
+    for (qsizetype at : {mb - 1, mb, mb + 1}) {
+        const QByteArray name = QByteArray::number(at - mb);
+        QTest::newRow("crlf at " + name) << around(at, "\r\nend.\r", code);
+        QTest::newRow("utf-16 crlf at " + name)
+            << "\xFF\xFE" + EncodeText(QString::fromLatin1(around(at, "\r\nend.\r", code)),
+                                       TTextEncoding::Utf16LE);
+    }
+    QTest::newRow("one long line") << QByteArray(3 * mb, '<') + "begin 1 " + QByteArray(mb, 'x');
+    QTest::newRow("long blank start") << QByteArray(5 * mb, '\n') + " \t\r\n{ x\n} begin\r";
+    QTest::newRow("utf-8 across reads")
+        << "\xEF\xBB\xBF" + QByteArray("\xD0\x9F").repeated(mb) + "\xE2\x82 end\r\n";
+}
+
+void TestFileForm::largeSources() {
+    QFETCH(QByteArray, source);
+    const QString src = FDir.filePath("large.pas"), dst = FDir.filePath("large.htm");
+    WriteBytes(src, source);
+    const TStrings tags = DefaultTags();
+    const QByteArray expected =
+        PageThroughLists(src, "t", &tags, nullptr, nullptr, FDir.filePath("large.txt"));
+    QVERIFY(FilePas_2_FileHtml(src, dst, "t", &tags, nullptr, nullptr, true));
+    QVERIFY(ReadBytes(dst) == expected);
 }
 
 void TestFileForm::goldenPages_data() {

@@ -181,6 +181,10 @@ void TestPas2html::listForm() {
     source = Lines("x");
     QCOMPARE(pas2html(&source, &target, "a\nb", nullptr, nullptr, nullptr), 12);
     QCOMPARE(target[3], QString("<title>a"));
+    // A NUL in a line loses nothing after it.
+    source = TStrings(QStringList{QString("a") + QChar(0) + "b", "end"});
+    QCOMPARE(pas2html(&source, &target, "T", nullptr, nullptr, nullptr), 12);
+    QCOMPARE(target.Lines().mid(7, 2), QStringList({"a\uFFFDb", "<b>end</b>"}));
 }
 
 void TestPas2html::titleFromFileName_data() {

@@ -131,8 +131,10 @@ void TestScanner::tokens_data() {
                                    << "<C>// Привет</C>\nПривет := <N>1</N>;";
     QTest::newRow("empty lines kept") << "\n\nend"
                                       << "\n\n<R>end</R>";
-    QTest::newRow("nul ends the text") << QString("end\nx") + QChar(0) + "begin"
-                                       << "<R>end</R>\nx";
+    QTest::newRow("nul is a word character")
+        << QString("end\nx") + QChar(0) + "begin" << QString("<R>end</R>\nx\uFFFDbegin");
+    QTest::newRow("nul before a word")
+        << QChar(0) + QString(" begin") << QString("\uFFFD <R>begin</R>");
 }
 
 void TestScanner::tokens() {
@@ -205,10 +207,11 @@ void TestScanner::isReservWord() {
 void TestScanner::sameAsReferenceOnRandomTexts() {
     // Pieces that exercise every rule and their interplay.
     const QStringList pieces = {
-        "{",  "}",         "{$", "(*",  "*)", "(*$", "(",  ")",     "*",    "'",    "''",
-        "//", "/",         "<",  ">",   "&",  " ",   "\t", "\n",    "\r\n", "\r",   ";",
-        ":=", ".",         "..", "#13", "$F", "1",   "12", "begin", "END",  "end.", "x",
-        "Ab", "#language", "=",  "[",   "]",  ",",   "@",  "+",     "-",    "Я",    "ё"};
+        "{",  "}",    "{$",    "(*",  "*)",   "(*$", "(",  ")",         "*",
+        "'",  "''",   "//",    "/",   "<",    ">",   "&",  " ",         "\t",
+        "\n", "\r\n", "\r",    ";",   ":=",   ".",   "..", "#13",       "$F",
+        "1",  "12",   "begin", "END", "end.", "x",   "Ab", "#language", "=",
+        "[",  "]",    ",",     "@",   "+",    "-",   "Я",  "ё",         QString(QChar(0))};
     QRandomGenerator rng(20261209);
     for (int round = 0; round < 3000; ++round) {
         QString text;

@@ -1,0 +1,103 @@
+#pragma once
+// The bytes of a page on their way out, in the page's encoding. Until the target is opened
+// (the first non-blank line opens it) the converted blank lines wait in memory, and beyond a
+// few megabytes in a temporary file; a source that stays blank thus leaves nothing behind.
+
+#include "LineScanner.h"
+#include "TextCodec.h"
+
+#include <QByteArray>
+#include <QIODevice>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryFile>
+#include <array>
+#include <cstring>
+#include <memory>
+
+class TDelphiToHTML;
+
+class TPageOutput {
+public:
+    TPageOutput(const TDelphiToHTML& converter, TTextEncoding encoding, const QString& targetName);
+
+    // Converted source characters: the raw bytes of a windows-1251 or UTF-8 line, or the
+    // units of a UTF-16 line; "<", ">", "&" and NUL are escaped.
+    void Text(const unsigned char* bytes, qsizetype length);
+    void Text(const char16_t* units, qsizetype length);
+    void Markup(TMarkup which) { Append(FMarkup[size_t(which)]); }
+    void EndLine() { Append(FBreak); }
+
+    // Writes the mark, `head` and the lines converted so far into `device`, which takes
+    // every later byte.
+    void Start(QIODevice& device, const QStringList& head);
+    bool Started() const { return FDevice != nullptr; }
+    // Writes `tail` and hands everything to the device.
+    void Finish(const QStringList& tail);
+
+    TTextEncoding Encoding() const { return FEncoding; }
+
+private:
+    void Append(const QByteArray& bytes) { Append(bytes.constData(), bytes.size()); }
+    void Append(const char* bytes, qsizetype length) {
+        if (length > 0 && FUsed + length <= kBufferSize) {
+            std::memcpy(FBuffer.data() + FUsed, bytes, size_t(length));
+            FUsed += length;
+        } else if (length > 0) {
+            AppendLarge(bytes, length);
+        }
+    }
+    void AppendLarge(const char* bytes, qsizetype length);
+    // Offset of the first byte of [p, end) that is written otherwise than as itself.
+    const unsigned char* NextEscaped(const unsigned char* p, const unsigned char* end) const;
+    // Frame lines; line breaks inside one end lines of their own.
+    void FrameLines(const QStringList& lines);
+    void Flush();
+    // Into the device, or into the spool before it is opened.
+    void Write(const char* bytes, qsizetype length);
+    void Spool(const char* bytes, qsizetype length);
+
+    TTextEncoding FEncoding;
+    QString FTargetName;
+    std::array<QByteArray, 10> FMarkup;
+    QByteArray FBreak;
+    // How each character code below 256 is written when it is not written as itself.
+    std::array<QByteArray, 256> FEscape;
+    std::array<bool, 256> FEscaped{};
+    bool FOnlyMarkupEscapes = true; // only "<", ">", "&" and NUL are escaped
+
+    static constexpr qsizetype kBufferSize = 1 << 20;
+
+    QByteArray FBuffer; // kept at its full size; FUsed bytes of it are the page's
+    qsizetype FUsed = 0;
+    QIODevice* FDevice = nullptr;
+    QByteArray FSpool;
+    std::unique_ptr<QTemporaryFile> FSpoolFile;
+};
+
+// The sinks of the scan over page output, one per kind of source unit.
+class TByteSink {
+public:
+    TByteSink(const TDelphiToHTML& converter, TPageOutput& out)
+        : FConverter(converter), FOut(out) {}
+    void Text(const unsigned char* s, qsizetype n) { FOut.Text(s, n); }
+    void Markup(TMarkup which) { FOut.Markup(which); }
+    bool IsReserved(const unsigned char* word, qsizetype n) const;
+
+private:
+    const TDelphiToHTML& FConverter;
+    TPageOutput& FOut;
+};
+
+class TWideSink {
+public:
+    TWideSink(const TDelphiToHTML& converter, TPageOutput& out)
+        : FConverter(converter), FOut(out) {}
+    void Text(const char16_t* s, qsizetype n) { FOut.Text(s, n); }
+    void Markup(TMarkup which) { FOut.Markup(which); }
+    bool IsReserved(const char16_t* word, qsizetype n) const;
+
+private:
+    const TDelphiToHTML& FConverter;
+    TPageOutput& FOut;
+};
