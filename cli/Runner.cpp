@@ -12,12 +12,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
+#include <QThreadPool>
 #include <atomic>
 #include <cstdio>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -95,8 +96,8 @@ TOutcome ConvertStandardInput(const TJob& job, const QString& title, const TWind
     if (!input.open(stdin, QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw Exception(QStringLiteral("не удалось прочитать стандартный ввод"));
     const QString inName = QStringLiteral("стандартный ввод");
-    const TStrings* after = in.After ? &*in.After : nullptr;
-    const TStrings* before = in.Before ? &*in.Before : nullptr;
+    const TStrings* after = in.AfterOrNull();
+    const TStrings* before = in.EndBeforeOrNull();
     if (!target) {
         if (StandardStreamClosed(STDOUT_FILENO))
             throw Exception(QStringLiteral("стандартный вывод закрыт"));
@@ -106,7 +107,7 @@ TOutcome ConvertStandardInput(const TJob& job, const QString& title, const TWind
         TCheckedDevice checked(output);
         QString problem;
         const bool written = ConvertSourceStream(
-            input, inName, title, &in.Tags, after, before,
+            input, inName, title, &in.Attr, after, before,
             [&checked]() -> QIODevice& { return checked; }, QStringLiteral("стандартный вывод"),
             &problem);
         ReportDamagedForm(inName, problem);
@@ -114,7 +115,7 @@ TOutcome ConvertStandardInput(const TJob& job, const QString& title, const TWind
     }
     QString problem;
     if (!ConvertSourceStream(
-            input, inName, title, &in.Tags, after, before,
+            input, inName, title, &in.Attr, after, before,
             [&target]() -> QIODevice& { return target->Open(); }, job.Target, &problem))
         return TOutcome::Blank;
     target->Commit();
@@ -153,8 +154,8 @@ TOutcome ConvertFile(const TJob& job, const QString& title, const TWindowSetting
     MakeFolders(job.OutputRoot, QFileInfo(job.Target).path());
     TPageTarget target(job.Target, job.Rule);
     QString problem;
-    if (!FilePas_2_Target(job.Source, target, title, &in.Tags, in.After ? &*in.After : nullptr,
-                          in.Before ? &*in.Before : nullptr, &problem))
+    if (!FilePas_2_Target(job.Source, target, title, &in.Attr, in.AfterOrNull(),
+                          in.EndBeforeOrNull(), &problem))
         return TOutcome::Blank;
     ReportDamagedForm(job.Source, problem);
     return TOutcome::Written;
@@ -178,6 +179,7 @@ int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings
                                                   : TitleFromFileName(job.Source);
         TOutcome outcome = TOutcome::Failed;
         QString error;
+        // Nothing a conversion throws may end the run or the worker: it is that file's failure.
         try {
             outcome = job.Source == "-" ? ConvertStandardInput(job, title, settings)
                                         : ConvertFile(job, title, settings);
@@ -187,33 +189,23 @@ int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings
             error = QStringLiteral("%1: недостаточно памяти").arg(SourceName(job));
         } catch (const std::exception& e) {
             error = QStringLiteral("%1: %2").arg(SourceName(job), QString::fromLocal8Bit(e.what()));
+        } catch (...) {
+            error = QStringLiteral("%1: непредвиденная ошибка").arg(SourceName(job));
         }
         if (outcome == TOutcome::Failed)
             failed = true;
         reporter.Done(job, outcome, error);
     };
 
-    // Standard input is read once, on this thread; files go to the workers.
-    std::vector<const TJob*> files;
+    // Standard input is read once, on this thread; files go to the pool's workers.
+    QThreadPool pool;
+    pool.setMaxThreadCount(options.Jobs > 0 ? options.Jobs : QThread::idealThreadCount());
     for (const TJob& job : plan.Jobs) {
         if (job.Source == "-")
             run(job);
         else
-            files.push_back(&job);
+            pool.start([&run, &job] { run(job); });
     }
-    const size_t wanted =
-        options.Jobs > 0 ? size_t(options.Jobs) : size_t(QThread::idealThreadCount());
-    const size_t workers = std::max<size_t>(1, std::min(wanted, files.size()));
-    std::atomic<size_t> next = 0;
-    auto work = [&] {
-        for (size_t i = next++; i < files.size(); i = next++)
-            run(*files[i]);
-    };
-    std::vector<std::thread> threads;
-    for (size_t k = 1; k < workers; ++k)
-        threads.emplace_back(work);
-    work();
-    for (std::thread& t : threads)
-        t.join();
+    pool.waitForDone();
     return failed ? 1 : 0;
 }

@@ -133,6 +133,15 @@ void TestPas2htmlCli::pagesAndExitCodes_data() {
     QTest::newRow("unknown option") << QStringList{"--frobnicate", "src/Unit1.pas"} << 2
                                     << QStringList{} << QStringList{"src/Unit1_pas.htm"};
     QTest::newRow("no source") << QStringList{"-v"} << 2 << QStringList{} << QStringList{};
+    QTest::newRow("option without its value") << QStringList{"src/Unit1.pas", "-o"} << 2
+                                              << QStringList{} << QStringList{"src/Unit1_pas.htm"};
+    QTest::newRow("flag with a value") << QStringList{"--quiet=1", "src/Unit1.pas"} << 2
+                                       << QStringList{} << QStringList{"src/Unit1_pas.htm"};
+    QTest::newRow("options after sources, values glued")
+        << QStringList{"src/Unit1.pas", "-oout.htm", "--title=T"} << 0 << QStringList{"out.htm"}
+        << QStringList{"src/Unit1_pas.htm"};
+    QTest::newRow("-- ends the options")
+        << QStringList{"--", "-q"} << 1 << QStringList{} << QStringList{};
     QTest::newRow("bad job count")
         << QStringList{"-j", "0", "src"} << 2 << QStringList{} << QStringList{"src/Unit1_pas.htm"};
     QTest::newRow("one job at a time")
@@ -211,6 +220,23 @@ void TestPas2htmlCli::optionFiles() {
     QVERIFY(page.contains("</pre>\r\n<p>bottom</p>\r\n</body>"));
     QVERIFY(page.contains("<u>unit</u>"));
     QVERIFY(page.contains("<i style=\"color: navy;\">") == false);
+
+    // Without a mark: UTF-8 when it is valid UTF-8, else windows-1251; the page is ANSI.
+    WriteBytes(Path("tags.txt"), "Bres=<b title=\"ключ\">\r\n");
+    WriteBytes(Path("after.txt"), "<p>\xCF\xF0\xE8</p>");
+    WriteBytes(Path("before.txt"), "\xEF\xBB\xBF<p>\xD0\xAF</p>");
+    QCOMPARE(Run({"--tags", "tags.txt", "--after", "after.txt", "--before", "before.txt",
+                  "src/Unit1.pas"})
+                 .Code,
+             0);
+    const QByteArray mixed = ReadBytes(Path("src/Unit1_pas.htm"));
+    QVERIFY(mixed.contains("<b title=\"\xEA\xEB\xFE\xF7\">unit"));
+    QVERIFY(mixed.contains("<p>\xCF\xF0\xE8</p>"));
+    QVERIFY(mixed.contains("<p>\xDF</p>"));
+    QVERIFY(Run({"--help"}).Out.contains("UTF-8"));
+    // The parser's English is not shown; the option is named.
+    QVERIFY(Run({"src/Unit1.pas", "--tags"}).Err.contains("--tags"));
+    QVERIFY(!Run({"src/Unit1.pas", "--tags"}).Err.contains("Missing"));
 }
 
 void TestPas2htmlCli::unwritableTargetKeepsGoing() {
@@ -345,6 +371,24 @@ void TestPas2htmlCli::windowSettings() {
     QCOMPARE(Run({"--settings", "prog2/dwelk.ini", "src/Unit1.pas"}).Code, 0);
     QVERIFY(ReadBytes(Path("src/Unit1_pas.htm")).contains("<b>unit</b>"));
     QCOMPARE(Run({"--settings", "prog3/none.ini", "src/Unit1.pas"}).Code, 2);
+    // A file that is there but cannot be read; reading this one fails even for root.
+    QCOMPARE(Run({"--settings", "/proc/self/mem", "src/Unit1.pas"}).Code, 2);
+
+    // A suffix that would put the page elsewhere or cut its name: nothing is written.
+    QDir(Path("src")).removeRecursively();
+    WriteBytes(Path("src/Unit1.pas"), "unit Unit1;");
+    WriteBytes(Path("prog4/dwelk.ini"), "[HTML]\nSuffix_PAS=/../../x\n");
+    TRun bad = Run({"--settings", "prog4/dwelk.ini", "src/Unit1.pas"});
+    QCOMPARE(bad.Code, 2);
+    QVERIFY(bad.Err.contains("/../../x"));
+    WriteBytes(Path("prog4/dwelk.ini"), QByteArray("[HTML]\nSuffix_DFM=a\0b\n", 22));
+    QCOMPARE(Run({"--settings", "prog4/dwelk.ini", "src/Unit1.pas"}).Code, 2);
+    QCOMPARE(QDir(Path(".")).entryList({"*.htm*"}, QDir::Files).size(), 0);
+    QCOMPARE(QDir(Path("src")).entryList({"*.htm*"}, QDir::Files).size(), 0);
+    // Switched off, the suffix is not used.
+    WriteBytes(Path("prog4/dwelk.ini"),
+               QByteArray("[HTML]\nSuffix_DFM=a\0b\nYes_Suffix_DFM=0\n", 39));
+    QCOMPARE(Run({"--settings", "prog4/dwelk.ini", "src/Unit1.pas"}).Code, 0);
 }
 
 // A damaged binary form is written as far as it reads, reported by name, and fails the run
