@@ -4,6 +4,7 @@
 
 #include "THtmlEdit.h"
 #include "TestFiles.h"
+#include "WindowSettings.h"
 #include "WindowTestKit.h"
 #include "__files.h"
 #include "__pas2html.h"
@@ -13,11 +14,13 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFocusEvent>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QToolButton>
@@ -67,6 +70,7 @@ private slots:
     void viewQuestionCancelled();
     void fragmentsEachAlone_data();
     void fragmentsEachAlone();
+    void storedSettingsMakeTheSamePage();
     void unwritablePageShowsError_data();
     void unwritablePageShowsError();
     void readOnlyFolderKeepsOldPage();
@@ -200,6 +204,36 @@ void TestDwelk001MainConvert::fragmentsEachAlone() {
                               before ? &beforeLines : nullptr));
     QCOMPARE(page.contains("AFTER-BODY"), after);
     QCOMPARE(page.contains("BEFORE-END"), before);
+}
+
+// What the window stores while it is set up is what a conversion outside it reads back:
+// the same page under the same name.
+void TestDwelk001MainConvert::storedSettingsMakeTheSamePage() {
+    WriteBytes(Src("Unit1.pas"), UnitText);
+    auto window = StartInSources();
+    TfMain* w = window.get();
+    TModalAnswerer answerer({}, QMessageBox::Cancel);
+    auto* suffix = Control<QLineEdit>(w, "Edit_Suffix_PAS");
+    suffix->setText("_src");
+    QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(suffix, &leave);
+    QTest::keyClick(Control<QComboBox>(w, "ComboBox_HTML_ExtFile"), Qt::Key_Down);
+    auto* tags = Control<QPlainTextEdit>(w, "Memo_HTML_Attr");
+    tags->setPlainText(tags->toPlainText().replace("Bres=<b>", "Bres=<b class=\"kw\">"));
+    Control<QAbstractButton>(w, "sb_HTML_Attr_Save")->click();
+    Control<THtmlEdit>(w, "SynMemo_BODY_After")->SetLines(TStrings({"<p>после</p>"}));
+    Control<QAbstractButton>(w, "sb_BODY_After_Save")->click();
+    Control<QCheckBox>(w, "cb_Yes_HTML_after_BODY")->click();
+    DoubleClickFile(w, "Unit1.pas");
+
+    const TWindowSettings stored = ReadWindowSettings(fnINI(), DefaultTags());
+    const QString name = PageFileName(Src("Unit1.pas"), u"Unit1.pas", stored.Naming);
+    QCOMPARE(QFileInfo(name).fileName(), QStringLiteral("Unit1_src.html"));
+    const QString page = FFolder->Path() + "/outside.html";
+    QVERIFY(FilePas_2_FileHtml(Src("Unit1.pas"), page, TitleFromFileName(Src("Unit1.pas")),
+                               &stored.Attr, stored.AfterOrNull(), stored.EndBeforeOrNull(), true));
+    QVERIFY(ReadBytes(page).contains("<b class=\"kw\">"));
+    QCOMPARE(ReadBytes(Src("Unit1_src.html")), ReadBytes(page));
 }
 
 void TestDwelk001MainConvert::unwritablePageShowsError_data() {
