@@ -17,6 +17,19 @@ QString* ValueField(const QString& name, TOptions& o) {
     return nullptr;
 }
 
+// The switches that make a folder of pages a site; false when `name` is none of them.
+bool SiteSwitch(const QString& name, TOptions& o) {
+    const bool all = name == "--site";
+    if (!all && name != "--index" && name != "--line-anchors" && name != "--line-numbers" &&
+        name != "--link-units")
+        return false;
+    o.Index |= all || name == "--index";
+    o.LineNumbers |= all || name == "--line-numbers";
+    o.LineAnchors |= all || name == "--line-anchors" || o.LineNumbers;
+    o.LinkUnits |= all || name == "--link-units";
+    return true;
+}
+
 } // namespace
 
 TParseResult ParseOptions(const QStringList& arguments, TOptions& options, QString& error) {
@@ -56,6 +69,8 @@ TParseResult ParseOptions(const QStringList& arguments, TOptions& options, QStri
             return true;
         };
 
+        if (!hasInline && SiteSwitch(arg, options))
+            continue;
         if (arg == "-h" || arg == "--help")
             return TParseResult::Help;
         if (arg == "--version")
@@ -118,6 +133,14 @@ QString UsageText() {
         "  --before ФАЙЛ    HTML перед </body>\n"
         "  -j N             сколько файлов конвертировать одновременно (по умолчанию по\n"
         "                   одному на процессор)\n"
+        "  --index          после работы записать в папку -o страницу index.htm со списком\n"
+        "                   всех записанных страниц (путь, тип, строки, размер, итог)\n"
+        "  --line-anchors   у каждой строки кода якорь L<номер>: СТРАНИЦА.htm#L120\n"
+        "  --line-numbers   номера строк слева (при копировании кода не копируются);\n"
+        "                   включает --line-anchors\n"
+        "  --link-units     имена модулей в uses и {$R *.dfm} ведут на их страницы, если\n"
+        "                   те пишутся в этой же работе\n"
+        "  --site           всё это сразу: --index --line-numbers --link-units\n"
         "  -q, --quiet      без строки хода работы и сообщений о пустых файлах\n"
         "  -v, --verbose    называть каждую записанную страницу\n"
         "  -h, --help       эта справка\n"

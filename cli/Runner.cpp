@@ -3,6 +3,7 @@
 #include "CheckedDevice.h"
 #include "Exception.h"
 #include "PageTarget.h"
+#include "Site.h"
 #include "StandardStreams.h"
 #include "TStrings.h"
 #include "TextFile.h"
@@ -78,7 +79,8 @@ void CheckStandardInput() {
         throw Exception(QStringLiteral("стандартный ввод: это папка"));
 }
 
-TOutcome ConvertStandardInput(const TJob& job, const QString& title, const TWindowSettings& in) {
+TOutcome ConvertStandardInput(const TJob& job, const QString& title, const TWindowSettings& in,
+                              TPageExtras& extras) {
     CheckStandardInput();
     std::optional<TPageTarget> target;
     if (!job.Target.isEmpty()) {
@@ -101,13 +103,13 @@ TOutcome ConvertStandardInput(const TJob& job, const QString& title, const TWind
         return ConvertSourceStream(
                    input, inName, title, &in.Tags, after, before,
                    [&checked]() -> QIODevice& { return checked; },
-                   QStringLiteral("стандартный вывод"))
+                   QStringLiteral("стандартный вывод"), &extras)
                    ? TOutcome::Written
                    : TOutcome::Blank;
     }
     if (!ConvertSourceStream(
             input, inName, title, &in.Tags, after, before,
-            [&target]() -> QIODevice& { return target->Open(); }, job.Target))
+            [&target]() -> QIODevice& { return target->Open(); }, job.Target, &extras))
         return TOutcome::Blank;
     target->Commit();
     return TOutcome::Written;
@@ -140,11 +142,12 @@ void MakeFolders(const QString& root, const QString& folder) {
     }
 }
 
-TOutcome ConvertFile(const TJob& job, const QString& title, const TWindowSettings& in) {
+TOutcome ConvertFile(const TJob& job, const QString& title, const TWindowSettings& in,
+                     TPageExtras& extras) {
     MakeFolders(job.OutputRoot, QFileInfo(job.Target).path());
     TPageTarget target(job.Target, job.Rule);
     return FilePas_2_Target(job.Source, target, title, &in.Tags, in.After ? &*in.After : nullptr,
-                            in.Before ? &*in.Before : nullptr)
+                            in.Before ? &*in.Before : nullptr, &extras)
                ? TOutcome::Written
                : TOutcome::Blank;
 }
@@ -161,15 +164,18 @@ int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings
 
     TReporter reporter(options, plan.Jobs.size());
     std::atomic<bool> failed = !plan.Errors.isEmpty();
+    const TSiteMap site(options, plan);
+    std::vector<TPageResult> results(plan.Jobs.size()); // each worker fills its jobs' own
     auto run = [&](const TJob& job) {
         const QString title = options.Title       ? *options.Title
                               : job.Source == "-" ? QString()
                                                   : TitleFromFileName(job.Source);
         TOutcome outcome = TOutcome::Failed;
         QString error;
+        TPageExtras extras = site.ExtrasFor(job);
         try {
-            outcome = job.Source == "-" ? ConvertStandardInput(job, title, settings)
-                                        : ConvertFile(job, title, settings);
+            outcome = job.Source == "-" ? ConvertStandardInput(job, title, settings, extras)
+                                        : ConvertFile(job, title, settings, extras);
         } catch (const Exception& e) {
             error = e.Message();
         } catch (const std::bad_alloc&) {
@@ -179,6 +185,7 @@ int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings
         }
         if (outcome == TOutcome::Failed)
             failed = true;
+        results[size_t(&job - plan.Jobs.data())] = {outcome == TOutcome::Written, extras.Lines};
         reporter.Done(job, outcome, error);
     };
 
@@ -204,5 +211,13 @@ int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings
     work();
     for (std::thread& t : threads)
         t.join();
+    if (options.Index) {
+        try {
+            WriteIndex(options, plan, results);
+        } catch (const Exception& e) {
+            TReporter::Print("pas2html: " + e.Message());
+            failed = true;
+        }
+    }
     return failed ? 1 : 0;
 }

@@ -1,6 +1,7 @@
 #include "__pas2html.h"
 
 #include "Exception.h"
+#include "PageExtras.h"
 #include "PageFrame.h"
 #include "PageTarget.h"
 #include "SourcePage.h"
@@ -70,13 +71,15 @@ int pas2html(TStrings* pasText, TStrings* pasHTML, const QString& sTitle, const 
 bool ConvertSourceStream(QIODevice& in, const QString& inName, const QString& sTitle,
                          const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
                          const TStrings* ListTextBodyEndBefore,
-                         const std::function<QIODevice&()>& openTarget, const QString& outName) {
+                         const std::function<QIODevice&()>& openTarget, const QString& outName,
+                         TPageExtras* extras) {
     try {
         TDelphiToHTML converter;
         converter.LoadTagSet(ListAttr);
-        return ConvertSourcePage(converter,
-                                 FrameFor(sTitle, ListTextBodyAfter, ListTextBodyEndBefore), in,
-                                 inName, openTarget, outName);
+        TPageFrame frame = FrameFor(sTitle, ListTextBodyAfter, ListTextBodyEndBefore);
+        if (extras)
+            AddToHead(frame.Head, *extras);
+        return ConvertSourcePage(converter, frame, in, inName, openTarget, outName, extras);
     } catch (const std::bad_alloc&) {
         throw Exception(OutOfMemoryMessage(inName));
     }
@@ -101,7 +104,7 @@ bool FilePas_2_FileHtml(const QString& fnPAS, const QString& fnHTML, const QStri
 
 bool FilePas_2_Target(const QString& source, TPageTarget& file, const QString& sTitle,
                       const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
-                      const TStrings* ListTextBodyEndBefore) {
+                      const TStrings* ListTextBodyEndBefore, TPageExtras* extras) {
     file.Check(source);
     // Read, never mapped: a source that shrinks or vanishes meanwhile gives the bytes read
     // or the read error, not a signal.
@@ -113,7 +116,7 @@ bool FilePas_2_Target(const QString& source, TPageTarget& file, const QString& s
     // A blank source writes nothing; an older page stays as it was.
     if (!ConvertSourceStream(
             input, source, sTitle, ListAttr, ListTextBodyAfter, ListTextBodyEndBefore,
-            [&file]() -> QIODevice& { return file.Open(); }, file.Name()))
+            [&file]() -> QIODevice& { return file.Open(); }, file.Name(), extras))
         return false;
     file.Commit();
     return true;

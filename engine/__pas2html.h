@@ -9,6 +9,7 @@
 #include <bitset>
 #include <functional>
 
+struct TPageExtras;
 struct TPageFrame;
 class TPageTarget;
 
@@ -74,20 +75,24 @@ bool FilePas_2_FileHtml(const QString& fnPAS, const QString& fnHTML, const QStri
 
 // File form into a target the caller chose, the source's name taken as it stands: true when
 // the page was written, false for a blank source. Raises Exception naming the file that
-// cannot be read or written, or the target when it is refused.
+// cannot be read or written, or the target when it is refused. `extras`: as for
+// ConvertSourceStream.
 bool FilePas_2_Target(const QString& source, TPageTarget& target, const QString& sTitle,
                       const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
-                      const TStrings* ListTextBodyEndBefore);
+                      const TStrings* ListTextBodyEndBefore, TPageExtras* extras = nullptr);
 
 // Converts the source read from `in` to its end into its page, in the source's encoding
 // (byte-order mark included) exactly as the file form writes it, while reading: memory
 // follows the longest line. `openTarget` gives the device for the page; it is called once,
 // when the first non-blank line comes, and never for a blank source, which gives false.
 // Raises Exception naming `inName` when reading fails and `outName` when writing fails.
+// `extras`, when given, adds line anchors, numbers and unit links, and receives the number
+// of lines.
 bool ConvertSourceStream(QIODevice& in, const QString& inName, const QString& sTitle,
                          const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
                          const TStrings* ListTextBodyEndBefore,
-                         const std::function<QIODevice&()>& openTarget, const QString& outName);
+                         const std::function<QIODevice&()>& openTarget, const QString& outName,
+                         TPageExtras* extras = nullptr);
 
 // A page title made from a file name: the name without its folder, with "<", ">" and "&"
 // escaped, since file names here may hold them.

@@ -1,0 +1,197 @@
+#pragma once
+// Links in a page from the units a `uses` clause names to their pages, and from a unit's
+// `{$R *.dfm}` to its form's page.
+//
+// The link sink stands between the line scan and the page's own sink: it keeps the line's
+// runs and markup, reads the clause from the runs that are code (never from comments,
+// strings or directives, as the scan itself marked them), and then hands the line on with
+// each link around the name's characters. A name's `in 'path'` counts when it stands on the
+// name's line; the clause itself may run over many lines.
+
+#include "LineScanner.h"
+#include "PageExtras.h"
+#include "PageOutput.h"
+#include "TextCodec.h"
+
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+// The clause's reading, which carries over from line to line.
+class TUsesReader {
+public:
+    enum class TClass { Code, Comment, String, Directive };
+
+    // Markup the scan inserted: where the characters that follow belong.
+    void Markup(TMarkup which);
+    TClass Class() const { return FClass; }
+
+    // What the code says next: a name (letters, digits, "_", characters above ASCII and dots),
+    // a "," or ";", or anything else.
+    enum class TToken { Name, Comma, Semicolon, Other };
+    // The step's outcome: the name just read waits for its path, the waiting name is to be
+    // resolved now (with `Path`, empty when it has none), or nothing.
+    enum class TAction { None, Hold, Resolve };
+    TAction Token(TToken token, const QString& lowerName);
+    TAction String(const QString& text);
+    // The line ends: a held name is resolved without a path.
+    TAction EndLine();
+
+    QString Path; // the path of the name resolved, when its `in` form gave one
+
+private:
+    enum class TStep { Outside, Name, AfterName, Path, AfterPath };
+    TAction Resolve(const QString& path);
+
+    TClass FClass = TClass::Code;
+    TStep FStep = TStep::Outside;
+    bool FHeld = false;
+};
+
+template <typename Unit, class Inner> class TLinkSink {
+public:
+    TLinkSink(Inner& inner, TPageOutput& out, const TPageExtras& extras, TTextEncoding encoding)
+        : FInner(inner), FOut(out), FExtras(extras), FEncoding(encoding),
+          FClose(EncodeText(u"</a>", encoding)) {}
+
+    void Begin(const Unit* line) {
+        FLine = line;
+        FEvents.clear();
+        FLinks.clear();
+    }
+    void Text(const Unit* s, qsizetype n) { FEvents.push_back({s - FLine, n, -1}); }
+    void Markup(TMarkup which) { FEvents.push_back({0, 0, int(which)}); }
+    bool IsReserved(const Unit* word, qsizetype n) const { return FInner.IsReserved(word, n); }
+
+    // Finds the line's links and writes it.
+    void End() {
+        for (const TEvent& e : FEvents) {
+            if (e.Markup >= 0)
+                FReader.Markup(TMarkup(e.Markup));
+            else if (FReader.Class() == TUsesReader::TClass::Code)
+                Code(e.At, e.At + e.Length);
+            else if (FReader.Class() == TUsesReader::TClass::String)
+                Act(FReader.String(Decode(e.At, e.Length)));
+            else if (FReader.Class() == TUsesReader::TClass::Directive)
+                FormDirective(e.At, e.Length);
+        }
+        Act(FReader.EndLine());
+        Replay();
+    }
+
+private:
+    struct TEvent {
+        qsizetype At, Length;
+        int Markup; // -1 for characters
+    };
+    struct TLink {
+        qsizetype Start, End;
+        QByteArray Open;
+    };
+
+    static bool IsNameChar(unsigned c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               c == '_' || c >= 0x80;
+    }
+
+    QString Decode(qsizetype at, qsizetype n) const {
+        if constexpr (sizeof(Unit) == 1)
+            return DecodeText(QByteArrayView(FLine + at, n), FEncoding);
+        else
+            return QString(reinterpret_cast<const QChar*>(FLine + at), n);
+    }
+
+    void Code(qsizetype i, qsizetype end) {
+        while (i < end) {
+            const unsigned c = unsigned(FLine[i]);
+            if (IsNameChar(c)) {
+                qsizetype j = i;
+                while (j < end && (IsNameChar(unsigned(FLine[j])) || FLine[j] == Unit('.')))
+                    ++j;
+                qsizetype k = j; // a dot after the name ends a program, it is not the name's
+                while (FLine[k - 1] == Unit('.'))
+                    --k;
+                FNameStart = i;
+                FNameEnd = k;
+                Act(FReader.Token(TUsesReader::TToken::Name, Decode(i, k - i).toLower()));
+                i = j;
+                continue;
+            }
+            if (c != ' ' && c != '\t')
+                Act(FReader.Token(c == ','   ? TUsesReader::TToken::Comma
+                                  : c == ';' ? TUsesReader::TToken::Semicolon
+                                             : TUsesReader::TToken::Other,
+                                  {}));
+            ++i;
+        }
+    }
+
+    void Act(TUsesReader::TAction action) {
+        if (action == TUsesReader::TAction::Hold) {
+            FHeldStart = FNameStart;
+            FHeldEnd = FNameEnd;
+        } else if (action == TUsesReader::TAction::Resolve && FHeldEnd > FHeldStart) {
+            if (FExtras.UnitHref)
+                Link(FHeldStart, FHeldEnd,
+                     FExtras.UnitHref(Decode(FHeldStart, FHeldEnd - FHeldStart), FReader.Path));
+            FHeldStart = FHeldEnd = 0;
+        }
+    }
+
+    void FormDirective(qsizetype at, qsizetype n) {
+        static constexpr char kForm[] = "{$r *.dfm}";
+        if (FExtras.FormHref.isEmpty() || n != qsizetype(sizeof(kForm) - 1))
+            return;
+        for (qsizetype i = 0; i < n; ++i) {
+            unsigned c = unsigned(FLine[at + i]);
+            if (c >= 'A' && c <= 'Z')
+                c += 32;
+            if (c != unsigned(kForm[i]))
+                return;
+        }
+        Link(at, at + n, FExtras.FormHref);
+    }
+
+    void Link(qsizetype start, qsizetype end, const QString& href) {
+        if (!href.isEmpty())
+            FLinks.push_back(
+                {start, end,
+                 EncodeText(QLatin1String("<a href=\"") + href + QLatin1String("\">"), FEncoding)});
+    }
+
+    // A link lies inside one run of characters: a name is code, the form's directive a
+    // run of its own.
+    void Replay() {
+        size_t next = 0;
+        for (const TEvent& e : FEvents) {
+            if (e.Markup >= 0) {
+                FInner.Markup(TMarkup(e.Markup));
+                continue;
+            }
+            qsizetype p = e.At;
+            const qsizetype end = e.At + e.Length;
+            for (; next < FLinks.size() && FLinks[next].Start < end; ++next) {
+                const TLink& link = FLinks[next];
+                if (link.Start > p)
+                    FInner.Text(FLine + p, link.Start - p);
+                FOut.Raw(link.Open);
+                FInner.Text(FLine + link.Start, link.End - link.Start);
+                FOut.Raw(FClose);
+                p = link.End;
+            }
+            if (end > p)
+                FInner.Text(FLine + p, end - p);
+        }
+    }
+
+    Inner& FInner;
+    TPageOutput& FOut;
+    const TPageExtras& FExtras;
+    TTextEncoding FEncoding;
+    QByteArray FClose;
+    TUsesReader FReader;
+    const Unit* FLine = nullptr;
+    std::vector<TEvent> FEvents;
+    std::vector<TLink> FLinks;
+    qsizetype FNameStart = 0, FNameEnd = 0, FHeldStart = 0, FHeldEnd = 0;
+};
