@@ -42,13 +42,17 @@ TUsesReader::TAction TUsesReader::Token(TToken token, const QString& lowerName) 
             FHeld = true;
             return TAction::Hold;
         case TStep::AfterName:
-            if (lowerName == u"in") {
+        case TStep::AfterPath:
+            if (FStep == TStep::AfterName && lowerName == u"in") {
                 FStep = TStep::Path;
                 return TAction::None;
             }
-            break;
+            // Only conditional compilation puts two names side by side: "{$if}A{$else}B".
+            FStep = TStep::AfterName;
+            FHeld = true;
+            Path.clear();
+            return TAction::ResolveAndHold;
         case TStep::Path:
-        case TStep::AfterPath:
             break;
         }
         break;

@@ -30,8 +30,8 @@ public:
     // a "," or ";", or anything else.
     enum class TToken { Name, Comma, Semicolon, Other };
     // The step's outcome: the name just read waits for its path, the waiting name is to be
-    // resolved now (with `Path`, empty when it has none), or nothing.
-    enum class TAction { None, Hold, Resolve };
+    // resolved now (with `Path`, empty when it has none), both, or nothing.
+    enum class TAction { None, Hold, Resolve, ResolveAndHold };
     TAction Token(TToken token, const QString& lowerName);
     TAction String(const QString& text);
     // The line ends: a held name is resolved without a path.
@@ -127,14 +127,16 @@ private:
     }
 
     void Act(TUsesReader::TAction action) {
-        if (action == TUsesReader::TAction::Hold) {
-            FHeldStart = FNameStart;
-            FHeldEnd = FNameEnd;
-        } else if (action == TUsesReader::TAction::Resolve && FHeldEnd > FHeldStart) {
+        using enum TUsesReader::TAction;
+        if ((action == Resolve || action == ResolveAndHold) && FHeldEnd > FHeldStart) {
             if (FExtras.UnitHref)
                 Link(FHeldStart, FHeldEnd,
                      FExtras.UnitHref(Decode(FHeldStart, FHeldEnd - FHeldStart), FReader.Path));
             FHeldStart = FHeldEnd = 0;
+        }
+        if (action == Hold || action == ResolveAndHold) {
+            FHeldStart = FNameStart;
+            FHeldEnd = FNameEnd;
         }
     }
 

@@ -58,6 +58,9 @@ void TestPageExtras::unitLinks_data() {
         << QByteArray("uses A {B}, (* C *) {$IFDEF X} D, {$ENDIF} E; // uses F\r\n"
                       "s := 'uses G'; { uses H }")
         << QStringList{"A=>A|", "D=>D|", "E=>E|"};
+    QTest::newRow("alternatives of conditional compilation")
+        << QByteArray("uses {$if X}A{$else}B{$endif}, C in 'c.pas'{$ifdef Y} D{$endif};")
+        << QStringList{"A=>A|", "B=>B|", "C=>C|c.pas", "D=>D|"};
     QTest::newRow("clause over lines, comment over lines")
         << QByteArray("uses\r\n  A,\r\n  { B,\r\n C, }\r\n  D\r\n  ;\r\nvar X: E;")
         << QStringList{"A=>A|", "D=>D|"};
