@@ -1,5 +1,9 @@
 #include "PageExtras.h"
 
+#include <charconv>
+#include <cstring>
+#include <string_view>
+
 QString LineNumberStyle() {
     // Generated content is drawn but is no text of the page: copying the code leaves the
     // numbers behind.
@@ -10,11 +14,23 @@ QString LineNumberStyle() {
         "pre .ln:target::before{background:#ffea80}</style>");
 }
 
-QByteArray LineStartMarkup(qsizetype n, bool numbered) {
-    const QByteArray number = QByteArray::number(n);
-    if (numbered)
-        return "<span class=\"ln\" id=\"L" + number + "\" data-n=\"" + number + "\"></span>";
-    return "<span id=\"L" + number + "\"></span>";
+qsizetype LineStartMarkup(char* out, qsizetype n, bool numbered) {
+    char number[24];
+    const size_t digits = size_t(std::to_chars(number, number + sizeof number, n).ptr - number);
+    char* p = out;
+    const auto put = [&p](const char* text, size_t length) {
+        std::memcpy(p, text, length);
+        p += length;
+    };
+    const auto literal = [&put](std::string_view text) { put(text.data(), text.size()); };
+    literal(numbered ? "<span class=\"ln\" id=\"L" : "<span id=\"L");
+    put(number, digits);
+    if (numbered) {
+        literal("\" data-n=\"");
+        put(number, digits);
+    }
+    literal("\"></span>");
+    return p - out;
 }
 
 void AddToHead(QStringList& head, const TPageExtras& extras) {

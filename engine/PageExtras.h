@@ -25,8 +25,10 @@ struct TPageExtras {
 // The style the numbered lines need, added to the page's head.
 QString LineNumberStyle();
 
-// The markup that starts line `n` (from 1): an empty element carrying its anchor.
-QByteArray LineStartMarkup(qsizetype n, bool numbered);
+// The markup that starts line `n` (from 1), an empty element carrying its anchor, in ASCII
+// into `out`; returns its length, at most kLineStartMarkupSize.
+constexpr qsizetype kLineStartMarkupSize = 96;
+qsizetype LineStartMarkup(char* out, qsizetype n, bool numbered);
 
 // Adds what the page's head needs for `extras` before "</head>".
 void AddToHead(QStringList& head, const TPageExtras& extras);

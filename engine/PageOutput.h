@@ -29,6 +29,8 @@ public:
     void EndLine() { Append(FBreak); }
     // Markup of the page's own, already in the page's encoding.
     void Raw(const QByteArray& bytes) { Append(bytes); }
+    // The same given in ASCII, widened for a UTF-16 page.
+    void Ascii(const char* text, qsizetype length);
 
     // Writes the mark, `head` and the lines converted so far into `device`, which takes
     // every later byte.

@@ -91,9 +91,10 @@ public:
         if (!FOut.Started() && !IsBlank(p, n))
             FOut.Start(FOpenTarget(), FFrame.Head);
         ++FLines;
-        if (FExtras && FExtras->MarksLines())
-            FOut.Raw(EncodeText(QString::fromLatin1(LineStartMarkup(FLines, FExtras->LineNumbers)),
-                                FEncoding));
+        if (FExtras && FExtras->MarksLines()) {
+            char markup[kLineStartMarkupSize];
+            FOut.Ascii(markup, LineStartMarkup(markup, FLines, FExtras->LineNumbers));
+        }
         switch (FEncoding) {
         case TTextEncoding::Ansi:
             Convert(FBytes, p, n, FByteSink, FByteLinks);

@@ -29,12 +29,14 @@ TUsesReader::TAction TUsesReader::Resolve(const QString& path) {
     return TAction::Resolve;
 }
 
-TUsesReader::TAction TUsesReader::Token(TToken token, const QString& lowerName) {
+TUsesReader::TAction TUsesReader::Token(TToken token) {
     switch (token) {
     case TToken::Name:
+    case TToken::Uses:
+    case TToken::In:
         switch (FStep) {
         case TStep::Outside:
-            if (lowerName == u"uses")
+            if (token == TToken::Uses)
                 FStep = TStep::Name;
             return TAction::None;
         case TStep::Name:
@@ -43,7 +45,7 @@ TUsesReader::TAction TUsesReader::Token(TToken token, const QString& lowerName) 
             return TAction::Hold;
         case TStep::AfterName:
         case TStep::AfterPath:
-            if (FStep == TStep::AfterName && lowerName == u"in") {
+            if (FStep == TStep::AfterName && token == TToken::In) {
                 FStep = TStep::Path;
                 return TAction::None;
             }

@@ -15,6 +15,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <string_view>
 #include <vector>
 
 // The clause's reading, which carries over from line to line.
@@ -26,13 +27,13 @@ public:
     void Markup(TMarkup which);
     TClass Class() const { return FClass; }
 
-    // What the code says next: a name (letters, digits, "_", characters above ASCII and dots),
-    // a "," or ";", or anything else.
-    enum class TToken { Name, Comma, Semicolon, Other };
+    // What the code says next: a name (letters, digits, "_", characters above ASCII and dots;
+    // "uses" and "in" in any case told apart), a "," or ";", or anything else.
+    enum class TToken { Name, Uses, In, Comma, Semicolon, Other };
     // The step's outcome: the name just read waits for its path, the waiting name is to be
     // resolved now (with `Path`, empty when it has none), both, or nothing.
     enum class TAction { None, Hold, Resolve, ResolveAndHold };
-    TAction Token(TToken token, const QString& lowerName);
+    TAction Token(TToken token);
     TAction String(const QString& text);
     // The line ends: a held name is resolved without a path.
     TAction EndLine();
@@ -113,15 +114,16 @@ private:
                     --k;
                 FNameStart = i;
                 FNameEnd = k;
-                Act(FReader.Token(TUsesReader::TToken::Name, Decode(i, k - i).toLower()));
+                Act(FReader.Token(Is(i, k, "uses") ? TUsesReader::TToken::Uses
+                                  : Is(i, k, "in") ? TUsesReader::TToken::In
+                                                   : TUsesReader::TToken::Name));
                 i = j;
                 continue;
             }
             if (c != ' ' && c != '\t')
                 Act(FReader.Token(c == ','   ? TUsesReader::TToken::Comma
                                   : c == ';' ? TUsesReader::TToken::Semicolon
-                                             : TUsesReader::TToken::Other,
-                                  {}));
+                                             : TUsesReader::TToken::Other));
             ++i;
         }
     }
@@ -140,18 +142,23 @@ private:
         }
     }
 
-    void FormDirective(qsizetype at, qsizetype n) {
-        static constexpr char kForm[] = "{$r *.dfm}";
-        if (FExtras.FormHref.isEmpty() || n != qsizetype(sizeof(kForm) - 1))
-            return;
-        for (qsizetype i = 0; i < n; ++i) {
-            unsigned c = unsigned(FLine[at + i]);
+    // Whether the line's characters [start, end) are `lower` in any letter case.
+    bool Is(qsizetype start, qsizetype end, std::string_view lower) const {
+        if (end - start != qsizetype(lower.size()))
+            return false;
+        for (qsizetype i = start; i < end; ++i) {
+            unsigned c = unsigned(FLine[i]);
             if (c >= 'A' && c <= 'Z')
                 c += 32;
-            if (c != unsigned(kForm[i]))
-                return;
+            if (c != unsigned(char(lower[size_t(i - start)])))
+                return false;
         }
-        Link(at, at + n, FExtras.FormHref);
+        return true;
+    }
+
+    void FormDirective(qsizetype at, qsizetype n) {
+        if (!FExtras.FormHref.isEmpty() && Is(at, at + n, "{$r *.dfm}"))
+            Link(at, at + n, FExtras.FormHref);
     }
 
     void Link(qsizetype start, qsizetype end, const QString& href) {
