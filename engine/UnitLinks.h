@@ -14,6 +14,7 @@
 #include "TextCodec.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <string_view>
 #include <vector>
@@ -87,7 +88,7 @@ private:
     };
     struct TLink {
         qsizetype Start, End;
-        QByteArray Open;
+        int Tag;
     };
 
     static bool IsNameChar(unsigned c) {
@@ -132,8 +133,7 @@ private:
         using enum TUsesReader::TAction;
         if ((action == Resolve || action == ResolveAndHold) && FHeldEnd > FHeldStart) {
             if (FExtras.UnitHref)
-                Link(FHeldStart, FHeldEnd,
-                     FExtras.UnitHref(Decode(FHeldStart, FHeldEnd - FHeldStart), FReader.Path));
+                UnitLink(FHeldStart, FHeldEnd);
             FHeldStart = FHeldEnd = 0;
         }
         if (action == Hold || action == ResolveAndHold) {
@@ -157,15 +157,31 @@ private:
     }
 
     void FormDirective(qsizetype at, qsizetype n) {
-        if (!FExtras.FormHref.isEmpty() && Is(at, at + n, "{$r *.dfm}"))
-            Link(at, at + n, FExtras.FormHref);
+        if (FExtras.FormHref.isEmpty() || !Is(at, at + n, "{$r *.dfm}"))
+            return;
+        if (FFormTag < 0)
+            FFormTag = Tag(FExtras.FormHref);
+        FLinks.push_back({at, at + n, FFormTag});
     }
 
-    void Link(qsizetype start, qsizetype end, const QString& href) {
-        if (!href.isEmpty())
-            FLinks.push_back(
-                {start, end,
-                 EncodeText(QLatin1String("<a href=\"") + href + QLatin1String("\">"), FEncoding)});
+    // A name is looked up once per page with its path, however often it is used.
+    void UnitLink(qsizetype start, qsizetype end) {
+        const QString name = Decode(start, end - start);
+        const QString key = name + QChar(0) + FReader.Path;
+        auto tag = FUnitTags.constFind(key);
+        if (tag == FUnitTags.cend())
+            tag = FUnitTags.insert(key, Tag(FExtras.UnitHref(name, FReader.Path)));
+        if (*tag >= 0)
+            FLinks.push_back({start, end, *tag});
+    }
+
+    // The index of the opening tag of a link to `href`; -1 for no link.
+    int Tag(const QString& href) {
+        if (href.isEmpty())
+            return -1;
+        FTags.push_back(
+            EncodeText(QLatin1String("<a href=\"") + href + QLatin1String("\">"), FEncoding));
+        return int(FTags.size() - 1);
     }
 
     // A link lies inside one run of characters: a name is code, the form's directive a
@@ -183,7 +199,7 @@ private:
                 const TLink& link = FLinks[next];
                 if (link.Start > p)
                     FInner.Text(FLine + p, link.Start - p);
-                FOut.Raw(link.Open);
+                FOut.Raw(FTags[size_t(link.Tag)]);
                 FInner.Text(FLine + link.Start, link.End - link.Start);
                 FOut.Raw(FClose);
                 p = link.End;
@@ -202,5 +218,8 @@ private:
     const Unit* FLine = nullptr;
     std::vector<TEvent> FEvents;
     std::vector<TLink> FLinks;
+    std::vector<QByteArray> FTags;
+    QHash<QString, int> FUnitTags; // name and path -> tag
+    int FFormTag = -1;
     qsizetype FNameStart = 0, FNameEnd = 0, FHeldStart = 0, FHeldEnd = 0;
 };
