@@ -9,6 +9,7 @@
 #include "Trim.h"
 #include "WebBrowser.h"
 #include "WidgetKit.h"
+#include "WindowSettings.h"
 #include "__files.h"
 #include "__pas2html.h"
 #include "dwelk_000_lib.h"
@@ -122,16 +123,18 @@ void TfMain::Timer1Timer() {
 }
 
 // Each step runs on its own: a step that fails shows its error and the next one still runs.
+// The settings file is read once, whole, for all of them.
 void TfMain::StartUp() {
     showMaximized();
     Timer1->setInterval(1000);
     SD1->setDirectory(MainDir());
     RunGuarded(this, [this] { CreatePlaceholderPage(); });
-    RunGuarded(this, [this] { LoadHtmlAttrAtStart(); });
-    RunGuarded(this, [this] { LoadSectionHTML(); });
+    const TSettingsFile sets = ReadSettingsFile(fnINI());
+    RunGuarded(this, [this, &sets] { LoadHtmlAttrAtStart(sets); });
+    RunGuarded(this, [this, &sets] { LoadSectionHTML(sets); });
     RunGuarded(this, [this] { BodyFragment_Load(fBodyAfter); });
     RunGuarded(this, [this] { BodyFragment_Load(fBodyBefore); });
-    RunGuarded(this, [this] { RestoreBrowserDir(); });
+    RunGuarded(this, [this, &sets] { RestoreBrowserDir(sets); });
     fItsFirst = false;
     RunGuarded(this, [this] { OpenStartPath(); });
 }
@@ -143,49 +146,42 @@ void TfMain::CreatePlaceholderPage() {
         PlaceholderPage().SaveToFile(fileName);
 }
 
-void TfMain::LoadHtmlAttrAtStart() {
-    Memo_HTML_Attr->clear();
-    ReadHtmlAttrSection();
-    if (Memo_HTML_Attr->document()->isEmpty()) {
+void TfMain::LoadHtmlAttrAtStart(const TSettingsFile& sets) {
+    if (sets.HTML_Attr.IsEmpty()) {
         TStrings defaults;
         htmlTextAttr_Def1(&defaults);
         SetHtmlAttrLines(defaults);
+    } else {
+        SetHtmlAttrLines(sets.HTML_Attr);
     }
     SetPanelColor(Panel_Ctrl_HTML_Attr, clBtnFace());
 }
 
 // The check boxes are set with their change reports held back: a value read from the file
 // needs no writing back, and start-up writes nothing to the settings file.
-void TfMain::LoadSectionHTML() {
-    const QString ini = fnINI();
-    const QString html = QStringLiteral("HTML");
-    const auto readSuffix = [&](QLineEdit* edit, const QString& key) {
-        edit->setText(GetFromINI_StringParamDef(ini, html, key, Trim(edit->text()), true));
-    };
-    const auto readBox = [&](QCheckBox* box, const QString& key, bool def) {
+void TfMain::LoadSectionHTML(const TSettingsFile& sets) {
+    const auto setBox = [](QCheckBox* box, bool checked) {
         const QSignalBlocker quiet(box);
-        box->setChecked(GetFromINI_BooleanParamDef(ini, html, key, def));
+        box->setChecked(checked);
     };
-    readSuffix(Edit_Suffix_DFM, QStringLiteral("Suffix_DFM"));
-    readSuffix(Edit_Suffix_PAS, QStringLiteral("Suffix_PAS"));
-    readBox(cb_YesQuery_before_Convert, QStringLiteral("YesQuery_before_Convert"), false);
-    readBox(cb_YesQuery_before_Open, QStringLiteral("YesQuery_before_Open"), true);
-    readBox(cb_Yes_Suffix_PAS, QStringLiteral("Yes_Suffix_PAS"), true);
-    readBox(cb_Yes_Suffix_DFM, QStringLiteral("Yes_Suffix_DFM"), true);
+    const TPageNaming& naming = sets.Naming;
+    Edit_Suffix_DFM->setText(naming.Suffix_DFM);
+    Edit_Suffix_PAS->setText(naming.Suffix_PAS);
+    setBox(cb_YesQuery_before_Convert, sets.YesQuery_before_Convert);
+    setBox(cb_YesQuery_before_Open, sets.YesQuery_before_Open);
+    setBox(cb_Yes_Suffix_PAS, naming.Yes_Suffix_PAS);
+    setBox(cb_Yes_Suffix_DFM, naming.Yes_Suffix_DFM);
     SetEditColor(Edit_Suffix_PAS, clWindow());
     SetEditColor(Edit_Suffix_DFM, clWindow());
 
     const int last = ComboBox_HTML_ExtFile->count() - 1;
-    const int index =
-        GetFromINI_IntegerParamDef(ini, html, QStringLiteral("HTML_ExtFile_Index"), 0);
-    ComboBox_HTML_ExtFile->setCurrentIndex(std::clamp(index, 0, last));
-    readBox(fBodyAfter.cb_Yes, QStringLiteral("Yes_HTML_after_BODY"), false);
-    readBox(fBodyBefore.cb_Yes, QStringLiteral("Yes_HTML_before_BODY"), false);
+    ComboBox_HTML_ExtFile->setCurrentIndex(std::clamp(naming.HTML_ExtFile_Index, 0, last));
+    setBox(fBodyAfter.cb_Yes, sets.Yes_HTML_after_BODY);
+    setBox(fBodyBefore.cb_Yes, sets.Yes_HTML_before_BODY);
 }
 
-void TfMain::RestoreBrowserDir() {
-    const QString dir = GetFromINI_StringParamDef(fnINI(), QStringLiteral("FILES"),
-                                                  QStringLiteral("Dir"), MainDir(), true);
+void TfMain::RestoreBrowserDir(const TSettingsFile& sets) {
+    const QString dir = sets.Dir.value_or(Trim(MainDir()));
     if (DirExist(dir))
         MoveBrowserTo(dir);
 }

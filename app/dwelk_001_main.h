@@ -26,7 +26,9 @@ class THtmlEdit;
 class TSyntaxMemo;
 class TStrings;
 class TWebBrowser;
-struct TPageParts;
+struct TPageNaming;
+struct TSettingsFile;
+struct TWindowSettings;
 
 // One HTML fragment of the page "HTML-2" with its controls and the file that stores it.
 struct TBodyFragment {
@@ -94,14 +96,14 @@ private:
     void Timer1Timer();
     void StartUp();
     void CreatePlaceholderPage();
-    void LoadHtmlAttrAtStart();
-    void LoadSectionHTML();
-    void RestoreBrowserDir();
+    void LoadHtmlAttrAtStart(const TSettingsFile& sets);
+    void LoadSectionHTML(const TSettingsFile& sets);
+    void RestoreBrowserDir(const TSettingsFile& sets);
     void MoveBrowserTo(const QString& dir);
     void OpenStartPath();
 
     // Settings handlers.
-    void StoreCheckBox(QCheckBox* cb, const char* key);
+    void StoreCheckBox(QCheckBox* cb, QLatin1String key);
     void cb_YesQuery_before_ConvertClick();
     void cb_YesQuery_before_OpenClick();
     void cb_Yes_Suffix_PASClick();
@@ -113,7 +115,7 @@ private:
     void Edit_Suffix_DFMChange();
     void Edit_Suffix_PASExit();
     void Edit_Suffix_DFMExit();
-    void SuffixEdit_Store(QLineEdit* edit, const char* key);
+    void SuffixEdit_Store(QLineEdit* edit, QLatin1String key);
 
     void Memo_HTML_AttrChange();
     void sb_HTML_Attr_LoadClick();
@@ -155,10 +157,12 @@ private:
     void sb_HTML_openClick();
 
     // Conversion commands.
-    TPageParts PageParts() const;
+    // The page-name choices as the settings page shows them now.
+    TPageNaming PageNaming() const;
+    TWindowSettings PageParts() const;
     bool FileConvertToHTML(const QString& fn, const QString& fnHTM);
     // The same with the settings already gathered, as a whole-list run does once.
-    bool FileConvertToHTML(const QString& fn, const QString& fnHTM, const TPageParts& parts);
+    bool FileConvertToHTML(const QString& fn, const QString& fnHTM, const TWindowSettings& parts);
     void btn_File_ToHtmlClick();
     void btn_Files_ToHtmlClick();
     void ConvertList();

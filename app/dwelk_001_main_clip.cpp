@@ -2,12 +2,12 @@
 // in the HTML editor, and saved to a file of the user's choice.
 
 #include "MessageBoxes.h"
-#include "PageParts.h"
 #include "THtmlEdit.h"
 #include "TStrings.h"
 #include "Trim.h"
 #include "WaitCursor.h"
 #include "WidgetKit.h"
+#include "WindowSettings.h"
 #include "__pas2html.h"
 #include "__str_clipboard.h"
 #include "__sys.h"
@@ -39,7 +39,7 @@ void TfMain::SpeedButton1Click() {
     const TWaitCursor busy;
     TStrings source = SyntMemo2->Lines().Strings();
     TStrings page;
-    const TPageParts parts = PageParts();
+    const TWindowSettings parts = PageParts();
     pas2html(&source, &page, title, &parts.Attr, parts.AfterOrNull(), parts.EndBeforeOrNull());
     SynMemo1->SetLines(page);
 }

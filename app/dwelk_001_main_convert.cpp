@@ -3,11 +3,11 @@
 
 #include "FileBrowserLists.h"
 #include "MessageBoxes.h"
-#include "PageParts.h"
 #include "THtmlEdit.h"
 #include "WaitCursor.h"
 #include "WebBrowser.h"
 #include "WidgetKit.h"
+#include "WindowSettings.h"
 #include "__pas2html.h"
 #include "__sys.h"
 #include "dwelk_001_main.h"
@@ -22,8 +22,8 @@
 #include <QToolButton>
 #include <optional>
 
-TPageParts TfMain::PageParts() const {
-    TPageParts parts{HtmlAttrLines(), std::nullopt, std::nullopt};
+TWindowSettings TfMain::PageParts() const {
+    TWindowSettings parts{HtmlAttrLines(), std::nullopt, std::nullopt, PageNaming()};
     if (fBodyAfter.cb_Yes->isChecked())
         parts.BodyAfter = fBodyAfter.SynMemo->Lines();
     if (fBodyBefore.cb_Yes->isChecked())
@@ -35,7 +35,8 @@ bool TfMain::FileConvertToHTML(const QString& fn, const QString& fnHTM) {
     return FileConvertToHTML(fn, fnHTM, PageParts());
 }
 
-bool TfMain::FileConvertToHTML(const QString& fn, const QString& fnHTM, const TPageParts& parts) {
+bool TfMain::FileConvertToHTML(const QString& fn, const QString& fnHTM,
+                               const TWindowSettings& parts) {
     return FilePas_2_FileHtml(fn, fnHTM, TitleFromFileName(fn), &parts.Attr, parts.AfterOrNull(),
                               parts.EndBeforeOrNull(), true);
 }
@@ -110,7 +111,7 @@ void TfMain::btn_Files_ToHtmlClick() {
 void TfMain::ConvertList() {
     constexpr qint64 EventsEveryMs = 40;
     std::optional<TWaitCursor> busy(std::in_place);
-    const TPageParts parts = PageParts();
+    const TWindowSettings parts = PageParts();
     bool successful = true;
     QElapsedTimer sinceEvents;
     for (int i = 0; i < FLB->count(); ++i) {

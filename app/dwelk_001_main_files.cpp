@@ -1,12 +1,14 @@
 // The file browser: drive selector, folder list, filter selector and file list, the two
 // pop-up menus, and the source view with the name fields that follow the selected file.
 
+#include "BinaryForm.h"
 #include "Exception.h"
 #include "FileBrowserLists.h"
 #include "MessageBoxes.h"
 #include "WaitCursor.h"
 #include "WebBrowser.h"
 #include "WidgetKit.h"
+#include "WindowSettings.h"
 #include "__files.h"
 #include "__sys.h"
 #include "dwelk_000_lib.h"
@@ -22,13 +24,6 @@
 #include <QSignalBlocker>
 #include <QStyle>
 #include <utility>
-
-namespace {
-
-const QString SectionFILES = QStringLiteral("FILES");
-const QString KeyDir = QStringLiteral("Dir");
-
-} // namespace
 
 void TfMain::ConnectBrowserHandlers() {
     for (const QString& drive : MountedDrives())
@@ -176,7 +171,9 @@ void TfMain::ShowSelectedFile() {
     const QString fn = SelectedFile();
     if (FileExists(fn)) {
         Edit_FN->setText(QFileInfo(fn).fileName());
-        SyntMemo->Lines().LoadFromFile(fn);
+        TStrings source; // a form saved in binary shows as its text
+        LoadSourceLines(source, fn);
+        SyntMemo->Lines().Assign(source);
     }
     if (!fItsFirst)
         WebBr_Show(fn);
@@ -237,14 +234,15 @@ void TfMain::N1Click() {
 void TfMain::N3Click() {
     ProcessMessages();
     if (DirExist(fDLB_Dir))
-        PutToINI_StringParamW(fnINI(), SectionFILES, KeyDir, fDLB_Dir);
+        PutToINI_StringParamW(fnINI(), SettingsKey::FILES, SettingsKey::Dir, fDLB_Dir);
     else
         ShowMessage(this, QStringLiteral("Ошибка! Папка не существует"));
 }
 
 void TfMain::N11Click() {
     ProcessMessages();
-    const QString dir = GetFromINI_StringParamDef(fnINI(), SectionFILES, KeyDir, {}, true);
+    const QString dir =
+        GetFromINI_StringParamDef(fnINI(), SettingsKey::FILES, SettingsKey::Dir, {}, true);
     if (dir.isEmpty())
         ShowMessage(this, QStringLiteral("А мы ничего и не помним..."));
     else if (DirExist(dir))

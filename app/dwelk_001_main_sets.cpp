@@ -2,12 +2,12 @@
 // markup tag set editor and the two body fragments. Every value goes to the settings file the
 // moment it changes; the tag set and the fragments only when their save buttons are pressed.
 
-#include "HtmlName.h"
 #include "MessageBoxes.h"
 #include "THtmlEdit.h"
 #include "TStrings.h"
 #include "Trim.h"
 #include "WidgetKit.h"
+#include "WindowSettings.h"
 #include "_View_Text.h"
 #include "__files.h"
 #include "__pas2html.h"
@@ -26,9 +26,6 @@
 #include <QToolButton>
 
 namespace {
-
-const QString SectionHTML = QStringLiteral("HTML");
-const QString SectionHTML_Attr = QStringLiteral("HTML_Attr");
 
 // What each markup name stands for, one line feed after each line.
 const QString HtmlAttrExplanation = QStringLiteral("Bcom - перед комментарием;\n"
@@ -97,56 +94,53 @@ void TfMain::ConnectHandlers() {
     ConnectBrowserHandlers();
 }
 
+TPageNaming TfMain::PageNaming() const {
+    return {cb_Yes_Suffix_PAS->isChecked(), Trim(Edit_Suffix_PAS->text()),
+            cb_Yes_Suffix_DFM->isChecked(), Trim(Edit_Suffix_DFM->text()),
+            ComboBox_HTML_ExtFile->currentIndex()};
+}
+
+// The type is the selected file's; a suffix that cannot be part of a file name raises, for
+// the error box, rather than name a page elsewhere.
 QString TfMain::fnHTML_999_Get(const QString& fn) const {
     const QString name = Trim(fn);
     if (name.isEmpty())
         return {};
-    const QString type = FileExtension(SelectedFile()).toString().toUpper();
-    QString suffix;
-    if (type == QLatin1String(".PAS")) {
-        if (cb_Yes_Suffix_PAS->isChecked())
-            suffix = Trim(Edit_Suffix_PAS->text());
-    } else if (type == QLatin1String(".DFM")) {
-        if (cb_Yes_Suffix_DFM->isChecked())
-            suffix = Trim(Edit_Suffix_DFM->text());
-    } else if (type != QLatin1String(".DPR")) {
-        return {};
-    }
-    return fnHTML_get(name, ComboBox_HTML_ExtFile->currentIndex(), suffix);
+    return PageFileName(name, SelectedFile(), PageNaming());
 }
 
-void TfMain::StoreCheckBox(QCheckBox* cb, const char* key) {
+void TfMain::StoreCheckBox(QCheckBox* cb, QLatin1String key) {
     ProcessMessages();
-    PutToINI_BooleanParamW(fnINI(), SectionHTML, QString::fromLatin1(key), cb->isChecked());
+    PutToINI_BooleanParamW(fnINI(), SettingsKey::HTML, key, cb->isChecked());
 }
 
 void TfMain::cb_YesQuery_before_ConvertClick() {
-    StoreCheckBox(cb_YesQuery_before_Convert, "YesQuery_before_Convert");
+    StoreCheckBox(cb_YesQuery_before_Convert, SettingsKey::YesQuery_before_Convert);
 }
 
 void TfMain::cb_YesQuery_before_OpenClick() {
-    StoreCheckBox(cb_YesQuery_before_Open, "YesQuery_before_Open");
+    StoreCheckBox(cb_YesQuery_before_Open, SettingsKey::YesQuery_before_Open);
 }
 
 void TfMain::cb_Yes_Suffix_PASClick() {
-    StoreCheckBox(cb_Yes_Suffix_PAS, "Yes_Suffix_PAS");
+    StoreCheckBox(cb_Yes_Suffix_PAS, SettingsKey::Yes_Suffix_PAS);
 }
 
 void TfMain::cb_Yes_Suffix_DFMClick() {
-    StoreCheckBox(cb_Yes_Suffix_DFM, "Yes_Suffix_DFM");
+    StoreCheckBox(cb_Yes_Suffix_DFM, SettingsKey::Yes_Suffix_DFM);
 }
 
 void TfMain::cb_Yes_HTML_after_BODYClick() {
-    StoreCheckBox(fBodyAfter.cb_Yes, "Yes_HTML_after_BODY");
+    StoreCheckBox(fBodyAfter.cb_Yes, SettingsKey::Yes_HTML_after_BODY);
 }
 
 void TfMain::cb_Yes_HTML_before_BODYClick() {
-    StoreCheckBox(fBodyBefore.cb_Yes, "Yes_HTML_before_BODY");
+    StoreCheckBox(fBodyBefore.cb_Yes, SettingsKey::Yes_HTML_before_BODY);
 }
 
 void TfMain::ComboBox_HTML_ExtFileChange() {
     ProcessMessages();
-    PutToINI_IntegerParamW(fnINI(), SectionHTML, QStringLiteral("HTML_ExtFile_Index"),
+    PutToINI_IntegerParamW(fnINI(), SettingsKey::HTML, SettingsKey::HTML_ExtFile_Index,
                            ComboBox_HTML_ExtFile->currentIndex());
 }
 
@@ -159,17 +153,17 @@ void TfMain::Edit_Suffix_DFMChange() {
 }
 
 void TfMain::Edit_Suffix_PASExit() {
-    SuffixEdit_Store(Edit_Suffix_PAS, "Suffix_PAS");
+    SuffixEdit_Store(Edit_Suffix_PAS, SettingsKey::Suffix_PAS);
 }
 
 void TfMain::Edit_Suffix_DFMExit() {
-    SuffixEdit_Store(Edit_Suffix_DFM, "Suffix_DFM");
+    SuffixEdit_Store(Edit_Suffix_DFM, SettingsKey::Suffix_DFM);
 }
 
 // The value is stored trimmed; the edit keeps the text as typed.
-void TfMain::SuffixEdit_Store(QLineEdit* edit, const char* key) {
+void TfMain::SuffixEdit_Store(QLineEdit* edit, QLatin1String key) {
     ProcessMessages();
-    PutToINI_StringParamW(fnINI(), SectionHTML, QString::fromLatin1(key), Trim(edit->text()));
+    PutToINI_StringParamW(fnINI(), SettingsKey::HTML, key, Trim(edit->text()));
     SetEditColor(edit, clWindow());
 }
 
@@ -183,7 +177,7 @@ void TfMain::SetHtmlAttrLines(const TStrings& lines) {
 
 void TfMain::ReadHtmlAttrSection() {
     TStrings lines;
-    INI_ReadSectionValues(fnINI(), SectionHTML_Attr, &lines);
+    INI_ReadSectionValues(fnINI(), SettingsKey::HTML_Attr, &lines);
     TStrings_DeleteEmptyLine(&lines);
     SetHtmlAttrLines(lines);
 }
@@ -205,7 +199,7 @@ void TfMain::sb_HTML_Attr_SaveClick() {
     const qsizetype before = lines.Count();
     if (TStrings_DeleteEmptyLine(&lines) != before)
         SetHtmlAttrLines(lines);
-    INI_WriteSection(fnINI(), SectionHTML_Attr, &lines);
+    INI_WriteSection(fnINI(), SettingsKey::HTML_Attr, &lines);
     SetPanelColor(Panel_Ctrl_HTML_Attr, clBtnFace());
 }
 

@@ -3,6 +3,7 @@
 
 #include "THtmlEdit.h"
 #include "WidgetKit.h"
+#include "WindowSettings.h"
 #include "dwelk_001_main.h"
 
 #include <QCheckBox>
@@ -96,20 +97,25 @@ QWidget* TfMain::BuildFileHtmlSets() {
     Panel_File_HTML_Sets->setFont(Tahoma(15));
     QWidget* panel = Panel_File_HTML_Sets;
 
-    cb_YesQuery_before_Convert =
-        NewCheckBox(panel, QStringLiteral("cb_YesQuery_before_Convert"),
-                    QStringLiteral("Запрос перед конвертацией файла"), false);
+    // The controls start as a fresh settings file would set them.
+    const TSettingsFile fresh;
+    cb_YesQuery_before_Convert = NewCheckBox(panel, QStringLiteral("cb_YesQuery_before_Convert"),
+                                             QStringLiteral("Запрос перед конвертацией файла"),
+                                             fresh.YesQuery_before_Convert);
     cb_YesQuery_before_Open =
         NewCheckBox(panel, QStringLiteral("cb_YesQuery_before_Open"),
-                    QStringLiteral("Запрос на открытие HTML-файла после конвертации"), true);
-    cb_Yes_Suffix_PAS = NewCheckBox(panel, QStringLiteral("cb_Yes_Suffix_PAS"),
-                                    QStringLiteral("Суффикс в имени PAS-файла:"), true);
+                    QStringLiteral("Запрос на открытие HTML-файла после конвертации"),
+                    fresh.YesQuery_before_Open);
+    cb_Yes_Suffix_PAS =
+        NewCheckBox(panel, QStringLiteral("cb_Yes_Suffix_PAS"),
+                    QStringLiteral("Суффикс в имени PAS-файла:"), fresh.Naming.Yes_Suffix_PAS);
     Edit_Suffix_PAS =
-        NewSuffixEdit(panel, QStringLiteral("Edit_Suffix_PAS"), QStringLiteral("_pas"));
-    cb_Yes_Suffix_DFM = NewCheckBox(panel, QStringLiteral("cb_Yes_Suffix_DFM"),
-                                    QStringLiteral("Суффикс в имени DFM-файла:"), true);
+        NewSuffixEdit(panel, QStringLiteral("Edit_Suffix_PAS"), fresh.Naming.Suffix_PAS);
+    cb_Yes_Suffix_DFM =
+        NewCheckBox(panel, QStringLiteral("cb_Yes_Suffix_DFM"),
+                    QStringLiteral("Суффикс в имени DFM-файла:"), fresh.Naming.Yes_Suffix_DFM);
     Edit_Suffix_DFM =
-        NewSuffixEdit(panel, QStringLiteral("Edit_Suffix_DFM"), QStringLiteral("_dfm"));
+        NewSuffixEdit(panel, QStringLiteral("Edit_Suffix_DFM"), fresh.Naming.Suffix_DFM);
     Label5 = new QLabel(QStringLiteral("Расширение HTML-файлов:           "), panel);
     Label5->setObjectName(QStringLiteral("Label5"));
     // The edits and the list stand in one column, however wide the captions come out.
@@ -124,7 +130,7 @@ QWidget* TfMain::BuildFileHtmlSets() {
     ComboBox_HTML_ExtFile->setEditable(false);
     ComboBox_HTML_ExtFile->setFixedWidth(117);
     ComboBox_HTML_ExtFile->addItems({QStringLiteral("htm"), QStringLiteral("html")});
-    ComboBox_HTML_ExtFile->setCurrentIndex(0);
+    ComboBox_HTML_ExtFile->setCurrentIndex(fresh.Naming.HTML_ExtFile_Index);
 
     auto* column = ColumnLayout(panel);
     column->setContentsMargins(2, 4, 2, 2);
@@ -184,8 +190,8 @@ QWidget* TfMain::BuildSetHTML2() {
                       QStringLiteral("Текст после <BODY>: "), QStringLiteral("After"));
     BuildBodyFragment(fBodyBefore, QStringLiteral("GroupBox4"),
                       QStringLiteral("Текст перед </BODY>: "), QStringLiteral("Before"));
-    fBodyAfter.FileName = QStringLiteral("Quorvel_Body_after.txt");
-    fBodyBefore.FileName = QStringLiteral("Quorvel_Body_before.txt");
+    fBodyAfter.FileName = BodyAfterFileName;
+    fBodyBefore.FileName = BodyBeforeFileName;
 
     Splitter13 = SplitterWithRoomAfter(Panel9, QStringLiteral("Splitter13"), Qt::Horizontal,
                                        fBodyBefore.Group, 290);

@@ -1,6 +1,5 @@
 #include "Jobs.h"
 
-#include "HtmlName.h"
 #include "Trim.h"
 
 #include <QDir>
@@ -16,24 +15,11 @@
 
 namespace {
 
-// The suffix of a convertible source, or nothing when the file is not one.
-std::optional<QString> SuffixFor(const QString& source, const TPageNaming& naming) {
-    const QString extension = FileExtension(source).toString().toUpper();
-    if (extension == ".PAS")
-        return naming.YesSuffixPas ? naming.SuffixPas : QString();
-    if (extension == ".DFM")
-        return naming.YesSuffixDfm ? naming.SuffixDfm : QString();
-    if (extension == ".DPR")
-        return QString();
-    return std::nullopt;
-}
-
-bool IsSourceName(const QByteArray& name, const TPageNaming& naming) {
-    return SuffixFor(QString::fromLatin1(name), naming).has_value(); // the suffixes are ASCII
+bool IsSourceName(const QByteArray& name) {
+    return IsPascalSource(QString::fromLatin1(name)); // the extensions are ASCII
 }
 
 struct TWalk {
-    const TPageNaming& Naming;
     QString Root; // canonical
     QStringList Found;
     QStringList Errors;
@@ -76,7 +62,7 @@ void Walk(const QString& folder, TWalk& walk) {
             walk.Errors << QStringLiteral("%1: %2").arg(QFile::decodeName(raw), SystemReason());
             continue;
         }
-        const bool wanted = S_ISDIR(info.st_mode) || IsSourceName(name, walk.Naming);
+        const bool wanted = S_ISDIR(info.st_mode) || IsSourceName(name);
         if (!wanted)
             continue;
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -102,8 +88,8 @@ void Walk(const QString& folder, TWalk& walk) {
 }
 
 // Convertible files under `folder`, recursively, in name order of their relative paths.
-QStringList SourcesIn(const QString& folder, const TPageNaming& naming, QStringList& errors) {
-    TWalk walk{naming, QFileInfo(folder).canonicalFilePath(), {}, {}};
+QStringList SourcesIn(const QString& folder, QStringList& errors) {
+    TWalk walk{QFileInfo(folder).canonicalFilePath(), {}, {}};
     Walk(folder.endsWith(u'/') && folder.size() > 1 ? folder.chopped(1) : folder, walk);
     std::sort(walk.Found.begin(), walk.Found.end());
     errors << walk.Errors;
@@ -136,12 +122,12 @@ void RefuseSharedTargets(TPlan& plan) {
 } // namespace
 
 QString PageName(const QString& source, const TPageNaming& naming) {
-    const std::optional<QString> suffix = SuffixFor(source, naming);
-    if (!suffix)
+    const QString page = PageFileName(source, source, naming);
+    if (page.isEmpty())
         return {};
     // A name is taken as it stands: leading blanks belong to it.
     const qsizetype lead = TrimView(source).data() - source.constData();
-    return source.left(lead) + HtmlFileName(source, naming.ExtensionIndex, *suffix);
+    return source.left(lead) + page;
 }
 
 bool OutputIsFile(const TOptions& options) {
@@ -167,7 +153,7 @@ TPlan PlanJobs(const TOptions& options, const TPageNaming& naming) {
         const QFileInfo info(source);
         if (info.isDir()) {
             const QDir root(info.absoluteFilePath());
-            for (const QString& path : SourcesIn(source, naming, plan.Errors)) {
+            for (const QString& path : SourcesIn(source, plan.Errors)) {
                 const QString page = PageName(path, naming);
                 const QString target = options.Output.isEmpty()
                                            ? page

@@ -1,104 +1,88 @@
 #include "Options.h"
 
+#include <QCommandLineParser>
+#include <QRegularExpression>
+
 namespace {
 
-// Options that take a value, and the field each one fills.
-QString* ValueField(const QString& name, TOptions& o) {
-    if (name == "-o" || name == "--output")
-        return &o.Output;
-    if (name == "--tags")
-        return &o.TagsFile;
-    if (name == "--after")
-        return &o.AfterFile;
-    if (name == "--before")
-        return &o.BeforeFile;
-    if (name == "--settings")
-        return &o.SettingsFile;
-    return nullptr;
+// The parser's own words for a bad option are English; only the option's name is taken
+// from them. Qt writes "Missing value after '-o'." and "Unexpected value after '--quiet'.".
+QString QuotedOption(const QString& errorText) {
+    const QRegularExpressionMatch m = QRegularExpression("'([^']*)'").match(errorText);
+    return m.hasMatch() ? m.captured(1) : errorText;
 }
 
-// The switches that make a folder of pages a site; false when `name` is none of them.
-bool SiteSwitch(const QString& name, TOptions& o) {
-    const bool all = name == "--site";
-    if (!all && name != "--index" && name != "--line-anchors" && name != "--line-numbers" &&
-        name != "--link-units")
-        return false;
-    o.Index |= all || name == "--index";
-    o.LineNumbers |= all || name == "--line-numbers";
-    o.LineAnchors |= all || name == "--line-anchors" || o.LineNumbers;
-    o.LinkUnits |= all || name == "--link-units";
-    return true;
+QString Dashed(const QString& name) {
+    return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
 }
 
 } // namespace
 
 TParseResult ParseOptions(const QStringList& arguments, TOptions& options, QString& error) {
-    bool onlySources = false;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        QString arg = arguments[i];
-        if (onlySources || arg == "-" || !arg.startsWith('-')) {
-            options.Sources << arg;
-            continue;
-        }
-        if (arg == "--") {
-            onlySources = true;
-            continue;
-        }
-        // "--name=value" and "-j4" forms
-        QString inlineValue;
-        bool hasInline = false;
-        if (arg.startsWith("--") && arg.contains('=')) {
-            inlineValue = arg.mid(arg.indexOf('=') + 1);
-            arg = arg.left(arg.indexOf('='));
-            hasInline = true;
-        } else if (arg.size() > 2 && !arg.startsWith("--") && (arg[1] == 'j' || arg[1] == 'o')) {
-            inlineValue = arg.mid(2);
-            arg = arg.left(2);
-            hasInline = true;
-        }
-        auto takeValue = [&](QString& into) {
-            if (hasInline) {
-                into = inlineValue;
-                return true;
-            }
-            if (i + 1 >= arguments.size()) {
-                error = QStringLiteral("параметру %1 нужно значение").arg(arg);
-                return false;
-            }
-            into = arguments[++i];
-            return true;
-        };
+    QCommandLineParser parser;
+    const QCommandLineOption output({"o", "output"}, {}, "PATH");
+    const QCommandLineOption tags("tags", {}, "FILE");
+    const QCommandLineOption after("after", {}, "FILE");
+    const QCommandLineOption before("before", {}, "FILE");
+    const QCommandLineOption settings("settings", {}, "FILE");
+    const QCommandLineOption title("title", {}, "TEXT");
+    const QCommandLineOption jobs({"j", "jobs"}, {}, "N");
+    const QCommandLineOption quiet(QStringList{"q", "quiet"});
+    const QCommandLineOption verbose(QStringList{"v", "verbose"});
+    const QCommandLineOption help(QStringList{"h", "help"});
+    const QCommandLineOption version("version");
+    // Publishing a folder as a site; --site is all four.
+    const QCommandLineOption index("index");
+    const QCommandLineOption lineAnchors("line-anchors");
+    const QCommandLineOption lineNumbers("line-numbers");
+    const QCommandLineOption linkUnits("link-units");
+    const QCommandLineOption site("site");
+    parser.addOptions({output, tags, after, before, settings, title, jobs, quiet, verbose, help,
+                       version, index, lineAnchors, lineNumbers, linkUnits, site});
 
-        if (!hasInline && SiteSwitch(arg, options))
-            continue;
-        if (arg == "-h" || arg == "--help")
-            return TParseResult::Help;
-        if (arg == "--version")
-            return TParseResult::Version;
-        if (arg == "-q" || arg == "--quiet") {
-            options.Quiet = true;
-        } else if (arg == "-v" || arg == "--verbose") {
-            options.Verbose = true;
-        } else if (QString* field = ValueField(arg, options)) {
-            if (!takeValue(*field))
-                return TParseResult::Error;
-        } else if (arg == "--title") {
-            QString title;
-            if (!takeValue(title))
-                return TParseResult::Error;
-            options.Title = title;
-        } else if (arg == "-j" || arg == "--jobs") {
-            QString jobs;
-            if (!takeValue(jobs))
-                return TParseResult::Error;
-            bool ok = false;
-            options.Jobs = jobs.toInt(&ok);
-            if (!ok || options.Jobs < 1) {
-                error = QStringLiteral("-j: нужно целое число не меньше 1, а не «%1»").arg(jobs);
-                return TParseResult::Error;
-            }
+    if (!parser.parse(arguments)) {
+        if (!parser.unknownOptionNames().isEmpty()) {
+            error = QStringLiteral("неизвестный параметр %1")
+                        .arg(Dashed(parser.unknownOptionNames().constFirst()));
         } else {
-            error = QStringLiteral("неизвестный параметр %1").arg(arg);
+            const QString name = QuotedOption(parser.errorText());
+            const bool takesValue =
+                !QStringList{
+                    "-q",           "--quiet",   "-v",      "--verbose",      "-h",
+                    "--help",       "--version", "--index", "--line-anchors", "--line-numbers",
+                    "--link-units", "--site"}
+                     .contains(name);
+            error = takesValue ? QStringLiteral("параметру %1 нужно значение").arg(name)
+                               : QStringLiteral("параметру %1 не нужно значение").arg(name);
+        }
+        return TParseResult::Error;
+    }
+    if (parser.isSet(help))
+        return TParseResult::Help;
+    if (parser.isSet(version))
+        return TParseResult::Version;
+
+    options.Sources = parser.positionalArguments();
+    options.Output = parser.value(output);
+    options.TagsFile = parser.value(tags);
+    options.AfterFile = parser.value(after);
+    options.BeforeFile = parser.value(before);
+    options.SettingsFile = parser.value(settings);
+    if (parser.isSet(title))
+        options.Title = parser.value(title);
+    options.Quiet = parser.isSet(quiet);
+    options.Verbose = parser.isSet(verbose);
+    const bool all = parser.isSet(site);
+    options.Index = all || parser.isSet(index);
+    options.LineNumbers = all || parser.isSet(lineNumbers);
+    options.LineAnchors = options.LineNumbers || parser.isSet(lineAnchors);
+    options.LinkUnits = all || parser.isSet(linkUnits);
+    if (parser.isSet(jobs)) {
+        const QString text = parser.value(jobs);
+        bool ok = false;
+        options.Jobs = text.toInt(&ok);
+        if (!ok || options.Jobs < 1) {
+            error = QStringLiteral("-j: нужно целое число не меньше 1, а не «%1»").arg(text);
             return TParseResult::Error;
         }
     }
@@ -145,6 +129,9 @@ QString UsageText() {
         "  -v, --verbose    называть каждую записанную страницу\n"
         "  -h, --help       эта справка\n"
         "      --version    версия\n"
+        "\n"
+        "Файлы --tags, --after и --before с меткой порядка байтов читаются по ней, без\n"
+        "метки - как UTF-8, если это правильный UTF-8, иначе как windows-1251.\n"
         "\n"
         "Код завершения: 0, если все страницы записаны (пустые файлы пропускаются),\n"
         "1, если какой-то источник не удалось конвертировать, 2 при ошибке в параметрах.\n");

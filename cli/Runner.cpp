@@ -13,12 +13,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
+#include <QThreadPool>
 #include <atomic>
 #include <cstdio>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -79,6 +80,12 @@ void CheckStandardInput() {
         throw Exception(QStringLiteral("стандартный ввод: это папка"));
 }
 
+// A damaged binary form still gives its page; the run then reports the source and fails.
+void ReportDamagedForm(const QString& source, const QString& problem) {
+    if (!problem.isEmpty())
+        throw Exception(QStringLiteral("%1: %2").arg(source, problem));
+}
+
 TOutcome ConvertStandardInput(const TJob& job, const QString& title, const TWindowSettings& in,
                               TPageExtras& extras) {
     CheckStandardInput();
@@ -91,8 +98,8 @@ TOutcome ConvertStandardInput(const TJob& job, const QString& title, const TWind
     if (!input.open(stdin, QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw Exception(QStringLiteral("не удалось прочитать стандартный ввод"));
     const QString inName = QStringLiteral("стандартный ввод");
-    const TStrings* after = in.After ? &*in.After : nullptr;
-    const TStrings* before = in.Before ? &*in.Before : nullptr;
+    const TStrings* after = in.AfterOrNull();
+    const TStrings* before = in.EndBeforeOrNull();
     if (!target) {
         if (StandardStreamClosed(STDOUT_FILENO))
             throw Exception(QStringLiteral("стандартный вывод закрыт"));
@@ -100,18 +107,21 @@ TOutcome ConvertStandardInput(const TJob& job, const QString& title, const TWind
         if (!output.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered))
             throw Exception(QStringLiteral("не удалось записать в стандартный вывод"));
         TCheckedDevice checked(output);
-        return ConvertSourceStream(
-                   input, inName, title, &in.Tags, after, before,
-                   [&checked]() -> QIODevice& { return checked; },
-                   QStringLiteral("стандартный вывод"), &extras)
-                   ? TOutcome::Written
-                   : TOutcome::Blank;
+        QString problem;
+        const bool written = ConvertSourceStream(
+            input, inName, title, &in.Attr, after, before,
+            [&checked]() -> QIODevice& { return checked; }, QStringLiteral("стандартный вывод"),
+            &problem, &extras);
+        ReportDamagedForm(inName, problem);
+        return written ? TOutcome::Written : TOutcome::Blank;
     }
+    QString problem;
     if (!ConvertSourceStream(
-            input, inName, title, &in.Tags, after, before,
-            [&target]() -> QIODevice& { return target->Open(); }, job.Target, &extras))
+            input, inName, title, &in.Attr, after, before,
+            [&target]() -> QIODevice& { return target->Open(); }, job.Target, &problem, &extras))
         return TOutcome::Blank;
     target->Commit();
+    ReportDamagedForm(inName, problem);
     return TOutcome::Written;
 }
 
@@ -146,10 +156,12 @@ TOutcome ConvertFile(const TJob& job, const QString& title, const TWindowSetting
                      TPageExtras& extras) {
     MakeFolders(job.OutputRoot, QFileInfo(job.Target).path());
     TPageTarget target(job.Target, job.Rule);
-    return FilePas_2_Target(job.Source, target, title, &in.Tags, in.After ? &*in.After : nullptr,
-                            in.Before ? &*in.Before : nullptr, &extras)
-               ? TOutcome::Written
-               : TOutcome::Blank;
+    QString problem;
+    if (!FilePas_2_Target(job.Source, target, title, &in.Attr, in.AfterOrNull(),
+                          in.EndBeforeOrNull(), &problem, &extras))
+        return TOutcome::Blank;
+    ReportDamagedForm(job.Source, problem);
+    return TOutcome::Written;
 }
 
 QString SourceName(const TJob& job) {
@@ -173,6 +185,7 @@ int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings
         TOutcome outcome = TOutcome::Failed;
         QString error;
         TPageExtras extras = site.ExtrasFor(job);
+        // Nothing a conversion throws may end the run or the worker: it is that file's failure.
         try {
             outcome = job.Source == "-" ? ConvertStandardInput(job, title, settings, extras)
                                         : ConvertFile(job, title, settings, extras);
@@ -182,6 +195,8 @@ int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings
             error = QStringLiteral("%1: недостаточно памяти").arg(SourceName(job));
         } catch (const std::exception& e) {
             error = QStringLiteral("%1: %2").arg(SourceName(job), QString::fromLocal8Bit(e.what()));
+        } catch (...) {
+            error = QStringLiteral("%1: непредвиденная ошибка").arg(SourceName(job));
         }
         if (outcome == TOutcome::Failed)
             failed = true;
@@ -189,28 +204,16 @@ int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings
         reporter.Done(job, outcome, error);
     };
 
-    // Standard input is read once, on this thread; files go to the workers.
-    std::vector<const TJob*> files;
+    // Standard input is read once, on this thread; files go to the pool's workers.
+    QThreadPool pool;
+    pool.setMaxThreadCount(options.Jobs > 0 ? options.Jobs : QThread::idealThreadCount());
     for (const TJob& job : plan.Jobs) {
         if (job.Source == "-")
             run(job);
         else
-            files.push_back(&job);
+            pool.start([&run, &job] { run(job); });
     }
-    const size_t wanted =
-        options.Jobs > 0 ? size_t(options.Jobs) : size_t(QThread::idealThreadCount());
-    const size_t workers = std::max<size_t>(1, std::min(wanted, files.size()));
-    std::atomic<size_t> next = 0;
-    auto work = [&] {
-        for (size_t i = next++; i < files.size(); i = next++)
-            run(*files[i]);
-    };
-    std::vector<std::thread> threads;
-    for (size_t k = 1; k < workers; ++k)
-        threads.emplace_back(work);
-    work();
-    for (std::thread& t : threads)
-        t.join();
+    pool.waitForDone();
     if (options.Index) {
         try {
             WriteIndex(options, plan, results);

@@ -8,6 +8,7 @@
 #include "WindowSettings.h"
 
 #include "Exception.h"
+#include "__pas2html.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -42,14 +43,20 @@ int Run() {
     // Settings first, so that their page names shape the plan; options replace what they name.
     TWindowSettings settings;
     try {
-        settings = options.SettingsFile.isEmpty() ? DefaultWindowSettings()
-                                                  : ReadWindowSettings(options.SettingsFile);
+        TStrings defaultAttr;
+        htmlTextAttr_Def1(&defaultAttr);
+        if (options.SettingsFile.isEmpty())
+            settings.Attr = defaultAttr;
+        else
+            settings = ReadWindowSettings(options.SettingsFile, defaultAttr);
         if (!options.TagsFile.isEmpty())
-            settings.Tags.LoadFromFile(options.TagsFile);
+            settings.Attr.LoadFromFile(options.TagsFile, TStrings::TNoMark::Utf8WhenValid);
         if (!options.AfterFile.isEmpty())
-            settings.After.emplace().LoadFromFile(options.AfterFile);
+            settings.BodyAfter.emplace().LoadFromFile(options.AfterFile,
+                                                      TStrings::TNoMark::Utf8WhenValid);
         if (!options.BeforeFile.isEmpty())
-            settings.Before.emplace().LoadFromFile(options.BeforeFile);
+            settings.BodyEndBefore.emplace().LoadFromFile(options.BeforeFile,
+                                                          TStrings::TNoMark::Utf8WhenValid);
     } catch (const Exception& e) {
         std::fprintf(stderr, "pas2html: %s\n", e.Message().toLocal8Bit().constData());
         return 2;

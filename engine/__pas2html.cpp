@@ -1,5 +1,6 @@
 #include "__pas2html.h"
 
+#include "BinaryForm.h"
 #include "Exception.h"
 #include "PageExtras.h"
 #include "PageFrame.h"
@@ -8,6 +9,7 @@
 #include "TextFile.h"
 #include "Trim.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 
@@ -72,14 +74,16 @@ bool ConvertSourceStream(QIODevice& in, const QString& inName, const QString& sT
                          const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
                          const TStrings* ListTextBodyEndBefore,
                          const std::function<QIODevice&()>& openTarget, const QString& outName,
-                         TPageExtras* extras) {
+                         QString* formProblem, TPageExtras* extras) {
     try {
+        QBuffer form; // a form saved in binary is converted as its text
+        QIODevice& source = BinaryFormAsText(in, inName, form, formProblem) ? form : in;
         TDelphiToHTML converter;
         converter.LoadTagSet(ListAttr);
         TPageFrame frame = FrameFor(sTitle, ListTextBodyAfter, ListTextBodyEndBefore);
         if (extras)
             AddToHead(frame.Head, *extras);
-        return ConvertSourcePage(converter, frame, in, inName, openTarget, outName, extras);
+        return ConvertSourcePage(converter, frame, source, inName, openTarget, outName, extras);
     } catch (const std::bad_alloc&) {
         throw Exception(OutOfMemoryMessage(inName));
     }
@@ -87,7 +91,8 @@ bool ConvertSourceStream(QIODevice& in, const QString& inName, const QString& sT
 
 bool FilePas_2_FileHtml(const QString& fnPAS, const QString& fnHTML, const QString& sTitle,
                         const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
-                        const TStrings* ListTextBodyEndBefore, bool YesRewrite) {
+                        const TStrings* ListTextBodyEndBefore, bool YesRewrite,
+                        QString* formProblem) {
     const QString source = Trim(fnPAS);
     if (source.isEmpty() || !FileExists(source))
         return false;
@@ -99,12 +104,13 @@ bool FilePas_2_FileHtml(const QString& fnPAS, const QString& fnHTML, const QStri
         return false;
     TPageTarget file(target);
     return FilePas_2_Target(source, file, sTitle, ListAttr, ListTextBodyAfter,
-                            ListTextBodyEndBefore);
+                            ListTextBodyEndBefore, formProblem);
 }
 
 bool FilePas_2_Target(const QString& source, TPageTarget& file, const QString& sTitle,
                       const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
-                      const TStrings* ListTextBodyEndBefore, TPageExtras* extras) {
+                      const TStrings* ListTextBodyEndBefore, QString* formProblem,
+                      TPageExtras* extras) {
     file.Check(source);
     // Read, never mapped: a source that shrinks or vanishes meanwhile gives the bytes read
     // or the read error, not a signal.
@@ -116,7 +122,7 @@ bool FilePas_2_Target(const QString& source, TPageTarget& file, const QString& s
     // A blank source writes nothing; an older page stays as it was.
     if (!ConvertSourceStream(
             input, source, sTitle, ListAttr, ListTextBodyAfter, ListTextBodyEndBefore,
-            [&file]() -> QIODevice& { return file.Open(); }, file.Name(), extras))
+            [&file]() -> QIODevice& { return file.Open(); }, file.Name(), formProblem, extras))
         return false;
     file.Commit();
     return true;

@@ -71,7 +71,8 @@ int pas2html(TStrings* pasText, TStrings* pasHTML, const QString& sTitle, const 
 // raises Exception naming it; the old fnHTML then stays intact.
 bool FilePas_2_FileHtml(const QString& fnPAS, const QString& fnHTML, const QString& sTitle,
                         const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
-                        const TStrings* ListTextBodyEndBefore, bool YesRewrite);
+                        const TStrings* ListTextBodyEndBefore, bool YesRewrite,
+                        QString* formProblem = nullptr);
 
 // File form into a target the caller chose, the source's name taken as it stands: true when
 // the page was written, false for a blank source. Raises Exception naming the file that
@@ -79,20 +80,23 @@ bool FilePas_2_FileHtml(const QString& fnPAS, const QString& fnHTML, const QStri
 // ConvertSourceStream.
 bool FilePas_2_Target(const QString& source, TPageTarget& target, const QString& sTitle,
                       const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
-                      const TStrings* ListTextBodyEndBefore, TPageExtras* extras = nullptr);
+                      const TStrings* ListTextBodyEndBefore, QString* formProblem = nullptr,
+                      TPageExtras* extras = nullptr);
 
 // Converts the source read from `in` to its end into its page, in the source's encoding
 // (byte-order mark included) exactly as the file form writes it, while reading: memory
 // follows the longest line. `openTarget` gives the device for the page; it is called once,
 // when the first non-blank line comes, and never for a blank source, which gives false.
 // Raises Exception naming `inName` when reading fails and `outName` when writing fails.
+// Every entry point converts a form saved in binary as its text form; when the form is
+// damaged, `formProblem` receives why (the page is still written).
 // `extras`, when given, adds line anchors, numbers and unit links, and receives the number
 // of lines.
 bool ConvertSourceStream(QIODevice& in, const QString& inName, const QString& sTitle,
                          const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
                          const TStrings* ListTextBodyEndBefore,
                          const std::function<QIODevice&()>& openTarget, const QString& outName,
-                         TPageExtras* extras = nullptr);
+                         QString* formProblem = nullptr, TPageExtras* extras = nullptr);
 
 // A page title made from a file name: the name without its folder, with "<", ">" and "&"
 // escaped, since file names here may hold them.

@@ -1,13 +1,17 @@
 #include "IniStore.h"
 
 #include "Exception.h"
-#include "Trim.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSaveFile>
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <deque>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -18,89 +22,97 @@ constexpr int LockWaitMs = 30000;
 
 constexpr QByteArrayView Utf8Bom("\xEF\xBB\xBF");
 
-enum class LineKind { Other, Section, Key };
+// Trimming on the bytes: every byte of code 32 or less is a character of code 32 or less,
+// and no byte of a longer UTF-8 sequence is one.
+bool Blank(char c) {
+    return static_cast<unsigned char>(c) <= 32;
+}
 
-struct IniLine {
-    qsizetype begin = 0;       // byte offset of the line's text
-    qsizetype length = 0;      // bytes of text, without the line break
-    qsizetype breakLength = 0; // 0 only for a last line without a break
-    LineKind kind = LineKind::Other;
-    QString name; // the section's name for a header, the key's for a key line
-    QString value;
-    qsizetype header = -1; // for a key line: index of its section's header, -1 before any
-};
+void TrimBytes(const char* data, qsizetype& begin, qsizetype& end) {
+    while (begin < end && Blank(data[begin]))
+        ++begin;
+    while (end > begin && Blank(data[end - 1]))
+        --end;
+}
 
-void Classify(IniLine& line, QStringView text) {
-    const QStringView t = TrimView(text);
-    if (t.startsWith(u'[')) {
-        const qsizetype close = t.indexOf(u']');
-        if (close > 0) {
-            line.kind = LineKind::Section;
-            line.name = Trim(t.sliced(1, close - 1));
+bool IsAscii(QByteArrayView bytes) {
+    for (char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+
+// Whether the UTF-8 name `bytes` is `name` letter case aside; ASCII names are compared
+// without decoding, which keeps lookups in a huge file cheap.
+bool SameName(QByteArrayView bytes, QStringView name) {
+    const bool asciiName =
+        std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x80; });
+    if (asciiName && IsAscii(bytes)) {
+        if (name.size() != bytes.size())
+            return false;
+        for (qsizetype i = 0; i < bytes.size(); ++i)
+            if (AsciiLower(bytes[i]) != AsciiLower(char(name[i].unicode())))
+                return false;
+        return true;
+    }
+    return QString::fromUtf8(bytes).compare(name, Qt::CaseInsensitive) == 0;
+}
+
+size_t AsciiCaseHash(std::string_view s) {
+    size_t h = 1469598103934665603ull;
+    for (char c : s)
+        h = (h ^ static_cast<unsigned char>(AsciiLower(c))) * 1099511628211ull;
+    return h ^ (h >> 29);
+}
+
+bool AsciiCaseEqual(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (AsciiLower(a[i]) != AsciiLower(b[i]))
+            return false;
+    return true;
+}
+
+// A set of names compared with ASCII letter case ignored, open addressing over a flat
+// table whose slots carry part of the hash, so that a section of millions of keys costs
+// about one memory access per key.
+class NameSet {
+public:
+    explicit NameSet(size_t most) {
+        size_t capacity = 16;
+        while (capacity < 2 * most)
+            capacity *= 2;
+        FSlots.assign(capacity, 0);
+        FNames.reserve(most);
+    }
+
+    // Adds `name`; false when an equal name is there already.
+    bool Insert(std::string_view name) {
+        const size_t hash = AsciiCaseHash(name);
+        const uint64_t tag = uint64_t(uint32_t(hash >> 32)) << 32;
+        const size_t mask = FSlots.size() - 1;
+        for (size_t i = hash & mask;; i = (i + 1) & mask) {
+            const uint64_t slot = FSlots[i];
+            if (slot == 0) {
+                FNames.push_back(name);
+                FSlots[i] = tag | uint64_t(FNames.size()); // the name's index + 1
+                return true;
+            }
+            if ((slot & ~uint64_t(0xFFFFFFFF)) == tag &&
+                AsciiCaseEqual(FNames[size_t(slot & 0xFFFFFFFF) - 1], name))
+                return false;
         }
-        return;
     }
-    if (t.startsWith(u';') || t.startsWith(u'#'))
-        return;
-    const qsizetype eq = t.indexOf(u'=');
-    if (eq < 0)
-        return;
-    line.name = Trim(t.first(eq));
-    if (line.name.isEmpty())
-        return;
-    line.kind = LineKind::Key;
-    line.value = Trim(t.sliced(eq + 1));
-}
 
-std::vector<IniLine> ParseLines(const QByteArray& bytes) {
-    std::vector<IniLine> lines;
-    const qsizetype size = bytes.size();
-    qsizetype pos = bytes.startsWith(Utf8Bom) ? Utf8Bom.size() : 0;
-    qsizetype header = -1;
-    while (pos < size) {
-        IniLine line;
-        line.begin = pos;
-        qsizetype end = pos;
-        while (end < size && bytes[end] != '\r' && bytes[end] != '\n')
-            ++end;
-        line.length = end - pos;
-        if (end < size)
-            line.breakLength =
-                bytes[end] == '\r' && end + 1 < size && bytes[end + 1] == '\n' ? 2 : 1;
-        Classify(line, QString::fromUtf8(QByteArrayView(bytes).sliced(pos, line.length)));
-        if (line.kind == LineKind::Section)
-            header = static_cast<qsizetype>(lines.size());
-        else if (line.kind == LineKind::Key)
-            line.header = header;
-        lines.push_back(std::move(line));
-        pos = end + lines.back().breakLength;
-    }
-    return lines;
-}
-
-bool SameName(QStringView a, QStringView b) {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
-bool InSection(const std::vector<IniLine>& lines, const IniLine& line, QStringView section) {
-    return line.kind == LineKind::Key && line.header >= 0 &&
-           SameName(lines[line.header].name, section);
-}
-
-const IniLine* FindKey(const std::vector<IniLine>& lines, QStringView section, QStringView key) {
-    for (const IniLine& line : lines)
-        if (InSection(lines, line, section) && SameName(line.name, key))
-            return &line;
-    return nullptr;
-}
-
-// The file's bytes; empty when it is missing or cannot be read.
-QByteArray ReadForLookup(const QString& fileName) {
-    QFile file(fileName);
-    if (QFileInfo(fileName).isDir() || !file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
+private:
+    std::vector<uint64_t> FSlots; // 0 for a free slot
+    std::vector<std::string_view> FNames;
+};
 
 [[noreturn]] void RaiseUnableToWrite(const QString& fileName) {
     throw Exception(QStringLiteral("Unable to write to %1").arg(fileName));
@@ -121,69 +133,195 @@ QByteArray ReadForRewrite(const QString& fileName) {
     return bytes;
 }
 
-QByteArray FirstLineBreak(const QByteArray& bytes, const std::vector<IniLine>& lines) {
-    for (const IniLine& line : lines)
-        if (line.breakLength > 0)
-            return bytes.mid(line.begin + line.length, line.breakLength);
-    return QByteArrayLiteral("\n");
-}
-
 QByteArray OneLine(QStringView text) {
     QString flat = text.toString();
     flat.replace(u'\r', u' ').replace(u'\n', u' ');
     return flat.toUtf8();
 }
 
-// Inserts `text` as a line of its own after line `after`.
-void InsertLineAfter(QByteArray& bytes, const IniLine& after, const QByteArray& text,
-                     const QByteArray& lineBreak) {
-    const qsizetype pos = after.begin + after.length + after.breakLength;
-    if (after.breakLength == 0)
-        bytes.insert(pos, lineBreak + text);
-    else
-        bytes.insert(pos, text + lineBreak);
+} // namespace
+
+IniContents::IniContents(QByteArray bytes) : FBytes(std::move(bytes)) {
+    const char* data = FBytes.constData();
+    const qsizetype size = FBytes.size();
+    FLines.reserve(FBytes.count('\n') + 1);
+    qsizetype pos = FBytes.startsWith(Utf8Bom) ? Utf8Bom.size() : 0;
+    while (pos < size) {
+        Line line;
+        line.begin = pos;
+        qsizetype end = pos;
+        while (end < size && data[end] != '\r' && data[end] != '\n')
+            ++end;
+        line.length = end - pos;
+        if (end < size)
+            line.breakLength = data[end] == '\r' && end + 1 < size && data[end + 1] == '\n' ? 2 : 1;
+
+        qsizetype b = pos, e = end;
+        TrimBytes(data, b, e);
+        if (b < e && data[b] == '[') {
+            const char* close = static_cast<const char*>(std::memchr(data + b + 1, ']', e - b - 1));
+            if (close) {
+                qsizetype nb = b + 1, ne = close - data;
+                TrimBytes(data, nb, ne);
+                line.kind = Kind::Section;
+                line.nameBegin = nb;
+                line.nameLength = ne - nb;
+            }
+        } else if (b < e && data[b] != ';' && data[b] != '#') {
+            if (const char* eq = static_cast<const char*>(std::memchr(data + b, '=', e - b))) {
+                qsizetype nb = b, ne = eq - data;
+                TrimBytes(data, nb, ne);
+                qsizetype vb = eq - data + 1, ve = e;
+                TrimBytes(data, vb, ve);
+                if (ne > nb) {
+                    line.kind = Kind::Key;
+                    line.nameBegin = nb;
+                    line.nameLength = ne - nb;
+                    line.valueBegin = vb;
+                    line.valueLength = ve - vb;
+                }
+            }
+        }
+        FLines.push_back(line);
+        pos = end + line.breakLength;
+    }
 }
 
-QByteArray WithKey(QByteArray bytes, QStringView section, QStringView key, QStringView value) {
-    const std::vector<IniLine> lines = ParseLines(bytes);
-    if (const IniLine* found = FindKey(lines, section, key)) {
-        bytes.replace(found->begin, found->length, OneLine(found->name) + '=' + OneLine(value));
+IniContents IniContents::Read(const QString& fileName, bool* readable) {
+    if (readable)
+        *readable = true;
+    const QFileInfo info(fileName);
+    if (!info.exists() && !info.isSymLink())
+        return {};
+    QFile file(fileName);
+    QByteArray bytes;
+    if (!info.isDir() && file.open(QIODevice::ReadOnly)) {
+        bytes = file.readAll();
+        if (file.error() == QFileDevice::NoError)
+            return IniContents(std::move(bytes));
+    }
+    if (readable)
+        *readable = false;
+    return {};
+}
+
+QString IniContents::Name(const Line& line) const {
+    return QString::fromUtf8(FBytes.constData() + line.nameBegin, line.nameLength);
+}
+
+QString IniContents::ValueOf(const Line& line) const {
+    return QString::fromUtf8(FBytes.constData() + line.valueBegin, line.valueLength);
+}
+
+qsizetype IniContents::FirstHeader(QStringView section) const {
+    for (qsizetype i = 0; i < qsizetype(FLines.size()); ++i) {
+        const Line& line = FLines[i];
+        if (line.kind == Kind::Section &&
+            SameName(QByteArrayView(FBytes).sliced(line.nameBegin, line.nameLength), section))
+            return i;
+    }
+    return -1;
+}
+
+std::pair<qsizetype, qsizetype> IniContents::Body(qsizetype header) const {
+    qsizetype end = header + 1;
+    while (end < qsizetype(FLines.size()) && FLines[end].kind != Kind::Section)
+        ++end;
+    return {header + 1, end};
+}
+
+const IniContents::Line* IniContents::FindKey(QStringView section, QStringView key) const {
+    const qsizetype header = FirstHeader(section);
+    if (header < 0)
+        return nullptr;
+    const auto [first, end] = Body(header);
+    for (qsizetype i = first; i < end; ++i) {
+        const Line& line = FLines[i];
+        if (line.kind == Kind::Key &&
+            SameName(QByteArrayView(FBytes).sliced(line.nameBegin, line.nameLength), key))
+            return &line;
+    }
+    return nullptr;
+}
+
+std::optional<QString> IniContents::Value(QStringView section, QStringView key) const {
+    if (const Line* line = FindKey(section, key))
+        return ValueOf(*line);
+    return std::nullopt;
+}
+
+void IniContents::ForEachKey(QStringView section,
+                             const std::function<void(QByteArrayView, QByteArrayView)>& f) const {
+    const qsizetype header = FirstHeader(section);
+    if (header < 0)
+        return;
+    // Names seen so far, letter case aside: ASCII names as they stand in the file, others
+    // case-folded into `folded`; both compared with ASCII letter case ignored.
+    const auto [first, end] = Body(header);
+    std::deque<QByteArray> folded;
+    NameSet seen(size_t(end - first));
+    for (qsizetype i = first; i < end; ++i) {
+        const Line& line = FLines[i];
+        if (line.kind != Kind::Key)
+            continue;
+        const QByteArrayView name = QByteArrayView(FBytes).sliced(line.nameBegin, line.nameLength);
+        std::string_view key(name.data(), size_t(name.size()));
+        if (!IsAscii(name)) {
+            folded.push_back(QString::fromUtf8(name).toCaseFolded().toUtf8());
+            key = std::string_view(folded.back().constData(), size_t(folded.back().size()));
+        }
+        if (seen.Insert(key))
+            f(name, QByteArrayView(FBytes).sliced(line.valueBegin, line.valueLength));
+    }
+}
+
+QByteArray IniContents::FirstLineBreak() const {
+    for (const Line& line : FLines)
+        if (line.breakLength > 0)
+            return FBytes.mid(line.begin + line.length, line.breakLength);
+    return QByteArrayLiteral("\n");
+}
+
+QByteArray IniContents::WithKey(QStringView section, QStringView key, QStringView value) const {
+    QByteArray bytes = FBytes;
+    const QByteArray keyText = '=' + OneLine(value);
+    if (const Line* found = FindKey(section, key)) {
+        bytes.replace(found->begin, found->length, OneLine(Name(*found)) + keyText);
         return bytes;
     }
-    const QByteArray lineBreak = FirstLineBreak(bytes, lines);
-    const QByteArray keyLine = OneLine(key) + '=' + OneLine(value);
-    qsizetype header = -1;
-    for (qsizetype i = 0; i < static_cast<qsizetype>(lines.size()) && header < 0; ++i)
-        if (lines[i].kind == LineKind::Section && SameName(lines[i].name, section))
-            header = i;
+    const QByteArray lineBreak = FirstLineBreak();
+    const QByteArray keyLine = OneLine(key) + keyText;
+    const qsizetype header = FirstHeader(section);
     if (header >= 0) {
         qsizetype last = header;
-        for (qsizetype i = header + 1; i < static_cast<qsizetype>(lines.size()); ++i)
-            if (lines[i].kind == LineKind::Key && lines[i].header == header)
+        const auto [first, end] = Body(header);
+        for (qsizetype i = first; i < end; ++i)
+            if (FLines[i].kind == Kind::Key)
                 last = i;
-        InsertLineAfter(bytes, lines[last], keyLine, lineBreak);
+        // The new key becomes a line of its own after line `last`.
+        const Line& after = FLines[last];
+        const qsizetype pos = after.begin + after.length + after.breakLength;
+        if (after.breakLength == 0)
+            bytes.insert(pos, lineBreak + keyLine);
+        else
+            bytes.insert(pos, keyLine + lineBreak);
         return bytes;
     }
-    if (!lines.empty() && lines.back().breakLength == 0)
+    if (!FLines.empty() && FLines.back().breakLength == 0)
         bytes += lineBreak;
     bytes += '[' + OneLine(section) + ']' + lineBreak + keyLine + lineBreak;
     return bytes;
 }
 
-} // namespace
-
 QString IniStore::ReadString(QStringView section, QStringView key, const QString& def) const {
-    const std::vector<IniLine> lines = ParseLines(ReadForLookup(FFileName));
-    const IniLine* found = FindKey(lines, section, key);
-    return found ? found->value : def;
+    return IniContents::Read(FFileName).Value(section, key).value_or(def);
 }
 
 QStringList IniStore::ReadSectionKeys(QStringView section) const {
-    const std::vector<IniLine> lines = ParseLines(ReadForLookup(FFileName));
     QStringList keys;
-    for (const IniLine& line : lines)
-        if (InSection(lines, line, section) && !keys.contains(line.name, Qt::CaseInsensitive))
-            keys.append(line.name);
+    IniContents::Read(FFileName).ForEachKey(section, [&keys](QByteArrayView name, QByteArrayView) {
+        keys.append(QString::fromUtf8(name));
+    });
     return keys;
 }
 
@@ -191,7 +329,7 @@ void IniStore::WriteString(QStringView section, QStringView key, QStringView val
     QLockFile lock(FFileName + QStringLiteral(".lock"));
     if (!lock.tryLock(LockWaitMs))
         RaiseUnableToWrite(FFileName);
-    const QByteArray bytes = WithKey(ReadForRewrite(FFileName), section, key, value);
+    const QByteArray bytes = IniContents(ReadForRewrite(FFileName)).WithKey(section, key, value);
     QSaveFile file(FFileName);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         RaiseUnableToWrite(FFileName);

@@ -1,16 +1,74 @@
 #pragma once
 // The settings file: an INI text in UTF-8 (a UTF-8 byte-order mark is accepted), "[Name]"
 // lines opening sections and "Key=Value" lines inside them. Section and key names match
-// without regard to letter case; names and values are read trimmed. Lines that are neither
-// (comments, blank or unreadable lines) are kept as they are through every write.
+// without regard to letter case; names and values are read trimmed. A section named twice
+// is the first of its headers: keys under a later header of the same name are neither read
+// nor written. Lines that are neither (comments, blank or unreadable lines) are kept as they
+// are through every write.
 //
-// Nothing is cached: each read parses the file as it is on disk. Each write takes a lock
-// file beside the settings file, reads the file again, changes one key and replaces the file
-// atomically, so two programs writing different keys at the same time lose neither.
+// Nothing is cached between calls: each read parses the file as it is on disk, once. Each
+// write takes a lock file beside the settings file, reads the file again, changes one key and
+// replaces the file atomically, so two programs writing different keys at the same time lose
+// neither.
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+
+#include <functional>
+#include <optional>
+#include <utility>
+#include <vector>
+
+// One reading of a settings file, parsed once; lookups do not touch the disk again. Names
+// are decoded only when a lookup needs them, so a huge file costs one scan of its bytes.
+class IniContents {
+public:
+    IniContents() = default;
+    explicit IniContents(QByteArray bytes);
+
+    // The file as it is now; empty when it is missing or cannot be read. `readable`, when
+    // given, is false when the file exists but cannot be read (a folder, a read error).
+    static IniContents Read(const QString& fileName, bool* readable = nullptr);
+
+    // The trimmed value of `key` in `section`; nothing when the section or the key is
+    // missing. The first of several equal keys counts.
+    std::optional<QString> Value(QStringView section, QStringView key) const;
+
+    // Calls `f` with the UTF-8 name and value of each key of `section` in file order, each
+    // key once (its first line), spelled as in the file, with the value that Value gives.
+    void ForEachKey(QStringView section,
+                    const std::function<void(QByteArrayView name, QByteArrayView value)>& f) const;
+
+    // `bytes`'s text with `key` of `section` set to `value`: see IniStore::WriteString.
+    QByteArray WithKey(QStringView section, QStringView key, QStringView value) const;
+
+private:
+    enum class Kind : unsigned char { Other, Section, Key };
+    struct Line {
+        qsizetype begin = 0;     // byte offset of the line's text
+        qsizetype length = 0;    // bytes of text, without the line break
+        qsizetype nameBegin = 0; // the trimmed section or key name
+        qsizetype nameLength = 0;
+        qsizetype valueBegin = 0; // the trimmed value of a key line
+        qsizetype valueLength = 0;
+        unsigned char breakLength = 0; // 0 only for a last line without a break
+        Kind kind = Kind::Other;
+    };
+
+    QString Name(const Line& line) const;
+    QString ValueOf(const Line& line) const;
+    // Index of the first header of `section`, or -1.
+    qsizetype FirstHeader(QStringView section) const;
+    // The lines after header `header` up to the next header: [first, end).
+    std::pair<qsizetype, qsizetype> Body(qsizetype header) const;
+    const Line* FindKey(QStringView section, QStringView key) const;
+    QByteArray FirstLineBreak() const;
+
+    QByteArray FBytes;
+    std::vector<Line> FLines;
+};
 
 class IniStore {
 public:

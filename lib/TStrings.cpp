@@ -53,10 +53,12 @@ QString TStrings::Values(QStringView name) const {
     return FLines[i].mid(FLines[i].indexOf(u'=') + 1);
 }
 
-void TStrings::LoadFromFile(const QString& fileName) {
+void TStrings::LoadFromFile(const QString& fileName, TNoMark noMark) {
     const QByteArray bytes = ReadFileBytes(fileName);
     qsizetype bom = 0;
-    const TTextEncoding encoding = DetectEncoding(bytes, &bom);
+    TTextEncoding encoding = DetectEncoding(bytes, &bom);
+    if (bom == 0 && noMark == TNoMark::Utf8WhenValid && IsValidUtf8(bytes))
+        encoding = TTextEncoding::Utf8;
     SetText(DecodeText(QByteArrayView(bytes).sliced(bom), encoding));
     FEncoding = encoding;
 }

@@ -37,9 +37,13 @@ public:
     // The part after the first "=" of that line, untrimmed; empty when there is none.
     QString Values(QStringView name) const;
 
-    // Reads a text file by its byte-order mark, otherwise as ANSI; raises Exception naming
-    // the file when it cannot be read. The encoding found is kept for SaveToFile.
-    void LoadFromFile(const QString& fileName);
+    // What a text without a byte-order mark is read as.
+    enum class TNoMark { Ansi, Utf8WhenValid };
+
+    // Reads a text file by its byte-order mark, otherwise as ANSI (or, with Utf8WhenValid,
+    // as UTF-8 when it is well-formed UTF-8); raises Exception naming the file when it
+    // cannot be read. The encoding found is kept for SaveToFile.
+    void LoadFromFile(const QString& fileName, TNoMark noMark = TNoMark::Ansi);
     // Writes the lines, CR LF after each, in the encoding of the last load with its mark
     // (ANSI without a mark when never loaded), replacing the file atomically; raises
     // Exception naming the file when it cannot be written.

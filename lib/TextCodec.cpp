@@ -111,6 +111,13 @@ const char16_t* AnsiToUnicodeTable() {
     return Ansi().toUnicode.data();
 }
 
+bool IsValidUtf8(QByteArrayView bytes) {
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    // The decoding runs when its result is taken.
+    [[maybe_unused]] const QString decoded = decoder(bytes);
+    return !decoder.hasError();
+}
+
 TTextEncoding DetectEncoding(QByteArrayView bytes, qsizetype* bomLength) {
     const auto* b = reinterpret_cast<const uchar*>(bytes.data());
     TTextEncoding enc = TTextEncoding::Ansi;

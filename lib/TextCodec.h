@@ -14,6 +14,9 @@ enum class TTextEncoding { Ansi, Utf8, Utf16LE, Utf16BE };
 // and the mark's length in bytes.
 TTextEncoding DetectEncoding(QByteArrayView bytes, qsizetype* bomLength = nullptr);
 
+// Whether `bytes` is well-formed UTF-8 throughout.
+bool IsValidUtf8(QByteArrayView bytes);
+
 QByteArray ByteOrderMark(TTextEncoding encoding);
 
 // Decodes `bytes` (without their mark). Malformed UTF sequences become U+FFFD.

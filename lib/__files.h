@@ -6,9 +6,11 @@
 // the default, writes do nothing. Only a file that cannot be written raises Exception
 // "Unable to write to <file>".
 
+#include "IniStore.h"
 #include "TStrings.h"
 
 #include <QString>
+#include <optional>
 
 // Values stored as text: integers in decimal, booleans as "1" and "0", strings trimmed.
 // An integer reads decimal or hexadecimal ("$1F", "x1F", "0x1F"; eight digits are a 32-bit
@@ -39,6 +41,27 @@ void INI_ReadSectionValues(QString NameINI, QString Section, TStrings* List);
 // name are skipped. Keys already in the section stay. With a blank section name the whole
 // list is saved as the file instead. Returns the number of keys (or lines) written.
 int INI_WriteSection(QString NameINI, QString Section, TStrings* List);
+
+// One reading of a settings file for many values, by the rules of the helpers above; each
+// helper above is one of these with one lookup. A blank file name reads nothing.
+class TIniFileValues {
+public:
+    explicit TIniFileValues(QString NameINI);
+    // False when the file exists but cannot be read (a folder, a read error); a missing file
+    // is readable and empty.
+    bool Readable() const { return FReadable; }
+    int IntegerParamDef(QString NameTop, QString NameParam, int Def) const;
+    bool BooleanParamDef(QString NameTop, QString NameParam, bool Def) const;
+    QString StringParamDef(QString NameTop, QString NameParam, QString Def, bool Yes_AllTrim) const;
+    // The stored string, or nothing when the key is missing.
+    std::optional<QString> StringParam(QString NameTop, QString NameParam, bool Yes_AllTrim) const;
+    void ReadSectionValues(QString Section, TStrings* List) const;
+
+private:
+    bool FNamed = false;
+    bool FReadable = true;
+    IniContents FContents;
+};
 
 // Folders. Paths use "/"; a folder name may end in "/" or not.
 bool DirExist(QString nDir);

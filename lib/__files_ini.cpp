@@ -17,17 +17,9 @@ struct ValueKey {
     bool Complete() const { return !file.isEmpty() && !section.isEmpty() && !key.isEmpty(); }
 };
 
-QString ReadValue(const IniStore& store, QStringView section, QStringView key, const QString& def) {
-    QString value = store.ReadString(section, key, def);
+QString Cut(QString value) {
     value.truncate(MaxValueChars);
     return value;
-}
-
-int ReadInteger(const ValueKey& k, int def) {
-    if (!k.Complete())
-        return def;
-    const IniStore store(k.file);
-    return StrToIntDef(ReadValue(store, k.section, k.key, QString()), def);
 }
 
 void WriteText(const ValueKey& k, const QString& text) {
@@ -45,21 +37,74 @@ QString BooleanText(bool b) {
 
 } // namespace
 
+TIniFileValues::TIniFileValues(QString NameINI) {
+    const QString file = Trim(NameINI);
+    FNamed = !file.isEmpty();
+    if (FNamed)
+        FContents = IniContents::Read(file, &FReadable);
+}
+
+int TIniFileValues::IntegerParamDef(QString NameTop, QString NameParam, int Def) const {
+    const QString section = Trim(NameTop), key = Trim(NameParam);
+    if (!FNamed || section.isEmpty() || key.isEmpty())
+        return Def;
+    const std::optional<QString> value = FContents.Value(section, key);
+    return value ? StrToIntDef(Cut(*value), Def) : Def;
+}
+
+bool TIniFileValues::BooleanParamDef(QString NameTop, QString NameParam, bool Def) const {
+    return IntegerParamDef(NameTop, NameParam, Def ? 1 : 0) != 0;
+}
+
+std::optional<QString> TIniFileValues::StringParam(QString NameTop, QString NameParam,
+                                                   bool Yes_AllTrim) const {
+    const QString key = Trim(NameParam);
+    if (!FNamed || key.isEmpty())
+        return std::nullopt;
+    std::optional<QString> value = FContents.Value(Trim(NameTop), key);
+    if (value)
+        *value = Yes_AllTrim ? Trim(Cut(*value)) : Cut(*value);
+    return value;
+}
+
+QString TIniFileValues::StringParamDef(QString NameTop, QString NameParam, QString Def,
+                                       bool Yes_AllTrim) const {
+    const QString result = StringParam(NameTop, NameParam, false).value_or(Cut(Def));
+    return Yes_AllTrim ? Trim(result) : result;
+}
+
+void TIniFileValues::ReadSectionValues(QString Section, TStrings* List) const {
+    if (!List)
+        return;
+    List->Clear();
+    const QString section = Trim(Section);
+    if (!FNamed || section.isEmpty())
+        return;
+    FContents.ForEachKey(section, [List](QByteArrayView name, QByteArrayView value) {
+        // Most lines hold "name=value" as it stands in the file, and values no longer than
+        // the cut: one decoding makes the line.
+        if (value.data() == name.data() + name.size() + 1 && value.size() <= MaxValueChars)
+            List->Add(QString::fromUtf8(name.data(), name.size() + 1 + value.size()));
+        else
+            List->Add(QString::fromUtf8(name) + u'=' + Cut(QString::fromUtf8(value)));
+    });
+}
+
 int GetFromINI_IntegerParamDef(QString NameINI, QString NameTop, QString NameParam, int Def) {
-    return ReadInteger(ValueKey(NameINI, NameTop, NameParam), Def);
+    const ValueKey k(NameINI, NameTop, NameParam);
+    return k.Complete() ? TIniFileValues(k.file).IntegerParamDef(k.section, k.key, Def) : Def;
 }
 
 bool GetFromINI_BooleanParamDef(QString NameINI, QString NameTop, QString NameParam, bool Def) {
-    return ReadInteger(ValueKey(NameINI, NameTop, NameParam), Def ? 1 : 0) != 0;
+    return GetFromINI_IntegerParamDef(NameINI, NameTop, NameParam, Def ? 1 : 0) != 0;
 }
 
 QString GetFromINI_StringParamDef(QString NameINI, QString NameTop, QString NameParam, QString Def,
                                   bool Yes_AllTrim) {
     const ValueKey k(NameINI, NameTop, NameParam);
-    QString result = Def;
-    if (!k.file.isEmpty() && !k.key.isEmpty())
-        result = ReadValue(IniStore(k.file), k.section, k.key, Def);
-    return Yes_AllTrim ? Trim(result) : result;
+    if (k.file.isEmpty() || k.key.isEmpty())
+        return Yes_AllTrim ? Trim(Def) : Def;
+    return TIniFileValues(k.file).StringParamDef(k.section, k.key, Def, Yes_AllTrim);
 }
 
 void PutToINI_IntegerParam(QString NameINI, QString NameTop, QString NameParam, int I) {
@@ -102,13 +147,8 @@ void INI_ReadSectionValues(QString NameINI, QString Section, TStrings* List) {
     if (!List)
         return;
     List->Clear();
-    const QString file = Trim(NameINI);
-    const QString section = Trim(Section);
-    if (file.isEmpty() || section.isEmpty())
-        return;
-    const IniStore store(file);
-    for (const QString& key : store.ReadSectionKeys(section))
-        List->Add(key + u'=' + ReadValue(store, section, key, QString()));
+    if (!IsBlank(NameINI) && !IsBlank(Section))
+        TIniFileValues(NameINI).ReadSectionValues(Section, List);
 }
 
 int INI_WriteSection(QString NameINI, QString Section, TStrings* List) {

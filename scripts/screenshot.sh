@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds, starts the window under Xvfb in a fresh program folder and saves its pictures:
 # docs/window.png (shown in README), the Clipboard page with a converted result
-# (docs/clipboard.png) and the settings pages (docs/settings-html1.png, docs/settings-html2.png).
+# (docs/clipboard.png), the settings pages (docs/settings-html1.png, docs/settings-html2.png)
+# and a form saved in binary (docs/binary-form.png).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -11,4 +12,7 @@ export QTWEBENGINE_CHROMIUM_FLAGS="${QTWEBENGINE_CHROMIUM_FLAGS:---no-sandbox}"
 xvfb-run -a -s "-screen 0 1280x800x24" env QT_QPA_PLATFORM=xcb \
   build/tests/window_screenshot docs/window.png docs/clipboard.png docs/settings-html1.png \
   docs/settings-html2.png
+xvfb-run -a -s "-screen 0 1280x800x24" env QT_QPA_PLATFORM=xcb \
+  build/tests/window_screenshot docs/binary-form.png tests/data/forms/about.dfm
 echo "Saved docs/window.png, docs/clipboard.png, docs/settings-html1.png, docs/settings-html2.png"
+echo "and docs/binary-form.png"

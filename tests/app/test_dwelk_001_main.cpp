@@ -2,6 +2,7 @@
 // settings file with odd values gives, the key each handler writes, and the HTML name rule.
 
 #include "DateTimeText.h"
+#include "Exception.h"
 #include "THtmlEdit.h"
 #include "TestFiles.h"
 #include "WidgetKit.h"
@@ -94,6 +95,7 @@ private slots:
     void suffixEditStoredOnLeaving();
     void fnHTML_999_Get_data();
     void fnHTML_999_Get();
+    void suffixThatCannotNameAPage();
     void clockText_data();
     void clockText();
     void fontsAsStated();
@@ -393,6 +395,26 @@ void TestDwelk001Main::fnHTML_999_Get() {
     Control<QLineEdit>(w, "Edit_Suffix_PAS")->setText(pasText);
     Control<QComboBox>(w, "ComboBox_HTML_ExtFile")->setCurrentIndex(extension);
     QCOMPARE(w->fnHTML_999_Get(fn), html);
+}
+
+// A suffix with a "/" would put the page into another folder, one with a NUL would cut its
+// name: the window says so, naming the suffix, rather than name a page.
+void TestDwelk001Main::suffixThatCannotNameAPage() {
+    auto window = StartWindow();
+    TfMain* w = window.get();
+    SelectFile(w, "Unit1.pas");
+    for (const QString& suffix : {QString("/../x"), QString("_a") + QChar(0) + "b"}) {
+        Control<QLineEdit>(w, "Edit_Suffix_PAS")->setText(suffix);
+        try {
+            w->fnHTML_999_Get("Unit1.pas");
+            QFAIL("no error");
+        } catch (const Exception& e) {
+            QVERIFY2(e.Message().contains(QString(suffix).replace(QChar(0), "\\0")),
+                     qPrintable(e.Message()));
+        }
+    }
+    Control<QCheckBox>(w, "cb_Yes_Suffix_PAS")->setChecked(false);
+    QCOMPARE(w->fnHTML_999_Get("Unit1.pas"), QString("Unit1.htm"));
 }
 
 void TestDwelk001Main::clockText_data() {

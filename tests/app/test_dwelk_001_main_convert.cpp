@@ -80,6 +80,7 @@ private slots:
     void clipboardCopyHtml();
     void clipboardSave_data();
     void clipboardSave();
+    void damagedBinaryForm();
 
 private:
     QString Src(const QString& name = {}) const { return FFolder->Src(name); }
@@ -538,6 +539,27 @@ void TestDwelk001MainConvert::clipboardSave() {
     Control<QToolButton>(w, "SpeedButton2")->click();
     QVERIFY(!QFileInfo::exists(target));
     QVERIFY(canceller.Texts().isEmpty());
+}
+
+// A damaged binary form shows as its text up to the damage and a last line saying why,
+// and converts to its page without a message box.
+void TestDwelk001MainConvert::damagedBinaryForm() {
+    const QByteArray form = ReadBytes(QStringLiteral(DWELK_TEST_DATA "/forms/main.dfm"));
+    WriteBytes(Src("Cut.dfm"), form.first(form.size() / 2));
+    auto window = StartInSources();
+    TfMain* w = window.get();
+    ChooseFilter(w, 1);
+    ClickFile(w, "Cut.dfm");
+    const TSyntaxMemoLines& lines = Control<TSyntaxMemo>(w, "SyntMemo")->Lines();
+    QCOMPARE(lines[0], QStringLiteral("object fMain: TfMain"));
+    QVERIFY2(lines[lines.Count() - 1].startsWith("// Ошибка: чтение двоичной формы остановлено"),
+             qPrintable(lines[lines.Count() - 1]));
+    Control<QCheckBox>(w, "cb_WebBr_Show")->click();
+    TModalAnswerer answerer;
+    Control<QToolButton>(w, "btn_File_ToHtml")->click();
+    QVERIFY(answerer.Texts().isEmpty());
+    const QByteArray page = ReadBytes(Src("Cut_dfm.htm"));
+    QVERIFY2(page.contains("fMain: TfMain"), page.constData());
 }
 
 QTEST_MAIN(TestDwelk001MainConvert)

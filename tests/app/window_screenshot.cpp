@@ -4,7 +4,8 @@
 // and the settings pages HTML-1 and HTML-2 with two example fragments. Used by
 // scripts/screenshot.sh for README. With a scene name after one file name it pictures the
 // whole screen instead: "menu" (the preview's context menu) or "run" (a whole-list run under
-// way, then stopped by choosing another mask: FILE and FILE with "-stopped").
+// way, then stopped by choosing another mask: FILE and FILE with "-stopped"); with a form's
+// file name (*.dfm) after it, the window with that form selected and converted.
 
 #include "__files.h"
 #include "dwelk_000_lib.h"
@@ -18,6 +19,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QListWidget>
 #include <QMessageBox>
@@ -118,6 +120,21 @@ int Scene(TfMain& fMain, const QString& scene, const QString& picture, const QSt
         QTest::qWait(1000);
         return SaveScreen(picture) ? 0 : 1;
     }
+    if (scene.endsWith(QLatin1String(".dfm"))) {
+        if (!QFile::copy(scene, sources + "/" + QFileInfo(scene).fileName()))
+            return 1;
+        auto* filter = fMain.findChild<QComboBox*>("FCB");
+        filter->setCurrentIndex(1);
+        emit filter->activated(1);
+        auto* flb = fMain.findChild<QListWidget*>("FLB");
+        if (flb->count() != 1)
+            return 1;
+        QTest::mouseClick(flb->viewport(), Qt::LeftButton, {},
+                          flb->visualItemRect(flb->item(0)).center());
+        fMain.findChild<QToolButton*>("btn_File_ToHtml")->click();
+        QTest::qWait(1500);
+        return Save(fMain, qPrintable(picture)) ? 0 : 1;
+    }
     if (scene != QLatin1String("run"))
         return 2;
     for (int i = 0; i < 3000; ++i)
@@ -144,7 +161,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     if (argc < 2 || argc > 5 || argc == 4) {
         std::fprintf(stderr, "usage: window_screenshot WINDOW.png [CLIPBOARD.png HTML-1.png "
-                             "HTML-2.png]\n       window_screenshot FILE.png menu|run\n");
+                             "HTML-2.png]\n       window_screenshot FILE.png menu|run|FORM.dfm\n");
         return 2;
     }
     QTemporaryDir programFolder;

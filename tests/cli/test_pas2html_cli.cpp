@@ -53,6 +53,7 @@ private slots:
     void walkStaysInside();
     void windowSettings();
     void site();
+    void damagedBinaryForm();
 
 private:
     TRun Run(const QStringList& args, const QByteArray& input = {},
@@ -136,6 +137,15 @@ void TestPas2htmlCli::pagesAndExitCodes_data() {
     QTest::newRow("unknown option") << QStringList{"--frobnicate", "src/Unit1.pas"} << 2
                                     << QStringList{} << QStringList{"src/Unit1_pas.htm"};
     QTest::newRow("no source") << QStringList{"-v"} << 2 << QStringList{} << QStringList{};
+    QTest::newRow("option without its value") << QStringList{"src/Unit1.pas", "-o"} << 2
+                                              << QStringList{} << QStringList{"src/Unit1_pas.htm"};
+    QTest::newRow("flag with a value") << QStringList{"--quiet=1", "src/Unit1.pas"} << 2
+                                       << QStringList{} << QStringList{"src/Unit1_pas.htm"};
+    QTest::newRow("options after sources, values glued")
+        << QStringList{"src/Unit1.pas", "-oout.htm", "--title=T"} << 0 << QStringList{"out.htm"}
+        << QStringList{"src/Unit1_pas.htm"};
+    QTest::newRow("-- ends the options")
+        << QStringList{"--", "-q"} << 1 << QStringList{} << QStringList{};
     QTest::newRow("bad job count")
         << QStringList{"-j", "0", "src"} << 2 << QStringList{} << QStringList{"src/Unit1_pas.htm"};
     QTest::newRow("one job at a time")
@@ -225,6 +235,23 @@ void TestPas2htmlCli::optionFiles() {
     QVERIFY(page.contains("</pre>\r\n<p>bottom</p>\r\n</body>"));
     QVERIFY(page.contains("<u>unit</u>"));
     QVERIFY(page.contains("<i style=\"color: navy;\">") == false);
+
+    // Without a mark: UTF-8 when it is valid UTF-8, else windows-1251; the page is ANSI.
+    WriteBytes(Path("tags.txt"), "Bres=<b title=\"ключ\">\r\n");
+    WriteBytes(Path("after.txt"), "<p>\xCF\xF0\xE8</p>");
+    WriteBytes(Path("before.txt"), "\xEF\xBB\xBF<p>\xD0\xAF</p>");
+    QCOMPARE(Run({"--tags", "tags.txt", "--after", "after.txt", "--before", "before.txt",
+                  "src/Unit1.pas"})
+                 .Code,
+             0);
+    const QByteArray mixed = ReadBytes(Path("src/Unit1_pas.htm"));
+    QVERIFY(mixed.contains("<b title=\"\xEA\xEB\xFE\xF7\">unit"));
+    QVERIFY(mixed.contains("<p>\xCF\xF0\xE8</p>"));
+    QVERIFY(mixed.contains("<p>\xDF</p>"));
+    QVERIFY(Run({"--help"}).Out.contains("UTF-8"));
+    // The parser's English is not shown; the option is named.
+    QVERIFY(Run({"src/Unit1.pas", "--tags"}).Err.contains("--tags"));
+    QVERIFY(!Run({"src/Unit1.pas", "--tags"}).Err.contains("Missing"));
 }
 
 void TestPas2htmlCli::unwritableTargetKeepsGoing() {
@@ -359,6 +386,44 @@ void TestPas2htmlCli::windowSettings() {
     QCOMPARE(Run({"--settings", "prog2/dwelk.ini", "src/Unit1.pas"}).Code, 0);
     QVERIFY(ReadBytes(Path("src/Unit1_pas.htm")).contains("<b>unit</b>"));
     QCOMPARE(Run({"--settings", "prog3/none.ini", "src/Unit1.pas"}).Code, 2);
+    // A file that is there but cannot be read; reading this one fails even for root.
+    QCOMPARE(Run({"--settings", "/proc/self/mem", "src/Unit1.pas"}).Code, 2);
+
+    // A suffix that would put the page elsewhere or cut its name: nothing is written.
+    QDir(Path("src")).removeRecursively();
+    WriteBytes(Path("src/Unit1.pas"), "unit Unit1;");
+    WriteBytes(Path("prog4/dwelk.ini"), "[HTML]\nSuffix_PAS=/../../x\n");
+    TRun bad = Run({"--settings", "prog4/dwelk.ini", "src/Unit1.pas"});
+    QCOMPARE(bad.Code, 2);
+    QVERIFY(bad.Err.contains("/../../x"));
+    WriteBytes(Path("prog4/dwelk.ini"), QByteArray("[HTML]\nSuffix_DFM=a\0b\n", 22));
+    QCOMPARE(Run({"--settings", "prog4/dwelk.ini", "src/Unit1.pas"}).Code, 2);
+    QCOMPARE(QDir(Path(".")).entryList({"*.htm*"}, QDir::Files).size(), 0);
+    QCOMPARE(QDir(Path("src")).entryList({"*.htm*"}, QDir::Files).size(), 0);
+    // Switched off, the suffix is not used.
+    WriteBytes(Path("prog4/dwelk.ini"),
+               QByteArray("[HTML]\nSuffix_DFM=a\0b\nYes_Suffix_DFM=0\n", 39));
+    QCOMPARE(Run({"--settings", "prog4/dwelk.ini", "src/Unit1.pas"}).Code, 0);
+}
+
+// A damaged binary form is written as far as it reads, reported by name, and fails the run
+// without stopping the others.
+void TestPas2htmlCli::damagedBinaryForm() {
+    const QByteArray form = ReadBytes(QStringLiteral(DWELK_TEST_DATA "/forms/main.dfm"));
+    QVERIFY(!form.isEmpty());
+    WriteBytes(Path("src/Cut.dfm"), form.first(form.size() / 2));
+    WriteBytes(Path("src/Whole.dfm"), form);
+    const TRun run = Run({"-j1", "src"});
+    QCOMPARE(run.Code, 1);
+    QVERIFY2(run.Err.contains("src/Cut.dfm: ") && !run.Err.contains("Whole"), run.Err.constData());
+    QVERIFY(ReadBytes(Path("src/Cut_dfm.htm")).contains("object fMain: TfMain"));
+    QVERIFY(ReadBytes(Path("src/Whole_dfm.htm")).contains("object fMain: TfMain"));
+    QVERIFY(QFile::exists(Path("src/Unit1_pas.htm")));
+
+    const TRun piped = Run({"-"}, form.first(form.size() / 2));
+    QCOMPARE(piped.Code, 1);
+    QVERIFY(piped.Out.contains("object fMain: TfMain"));
+    QCOMPARE(Run({"-"}, form).Code, 0);
 }
 
 // Units of one name in several folders, a blank unit, a form, a project with `in` paths, odd

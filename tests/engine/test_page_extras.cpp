@@ -20,7 +20,7 @@ QString Page(const QByteArray& source, TPageExtras& extras) {
     out.open(QIODevice::WriteOnly);
     ConvertSourceStream(
         in, "in", "t", &tags, nullptr, nullptr, [&out]() -> QIODevice& { return out; }, "out",
-        &extras);
+        nullptr, &extras);
     qsizetype bom = 0;
     const TTextEncoding encoding = DetectEncoding(out.data().left(3), &bom);
     return DecodeText(QByteArrayView(out.data()).sliced(bom), encoding);

@@ -93,6 +93,14 @@ void TestIniStore::write_data() {
     QTest::newRow("empty section name") << QByteArray() << ""
                                         << "k"
                                         << "v" << QByteArray("[]\nk=v\n");
+    QTest::newRow("a section named twice is written in its first place")
+        << QByteArray("[A]\nx=1\n[B]\n[a]\nk=2\n") << "A"
+        << "k"
+        << "3" << QByteArray("[A]\nx=1\nk=3\n[B]\n[a]\nk=2\n");
+    QTest::newRow("non-ASCII names match letter case aside")
+        << QByteArray("[Ключи]\nЁж=1\n") << "КЛЮЧИ"
+        << "ёЖ"
+        << "2" << QByteArray("[Ключи]\nЁж=2\n");
 }
 
 void TestIniStore::write() {
@@ -123,10 +131,12 @@ void TestIniStore::read_data() {
     QTest::newRow("first of two equal keys") << QByteArray("[A]\nk=1\nK=2\n") << "A"
                                              << "k"
                                              << "1";
-    QTest::newRow("second section of the same name counts")
+    QTest::newRow("second section of the same name is not read")
         << QByteArray("[A]\nx=1\n[B]\n[a]\nk=2\n") << "A"
         << "k"
-        << "2";
+        << "<def>";
+    QTest::newRow("NUL inside a value kept") << QByteArray("[A]\nk=a\0b\n", 10) << "A"
+                                             << "k" << QString("a") + QChar(0) + "b";
     QTest::newRow("value with =") << QByteArray("[A]\nBcom=x=y\n") << "A"
                                   << "Bcom"
                                   << "x=y";
@@ -179,8 +189,10 @@ void TestIniStore::read() {
 void TestIniStore::sectionKeysInFileOrder() {
     const QString file = FreshFile();
     WriteBytes(file, "[A]\nzeta=1\nalpha=2\n[B]\nb=3\n[a]\nALPHA=4\nmid=5\n");
-    QCOMPARE(IniStore(file).ReadSectionKeys(u"A"), (QStringList{"zeta", "alpha", "mid"}));
+    QCOMPARE(IniStore(file).ReadSectionKeys(u"A"), (QStringList{"zeta", "alpha"}));
     QCOMPARE(IniStore(file).ReadSectionKeys(u"C"), QStringList());
+    WriteBytes(file, "[A]\nЁж=1\nk=2\nёЖ=3\nK=4\n");
+    QCOMPARE(IniStore(file).ReadSectionKeys(u"a"), (QStringList{"Ёж", "k"}));
     QCOMPARE(IniStore(FDir.filePath("missing.ini")).ReadSectionKeys(u"A"), QStringList());
 }
 
