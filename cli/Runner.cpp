@@ -152,14 +152,16 @@ void MakeFolders(const QString& root, const QString& folder) {
     }
 }
 
+// `result` records the page once it is there, even when the run then reports the source.
 TOutcome ConvertFile(const TJob& job, const QString& title, const TWindowSettings& in,
-                     TPageExtras& extras) {
+                     TPageExtras& extras, TPageResult& result) {
     MakeFolders(job.OutputRoot, QFileInfo(job.Target).path());
     TPageTarget target(job.Target, job.Rule);
     QString problem;
     if (!FilePas_2_Target(job.Source, target, title, &in.Attr, in.AfterOrNull(),
                           in.EndBeforeOrNull(), &problem, &extras))
         return TOutcome::Blank;
+    result = {true, extras.Lines};
     ReportDamagedForm(job.Source, problem);
     return TOutcome::Written;
 }
@@ -177,7 +179,7 @@ int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings
     TReporter reporter(options, plan.Jobs.size());
     std::atomic<bool> failed = !plan.Errors.isEmpty();
     const TSiteMap site(options, plan);
-    std::vector<TPageResult> results(plan.Jobs.size()); // each worker fills its jobs' own
+    std::vector<TPageResult> results(plan.Jobs.size()); // each job fills its own
     auto run = [&](const TJob& job) {
         const QString title = options.Title       ? *options.Title
                               : job.Source == "-" ? QString()
@@ -188,7 +190,8 @@ int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings
         // Nothing a conversion throws may end the run or the worker: it is that file's failure.
         try {
             outcome = job.Source == "-" ? ConvertStandardInput(job, title, settings, extras)
-                                        : ConvertFile(job, title, settings, extras);
+                                        : ConvertFile(job, title, settings, extras,
+                                                      results[size_t(&job - plan.Jobs.data())]);
         } catch (const Exception& e) {
             error = e.Message();
         } catch (const std::bad_alloc&) {
@@ -200,7 +203,6 @@ int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings
         }
         if (outcome == TOutcome::Failed)
             failed = true;
-        results[size_t(&job - plan.Jobs.data())] = {outcome == TOutcome::Written, extras.Lines};
         reporter.Done(job, outcome, error);
     };
 

@@ -419,6 +419,9 @@ void TestPas2htmlCli::damagedBinaryForm() {
     QVERIFY(ReadBytes(Path("src/Cut_dfm.htm")).contains("object fMain: TfMain"));
     QVERIFY(ReadBytes(Path("src/Whole_dfm.htm")).contains("object fMain: TfMain"));
     QVERIFY(QFile::exists(Path("src/Unit1_pas.htm")));
+    // Its page is written, so the index lists it.
+    QCOMPARE(Run({"-q", "--index", "-o", "out", "src"}).Code, 1);
+    QVERIFY(ReadBytes(Path("out/index.htm")).contains("<a href=\"Cut_dfm.htm\">Cut.dfm</a>"));
 
     const TRun piped = Run({"-"}, form.first(form.size() / 2));
     QCOMPARE(piped.Code, 1);
