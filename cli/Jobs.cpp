@@ -130,12 +130,16 @@ QString PageName(const QString& source, const TPageNaming& naming) {
     return source.left(lead) + page;
 }
 
+bool OutputIsFile(const TOptions& options) {
+    // -o names the page of a single file, unless it is (or is written as) a folder.
+    return !options.Output.isEmpty() && options.Sources.size() == 1 &&
+           !QFileInfo(options.Sources[0]).isDir() && !options.Output.endsWith('/') &&
+           !QFileInfo(options.Output).isDir();
+}
+
 TPlan PlanJobs(const TOptions& options, const TPageNaming& naming) {
     TPlan plan;
-    // -o names the page of a single file, unless it is (or is written as) a folder.
-    const bool outputIsFile = !options.Output.isEmpty() && options.Sources.size() == 1 &&
-                              !QFileInfo(options.Sources[0]).isDir() &&
-                              !options.Output.endsWith('/') && !QFileInfo(options.Output).isDir();
+    const bool outputIsFile = OutputIsFile(options);
     const QDir outputDir(options.Output);
 
     for (const QString& source : options.Sources) {

@@ -27,4 +27,7 @@ struct TPlan {
 // switched on, none for projects; empty when the file is not a Pascal source.
 QString PageName(const QString& source, const TPageNaming& naming);
 
+// True when -o names the page of the one file converted rather than a folder for pages.
+bool OutputIsFile(const TOptions& options);
+
 TPlan PlanJobs(const TOptions& options, const TPageNaming& naming);

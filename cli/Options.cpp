@@ -31,8 +31,14 @@ TParseResult ParseOptions(const QStringList& arguments, TOptions& options, QStri
     const QCommandLineOption verbose(QStringList{"v", "verbose"});
     const QCommandLineOption help(QStringList{"h", "help"});
     const QCommandLineOption version("version");
-    parser.addOptions(
-        {output, tags, after, before, settings, title, jobs, quiet, verbose, help, version});
+    // Publishing a folder as a site; --site is all four.
+    const QCommandLineOption index("index");
+    const QCommandLineOption lineAnchors("line-anchors");
+    const QCommandLineOption lineNumbers("line-numbers");
+    const QCommandLineOption linkUnits("link-units");
+    const QCommandLineOption site("site");
+    parser.addOptions({output, tags, after, before, settings, title, jobs, quiet, verbose, help,
+                       version, index, lineAnchors, lineNumbers, linkUnits, site});
 
     if (!parser.parse(arguments)) {
         if (!parser.unknownOptionNames().isEmpty()) {
@@ -41,7 +47,10 @@ TParseResult ParseOptions(const QStringList& arguments, TOptions& options, QStri
         } else {
             const QString name = QuotedOption(parser.errorText());
             const bool takesValue =
-                !QStringList{"-q", "--quiet", "-v", "--verbose", "-h", "--help", "--version"}
+                !QStringList{
+                    "-q",           "--quiet",   "-v",      "--verbose",      "-h",
+                    "--help",       "--version", "--index", "--line-anchors", "--line-numbers",
+                    "--link-units", "--site"}
                      .contains(name);
             error = takesValue ? QStringLiteral("параметру %1 нужно значение").arg(name)
                                : QStringLiteral("параметру %1 не нужно значение").arg(name);
@@ -63,6 +72,11 @@ TParseResult ParseOptions(const QStringList& arguments, TOptions& options, QStri
         options.Title = parser.value(title);
     options.Quiet = parser.isSet(quiet);
     options.Verbose = parser.isSet(verbose);
+    const bool all = parser.isSet(site);
+    options.Index = all || parser.isSet(index);
+    options.LineNumbers = all || parser.isSet(lineNumbers);
+    options.LineAnchors = options.LineNumbers || parser.isSet(lineAnchors);
+    options.LinkUnits = all || parser.isSet(linkUnits);
     if (parser.isSet(jobs)) {
         const QString text = parser.value(jobs);
         bool ok = false;
@@ -103,6 +117,14 @@ QString UsageText() {
         "  --before ФАЙЛ    HTML перед </body>\n"
         "  -j N             сколько файлов конвертировать одновременно (по умолчанию по\n"
         "                   одному на процессор)\n"
+        "  --index          после работы записать в папку -o страницу index.htm со списком\n"
+        "                   всех записанных страниц (путь, тип, строки, размер, итог)\n"
+        "  --line-anchors   у каждой строки кода якорь L<номер>: СТРАНИЦА.htm#L120\n"
+        "  --line-numbers   номера строк слева (при копировании кода не копируются);\n"
+        "                   включает --line-anchors\n"
+        "  --link-units     имена модулей в uses и {$R *.dfm} ведут на их страницы, если\n"
+        "                   те пишутся в этой же работе\n"
+        "  --site           всё это сразу: --index --line-numbers --link-units\n"
         "  -q, --quiet      без строки хода работы и сообщений о пустых файлах\n"
         "  -v, --verbose    называть каждую записанную страницу\n"
         "  -h, --help       эта справка\n"

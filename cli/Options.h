@@ -16,6 +16,11 @@ struct TOptions {
     int Jobs = 0;                 // -j: 0 = one per processor
     bool Quiet = false;
     bool Verbose = false;
+    // Publishing: --index, --line-anchors, --line-numbers, --link-units; --site is all four.
+    bool Index = false;
+    bool LineAnchors = false;
+    bool LineNumbers = false;
+    bool LinkUnits = false;
 };
 
 enum class TParseResult { Run, Help, Version, Error };

@@ -3,6 +3,7 @@
 #include "CheckedDevice.h"
 #include "Exception.h"
 #include "PageTarget.h"
+#include "Site.h"
 #include "StandardStreams.h"
 #include "TStrings.h"
 #include "TextFile.h"
@@ -85,7 +86,8 @@ void ReportDamagedForm(const QString& source, const QString& problem) {
         throw Exception(QStringLiteral("%1: %2").arg(source, problem));
 }
 
-TOutcome ConvertStandardInput(const TJob& job, const QString& title, const TWindowSettings& in) {
+TOutcome ConvertStandardInput(const TJob& job, const QString& title, const TWindowSettings& in,
+                              TPageExtras& extras) {
     CheckStandardInput();
     std::optional<TPageTarget> target;
     if (!job.Target.isEmpty()) {
@@ -109,14 +111,14 @@ TOutcome ConvertStandardInput(const TJob& job, const QString& title, const TWind
         const bool written = ConvertSourceStream(
             input, inName, title, &in.Attr, after, before,
             [&checked]() -> QIODevice& { return checked; }, QStringLiteral("стандартный вывод"),
-            &problem);
+            &problem, &extras);
         ReportDamagedForm(inName, problem);
         return written ? TOutcome::Written : TOutcome::Blank;
     }
     QString problem;
     if (!ConvertSourceStream(
             input, inName, title, &in.Attr, after, before,
-            [&target]() -> QIODevice& { return target->Open(); }, job.Target, &problem))
+            [&target]() -> QIODevice& { return target->Open(); }, job.Target, &problem, &extras))
         return TOutcome::Blank;
     target->Commit();
     ReportDamagedForm(inName, problem);
@@ -150,13 +152,16 @@ void MakeFolders(const QString& root, const QString& folder) {
     }
 }
 
-TOutcome ConvertFile(const TJob& job, const QString& title, const TWindowSettings& in) {
+// `result` records the page once it is there, even when the run then reports the source.
+TOutcome ConvertFile(const TJob& job, const QString& title, const TWindowSettings& in,
+                     TPageExtras& extras, TPageResult& result) {
     MakeFolders(job.OutputRoot, QFileInfo(job.Target).path());
     TPageTarget target(job.Target, job.Rule);
     QString problem;
     if (!FilePas_2_Target(job.Source, target, title, &in.Attr, in.AfterOrNull(),
-                          in.EndBeforeOrNull(), &problem))
+                          in.EndBeforeOrNull(), &problem, &extras))
         return TOutcome::Blank;
+    result = {true, extras.Lines};
     ReportDamagedForm(job.Source, problem);
     return TOutcome::Written;
 }
@@ -173,16 +178,20 @@ int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings
 
     TReporter reporter(options, plan.Jobs.size());
     std::atomic<bool> failed = !plan.Errors.isEmpty();
+    const TSiteMap site(options, plan);
+    std::vector<TPageResult> results(plan.Jobs.size()); // each job fills its own
     auto run = [&](const TJob& job) {
         const QString title = options.Title       ? *options.Title
                               : job.Source == "-" ? QString()
                                                   : TitleFromFileName(job.Source);
         TOutcome outcome = TOutcome::Failed;
         QString error;
+        TPageExtras extras = site.ExtrasFor(job);
         // Nothing a conversion throws may end the run or the worker: it is that file's failure.
         try {
-            outcome = job.Source == "-" ? ConvertStandardInput(job, title, settings)
-                                        : ConvertFile(job, title, settings);
+            outcome = job.Source == "-" ? ConvertStandardInput(job, title, settings, extras)
+                                        : ConvertFile(job, title, settings, extras,
+                                                      results[size_t(&job - plan.Jobs.data())]);
         } catch (const Exception& e) {
             error = e.Message();
         } catch (const std::bad_alloc&) {
@@ -207,5 +216,13 @@ int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings
             pool.start([&run, &job] { run(job); });
     }
     pool.waitForDone();
+    if (options.Index) {
+        try {
+            WriteIndex(options, plan, results);
+        } catch (const Exception& e) {
+            TReporter::Print("pas2html: " + e.Message());
+            failed = true;
+        }
+    }
     return failed ? 1 : 0;
 }

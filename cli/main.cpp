@@ -3,6 +3,7 @@
 #include "Jobs.h"
 #include "Options.h"
 #include "Runner.h"
+#include "Site.h"
 #include "StandardStreams.h"
 #include "WindowSettings.h"
 
@@ -61,6 +62,10 @@ int Run() {
         return 2;
     }
     const TPlan plan = PlanJobs(options, settings.Naming);
+    if (const QString refusal = SiteRefusal(options, plan); !refusal.isEmpty()) {
+        std::fprintf(stderr, "pas2html: %s\n", refusal.toLocal8Bit().constData());
+        return 2;
+    }
     return RunJobs(options, plan, std::move(settings));
 }
 

@@ -137,6 +137,20 @@ void TPageOutput::Text(const char16_t* s, qsizetype n) {
     }
 }
 
+void TPageOutput::Ascii(const char* text, qsizetype length) {
+    if (FEncoding != TTextEncoding::Utf16LE && FEncoding != TTextEncoding::Utf16BE) {
+        Append(text, length);
+        return;
+    }
+    const int high = FEncoding == TTextEncoding::Utf16BE ? 0 : 1;
+    char pair[2];
+    pair[high] = 0;
+    for (qsizetype i = 0; i < length; ++i) {
+        pair[1 - high] = text[i];
+        Append(pair, 2);
+    }
+}
+
 void TPageOutput::AppendLarge(const char* bytes, qsizetype length) {
     Flush();
     if (length > kBufferSize)

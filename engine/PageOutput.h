@@ -27,6 +27,10 @@ public:
     void Text(const char16_t* units, qsizetype length);
     void Markup(TMarkup which) { Append(FMarkup[size_t(which)]); }
     void EndLine() { Append(FBreak); }
+    // Markup of the page's own, already in the page's encoding.
+    void Raw(const QByteArray& bytes) { Append(bytes); }
+    // The same given in ASCII, widened for a UTF-16 page.
+    void Ascii(const char* text, qsizetype length);
 
     // Writes the mark, `head` and the lines converted so far into `device`, which takes
     // every later byte.

@@ -2,12 +2,15 @@
 
 #include "Exception.h"
 #include "LineScanner.h"
+#include "PageExtras.h"
 #include "PageFrame.h"
 #include "PageOutput.h"
 #include "TextFile.h"
+#include "UnitLinks.h"
 #include "__pas2html.h"
 
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -73,34 +76,45 @@ bool IsPlainUtf8(const unsigned char* p, qsizetype n) {
 class TLineConverter {
 public:
     TLineConverter(const TDelphiToHTML& converter, const TPageFrame& frame, TTextEncoding encoding,
-                   const std::function<QIODevice&()>& openTarget, const QString& outName)
+                   const std::function<QIODevice&()>& openTarget, const QString& outName,
+                   TPageExtras* extras)
         : FFrame(frame), FEncoding(encoding), FOpenTarget(openTarget),
           FOut(converter, encoding, outName), FBytes(converter), FWide(converter),
-          FByteSink(converter, FOut), FWideSink(converter, FOut) {}
+          FByteSink(converter, FOut), FWideSink(converter, FOut), FExtras(extras) {
+        if (extras && extras->LinksUnits()) {
+            FByteLinks.emplace(FByteSink, FOut, *extras, encoding);
+            FWideLinks.emplace(FWideSink, FOut, *extras, encoding);
+        }
+    }
 
     void Line(const unsigned char* p, qsizetype n) {
         if (!FOut.Started() && !IsBlank(p, n))
             FOut.Start(FOpenTarget(), FFrame.Head);
+        ++FLines;
+        if (FExtras && FExtras->MarksLines()) {
+            char markup[kLineStartMarkupSize];
+            FOut.Ascii(markup, LineStartMarkup(markup, FLines, FExtras->LineNumbers));
+        }
         switch (FEncoding) {
         case TTextEncoding::Ansi:
-            FBytes.ConvertLine(p, n, FByteSink);
+            Convert(FBytes, p, n, FByteSink, FByteLinks);
             break;
         case TTextEncoding::Utf8:
             if (IsPlainUtf8(p, n)) {
-                FBytes.ConvertLine(p, n, FByteSink);
+                Convert(FBytes, p, n, FByteSink, FByteLinks);
             } else {
                 // Malformed bytes come out as decoding and encoding again make them.
                 const QByteArray norm =
                     QString::fromUtf8(reinterpret_cast<const char*>(p), n).toUtf8();
-                FBytes.ConvertLine(reinterpret_cast<const unsigned char*>(norm.constData()),
-                                   norm.size(), FByteSink);
+                Convert(FBytes, reinterpret_cast<const unsigned char*>(norm.constData()),
+                        norm.size(), FByteSink, FByteLinks);
             }
             break;
         case TTextEncoding::Utf16LE:
         case TTextEncoding::Utf16BE:
             FLine = DecodeText(QByteArrayView(p, n), FEncoding);
-            FWide.ConvertLine(reinterpret_cast<const char16_t*>(FLine.constData()), FLine.size(),
-                              FWideSink);
+            Convert(FWide, reinterpret_cast<const char16_t*>(FLine.constData()), FLine.size(),
+                    FWideSink, FWideLinks);
             break;
         }
         FOut.EndLine();
@@ -108,6 +122,8 @@ public:
 
     // False when every line was blank: nothing was opened.
     bool Finish() {
+        if (FExtras)
+            FExtras->Lines = FLines;
         if (!FOut.Started())
             return false;
         FOut.Finish(FFrame.Tail);
@@ -115,6 +131,18 @@ public:
     }
 
 private:
+    template <typename Unit, class Sink>
+    static void Convert(TLineScanner<Unit>& scanner, const Unit* p, qsizetype n, Sink& sink,
+                        std::optional<TLinkSink<Unit, Sink>>& links) {
+        if (!links) {
+            scanner.ConvertLine(p, n, sink);
+            return;
+        }
+        links->Begin(p);
+        scanner.ConvertLine(p, n, *links);
+        links->End();
+    }
+
     // Every character has a code of 32 or less; a lone last byte of UTF-16 is not blank.
     bool IsBlank(const unsigned char* p, qsizetype n) const {
         if (IsWide(FEncoding)) {
@@ -140,6 +168,10 @@ private:
     TLineScanner<char16_t> FWide;
     TByteSink FByteSink;
     TWideSink FWideSink;
+    TPageExtras* FExtras;
+    std::optional<TLinkSink<unsigned char, TByteSink>> FByteLinks;
+    std::optional<TLinkSink<char16_t, TWideSink>> FWideLinks;
+    qsizetype FLines = 0;
     QString FLine;
 };
 
@@ -275,14 +307,14 @@ void SplitWide(TSourceReader& source, qsizetype start, TTextEncoding encoding,
 
 bool ConvertSourcePage(const TDelphiToHTML& converter, const TPageFrame& frame, QIODevice& in,
                        const QString& inName, const std::function<QIODevice&()>& openTarget,
-                       const QString& outName) {
+                       const QString& outName, TPageExtras* extras) {
     TSourceReader source(in, inName);
     while (source.Filled() < 3 && source.More()) {
     }
     qsizetype bom = 0;
     const TTextEncoding encoding = DetectEncoding(
         QByteArrayView(source.Data(), std::min<qsizetype>(source.Filled(), 3)), &bom);
-    TLineConverter lines(converter, frame, encoding, openTarget, outName);
+    TLineConverter lines(converter, frame, encoding, openTarget, outName, extras);
     if (IsWide(encoding))
         SplitWide(source, bom, encoding, lines);
     else

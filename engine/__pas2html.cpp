@@ -2,6 +2,7 @@
 
 #include "BinaryForm.h"
 #include "Exception.h"
+#include "PageExtras.h"
 #include "PageFrame.h"
 #include "PageTarget.h"
 #include "SourcePage.h"
@@ -73,15 +74,16 @@ bool ConvertSourceStream(QIODevice& in, const QString& inName, const QString& sT
                          const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
                          const TStrings* ListTextBodyEndBefore,
                          const std::function<QIODevice&()>& openTarget, const QString& outName,
-                         QString* formProblem) {
+                         QString* formProblem, TPageExtras* extras) {
     try {
         QBuffer form; // a form saved in binary is converted as its text
         QIODevice& source = BinaryFormAsText(in, inName, form, formProblem) ? form : in;
         TDelphiToHTML converter;
         converter.LoadTagSet(ListAttr);
-        return ConvertSourcePage(converter,
-                                 FrameFor(sTitle, ListTextBodyAfter, ListTextBodyEndBefore), source,
-                                 inName, openTarget, outName);
+        TPageFrame frame = FrameFor(sTitle, ListTextBodyAfter, ListTextBodyEndBefore);
+        if (extras)
+            AddToHead(frame.Head, *extras);
+        return ConvertSourcePage(converter, frame, source, inName, openTarget, outName, extras);
     } catch (const std::bad_alloc&) {
         throw Exception(OutOfMemoryMessage(inName));
     }
@@ -107,7 +109,8 @@ bool FilePas_2_FileHtml(const QString& fnPAS, const QString& fnHTML, const QStri
 
 bool FilePas_2_Target(const QString& source, TPageTarget& file, const QString& sTitle,
                       const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
-                      const TStrings* ListTextBodyEndBefore, QString* formProblem) {
+                      const TStrings* ListTextBodyEndBefore, QString* formProblem,
+                      TPageExtras* extras) {
     file.Check(source);
     // Read, never mapped: a source that shrinks or vanishes meanwhile gives the bytes read
     // or the read error, not a signal.
@@ -119,7 +122,7 @@ bool FilePas_2_Target(const QString& source, TPageTarget& file, const QString& s
     // A blank source writes nothing; an older page stays as it was.
     if (!ConvertSourceStream(
             input, source, sTitle, ListAttr, ListTextBodyAfter, ListTextBodyEndBefore,
-            [&file]() -> QIODevice& { return file.Open(); }, file.Name(), formProblem))
+            [&file]() -> QIODevice& { return file.Open(); }, file.Name(), formProblem, extras))
         return false;
     file.Commit();
     return true;

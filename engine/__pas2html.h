@@ -9,6 +9,7 @@
 #include <bitset>
 #include <functional>
 
+struct TPageExtras;
 struct TPageFrame;
 class TPageTarget;
 
@@ -75,10 +76,12 @@ bool FilePas_2_FileHtml(const QString& fnPAS, const QString& fnHTML, const QStri
 
 // File form into a target the caller chose, the source's name taken as it stands: true when
 // the page was written, false for a blank source. Raises Exception naming the file that
-// cannot be read or written, or the target when it is refused.
+// cannot be read or written, or the target when it is refused. `extras`: as for
+// ConvertSourceStream.
 bool FilePas_2_Target(const QString& source, TPageTarget& target, const QString& sTitle,
                       const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
-                      const TStrings* ListTextBodyEndBefore, QString* formProblem = nullptr);
+                      const TStrings* ListTextBodyEndBefore, QString* formProblem = nullptr,
+                      TPageExtras* extras = nullptr);
 
 // Converts the source read from `in` to its end into its page, in the source's encoding
 // (byte-order mark included) exactly as the file form writes it, while reading: memory
@@ -87,11 +90,13 @@ bool FilePas_2_Target(const QString& source, TPageTarget& target, const QString&
 // Raises Exception naming `inName` when reading fails and `outName` when writing fails.
 // Every entry point converts a form saved in binary as its text form; when the form is
 // damaged, `formProblem` receives why (the page is still written).
+// `extras`, when given, adds line anchors, numbers and unit links, and receives the number
+// of lines.
 bool ConvertSourceStream(QIODevice& in, const QString& inName, const QString& sTitle,
                          const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
                          const TStrings* ListTextBodyEndBefore,
                          const std::function<QIODevice&()>& openTarget, const QString& outName,
-                         QString* formProblem = nullptr);
+                         QString* formProblem = nullptr, TPageExtras* extras = nullptr);
 
 // A page title made from a file name: the name without its folder, with "<", ">" and "&"
 // escaped, since file names here may hold them.

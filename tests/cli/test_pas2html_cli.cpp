@@ -7,8 +7,10 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -50,6 +52,7 @@ private slots:
     void namedTarget();
     void walkStaysInside();
     void windowSettings();
+    void site();
     void damagedBinaryForm();
 
 private:
@@ -84,6 +87,7 @@ void TestPas2htmlCli::init() {
     WriteBytes(Path("src/sub/blank.pas"), " \r\n");
     WriteBytes(Path("src/readme.txt"), "not pascal");
     WriteBytes(Path("other/Unit1.pas"), "unit Other;");
+    WriteBytes(Path("other/index.dpr"), "program Index;");
     WriteBytes(Path(" lead.pas"), "unit Lead;");
     WriteBytes(Path("lead.pas"), "unit NotLead;");
 }
@@ -151,6 +155,17 @@ void TestPas2htmlCli::pagesAndExitCodes_data() {
         << QStringList{"lead_pas.htm"};
     QTest::newRow("leading blank, no such file")
         << QStringList{" src/Unit1.pas"} << 1 << QStringList{} << QStringList{"src/Unit1_pas.htm"};
+    QTest::newRow("index without an output folder")
+        << QStringList{"--index", "src"} << 2 << QStringList{} << QStringList{"src/Unit1_pas.htm"};
+    QTest::newRow("index with -o naming a page")
+        << QStringList{"--site", "-o", "page.htm", "src/Unit1.pas"} << 2 << QStringList{}
+        << QStringList{"page.htm"};
+    QTest::newRow("a page that would be the index")
+        << QStringList{"--index", "-o", "out", "other"} << 2 << QStringList{}
+        << QStringList{"out/Unit1_pas.htm", "out/index.htm"};
+    QTest::newRow("line numbers without an index")
+        << QStringList{"--line-numbers", "src/Unit1.pas"} << 0 << QStringList{"src/Unit1_pas.htm"}
+        << QStringList{"src/index.htm"};
     QTest::newRow("missing tag file") << QStringList{"--tags", "none.txt", "src"} << 2
                                       << QStringList{} << QStringList{"src/Unit1_pas.htm"};
 }
@@ -404,11 +419,62 @@ void TestPas2htmlCli::damagedBinaryForm() {
     QVERIFY(ReadBytes(Path("src/Cut_dfm.htm")).contains("object fMain: TfMain"));
     QVERIFY(ReadBytes(Path("src/Whole_dfm.htm")).contains("object fMain: TfMain"));
     QVERIFY(QFile::exists(Path("src/Unit1_pas.htm")));
+    // Its page is written, so the index lists it.
+    QCOMPARE(Run({"-q", "--index", "-o", "out", "src"}).Code, 1);
+    QVERIFY(ReadBytes(Path("out/index.htm")).contains("<a href=\"Cut_dfm.htm\">Cut.dfm</a>"));
 
     const TRun piped = Run({"-"}, form.first(form.size() / 2));
     QCOMPARE(piped.Code, 1);
     QVERIFY(piped.Out.contains("object fMain: TfMain"));
     QCOMPARE(Run({"-"}, form).Code, 0);
+}
+
+// Units of one name in several folders, a blank unit, a form, a project with `in` paths, odd
+// names: each link goes to the unit meant, every link and the index lead to existing pages.
+void TestPas2htmlCli::site() {
+    WriteBytes(Path("web/a/Dup.pas"), "unit Dup;");
+    WriteBytes(Path("web/b/Dup.pas"), "unit Dup;");
+    WriteBytes(Path("web/b/Near.pas"), "unit Near; uses Dup; {$R *.dfm} end.");
+    WriteBytes(Path("web/b/Near.dfm"), "object F: TF end");
+    WriteBytes(Path("web/c/Far.pas"), "unit Far;\r\nuses Dup, Blank, Near, Odd;\r\nend.");
+    WriteBytes(Path("web/Blank.pas"), " \r\n");
+    WriteBytes(Path("web/P.dpr"), "program P;\r\nuses Dup in 'B\\DUP.PAS', a in 'c/Far.pas';");
+    WriteBytes(Path("web/x y/Odd.pas"), "unit Odd; end.");
+    WriteBytes(Path("web/x y/<&>.pas"), "unit Strange; end.");
+    const TRun run = Run({"-j2", "-q", "--site", "-o", "out", "web"});
+    QVERIFY2(run.Code == 0, run.Err.constData());
+
+    static const QRegularExpression link("<a href=\"([^\"]*)\">(.*?)</a>");
+    const auto links = [&](const QString& page) {
+        QStringList found;
+        const QString text = QString::fromUtf8(ReadBytes(Path("out/" + page)));
+        for (const auto& m : link.globalMatch(text)) {
+            const QString href = m.captured(1);
+            const QString file = QUrl::fromPercentEncoding(href.section('#', 0, 0).toUtf8());
+            const QString target = QFileInfo(Path("out/" + page)).dir().filePath(file);
+            if (!QFileInfo(target).isFile())
+                return QStringList{href + " is missing"};
+            found << m.captured(2) + "=>" + href;
+        }
+        return found;
+    };
+    QCOMPARE(links("b/Near_pas.htm"),
+             (QStringList{"Dup=>Dup_pas.htm", "{$R *.dfm}=>Near_dfm.htm"}));
+    QCOMPARE(links("c/Far_pas.htm"),
+             (QStringList{"Dup=>../a/Dup_pas.htm", "Near=>../b/Near_pas.htm",
+                          "Odd=>../x%20y/Odd_pas.htm"}));
+    QCOMPARE(links("P.htm"), (QStringList{"Dup=>b/Dup_pas.htm", "a=>c/Far_pas.htm"}));
+    const QByteArray page = ReadBytes(Path("out/c/Far_pas.htm"));
+    QVERIFY(page.contains("<span class=\"ln\" id=\"L3\" data-n=\"3\"></span><b>end.</b>"));
+
+    const QStringList index = links("index.htm");
+    QCOMPARE(index.size(), 8); // every page but the blank unit's
+    QVERIFY(index.contains("x y/&lt;&amp;&gt;.pas=>x%20y/%3C%26%3E_pas.htm"));
+    QVERIFY(index.indexOf("P.dpr=>P.htm") < index.indexOf("a/Dup.pas=>a/Dup_pas.htm"));
+    const QByteArray html = ReadBytes(Path("out/index.htm"));
+    QVERIFY(html.contains("<meta charset=\"utf-8\">") && html.contains("<title>web</title>"));
+    QVERIFY(!html.contains("<script"));
+    QVERIFY(html.contains("<td class=\"n\">3</td><td class=\"n\">"));
 }
 
 QTEST_GUILESS_MAIN(TestPas2htmlCli)

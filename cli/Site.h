@@ -1,0 +1,47 @@
+#pragma once
+// A folder of pages published as a small site: which page links to which, and the index.
+
+#include "Jobs.h"
+#include "Options.h"
+#include "PageExtras.h"
+
+#include <QHash>
+#include <QString>
+#include <vector>
+
+// What became of one job, for the index.
+struct TPageResult {
+    bool Written = false;
+    qsizetype Lines = 0;
+};
+
+// Every page of the run that lands in a file, known before the first is converted. Built
+// once, then only read, by every worker at once.
+class TSiteMap {
+public:
+    TSiteMap(const TOptions& options, const TPlan& plan);
+
+    // The extras of the page `job` writes, with links to the pages of this run.
+    TPageExtras ExtrasFor(const TJob& job) const;
+
+private:
+    struct TPage {
+        QString Folder; // of the source, absolute
+        QString Page;   // absolute
+    };
+    QString UnitHref(const QString& sourceFolder, const QString& pageFolder, const QString& name,
+                     const QString& inPath) const;
+
+    const TOptions& FOptions;
+    std::vector<TPage> FPages;
+    QHash<QString, std::vector<size_t>> FUnits; // lower-case unit name -> pages, in path order
+    QHash<QString, size_t> FSources;            // lower-case absolute source -> page
+    QHash<QString, size_t> FForms; // lower-case absolute form path without extension -> page
+};
+
+// Why the run may not start with these options and this plan; empty when it may.
+QString SiteRefusal(const TOptions& options, const TPlan& plan);
+
+// Writes the index of the pages written into the output folder; raises Exception.
+void WriteIndex(const TOptions& options, const TPlan& plan,
+                const std::vector<TPageResult>& results);

@@ -1,0 +1,34 @@
+#pragma once
+// What a published page carries beyond the highlighted source: an anchor at every line,
+// visible line numbers, and links from the units named in `uses` clauses to their pages.
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+struct TPageExtras {
+    bool LineAnchors = false;
+    bool LineNumbers = false; // shows the numbers too; implies the anchors
+    // The relative href of the page of the unit `name` (as written, dots and all), given the
+    // path of its `in 'path'` form (empty when there is none); empty when there is no such
+    // page. Unset: no unit is linked.
+    std::function<QString(const QString& name, const QString& inPath)> UnitHref;
+    // The relative href of the page of this unit's form, for `{$R *.dfm}`; empty for none.
+    QString FormHref;
+
+    qsizetype Lines = 0; // out: the lines of the preformatted block
+
+    bool MarksLines() const { return LineAnchors || LineNumbers; }
+    bool LinksUnits() const { return bool(UnitHref) || !FormHref.isEmpty(); }
+};
+
+// The style the numbered lines need, added to the page's head.
+QString LineNumberStyle();
+
+// The markup that starts line `n` (from 1), an empty element carrying its anchor, in ASCII
+// into `out`; returns its length, at most kLineStartMarkupSize.
+constexpr qsizetype kLineStartMarkupSize = 96;
+qsizetype LineStartMarkup(char* out, qsizetype n, bool numbered);
+
+// Adds what the page's head needs for `extras` before "</head>".
+void AddToHead(QStringList& head, const TPageExtras& extras);
