@@ -54,6 +54,7 @@ private slots:
     void windowSettings();
     void site();
     void damagedBinaryForm();
+    void manualPageListsEveryOption();
 
 private:
     TRun Run(const QStringList& args, const QByteArray& input = {},
@@ -475,6 +476,22 @@ void TestPas2htmlCli::site() {
     QVERIFY(html.contains("<meta charset=\"utf-8\">") && html.contains("<title>web</title>"));
     QVERIFY(!html.contains("<script"));
     QVERIFY(html.contains("<td class=\"n\">3</td><td class=\"n\">"));
+}
+
+// The manual page is written by hand: an option added to the help and not to it is caught here.
+void TestPas2htmlCli::manualPageListsEveryOption() {
+    const TRun help = Run({"--help"});
+    QCOMPARE(help.Code, 0);
+    const QString manual = QString::fromUtf8(ReadBytes(DWELK_SOURCE_DIR "/packaging/pas2html.1"))
+                               .replace(QStringLiteral("\\-"), QStringLiteral("-"));
+    const QRegularExpression option(QStringLiteral("^ +(?:-\\w, )?(--?[a-z][a-z-]*)"),
+                                    QRegularExpression::MultilineOption);
+    int count = 0;
+    for (const auto& match : option.globalMatch(QString::fromUtf8(help.Out))) {
+        ++count;
+        QVERIFY2(manual.contains(match.captured(1)), qPrintable(match.captured(1)));
+    }
+    QVERIFY(count >= 10);
 }
 
 QTEST_GUILESS_MAIN(TestPas2htmlCli)
