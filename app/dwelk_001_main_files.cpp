@@ -167,6 +167,9 @@ void TfMain::ShowSelectedFile() {
     ProcessMessages();
     Edit_FN->clear();
     NavigateToPlaceholder();
+    // A file opens at its top, not at the column the last one was left at (far beyond a
+    // short file's text after a long line, which leaves a blank view).
+    SyntMemo->SetPos(1, 1);
     SyntMemo->Lines().Clear();
     const QString fn = SelectedFile();
     if (FileExists(fn)) {

@@ -192,14 +192,23 @@ void TSyntaxMemo::SetPos(int x, int y) {
         return;
     if (FOffset.y() >= lineCount)
         FOffset.setY(lineCount - 1);
+    // A text that fits in the view shows from its first line: the scroll bar is hidden then,
+    // and a shorter text put in place of a long one would otherwise show a blank view.
+    if (lineCount <= FWindowSize.y() && FOffset.y() != 0) {
+        FOffset.setY(0);
+        update();
+    }
 
+    // Columns and lines are followed each on its own: a jump to another line and a far
+    // column (a search match) must show both.
     if (FOffset.x() + FWindowSize.x() < FPos.x()) {
         FOffset.rx() += FPos.x() - (FOffset.x() + FWindowSize.x());
         update();
     } else if (FPos.x() <= FOffset.x()) {
         FOffset.setX(FPos.x() - 1);
         update();
-    } else if (FOffset.y() + FWindowSize.y() < FPos.y()) {
+    }
+    if (FOffset.y() + FWindowSize.y() < FPos.y()) {
         FOffset.ry() += FPos.y() - (FOffset.y() + FWindowSize.y());
         update();
     } else if (FPos.y() <= FOffset.y()) {

@@ -68,6 +68,7 @@ private slots:
     void selectingShowsFileAndNames_data();
     void selectingShowsFileAndNames();
     void keyboardSelection();
+    void anotherFileOpensAtItsTop();
     void pageFoundInBlankEndedFolder();
     void newFolderClearsSelection();
     void rememberAndReturn();
@@ -221,6 +222,19 @@ void TestDwelk001MainFiles::keyboardSelection() {
     QCOMPARE(w->SelectedFile(), Src("unit1.pas"));
     QCOMPARE(Control<QLineEdit>(w, "Edit_FN")->text(), QStringLiteral("unit1.pas"));
     QCOMPARE(Control<TSyntaxMemo>(w, "SyntMemo")->Lines()[0], QStringLiteral("unit unit1.pas;"));
+}
+
+// After the caret went far along a long line, the next file must not open scrolled to a
+// column beyond its text (a blank view).
+void TestDwelk001MainFiles::anotherFileOpensAtItsTop() {
+    WriteBytes(Src("unit1.pas"), "unit unit1;\r\n// " + QByteArray(3000, 'x') + "\r\nend.\r\n");
+    auto window = StartInSources();
+    TfMain* w = window.get();
+    auto* memo = Control<TSyntaxMemo>(w, "SyntMemo");
+    ClickFile(w, "unit1.pas");
+    memo->SetPos(3000, 2);
+    ClickFile(w, "Main.PAS");
+    QCOMPARE(memo->GetPos(), QPoint(1, 1));
 }
 
 // Folder names may end in a blank; the page beside the file is looked up in that folder.

@@ -87,6 +87,13 @@ private slots:
         QCOMPARE(m.Memo->Offset(), QPoint(0, 2));
         m.Memo->SetPos(window.x() + 10, 3);
         QCOMPARE(m.Memo->Offset(), QPoint(10, 2));
+        // A new column and a new line at once: both are followed.
+        m.Memo->SetPos(1, 90);
+        QCOMPARE(m.Memo->Offset(), QPoint(0, 90 - window.y()));
+        // A shorter text in place of the long one shows from its first line.
+        m.Memo->SetText(TStrings({QStringLiteral("one"), QStringLiteral("two")}));
+        m.Memo->SetPos(1, 2);
+        QCOMPARE(m.Memo->Offset(), QPoint(0, 0));
     }
 
     void selText_data() {
