@@ -5,6 +5,8 @@
 #include "BinaryForm.h"
 #include "__pas2html.h"
 
+#include "FormBytes.h"
+
 #include <QBuffer>
 #include <QElapsedTimer>
 #include <cstdio>
@@ -13,17 +15,6 @@
 namespace {
 
 constexpr int kRounds = 5;
-
-QByteArray Le(quint64 v, int size) {
-    QByteArray b;
-    for (int i = 0; i < size; ++i)
-        b += char((v >> (8 * i)) & 0xFF);
-    return b;
-}
-
-QByteArray Short(const QByteArray& s) {
-    return char(s.size()) + s;
-}
 
 QByteArray Property(const QByteArray& name, const QByteArray& value) {
     return Short(name) + value;

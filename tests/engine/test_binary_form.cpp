@@ -6,6 +6,7 @@
 #include "TextCodec.h"
 #include "__pas2html.h"
 
+#include "FormBytes.h"
 #include "TestFiles.h"
 
 #include <QRandomGenerator>
@@ -17,17 +18,6 @@ namespace {
 
 QString Forms() {
     return QStringLiteral(DWELK_TEST_DATA "/forms/");
-}
-
-QByteArray Le(quint64 v, int size) {
-    QByteArray b;
-    for (int i = 0; i < size; ++i)
-        b += char((v >> (8 * i)) & 0xFF);
-    return b;
-}
-
-QByteArray Short(const QByteArray& s) {
-    return char(s.size()) + s;
 }
 
 // A form of class TF named F with the one property P holding `value` (type byte included).
