@@ -3,6 +3,7 @@
 // through the stream entry point. A benchmark, not a test.
 
 #include "BinaryForm.h"
+#include "PageRecipe.h"
 #include "__pas2html.h"
 
 #include "FormBytes.h"
@@ -87,9 +88,10 @@ int main() {
         QBuffer in;
         in.setData(form);
         in.open(QIODevice::ReadOnly);
+        TPageRecipe recipe;
+        recipe.Title = "Big.dfm";
         ConvertSourceStream(
-            in, "Big.dfm", "Big.dfm", nullptr, nullptr, nullptr,
-            [&out]() -> QIODevice& { return out; }, "page");
+            in, "Big.dfm", recipe, [&out]() -> QIODevice& { return out; }, "page");
         pageSize = bytes.size();
     });
     const double mb = double(form.size()) / (1024 * 1024);

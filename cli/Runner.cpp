@@ -2,6 +2,7 @@
 
 #include "CheckedDevice.h"
 #include "Exception.h"
+#include "PageRecipe.h"
 #include "PageTarget.h"
 #include "Site.h"
 #include "StandardStreams.h"
@@ -71,6 +72,12 @@ private:
     qsizetype FShownWidth = 0;
 };
 
+TPageRecipe RecipeFor(const QString& title, const TWindowSettings& in, const TPageExtras& extras) {
+    TPageRecipe recipe = RecipeOf(title, &in.Attr, in.AfterOrNull(), in.EndBeforeOrNull());
+    recipe.Extras = extras;
+    return recipe;
+}
+
 // Standard input closed, or redirected from a folder, is a failure rather than a blank source.
 void CheckStandardInput() {
     struct stat info {};
@@ -98,8 +105,7 @@ TOutcome ConvertStandardInput(const TJob& job, const QString& title, const TWind
     if (!input.open(stdin, QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw Exception(QStringLiteral("не удалось прочитать стандартный ввод"));
     const QString inName = QStringLiteral("стандартный ввод");
-    const TStrings* after = in.AfterOrNull();
-    const TStrings* before = in.EndBeforeOrNull();
+    const TPageRecipe recipe = RecipeFor(title, in, extras);
     if (!target) {
         if (StandardStreamClosed(STDOUT_FILENO))
             throw Exception(QStringLiteral("стандартный вывод закрыт"));
@@ -107,21 +113,20 @@ TOutcome ConvertStandardInput(const TJob& job, const QString& title, const TWind
         if (!output.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered))
             throw Exception(QStringLiteral("не удалось записать в стандартный вывод"));
         TCheckedDevice checked(output);
-        QString problem;
+        TPageReport report;
         const bool written = ConvertSourceStream(
-            input, inName, title, &in.Attr, after, before,
-            [&checked]() -> QIODevice& { return checked; }, QStringLiteral("стандартный вывод"),
-            &problem, &extras);
-        ReportDamagedForm(inName, problem);
+            input, inName, recipe, [&checked]() -> QIODevice& { return checked; },
+            QStringLiteral("стандартный вывод"), &report);
+        ReportDamagedForm(inName, report.FormProblem);
         return written ? TOutcome::Written : TOutcome::Blank;
     }
-    QString problem;
+    TPageReport report;
     if (!ConvertSourceStream(
-            input, inName, title, &in.Attr, after, before,
-            [&target]() -> QIODevice& { return target->Open(); }, job.Target, &problem, &extras))
+            input, inName, recipe, [&target]() -> QIODevice& { return target->Open(); }, job.Target,
+            &report))
         return TOutcome::Blank;
     target->Commit();
-    ReportDamagedForm(inName, problem);
+    ReportDamagedForm(inName, report.FormProblem);
     return TOutcome::Written;
 }
 
@@ -157,12 +162,11 @@ TOutcome ConvertFile(const TJob& job, const QString& title, const TWindowSetting
                      TPageExtras& extras, TPageResult& result) {
     MakeFolders(job.OutputRoot, QFileInfo(job.Target).path());
     TPageTarget target(job.Target, job.Rule);
-    QString problem;
-    if (!FilePas_2_Target(job.Source, target, title, &in.Attr, in.AfterOrNull(),
-                          in.EndBeforeOrNull(), &problem, &extras))
+    TPageReport report;
+    if (!FilePas_2_Target(job.Source, target, RecipeFor(title, in, extras), &report))
         return TOutcome::Blank;
-    result = {true, extras.Lines};
-    ReportDamagedForm(job.Source, problem);
+    result = {true, report.Lines};
+    ReportDamagedForm(job.Source, report.FormProblem);
     return TOutcome::Written;
 }
 

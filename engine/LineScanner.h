@@ -8,32 +8,24 @@
 // above ASCII is a word character in either form. Tokens are classified as if "<" and ">"
 // were already written "&lt;" and "&gt;": four word characters ending in a delimiter, so a
 // word touching one is never marked and a word may start right after one. The sink writes
-// the escapes.
+// the escapes; it decides nothing.
 //
 // A sink provides:
 //   void Text(const Unit* run, qsizetype length);  source characters, escaped by the sink
 //   void Markup(TMarkup which);
-//   bool IsReserved(const Unit* word, qsizetype length) const;
+
+#include "Markup.h"
+#include "WordClass.h"
 
 #include <QtGlobal>
 #include <algorithm>
 #include <array>
 #include <cstring>
 
-class TDelphiToHTML;
-
-enum class TMarkup { Bcom, Ecom, Bres, Eres, Bnum, Enum, Bstr, Estr, Bdir, Edir };
-
-// The reserved-word test of a word of bytes when it is ASCII; NotAscii when it holds a byte
-// above ASCII and needs the test on its decoded text. With `oneBytePerCharacter` (a
-// windows-1251 word) a word that cannot be reserved were it ASCII is No at once.
-enum class TAsciiWord { No, Yes, NotAscii };
-TAsciiWord ReservedAsciiWord(const unsigned char* word, qsizetype length, bool oneBytePerCharacter);
-
 // What the scan needs to know of each character code below 256.
 class TScanClasses {
 public:
-    explicit TScanClasses(const TDelphiToHTML& converter);
+    TScanClasses();
 
     static constexpr unsigned char kDelimiter = 1, kOpenBrace = 2, kAngle = 4;
     unsigned char Of(unsigned c) const { return c < 256 ? FClass[c] : 0; }
@@ -42,24 +34,10 @@ private:
     std::array<unsigned char, 256> FClass{};
 };
 
-// True for a numeric literal: "#", "$", "." or a digit first, then those or hex letters.
-template <typename Unit> bool IsNumberWord(const Unit* s, qsizetype n) {
-    auto numberChar = [](unsigned c) {
-        return c == '#' || c == '$' || c == '.' || (c >= '0' && c <= '9');
-    };
-    if (n == 0 || (n == 1 && s[0] == Unit('.')) || !numberChar(unsigned(s[0])))
-        return false;
-    for (qsizetype i = 1; i < n; ++i) {
-        const unsigned c = unsigned(s[i]);
-        if (!numberChar(c) && !(c >= 'A' && c <= 'F') && !(c >= 'a' && c <= 'f'))
-            return false;
-    }
-    return true;
-}
-
 template <typename Unit> class TLineScanner {
 public:
-    explicit TLineScanner(const TDelphiToHTML& converter) : FClasses(converter) {}
+    // `encoding`: that of a byte line, for the reserved-word test of words above ASCII.
+    explicit TLineScanner(TTextEncoding encoding) : FWords(encoding) {}
 
     // Clears the comment and directive states before the first line of a text.
     void Reset() { FState = TState::None; }
@@ -88,6 +66,7 @@ private:
     }
 
     TScanClasses FClasses;
+    TWordClassifier FWords;
     TState FState = TState::None;
 };
 
@@ -189,7 +168,7 @@ void TLineScanner<Unit>::ConvertLine(const Unit* s, qsizetype len, Sink& out) {
             if (end == len || !Is(s[end], TScanClasses::kAngle)) {
                 const qsizetype wordLength = end - start;
                 bool marked = true;
-                if (out.IsReserved(s + start, wordLength)) {
+                if (FWords.IsReserved(s + start, wordLength)) {
                     insertBefore(start, TMarkup::Bres);
                     insertBefore(end, TMarkup::Eres);
                 } else if (IsNumberWord(s + start, wordLength)) {

@@ -16,8 +16,6 @@ struct TPageExtras {
     // The relative href of the page of this unit's form, for `{$R *.dfm}`; empty for none.
     QString FormHref;
 
-    qsizetype Lines = 0; // out: the lines of the preformatted block
-
     bool MarksLines() const { return LineAnchors || LineNumbers; }
     bool LinksUnits() const { return bool(UnitHref) || !FormHref.isEmpty(); }
 };

@@ -1,9 +1,9 @@
 #include "PageOutput.h"
 
 #include "Exception.h"
+#include "HtmlEscape.h"
 #include "TStrings.h"
 #include "TextFile.h"
-#include "__pas2html.h"
 
 #include <cstring>
 #ifdef __SSE2__
@@ -39,14 +39,11 @@ QString WithPageBreaks(const QString& text) {
 
 } // namespace
 
-TPageOutput::TPageOutput(const TDelphiToHTML& converter, TTextEncoding encoding,
+TPageOutput::TPageOutput(const TMarkupSet& markup, TTextEncoding encoding,
                          const QString& targetName)
     : FEncoding(encoding), FTargetName(targetName), FBreak(EncodeText(u"\r\n", encoding)) {
-    const std::array<const QString*, 10> markup = {
-        &converter.Bcom, &converter.Ecom, &converter.Bres, &converter.Eres, &converter.Bnum,
-        &converter.Enum, &converter.Bstr, &converter.Estr, &converter.Bdir, &converter.Edir};
     for (size_t i = 0; i < markup.size(); ++i)
-        FMarkup[i] = EncodeText(WithPageBreaks(*markup[i]), encoding);
+        FMarkup[i] = EncodeText(WithPageBreaks(markup[i]), encoding);
 
     if (encoding == TTextEncoding::Ansi) {
         // A byte whose windows-1251 character is written otherwise (none today; the table
@@ -62,15 +59,12 @@ TPageOutput::TPageOutput(const TDelphiToHTML& converter, TTextEncoding encoding,
             }
         }
     }
-    const std::array<std::pair<char, QStringView>, 4> escapes = {{
-        {'<', u"&lt;"},
-        {'>', u"&gt;"},
-        {'&', u"&amp;"},
-        {'\0', u"\xFFFD"},
-    }};
-    for (const auto& [c, text] : escapes) {
-        FEscape[uchar(c)] = EncodeText(text, encoding);
-        FEscaped[uchar(c)] = true;
+    for (char16_t c = 0; c < 256; ++c) {
+        const QStringView escape = HtmlEscape(c);
+        if (escape.isEmpty())
+            continue;
+        FEscape[c] = EncodeText(escape, encoding);
+        FEscaped[c] = true;
     }
     FBuffer.resize(kBufferSize);
 }
@@ -232,28 +226,4 @@ void TPageOutput::Write(const char* bytes, qsizetype length) {
         Spool(bytes, length);
     else if (FDevice->write(bytes, length) != length)
         throw Exception(CannotWriteMessage(FTargetName, FDevice->errorString()));
-}
-
-bool TByteSink::IsReserved(const unsigned char* word, qsizetype n) const {
-    const bool ansi = FOut.Encoding() == TTextEncoding::Ansi;
-    switch (ReservedAsciiWord(word, n, ansi)) {
-    case TAsciiWord::Yes:
-        return true;
-    case TAsciiWord::No:
-        return false;
-    case TAsciiWord::NotAscii:
-        if (ansi)
-            return false; // no windows-1251 character above ASCII lower-cases into ASCII
-        break;
-    }
-    // A word's first character U+FEFF keeps it from matching; decoding would drop it as a
-    // byte-order mark.
-    const QByteArrayView bytes(word, n);
-    if (FOut.Encoding() == TTextEncoding::Utf8 && bytes.startsWith("\xEF\xBB\xBF"))
-        return false;
-    return FConverter.IsReservWord(DecodeText(bytes, FOut.Encoding()));
-}
-
-bool TWideSink::IsReserved(const char16_t* word, qsizetype n) const {
-    return FConverter.IsReservWord(QStringView(word, n));
 }

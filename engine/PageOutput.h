@@ -3,7 +3,7 @@
 // (the first non-blank line opens it) the converted blank lines wait in memory, and beyond a
 // few megabytes in a temporary file; a source that stays blank thus leaves nothing behind.
 
-#include "LineScanner.h"
+#include "Markup.h"
 #include "TextCodec.h"
 
 #include <QByteArray>
@@ -15,11 +15,10 @@
 #include <cstring>
 #include <memory>
 
-class TDelphiToHTML;
-
+// The sink of the line scan over a page: writes source characters and markup, nothing else.
 class TPageOutput {
 public:
-    TPageOutput(const TDelphiToHTML& converter, TTextEncoding encoding, const QString& targetName);
+    TPageOutput(const TMarkupSet& markup, TTextEncoding encoding, const QString& targetName);
 
     // Converted source characters: the raw bytes of a windows-1251 or UTF-8 line, or the
     // units of a UTF-16 line; "<", ">", "&" and NUL are escaped.
@@ -77,31 +76,4 @@ private:
     QIODevice* FDevice = nullptr;
     QByteArray FSpool;
     std::unique_ptr<QTemporaryFile> FSpoolFile;
-};
-
-// The sinks of the scan over page output, one per kind of source unit.
-class TByteSink {
-public:
-    TByteSink(const TDelphiToHTML& converter, TPageOutput& out)
-        : FConverter(converter), FOut(out) {}
-    void Text(const unsigned char* s, qsizetype n) { FOut.Text(s, n); }
-    void Markup(TMarkup which) { FOut.Markup(which); }
-    bool IsReserved(const unsigned char* word, qsizetype n) const;
-
-private:
-    const TDelphiToHTML& FConverter;
-    TPageOutput& FOut;
-};
-
-class TWideSink {
-public:
-    TWideSink(const TDelphiToHTML& converter, TPageOutput& out)
-        : FConverter(converter), FOut(out) {}
-    void Text(const char16_t* s, qsizetype n) { FOut.Text(s, n); }
-    void Markup(TMarkup which) { FOut.Markup(which); }
-    bool IsReserved(const char16_t* word, qsizetype n) const;
-
-private:
-    const TDelphiToHTML& FConverter;
-    TPageOutput& FOut;
 };

@@ -5,9 +5,9 @@
 #include "PageExtras.h"
 #include "PageFrame.h"
 #include "PageOutput.h"
+#include "PageRecipe.h"
 #include "TextFile.h"
 #include "UnitLinks.h"
-#include "__pas2html.h"
 
 #include <cstring>
 #include <optional>
@@ -75,15 +75,14 @@ bool IsPlainUtf8(const unsigned char* p, qsizetype n) {
 // non-blank line.
 class TLineConverter {
 public:
-    TLineConverter(const TDelphiToHTML& converter, const TPageFrame& frame, TTextEncoding encoding,
+    TLineConverter(const TMarkupSet& markup, const TPageFrame& frame, TTextEncoding encoding,
                    const std::function<QIODevice&()>& openTarget, const QString& outName,
-                   TPageExtras* extras)
+                   const TPageExtras* extras)
         : FFrame(frame), FEncoding(encoding), FOpenTarget(openTarget),
-          FOut(converter, encoding, outName), FBytes(converter), FWide(converter),
-          FByteSink(converter, FOut), FWideSink(converter, FOut), FExtras(extras) {
+          FOut(markup, encoding, outName), FBytes(encoding), FWide(encoding), FExtras(extras) {
         if (extras && extras->LinksUnits()) {
-            FByteLinks.emplace(FByteSink, FOut, *extras, encoding);
-            FWideLinks.emplace(FWideSink, FOut, *extras, encoding);
+            FByteLinks.emplace(FOut, *extras, encoding);
+            FWideLinks.emplace(FOut, *extras, encoding);
         }
     }
 
@@ -97,33 +96,33 @@ public:
         }
         switch (FEncoding) {
         case TTextEncoding::Ansi:
-            Convert(FBytes, p, n, FByteSink, FByteLinks);
+            Convert(FBytes, p, n, FOut, FByteLinks);
             break;
         case TTextEncoding::Utf8:
             if (IsPlainUtf8(p, n)) {
-                Convert(FBytes, p, n, FByteSink, FByteLinks);
+                Convert(FBytes, p, n, FOut, FByteLinks);
             } else {
                 // Malformed bytes come out as decoding and encoding again make them.
                 const QByteArray norm =
                     QString::fromUtf8(reinterpret_cast<const char*>(p), n).toUtf8();
                 Convert(FBytes, reinterpret_cast<const unsigned char*>(norm.constData()),
-                        norm.size(), FByteSink, FByteLinks);
+                        norm.size(), FOut, FByteLinks);
             }
             break;
         case TTextEncoding::Utf16LE:
         case TTextEncoding::Utf16BE:
             FLine = DecodeText(QByteArrayView(p, n), FEncoding);
-            Convert(FWide, reinterpret_cast<const char16_t*>(FLine.constData()), FLine.size(),
-                    FWideSink, FWideLinks);
+            Convert(FWide, reinterpret_cast<const char16_t*>(FLine.constData()), FLine.size(), FOut,
+                    FWideLinks);
             break;
         }
         FOut.EndLine();
     }
 
+    qsizetype Lines() const { return FLines; }
+
     // False when every line was blank: nothing was opened.
     bool Finish() {
-        if (FExtras)
-            FExtras->Lines = FLines;
         if (!FOut.Started())
             return false;
         FOut.Finish(FFrame.Tail);
@@ -131,9 +130,9 @@ public:
     }
 
 private:
-    template <typename Unit, class Sink>
-    static void Convert(TLineScanner<Unit>& scanner, const Unit* p, qsizetype n, Sink& sink,
-                        std::optional<TLinkSink<Unit, Sink>>& links) {
+    template <typename Unit>
+    static void Convert(TLineScanner<Unit>& scanner, const Unit* p, qsizetype n, TPageOutput& sink,
+                        std::optional<TLinkSink<Unit>>& links) {
         if (!links) {
             scanner.ConvertLine(p, n, sink);
             return;
@@ -166,11 +165,9 @@ private:
     TPageOutput FOut;
     TLineScanner<unsigned char> FBytes;
     TLineScanner<char16_t> FWide;
-    TByteSink FByteSink;
-    TWideSink FWideSink;
-    TPageExtras* FExtras;
-    std::optional<TLinkSink<unsigned char, TByteSink>> FByteLinks;
-    std::optional<TLinkSink<char16_t, TWideSink>> FWideLinks;
+    const TPageExtras* FExtras;
+    std::optional<TLinkSink<unsigned char>> FByteLinks;
+    std::optional<TLinkSink<char16_t>> FWideLinks;
     qsizetype FLines = 0;
     QString FLine;
 };
@@ -305,19 +302,26 @@ void SplitWide(TSourceReader& source, qsizetype start, TTextEncoding encoding,
 
 } // namespace
 
-bool ConvertSourcePage(const TDelphiToHTML& converter, const TPageFrame& frame, QIODevice& in,
-                       const QString& inName, const std::function<QIODevice&()>& openTarget,
-                       const QString& outName, TPageExtras* extras) {
+bool ConvertSourcePage(const TMarkupSet& markup, const TPageFrame& frame, const TPageRecipe& recipe,
+                       QIODevice& in, const QString& inName,
+                       const std::function<QIODevice&()>& openTarget, const QString& outName,
+                       TPageReport& report) {
     TSourceReader source(in, inName);
     while (source.Filled() < 3 && source.More()) {
     }
     qsizetype bom = 0;
-    const TTextEncoding encoding = DetectEncoding(
+    TTextEncoding encoding = DetectEncoding(
         QByteArrayView(source.Data(), std::min<qsizetype>(source.Filled(), 3)), &bom);
-    TLineConverter lines(converter, frame, encoding, openTarget, outName, extras);
+    if (bom == 0)
+        encoding = UnmarkedEncoding(recipe.Unmarked);
+    const TPageExtras& extras = recipe.Extras;
+    TLineConverter lines(markup, frame, encoding, openTarget, outName,
+                         extras.MarksLines() || extras.LinksUnits() ? &extras : nullptr);
     if (IsWide(encoding))
         SplitWide(source, bom, encoding, lines);
     else
         SplitBytes(source, bom, lines);
-    return lines.Finish();
+    const bool written = lines.Finish();
+    report.Lines = lines.Lines();
+    return written;
 }

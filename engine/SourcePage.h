@@ -3,19 +3,23 @@
 // source's bytes to the page's bytes and written as it is produced, so memory follows the
 // longest line, not the file.
 
+#include "Markup.h"
+
 #include <QIODevice>
 #include <QString>
 #include <functional>
 
-class TDelphiToHTML;
-struct TPageExtras;
 struct TPageFrame;
+struct TPageRecipe;
+struct TPageReport;
 
 // Reads `in` to its end and writes the page, in the source's encoding with its byte-order
 // mark and CR LF after every line, into the device `openTarget` gives. That is called once,
 // when the first non-blank line comes; a blank source never calls it and gives false.
 // Raises Exception naming `inName` when reading fails and `outName` when writing fails.
-// `extras`, when given, adds line anchors and unit links and receives the line count.
-bool ConvertSourcePage(const TDelphiToHTML& converter, const TPageFrame& frame, QIODevice& in,
-                       const QString& inName, const std::function<QIODevice&()>& openTarget,
-                       const QString& outName, TPageExtras* extras = nullptr);
+// `markup` and `frame` come from the recipe, whose extras add line anchors and unit links;
+// `report` receives the line count.
+bool ConvertSourcePage(const TMarkupSet& markup, const TPageFrame& frame, const TPageRecipe& recipe,
+                       QIODevice& in, const QString& inName,
+                       const std::function<QIODevice&()>& openTarget, const QString& outName,
+                       TPageReport& report);

@@ -50,11 +50,10 @@ private:
     bool FHeld = false;
 };
 
-template <typename Unit, class Inner> class TLinkSink {
+template <typename Unit> class TLinkSink {
 public:
-    TLinkSink(Inner& inner, TPageOutput& out, const TPageExtras& extras, TTextEncoding encoding)
-        : FInner(inner), FOut(out), FExtras(extras), FEncoding(encoding),
-          FClose(EncodeText(u"</a>", encoding)) {}
+    TLinkSink(TPageOutput& out, const TPageExtras& extras, TTextEncoding encoding)
+        : FOut(out), FExtras(extras), FEncoding(encoding), FClose(EncodeText(u"</a>", encoding)) {}
 
     void Begin(const Unit* line) {
         FLine = line;
@@ -63,7 +62,6 @@ public:
     }
     void Text(const Unit* s, qsizetype n) { FEvents.push_back({s - FLine, n, -1}); }
     void Markup(TMarkup which) { FEvents.push_back({0, 0, int(which)}); }
-    bool IsReserved(const Unit* word, qsizetype n) const { return FInner.IsReserved(word, n); }
 
     // Finds the line's links and writes it.
     void End() {
@@ -147,10 +145,7 @@ private:
         if (end - start != qsizetype(lower.size()))
             return false;
         for (qsizetype i = start; i < end; ++i) {
-            unsigned c = unsigned(FLine[i]);
-            if (c >= 'A' && c <= 'Z')
-                c += 32;
-            if (c != unsigned(char(lower[size_t(i - start)])))
+            if (AsciiLower(unsigned(FLine[i])) != unsigned(char(lower[size_t(i - start)])))
                 return false;
         }
         return true;
@@ -190,7 +185,7 @@ private:
         size_t next = 0;
         for (const TEvent& e : FEvents) {
             if (e.Markup >= 0) {
-                FInner.Markup(TMarkup(e.Markup));
+                FOut.Markup(TMarkup(e.Markup));
                 continue;
             }
             qsizetype p = e.At;
@@ -198,18 +193,17 @@ private:
             for (; next < FLinks.size() && FLinks[next].Start < end; ++next) {
                 const TLink& link = FLinks[next];
                 if (link.Start > p)
-                    FInner.Text(FLine + p, link.Start - p);
+                    FOut.Text(FLine + p, link.Start - p);
                 FOut.Raw(FTags[size_t(link.Tag)]);
-                FInner.Text(FLine + link.Start, link.End - link.Start);
+                FOut.Text(FLine + link.Start, link.End - link.Start);
                 FOut.Raw(FClose);
                 p = link.End;
             }
             if (end > p)
-                FInner.Text(FLine + p, end - p);
+                FOut.Text(FLine + p, end - p);
         }
     }
 
-    Inner& FInner;
     TPageOutput& FOut;
     const TPageExtras& FExtras;
     TTextEncoding FEncoding;

@@ -2,8 +2,10 @@
 
 #include "BinaryForm.h"
 #include "Exception.h"
+#include "HtmlEscape.h"
 #include "PageExtras.h"
 #include "PageFrame.h"
+#include "PageRecipe.h"
 #include "PageTarget.h"
 #include "SourcePage.h"
 #include "TextFile.h"
@@ -24,26 +26,26 @@ QString FragmentText(const TStrings* list) {
     return list ? list->Text() : QString();
 }
 
-TPageFrame FrameFor(const QString& sTitle, const TStrings* after, const TStrings* before) {
-    return TPageFrame::Titled(sTitle, FragmentText(after), FragmentText(before));
-}
-
 } // namespace
 
 bool htmlTextAttr_Def1(TStrings* ListAttr) {
+    // The window's default tag set, in TMarkup order.
+    static constexpr std::array<const char16_t*, kMarkupCount> defaults = {
+        u"<i style=\"color: teal;\">",
+        u"</i>",
+        u"<b>",
+        u"</b>",
+        u"<span style=\"color: navy;\">",
+        u"</span>",
+        u"<span style=\"color: blue;\">",
+        u"</span>",
+        u"<span style=\"color: green;\">",
+        u"</span>"};
     if (!ListAttr)
         return false;
     ListAttr->Clear();
-    ListAttr->Add(QStringLiteral("Bcom=<i style=\"color: teal;\">"));
-    ListAttr->Add(QStringLiteral("Ecom=</i>"));
-    ListAttr->Add(QStringLiteral("Bres=<b>"));
-    ListAttr->Add(QStringLiteral("Eres=</b>"));
-    ListAttr->Add(QStringLiteral("Bnum=<span style=\"color: navy;\">"));
-    ListAttr->Add(QStringLiteral("Enum=</span>"));
-    ListAttr->Add(QStringLiteral("Bstr=<span style=\"color: blue;\">"));
-    ListAttr->Add(QStringLiteral("Estr=</span>"));
-    ListAttr->Add(QStringLiteral("Bdir=<span style=\"color: green;\">"));
-    ListAttr->Add(QStringLiteral("Edir=</span>"));
+    for (size_t i = 0; i < kMarkupCount; ++i)
+        ListAttr->Add(QString::fromUtf16(kMarkupNames[i]) + u'=' + QString::fromUtf16(defaults[i]));
     return true;
 }
 
@@ -70,20 +72,31 @@ int pas2html(TStrings* pasText, TStrings* pasHTML, const QString& sTitle, const 
     return int(target->Count());
 }
 
-bool ConvertSourceStream(QIODevice& in, const QString& inName, const QString& sTitle,
-                         const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
-                         const TStrings* ListTextBodyEndBefore,
+TPageRecipe RecipeOf(const QString& sTitle, const TStrings* ListAttr,
+                     const TStrings* ListTextBodyAfter, const TStrings* ListTextBodyEndBefore) {
+    TPageRecipe recipe;
+    if (ListAttr)
+        recipe.Tags = *ListAttr;
+    recipe.Title = sTitle;
+    recipe.BodyAfter = FragmentText(ListTextBodyAfter);
+    recipe.BodyEndBefore = FragmentText(ListTextBodyEndBefore);
+    return recipe;
+}
+
+bool ConvertSourceStream(QIODevice& in, const QString& inName, const TPageRecipe& recipe,
                          const std::function<QIODevice&()>& openTarget, const QString& outName,
-                         QString* formProblem, TPageExtras* extras) {
+                         TPageReport* report) {
     try {
+        TPageReport unused;
+        TPageReport& out = report ? *report : unused;
         QBuffer form; // a form saved in binary is converted as its text
-        QIODevice& source = BinaryFormAsText(in, inName, form, formProblem) ? form : in;
+        QIODevice& source = BinaryFormAsText(in, inName, form, &out.FormProblem) ? form : in;
         TDelphiToHTML converter;
-        converter.LoadTagSet(ListAttr);
-        TPageFrame frame = FrameFor(sTitle, ListTextBodyAfter, ListTextBodyEndBefore);
-        if (extras)
-            AddToHead(frame.Head, *extras);
-        return ConvertSourcePage(converter, frame, source, inName, openTarget, outName, extras);
+        converter.LoadTagSet(&recipe.Tags);
+        TPageFrame frame = TPageFrame::Titled(recipe.Title, recipe.BodyAfter, recipe.BodyEndBefore);
+        AddToHead(frame.Head, recipe.Extras);
+        return ConvertSourcePage(converter.MarkupSet(), frame, recipe, source, inName, openTarget,
+                                 outName, out);
     } catch (const std::bad_alloc&) {
         throw Exception(OutOfMemoryMessage(inName));
     }
@@ -103,14 +116,17 @@ bool FilePas_2_FileHtml(const QString& fnPAS, const QString& fnHTML, const QStri
     if (FileExists(target) && !YesRewrite)
         return false;
     TPageTarget file(target);
-    return FilePas_2_Target(source, file, sTitle, ListAttr, ListTextBodyAfter,
-                            ListTextBodyEndBefore, formProblem);
+    TPageReport report;
+    const bool written = FilePas_2_Target(
+        source, file, RecipeOf(sTitle, ListAttr, ListTextBodyAfter, ListTextBodyEndBefore),
+        &report);
+    if (formProblem)
+        *formProblem = report.FormProblem;
+    return written;
 }
 
-bool FilePas_2_Target(const QString& source, TPageTarget& file, const QString& sTitle,
-                      const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
-                      const TStrings* ListTextBodyEndBefore, QString* formProblem,
-                      TPageExtras* extras) {
+bool FilePas_2_Target(const QString& source, TPageTarget& file, const TPageRecipe& recipe,
+                      TPageReport* report) {
     file.Check(source);
     // Read, never mapped: a source that shrinks or vanishes meanwhile gives the bytes read
     // or the read error, not a signal.
@@ -121,17 +137,21 @@ bool FilePas_2_Target(const QString& source, TPageTarget& file, const QString& s
         throw Exception(CannotReadMessage(source, input.errorString()));
     // A blank source writes nothing; an older page stays as it was.
     if (!ConvertSourceStream(
-            input, source, sTitle, ListAttr, ListTextBodyAfter, ListTextBodyEndBefore,
-            [&file]() -> QIODevice& { return file.Open(); }, file.Name(), formProblem, extras))
+            input, source, recipe, [&file]() -> QIODevice& { return file.Open(); }, file.Name(),
+            report))
         return false;
     file.Commit();
     return true;
 }
 
 QString TitleFromFileName(const QString& fileName) {
-    QString name = fileName.mid(fileName.lastIndexOf(u'/') + 1);
-    name.replace(u'&', QLatin1String("&amp;"));
-    name.replace(u'<', QLatin1String("&lt;"));
-    name.replace(u'>', QLatin1String("&gt;"));
-    return name;
+    QString title;
+    for (const QChar c : QStringView(fileName).sliced(fileName.lastIndexOf(u'/') + 1)) {
+        const QStringView escape = HtmlEscape(c.unicode());
+        if (escape.isEmpty())
+            title += c;
+        else
+            title += escape;
+    }
+    return title;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The conversion engine: Pascal source text in, HTML page out. Knows nothing of windows.
 
+#include "Markup.h"
 #include "TStrings.h"
 
 #include <QIODevice>
@@ -9,8 +10,9 @@
 #include <bitset>
 #include <functional>
 
-struct TPageExtras;
 struct TPageFrame;
+struct TPageRecipe;
+struct TPageReport;
 class TPageTarget;
 
 class TDelphiToHTML {
@@ -36,6 +38,8 @@ public:
     // Reads the ten markup values from a tag set text; a missing or blank value keeps the
     // current one. An absent list changes nothing.
     void LoadTagSet(const TStrings* ListAttr);
+    // The ten markup values as they stand now, for one conversion.
+    TMarkupSet MarkupSet() const;
 
     TStrings ReservList;
     TStrings DelphiList;
@@ -76,12 +80,9 @@ bool FilePas_2_FileHtml(const QString& fnPAS, const QString& fnHTML, const QStri
 
 // File form into a target the caller chose, the source's name taken as it stands: true when
 // the page was written, false for a blank source. Raises Exception naming the file that
-// cannot be read or written, or the target when it is refused. `extras`: as for
-// ConvertSourceStream.
-bool FilePas_2_Target(const QString& source, TPageTarget& target, const QString& sTitle,
-                      const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
-                      const TStrings* ListTextBodyEndBefore, QString* formProblem = nullptr,
-                      TPageExtras* extras = nullptr);
+// cannot be read or written, or the target when it is refused.
+bool FilePas_2_Target(const QString& source, TPageTarget& target, const TPageRecipe& recipe,
+                      TPageReport* report = nullptr);
 
 // Converts the source read from `in` to its end into its page, in the source's encoding
 // (byte-order mark included) exactly as the file form writes it, while reading: memory
@@ -89,14 +90,14 @@ bool FilePas_2_Target(const QString& source, TPageTarget& target, const QString&
 // when the first non-blank line comes, and never for a blank source, which gives false.
 // Raises Exception naming `inName` when reading fails and `outName` when writing fails.
 // Every entry point converts a form saved in binary as its text form; when the form is
-// damaged, `formProblem` receives why (the page is still written).
-// `extras`, when given, adds line anchors, numbers and unit links, and receives the number
-// of lines.
-bool ConvertSourceStream(QIODevice& in, const QString& inName, const QString& sTitle,
-                         const TStrings* ListAttr, const TStrings* ListTextBodyAfter,
-                         const TStrings* ListTextBodyEndBefore,
+// damaged, `report` receives why (the page is still written), and always the line count.
+bool ConvertSourceStream(QIODevice& in, const QString& inName, const TPageRecipe& recipe,
                          const std::function<QIODevice&()>& openTarget, const QString& outName,
-                         QString* formProblem = nullptr, TPageExtras* extras = nullptr);
+                         TPageReport* report = nullptr);
+
+// The recipe of the described entry points: a tag set and fragments, each possibly absent.
+TPageRecipe RecipeOf(const QString& sTitle, const TStrings* ListAttr,
+                     const TStrings* ListTextBodyAfter, const TStrings* ListTextBodyEndBefore);
 
 // A page title made from a file name: the name without its folder, with "<", ">" and "&"
 // escaped, since file names here may hold them.

@@ -2,6 +2,7 @@
 // settings file with odd values gives, the key each handler writes, and the HTML name rule.
 
 #include "DateTimeText.h"
+#include "EnginePages.h"
 #include "Exception.h"
 #include "THtmlEdit.h"
 #include "TestFiles.h"
@@ -40,12 +41,6 @@ const QByteArray PlaceholderBytes =
     "<p></p>\r\n"
     "</body>\r\n"
     "</html>\r\n";
-
-QString DefaultTagLines() {
-    TStrings defaults;
-    htmlTextAttr_Def1(&defaults);
-    return defaults.Lines().join(u'\n');
-}
 
 // A control's state as text: a check box "1" or "0", a drop-down list its index, an edit or
 // editor its text.

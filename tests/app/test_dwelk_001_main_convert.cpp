@@ -2,6 +2,7 @@
 // fragments of the settings pages, the whole-list run with its messages, progress and stop,
 // failing writes, and the clipboard page from the clipboard to a saved file.
 
+#include "EnginePages.h"
 #include "THtmlEdit.h"
 #include "TestFiles.h"
 #include "WindowSettings.h"
@@ -36,23 +37,6 @@ const QByteArray UnitText = "unit Unit1;\r\n"
                             "{$R *.res}\r\n"
                             "implementation\r\n"
                             "end.\r\n";
-
-TStrings DefaultTags() {
-    TStrings tags;
-    htmlTextAttr_Def1(&tags);
-    return tags;
-}
-
-// The page the engine makes of `source` with the default tags and the given fragments.
-QByteArray EnginePage(const QString& source, const TStrings* after = nullptr,
-                      const TStrings* before = nullptr) {
-    QTemporaryDir dir;
-    const QString page = dir.filePath("page.htm");
-    const TStrings tags = DefaultTags();
-    if (!FilePas_2_FileHtml(source, page, TitleFromFileName(source), &tags, after, before, true))
-        return {};
-    return ReadBytes(page);
-}
 
 const QString ConvertAllQuestion =
     QStringLiteral("Желаете конвертировать в HTML-формат все файлы из списка?");
@@ -145,7 +129,7 @@ void TestDwelk001MainConvert::convertSelectedFile() {
     DoubleClickFile(w, name);
     QCOMPARE(answerer.Texts(), messages);
     if (!page.isEmpty()) {
-        QCOMPARE(ReadBytes(Src(page)), EnginePage(Src(name)));
+        QCOMPARE(ReadBytes(Src(page)), EnginePage(Src(name), TitleFromFileName(Src(name))));
         const QString title = name.toHtmlEscaped().replace("&quot;", "\"");
         QVERIFY(ReadBytes(Src(page)).contains("<title>" + title.toUtf8() + "</title>"));
         QCOMPARE(opener.Opened(), QStringList{Src(page)});
@@ -200,8 +184,8 @@ void TestDwelk001MainConvert::fragmentsEachAlone() {
     TModalAnswerer answerer({}, QMessageBox::Cancel);
     DoubleClickFile(w, "Unit1.pas");
     const QByteArray page = ReadBytes(Src("Unit1_pas.htm"));
-    QCOMPARE(page, EnginePage(Src("Unit1.pas"), after ? &afterLines : nullptr,
-                              before ? &beforeLines : nullptr));
+    QCOMPARE(page, EnginePage(Src("Unit1.pas"), TitleFromFileName(Src("Unit1.pas")),
+                              after ? &afterLines : nullptr, before ? &beforeLines : nullptr));
     QCOMPARE(page.contains("AFTER-BODY"), after);
     QCOMPARE(page.contains("BEFORE-END"), before);
 }
@@ -338,7 +322,7 @@ void TestDwelk001MainConvert::wholeList() {
         const QString source = pair.section('=', 0, 0);
         const QString page = pair.section('=', 1);
         QVERIFY2(QFileInfo::exists(Src(page)), qPrintable(page));
-        QCOMPARE(ReadBytes(Src(page)), EnginePage(Src(source)));
+        QCOMPARE(ReadBytes(Src(page)), EnginePage(Src(source), TitleFromFileName(Src(source))));
     }
     const QStringList written = QDir(Src()).entryList({"*.htm"}, QDir::Files);
     QCOMPARE(written.size() - int(sources.contains("c.htm")), pages.size());

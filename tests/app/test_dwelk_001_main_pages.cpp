@@ -2,6 +2,7 @@
 // save, defaults and explanation buttons, the two body fragments, and the window's answers to
 // bad settings and fragment files.
 
+#include "EnginePages.h"
 #include "THtmlEdit.h"
 #include "TestFiles.h"
 #include "WidgetKit.h"
@@ -32,12 +33,6 @@ QColor TagBar(TfMain* w) {
 
 void Click(TfMain* w, const char* button) {
     QTest::mouseClick(Control<QToolButton>(w, button), Qt::LeftButton);
-}
-
-QString DefaultTagLines() {
-    TStrings defaults;
-    htmlTextAttr_Def1(&defaults);
-    return defaults.Lines().join(u'\n');
 }
 
 QString StoredTags() {

@@ -2,6 +2,7 @@
 
 #include "__pas2html.h"
 
+#include "EnginePages.h"
 #include "TestFiles.h"
 
 #include <QDir>
@@ -25,15 +26,6 @@ struct TRun {
     int Code = -1;
     QByteArray Out, Err;
 };
-
-// The page the engine writes for `source` with the window's default markup.
-QByteArray EnginePage(const QString& source, const QString& title, const QString& scratch) {
-    TStrings tags;
-    htmlTextAttr_Def1(&tags);
-    QFile::remove(scratch);
-    FilePas_2_FileHtml(source, scratch, title, &tags, nullptr, nullptr, true);
-    return ReadBytes(scratch);
-}
 
 } // namespace
 
@@ -194,8 +186,7 @@ void TestPas2htmlCli::pageBytesMatchEngine() {
                                  {"src/sub/Main.PAS", "src/sub/Main_pas.htm"}};
     for (const QStringList& pair : pages) {
         const QString source = Path(pair[0]);
-        QCOMPARE(ReadBytes(Path(pair[1])),
-                 EnginePage(source, TitleFromFileName(source), Path("scratch.htm")));
+        QCOMPARE(ReadBytes(Path(pair[1])), EnginePage(source, TitleFromFileName(source)));
     }
     QVERIFY(ReadBytes(Path("src/a&b<c>_pas.htm")).contains("<title>a&amp;b&lt;c&gt;.pas</title>"));
 }
@@ -205,7 +196,7 @@ void TestPas2htmlCli::standardInput() {
     WriteBytes(Path("stdin.pas"), source);
     const TRun run = Run({"-"}, source);
     QCOMPARE(run.Code, 0);
-    QCOMPARE(run.Out, EnginePage(Path("stdin.pas"), "", Path("scratch.htm")));
+    QCOMPARE(run.Out, EnginePage(Path("stdin.pas"), ""));
     QCOMPARE(Run({"-o", "from-stdin.htm", "-"}, source).Code, 0);
     QCOMPARE(ReadBytes(Path("from-stdin.htm")), run.Out);
     const TRun blank = Run({"-"}, "  \n");
@@ -302,7 +293,7 @@ void TestPas2htmlCli::namedTarget_data() {
 void TestPas2htmlCli::namedTarget() {
     QFETCH(QString, kind);
     const QString page = Path("page.htm");
-    const QByteArray expected = EnginePage(Path("src/Unit1.pas"), "Unit1.pas", Path("scratch.htm"));
+    const QByteArray expected = EnginePage(Path("src/Unit1.pas"), "Unit1.pas");
     if (kind == "source") {
         const TRun run = Run({"-o", "src/Unit1.pas", "src/Unit1.pas"});
         QCOMPARE(run.Code, 1);

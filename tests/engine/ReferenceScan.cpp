@@ -7,6 +7,27 @@ constexpr char16_t kAmp = 0xE000;
 
 } // namespace
 
+bool ReferenceIsReservWord(const TDelphiToHTML& cv, const QString& word) {
+    const QString lower = word.toLower();
+    for (const QString& entry : cv.ReservList.Lines())
+        if (entry == lower)
+            return true;
+    return false;
+}
+
+bool ReferenceIsValue(const QString& word) {
+    if (word.isEmpty() || word == ".")
+        return false;
+    const QString first = "#$.0123456789";
+    const QString rest = first + "ABCDEFabcdef";
+    if (!first.contains(word[0]))
+        return false;
+    for (qsizetype i = 1; i < word.size(); ++i)
+        if (!rest.contains(word[i]))
+            return false;
+    return true;
+}
+
 QStringList ReferenceConvertLines(TDelphiToHTML& cv, const QString& text) {
     const QStringList lines = TStrings::SplitLines(text);
     QStringList result;
@@ -81,10 +102,10 @@ QStringList ReferenceConvertLines(TDelphiToHTML& cv, const QString& text) {
                 if (start > 0) {
                     const QString word = cv.GetWord(start, S);
                     const QString *open = nullptr, *close = nullptr;
-                    if (cv.IsReservWord(word)) {
+                    if (ReferenceIsReservWord(cv, word)) {
                         open = &cv.Bres;
                         close = &cv.Eres;
-                    } else if (TDelphiToHTML::IsValue(word)) {
+                    } else if (ReferenceIsValue(word)) {
                         open = &cv.Bnum;
                         close = &cv.Enum;
                     }

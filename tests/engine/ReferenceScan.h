@@ -5,5 +5,11 @@
 
 #include "__pas2html.h"
 
+// The reserved-word test as first described: the whole word lower-cased, then compared with
+// each entry of the converter's list in turn.
+bool ReferenceIsReservWord(const TDelphiToHTML& converter, const QString& word);
+// The number test as first described, character by character.
+bool ReferenceIsValue(const QString& word);
+
 // The lines between "<pre>" and "</pre>" for `text`, with a source "&" written as "&amp;".
 QStringList ReferenceConvertLines(TDelphiToHTML& converter, const QString& text);

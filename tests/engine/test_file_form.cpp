@@ -3,9 +3,11 @@
 // path, and golden pages.
 
 #include "Exception.h"
+#include "PageRecipe.h"
 #include "TextCodec.h"
 #include "__pas2html.h"
 
+#include "EnginePages.h"
 #include "GoldenPage.h"
 #include "TestFiles.h"
 
@@ -24,12 +26,6 @@
 #include <unistd.h>
 
 namespace {
-
-TStrings DefaultTags() {
-    TStrings tags;
-    htmlTextAttr_Def1(&tags);
-    return tags;
-}
 
 // The page as the text path makes it: load the list, convert it in place, save it.
 QByteArray PageThroughLists(const QString& source, const QString& title, const TStrings* tags,
@@ -314,7 +310,7 @@ void TestFileForm::sameAsTextPathOnRandomSources() {
         in.open(QIODevice::ReadOnly);
         out.open(QIODevice::WriteOnly);
         QCOMPARE(ConvertSourceStream(
-                     in, "in", title, &tags, &after, &before,
+                     in, "in", RecipeOf(title, &tags, &after, &before),
                      [&out]() -> QIODevice& { return out; }, "out"),
                  written);
         QCOMPARE(out.data(), expected);

@@ -1,6 +1,7 @@
 // Published pages: line anchors and numbers, and which names of a source become links.
 
 #include "PageExtras.h"
+#include "PageRecipe.h"
 #include "TextCodec.h"
 #include "__pas2html.h"
 
@@ -10,17 +11,21 @@
 
 namespace {
 
-// The page of `source` with `extras`, decoded.
-QString Page(const QByteArray& source, TPageExtras& extras) {
-    TStrings tags;
-    htmlTextAttr_Def1(&tags);
+// The page of `source` with `extras`, decoded; `lines` receives the line count.
+QString Page(const QByteArray& source, const TPageExtras& extras, qsizetype* lines = nullptr) {
+    TPageRecipe recipe;
+    htmlTextAttr_Def1(&recipe.Tags);
+    recipe.Title = "t";
+    recipe.Extras = extras;
     QBuffer in, out;
     in.setData(source);
     in.open(QIODevice::ReadOnly);
     out.open(QIODevice::WriteOnly);
+    TPageReport report;
     ConvertSourceStream(
-        in, "in", "t", &tags, nullptr, nullptr, [&out]() -> QIODevice& { return out; }, "out",
-        nullptr, &extras);
+        in, "in", recipe, [&out]() -> QIODevice& { return out; }, "out", &report);
+    if (lines)
+        *lines = report.Lines;
     qsizetype bom = 0;
     const TTextEncoding encoding = DetectEncoding(out.data().left(3), &bom);
     return DecodeText(QByteArrayView(out.data()).sliced(bom), encoding);
@@ -116,8 +121,9 @@ void TestPageExtras::lineAnchors() {
     TPageExtras extras;
     extras.LineAnchors = true;
     extras.LineNumbers = numbers;
-    const QString page = Page(source, extras);
-    QCOMPARE(extras.Lines, lines);
+    qsizetype counted = 0;
+    const QString page = Page(source, extras, &counted);
+    QCOMPARE(counted, lines);
     const QString pre = page.section("<pre>\r\n", 1).section("</pre>", 0, 0);
     const QStringList rows = pre.split("\r\n", Qt::SkipEmptyParts);
     QCOMPARE(rows.size(), lines);

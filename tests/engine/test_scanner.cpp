@@ -184,6 +184,7 @@ void TestScanner::isValue() {
     QFETCH(QString, word);
     QFETCH(bool, number);
     QCOMPARE(TDelphiToHTML::IsValue(word), number);
+    QCOMPARE(ReferenceIsValue(word), number);
 }
 
 void TestScanner::isReservWord_data() {
@@ -202,6 +203,7 @@ void TestScanner::isReservWord() {
     QFETCH(bool, reserved);
     TDelphiToHTML cv;
     QCOMPARE(cv.IsReservWord(word), reserved);
+    QCOMPARE(ReferenceIsReservWord(cv, word), reserved);
 }
 
 void TestScanner::sameAsReferenceOnRandomTexts() {
