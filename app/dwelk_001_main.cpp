@@ -178,6 +178,7 @@ void TfMain::LoadSectionHTML(const TSettingsFile& sets) {
     ComboBox_HTML_ExtFile->setCurrentIndex(std::clamp(naming.HTML_ExtFile_Index, 0, last));
     setBox(fBodyAfter.cb_Yes, sets.Yes_HTML_after_BODY);
     setBox(fBodyBefore.cb_Yes, sets.Yes_HTML_before_BODY);
+    UpdateWindowSettings();
 }
 
 void TfMain::RestoreBrowserDir(const TSettingsFile& sets) {

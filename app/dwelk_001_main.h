@@ -3,6 +3,7 @@
 // clipboard page and the settings pages. Each control is a field under its own name, which
 // is also its Qt object name; each handler is named after its control and event.
 
+#include "WindowSettings.h"
 #include <QMainWindow>
 
 class QAction;
@@ -28,7 +29,6 @@ class TStrings;
 class TWebBrowser;
 struct TPageNaming;
 struct TSettingsFile;
-struct TWindowSettings;
 
 // One HTML fragment of the page "HTML-2" with its controls and the file that stores it.
 struct TBodyFragment {
@@ -156,12 +156,16 @@ private:
     void cb_WebBr_ShowClick();
     void sb_HTML_openClick();
 
-    // Conversion commands.
+    // The settings state, kept up to date by the settings controls and the fragment editors.
+    void ConnectSettingsState();
+    void UpdateWindowSettings();
+    void UpdateFragmentSetting(const TBodyFragment& f);
     // The page-name choices as the settings page shows them now.
     TPageNaming PageNaming() const;
-    TWindowSettings PageParts() const;
+
+    // Conversion commands.
     bool FileConvertToHTML(const QString& fn, const QString& fnHTM);
-    // The same with the settings already gathered, as a whole-list run does once.
+    // The same with the settings a whole-list run took at its start.
     bool FileConvertToHTML(const QString& fn, const QString& fnHTM, const TWindowSettings& parts);
     void btn_File_ToHtmlClick();
     void btn_Files_ToHtmlClick();
@@ -182,6 +186,10 @@ private:
 
     bool fItsFirst = true;
     QString fStartPath;
+
+    // What a page is made with, as the settings page shows it, fragment texts whether saved
+    // or not; conversions read it rather than the controls.
+    TWindowSettings fSettings;
 
     // File browser state: the folder both lists show, the file list's mask, the entry of
     // the file list's last change report, and whether the current mouse press already

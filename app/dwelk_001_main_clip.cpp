@@ -39,8 +39,8 @@ void TfMain::SpeedButton1Click() {
     const TWaitCursor busy;
     TStrings source = SyntMemo2->Lines().Strings();
     TStrings page;
-    const TWindowSettings parts = PageParts();
-    pas2html(&source, &page, title, &parts.Attr, parts.AfterOrNull(), parts.EndBeforeOrNull());
+    pas2html(&source, &page, title, &fSettings.Attr, fSettings.AfterOrNull(),
+             fSettings.EndBeforeOrNull());
     SynMemo1->SetLines(page);
 }
 

@@ -22,17 +22,8 @@
 #include <QToolButton>
 #include <optional>
 
-TWindowSettings TfMain::PageParts() const {
-    TWindowSettings parts{HtmlAttrLines(), std::nullopt, std::nullopt, PageNaming()};
-    if (fBodyAfter.cb_Yes->isChecked())
-        parts.BodyAfter = fBodyAfter.SynMemo->Lines();
-    if (fBodyBefore.cb_Yes->isChecked())
-        parts.BodyEndBefore = fBodyBefore.SynMemo->Lines();
-    return parts;
-}
-
 bool TfMain::FileConvertToHTML(const QString& fn, const QString& fnHTM) {
-    return FileConvertToHTML(fn, fnHTM, PageParts());
+    return FileConvertToHTML(fn, fnHTM, fSettings);
 }
 
 bool TfMain::FileConvertToHTML(const QString& fn, const QString& fnHTM,
@@ -105,13 +96,13 @@ void TfMain::btn_Files_ToHtmlClick() {
 }
 
 // Walks down the list, the selection visibly following, until the end, a missing page or
-// the user's stop. The settings are read once for the run, and the window paints and takes
+// the user's stop. The settings are taken once for the run, and the window paints and takes
 // input a bounded number of times a second rather than after every file, so a folder of small
 // files converts at the converter's pace while the run stays visible and can be stopped.
 void TfMain::ConvertList() {
     constexpr qint64 EventsEveryMs = 40;
     std::optional<TWaitCursor> busy(std::in_place);
-    const TWindowSettings parts = PageParts();
+    const TWindowSettings parts = fSettings;
     bool successful = true;
     QElapsedTimer sinceEvents;
     for (int i = 0; i < FLB->count(); ++i) {

@@ -92,6 +92,41 @@ void TfMain::ConnectHandlers() {
             [this] { sb_Clip_CopyHtml->setEnabled(SynMemo1->LineCount() > 0); });
     connect(SyntMemo2, &TSyntaxMemo::OnChange, this, Guarded(this, [this] { SyntMemo2Change(); }));
     ConnectBrowserHandlers();
+    ConnectSettingsState();
+}
+
+void TfMain::ConnectSettingsState() {
+    const auto naming = [this] { fSettings.Naming = PageNaming(); };
+    for (QCheckBox* box : {cb_Yes_Suffix_PAS, cb_Yes_Suffix_DFM})
+        connect(box, &QCheckBox::toggled, this, naming);
+    for (QLineEdit* edit : {Edit_Suffix_PAS, Edit_Suffix_DFM})
+        connect(edit, &QLineEdit::textChanged, this, naming);
+    connect(ComboBox_HTML_ExtFile, &QComboBox::currentIndexChanged, this, naming);
+    connect(Memo_HTML_Attr, &QPlainTextEdit::textChanged, this,
+            [this] { fSettings.Attr = HtmlAttrLines(); });
+    for (const TBodyFragment* f : {&fBodyAfter, &fBodyBefore}) {
+        const auto fragment = [this, f] { UpdateFragmentSetting(*f); };
+        connect(f->cb_Yes, &QCheckBox::toggled, this, fragment);
+        connect(f->SynMemo, &THtmlEdit::Change, this, fragment);
+    }
+    UpdateWindowSettings();
+}
+
+// Also after the controls were set with their change reports held back.
+void TfMain::UpdateWindowSettings() {
+    fSettings.Attr = HtmlAttrLines();
+    fSettings.Naming = PageNaming();
+    UpdateFragmentSetting(fBodyAfter);
+    UpdateFragmentSetting(fBodyBefore);
+}
+
+void TfMain::UpdateFragmentSetting(const TBodyFragment& f) {
+    std::optional<TStrings>& state =
+        &f == &fBodyAfter ? fSettings.BodyAfter : fSettings.BodyEndBefore;
+    if (f.cb_Yes->isChecked())
+        state = f.SynMemo->Lines();
+    else
+        state.reset();
 }
 
 TPageNaming TfMain::PageNaming() const {
@@ -106,7 +141,7 @@ QString TfMain::fnHTML_999_Get(const QString& fn) const {
     const QString name = Trim(fn);
     if (name.isEmpty())
         return {};
-    return PageFileName(name, SelectedFile(), PageNaming());
+    return PageFileName(name, SelectedFile(), fSettings.Naming);
 }
 
 void TfMain::StoreCheckBox(QCheckBox* cb, QLatin1String key) {

@@ -163,24 +163,33 @@ void TestDwelk001MainConvert::viewQuestionCancelled() {
 void TestDwelk001MainConvert::fragmentsEachAlone_data() {
     QTest::addColumn<bool>("after");
     QTest::addColumn<bool>("before");
-    QTest::newRow("neither") << false << false;
-    QTest::newRow("after the body tag only") << true << false;
-    QTest::newRow("before the body end only") << false << true;
-    QTest::newRow("both") << true << true;
+    QTest::addColumn<bool>("typedLast"); // the texts change after the switches, unsaved
+    QTest::newRow("neither") << false << false << false;
+    QTest::newRow("after the body tag only") << true << false << false;
+    QTest::newRow("before the body end only") << false << true << false;
+    QTest::newRow("both") << true << true << false;
+    QTest::newRow("both, typed after switching on") << true << true << true;
 }
 
 void TestDwelk001MainConvert::fragmentsEachAlone() {
     QFETCH(bool, after);
     QFETCH(bool, before);
+    QFETCH(bool, typedLast);
     WriteBytes(Src("Unit1.pas"), UnitText);
     auto window = StartInSources();
     TfMain* w = window.get();
     const TStrings afterLines({"<div>AFTER-BODY</div>"});
     const TStrings beforeLines({"<div>BEFORE-END</div>", "<p>двa</p>"});
-    Control<THtmlEdit>(w, "SynMemo_BODY_After")->SetLines(afterLines);
-    Control<THtmlEdit>(w, "SynMemo_BODY_Before")->SetLines(beforeLines);
+    const auto type = [w, &afterLines, &beforeLines] {
+        Control<THtmlEdit>(w, "SynMemo_BODY_After")->SetLines(afterLines);
+        Control<THtmlEdit>(w, "SynMemo_BODY_Before")->SetLines(beforeLines);
+    };
+    if (!typedLast)
+        type();
     Control<QCheckBox>(w, "cb_Yes_HTML_after_BODY")->setChecked(after);
     Control<QCheckBox>(w, "cb_Yes_HTML_before_BODY")->setChecked(before);
+    if (typedLast)
+        type();
     TModalAnswerer answerer({}, QMessageBox::Cancel);
     DoubleClickFile(w, "Unit1.pas");
     const QByteArray page = ReadBytes(Src("Unit1_pas.htm"));
