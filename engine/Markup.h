@@ -7,7 +7,7 @@
 
 enum class TMarkup { Bcom, Ecom, Bres, Eres, Bnum, Enum, Bstr, Estr, Bdir, Edir };
 
-inline constexpr std::size_t kMarkupCount = 10;
+inline constexpr std::size_t kMarkupCount = std::size_t(TMarkup::Edir) + 1;
 
 // One conversion's markup, copied once from the converter before its first line.
 using TMarkupSet = std::array<QString, kMarkupCount>;
