@@ -42,6 +42,9 @@ bool TSyntaxMemo::MyFind(const QString& sFind) {
 bool TSyntaxMemo::Find(const QString& Text) {
     QPoint position = FPos;
     if (FMemoFind(Text, position)) {
+        // The match's end first, then its start: the view shows the whole match when it
+        // fits, and its beginning when it does not.
+        SetPos(int(std::min<qsizetype>(position.x() + Text.size() - 1, INT_MAX / 2)), position.y());
         SetPos(position.x(), position.y());
         return true;
     }

@@ -101,6 +101,13 @@ private slots:
         QTest::newRow("longer than any line") << L{"ab", "c"} << QPoint(1, 1) << "abc" << none;
         QTest::newRow("across a line break is not found")
             << L{"ab", "cd"} << QPoint(1, 1) << "b\r\nc" << none;
+        QTest::newRow("past the right edge")
+            << L{QString(60, u'x') + " needle"} << QPoint(1, 1) << "needle" << QPoint(62, 1);
+        QTest::newRow("past the right edge, lines below")
+            << L{"a", "b", "c", "d", "e",
+                 "f", "g", "h", "i", "j",
+                 "k", "l", "m", "n", QString(33, u'y') + " needle"}
+            << QPoint(1, 1) << "needle" << QPoint(35, 15);
     }
 
     void find() {
@@ -114,6 +121,12 @@ private slots:
         QCOMPARE(result, found.x() != 0);
         if (result) {
             QCOMPARE(m.Memo->GetPos(), found);
+            // The whole match is in view.
+            const QPoint offset = m.Memo->Offset();
+            const QPoint size = m.Memo->WindowSize();
+            QVERIFY(offset.x() < found.x());
+            QVERIFY(found.x() + text.size() - 1 <= offset.x() + size.x());
+            QVERIFY(offset.y() < found.y() && found.y() <= offset.y() + size.y());
             QVERIFY(m.Memo->Message().isEmpty());
             QCOMPARE(m.Selection(), TSel());
         } else {

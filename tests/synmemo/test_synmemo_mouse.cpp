@@ -332,6 +332,45 @@ private slots:
         QCOMPARE(m.Text(), lines);
     }
 
+    // Cut takes what copy takes and removes exactly that: pasting it back gives the text.
+    void cutRemovesWhatCopyCopies_data() {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QPoint>("caret");
+        QTest::addColumn<QStringList>("keys"); // the selection
+        QTest::addColumn<QString>("copied");
+        using L = QStringList;
+        QTest::newRow("from a line's end to the next line's end")
+            << L{"ab", "cd", "ef"} << QPoint(1, 1) << L{"End", "Shift+Down"} << "\r\ncd";
+        QTest::newRow("from beyond a line's end")
+            << L{"ab", "cdefgh"} << QPoint(5, 1) << L{"Shift+Down"} << "\r\ncdef";
+        QTest::newRow("from a blank line's trailing blanks")
+            << L{"ab  ", "cd"} << QPoint(3, 1) << L{"Shift+Down"} << "  \r\ncd";
+        QTest::newRow("select all, first line empty")
+            << L{"", "ab", "cd"} << QPoint(1, 2) << L{"Ctrl+A"} << "\r\nab\r\ncd";
+        QTest::newRow("select all, two empty lines first")
+            << L{"", "", "x"} << QPoint(1, 1) << L{"Ctrl+A"} << "\r\n\r\nx";
+        QTest::newRow("within a line") << L{"abc"} << QPoint(1, 1) << L{"Shift+Right"} << "a";
+    }
+
+    void cutRemovesWhatCopyCopies() {
+        if (!ClipboardWorks())
+            QSKIP("no clipboard on this platform");
+        QFETCH(QStringList, lines);
+        QFETCH(QPoint, caret);
+        QFETCH(QStringList, keys);
+        QFETCH(QString, copied);
+        TDrivenMemo copy(lines);
+        copy.Memo->SetPos(caret.x(), caret.y());
+        copy.Press(keys + QStringList{"Ctrl+C"});
+        QCOMPARE(QGuiApplication::clipboard()->text(), copied);
+        TDrivenMemo cut(lines);
+        cut.Memo->SetPos(caret.x(), caret.y());
+        cut.Press(keys + QStringList{"Ctrl+X"});
+        QCOMPARE(QGuiApplication::clipboard()->text(), copied);
+        cut.Press({"Ctrl+V"});
+        QCOMPARE(cut.Text(), copy.Text());
+    }
+
     void pasteFiveMegabytes() {
         if (!ClipboardWorks())
             QSKIP("no clipboard on this platform");
