@@ -14,6 +14,7 @@ namespace {
 struct TProgramPlaces {
     QString MainDir;
     QString fnINI;
+    bool Installed = false;
 };
 
 QString SettingsNameOf(const QString& executable) {
@@ -61,6 +62,10 @@ QString fnINI() {
     return CurrentPlaces().fnINI;
 }
 
+QString FirstStartDir() {
+    return CurrentPlaces().Installed ? QDir::homePath() : MainDir();
+}
+
 void SetProgramPlaces(const QString& executable, const QString& installedBinDir,
                       const QString& userDataDir) {
     const QString executableDir = QFileInfo(executable).path();
@@ -68,7 +73,7 @@ void SetProgramPlaces(const QString& executable, const QString& installedBinDir,
     const QString mainDir = DirName_Normal_1(installed ? userDataDir : executableDir, "/");
     if (installed)
         QDir().mkpath(mainDir);
-    Places() = TProgramPlaces{mainDir, mainDir + SettingsNameOf(executable)};
+    Places() = TProgramPlaces{mainDir, mainDir + SettingsNameOf(executable), installed};
 }
 
 void SetMainDir(const QString& dir) {

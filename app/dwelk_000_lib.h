@@ -13,6 +13,9 @@ QString MainDir();
 QString fnPlaceholderPage();
 // The settings file: the executable's name with the extension ".ini", in MainDir().
 QString fnINI();
+// The folder the file browser opens in when none is remembered: the program folder, or,
+// installed, the user's home folder (the data folder holds nothing to convert).
+QString FirstStartDir();
 // Fixes MainDir and fnINI for `executable`: when its folder is `installedBinDir` (the
 // install prefix's bin folder, compiled in) the program folder is `userDataDir`, created
 // here; otherwise it is the executable's own folder. Write permission plays no part.

@@ -91,6 +91,7 @@ TfMain::TfMain(QWidget* parent) : QMainWindow(parent) {
         move(screen->availableGeometry().center() - rect().center());
 
     ConnectHandlers();
+    ConnectDropHandlers();
     FormCreate();
 }
 
@@ -182,7 +183,7 @@ void TfMain::LoadSectionHTML(const TSettingsFile& sets) {
 }
 
 void TfMain::RestoreBrowserDir(const TSettingsFile& sets) {
-    const QString dir = sets.Dir.value_or(Trim(MainDir()));
+    const QString dir = sets.Dir.value_or(Trim(FirstStartDir()));
     if (DirExist(dir))
         MoveBrowserTo(dir);
 }
@@ -201,6 +202,8 @@ bool TfMain::eventFilter(QObject* watched, QEvent* event) {
     };
     if (watched == FLB->viewport() && event->type() == QEvent::MouseButtonPress)
         FLB_MousePressed();
+    if (watched == SyntMemo2 && DropOnSourceMemo(event))
+        return true;
     if (event->type() == QEvent::FocusOut && leavesControl()) {
         if (watched == Edit_Suffix_PAS)
             RunGuarded(this, [this] { Edit_Suffix_PASExit(); });

@@ -23,6 +23,7 @@ class QSplitter;
 class QTabWidget;
 class QTimer;
 class QToolButton;
+class QUrl;
 class THtmlEdit;
 class TSyntaxMemo;
 class TStrings;
@@ -72,6 +73,13 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Closing during a whole-list run stops it after the file in hand; the window closes
+    // when the run has ended.
+    void closeEvent(QCloseEvent* event) override;
+    // Files and folders dropped from a file manager.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // Construction of the controls, top to bottom.
@@ -101,6 +109,16 @@ private:
     void RestoreBrowserDir(const TSettingsFile& sets);
     void MoveBrowserTo(const QString& dir);
     void OpenStartPath();
+    // A folder opens in the browser; a file opens its folder with the file selected and
+    // shown, the filter switched to one that shows it.
+    void OpenPath(const QString& path);
+
+    // Drops: the first local item is opened (or, on the Clipboard page's source, its text
+    // pasted) once the drop has returned; the rest are counted in a message.
+    void ConnectDropHandlers();
+    bool DropOnSourceMemo(QEvent* event);
+    void TakeDrop(const QList<QUrl>& urls, bool intoSourceMemo);
+    void PasteFileText(const QString& path);
 
     // Settings handlers.
     void StoreCheckBox(QCheckBox* cb, QLatin1String key);
@@ -203,6 +221,7 @@ private:
     // Whole-list run state.
     bool fRunActive = false;
     bool fRunStop = false;
+    bool fCloseAfterRun = false;
 
     // Menu bar, tool bar, page control, status bar.
     QMenuBar* MainMenu1;

@@ -1,6 +1,7 @@
 // Construction of the window's controls: menu bar, tool bar, the page "Файлы" with the file
 // browser, the source view, the preview and the clipboard page, and the status bar.
 
+#include "FolderListDelegate.h"
 #include "THtmlEdit.h"
 #include "WebBrowser.h"
 #include "WidgetKit.h"
@@ -113,6 +114,7 @@ QWidget* TfMain::BuildFileBrowser() {
     DLB = new QListWidget(Splitter2);
     DLB->setObjectName(QStringLiteral("DLB"));
     DLB->setFont(small);
+    DLB->setItemDelegate(new TFolderListDelegate(DLB));
     Splitter2->addWidget(DLB);
 
     auto* filesPart = new QWidget(Splitter2);

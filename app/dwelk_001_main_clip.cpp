@@ -27,6 +27,8 @@ void TfMain::SpeedButton3Click() {
     TStrings lines;
     Clipboard_TextToStrings(&lines, false);
     SyntMemo2->Lines().Assign(lines);
+    // The new text shows from its beginning, not at the old text's scroll position.
+    SyntMemo2->SetPos(1, 1);
     SyntMemo2->update();
 }
 

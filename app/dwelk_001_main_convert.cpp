@@ -13,6 +13,7 @@
 #include "dwelk_001_main.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QListWidget>
@@ -92,6 +93,10 @@ void TfMain::btn_Files_ToHtmlClick() {
         throw;
     }
     finish();
+    if (fCloseAfterRun) {
+        close();
+        return;
+    }
     FLB_Read();
 }
 
@@ -118,7 +123,9 @@ void TfMain::ConvertList() {
             if (fRunStop) {
                 successful = false;
                 busy.reset();
-                ShowMessage(this, QStringLiteral("Останов!"));
+                // A run stopped by closing the window ends without a word.
+                if (!fCloseAfterRun)
+                    ShowMessage(this, QStringLiteral("Останов!"));
                 break;
             }
         }
@@ -133,11 +140,14 @@ void TfMain::ConvertList() {
             successful = false;
             busy.reset();
             ShowMessage(this, QStringLiteral("Ошибка! HTML-файл не найден"));
-            ShowMessage(this, QStringLiteral("Останов!"));
+            if (!fCloseAfterRun)
+                ShowMessage(this, QStringLiteral("Останов!"));
             break;
         }
     }
     if (successful) {
+        // The bar is brought up to date only now and then during the run.
+        ProgressBar_Run->setValue(ProgressBar_Run->maximum());
         busy.reset();
         ShowMessage(this, QStringLiteral("Готово!"));
     }
@@ -145,4 +155,14 @@ void TfMain::ConvertList() {
 
 void TfMain::StopListRun() {
     fRunStop = true;
+}
+
+void TfMain::closeEvent(QCloseEvent* event) {
+    if (fRunActive) {
+        fCloseAfterRun = true;
+        fRunStop = true;
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }

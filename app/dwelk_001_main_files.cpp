@@ -4,6 +4,7 @@
 #include "BinaryForm.h"
 #include "Exception.h"
 #include "FileBrowserLists.h"
+#include "FolderListDelegate.h"
 #include "MessageBoxes.h"
 #include "WaitCursor.h"
 #include "WebBrowser.h"
@@ -81,10 +82,9 @@ void TfMain::SetBrowserFolder(const QString& dir) {
         const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
         const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
         for (const TFolderEntry& entry : FolderEntries(folder)) {
-            auto* item =
-                new QListWidgetItem(entry.OnPath ? open : closed,
-                                    QString(entry.Depth * 2, QLatin1Char(' ')) + entry.Name, DLB);
+            auto* item = new QListWidgetItem(entry.OnPath ? open : closed, entry.Name, DLB);
             item->setData(Qt::UserRole, entry.Path);
+            item->setData(FolderDepthRole, entry.Depth);
             if (entry.Path == folder)
                 DLB->setCurrentItem(item);
         }
@@ -199,9 +199,12 @@ void TfMain::MoveBrowserTo(const QString& dir) {
 // A file whose type the current filter hides switches the filter to the first one that
 // shows it ("Все файлы" at the latest).
 void TfMain::OpenStartPath() {
-    if (fStartPath.isEmpty())
-        return;
-    const QFileInfo target(std::exchange(fStartPath, {}));
+    if (!fStartPath.isEmpty())
+        OpenPath(std::exchange(fStartPath, {}));
+}
+
+void TfMain::OpenPath(const QString& path) {
+    const QFileInfo target(path);
     if (target.isDir()) {
         MoveBrowserTo(target.absoluteFilePath());
         return;
@@ -220,9 +223,18 @@ void TfMain::OpenStartPath() {
         }
     }
     const QList<QListWidgetItem*> found = FLB->findItems(name, Qt::MatchExactly);
-    if (!found.isEmpty()) {
-        FLB->setCurrentItem(found.first());
-        FLB->scrollToItem(found.first());
+    QListWidgetItem* item = found.isEmpty() ? nullptr : found.first();
+    // A dot file the list leaves out was named on purpose: it gets an entry of its own,
+    // first as dot names sort, until the list is read again.
+    if (!item && name.startsWith(QLatin1Char('.'))) {
+        const QSignalBlocker quiet(FLB);
+        item = new QListWidgetItem(name);
+        item->setData(Qt::UserRole, target.absoluteFilePath());
+        FLB->insertItem(0, item);
+    }
+    if (item) {
+        FLB->setCurrentItem(item);
+        FLB->scrollToItem(item);
     }
 }
 

@@ -76,6 +76,8 @@ void TestDwelk000Lib::programPlaces() {
     QCOMPARE(fnINI(), root.filePath(mainDir) + "dwelk.ini");
     // The user's data folder exists from the start; the build tree gets nothing new.
     QCOMPARE(QFileInfo(dataDir).isDir(), mainDir.startsWith("data/"));
+    // Installed, a first start opens the browser at home, not in the empty data folder.
+    QCOMPARE(FirstStartDir(), mainDir.startsWith("data/") ? QDir::homePath() : MainDir());
 }
 
 void TestDwelk000Lib::setMainDirMovesBoth_data() {

@@ -24,6 +24,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QRegularExpression>
+#include <QTabWidget>
 #include <QToolButton>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -64,6 +65,7 @@ private slots:
     void wholeListStaysInItsList_data();
     void wholeListStaysInItsList();
     void clipboardTakeAndConvert();
+    void clipboardTakeShowsTheStart();
     void clipboardBlankSource();
     void clipboardCopyHtml();
     void clipboardSave_data();
@@ -458,6 +460,26 @@ void TestDwelk001MainConvert::clipboardTakeAndConvert() {
     QTest::keyClick(source, Qt::Key_X);
     QVERIFY(source->Lines().Text().contains(QLatin1Char('x')));
     QCOMPARE(result->LineCount(), 0);
+}
+
+// A text taken after a long line was scrolled sideways shows from its first column.
+void TestDwelk001MainConvert::clipboardTakeShowsTheStart() {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText(QString(300, u'x'));
+    if (clipboard->text().isEmpty())
+        QSKIP("this platform has no clipboard");
+    auto window = StartWindow();
+    TfMain* w = window.get();
+    Control<QTabWidget>(w, "pcFiles")->setCurrentWidget(Control<QWidget>(w, "tsClip"));
+    auto* source = Control<TSyntaxMemo>(w, "SyntMemo2");
+    Control<QToolButton>(w, "SpeedButton3")->click();
+    source->setFocus();
+    QTest::keyClick(source, Qt::Key_End);
+    QVERIFY(source->Offset().x() > 0);
+    clipboard->setText(QStringLiteral("short"));
+    Control<QToolButton>(w, "SpeedButton3")->click();
+    QCOMPARE(source->Offset(), QPoint(0, 0));
+    QCOMPARE(source->GetPos(), QPoint(1, 1));
 }
 
 void TestDwelk001MainConvert::clipboardBlankSource() {

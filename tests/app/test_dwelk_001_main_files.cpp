@@ -142,6 +142,14 @@ void TestDwelk001MainFiles::walkingFolders() {
     // The path ends in the current folder, which is the selected entry; dot folders are hidden.
     QCOMPARE(paths.mid(paths.indexOf(src)), (QStringList{src, src + "/another", src + "/Sub"}));
     QCOMPARE(dlb->currentItem()->data(Qt::UserRole).toString(), src);
+    // Typing a name finds its folder whatever its depth; Enter opens it.
+    dlb->setFocus();
+    QTest::keyClicks(dlb, "su");
+    QCOMPARE(dlb->currentItem()->data(Qt::UserRole).toString(), src + "/Sub");
+    QCOMPARE(w->BrowserFolder(), src);
+    QTest::keyClick(dlb, Qt::Key_Return);
+    QCOMPARE(w->BrowserFolder(), src + "/Sub");
+    OpenFolder(w, src);
 
     OpenFolder(w, src + "/Sub");
     QCOMPARE(w->BrowserFolder(), src + "/Sub");
@@ -476,6 +484,9 @@ void TestDwelk001MainFiles::openAtStart_data() {
     QTest::newRow("any other type shows all files") << "readme.txt"
                                                     << ""
                                                     << "readme.txt" << 4 << "";
+    QTest::newRow("a hidden file is listed") << ".hidden.pas"
+                                             << ""
+                                             << ".hidden.pas" << 0 << "";
     QTest::newRow("missing path leaves the remembered folder")
         << "gone.pas"
         << ""
