@@ -9,6 +9,8 @@ PACKAGES=(
   # Qt 6: widgets, web view, HTML editor control
   qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-webengine-dev qt6-webengine-dev-tools
+  # the program icon, drawn from its SVG picture (the library brings the SVG plugins)
+  qt6-svg-dev
   libqscintilla2-qt6-dev
   qt6-translations-l10n
   # headless GUI tests
