@@ -81,9 +81,12 @@ QToolButton* NewPictureButton(QWidget* parent, const QString& name, const QStrin
     auto* button = new QToolButton(parent);
     button->setObjectName(name);
     QIcon icon;
-    icon.addFile(QStringLiteral(":/icons/%1.png").arg(picture), QSize(16, 16), QIcon::Normal);
-    icon.addFile(QStringLiteral(":/icons/%1_disabled.png").arg(picture), QSize(16, 16),
-                 QIcon::Disabled);
+    for (const auto& [suffix, mode] : {std::pair{QStringLiteral(""), QIcon::Normal},
+                                       std::pair{QStringLiteral("_disabled"), QIcon::Disabled}}) {
+        const QString file = QStringLiteral(":/icons/%1%2").arg(picture, suffix);
+        icon.addFile(file + QStringLiteral(".png"), QSize(16, 16), mode);
+        icon.addFile(file + QStringLiteral("@2x.png"), QSize(32, 32), mode);
+    }
     button->setIcon(icon);
     button->setIconSize(QSize(16, 16));
     button->setToolTip(hint);

@@ -32,7 +32,8 @@ QColor clInfoBk();
 QFrame* NewPanel(QWidget* parent, const QString& name, int height, bool lowered);
 
 // A picture button `size` pixels square with the pictures ":/icons/<picture>.png" (normal)
-// and ":/icons/<picture>_disabled.png" (disabled) and the hint `hint`.
+// and ":/icons/<picture>_disabled.png" (disabled), each with its "@2x" twin for scaled
+// screens, and the hint `hint`.
 QToolButton* NewPictureButton(QWidget* parent, const QString& name, const QString& picture,
                               const QString& hint, int size);
 

@@ -81,6 +81,7 @@ private slots:
     void closingStopsTheRun();
     void doneShowsEveryFile();
     void ownIcon();
+    void toolPicturesForScaledScreens();
     void dropOpens_data();
     void dropOpens();
     void dropOnSourcePastesText_data();
@@ -173,6 +174,29 @@ void TestDwelk001MainDesktop::ownIcon() {
                               ".desktop"));
 }
 
+// Every tool-button picture has a twin of twice its size, which a screen scaled 2 shows as
+// it is, in both states.
+void TestDwelk001MainDesktop::toolPicturesForScaledScreens() {
+    const QStringList pictures = QDir(":/icons").entryList({"*.png"});
+    QVERIFY(pictures.size() >= 20);
+    for (const QString& name : pictures) {
+        const QString twin =
+            name.contains("@2x") ? name.chopped(7) + ".png" : name.chopped(4) + "@2x.png";
+        QVERIFY2(pictures.contains(twin), qPrintable(name));
+        const QSize size = QImage(":/icons/" + name).size();
+        QCOMPARE(size, name.contains("@2x") ? QSize(32, 32) : QSize(16, 16));
+    }
+    auto window = FFolder->StartWindow();
+    const QIcon icon = Control<QToolButton>(window.get(), "btn_Files_ToHtml")->icon();
+    for (const auto& [mode, file] :
+         {std::pair{QIcon::Normal, QStringLiteral(":/icons/convert_all@2x.png")},
+          std::pair{QIcon::Disabled, QStringLiteral(":/icons/convert_all_disabled@2x.png")}}) {
+        const QImage shown = icon.pixmap(QSize(16, 16), 2.0, mode).toImage();
+        QCOMPARE(shown.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                 QImage(file).convertToFormat(QImage::Format_ARGB32_Premultiplied));
+    }
+}
+
 void TestDwelk001MainDesktop::dropOpens_data() {
     QTest::addColumn<QStringList>("dropped"); // paths below the sources, or whole URLs
     QTest::addColumn<QString>("folder");      // below the sources
@@ -187,8 +211,7 @@ void TestDwelk001MainDesktop::dropOpens_data() {
                               << "" << 0 << QStringList{};
     QTest::newRow("several open the first")
         << QStringList{"sub/b.pas", "a.pas", "f.dfm"} << "sub"
-        << "b.pas" << 0
-        << QStringList{"Открыт только первый из перетащенных; не открыто: 2"};
+        << "b.pas" << 0 << QStringList{"Открыт только первый из перетащенных; не открыто: 2"};
     QTest::newRow("a remote address is refused")
         << QStringList{"https://example.org/a.pas"} << ""
         << "" << 0
@@ -235,8 +258,8 @@ void TestDwelk001MainDesktop::dropOnSourcePastesText_data() {
                                   << "";
     QTest::newRow("UTF-8 mark") << QByteArray("\xEF\xBB\xBFz") << "zx"
                                 << "";
-    QTest::newRow("a folder is no text")
-        << QByteArray() << "x" << "Вставить можно только текст файла, не %1";
+    QTest::newRow("a folder is no text") << QByteArray() << "x"
+                                         << "Вставить можно только текст файла, не %1";
 }
 
 // The file's text goes in at the caret, read as a conversion reads it.
