@@ -101,7 +101,9 @@ QWidget* TfMain::BuildFilesPage() {
 QWidget* TfMain::BuildFileBrowser() {
     GroupBox1 = new QGroupBox(this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-    GroupBox1->setMinimumWidth(120);
+    // Folder and file names stay readable however small the window: the page beside the
+    // lists gives way instead.
+    GroupBox1->setMinimumWidth(220);
     const QFont small = Tahoma(13);
 
     Panel_DCB = NewPanel(GroupBox1, QStringLiteral("Panel_DCB"), 28, false);
@@ -196,6 +198,8 @@ QWidget* TfMain::BuildFilePage() {
     Edit_FN->setToolTip(QStringLiteral("Имя файла"));
     Splitter9->addWidget(Edit_FN_html);
     Splitter9->addWidget(Edit_FN);
+    // Both names give way as the window narrows, the HTML name no less than the other.
+    Splitter9->setStretchFactor(0, 1);
     Splitter9->setStretchFactor(1, 1);
     Splitter9->setSizes({313, 300});
     RowLayout(Panel_FN)->addWidget(Splitter9);

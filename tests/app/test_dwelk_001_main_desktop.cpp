@@ -14,6 +14,8 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTabWidget>
 #include <QToolButton>
 #include <csignal>
@@ -82,6 +84,7 @@ private slots:
     void doneShowsEveryFile();
     void ownIcon();
     void toolPicturesForScaledScreens();
+    void smallestWindowKeepsNamesReadable();
     void dropOpens_data();
     void dropOpens();
     void dropOnSourcePastesText_data();
@@ -194,6 +197,40 @@ void TestDwelk001MainDesktop::toolPicturesForScaledScreens() {
         const QImage shown = icon.pixmap(QSize(16, 16), 2.0, mode).toImage();
         QCOMPARE(shown.convertToFormat(QImage::Format_ARGB32_Premultiplied),
                  QImage(file).convertToFormat(QImage::Format_ARGB32_Premultiplied));
+    }
+}
+
+// At the window's smallest size the lists still show whole names of a usual length.
+void TestDwelk001MainDesktop::smallestWindowKeepsNamesReadable() {
+    QVERIFY(QDir().mkpath(Src("Pascal sources 2024")));
+    WriteBytes(Src("SomeLongerUnit1.pas"), UnitText);
+    auto window = FFolder->StartWindow();
+    TfMain* w = window.get();
+    w->showNormal();
+    w->resize(w->minimumSizeHint());
+    QVERIFY(QTest::qWaitFor([&] { return w->size() == w->minimumSizeHint(); }));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    for (const auto& [list, name] :
+         {std::pair{"DLB", "Pascal sources 2024"}, std::pair{"FLB", "SomeLongerUnit1.pas"}}) {
+        auto* view = Control<QListWidget>(w, list);
+        const QList<QListWidgetItem*> found = view->findItems(name, Qt::MatchExactly);
+        QCOMPARE(found.size(), 1);
+        // The entries of a list share the width of its widest one; this one needs its own.
+        QStyleOptionViewItem option;
+        option.initFrom(view->viewport());
+        option.font = view->font();
+        option.fontMetrics = QFontMetrics(view->font());
+        option.decorationSize = view->iconSize().isValid()
+                                    ? view->iconSize()
+                                    : QSize(view->style()->pixelMetric(QStyle::PM_SmallIconSize),
+                                            view->style()->pixelMetric(QStyle::PM_SmallIconSize));
+        const QModelIndex index = view->model()->index(view->row(found.first()), 0);
+        const int needed = view->itemDelegate()->sizeHint(option, index).width();
+        QVERIFY2(needed <= view->viewport()->width(),
+                 qPrintable(QStringLiteral("%1: %2 of %3")
+                                .arg(name)
+                                .arg(needed)
+                                .arg(view->viewport()->width())));
     }
 }
 

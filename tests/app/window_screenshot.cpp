@@ -4,8 +4,9 @@
 // and the settings pages HTML-1 and HTML-2 with two example fragments. Used by
 // scripts/screenshot.sh for README. With a scene name after one file name it pictures the
 // whole screen instead: "menu" (the preview's context menu) or "run" (a whole-list run under
-// way, then stopped by choosing another mask: FILE and FILE with "-stopped"); with a form's
-// file name (*.dfm) after it, the window with that form selected and converted.
+// way, then stopped by choosing another mask: FILE and FILE with "-stopped"); "smallest"
+// pictures the window at its smallest size; with a form's file name (*.dfm) after it, the
+// window with that form selected and converted.
 
 #include "__files.h"
 #include "dwelk_000_lib.h"
@@ -120,6 +121,12 @@ int Scene(TfMain& fMain, const QString& scene, const QString& picture, const QSt
         QTest::qWait(1000);
         return SaveScreen(picture) ? 0 : 1;
     }
+    if (scene == QLatin1String("smallest")) {
+        fMain.showNormal();
+        fMain.resize(fMain.minimumSizeHint());
+        QTest::qWait(500);
+        return Save(fMain, qPrintable(picture)) ? 0 : 1;
+    }
     if (scene.endsWith(QLatin1String(".dfm"))) {
         if (!QFile::copy(scene, sources + "/" + QFileInfo(scene).fileName()))
             return 1;
@@ -160,8 +167,9 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     if (argc < 2 || argc > 5 || argc == 4) {
-        std::fprintf(stderr, "usage: window_screenshot WINDOW.png [CLIPBOARD.png HTML-1.png "
-                             "HTML-2.png]\n       window_screenshot FILE.png menu|run|FORM.dfm\n");
+        std::fprintf(stderr,
+                     "usage: window_screenshot WINDOW.png [CLIPBOARD.png HTML-1.png "
+                     "HTML-2.png]\n       window_screenshot FILE.png menu|run|smallest|FORM.dfm\n");
         return 2;
     }
     QTemporaryDir programFolder;
