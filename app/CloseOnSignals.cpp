@@ -55,10 +55,11 @@ TCloseOnSignals::~TCloseOnSignals() {
 
 void TCloseOnSignals::ReadPipe() {
     unsigned char number = 0;
-    while (read(SignalPipe[0], &number, 1) == 1) {
-        // Modal boxes close first, then the main window; a whole-list run ends after the
-        // file in hand and closes the window then.
+    bool received = false;
+    while (read(SignalPipe[0], &number, 1) == 1)
+        received = true;
+    // Modal boxes close first, then the main window; a whole-list run ends after the file
+    // in hand and closes the window then.
+    if (received)
         QApplication::closeAllWindows();
-        emit Received(number);
-    }
 }

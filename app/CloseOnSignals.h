@@ -17,10 +17,6 @@ public:
     TCloseOnSignals(const TCloseOnSignals&) = delete;
     TCloseOnSignals& operator=(const TCloseOnSignals&) = delete;
 
-signals:
-    // After the windows were asked to close.
-    void Received(int signal);
-
 private:
     void ReadPipe();
 

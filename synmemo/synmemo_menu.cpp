@@ -19,7 +19,13 @@ void TSyntaxMemo::CutToClipboard() {
     if (FReadOnly)
         return;
     if (FSelStart.x() != 0) {
-        QGuiApplication::clipboard()->setText(GetSelText());
+        const QString text = GetSelText();
+        QGuiApplication::clipboard()->setText(text);
+        // A selection that starts beyond its line's end is copied from the next line on;
+        // the line break before it stays too, so that pasting gives back the same text.
+        QPoint& earlier = SelectionKey(FSelStart) <= SelectionKey(FSelEnd) ? FSelStart : FSelEnd;
+        if (!text.isEmpty() && LineLength(earlier.y() - 1) < earlier.x())
+            earlier = {1, earlier.y() + 1};
         SetSelText(QString());
     }
     update();

@@ -165,9 +165,8 @@ QString TSyntaxMemo::GetSelText() const {
     QPoint p1 = OrderedEnd(false);
     QPoint p2 = OrderedEnd(true);
     p2.rx() -= 1;
-    // A start beyond its line's end takes the line break, as cutting the selection does.
-    if (p1.y() >= 1 && p1.y() <= FText.Count())
-        p1.setX(int(std::min<qsizetype>(p1.x(), FText[p1.y() - 1].size() + 1)));
+    if (LineLength(p1.y() - 1) < p1.x())
+        p1 = {1, p1.y() + 1};
     if (LineLength(p2.y() - 1) < p2.x())
         p2.setX(int(LineLength(p2.y() - 1)));
     const qint64 i = std::max<qint64>(GetPlainTextPos(p1), 1);

@@ -340,15 +340,21 @@ private slots:
         QTest::addColumn<QString>("copied");
         using L = QStringList;
         QTest::newRow("from a line's end to the next line's end")
-            << L{"ab", "cd", "ef"} << QPoint(1, 1) << L{"End", "Shift+Down"} << "\r\ncd";
+            << L{"ab", "cd", "ef"} << QPoint(1, 1) << L{"End", "Shift+Down"} << "cd";
         QTest::newRow("from beyond a line's end")
-            << L{"ab", "cdefgh"} << QPoint(5, 1) << L{"Shift+Down"} << "\r\ncdef";
-        QTest::newRow("from a blank line's trailing blanks")
-            << L{"ab  ", "cd"} << QPoint(3, 1) << L{"Shift+Down"} << "  \r\ncd";
+            << L{"ab", "cdefgh"} << QPoint(5, 1) << L{"Shift+Down"} << "cdef";
+        QTest::newRow("from a line's trailing blanks")
+            << L{"ab  ", "cd"} << QPoint(3, 1) << L{"Shift+Down"} << "cd";
+        QTest::newRow("over several lines from beyond an end")
+            << L{"ab", "cd", "ef"} << QPoint(4, 1) << L{"Shift+Down", "Shift+Down"} << "cd\r\nef";
         QTest::newRow("select all, first line empty")
-            << L{"", "ab", "cd"} << QPoint(1, 2) << L{"Ctrl+A"} << "\r\nab\r\ncd";
+            << L{"", "ab", "cd"} << QPoint(1, 2) << L{"Ctrl+A"} << "ab\r\ncd";
         QTest::newRow("select all, two empty lines first")
-            << L{"", "", "x"} << QPoint(1, 1) << L{"Ctrl+A"} << "\r\n\r\nx";
+            << L{"", "", "x"} << QPoint(1, 1) << L{"Ctrl+A"} << "\r\nx";
+        QTest::newRow("only blanks beyond the last line's end")
+            << L{"ab"} << QPoint(5, 1) << L{"Shift+Right"} << "";
+        QTest::newRow("backwards from beyond an end")
+            << L{"ab", "cd"} << QPoint(2, 2) << L{"Shift+Up", "Shift+End"} << "c";
         QTest::newRow("within a line") << L{"abc"} << QPoint(1, 1) << L{"Shift+Right"} << "a";
     }
 
