@@ -97,8 +97,9 @@ private:
 };
 
 void TestDwelk001MainDesktop::closingStopsTheRun_data() {
-    QTest::addColumn<int>("signal"); // 0: the window's close button
+    QTest::addColumn<int>("signal"); // 0: the window's close button; -1: the desktop's quit
     QTest::newRow("close button") << 0;
+    QTest::newRow("desktop quit") << -1;
     QTest::newRow("SIGTERM") << int(SIGTERM);
     QTest::newRow("SIGHUP") << int(SIGHUP);
 }
@@ -123,7 +124,12 @@ void TestDwelk001MainDesktop::closingStopsTheRun() {
         pagesAtClose = PagesIn(Src());
         if (signal == 0)
             QVERIFY(!w->close()); // refused while the run ends
-        else
+        else if (signal < 0) {
+            // What quit() sends once the program's event loop runs (a test has none).
+            QEvent quit(QEvent::Quit);
+            QCoreApplication::sendEvent(qApp, &quit);
+            QVERIFY(!quit.isAccepted()); // refused while the run ends
+        } else
             ::kill(::getpid(), signal);
     });
     TModalAnswerer answerer;
