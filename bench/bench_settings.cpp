@@ -1,7 +1,9 @@
 // Reading a 50 MB settings file of several shapes: once as the window reads it at start-up,
-// and through a whole pas2html --settings run on a small source. A benchmark, not a test.
+// and through a whole pas2html --settings run on a small source; then saving a tag set of
+// 100,000 keys as the window's "Сохранить" does. A benchmark, not a test.
 
 #include "WindowSettings.h"
+#include "__files.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -90,5 +92,25 @@ int main(int argc, char* argv[]) {
         if (keys == 0)
             return 1;
     }
-    return 0;
+
+    // A tag set of 100,000 keys saved into a new file, then over itself with every value
+    // changed, then into a file whose keys differ in letter case.
+    constexpr int TagKeys = 100000;
+    const auto tags = [](const char* name, const char* value) {
+        TStrings lines;
+        for (int i = 0; i < TagKeys; ++i)
+            lines.Add(QStringLiteral("%1%2=<span class=\"c%3\">").arg(name).arg(i).arg(value));
+        return lines;
+    };
+    TStrings first = tags("Tag", "1"), changed = tags("Tag", "2"), upper = tags("TAG", "3");
+    const QString saved = dir.filePath("tags.ini");
+    std::printf("\n%-32s %12s\n", "tag set of 100,000 keys", "save (s)");
+    for (const auto& [name, lines] :
+         {std::pair{"into a new file", &first}, std::pair{"every value changed", &changed},
+          std::pair{"keys in other letter case", &upper}}) {
+        const double save =
+            Seconds([&] { INI_WriteSection(saved, QStringLiteral("HTML_Attr"), lines); });
+        std::printf("%-32s %12.2f\n", name, save);
+    }
+    return ReadSettingsFile(saved).HTML_Attr.Count() == TagKeys ? 0 : 1;
 }

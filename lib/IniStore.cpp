@@ -1,17 +1,21 @@
 #include "IniStore.h"
 
 #include "Exception.h"
+#include "FolderFiles.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <deque>
+#include <functional>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -114,23 +118,45 @@ private:
     std::vector<std::string_view> FNames;
 };
 
-[[noreturn]] void RaiseUnableToWrite(const QString& fileName) {
-    throw Exception(QStringLiteral("Unable to write to %1").arg(fileName));
+[[noreturn]] void RaiseUnableToWrite(const QString& fileName, const QString& reason) {
+    throw Exception(QStringLiteral("Unable to write to %1 (%2)").arg(fileName, reason));
 }
 
 // The current bytes of a file about to be rewritten; raises when an existing file cannot
-// be read, since rewriting it would lose its content.
+// be read, since rewriting it would lose its content. A FIFO or a device is never read.
 QByteArray ReadForRewrite(const QString& fileName) {
-    const QFileInfo info(fileName);
-    if (!info.exists())
-        return {};
-    QFile file(fileName);
-    if (info.isDir() || !file.open(QIODevice::ReadOnly))
-        RaiseUnableToWrite(fileName);
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        RaiseUnableToWrite(fileName);
+    QByteArray bytes;
+    QString reason;
+    if (!ReadRegularFile(fileName, bytes, reason) && QFileInfo::exists(fileName))
+        RaiseUnableToWrite(fileName, reason);
     return bytes;
+}
+
+// Runs `change` on the file's current text under the lock and replaces the file with the
+// result.
+void Rewrite(const QString& fileName, const std::function<QByteArray(const IniContents&)>& change) {
+    QLockFile lock(fileName + QStringLiteral(".lock"));
+    errno = 0;
+    if (!lock.tryLock(LockWaitMs))
+        RaiseUnableToWrite(fileName, lock.error() == QLockFile::LockFailedError
+                                         ? QStringLiteral("файл занят другой программой")
+                                         : SystemReason(errno != 0 ? errno : EACCES));
+    const QByteArray bytes = change(IniContents(ReadForRewrite(fileName)));
+    QString reason;
+    if (!ReplaceFile(fileName, bytes, reason))
+        RaiseUnableToWrite(fileName, reason);
+}
+
+// A UTF-8 name in the form two names equal letter case aside share.
+std::string FoldedName(QByteArrayView name) {
+    if (IsAscii(name)) {
+        std::string folded(name.data(), size_t(name.size()));
+        for (char& c : folded)
+            c = AsciiLower(c);
+        return folded;
+    }
+    const QByteArray folded = QString::fromUtf8(name).toCaseFolded().toUtf8();
+    return std::string(folded.constData(), size_t(folded.size()));
 }
 
 QByteArray OneLine(QStringView text) {
@@ -193,13 +219,11 @@ IniContents IniContents::Read(const QString& fileName, bool* readable) {
     const QFileInfo info(fileName);
     if (!info.exists() && !info.isSymLink())
         return {};
-    QFile file(fileName);
+    // A FIFO or a device in its place is not waited on.
     QByteArray bytes;
-    if (!info.isDir() && file.open(QIODevice::ReadOnly)) {
-        bytes = file.readAll();
-        if (file.error() == QFileDevice::NoError)
-            return IniContents(std::move(bytes));
-    }
+    QString reason;
+    if (ReadRegularFile(fileName, bytes, reason))
+        return IniContents(std::move(bytes));
     if (readable)
         *readable = false;
     return {};
@@ -313,6 +337,86 @@ QByteArray IniContents::WithKey(QStringView section, QStringView key, QStringVie
     return bytes;
 }
 
+// The key name a reading finds in a line written as a new key; empty when it reads none.
+QByteArray IniContents::NewKeyName(const QByteArray& line) {
+    const qsizetype eq = line.indexOf('=');
+    const QByteArrayView name = QByteArrayView(line).first(eq < 0 ? 0 : eq);
+    if (!name.isEmpty() && !Blank(name.front()) && !Blank(name.back()) && name.front() != ';' &&
+        name.front() != '#' && name.front() != '[')
+        return name.toByteArray(); // the usual name, read as it stands
+    const IniContents parsed(line);
+    if (parsed.FLines.empty() || parsed.FLines[0].kind != Kind::Key)
+        return {};
+    return parsed.FBytes.mid(parsed.FLines[0].nameBegin, parsed.FLines[0].nameLength);
+}
+
+QByteArray IniContents::WithKeys(QStringView section,
+                                 const std::vector<std::pair<QString, QString>>& keys) const {
+    // Where each key name stands, letter case aside: an existing line (>= 0) or a new line
+    // of the block (-1 - index). Names are matched as the file's reading trims them.
+    std::unordered_map<std::string, qsizetype> where;
+    where.reserve(keys.size() + FLines.size());
+    std::vector<QByteArray> replaced(FLines.size()); // an existing line's new text
+    std::vector<bool> isReplaced(FLines.size());
+    std::vector<QByteArray> added;
+    const qsizetype header = FirstHeader(section);
+    qsizetype anchor = header; // the new keys go after this line
+    if (header >= 0) {
+        const auto [first, end] = Body(header);
+        for (qsizetype i = first; i < end; ++i)
+            if (const Line& line = FLines[size_t(i)]; line.kind == Kind::Key) {
+                where.try_emplace(
+                    FoldedName(QByteArrayView(FBytes).sliced(line.nameBegin, line.nameLength)), i);
+                anchor = i;
+            }
+    }
+    for (const auto& [key, value] : keys) {
+        const QByteArray keyText = '=' + OneLine(value);
+        const auto found = where.find(FoldedName(key.toUtf8()));
+        if (found != where.end() && found->second >= 0) {
+            const Line& line = FLines[size_t(found->second)];
+            replaced[size_t(found->second)] = OneLine(Name(line)) + keyText;
+            isReplaced[size_t(found->second)] = true;
+        } else if (found != where.end()) {
+            QByteArray& line = added[size_t(-1 - found->second)];
+            line = NewKeyName(line) + keyText;
+        } else {
+            added.push_back(OneLine(key) + keyText);
+            // The name as a later reading of the line finds it.
+            const QByteArray name = NewKeyName(added.back());
+            if (!name.isEmpty())
+                where.try_emplace(FoldedName(name), -qsizetype(added.size()));
+        }
+    }
+
+    const QByteArray lineBreak = FirstLineBreak();
+    QByteArray bytes;
+    bytes.reserve(FBytes.size() + FBytes.size() / 8 + 64 * qsizetype(added.size()));
+    if (FBytes.startsWith(Utf8Bom))
+        bytes += Utf8Bom;
+    const auto addBlock = [&](bool breakFirst) {
+        for (const QByteArray& line : added)
+            bytes += breakFirst ? lineBreak + line : line + lineBreak;
+    };
+    for (qsizetype i = 0; i < qsizetype(FLines.size()); ++i) {
+        const Line& line = FLines[size_t(i)];
+        if (isReplaced[size_t(i)])
+            bytes += replaced[size_t(i)];
+        else
+            bytes += QByteArrayView(FBytes).sliced(line.begin, line.length);
+        bytes += QByteArrayView(FBytes).sliced(line.begin + line.length, line.breakLength);
+        if (i == anchor)
+            addBlock(line.breakLength == 0);
+    }
+    if (header < 0 && !added.empty()) {
+        if (!FLines.empty() && FLines.back().breakLength == 0)
+            bytes += lineBreak;
+        bytes += '[' + OneLine(section) + ']' + lineBreak;
+        addBlock(false);
+    }
+    return bytes;
+}
+
 QString IniStore::ReadString(QStringView section, QStringView key, const QString& def) const {
     return IniContents::Read(FFileName).Value(section, key).value_or(def);
 }
@@ -326,11 +430,14 @@ QStringList IniStore::ReadSectionKeys(QStringView section) const {
 }
 
 void IniStore::WriteString(QStringView section, QStringView key, QStringView value) const {
-    QLockFile lock(FFileName + QStringLiteral(".lock"));
-    if (!lock.tryLock(LockWaitMs))
-        RaiseUnableToWrite(FFileName);
-    const QByteArray bytes = IniContents(ReadForRewrite(FFileName)).WithKey(section, key, value);
-    QSaveFile file(FFileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        RaiseUnableToWrite(FFileName);
+    Rewrite(FFileName,
+            [&](const IniContents& contents) { return contents.WithKey(section, key, value); });
+}
+
+void IniStore::WriteSection(QStringView section,
+                            const std::vector<std::pair<QString, QString>>& keys) const {
+    if (keys.empty())
+        return;
+    Rewrite(FFileName,
+            [&](const IniContents& contents) { return contents.WithKeys(section, keys); });
 }

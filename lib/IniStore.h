@@ -7,7 +7,7 @@
 // are through every write.
 //
 // Nothing is cached between calls: each read parses the file as it is on disk, once. Each
-// write takes a lock file beside the settings file, reads the file again, changes one key and
+// write takes a lock file beside the settings file, reads the file again, changes its keys and
 // replaces the file atomically, so two programs writing different keys at the same time lose
 // neither.
 
@@ -43,6 +43,9 @@ public:
 
     // `bytes`'s text with `key` of `section` set to `value`: see IniStore::WriteString.
     QByteArray WithKey(QStringView section, QStringView key, QStringView value) const;
+    // The text that setting each key in turn with WithKey gives, made in one pass.
+    QByteArray WithKeys(QStringView section,
+                        const std::vector<std::pair<QString, QString>>& keys) const;
 
 private:
     enum class Kind : unsigned char { Other, Section, Key };
@@ -65,6 +68,7 @@ private:
     std::pair<qsizetype, qsizetype> Body(qsizetype header) const;
     const Line* FindKey(QStringView section, QStringView key) const;
     QByteArray FirstLineBreak() const;
+    static QByteArray NewKeyName(const QByteArray& line);
 
     QByteArray FBytes;
     std::vector<Line> FLines;
@@ -84,9 +88,14 @@ public:
     // Sets `key` of `section` to `value`, creating the file, the section and the key as
     // needed; a new key goes after the last key of its section, a new section at the end.
     // Line breaks inside the names or the value become blanks, so a write never adds a line.
-    // Raises Exception "Unable to write to <file>" and leaves the old file intact when the
-    // file cannot be written.
+    // Raises Exception "Unable to write to <file> (<reason>)" and leaves the old file intact
+    // when the file cannot be written. A link to a regular file is written through and kept;
+    // a folder, FIFO or device at the name is never written into.
     void WriteString(QStringView section, QStringView key, QStringView value) const;
+    // Sets every key of `keys` in turn as WriteString would, reading and replacing the file
+    // once; a failure leaves the file as it was.
+    void WriteSection(QStringView section,
+                      const std::vector<std::pair<QString, QString>>& keys) const;
 
     const QString& FileName() const { return FFileName; }
 

@@ -1,11 +1,10 @@
 #include "TextFile.h"
 
-#include "CheckedDevice.h"
 #include "Exception.h"
+#include "FolderFiles.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 QString CannotReadMessage(const QString& fileName, const QString& reason) {
     return QStringLiteral("Не удалось прочитать файл \"%1\": %2").arg(fileName, reason);
@@ -33,13 +32,7 @@ QByteArray ReadFileBytes(const QString& fileName) {
 }
 
 void WriteFileAtomically(const QString& fileName, const QByteArray& bytes) {
-    QSaveFile file(fileName);
     QString reason;
-    if (!OpenUnbuffered(file, reason))
+    if (!ReplaceFile(fileName, bytes, reason))
         throw Exception(CannotWriteMessage(fileName, reason));
-    TCheckedDevice out(file);
-    if (out.write(bytes) != bytes.size())
-        throw Exception(CannotWriteMessage(fileName, out.Failure()));
-    if (!file.commit())
-        throw Exception(CannotWriteMessage(fileName, file.errorString()));
 }

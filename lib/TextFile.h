@@ -8,7 +8,9 @@
 // Raises Exception naming the file when it cannot be read.
 QByteArray ReadFileBytes(const QString& fileName);
 
-// Raises Exception naming the file when it cannot be written; the old file stays intact.
+// Raises Exception naming the file and the reason when it cannot be written; the old file
+// stays intact. A link to a regular file is written through and kept; a folder, FIFO or
+// device at the name is never written into.
 void WriteFileAtomically(const QString& fileName, const QByteArray& bytes);
 
 // The Russian messages of the two failures, shared with writers that stream.

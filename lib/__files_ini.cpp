@@ -5,6 +5,9 @@
 #include "Trim.h"
 #include "__files.h"
 
+#include <QHash>
+#include <vector>
+
 namespace {
 
 // The longest value a read gives back; a longer stored value is cut.
@@ -160,14 +163,24 @@ int INI_WriteSection(QString NameINI, QString Section, TStrings* List) {
         List->SaveToFile(file);
         return static_cast<int>(List->Count());
     }
-    int written = 0;
+    // The value of a name is the one TStrings::Values gives: that of the first line whose
+    // name, as it stands before "=", is the name letter case aside. Gathered in one pass.
+    QHash<QString, QString> firstValue;
+    for (const QString& line : List->Lines()) {
+        const qsizetype eq = line.indexOf(u'=');
+        if (eq < 0)
+            continue;
+        const QString name = QStringView(line).first(eq).toString().toCaseFolded();
+        if (!firstValue.contains(name))
+            firstValue.insert(name, line.mid(eq + 1));
+    }
+    std::vector<std::pair<QString, QString>> keys;
     for (const QString& line : List->Lines()) {
         const qsizetype eq = line.indexOf(u'=');
         const QString name = eq < 0 ? QString() : Trim(QStringView(line).first(eq));
-        if (name.isEmpty())
-            continue;
-        PutToINI_StringParam(file, section, name, List->Values(name));
-        ++written;
+        if (!name.isEmpty())
+            keys.emplace_back(name, Trim(firstValue.value(name.toCaseFolded())));
     }
-    return written;
+    IniStore(file).WriteSection(section, keys);
+    return static_cast<int>(keys.size());
 }

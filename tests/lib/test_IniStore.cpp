@@ -13,6 +13,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <vector>
 
 class TestIniStore : public QObject {
     Q_OBJECT
@@ -25,9 +29,12 @@ private slots:
     void readingChangesNothing();
     void roundTripOfAwkwardValues_data();
     void roundTripOfAwkwardValues();
-    void unwritableFolder();
+    void sectionInOnePass_data();
+    void sectionInOnePass();
+    void unwritablePlace_data();
+    void unwritablePlace();
     void readOnlyFile();
-    void folderInPlaceOfFile();
+    void linkWrittenThrough();
     void twoProgramsLoseNoKey();
 
 private:
@@ -225,18 +232,111 @@ void TestIniStore::roundTripOfAwkwardValues() {
     QCOMPARE(store.ReadString(u"HTML_Attr", u"Ecom", QString()), QString("</b>"));
 }
 
-void TestIniStore::unwritableFolder() {
-    // A "folder" that is a regular file cannot hold files, whoever the user is.
-    const QString notAFolder = FDir.filePath("plain");
-    WriteBytes(notAFolder, "x");
-    const QString file = notAFolder + "/s.ini";
+void TestIniStore::sectionInOnePass_data() {
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QStringList>("keys"); // name, value, name, value...
+    QTest::newRow("new file") << QByteArray() << "A" << QStringList{"k", "1", "j", "2"};
+    QTest::newRow("existing keys keep their spelling, new ones follow the last key")
+        << QByteArray("; c\n[a]\nK=0\nx=1\n\n[B]\ny=2\n") << "A"
+        << QStringList{"k", "5", "New", "6", "X", "7", "other", "8"};
+    QTest::newRow("a name given twice, in other letter case")
+        << QByteArray("[A]\nx=1\n") << "A" << QStringList{"n", "1", "N", "2", "x", "3", "X", "4"};
+    QTest::newRow("a key in the file twice: its first line")
+        << QByteArray("[A]\nk=1\nK=2\n") << "A" << QStringList{"k", "3", "K", "4"};
+    QTest::newRow("last line without break")
+        << QByteArray("[A]\nx=1") << "A" << QStringList{"k", "v", "j", "w"};
+    QTest::newRow("no such section, file without final break")
+        << QByteArray("[B]\ny=2") << "A" << QStringList{"k", "v", "j", "w"};
+    QTest::newRow("crlf and bom") << QByteArray("\xEF\xBB\xBF[A]\r\nx=1\r\n[B]\r\n") << "A"
+                                  << QStringList{"x", "2", "k", "v"};
+    QTest::newRow("section named twice")
+        << QByteArray("[A]\nx=1\n[B]\n[a]\nk=2\n") << "A" << QStringList{"k", "3", "x", "4"};
+    QTest::newRow("section without keys")
+        << QByteArray("[A]\n; note\n[B]\n") << "A" << QStringList{"k", "v", "j", "w"};
+    QTest::newRow("non-ASCII names") << QByteArray("[Ключи]\nЁж=1\n") << "КЛЮЧИ"
+                                     << QStringList{"ёЖ", "2", "Ёлка", "3", "ЁЛКА", "4"};
+    QTest::newRow("line breaks and blanks in names and values")
+        << QByteArray("[A]\n") << "A"
+        << QStringList{"a\nb", "1\r\n2", "a\nb", "3", " c ", "4", "c", "5", "d=e", "6", "d", "7"};
+}
+
+// Saving a section at once gives the file that saving its keys one by one gives.
+void TestIniStore::sectionInOnePass() {
+    QFETCH(QByteArray, before);
+    QFETCH(QString, section);
+    QFETCH(QStringList, keys);
+    const QString oneByOne = FreshFile(), atOnce = FreshFile();
+    if (!before.isNull()) {
+        WriteBytes(oneByOne, before);
+        WriteBytes(atOnce, before);
+    }
+    std::vector<std::pair<QString, QString>> pairs;
+    for (qsizetype i = 0; i + 1 < keys.size(); i += 2) {
+        IniStore(oneByOne).WriteString(section, keys[i], keys[i + 1]);
+        pairs.emplace_back(keys[i], keys[i + 1]);
+    }
+    IniStore(atOnce).WriteSection(section, pairs);
+    QCOMPARE(ReadBytes(atOnce), ReadBytes(oneByOne));
+}
+
+void TestIniStore::unwritablePlace_data() {
+    QTest::addColumn<QString>("name"); // relative to the test folder
+    QTest::addColumn<int>("error");
+    QTest::addColumn<bool>("section"); // written as a section rather than one key
+    // Means root cannot pass: a path under a regular file, a folder or a FIFO at the name.
+    QTest::newRow("under a regular file") << "plain/s.ini" << ENOTDIR << false;
+    QTest::newRow("a folder at the name") << "folder.ini" << EISDIR << false;
+    QTest::newRow("a folder, section") << "folder.ini" << EISDIR << true;
+    QTest::newRow("a link to a folder") << "folderlink.ini" << EISDIR << false;
+    QTest::newRow("a FIFO at the name") << "fifo.ini" << 0 << false;
+    QTest::newRow("a FIFO, section") << "fifo.ini" << 0 << true;
+}
+
+// The write fails with the system's reason and writes nothing into what stands there; a FIFO
+// is neither read nor written, so nothing waits on it.
+void TestIniStore::unwritablePlace() {
+    QFETCH(QString, name);
+    QFETCH(int, error);
+    QFETCH(bool, section);
+    WriteBytes(FDir.filePath("plain"), "x");
+    QDir(FDir.path()).mkdir("folder.ini");
+    QFile::link(FDir.filePath("folder.ini"), FDir.filePath("folderlink.ini"));
+    mkfifo(QFile::encodeName(FDir.filePath("fifo.ini")).constData(), 0600);
+    const QString file = FDir.filePath(name);
+    QCOMPARE(IniStore(file).ReadString(u"A", u"k", "d"), QString("d"));
     try {
-        IniStore(file).WriteString(u"A", u"k", u"v");
+        if (section)
+            IniStore(file).WriteSection(u"A", {{"k", "v"}});
+        else
+            IniStore(file).WriteString(u"A", u"k", u"v");
         QFAIL("no error raised");
     } catch (const Exception& e) {
-        QCOMPARE(e.Message(), "Unable to write to " + file);
+        const QString reason =
+            error != 0 ? QString::fromLocal8Bit(strerror(error)) : QString("это не обычный файл");
+        QCOMPARE(e.Message(), "Unable to write to " + file + " (" + reason + ")");
     }
-    QCOMPARE(ReadBytes(notAFolder), QByteArray("x"));
+    QCOMPARE(ReadBytes(FDir.filePath("plain")), QByteArray("x"));
+    QVERIFY(QFileInfo(FDir.filePath("folder.ini")).isDir());
+    QVERIFY(QDir(FDir.filePath("folder.ini")).isEmpty());
+    QVERIFY(!QFileInfo(FDir.filePath("fifo.ini")).isFile());
+}
+
+// As editors do: the file the link leads to gets the new content, the link stays a link.
+void TestIniStore::linkWrittenThrough() {
+    const QString target = FDir.filePath("real/target.ini");
+    WriteBytes(target, "[A]\nk=old\n");
+    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    const QString link = FDir.filePath("linked.ini");
+    QVERIFY(QFile::link(target, link));
+    IniStore(link).WriteSection(u"A", {{"k", "new"}, {"j", "2"}});
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(ReadBytes(target), QByteArray("[A]\nk=new\nj=2\n"));
+    struct stat info {};
+    QCOMPARE(stat(QFile::encodeName(target).constData(), &info), 0);
+    QCOMPARE(info.st_mode & 0777, mode_t(0640));
+    QCOMPARE(QDir(FDir.filePath("real")).entryList(QDir::Files | QDir::Hidden),
+             QStringList{"target.ini"});
 }
 
 void TestIniStore::readOnlyFile() {
@@ -249,14 +349,6 @@ void TestIniStore::readOnlyFile() {
         QSKIP("this user may write read-only files");
     QVERIFY_THROWS_EXCEPTION(Exception, IniStore(file).WriteString(u"A", u"k", u"new"));
     QCOMPARE(ReadBytes(file), old);
-}
-
-void TestIniStore::folderInPlaceOfFile() {
-    const QString folder = FDir.filePath("folder.ini");
-    QVERIFY(QDir().mkdir(folder));
-    QCOMPARE(IniStore(folder).ReadString(u"A", u"k", "d"), QString("d"));
-    QVERIFY_THROWS_EXCEPTION(Exception, IniStore(folder).WriteString(u"A", u"k", u"v"));
-    QVERIFY(QFileInfo(folder).isDir());
 }
 
 void TestIniStore::twoProgramsLoseNoKey() {

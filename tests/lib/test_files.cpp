@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
+#include <cstring>
 
 class TestFiles : public QObject {
     Q_OBJECT
@@ -234,7 +236,8 @@ void TestFiles::unwritableSettings() {
     const QString notAFolder = FDir.filePath("plain");
     WriteBytes(notAFolder, "x");
     const QString ini = notAFolder + "/dwelk.ini";
-    const QString message = "Unable to write to " + ini;
+    const QString message =
+        "Unable to write to " + ini + " (" + QString::fromLocal8Bit(strerror(ENOTDIR)) + ")";
     try {
         PutToINI_StringParam(ini, "HTML", "K", "v");
         QFAIL("no error raised");
