@@ -19,9 +19,16 @@ bool IsSourceName(const QByteArray& name) {
     return IsPascalSource(QString::fromLatin1(name)); // the extensions are ASCII
 }
 
+struct TFound {
+    QString Path;
+    QStringList Folders; // below the walked folder
+    QString FileName;
+    std::optional<std::pair<quint64, quint64>> Linked;
+};
+
 struct TWalk {
     QString Root; // canonical
-    QStringList Found;
+    std::vector<TFound> Found;
     QStringList Errors;
 };
 
@@ -31,20 +38,26 @@ QString SystemReason() {
 
 // A linked source is read only when it leads to a regular file inside the walked folder, so a
 // hostile tree cannot make the walk read a device or a file elsewhere.
-void TakeLinkedSource(const QString& path, TWalk& walk) {
-    const QFileInfo info(path);
-    const QString resolved = info.canonicalFilePath();
-    if (resolved.isEmpty() || !QFileInfo(resolved).isFile())
-        walk.Errors << QStringLiteral("%1: ссылка не ведёт к обычному файлу, пропущен").arg(path);
+// The file the link leads to is remembered, and the conversion reads only that very file.
+void TakeLinkedSource(TFound found, TWalk& walk) {
+    const QString resolved = QFileInfo(found.Path).canonicalFilePath();
+    struct stat info {};
+    if (resolved.isEmpty() || stat(QFile::encodeName(resolved).constData(), &info) != 0 ||
+        !S_ISREG(info.st_mode))
+        walk.Errors
+            << QStringLiteral("%1: ссылка не ведёт к обычному файлу, пропущен").arg(found.Path);
     else if (!resolved.startsWith(walk.Root + u'/'))
-        walk.Errors << QStringLiteral("%1: ссылка ведёт за пределы папки, пропущен").arg(path);
-    else
-        walk.Found << path;
+        walk.Errors
+            << QStringLiteral("%1: ссылка ведёт за пределы папки, пропущен").arg(found.Path);
+    else {
+        found.Linked = {quint64(info.st_dev), quint64(info.st_ino)};
+        walk.Found.push_back(std::move(found));
+    }
 }
 
 // Sources under `folder`, depth first. Names beginning with "." are passed over as the window
 // hides them; linked folders are not followed.
-void Walk(const QString& folder, TWalk& walk) {
+void Walk(const QString& folder, const QStringList& below, TWalk& walk) {
     const QByteArray folderName = QFile::encodeName(folder);
     const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folderName.constData()), closedir);
     if (!dir) {
@@ -74,11 +87,11 @@ void Walk(const QString& folder, TWalk& walk) {
         }
         const QString path = folder + u'/' + decoded;
         if (S_ISDIR(info.st_mode))
-            Walk(path, walk);
+            Walk(path, below + QStringList{decoded}, walk);
         else if (S_ISLNK(info.st_mode))
-            TakeLinkedSource(path, walk);
+            TakeLinkedSource({path, below, decoded, {}}, walk);
         else if (S_ISREG(info.st_mode))
-            walk.Found << path;
+            walk.Found.push_back({path, below, decoded, {}});
         else
             walk.Errors << QStringLiteral("%1: не обычный файл, пропущен").arg(path);
     }
@@ -88,12 +101,20 @@ void Walk(const QString& folder, TWalk& walk) {
 }
 
 // Convertible files under `folder`, recursively, in name order of their relative paths.
-QStringList SourcesIn(const QString& folder, QStringList& errors) {
+std::vector<TFound> SourcesIn(const QString& folder, QStringList& errors) {
     TWalk walk{QFileInfo(folder).canonicalFilePath(), {}, {}};
-    Walk(folder.endsWith(u'/') && folder.size() > 1 ? folder.chopped(1) : folder, walk);
-    std::sort(walk.Found.begin(), walk.Found.end());
+    Walk(folder.endsWith(u'/') && folder.size() > 1 ? folder.chopped(1) : folder, {}, walk);
+    std::sort(walk.Found.begin(), walk.Found.end(),
+              [](const TFound& a, const TFound& b) { return a.Path < b.Path; });
     errors << walk.Errors;
-    return walk.Found;
+    return std::move(walk.Found);
+}
+
+// Where the page of `found` goes below `root`: its folders and name relative to the walk.
+TPagePlace PlaceOf(const QString& root, const QDir& walked, const QString& page) {
+    QStringList parts = walked.relativeFilePath(QFileInfo(page).absoluteFilePath()).split(u'/');
+    const QString name = parts.takeLast();
+    return {root, parts, name};
 }
 
 // Two sources bound for one page would race and leave whichever finished last; the later
@@ -145,21 +166,26 @@ TPlan PlanJobs(const TOptions& options, const TPageNaming& naming) {
     for (const QString& source : options.Sources) {
         if (source == "-") {
             if (outputIsFile)
-                plan.Jobs.push_back({source, options.Output, TTargetRule::Named, {}});
+                plan.Jobs.push_back({source, options.Output, TTargetRule::Named, {}, {}});
             else
-                plan.Jobs.push_back({source, {}, TTargetRule::Page, {}});
+                plan.Jobs.push_back({source, {}, TTargetRule::Page, {}, {}});
             continue;
         }
         const QFileInfo info(source);
         if (info.isDir()) {
             const QDir root(info.absoluteFilePath());
-            for (const QString& path : SourcesIn(source, plan.Errors)) {
-                const QString page = PageName(path, naming);
+            for (TFound& found : SourcesIn(source, plan.Errors)) {
+                const QString page = PageName(found.Path, naming);
                 const QString target = options.Output.isEmpty()
                                            ? page
                                            : outputDir.filePath(root.relativeFilePath(
                                                  QFileInfo(page).absoluteFilePath()));
-                plan.Jobs.push_back({path, target, TTargetRule::Page, options.Output});
+                TPagePlace place =
+                    PlaceOf(options.Output.isEmpty() ? source : options.Output, root, page);
+                plan.Jobs.push_back(
+                    {found.Path, target, TTargetRule::Page,
+                     TWalkedSource{source, found.Folders, found.FileName, found.Linked},
+                     std::move(place)});
             }
             continue;
         }
@@ -182,7 +208,7 @@ TPlan PlanJobs(const TOptions& options, const TPageNaming& naming) {
         else if (!options.Output.isEmpty())
             target = outputDir.filePath(QFileInfo(page).fileName());
         plan.Jobs.push_back(
-            {source, target, outputIsFile ? TTargetRule::Named : TTargetRule::Page, {}});
+            {source, target, outputIsFile ? TTargetRule::Named : TTargetRule::Page, {}, {}});
     }
     RefuseSharedTargets(plan);
     return plan;

@@ -7,15 +7,27 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
+#include <utility>
 #include <vector>
+
+// A source found in a walk, reached again from the walked folder without following links.
+struct TWalkedSource {
+    QString Root; // the folder walked, as named
+    QStringList Folders;
+    QString FileName;
+    // A link the walk allowed: the device and inode of the file it led to.
+    std::optional<std::pair<quint64, quint64>> Linked;
+};
 
 struct TJob {
     QString Source; // "-" for standard input
     QString Target; // empty: standard output
     // Named: the user named this very page with -o, so it may be a FIFO or a device.
     TTargetRule Rule = TTargetRule::Page;
-    // The output folder of a walk; no folder below it on the way to the page may be a link.
-    QString OutputRoot;
+    // Set for the sources and pages of a walk.
+    std::optional<TWalkedSource> Walked;
+    std::optional<TPagePlace> Place;
 };
 
 struct TPlan {

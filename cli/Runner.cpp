@@ -2,6 +2,8 @@
 
 #include "CheckedDevice.h"
 #include "Exception.h"
+#include "FolderFiles.h"
+#include "PageBatch.h"
 #include "PageRecipe.h"
 #include "PageTarget.h"
 #include "Site.h"
@@ -14,14 +16,20 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
-#include <QThreadPool>
+#include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <functional>
 #include <mutex>
 #include <new>
 #include <optional>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -130,44 +138,114 @@ TOutcome ConvertStandardInput(const TJob& job, const QString& title, const TWind
     return TOutcome::Written;
 }
 
-// Creates the folders of `folder` below `root`; one that stands there as a link or a file is
-// refused, so that a walk never writes outside its output folder.
-void MakeFolders(const QString& root, const QString& folder) {
-    const auto cannot = [](const QString& path, const QString& reason) {
-        return Exception(QStringLiteral("не удалось создать папку \"%1\": %2").arg(path, reason));
+// Opens the source of a walk again from the walked folder, no folder on the way and (unless
+// the walk allowed it) not the file itself followed as a link, without waiting on a FIFO. Only
+// a regular file is read; a link only when it still leads to the file the walk found.
+TFileHandle OpenWalkedSource(const TJob& job, struct stat& info) {
+    const TWalkedSource& walked = *job.Walked;
+    const auto refuse = [&job](const QString& reason) {
+        return Exception(CannotReadMessage(job.Source, reason));
     };
-    // The output folder itself was named by the user, and may be a link.
-    const QString top = root.isEmpty() ? folder : root;
-    if (!QDir().mkpath(top))
-        throw cannot(top, QStringLiteral("ошибка создания"));
-    QString path = top;
-    for (const QString& part : QDir(top)
-                                   .relativeFilePath(QFileInfo(folder).absoluteFilePath())
-                                   .split(u'/', Qt::SkipEmptyParts)) {
-        if (part == u'.')
-            continue;
-        path += u'/' + part;
-        QDir().mkdir(path); // another worker may be making it at the same time
-        const QFileInfo info(path);
-        if (info.isSymLink())
-            throw cannot(path, QStringLiteral("на её месте символическая ссылка"));
-        if (!info.isDir())
-            throw cannot(path, info.exists() ? QStringLiteral("на её месте файл")
-                                             : QStringLiteral("ошибка создания"));
+    TFileHandle folder = OpenFolder(walked.Root);
+    for (const QString& part : walked.Folders) {
+        if (!folder.IsValid())
+            break;
+        folder = OpenSubfolder(folder.Fd(), QFile::encodeName(part), false);
     }
+    if (!folder.IsValid())
+        throw refuse(errno == ELOOP || errno == ENOTDIR
+                         ? QStringLiteral("папка на пути заменена ссылкой или файлом")
+                         : SystemReason(errno));
+    QString reason;
+    TFileHandle file = OpenRegularFile(folder.Fd(), QFile::encodeName(walked.FileName),
+                                       !walked.Linked, info, reason);
+    if (!file.IsValid())
+        throw refuse(reason);
+    if (walked.Linked && (quint64(info.st_dev) != walked.Linked->first ||
+                          quint64(info.st_ino) != walked.Linked->second))
+        throw refuse(QStringLiteral("ссылка ведёт уже не к тому файлу"));
+    return file;
+}
+
+bool ConvertWalked(const TJob& job, TPageTarget& target, const TPageRecipe& recipe,
+                   TPageReport& report) {
+    struct stat info {};
+    const TFileHandle source = OpenWalkedSource(job, info);
+    target.Check(info);
+    QFile input;
+    if (!input.open(source.Fd(), QIODevice::ReadOnly | QIODevice::Unbuffered,
+                    QFileDevice::DontCloseHandle))
+        throw Exception(CannotReadMessage(job.Source, input.errorString()));
+    if (!ConvertSourceStream(
+            input, job.Source, recipe, [&target]() -> QIODevice& { return target.Open(); },
+            target.Name(), &report))
+        return false;
+    target.Commit();
+    return true;
 }
 
 // `result` records the page once it is there, even when the run then reports the source.
 TOutcome ConvertFile(const TJob& job, const QString& title, const TWindowSettings& in,
-                     TPageExtras& extras, TPageResult& result) {
-    MakeFolders(job.OutputRoot, QFileInfo(job.Target).path());
-    TPageTarget target(job.Target, job.Rule);
+                     TPageExtras& extras, TPageResult& result, TPageBatch& batch) {
+    const TPageRecipe recipe = RecipeFor(title, in, extras);
     TPageReport report;
-    if (!FilePas_2_Target(job.Source, target, RecipeFor(title, in, extras), &report))
+    bool written = false;
+    if (job.Walked) {
+        TPageTarget target(job.Target, *job.Place, &batch);
+        written = ConvertWalked(job, target, recipe, report);
+    } else {
+        // A folder named with -o is made as needed, the way the user wrote it. Only a page the
+        // user named is written on its own; the others of the run go in its batches.
+        const QFileInfo page(job.Target);
+        QDir().mkpath(page.path());
+        std::optional<TPageTarget> target;
+        if (job.Rule == TTargetRule::Named)
+            target.emplace(job.Target, job.Rule);
+        else
+            target.emplace(job.Target, TPagePlace{page.path(), {}, page.fileName()}, &batch);
+        written = FilePas_2_Target(job.Source, *target, recipe, &report);
+    }
+    if (!written)
         return TOutcome::Blank;
     result = {true, report.Lines};
     ReportDamagedForm(job.Source, report.FormProblem);
     return TOutcome::Written;
+}
+
+// Runs `work` for every index below `count` on up to `workers` threads, this one among them.
+// A thread the system will not start leaves its share to those that did.
+void RunOnWorkers(size_t count, int workers, const std::function<void(size_t)>& work) {
+    std::atomic<size_t> next{0};
+    const auto loop = [&next, count, &work] {
+        for (size_t i = next++; i < count; i = next++)
+            work(i);
+    };
+    std::vector<std::thread> threads;
+    for (size_t k = 1; k < size_t(std::max(workers, 1)) && k < count; ++k) {
+        if (gFileHooks.ThreadMayStart && !gFileHooks.ThreadMayStart())
+            break;
+        try {
+            threads.emplace_back(loop);
+        } catch (const std::system_error&) {
+            break;
+        }
+    }
+    loop();
+    for (std::thread& thread : threads)
+        thread.join();
+}
+
+// Folders a batch may hold open: what the descriptor limit leaves beside the workers' own.
+size_t FolderBudget(int workers) {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
+        getrlimit(RLIMIT_NOFILE, &limit);
+    }
+    const qint64 spare =
+        qint64(std::min<rlim_t>(limit.rlim_cur, 1 << 20)) - 64 - 4 * qint64(workers);
+    return size_t(std::clamp<qint64>(spare, 16, 4096));
 }
 
 QString SourceName(const TJob& job) {
@@ -184,6 +262,13 @@ int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings
     std::atomic<bool> failed = !plan.Errors.isEmpty();
     const TSiteMap site(options, plan);
     std::vector<TPageResult> results(plan.Jobs.size()); // each job fills its own
+    const int workers = options.Jobs > 0 ? options.Jobs : QThread::idealThreadCount();
+    TPageBatch::TLimits limits;
+    limits.Folders = FolderBudget(workers);
+    TPageBatch batch(limits, [&failed](const QString& message) {
+        TReporter::Print("pas2html: " + message);
+        failed = true;
+    });
     auto run = [&](const TJob& job) {
         const QString title = options.Title       ? *options.Title
                               : job.Source == "-" ? QString()
@@ -193,9 +278,10 @@ int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings
         TPageExtras extras = site.ExtrasFor(job);
         // Nothing a conversion throws may end the run or the worker: it is that file's failure.
         try {
-            outcome = job.Source == "-" ? ConvertStandardInput(job, title, settings, extras)
-                                        : ConvertFile(job, title, settings, extras,
-                                                      results[size_t(&job - plan.Jobs.data())]);
+            outcome = job.Source == "-"
+                          ? ConvertStandardInput(job, title, settings, extras)
+                          : ConvertFile(job, title, settings, extras,
+                                        results[size_t(&job - plan.Jobs.data())], batch);
         } catch (const Exception& e) {
             error = e.Message();
         } catch (const std::bad_alloc&) {
@@ -210,16 +296,17 @@ int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings
         reporter.Done(job, outcome, error);
     };
 
-    // Standard input is read once, on this thread; files go to the pool's workers.
-    QThreadPool pool;
-    pool.setMaxThreadCount(options.Jobs > 0 ? options.Jobs : QThread::idealThreadCount());
+    // Standard input is read once, on this thread, first; files go to the workers.
+    std::vector<const TJob*> files;
     for (const TJob& job : plan.Jobs) {
         if (job.Source == "-")
             run(job);
         else
-            pool.start([&run, &job] { run(job); });
+            files.push_back(&job);
     }
-    pool.waitForDone();
+    RunOnWorkers(files.size(), workers, [&run, &files](size_t i) { run(*files[i]); });
+    batch.Commit();
+    // The index comes after the last page is in place.
     if (options.Index) {
         try {
             WriteIndex(options, plan, results);

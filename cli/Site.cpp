@@ -1,6 +1,7 @@
 #include "Site.h"
 
 #include "Exception.h"
+#include "FolderFiles.h"
 #include "HtmlName.h"
 #include "PageTarget.h"
 #include "TextCodec.h"
@@ -11,6 +12,8 @@
 #include <QFileInfo>
 #include <QUrl>
 #include <algorithm>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -36,8 +39,13 @@ QString Href(const QString& fromFolder, const QString& toFile) {
 
 // True when every character of the file has a code of 32 or less: it gets no page.
 bool IsBlankSource(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    struct stat info {};
+    QString reason;
+    const TFileHandle handle =
+        OpenRegularFile(AT_FDCWD, QFile::encodeName(path), false, info, reason);
+    QFile file;
+    if (!handle.IsValid() ||
+        !file.open(handle.Fd(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
         return false; // the conversion reports it
     QByteArray head = file.read(3);
     qsizetype bom = 0;
@@ -83,17 +91,22 @@ TSiteMap::TSiteMap(const TOptions& options, const TPlan& plan) : FOptions(option
             continue;
         }
         FSources.insert(source.toLower(), index);
-        FUnits[WithoutExtension(QFileInfo(source).fileName()).toLower()].push_back(index);
+        const QString unit = WithoutExtension(QFileInfo(source).fileName()).toLower();
+        // The plan is in path order: the first of a name stays.
+        const QString inFolder = unit + QChar(0) + FPages[index].Folder;
+        if (!FFirstUnits.contains(unit))
+            FFirstUnits.insert(unit, index);
+        if (!FUnitsInFolders.contains(inFolder))
+            FUnitsInFolders.insert(inFolder, index);
     }
 }
 
 QString TSiteMap::UnitHref(const QString& sourceFolder, const QString& pageFolder,
                            const QString& name, const QString& inPath) const {
-    const auto units = FUnits.constFind(name.toLower());
-    if (units != FUnits.cend())
-        for (const size_t k : *units)
-            if (FPages[k].Folder == sourceFolder)
-                return Href(pageFolder, FPages[k].Page);
+    const QString unit = name.toLower();
+    const auto beside = FUnitsInFolders.constFind(unit + QChar(0) + sourceFolder);
+    if (beside != FUnitsInFolders.cend())
+        return Href(pageFolder, FPages[*beside].Page);
     if (!inPath.isEmpty()) {
         QString path = inPath;
         path.replace(u'\\', u'/');
@@ -102,9 +115,8 @@ QString TSiteMap::UnitHref(const QString& sourceFolder, const QString& pageFolde
         if (named != FSources.cend())
             return Href(pageFolder, FPages[*named].Page);
     }
-    if (units != FUnits.cend() && !units->empty())
-        return Href(pageFolder, FPages[units->front()].Page);
-    return {};
+    const auto first = FFirstUnits.constFind(unit);
+    return first != FFirstUnits.cend() ? Href(pageFolder, FPages[*first].Page) : QString();
 }
 
 TPageExtras TSiteMap::ExtrasFor(const TJob& job) const {

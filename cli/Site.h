@@ -34,9 +34,11 @@ private:
 
     const TOptions& FOptions;
     std::vector<TPage> FPages;
-    QHash<QString, std::vector<size_t>> FUnits; // lower-case unit name -> pages, in path order
-    QHash<QString, size_t> FSources;            // lower-case absolute source -> page
-    QHash<QString, size_t> FForms; // lower-case absolute form path without extension -> page
+    // Lower-case unit name -> its first page in path order; with "\0" and a source folder ->
+    // the page of that folder's unit.
+    QHash<QString, size_t> FFirstUnits, FUnitsInFolders;
+    QHash<QString, size_t> FSources; // lower-case absolute source -> page
+    QHash<QString, size_t> FForms;   // lower-case absolute form path without extension -> page
 };
 
 // Why the run may not start with these options and this plan; empty when it may.

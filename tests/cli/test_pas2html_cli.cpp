@@ -4,6 +4,7 @@
 
 #include "EnginePages.h"
 #include "TestFiles.h"
+#include "ToolRun.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,15 +20,6 @@
 #include <functional>
 #include <sys/resource.h>
 #include <sys/stat.h>
-
-namespace {
-
-struct TRun {
-    int Code = -1;
-    QByteArray Out, Err;
-};
-
-} // namespace
 
 class TestPas2htmlCli : public QObject {
     Q_OBJECT
@@ -57,18 +49,7 @@ private:
 
 TRun TestPas2htmlCli::Run(const QStringList& args, const QByteArray& input,
                           const std::function<void(QProcess&)>& setup) {
-    QProcess p;
-    p.setWorkingDirectory(FDir->path());
-    if (setup)
-        setup(p);
-    p.start(QStringLiteral(DWELK_BIN_DIR "/pas2html"), args);
-    if (!input.isEmpty()) {
-        p.write(input);
-        p.closeWriteChannel();
-    }
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError()};
+    return RunTool(QStringLiteral(DWELK_BIN_DIR "/pas2html"), args, FDir->path(), input, setup);
 }
 
 void TestPas2htmlCli::init() {
@@ -287,6 +268,8 @@ void TestPas2htmlCli::namedTarget_data() {
     QTest::addColumn<QString>("kind");
     QTest::newRow("fifo is written into") << "fifo";
     QTest::newRow("link to a file is written through") << "link";
+    QTest::newRow("link under /dev/shm replaces, never appends") << "shm link";
+    QTest::newRow("standard output is written at its position") << "stdout";
     QTest::newRow("the source itself is refused") << "source";
 }
 
@@ -300,12 +283,28 @@ void TestPas2htmlCli::namedTarget() {
         QCOMPARE(ReadBytes(Path("src/Unit1.pas")), QByteArray("unit Unit1; begin end."));
         return;
     }
-    if (kind == "link") {
+    if (kind == "link" || kind == "shm link") {
         WriteBytes(Path("real.htm"), "old");
-        QVERIFY(QFile::link("real.htm", page));
-        QCOMPARE(Run({"-o", "page.htm", "src/Unit1.pas"}).Code, 0);
-        QVERIFY(QFileInfo(page).isSymLink());
+        const QTemporaryDir shm("/dev/shm/pas2html-test-XXXXXX");
+        if (kind == "shm link" && !shm.isValid())
+            QSKIP("no /dev/shm here");
+        const QString link = kind == "link" ? page : shm.filePath("page.htm");
+        QVERIFY(QFile::link(Path("real.htm"), link));
+        QCOMPARE(Run({"-o", link, "src/Unit1.pas"}).Code, 0);
+        QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(ReadBytes(Path("real.htm")), expected);
+        return;
+    }
+    if (kind == "stdout") {
+        WriteBytes(Path("log"), "before\n");
+        for (const char* name : {"/dev/stdout", "-", "/proc/self/fd/1"})
+            QCOMPARE(Run({"-o", name, "src/Unit1.pas"}, {},
+                         [this](QProcess& p) {
+                             p.setStandardOutputFile(Path("log"), QIODevice::Append);
+                         })
+                         .Code,
+                     0);
+        QCOMPARE(ReadBytes(Path("log")), "before\n" + expected + expected + expected);
         return;
     }
     QCOMPARE(mkfifo(QFile::encodeName(page).constData(), 0600), 0);
