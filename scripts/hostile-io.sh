@@ -1,7 +1,8 @@
 #!/bin/bash
 # Hostile input and output for pas2html, checked from outside: sources that shrink under it,
 # targets that are FIFOs, devices or links, standard streams that fail, trees with links out,
-# devices, FIFOs, unreadable folders and odd names. Run it as root and as an ordinary user:
+# devices, FIFOs, unreadable folders and odd names, temporaries of killed runs, and a user
+# allowed few threads. Run it as root and as an ordinary user:
 #   scripts/hostile-io.sh [path/to/pas2html]
 # Prints one line per case and exits 1 when any case fails. As root, a small tmpfs (when it
 # can be mounted) checks that a full disk is named as such.
@@ -65,6 +66,21 @@ check "target that is the source refused" test $? -eq 1 -a "$(head -c 4 u.pas)" 
 
 "$BIN" -o /dev/stdout u.pas > stdout.htm
 check "/dev/stdout target" test $? -eq 0 -a -s stdout.htm
+echo before > log.htm
+"$BIN" -o /dev/stdout u.pas >> log.htm
+check "/dev/stdout target appended to with >>" \
+    test $? -eq 0 -a "$(head -n 1 log.htm)" = before -a "$(grep -c '<html>' log.htm)" -eq 1
+
+shm_link=/dev/shm/pas2html-hostile-$$.htm
+if ln -s "$T/real.htm" "$shm_link" 2>/dev/null; then
+    echo old > real.htm
+    "$BIN" -o "$shm_link" u.pas
+    check "link under /dev/shm: file replaced, never appended to" \
+        test $? -eq 0 -a -L "$shm_link" -a "$(head -c 6 real.htm)" = "<html>"
+    rm -f "$shm_link"
+else
+    echo "skip  link under /dev/shm"
+fi
 
 full_fs=$T/fullfs
 mkdir "$full_fs"
@@ -72,6 +88,19 @@ if [ "$(id -u)" -eq 0 ] && mount -t tmpfs -o size=64k tmpfs "$full_fs" 2>/dev/nu
     head -c 200000 /dev/zero | tr '\0' 'a' > mid.pas
     "$BIN" -o "$full_fs/mid.htm" mid.pas 2>full.err
     check "disk fills during the write: reason given" test $? -eq 1 -a -n "$(grep 'No space' full.err)"
+    mkdir -p batch "$full_fs/site"
+    for i in 1 2 3; do
+        printf 'unit b%d;' $i > batch/b$i.pas
+        echo old > "$full_fs/site/b${i}_pas.htm"
+    done
+    cp mid.pas batch/big.pas
+    "$BIN" -q -o "$full_fs/site" batch 2>batch.err
+    rc=$?
+    check "disk fills in a folder run: exit 1, reason, the batch's pages old, no temporaries" \
+        test $rc -eq 1 -a -n "$(grep 'No space' batch.err)" \
+        -a "$(cat "$full_fs"/site/b?_pas.htm | sort -u)" = old \
+        -a -z "$(ls -A "$full_fs/site" | grep dwelk-tmp)"
+    rm -rf "${full_fs:?}/site"
     dd if=/dev/zero of="$full_fs/fill" bs=1k count=64 2>/dev/null
     "$BIN" -o "$full_fs/u.htm" u.pas 2>full.err
     check "disk full before the write: reason given" test $? -eq 1 -a -n "$(grep 'No space' full.err)"
@@ -114,6 +143,14 @@ check "walk: dot names skipped silently" test ! -e tree/.hidden/h_pas.htm -a -z 
 timeout 60 "$BIN" -q -o out tree 2>/dev/null
 check "walk under -o: linked output subfolder refused" test $? -eq 1 -a ! -e outside/b_pas.htm
 
+# --- temporaries a killed run left: removed when their process is gone, never otherwise
+mkdir stale
+cp u.pas stale/
+touch stale/.u_pas.htm.dwelk-tmp-999999999-0 "stale/.u_pas.htm.dwelk-tmp-$$-0"
+"$BIN" -q stale
+check "temporaries of dead runs removed, of live ones kept" \
+    test $? -eq 0 -a ! -e stale/.u_pas.htm.dwelk-tmp-999999999-0 -a -e "stale/.u_pas.htm.dwelk-tmp-$$-0"
+
 # --- odd names
 cp u.pas ' lead.pas'
 "$BIN" ' lead.pas'
@@ -155,6 +192,19 @@ if [ "$(id -u)" -ne 0 ] || [ ${#as_user[@]} -gt 0 ]; then
         test $rc -eq 1 -a -n "$(grep locked/in locked.err)" -a -n "$(grep n.pas locked.err)" -a -f locked/m_pas.htm
 else
     echo "skip  unreadable folder (root without setpriv or runuser)"
+fi
+
+# --- a user allowed few processes asks for many workers: the run goes on with those it gets
+if [ "$(id -u)" -ne 0 ] || [ ${#as_user[@]} -gt 0 ]; then
+    mkdir many
+    for i in $(seq 3000); do printf 'unit m%d;' "$i" > "many/m$i.pas"; done
+    chmod -R a+rwX many
+    (ulimit -u 60 && "${as_user[@]}" timeout 600 "$BIN" -q -j 1000 many)
+    rc=$?
+    check "-j 1000 with ulimit -u 60: every page, exit 0 (was $rc)" \
+        test $rc -eq 0 -a "$(find many -name '*_pas.htm' | wc -l)" -eq 3000
+else
+    echo "skip  few processes (root without setpriv or runuser)"
 fi
 
 echo "$failures failed"
