@@ -216,6 +216,7 @@ bool ReplaceFile(const QString& fileName, const QByteArray& bytes, QString& reas
         reason = SystemReason(errno);
         return false;
     }
+    RemoveStaleTemporaries(folder.Fd());
     TReplacement file;
     if (!file.Create(folder.Fd(), QFile::encodeName(target.fileName()), reason))
         return false;
