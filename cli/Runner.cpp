@@ -147,15 +147,18 @@ TFileHandle OpenWalkedSource(const TJob& job, struct stat& info) {
         return Exception(CannotReadMessage(job.Source, reason));
     };
     TFileHandle folder = OpenFolder(walked.Root);
+    int error = errno;
     for (const QString& part : walked.Folders) {
         if (!folder.IsValid())
             break;
-        folder = OpenSubfolder(folder.Fd(), QFile::encodeName(part), false);
+        TFileHandle below = OpenSubfolder(folder.Fd(), QFile::encodeName(part), false);
+        error = errno;
+        folder = std::move(below);
     }
     if (!folder.IsValid())
-        throw refuse(errno == ELOOP || errno == ENOTDIR
+        throw refuse(error == ELOOP || error == ENOTDIR
                          ? QStringLiteral("папка на пути заменена ссылкой или файлом")
-                         : SystemReason(errno));
+                         : SystemReason(error));
     QString reason;
     TFileHandle file = OpenRegularFile(folder.Fd(), QFile::encodeName(walked.FileName),
                                        !walked.Linked, info, reason);
