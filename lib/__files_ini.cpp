@@ -165,21 +165,32 @@ int INI_WriteSection(QString NameINI, QString Section, TStrings* List) {
     }
     // The value of a name is the one TStrings::Values gives: that of the first line whose
     // name, as it stands before "=", is the name letter case aside. Gathered in one pass.
-    QHash<QString, QString> firstValue;
-    for (const QString& line : List->Lines()) {
-        const qsizetype eq = line.indexOf(u'=');
+    const QStringList& lines = List->Lines();
+    std::vector<QString> folded(size_t(lines.size())); // each line's name as it stands
+    QHash<QString, qsizetype> firstLine;
+    firstLine.reserve(lines.size());
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const qsizetype eq = lines[i].indexOf(u'=');
         if (eq < 0)
             continue;
-        const QString name = QStringView(line).first(eq).toString().toCaseFolded();
-        if (!firstValue.contains(name))
-            firstValue.insert(name, line.mid(eq + 1));
+        folded[size_t(i)] = QStringView(lines[i]).first(eq).toString().toCaseFolded();
+        if (firstLine.constFind(folded[size_t(i)]) == firstLine.cend())
+            firstLine.insert(folded[size_t(i)], i);
     }
     std::vector<std::pair<QString, QString>> keys;
-    for (const QString& line : List->Lines()) {
+    keys.reserve(size_t(lines.size()));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString& line = lines[i];
         const qsizetype eq = line.indexOf(u'=');
         const QString name = eq < 0 ? QString() : Trim(QStringView(line).first(eq));
-        if (!name.isEmpty())
-            keys.emplace_back(name, Trim(firstValue.value(name.toCaseFolded())));
+        if (name.isEmpty())
+            continue;
+        const auto first =
+            firstLine.constFind(name.size() == eq ? folded[size_t(i)] : name.toCaseFolded());
+        keys.emplace_back(
+            name, first == firstLine.cend()
+                      ? QString()
+                      : Trim(QStringView(lines[*first]).sliced(lines[*first].indexOf(u'=') + 1)));
     }
     IniStore(file).WriteSection(section, keys);
     return static_cast<int>(keys.size());

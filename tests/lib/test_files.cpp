@@ -172,6 +172,8 @@ void TestFiles::writeSection_data() {
         << QByteArray("[HTML_Attr]\nBcom=1\nEcom=3\n");
     QTest::newRow("blanks around the name miss the value")
         << QStringList{" Bcom =1"} << 1 << QByteArray("[HTML_Attr]\nBcom=\n");
+    QTest::newRow("blanks around the name take a later plain line's value")
+        << QStringList{" a =1", "A=2"} << 2 << QByteArray("[HTML_Attr]\na=2\n");
     QTest::newRow("equal names differing in case")
         << QStringList{"A=1", "a=2"} << 2 << QByteArray("[HTML_Attr]\nA=1\n");
     QTest::newRow("value holding =")
