@@ -6,9 +6,14 @@
 
 #include "TestFiles.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 
 class TestTStrings : public QObject {
     Q_OBJECT
@@ -23,6 +28,8 @@ private slots:
     void allAnsiBytes();
     void ansiWritesCharacterReferences();
     void unreadableAndUnwritable();
+    void savedThroughWhatStandsThere_data();
+    void savedThroughWhatStandsThere();
 
 private:
     QTemporaryDir FDir;
@@ -174,6 +181,50 @@ void TestTStrings::unreadableAndUnwritable() {
         QVERIFY(e.Message().contains(blocker + "/sub.txt"));
     }
     QCOMPARE(ReadBytes(blocker), QByteArray("x"));
+}
+
+void TestTStrings::savedThroughWhatStandsThere_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason"); // empty: saved
+    QTest::newRow("link to a file: the file replaced, the link kept") << "link"
+                                                                      << "";
+    QTest::newRow("dangling link: its file made") << "dangling"
+                                                  << "";
+    QTest::newRow("folder") << "folder" << QString::fromLocal8Bit(strerror(EISDIR));
+    QTest::newRow("link to a folder") << "folder link" << QString::fromLocal8Bit(strerror(EISDIR));
+    QTest::newRow("FIFO, never waited on") << "fifo"
+                                           << "это не обычный файл";
+}
+
+// The window's own files (placeholder page, fragments) are saved through here.
+void TestTStrings::savedThroughWhatStandsThere() {
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    const QTemporaryDir dir;
+    const QString name = dir.filePath("saved.txt"), real = dir.filePath("real.txt");
+    if (kind == "link" || kind == "dangling") {
+        if (kind == "link")
+            WriteBytes(real, "old");
+        QVERIFY(QFile::link(real, name));
+    } else if (kind == "fifo") {
+        QCOMPARE(mkfifo(QFile::encodeName(name).constData(), 0600), 0);
+    } else {
+        QVERIFY(QDir().mkdir(real));
+        QVERIFY(kind == "folder" ? QDir().rename(real, name) : QFile::link(real, name));
+    }
+    const TStrings list(QStringList{"new"});
+    try {
+        list.SaveToFile(name);
+        QVERIFY2(reason.isEmpty(), "saved");
+        QVERIFY(QFileInfo(name).isSymLink());
+        QCOMPARE(ReadBytes(real), QByteArray("new\r\n"));
+    } catch (const Exception& e) {
+        QVERIFY2(e.Message().endsWith(": " + reason), qPrintable(e.Message()));
+        QVERIFY(!QFileInfo(name).isFile());
+    }
+    QCOMPARE(
+        QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).filter("dwelk-tmp"),
+        QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestTStrings)
