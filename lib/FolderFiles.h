@@ -39,9 +39,9 @@ TFileHandle OpenFolder(const QString& path);
 // Invalid with errno set on failure (ELOOP or ENOTDIR when a link or a file stands there).
 TFileHandle OpenSubfolder(int parent, const QByteArray& name, bool create);
 
-// Opens the file `path` for reading without following it when `noFollow`, without waiting on
-// a FIFO, and checks the descriptor: only a regular file is kept. Invalid with `reason` set
-// otherwise; `info` receives what the descriptor is.
+// Opens the file `name` of `folder` (or AT_FDCWD) for reading, not through a link when
+// `noFollow`, without waiting on a FIFO, and checks the descriptor: only a regular file is kept.
+// Invalid with `reason` set otherwise; `info` receives what the descriptor is.
 TFileHandle OpenRegularFile(int folder, const QByteArray& name, bool noFollow, struct stat& info,
                             QString& reason);
 
