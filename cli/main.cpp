@@ -18,6 +18,15 @@
 
 namespace {
 
+QString VersionText() {
+    return QStringLiteral("pas2html %1 (dwelk)\n"
+                          "Лицензия GPL-3.0-or-later: GNU GPL версии 3 или любой более поздней\n"
+                          "<https://www.gnu.org/licenses/gpl-3.0.html>.\n"
+                          "Это свободная программа: её можно изменять и распространять.\n"
+                          "Никаких гарантий в пределах, допускаемых законом.\n")
+        .arg(QStringLiteral(DWELK_VERSION));
+}
+
 int Run() {
     TOptions options;
     QString error;
@@ -26,7 +35,7 @@ int Run() {
         std::fputs(UsageText().toLocal8Bit().constData(), stdout);
         return 0;
     case TParseResult::Version:
-        std::printf("pas2html %s\n", DWELK_VERSION);
+        std::fputs(VersionText().toLocal8Bit().constData(), stdout);
         return 0;
     case TParseResult::Error:
         std::fprintf(stderr, "pas2html: %s (справка: pas2html --help)\n",

@@ -15,8 +15,8 @@ PACKAGES=(
   qt6-translations-l10n
   # headless GUI tests
   xvfb xauth
-  # the Debian package and the checks of its desktop entry and metainfo
-  dpkg-dev desktop-file-utils appstream
+  # the Debian package, its lintian check and the checks of its desktop entry and metainfo
+  dpkg-dev desktop-file-utils appstream lintian
   # fonts the window asks for by name, substituted through fontconfig
   fonts-liberation2 fonts-dejavu-core fontconfig
 )

@@ -39,6 +39,7 @@ private slots:
     void site();
     void damagedBinaryForm();
     void manualPageListsEveryOption();
+    void licenceNamedAlike();
 
 private:
     TRun Run(const QStringList& args, const QByteArray& input = {},
@@ -482,6 +483,20 @@ void TestPas2htmlCli::manualPageListsEveryOption() {
         QVERIFY2(manual.contains(match.captured(1)), qPrintable(match.captured(1)));
     }
     QVERIFY(count >= 10);
+}
+
+// One licence, named alike wherever a user or a package tool looks for it.
+void TestPas2htmlCli::licenceNamedAlike() {
+    const TRun version = Run({"--version"});
+    QCOMPARE(version.Code, 0);
+    QVERIFY(version.Out.startsWith("pas2html " DWELK_PROJECT_VERSION " "));
+    const QByteArray licence = "GPL-3.0-or-later";
+    QVERIFY(version.Out.contains(licence));
+    for (const char* file : {"dwelk.1", "pas2html.1", "org.dwelk.Dwelk.metainfo.xml"})
+        QVERIFY2(ReadBytes(QStringLiteral(DWELK_SOURCE_DIR "/packaging/") + QLatin1String(file))
+                     .contains(licence),
+                 file);
+    QVERIFY(ReadBytes(DWELK_SOURCE_DIR "/packaging/copyright").contains("License: GPL-3+"));
 }
 
 QTEST_GUILESS_MAIN(TestPas2htmlCli)
