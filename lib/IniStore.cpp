@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <cerrno>
@@ -19,6 +20,12 @@
 #include <vector>
 
 namespace {
+
+// A name or value as text. A leading U+FEFF belongs to it (the file's own byte-order mark is
+// gone before lines are read), so a value written with one reads back with it.
+QString Utf8Text(QByteArrayView bytes) {
+    return QStringDecoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom)(bytes);
+}
 
 // How long a write waits for another program that holds the lock; a lock left behind by
 // a program that died is taken over at once.
@@ -63,7 +70,7 @@ bool SameName(QByteArrayView bytes, QStringView name) {
                 return false;
         return true;
     }
-    return QString::fromUtf8(bytes).compare(name, Qt::CaseInsensitive) == 0;
+    return Utf8Text(bytes).compare(name, Qt::CaseInsensitive) == 0;
 }
 
 size_t AsciiCaseHash(std::string_view s) {
@@ -230,11 +237,11 @@ IniContents IniContents::Read(const QString& fileName, bool* readable) {
 }
 
 QString IniContents::Name(const Line& line) const {
-    return QString::fromUtf8(FBytes.constData() + line.nameBegin, line.nameLength);
+    return Utf8Text(QByteArrayView(FBytes).sliced(line.nameBegin, line.nameLength));
 }
 
 QString IniContents::ValueOf(const Line& line) const {
-    return QString::fromUtf8(FBytes.constData() + line.valueBegin, line.valueLength);
+    return Utf8Text(QByteArrayView(FBytes).sliced(line.valueBegin, line.valueLength));
 }
 
 qsizetype IniContents::FirstHeader(QStringView section) const {
@@ -291,7 +298,7 @@ void IniContents::ForEachKey(QStringView section,
         const QByteArrayView name = QByteArrayView(FBytes).sliced(line.nameBegin, line.nameLength);
         std::string_view key(name.data(), size_t(name.size()));
         if (!IsAscii(name)) {
-            folded.push_back(QString::fromUtf8(name).toCaseFolded().toUtf8());
+            folded.push_back(Utf8Text(name).toCaseFolded().toUtf8());
             key = std::string_view(folded.back().constData(), size_t(folded.back().size()));
         }
         if (seen.Insert(key))
@@ -423,9 +430,8 @@ QString IniStore::ReadString(QStringView section, QStringView key, const QString
 
 QStringList IniStore::ReadSectionKeys(QStringView section) const {
     QStringList keys;
-    IniContents::Read(FFileName).ForEachKey(section, [&keys](QByteArrayView name, QByteArrayView) {
-        keys.append(QString::fromUtf8(name));
-    });
+    IniContents::Read(FFileName).ForEachKey(
+        section, [&keys](QByteArrayView name, QByteArrayView) { keys.append(Utf8Text(name)); });
     return keys;
 }
 

@@ -220,6 +220,7 @@ void TestIniStore::roundTripOfAwkwardValues_data() {
     QTest::newRow("cyrillic") << "Привет, ёжик";
     QTest::newRow("brackets and semicolons") << "[x];y#z";
     QTest::newRow("long") << QString(100000, u'ж');
+    QTest::newRow("leading zero-width no-break space") << QStringLiteral(u"\uFEFF_pas");
 }
 
 void TestIniStore::roundTripOfAwkwardValues() {

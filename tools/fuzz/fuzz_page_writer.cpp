@@ -1,0 +1,67 @@
+// The page writer as files and standard input reach it: any bytes are read by their
+// byte-order mark (or as a binary form) and streamed into a page, with or without the
+// publishing extras, and a memory buffer never makes it raise.
+
+#include "Exception.h"
+#include "FuzzEntries.h"
+#include "PageExtras.h"
+#include "__pas2html.h"
+
+#include <QBuffer>
+
+namespace {
+
+bool StartsWith(const QByteArray& bytes, const char* prefix) {
+    return bytes.startsWith(QByteArrayView(prefix));
+}
+
+} // namespace
+
+int FuzzPageWriter(const uint8_t* data, size_t size) {
+    QByteArray source(reinterpret_cast<const char*>(data), qsizetype(size));
+    QBuffer in(&source);
+    in.open(QIODevice::ReadOnly);
+    QByteArray page;
+    QBuffer out(&page);
+    int opened = 0;
+    TStrings tags;
+    htmlTextAttr_Def1(&tags);
+    TStrings after, before;
+    after.SetText(u"<hr>\r\n&nbsp;");
+    before.SetText(u"<p>end</p>");
+    // The size picks the extras, so that every input reproduces alike.
+    TPageExtras extras;
+    const int variant = int(size % 4);
+    extras.LineAnchors = variant == 1;
+    extras.LineNumbers = variant == 2;
+    if (variant >= 2) {
+        extras.UnitHref = [](const QString& name, const QString& inPath) {
+            return name.size() % 2 ? QString() : inPath + name + QStringLiteral(".htm");
+        };
+        extras.FormHref = QStringLiteral("form.htm");
+    }
+    QString problem;
+    bool written = false;
+    try {
+        written = ConvertSourceStream(
+            in, QStringLiteral("in"), QStringLiteral("title"), &tags,
+            variant == 3 ? &after : nullptr, variant == 3 ? &before : nullptr,
+            [&]() -> QIODevice& {
+                ++opened;
+                out.open(QIODevice::WriteOnly);
+                return out;
+            },
+            QStringLiteral("out"), &problem, variant == 0 ? nullptr : &extras);
+    } catch (const Exception& e) {
+        FuzzExpect(false, "a source in memory never fails to convert");
+    }
+    FuzzExpect(opened == int(written), "the target is opened exactly when a page is written");
+    if (!written)
+        return 0;
+    FuzzExpect(!page.isEmpty(), "a written page has bytes");
+    FuzzExpect(variant == 0 || extras.Lines > 0, "a written page counts its lines");
+    // A marked source keeps its mark; a binary form is its text, which has none.
+    if (problem.isEmpty() && StartsWith(source, "\xEF\xBB\xBF"))
+        FuzzExpect(StartsWith(page, "\xEF\xBB\xBF"), "a UTF-8 source gives a UTF-8 page");
+    return 0;
+}
