@@ -205,7 +205,7 @@ void TestIniStore::sectionKeysInFileOrder() {
 
 void TestIniStore::readingChangesNothing() {
     const QString file = FreshFile();
-    const QByteArray bytes("\x00\x01[A\n=\n\xFF[A]\nk=v", 17);
+    const QByteArray bytes("\x00\x01[A\n=\n\xFF[A]\nk=v", 15);
     WriteBytes(file, bytes);
     const IniStore store(file);
     store.ReadString(u"A", u"k", QString());

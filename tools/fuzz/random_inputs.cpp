@@ -3,7 +3,9 @@
 // input for a debugger or a libFuzzer target. Inputs are built from Pascal, binary form and
 // settings file pieces, random bytes, and mutations of the files in the corpus folders given.
 //
-//   random_inputs [--seed S] [--count N] [--only N] [--save FILE] [CORPUS-FOLDER...]
+//   random_inputs [--seed S] [--from N] [--count N] [--only N] [--entry NAME] [--save FILE]
+//                 [CORPUS-FOLDER...]
+// --from and --count choose a range of inputs, so that several processes share one run.
 
 #include "FuzzEntries.h"
 
@@ -13,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -32,21 +35,25 @@ struct TNamedEntry {
     const char* Name;
     TEntry Run;
 };
-const TNamedEntry Entries[] = {{"binary form", FuzzBinaryForm},
-                               {"page writer", FuzzPageWriter},
+const TNamedEntry Entries[] = {{"binary_form", FuzzBinaryForm},
+                               {"page_writer", FuzzPageWriter},
                                {"scanner", FuzzScanner},
-                               {"settings file", FuzzSettingsFile}};
+                               {"settings_file", FuzzSettingsFile}};
 
 // Where the run is, for the report of a finding.
 unsigned long long gSeed = 0;
 unsigned long long gIndex = 0;
-const char* gEntry = "";
+const char* gEntry = nullptr;
 
 void TellWhere() {
+    if (!gEntry) {
+        std::fprintf(stderr, "random_inputs: finding after the last input of seed %llu\n", gSeed);
+        return;
+    }
     std::fprintf(stderr,
-                 "random_inputs: finding in the %s entry at input %llu of seed %llu; repeat "
-                 "with --seed %llu --only %llu\n",
-                 gEntry, gIndex, gSeed, gSeed, gIndex);
+                 "random_inputs: finding in entry %s at input %llu of seed %llu; repeat with "
+                 "--seed %llu --only %llu --entry %s and the same corpus folders\n",
+                 gEntry, gIndex, gSeed, gSeed, gIndex, gEntry);
 }
 
 void OnAbort(int) {
@@ -118,9 +125,9 @@ private:
     size_t Length() {
         const size_t kind = Below(100);
         return kind < 50   ? Below(65)
-               : kind < 85 ? Below(1025)
-               : kind < 99 ? Below(8193)
-                           : Below(65537);
+               : kind < 85 ? Below(513)
+               : kind < 99 ? Below(4097)
+                           : Below(32769);
     }
 
     void Append(QByteArray& input) {
@@ -194,28 +201,41 @@ unsigned long long Number(const char* text) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    unsigned long long from = 0;
     unsigned long long count = 100000;
     bool only = false;
     const char* save = nullptr;
+    std::string onlyEntry;
     QStringList folders;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool valued = i + 1 < argc;
         if (arg == "--seed" && valued)
             gSeed = Number(argv[++i]);
+        else if (arg == "--from" && valued)
+            from = Number(argv[++i]);
         else if (arg == "--count" && valued)
             count = Number(argv[++i]);
         else if (arg == "--only" && valued) {
             gIndex = Number(argv[++i]);
             only = true;
-        } else if (arg == "--save" && valued)
+        } else if (arg == "--entry" && valued)
+            onlyEntry = argv[++i];
+        else if (arg == "--save" && valued)
             save = argv[++i];
         else if (arg.rfind("--", 0) == 0) {
-            std::fprintf(stderr, "usage: random_inputs [--seed S] [--count N] [--only N] "
-                                 "[--save FILE] [CORPUS-FOLDER...]\n");
+            std::fprintf(stderr,
+                         "usage: random_inputs [--seed S] [--from N] [--count N] [--only N] "
+                         "[--entry NAME] [--save FILE] [CORPUS-FOLDER...]\n");
             return 2;
         } else
             folders << QString::fromLocal8Bit(argv[i]);
+    }
+    if (!onlyEntry.empty() &&
+        std::none_of(std::begin(Entries), std::end(Entries),
+                     [&](const TNamedEntry& e) { return onlyEntry == e.Name; })) {
+        std::fprintf(stderr, "random_inputs: no entry %s\n", onlyEntry.c_str());
+        return 2;
     }
     std::signal(SIGABRT, OnAbort);
 #if defined(__SANITIZE_ADDRESS__)
@@ -224,8 +244,8 @@ int main(int argc, char* argv[]) {
     TInputs inputs(ReadCorpus(folders));
     QElapsedTimer timer;
     timer.start();
-    const unsigned long long first = only ? gIndex : 0;
-    const unsigned long long end = only ? gIndex + 1 : count;
+    const unsigned long long first = only ? gIndex : from;
+    const unsigned long long end = only ? gIndex + 1 : from + count;
     unsigned long long bytes = 0;
     for (gIndex = first; gIndex < end; ++gIndex) {
         const QByteArray input = inputs.Make(gSeed, gIndex);
@@ -236,12 +256,16 @@ int main(int argc, char* argv[]) {
                 return 1;
         }
         for (const TNamedEntry& entry : Entries) {
+            if (!onlyEntry.empty() && onlyEntry != entry.Name)
+                continue;
             gEntry = entry.Name;
             entry.Run(reinterpret_cast<const uint8_t*>(input.constData()), size_t(input.size()));
         }
     }
-    std::printf("random_inputs: seed %llu, %llu inputs (%llu bytes) through %zu entries, no "
+    gEntry = nullptr;
+    std::printf("random_inputs: seed %llu, inputs %llu to %llu (%llu bytes) through %s, no "
                 "finding, %.1f s\n",
-                gSeed, end - first, bytes, std::size(Entries), double(timer.elapsed()) / 1000);
+                gSeed, first, end - 1, bytes, onlyEntry.empty() ? "every entry" : onlyEntry.c_str(),
+                double(timer.elapsed()) / 1000);
     return 0;
 }
