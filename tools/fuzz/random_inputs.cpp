@@ -22,6 +22,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -46,6 +47,9 @@ unsigned long long gIndex = 0;
 const char* gEntry = nullptr;
 
 void TellWhere() {
+    static bool told = false; // a sanitizer's report ends in an abort, which tells again
+    if (std::exchange(told, true))
+        return;
     if (!gEntry) {
         std::fprintf(stderr, "random_inputs: finding after the last input of seed %llu\n", gSeed);
         return;
