@@ -4,7 +4,7 @@
 
 #include "Exception.h"
 #include "FuzzEntries.h"
-#include "PageExtras.h"
+#include "PageRecipe.h"
 #include "__pas2html.h"
 
 #include <QBuffer>
@@ -24,44 +24,44 @@ int FuzzPageWriter(const uint8_t* data, size_t size) {
     QByteArray page;
     QBuffer out(&page);
     int opened = 0;
-    TStrings tags;
-    htmlTextAttr_Def1(&tags);
-    TStrings after, before;
-    after.SetText(u"<hr>\r\n&nbsp;");
-    before.SetText(u"<p>end</p>");
+    TPageRecipe recipe;
+    htmlTextAttr_Def1(&recipe.Tags);
+    recipe.Title = QStringLiteral("title");
     // The size picks the extras, so that every input reproduces alike.
-    TPageExtras extras;
     const int variant = int(size % 4);
-    extras.LineAnchors = variant == 1;
-    extras.LineNumbers = variant == 2;
+    recipe.Extras.LineAnchors = variant == 1;
+    recipe.Extras.LineNumbers = variant == 2;
     if (variant >= 2) {
-        extras.UnitHref = [](const QString& name, const QString& inPath) {
+        recipe.Extras.UnitHref = [](const QString& name, const QString& inPath) {
             return name.size() % 2 ? QString() : inPath + name + QStringLiteral(".htm");
         };
-        extras.FormHref = QStringLiteral("form.htm");
+        recipe.Extras.FormHref = QStringLiteral("form.htm");
     }
-    QString problem;
+    if (variant == 3) {
+        recipe.BodyAfter = QStringLiteral("<hr>\r\n&nbsp;");
+        recipe.BodyEndBefore = QStringLiteral("<p>end</p>");
+    }
+    TPageReport report;
     bool written = false;
     try {
         written = ConvertSourceStream(
-            in, QStringLiteral("in"), QStringLiteral("title"), &tags,
-            variant == 3 ? &after : nullptr, variant == 3 ? &before : nullptr,
+            in, QStringLiteral("in"), recipe,
             [&]() -> QIODevice& {
                 ++opened;
                 out.open(QIODevice::WriteOnly);
                 return out;
             },
-            QStringLiteral("out"), &problem, variant == 0 ? nullptr : &extras);
-    } catch (const Exception& e) {
+            QStringLiteral("out"), &report);
+    } catch (const Exception&) {
         FuzzExpect(false, "a source in memory never fails to convert");
     }
     FuzzExpect(opened == int(written), "the target is opened exactly when a page is written");
     if (!written)
         return 0;
     FuzzExpect(!page.isEmpty(), "a written page has bytes");
-    FuzzExpect(variant == 0 || extras.Lines > 0, "a written page counts its lines");
+    FuzzExpect(report.Lines > 0, "a written page counts its lines");
     // A marked source keeps its mark; a binary form is its text, which has none.
-    if (problem.isEmpty() && StartsWith(source, "\xEF\xBB\xBF"))
+    if (report.FormProblem.isEmpty() && StartsWith(source, "\xEF\xBB\xBF"))
         FuzzExpect(StartsWith(page, "\xEF\xBB\xBF"), "a UTF-8 source gives a UTF-8 page");
     return 0;
 }
