@@ -162,7 +162,7 @@ std::string FoldedName(QByteArrayView name) {
             c = AsciiLower(c);
         return folded;
     }
-    const QByteArray folded = QString::fromUtf8(name).toCaseFolded().toUtf8();
+    const QByteArray folded = Utf8Text(name).toCaseFolded().toUtf8();
     return std::string(folded.constData(), size_t(folded.size()));
 }
 
