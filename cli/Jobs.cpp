@@ -1,5 +1,6 @@
 #include "Jobs.h"
 
+#include "SourceTypes.h"
 #include "Trim.h"
 
 #include <QDir>
@@ -15,10 +16,6 @@
 
 namespace {
 
-bool IsSourceName(const QByteArray& name) {
-    return IsPascalSource(QString::fromLatin1(name)); // the extensions are ASCII
-}
-
 struct TFound {
     QString Path;
     QStringList Folders; // below the walked folder
@@ -28,9 +25,16 @@ struct TFound {
 
 struct TWalk {
     QString Root; // canonical
+    const QStringList& Types;
     std::vector<TFound> Found;
     QStringList Errors;
 };
+
+// The types are ASCII, so the name's bytes need no decoding to be matched.
+bool IsWalkedType(const QByteArray& name, const QStringList& types) {
+    const qsizetype dot = name.lastIndexOf('.');
+    return dot >= 0 && types.contains(QString::fromLatin1(name.sliced(dot + 1)).toLower());
+}
 
 QString SystemReason() {
     return QString::fromLocal8Bit(std::strerror(errno));
@@ -75,7 +79,7 @@ void Walk(const QString& folder, const QStringList& below, TWalk& walk) {
             walk.Errors << QStringLiteral("%1: %2").arg(QFile::decodeName(raw), SystemReason());
             continue;
         }
-        const bool wanted = S_ISDIR(info.st_mode) || IsSourceName(name);
+        const bool wanted = S_ISDIR(info.st_mode) || IsWalkedType(name, walk.Types);
         if (!wanted)
             continue;
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -101,8 +105,9 @@ void Walk(const QString& folder, const QStringList& below, TWalk& walk) {
 }
 
 // Convertible files under `folder`, recursively, in name order of their relative paths.
-std::vector<TFound> SourcesIn(const QString& folder, QStringList& errors) {
-    TWalk walk{QFileInfo(folder).canonicalFilePath(), {}, {}};
+std::vector<TFound> SourcesIn(const QString& folder, const QStringList& types,
+                              QStringList& errors) {
+    TWalk walk{QFileInfo(folder).canonicalFilePath(), types, {}, {}};
     Walk(folder.endsWith(u'/') && folder.size() > 1 ? folder.chopped(1) : folder, {}, walk);
     std::sort(walk.Found.begin(), walk.Found.end(),
               [](const TFound& a, const TFound& b) { return a.Path < b.Path; });
@@ -174,7 +179,7 @@ TPlan PlanJobs(const TOptions& options, const TPageNaming& naming) {
         const QFileInfo info(source);
         if (info.isDir()) {
             const QDir root(info.absoluteFilePath());
-            for (TFound& found : SourcesIn(source, plan.Errors)) {
+            for (TFound& found : SourcesIn(source, options.Types, plan.Errors)) {
                 const QString page = PageName(found.Path, naming);
                 const QString target = options.Output.isEmpty()
                                            ? page
@@ -197,9 +202,8 @@ TPlan PlanJobs(const TOptions& options, const TPageNaming& naming) {
         }
         const QString page = PageName(source, naming);
         if (page.isEmpty()) {
-            plan.Errors << QStringLiteral(
-                               "%1: файлы этого типа не конвертируются (нужен .pas, .dfm или .dpr)")
-                               .arg(source);
+            plan.Errors << QStringLiteral("%1: файлы этого типа не конвертируются (можно: %2)")
+                               .arg(source, SourceTypeNames().join(u','));
             continue;
         }
         QString target = page;

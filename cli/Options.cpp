@@ -1,5 +1,7 @@
 #include "Options.h"
 
+#include "SourceTypes.h"
+
 #include <QCommandLineParser>
 #include <QRegularExpression>
 
@@ -26,6 +28,7 @@ TParseResult ParseOptions(const QStringList& arguments, TOptions& options, QStri
     const QCommandLineOption before("before", {}, "FILE");
     const QCommandLineOption settings("settings", {}, "FILE");
     const QCommandLineOption title("title", {}, "TEXT");
+    const QCommandLineOption types("types", {}, "LIST");
     const QCommandLineOption jobs({"j", "jobs"}, {}, "N");
     const QCommandLineOption quiet(QStringList{"q", "quiet"});
     const QCommandLineOption verbose(QStringList{"v", "verbose"});
@@ -37,8 +40,8 @@ TParseResult ParseOptions(const QStringList& arguments, TOptions& options, QStri
     const QCommandLineOption lineNumbers("line-numbers");
     const QCommandLineOption linkUnits("link-units");
     const QCommandLineOption site("site");
-    parser.addOptions({output, tags, after, before, settings, title, jobs, quiet, verbose, help,
-                       version, index, lineAnchors, lineNumbers, linkUnits, site});
+    parser.addOptions({output, tags, after, before, settings, title, types, jobs, quiet, verbose,
+                       help, version, index, lineAnchors, lineNumbers, linkUnits, site});
 
     if (!parser.parse(arguments)) {
         if (!parser.unknownOptionNames().isEmpty()) {
@@ -70,6 +73,16 @@ TParseResult ParseOptions(const QStringList& arguments, TOptions& options, QStri
     options.SettingsFile = parser.value(settings);
     if (parser.isSet(title))
         options.Title = parser.value(title);
+    options.Types = SourceTypeNames();
+    if (parser.isSet(types)) {
+        options.Types = parser.value(types).toLower().split(u',');
+        for (const QString& type : options.Types)
+            if (!SourceTypeNames().contains(type)) {
+                error = QStringLiteral("--types: «%1» не тип исходного файла (можно: %2)")
+                            .arg(type, SourceTypeNames().join(u','));
+                return TParseResult::Error;
+            }
+    }
     options.Quiet = parser.isSet(quiet);
     options.Verbose = parser.isSet(verbose);
     const bool all = parser.isSet(site);
@@ -96,12 +109,14 @@ TParseResult ParseOptions(const QStringList& arguments, TOptions& options, QStri
 QString UsageText() {
     return QStringLiteral(
         "Использование: pas2html [ПАРАМЕТРЫ] ИСТОЧНИК...\n"
-        "Превращает исходные тексты Pascal (*.pas, *.dfm, *.dpr) в HTML-страницы.\n"
+        "Превращает исходные тексты Pascal (*.pas, *.pp, *.p, *.dpr, *.lpr, *.dpk, *.inc,\n"
+        "*.dfm, *.lfm) в HTML-страницы.\n"
         "\n"
-        "ИСТОЧНИК: файл .pas, .dfm или .dpr, папка (все такие файлы в ней и во вложенных\n"
+        "ИСТОЧНИК: файл одного из этих типов, папка (все такие файлы в ней и во вложенных\n"
         "папках) или - (стандартный ввод; страница идёт в стандартный вывод, если -o не\n"
         "называет файл). Страница пишется рядом с исходным файлом под именем ИМЯ_pas.htm,\n"
-        "ИМЯ_dfm.htm или ИМЯ.htm, в кодировке исходного файла; старая страница заменяется.\n"
+        "ИМЯ_dfm.htm, ИМЯ.htm (.dpr, .lpr, .dpk) или ИМЯ_тип.htm (ИМЯ_pp.htm, ИМЯ_inc.htm,\n"
+        "ИМЯ_lfm.htm...), в кодировке исходного файла; старая страница заменяется.\n"
         "\n"
         "Параметры:\n"
         "  -o ПУТЬ          для одного файла: сам HTML-файл; иначе папка для страниц,\n"
@@ -112,6 +127,8 @@ QString UsageText() {
         "                   тегов, суффиксы, расширение и включённые фрагменты HTML-2\n"
         "                   (файлы Quorvel_Body_*.txt рядом с ним); --tags, --after и\n"
         "                   --before заменяют взятое оттуда\n"
+        "  --types СПИСОК   какие типы брать из папок, через запятую (по умолчанию все:\n"
+        "                   pas,pp,p,dpr,lpr,dpk,inc,dfm,lfm)\n"
         "  --title ТЕКСТ    заголовок страницы; по умолчанию имя исходного файла\n"
         "  --after ФАЙЛ     HTML сразу после <body>\n"
         "  --before ФАЙЛ    HTML перед </body>\n"
@@ -122,8 +139,8 @@ QString UsageText() {
         "  --line-anchors   у каждой строки кода якорь L<номер>: СТРАНИЦА.htm#L120\n"
         "  --line-numbers   номера строк слева (при копировании кода не копируются);\n"
         "                   включает --line-anchors\n"
-        "  --link-units     имена модулей в uses и {$R *.dfm} ведут на их страницы, если\n"
-        "                   те пишутся в этой же работе\n"
+        "  --link-units     имена модулей в uses, {$R *.dfm}, {$R *.lfm}, {$R имя.lfm} и\n"
+        "                   {$I имя} ведут на их страницы, если те пишутся в этой же работе\n"
         "  --site           всё это сразу: --index --line-numbers --link-units\n"
         "  -q, --quiet      без строки хода работы и сообщений о пустых файлах\n"
         "  -v, --verbose    называть каждую записанную страницу\n"

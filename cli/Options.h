@@ -13,6 +13,7 @@ struct TOptions {
     QString BeforeFile;           // --before
     QString SettingsFile;         // --settings: the window's settings file
     std::optional<QString> Title; // --title
+    QStringList Types;            // --types: the extensions a walk takes, lower case, no dot
     int Jobs = 0;                 // -j: 0 = one per processor
     bool Quiet = false;
     bool Verbose = false;

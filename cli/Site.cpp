@@ -4,6 +4,7 @@
 #include "FolderFiles.h"
 #include "HtmlName.h"
 #include "PageTarget.h"
+#include "SourceTypes.h"
 #include "TextCodec.h"
 #include "TextFile.h"
 
@@ -76,21 +77,14 @@ TSiteMap::TSiteMap(const TOptions& options, const TPlan& plan) : FOptions(option
     if (!options.LinkUnits)
         return;
     for (const TJob& job : plan.Jobs) {
-        if (!IsFileJob(job))
-            continue;
-        const QString extension = FileExtension(job.Source).toString().toLower();
-        if (extension != u".pas" && extension != u".dfm")
-            continue; // a project is never used nor a form of anything
-        if (IsBlankSource(job.Source))
+        if (!IsFileJob(job) || IsBlankSource(job.Source))
             continue;
         const QString source = Absolute(job.Source);
         const size_t index = FPages.size();
         FPages.push_back({QFileInfo(source).path(), Absolute(job.Target)});
-        if (extension == u".dfm") {
-            FForms.insert(WithoutExtension(source).toLower(), index);
-            continue;
-        }
         FSources.insert(source.toLower(), index);
+        if (SourceKindOf(source) != TSourceKind::Unit)
+            continue;
         const QString unit = WithoutExtension(QFileInfo(source).fileName()).toLower();
         // The plan is in path order: the first of a name stays.
         const QString inFolder = unit + QChar(0) + FPages[index].Folder;
@@ -101,49 +95,100 @@ TSiteMap::TSiteMap(const TOptions& options, const TPlan& plan) : FOptions(option
     }
 }
 
-QString TSiteMap::UnitHref(const QString& sourceFolder, const QString& pageFolder,
-                           const QString& name, const QString& inPath) const {
-    const QString unit = name.toLower();
-    const auto beside = FUnitsInFolders.constFind(unit + QChar(0) + sourceFolder);
-    if (beside != FUnitsInFolders.cend())
-        return Href(pageFolder, FPages[*beside].Page);
+const TSiteMap::TPage* TSiteMap::PageOf(const QString& path) const {
+    const auto page = FSources.constFind(QDir::cleanPath(path).toLower());
+    return page == FSources.cend() ? nullptr : &FPages[*page];
+}
+
+// The file the compiler takes: the one `in 'path'` names, else a unit beside the source, else
+// the first in path order.
+QString TSiteMap::UnitHref(const QString& sourceFolder, const QString& from, const QString& name,
+                           const QString& inPath) const {
     if (!inPath.isEmpty()) {
         QString path = inPath;
         path.replace(u'\\', u'/');
-        const auto named =
-            FSources.constFind(QDir::cleanPath(sourceFolder + u'/' + path).toLower());
-        if (named != FSources.cend())
-            return Href(pageFolder, FPages[*named].Page);
+        if (const TPage* named = PageOf(sourceFolder + u'/' + path))
+            return LinkTo(from, *named);
     }
+    const QString unit = name.toLower();
+    const auto beside = FUnitsInFolders.constFind(unit + QChar(0) + sourceFolder);
+    if (beside != FUnitsInFolders.cend())
+        return LinkTo(from, FPages[*beside]);
     const auto first = FFirstUnits.constFind(unit);
-    return first != FFirstUnits.cend() ? Href(pageFolder, FPages[*first].Page) : QString();
+    return first != FFirstUnits.cend() ? LinkTo(from, FPages[*first]) : QString();
+}
+
+QString TSiteMap::LinkTo(const QString& from, const TPage& to) const {
+    {
+        const std::lock_guard lock(FLinksMutex);
+        FLinkedFrom[to.Page] << from;
+    }
+    return Href(QFileInfo(from).path(), to.Page);
+}
+
+QStringList TSiteMap::PagesLinkingTo(const TJob& job) const {
+    if (!IsFileJob(job))
+        return {};
+    const std::lock_guard lock(FLinksMutex);
+    QStringList pages = FLinkedFrom.value(Absolute(job.Target));
+    pages.removeDuplicates();
+    pages.sort();
+    return pages;
+}
+
+// A form's "*" is the unit's own name; an include without an extension may be any of the
+// compiler's include types. The including file's folder is searched first, then the path as
+// given.
+QString TSiteMap::FileHref(const QString& source, const QString& from,
+                           const TFileDirective& directive) const {
+    QString name = directive.Name;
+    name.replace(u'\\', u'/');
+    QStringList candidates{name};
+    if (directive.Kind == TFileDirective::TKind::Form)
+        candidates = {QString(name).replace(u'*', WithoutExtension(QFileInfo(source).fileName()))};
+    else if (FileExtension(QFileInfo(name).fileName()).isEmpty())
+        candidates = {name + ".inc", name + ".pp", name + ".pas"};
+    const QString folder = QFileInfo(source).path();
+    for (const QString& base : {folder + u'/', QString()})
+        for (const QString& candidate : candidates)
+            if (const TPage* page = PageOf(Absolute(base + candidate)))
+                return LinkTo(from, *page);
+    return {};
 }
 
 TPageExtras TSiteMap::ExtrasFor(const TJob& job) const {
     TPageExtras extras;
     extras.LineAnchors = FOptions.LineAnchors;
     extras.LineNumbers = FOptions.LineNumbers;
-    if (!FOptions.LinkUnits || !IsFileJob(job))
+    if (!IsFileJob(job))
+        return extras;
+    const QString page = Absolute(job.Target);
+    if (FOptions.Index)
+        extras.IndexHref =
+            Href(QFileInfo(page).path(),
+                 Absolute(QDir(FOptions.Output).filePath(QStringLiteral("index.htm"))));
+    if (!FOptions.LinkUnits)
         return extras;
     const QString source = Absolute(job.Source);
     const QString sourceFolder = QFileInfo(source).path();
-    const QString pageFolder = QFileInfo(Absolute(job.Target)).path();
-    extras.UnitHref = [this, sourceFolder, pageFolder](const QString& name, const QString& inPath) {
-        return UnitHref(sourceFolder, pageFolder, name, inPath);
+    extras.UnitHref = [this, sourceFolder, page](const QString& name, const QString& inPath) {
+        return UnitHref(sourceFolder, page, name, inPath);
     };
-    if (FileExtension(source).compare(u".pas", Qt::CaseInsensitive) == 0) {
-        const auto form = FForms.constFind(WithoutExtension(source).toLower());
-        if (form != FForms.cend())
-            extras.FormHref = Href(pageFolder, FPages[*form].Page);
-    }
+    extras.FileHref = [this, source, page](const TFileDirective& directive) {
+        return FileHref(source, page, directive);
+    };
     return extras;
 }
 
 QString SiteRefusal(const TOptions& options, const TPlan& plan) {
     if (!options.Index)
         return {};
+    // A single source that is not there would make -o look like a page's name.
+    if (options.Sources.size() == 1 && options.Sources[0] != u"-" &&
+        !QFileInfo::exists(options.Sources[0]))
+        return QStringLiteral("%1: нет такого файла или папки").arg(options.Sources[0]);
     if (options.Output.isEmpty() || OutputIsFile(options))
-        return QStringLiteral("--index: нужна папка для страниц, -o ПАПКА");
+        return QStringLiteral("%1: нужна папка для страниц, -o ПАПКА").arg(options.IndexOption);
     const QString index = Absolute(QDir(options.Output).filePath(QStringLiteral("index.htm")));
     for (const TJob& job : plan.Jobs)
         if (!job.Target.isEmpty() && Absolute(job.Target) == index)

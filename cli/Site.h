@@ -7,11 +7,14 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
+#include <mutex>
 #include <vector>
 
 // What became of one job, for the index.
 struct TPageResult {
     bool Written = false;
+    bool Failed = false; // tried and not written
     qsizetype Lines = 0;
 };
 
@@ -24,13 +27,22 @@ public:
     // The extras of the page `job` writes, with links to the pages of this run.
     TPageExtras ExtrasFor(const TJob& job) const;
 
+    // The pages that were given a link to the page of `job`, once every page is converted.
+    QStringList PagesLinkingTo(const TJob& job) const;
+
 private:
     struct TPage {
         QString Folder; // of the source, absolute
         QString Page;   // absolute
     };
-    QString UnitHref(const QString& sourceFolder, const QString& pageFolder, const QString& name,
+    QString UnitHref(const QString& sourceFolder, const QString& from, const QString& name,
                      const QString& inPath) const;
+    QString FileHref(const QString& source, const QString& from,
+                     const TFileDirective& directive) const;
+    // The href from the page `from` to `to`, remembered for PagesLinkingTo.
+    QString LinkTo(const QString& from, const TPage& to) const;
+    // The page of the source at `path` (absolute), if the run writes one.
+    const TPage* PageOf(const QString& path) const;
 
     const TOptions& FOptions;
     std::vector<TPage> FPages;
@@ -38,7 +50,8 @@ private:
     // the page of that folder's unit.
     QHash<QString, size_t> FFirstUnits, FUnitsInFolders;
     QHash<QString, size_t> FSources; // lower-case absolute source -> page
-    QHash<QString, size_t> FForms;   // lower-case absolute form path without extension -> page
+    mutable std::mutex FLinksMutex;
+    mutable QHash<QString, QStringList> FLinkedFrom; // absolute page -> pages linking to it
 };
 
 // Why the run may not start with these options and this plan; empty when it may.

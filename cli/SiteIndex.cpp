@@ -25,9 +25,15 @@ struct TRow {
 
 QString TypeOf(const QString& source) {
     const QString extension = FileExtension(source).toString().toLower();
-    return extension == u".pas"   ? QStringLiteral("модуль")
-           : extension == u".dfm" ? QStringLiteral("форма")
-                                  : QStringLiteral("проект");
+    if (extension == u".pas" || extension == u".pp" || extension == u".p")
+        return QStringLiteral("модуль");
+    if (extension == u".dfm" || extension == u".lfm")
+        return QStringLiteral("форма");
+    if (extension == u".inc")
+        return QStringLiteral("включаемый файл");
+    if (extension == u".dpk")
+        return QStringLiteral("пакет");
+    return QStringLiteral("проект");
 }
 
 // The name of the folder the first source came from: the site's title.

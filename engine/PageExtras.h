@@ -1,6 +1,9 @@
 #pragma once
 // What a published page carries beyond the highlighted source: an anchor at every line,
-// visible line numbers, and links from the units named in `uses` clauses to their pages.
+// visible line numbers, and links from the units named in `uses` clauses, and from the forms
+// and include files directives name, to their pages.
+
+#include "FileDirective.h"
 
 #include <QString>
 #include <QStringList>
@@ -13,11 +16,12 @@ struct TPageExtras {
     // path of its `in 'path'` form (empty when there is none); empty when there is no such
     // page. Unset: no unit is linked.
     std::function<QString(const QString& name, const QString& inPath)> UnitHref;
-    // The relative href of the page of this unit's form, for `{$R *.dfm}`; empty for none.
-    QString FormHref;
+    // The relative href of the page of the form or include file a directive names; empty
+    // when it has none. Unset: no directive is linked.
+    std::function<QString(const TFileDirective& directive)> FileHref;
 
     bool MarksLines() const { return LineAnchors || LineNumbers; }
-    bool LinksUnits() const { return bool(UnitHref) || !FormHref.isEmpty(); }
+    bool LinksUnits() const { return bool(UnitHref) || bool(FileHref); }
 };
 
 // The style the numbered lines need, added to the page's head.

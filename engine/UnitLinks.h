@@ -1,6 +1,6 @@
 #pragma once
-// Links in a page from the units a `uses` clause names to their pages, and from a unit's
-// `{$R *.dfm}` to its form's page.
+// Links in a page from the units a `uses` clause names to their pages, and from a directive
+// that names a form or an include file to that file's page.
 //
 // The link sink stands between the line scan and the page's own sink: it keeps the line's
 // runs and markup, reads the clause from the runs that are code (never from comments,
@@ -73,7 +73,7 @@ public:
             else if (FReader.Class() == TUsesReader::TClass::String)
                 Act(FReader.String(Decode(e.At, e.Length)));
             else if (FReader.Class() == TUsesReader::TClass::Directive)
-                FormDirective(e.At, e.Length);
+                FileDirective(e.At, e.Length);
         }
         Act(FReader.EndLine());
         Replay();
@@ -151,12 +151,25 @@ private:
         return true;
     }
 
-    void FormDirective(qsizetype at, qsizetype n) {
-        if (FExtras.FormHref.isEmpty() || !Is(at, at + n, "{$r *.dfm}"))
+    // Only a directive whose first letter after "$" is R or I can name a file, so no other
+    // is decoded.
+    void FileDirective(qsizetype at, qsizetype n) {
+        if (!FExtras.FileHref)
             return;
-        if (FFormTag < 0)
-            FFormTag = Tag(FExtras.FormHref);
-        FLinks.push_back({at, at + n, FFormTag});
+        const qsizetype letter = n > 2 && FLine[at] == Unit('{') ? at + 2 : at + 3;
+        if (letter >= at + n)
+            return;
+        const unsigned c = unsigned(FLine[letter]) | 0x20;
+        if (c != 'r' && c != 'i')
+            return;
+        const QString text = Decode(at, n);
+        auto tag = FFileTags.constFind(text);
+        if (tag == FFileTags.cend()) {
+            const std::optional<TFileDirective> directive = ParseFileDirective(text);
+            tag = FFileTags.insert(text, directive ? Tag(FExtras.FileHref(*directive)) : -1);
+        }
+        if (*tag >= 0)
+            FLinks.push_back({at, at + n, *tag});
     }
 
     // A name is looked up once per page with its path, however often it is used.
@@ -179,8 +192,8 @@ private:
         return int(FTags.size() - 1);
     }
 
-    // A link lies inside one run of characters: a name is code, the form's directive a
-    // run of its own.
+    // A link lies inside one run of characters: a name is code, a directive a run of its
+    // own.
     void Replay() {
         size_t next = 0;
         for (const TEvent& e : FEvents) {
@@ -214,6 +227,6 @@ private:
     std::vector<TLink> FLinks;
     std::vector<QByteArray> FTags;
     QHash<QString, int> FUnitTags; // name and path -> tag
-    int FFormTag = -1;
+    QHash<QString, int> FFileTags; // directive text -> tag
     qsizetype FNameStart = 0, FNameEnd = 0, FHeldStart = 0, FHeldEnd = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "Exception.h"
 #include "HtmlName.h"
+#include "SourceTypes.h"
 #include "__files.h"
 
 #include <QFileInfo>
@@ -31,21 +32,24 @@ void CheckSuffix(const QString& suffix, QLatin1String key) {
 }
 
 std::optional<QString> SuffixFor(QStringView typeFileName, const TPageNaming& naming) {
-    const QString type = FileExtension(typeFileName).toString().toUpper();
-    if (type == QLatin1String(".PAS")) {
+    switch (PageSuffixOf(typeFileName)) {
+    case TPageSuffix::Unit:
         if (!naming.Yes_Suffix_PAS)
             return QString();
         CheckSuffix(naming.Suffix_PAS, SettingsKey::Suffix_PAS);
         return naming.Suffix_PAS;
-    }
-    if (type == QLatin1String(".DFM")) {
+    case TPageSuffix::Form:
         if (!naming.Yes_Suffix_DFM)
             return QString();
         CheckSuffix(naming.Suffix_DFM, SettingsKey::Suffix_DFM);
         return naming.Suffix_DFM;
-    }
-    if (type == QLatin1String(".DPR"))
+    case TPageSuffix::Bare:
         return QString();
+    case TPageSuffix::OwnType:
+        return OwnTypeSuffix(typeFileName);
+    case TPageSuffix::None:
+        break;
+    }
     return std::nullopt;
 }
 
@@ -96,8 +100,7 @@ TWindowSettings ReadWindowSettings(const QString& fnINI, const TStrings& default
 }
 
 bool IsPascalSource(QStringView fileName) {
-    const TPageNaming unused{false, {}, false, {}, 0};
-    return SuffixFor(fileName, unused).has_value();
+    return PageSuffixOf(fileName) != TPageSuffix::None;
 }
 
 QString PageFileName(const QString& fn, QStringView typeFileName, const TPageNaming& naming) {

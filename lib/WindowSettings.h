@@ -77,13 +77,14 @@ struct TWindowSettings {
 // (CheckPageNaming).
 TWindowSettings ReadWindowSettings(const QString& fnINI, const TStrings& defaultAttr);
 
-// Whether a file of this name is a source that gets a page: ".pas", ".dfm" or ".dpr" in
-// any letter case.
+// Whether a file of this name is a source that gets a page: one of SourceTypeNames() in any
+// letter case.
 bool IsPascalSource(QStringView fileName);
 
 // The page name of source `fn`; the type is the extension of `typeFileName` (the window
 // passes its selected file, everyone else the source itself). ".PAS" and ".DFM" take their
-// suffix when it is switched on, ".DPR" none; empty for other types and blank names. Raises
+// suffix when it is switched on, projects and packages none, the other source types "_" and
+// their extension; empty for other files and blank names. Raises
 // Exception naming the suffix when one that would be used holds a NUL or a "/", which would
 // put the page into another folder or cut its name short.
 QString PageFileName(const QString& fn, QStringView typeFileName, const TPageNaming& naming);

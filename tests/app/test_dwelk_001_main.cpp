@@ -354,6 +354,20 @@ void TestDwelk001Main::fnHTML_999_Get_data() {
     QTest::newRow("project never has a suffix")
         << "Project1.dpr" << true << true << "_pas" << 0 << "Project1.dpr"
         << "Project1.htm";
+    QTest::newRow("Lazarus project, Delphi package: bare name")
+        << "P.LPR" << true << true << "_pas" << 0 << "P.LPR"
+        << "P.htm";
+    QTest::newRow("package") << "P.dpk" << true << true << "_pas" << 0 << "P.dpk"
+                             << "P.htm";
+    QTest::newRow("Free Pascal unit: its own suffix, whatever the unit suffix")
+        << "fpjson.PP" << false << true << "_x" << 1 << "/src/fpjson.PP"
+        << "/src/fpjson_pp.html";
+    QTest::newRow("Lazarus form") << "unit1.lfm" << true << false << "_pas" << 0 << "unit1.lfm"
+                                  << "unit1_lfm.htm";
+    QTest::newRow("include") << "system.Inc" << true << true << "_pas" << 0 << "system.Inc"
+                             << "system_inc.htm";
+    QTest::newRow("one-letter type") << "x.p" << true << true << "_pas" << 0 << "x.p"
+                                     << "x_p.htm";
     QTest::newRow("suffix typed with blanks")
         << "a.pas" << true << true << "  _x  " << 0 << " a.pas "
         << "a_x.htm";

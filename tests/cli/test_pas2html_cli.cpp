@@ -37,6 +37,9 @@ private slots:
     void walkStaysInside();
     void windowSettings();
     void site();
+    void freePascalTypes_data();
+    void freePascalTypes();
+    void includeAndFormLinks();
     void damagedBinaryForm();
     void manualPageListsEveryOption();
     void licenceNamedAlike();
@@ -467,6 +470,67 @@ void TestPas2htmlCli::site() {
     QVERIFY(html.contains("<meta charset=\"utf-8\">") && html.contains("<title>web</title>"));
     QVERIFY(!html.contains("<script"));
     QVERIFY(html.contains("<td class=\"n\">3</td><td class=\"n\">"));
+}
+
+void TestPas2htmlCli::freePascalTypes_data() {
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QStringList>("pages");
+
+    const QStringList all{"a_pp.htm",  "B_pp.htm",  "c_p.htm",   "d.htm",     "e.htm",
+                          "f_inc.htm", "U_lfm.htm", "U_pas.htm", "U_dfm.htm", "P.htm"};
+    QTest::newRow("every type, any letter case") << QStringList{} << 0 << all;
+    QTest::newRow("--types") << QStringList{"--types", "PP,inc"} << 0
+                             << QStringList{"a_pp.htm", "B_pp.htm", "f_inc.htm"};
+    QTest::newRow("--types with an unknown type")
+        << QStringList{"--types", "pp,txt"} << 2 << QStringList{};
+    QTest::newRow("--types empty") << QStringList{"--types="} << 2 << QStringList{};
+}
+
+// Free Pascal's and Lazarus' types are walked and named apart from a unit of the same name.
+void TestPas2htmlCli::freePascalTypes() {
+    QFETCH(QStringList, options);
+    QFETCH(int, code);
+    QFETCH(QStringList, pages);
+    for (const char* name : {"a.pp", "B.PP", "c.p", "d.lpr", "e.dpk", "f.inc", "U.lfm", "U.pas",
+                             "U.dfm", "P.dpr", "g.txt", "h.lrs"})
+        WriteBytes(Path(QStringLiteral("fp/") + name), "unit x;");
+    const TRun run = Run(options + QStringList{"-o", "out", "fp"});
+    QVERIFY2(run.Code == code, run.Err.constData());
+    QStringList written = QDir(Path("out")).entryList(QDir::Files);
+    QStringList expected = pages;
+    written.sort();
+    expected.sort();
+    QCOMPARE(written, expected);
+}
+
+// `{$R *.lfm}`, `{$R name.lfm}` and includes link to pages of the run; the include's own folder
+// comes first, an include without extension may be any include type.
+void TestPas2htmlCli::includeAndFormLinks() {
+    WriteBytes(Path("lz/main.pas"), "unit main;\r\n{$R *.lfm}{$R other.lfm}{$R x.res}\r\n"
+                                    "{$I defs}{$INCLUDE 'sub/part.inc'}{$I+}{$I %DATE%}\r\n"
+                                    "{$I missing.inc}{$i Near.PP}\r\nend.");
+    WriteBytes(Path("lz/main.lfm"), "object F: TF end");
+    WriteBytes(Path("lz/other.lfm"), "object G: TG end");
+    WriteBytes(Path("lz/defs.inc"), "{$mode objfpc}");
+    WriteBytes(Path("lz/defs.pas"), "unit defs;");
+    WriteBytes(Path("lz/sub/part.inc"), "x := 1;");
+    WriteBytes(Path("lz/sub/in.inc"), "{$I part.inc}");
+    WriteBytes(Path("lz/near.pp"), "unit near;");
+    const TRun run = Run({"-q", "--link-units", "-o", "out", "lz"});
+    QVERIFY2(run.Code == 0, run.Err.constData());
+    static const QRegularExpression link("<a href=\"([^\"]*)\">(.*?)</a>");
+    const auto links = [&](const QString& page) {
+        QStringList found;
+        for (const auto& m : link.globalMatch(QString::fromUtf8(ReadBytes(Path(page)))))
+            found << m.captured(2) + "=>" + m.captured(1);
+        return found;
+    };
+    QCOMPARE(links("out/main_pas.htm"),
+             (QStringList{"{$R *.lfm}=>main_lfm.htm", "{$R other.lfm}=>other_lfm.htm",
+                          "{$I defs}=>defs_inc.htm", "{$INCLUDE 'sub/part.inc'}=>sub/part_inc.htm",
+                          "{$i Near.PP}=>near_pp.htm"}));
+    QCOMPARE(links("out/sub/in_inc.htm"), (QStringList{"{$I part.inc}=>part_inc.htm"}));
 }
 
 // The manual page is written by hand: an option added to the help and not to it is caught here.

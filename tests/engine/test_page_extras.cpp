@@ -77,7 +77,16 @@ void TestPageExtras::unitLinks_data() {
         << QStringList{"A=>A|", "String=>String|", "B=>B|"};
     QTest::newRow("form directive in any case")
         << QByteArray("{$r *.Dfm}\r\n{ {$R *.dfm} }\r\n{$R *.res}")
-        << QStringList{"{$r *.Dfm}=>form"};
+        << QStringList{"{$r *.Dfm}=>form:*.Dfm"};
+    QTest::newRow("Lazarus form, named form, quoted name")
+        << QByteArray("{$R *.lfm}{$R main.lfm}{$RESOURCE 'a b.dfm'}(*$R x.lfm*)")
+        << QStringList{"{$R *.lfm}=>form:*.lfm", "{$R main.lfm}=>form:main.lfm",
+                       "{$RESOURCE 'a b.dfm'}=>form:a b.dfm", "(*$R x.lfm*)=>form:x.lfm"};
+    QTest::newRow("includes, not switches nor values")
+        << QByteArray("{$I a.inc}{$i+}{$I-}{$I %DATE%}{$INCLUDE  b }{$IFDEF X}{$I 'c d'}\r\n"
+                      "{$R+}{$IOCHECKS ON}{$Include e}")
+        << QStringList{"{$I a.inc}=>include:a.inc", "{$INCLUDE  b }=>include:b",
+                       "{$I 'c d'}=>include:c d", "{$Include e}=>include:e"};
     QTest::newRow("name without a page") << QByteArray("uses Missing, A;") << QStringList{"A=>A|"};
     QTest::newRow("utf-8 name") << QByteArray("\xEF\xBB\xBFuses \xD0\x9C\xD0\xBE\xD0\xB4;")
                                 << QStringList{"Мод=>Мод|"};
@@ -90,7 +99,10 @@ void TestPageExtras::unitLinks() {
     QFETCH(QByteArray, source);
     QFETCH(QStringList, links);
     TPageExtras extras;
-    extras.FormHref = "form";
+    extras.FileHref = [](const TFileDirective& directive) {
+        return (directive.Kind == TFileDirective::TKind::Form ? "form:" : "include:") +
+               directive.Name;
+    };
     extras.UnitHref = [](const QString& name, const QString& inPath) {
         return name == "Missing" ? QString() : name + "|" + inPath;
     };
