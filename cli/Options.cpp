@@ -2,103 +2,264 @@
 
 #include "SourceTypes.h"
 
-#include <QCommandLineParser>
-#include <QRegularExpression>
+#include <QStringView>
 
 namespace {
 
-// The parser's own words for a bad option are English; only the option's name is taken
-// from them. Qt writes "Missing value after '-o'." and "Unexpected value after '--quiet'.".
-QString QuotedOption(const QString& errorText) {
-    const QRegularExpressionMatch m = QRegularExpression("'([^']*)'").match(errorText);
-    return m.hasMatch() ? m.captured(1) : errorText;
+enum class TWant { Run, Help, Version };
+
+struct TParse {
+    TOptions& Options;
+    TWant Want = TWant::Run;
+};
+
+// One option: its names, the name of its value in the help (none for a switch), its help
+// lines, and what it does; Apply returns an error message, or nothing.
+struct TOptionSpec {
+    const char* Short; // one letter, or empty
+    const char* Long;  // without the dashes, or empty
+    const char* Value;
+    const char* Help;
+    QString (*Apply)(TParse& parse, const QString& typed, const QString& value);
+};
+
+QString Types(TParse& parse, const QString& typed, const QString& value) {
+    parse.Options.Types = value.toLower().split(u',');
+    for (const QString& type : parse.Options.Types)
+        if (!SourceTypeNames().contains(type))
+            return QStringLiteral("%1: «%2» не тип исходного файла (можно: %3)")
+                .arg(typed, type, SourceTypeNames().join(u','));
+    return {};
 }
 
-QString Dashed(const QString& name) {
-    return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+QString Jobs(TParse& parse, const QString& typed, const QString& value) {
+    bool ok = false;
+    parse.Options.Jobs = value.toInt(&ok);
+    if (!ok || parse.Options.Jobs < 1)
+        return QStringLiteral("%1: нужно целое число не меньше 1, а не «%2»").arg(typed, value);
+    return {};
+}
+
+QString Site(TParse& parse, const QString& typed, const QString&) {
+    TOptions& o = parse.Options;
+    o.Index = o.LineNumbers = o.LineAnchors = o.LinkUnits = true;
+    o.IndexOption = typed;
+    return {};
+}
+
+// Every option, in the order of the help.
+constexpr TOptionSpec kOptions[] = {
+    {"o", "output", "ПУТЬ",
+     "для одного файла: сам HTML-файл; иначе папка для страниц,\n"
+     "каждая по своему пути относительно папки-источника",
+     [](TParse& p, const QString&, const QString& v) {
+         p.Options.Output = v;
+         return QString();
+     }},
+    {"", "tags", "ФАЙЛ",
+     "набор тегов разметки: строки Имя=Значение (Bcom, Ecom, Bres,\n"
+     "Eres, Bnum, Enum, Bstr, Estr, Bdir, Edir); по умолчанию набор окна",
+     [](TParse& p, const QString&, const QString& v) {
+         p.Options.TagsFile = v;
+         return QString();
+     }},
+    {"", "settings", "ФАЙЛ",
+     "взять настройки окна из его файла настроек (dwelk.ini): набор\n"
+     "тегов, суффиксы, расширение и включённые фрагменты HTML-2\n"
+     "(файлы Quorvel_Body_*.txt рядом с ним); --tags, --after и\n"
+     "--before заменяют взятое оттуда",
+     [](TParse& p, const QString&, const QString& v) {
+         p.Options.SettingsFile = v;
+         return QString();
+     }},
+    {"", "types", "СПИСОК",
+     "какие типы брать из папок, через запятую (по умолчанию все:\n"
+     "pas,pp,p,dpr,lpr,dpk,inc,dfm,lfm)",
+     Types},
+    {"", "title", "ТЕКСТ", "заголовок страницы; по умолчанию имя исходного файла",
+     [](TParse& p, const QString&, const QString& v) {
+         p.Options.Title = v;
+         return QString();
+     }},
+    {"", "after", "ФАЙЛ", "HTML сразу после <body>",
+     [](TParse& p, const QString&, const QString& v) {
+         p.Options.AfterFile = v;
+         return QString();
+     }},
+    {"", "before", "ФАЙЛ", "HTML перед </body>",
+     [](TParse& p, const QString&, const QString& v) {
+         p.Options.BeforeFile = v;
+         return QString();
+     }},
+    {"j", "jobs", "N",
+     "сколько файлов конвертировать одновременно (по умолчанию по\n"
+     "одному на процессор)",
+     Jobs},
+    {"", "index", "",
+     "после работы записать в папку -o страницу index.htm со списком\n"
+     "всех записанных страниц (путь, тип, строки, размер, итог)",
+     [](TParse& p, const QString& typed, const QString&) {
+         p.Options.Index = true;
+         p.Options.IndexOption = typed;
+         return QString();
+     }},
+    {"", "line-anchors", "", "у каждой строки кода якорь L<номер>: СТРАНИЦА.htm#L120",
+     [](TParse& p, const QString&, const QString&) {
+         p.Options.LineAnchors = true;
+         return QString();
+     }},
+    {"", "line-numbers", "",
+     "номера строк слева (при копировании кода не копируются);\n"
+     "включает --line-anchors",
+     [](TParse& p, const QString&, const QString&) {
+         p.Options.LineNumbers = p.Options.LineAnchors = true;
+         return QString();
+     }},
+    {"", "link-units", "",
+     "имена модулей в uses, {$R *.dfm}, {$R *.lfm}, {$R имя.lfm} и\n"
+     "{$I имя} ведут на их страницы, если те пишутся в этой же работе",
+     [](TParse& p, const QString&, const QString&) {
+         p.Options.LinkUnits = true;
+         return QString();
+     }},
+    {"", "site", "", "всё это сразу: --index --line-numbers --link-units", Site},
+    {"q", "quiet", "", "без строки хода работы и сообщений о пустых файлах",
+     [](TParse& p, const QString&, const QString&) {
+         p.Options.Quiet = true;
+         return QString();
+     }},
+    {"v", "verbose", "", "называть каждую записанную страницу",
+     [](TParse& p, const QString&, const QString&) {
+         p.Options.Verbose = true;
+         return QString();
+     }},
+    {"h", "help", "", "эта справка",
+     [](TParse& p, const QString&, const QString&) {
+         p.Want = TWant::Help;
+         return QString();
+     }},
+    {"", "version", "", "версия",
+     [](TParse& p, const QString&, const QString&) {
+         if (p.Want == TWant::Run)
+             p.Want = TWant::Version;
+         return QString();
+     }},
+};
+
+const TOptionSpec* FindShort(QChar letter) {
+    for (const TOptionSpec& spec : kOptions)
+        if (spec.Short[0] != 0 && QLatin1Char(spec.Short[0]) == letter)
+            return &spec;
+    return nullptr;
+}
+
+const TOptionSpec* FindLong(QStringView name) {
+    for (const TOptionSpec& spec : kOptions)
+        if (spec.Long[0] != 0 && name == QLatin1String(spec.Long))
+            return &spec;
+    return nullptr;
+}
+
+bool TakesValue(const TOptionSpec& spec) {
+    return spec.Value[0] != 0;
+}
+
+class TParser {
+public:
+    TParser(const QStringList& arguments, TParse& parse) : FArgs(arguments), FParse(parse) {}
+
+    // Returns the first error, or nothing.
+    QString Parse() {
+        bool options = true;
+        for (FAt = 1; FAt < FArgs.size(); ++FAt) {
+            const QString& arg = FArgs[FAt];
+            QString error;
+            if (!options || arg == u'-' || !arg.startsWith(u'-'))
+                FParse.Options.Sources << arg;
+            else if (arg == u"--")
+                options = false;
+            else if (arg.startsWith(u"--"))
+                error = Long(arg);
+            else
+                error = Shorts(arg);
+            if (!error.isEmpty())
+                return error;
+        }
+        return {};
+    }
+
+private:
+    // "--name", "--name=value" or "--name value".
+    QString Long(const QString& arg) {
+        const qsizetype equals = arg.indexOf(u'=');
+        const QString typed = equals < 0 ? arg : arg.first(equals);
+        const TOptionSpec* spec = FindLong(QStringView(typed).sliced(2));
+        if (!spec)
+            return QStringLiteral("неизвестный параметр %1").arg(typed);
+        if (!TakesValue(*spec)) {
+            if (equals >= 0)
+                return QStringLiteral("параметру %1 не нужно значение").arg(typed);
+            return spec->Apply(FParse, typed, {});
+        }
+        if (equals >= 0)
+            return spec->Apply(FParse, typed, arg.sliced(equals + 1));
+        return WithNextValue(*spec, typed);
+    }
+
+    // "-qv", "-ovalue", "-o value".
+    QString Shorts(const QString& arg) {
+        for (qsizetype i = 1; i < arg.size(); ++i) {
+            const QString typed = QStringLiteral("-") + arg[i];
+            const TOptionSpec* spec = FindShort(arg[i]);
+            if (!spec)
+                return QStringLiteral("неизвестный параметр %1").arg(typed);
+            if (!TakesValue(*spec)) {
+                if (QString error = spec->Apply(FParse, typed, {}); !error.isEmpty())
+                    return error;
+                continue;
+            }
+            if (i + 1 < arg.size())
+                return spec->Apply(FParse, typed, arg.sliced(i + 1));
+            return WithNextValue(*spec, typed);
+        }
+        return {};
+    }
+
+    QString WithNextValue(const TOptionSpec& spec, const QString& typed) {
+        if (FAt + 1 >= FArgs.size())
+            return QStringLiteral("параметру %1 нужно значение").arg(typed);
+        return spec.Apply(FParse, typed, FArgs[++FAt]);
+    }
+
+    const QStringList& FArgs;
+    TParse& FParse;
+    qsizetype FAt = 1;
+};
+
+// "  -o, --output ПУТЬ" padded to the column of the help lines.
+QString OptionColumn(const TOptionSpec& spec) {
+    QString names =
+        spec.Short[0] != 0 ? QStringLiteral("-%1").arg(QLatin1String(spec.Short)) : QString();
+    if (spec.Long[0] != 0)
+        names += (names.isEmpty() ? QStringLiteral("") : QStringLiteral(", ")) +
+                 QStringLiteral("--") + QLatin1String(spec.Long);
+    if (TakesValue(spec))
+        names += u' ' + QString::fromUtf8(spec.Value);
+    return QStringLiteral("  ") + names;
 }
 
 } // namespace
 
 TParseResult ParseOptions(const QStringList& arguments, TOptions& options, QString& error) {
-    QCommandLineParser parser;
-    const QCommandLineOption output({"o", "output"}, {}, "PATH");
-    const QCommandLineOption tags("tags", {}, "FILE");
-    const QCommandLineOption after("after", {}, "FILE");
-    const QCommandLineOption before("before", {}, "FILE");
-    const QCommandLineOption settings("settings", {}, "FILE");
-    const QCommandLineOption title("title", {}, "TEXT");
-    const QCommandLineOption types("types", {}, "LIST");
-    const QCommandLineOption jobs({"j", "jobs"}, {}, "N");
-    const QCommandLineOption quiet(QStringList{"q", "quiet"});
-    const QCommandLineOption verbose(QStringList{"v", "verbose"});
-    const QCommandLineOption help(QStringList{"h", "help"});
-    const QCommandLineOption version("version");
-    // Publishing a folder as a site; --site is all four.
-    const QCommandLineOption index("index");
-    const QCommandLineOption lineAnchors("line-anchors");
-    const QCommandLineOption lineNumbers("line-numbers");
-    const QCommandLineOption linkUnits("link-units");
-    const QCommandLineOption site("site");
-    parser.addOptions({output, tags, after, before, settings, title, types, jobs, quiet, verbose,
-                       help, version, index, lineAnchors, lineNumbers, linkUnits, site});
-
-    if (!parser.parse(arguments)) {
-        if (!parser.unknownOptionNames().isEmpty()) {
-            error = QStringLiteral("неизвестный параметр %1")
-                        .arg(Dashed(parser.unknownOptionNames().constFirst()));
-        } else {
-            const QString name = QuotedOption(parser.errorText());
-            const bool takesValue =
-                !QStringList{
-                    "-q",           "--quiet",   "-v",      "--verbose",      "-h",
-                    "--help",       "--version", "--index", "--line-anchors", "--line-numbers",
-                    "--link-units", "--site"}
-                     .contains(name);
-            error = takesValue ? QStringLiteral("параметру %1 нужно значение").arg(name)
-                               : QStringLiteral("параметру %1 не нужно значение").arg(name);
-        }
-        return TParseResult::Error;
-    }
-    if (parser.isSet(help))
-        return TParseResult::Help;
-    if (parser.isSet(version))
-        return TParseResult::Version;
-
-    options.Sources = parser.positionalArguments();
-    options.Output = parser.value(output);
-    options.TagsFile = parser.value(tags);
-    options.AfterFile = parser.value(after);
-    options.BeforeFile = parser.value(before);
-    options.SettingsFile = parser.value(settings);
-    if (parser.isSet(title))
-        options.Title = parser.value(title);
     options.Types = SourceTypeNames();
-    if (parser.isSet(types)) {
-        options.Types = parser.value(types).toLower().split(u',');
-        for (const QString& type : options.Types)
-            if (!SourceTypeNames().contains(type)) {
-                error = QStringLiteral("--types: «%1» не тип исходного файла (можно: %2)")
-                            .arg(type, SourceTypeNames().join(u','));
-                return TParseResult::Error;
-            }
-    }
-    options.Quiet = parser.isSet(quiet);
-    options.Verbose = parser.isSet(verbose);
-    const bool all = parser.isSet(site);
-    options.Index = all || parser.isSet(index);
-    options.LineNumbers = all || parser.isSet(lineNumbers);
-    options.LineAnchors = options.LineNumbers || parser.isSet(lineAnchors);
-    options.LinkUnits = all || parser.isSet(linkUnits);
-    if (parser.isSet(jobs)) {
-        const QString text = parser.value(jobs);
-        bool ok = false;
-        options.Jobs = text.toInt(&ok);
-        if (!ok || options.Jobs < 1) {
-            error = QStringLiteral("-j: нужно целое число не меньше 1, а не «%1»").arg(text);
-            return TParseResult::Error;
-        }
-    }
+    TParse parse{options};
+    error = TParser(arguments, parse).Parse();
+    if (!error.isEmpty())
+        return TParseResult::Error;
+    if (parse.Want == TWant::Help)
+        return TParseResult::Help;
+    if (parse.Want == TWant::Version)
+        return TParseResult::Version;
     if (options.Sources.isEmpty()) {
         error = QStringLiteral("не указан ни один файл или папка");
         return TParseResult::Error;
@@ -107,49 +268,35 @@ TParseResult ParseOptions(const QStringList& arguments, TOptions& options, QStri
 }
 
 QString UsageText() {
+    constexpr qsizetype column = 21;
+    QString options;
+    for (const TOptionSpec& spec : kOptions) {
+        const QString left = OptionColumn(spec);
+        const QStringList lines = QString::fromUtf8(spec.Help).split(u'\n');
+        options += left.size() < column
+                       ? left.leftJustified(column) + lines.first() + u'\n'
+                       : left + u'\n' + QString(column, u' ') + lines.first() + u'\n';
+        for (const QString& line : lines.sliced(1))
+            options += QString(column, u' ') + line + u'\n';
+    }
     return QStringLiteral(
-        "Использование: pas2html [ПАРАМЕТРЫ] ИСТОЧНИК...\n"
-        "Превращает исходные тексты Pascal (*.pas, *.pp, *.p, *.dpr, *.lpr, *.dpk, *.inc,\n"
-        "*.dfm, *.lfm) в HTML-страницы.\n"
-        "\n"
-        "ИСТОЧНИК: файл одного из этих типов, папка (все такие файлы в ней и во вложенных\n"
-        "папках) или - (стандартный ввод; страница идёт в стандартный вывод, если -o не\n"
-        "называет файл). Страница пишется рядом с исходным файлом под именем ИМЯ_pas.htm,\n"
-        "ИМЯ_dfm.htm, ИМЯ.htm (.dpr, .lpr, .dpk) или ИМЯ_тип.htm (ИМЯ_pp.htm, ИМЯ_inc.htm,\n"
-        "ИМЯ_lfm.htm...), в кодировке исходного файла; старая страница заменяется.\n"
-        "\n"
-        "Параметры:\n"
-        "  -o ПУТЬ          для одного файла: сам HTML-файл; иначе папка для страниц,\n"
-        "                   каждая по своему пути относительно папки-источника\n"
-        "  --tags ФАЙЛ      набор тегов разметки: строки Имя=Значение (Bcom, Ecom, Bres,\n"
-        "                   Eres, Bnum, Enum, Bstr, Estr, Bdir, Edir); по умолчанию набор окна\n"
-        "  --settings ФАЙЛ  взять настройки окна из его файла настроек (dwelk.ini): набор\n"
-        "                   тегов, суффиксы, расширение и включённые фрагменты HTML-2\n"
-        "                   (файлы Quorvel_Body_*.txt рядом с ним); --tags, --after и\n"
-        "                   --before заменяют взятое оттуда\n"
-        "  --types СПИСОК   какие типы брать из папок, через запятую (по умолчанию все:\n"
-        "                   pas,pp,p,dpr,lpr,dpk,inc,dfm,lfm)\n"
-        "  --title ТЕКСТ    заголовок страницы; по умолчанию имя исходного файла\n"
-        "  --after ФАЙЛ     HTML сразу после <body>\n"
-        "  --before ФАЙЛ    HTML перед </body>\n"
-        "  -j N             сколько файлов конвертировать одновременно (по умолчанию по\n"
-        "                   одному на процессор)\n"
-        "  --index          после работы записать в папку -o страницу index.htm со списком\n"
-        "                   всех записанных страниц (путь, тип, строки, размер, итог)\n"
-        "  --line-anchors   у каждой строки кода якорь L<номер>: СТРАНИЦА.htm#L120\n"
-        "  --line-numbers   номера строк слева (при копировании кода не копируются);\n"
-        "                   включает --line-anchors\n"
-        "  --link-units     имена модулей в uses, {$R *.dfm}, {$R *.lfm}, {$R имя.lfm} и\n"
-        "                   {$I имя} ведут на их страницы, если те пишутся в этой же работе\n"
-        "  --site           всё это сразу: --index --line-numbers --link-units\n"
-        "  -q, --quiet      без строки хода работы и сообщений о пустых файлах\n"
-        "  -v, --verbose    называть каждую записанную страницу\n"
-        "  -h, --help       эта справка\n"
-        "      --version    версия\n"
-        "\n"
-        "Файлы --tags, --after и --before с меткой порядка байтов читаются по ней, без\n"
-        "метки - как UTF-8, если это правильный UTF-8, иначе как windows-1251.\n"
-        "\n"
-        "Код завершения: 0, если все страницы записаны (пустые файлы пропускаются),\n"
-        "1, если какой-то источник не удалось конвертировать, 2 при ошибке в параметрах.\n");
+               "Использование: pas2html [ПАРАМЕТРЫ] ИСТОЧНИК...\n"
+               "Превращает исходные тексты Pascal (*.pas, *.pp, *.p, *.dpr, *.lpr, *.dpk, *.inc,\n"
+               "*.dfm, *.lfm) в HTML-страницы.\n"
+               "\n"
+               "ИСТОЧНИК: файл одного из этих типов, папка (все такие файлы в ней и во вложенных\n"
+               "папках) или - (стандартный ввод; страница идёт в стандартный вывод, если -o не\n"
+               "называет файл). Страница пишется рядом с исходным файлом под именем ИМЯ_pas.htm,\n"
+               "ИМЯ_dfm.htm, ИМЯ.htm (.dpr, .lpr, .dpk) или ИМЯ_тип.htm (ИМЯ_pp.htm, ИМЯ_inc.htm,\n"
+               "ИМЯ_lfm.htm...), в кодировке исходного файла; старая страница заменяется.\n"
+               "\n"
+               "Параметры:\n") +
+           options +
+           QStringLiteral(
+               "\n"
+               "Файлы --tags, --after и --before с меткой порядка байтов читаются по ней, без\n"
+               "метки - как UTF-8, если это правильный UTF-8, иначе как windows-1251.\n"
+               "\n"
+               "Код завершения: 0, если все страницы записаны (пустые файлы пропускаются),\n"
+               "1, если какой-то источник не удалось конвертировать, 2 при ошибке в параметрах.\n");
 }

@@ -22,6 +22,7 @@ struct TOptions {
     bool LineAnchors = false;
     bool LineNumbers = false;
     bool LinkUnits = false;
+    QString IndexOption; // the option that asked for the index, as typed: --index or --site
 };
 
 enum class TParseResult { Run, Help, Version, Error };
