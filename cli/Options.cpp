@@ -52,8 +52,9 @@ constexpr TOptionSpec kOptions[] = {
     {"o", "output", "ПУТЬ",
      "для одного файла: сам HTML-файл; иначе папка для страниц,\n"
      "каждая по своему пути относительно папки-источника",
-     [](TParse& p, const QString&, const QString& v) {
+     [](TParse& p, const QString& typed, const QString& v) {
          p.Options.Output = v;
+         p.Options.OutputOption = typed;
          return QString();
      }},
     {"", "tags", "ФАЙЛ",

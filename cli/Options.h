@@ -8,6 +8,7 @@
 struct TOptions {
     QStringList Sources;
     QString Output;               // -o: empty when not given
+    QString OutputOption;         // -o or --output, as typed
     QString TagsFile;             // --tags
     QString AfterFile;            // --after
     QString BeforeFile;           // --before

@@ -210,7 +210,8 @@ TOutcome ConvertFile(const TJob& job, const QString& title, const TWindowSetting
     }
     if (!written)
         return TOutcome::Blank;
-    result = {true, report.Lines};
+    result.Written = true;
+    result.Lines = report.Lines;
     ReportDamagedForm(job.Source, report.FormProblem);
     return TOutcome::Written;
 }
@@ -294,8 +295,11 @@ int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings
         } catch (...) {
             error = QStringLiteral("%1: непредвиденная ошибка").arg(SourceName(job));
         }
-        if (outcome == TOutcome::Failed)
+        if (outcome == TOutcome::Failed) {
             failed = true;
+            TPageResult& result = results[size_t(&job - plan.Jobs.data())];
+            result.Failed = !result.Written;
+        }
         reporter.Done(job, outcome, error);
     };
 
@@ -309,6 +313,13 @@ int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings
     }
     RunOnWorkers(files.size(), workers, [&run, &files](size_t i) { run(*files[i]); });
     batch.Commit();
+    // Pages written before a page failed may link to it; they are named, to be rewritten.
+    for (size_t i = 0; i < plan.Jobs.size(); ++i)
+        if (results[i].Failed)
+            if (const QStringList from = site.PagesLinkingTo(plan.Jobs[i]); !from.isEmpty())
+                TReporter::Print(QStringLiteral("pas2html: на ненаписанную страницу %1 ведут "
+                                                "ссылки со страниц: %2")
+                                     .arg(plan.Jobs[i].Target, from.join(QStringLiteral(", "))));
     // The index comes after the last page is in place.
     if (options.Index) {
         try {

@@ -2,6 +2,7 @@
 
 #include "Jobs.h"
 #include "Options.h"
+#include "PlanCheck.h"
 #include "Runner.h"
 #include "Site.h"
 #include "StandardStreams.h"
@@ -44,6 +45,10 @@ int Run() {
     case TParseResult::Run:
         break;
     }
+    if (const QString refusal = OutputRefusal(options); !refusal.isEmpty()) {
+        std::fprintf(stderr, "pas2html: %s\n", refusal.toLocal8Bit().constData());
+        return 2;
+    }
     if (!options.SettingsFile.isEmpty() && !QFileInfo(options.SettingsFile).isFile()) {
         std::fprintf(stderr, "pas2html: нет файла настроек %s\n",
                      options.SettingsFile.toLocal8Bit().constData());
@@ -70,7 +75,8 @@ int Run() {
         std::fprintf(stderr, "pas2html: %s\n", e.Message().toLocal8Bit().constData());
         return 2;
     }
-    const TPlan plan = PlanJobs(options, settings.Naming);
+    TPlan plan = PlanJobs(options, settings.Naming);
+    RefuseUnwritableTargets(plan);
     if (const QString refusal = SiteRefusal(options, plan); !refusal.isEmpty()) {
         std::fprintf(stderr, "pas2html: %s\n", refusal.toLocal8Bit().constData());
         return 2;

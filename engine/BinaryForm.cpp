@@ -5,6 +5,7 @@
 #include "TextFile.h"
 
 #include <QFile>
+#include <algorithm>
 
 #include <array>
 #include <charconv>
@@ -513,7 +514,11 @@ bool IsBinaryForm(QByteArrayView bytes) {
         }
         return IsIdentifier(in.ShortString(), false) && IsIdentifier(in.ShortString(), true);
     } catch (const TStop&) {
-        return false;
+        // The source ends inside the first object's header, with nothing but name characters
+        // after what was read: a damaged form, not text.
+        const QByteArrayView rest = bytes.sliced(std::min(in.Pos(), bytes.size()));
+        return bytes.size() < kBinaryFormHeadSize &&
+               std::all_of(rest.begin(), rest.end(), [](char c) { return IsNameByte(uchar(c)); });
     }
 }
 

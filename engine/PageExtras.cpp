@@ -34,8 +34,13 @@ qsizetype LineStartMarkup(char* out, qsizetype n, bool numbered) {
 }
 
 void AddToHead(QStringList& head, const TPageExtras& extras) {
-    if (!extras.LineNumbers)
-        return;
-    const qsizetype end = head.indexOf(QStringLiteral("</head>"));
-    head.insert(end < 0 ? 0 : end, LineNumberStyle());
+    if (extras.LineNumbers) {
+        const qsizetype end = head.indexOf(QStringLiteral("</head>"));
+        head.insert(end < 0 ? 0 : end, LineNumberStyle());
+    }
+    if (!extras.IndexHref.isEmpty()) {
+        const qsizetype pre = head.lastIndexOf(QStringLiteral("<pre>"));
+        head.insert(pre < 0 ? head.size() : pre,
+                    QStringLiteral("<a href=\"%1\">Оглавление</a>").arg(extras.IndexHref));
+    }
 }

@@ -20,6 +20,10 @@ struct TPageExtras {
     // when it has none. Unset: no directive is linked.
     std::function<QString(const TFileDirective& directive)> FileHref;
 
+    // The relative href of the site's index; when set, a link to it follows the after-body
+    // fragment.
+    QString IndexHref;
+
     bool MarksLines() const { return LineAnchors || LineNumbers; }
     bool LinksUnits() const { return bool(UnitHref) || bool(FileHref); }
 };
@@ -32,5 +36,6 @@ QString LineNumberStyle();
 constexpr qsizetype kLineStartMarkupSize = 96;
 qsizetype LineStartMarkup(char* out, qsizetype n, bool numbered);
 
-// Adds what the page's head needs for `extras` before "</head>".
+// Adds what the page needs for `extras` to the frame's head: the style before "</head>", the
+// index link right before "<pre>".
 void AddToHead(QStringList& head, const TPageExtras& extras);

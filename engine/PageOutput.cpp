@@ -1,5 +1,7 @@
 #include "PageOutput.h"
 
+#include <algorithm>
+
 #include "Exception.h"
 #include "HtmlEscape.h"
 #include "TStrings.h"
@@ -151,6 +153,26 @@ void TPageOutput::AppendLarge(const char* bytes, qsizetype length) {
         Write(bytes, length);
     else
         Append(bytes, length);
+}
+
+// Opening markup comes at even places of the enumeration, its closing right after it.
+void TPageOutput::Track(TMarkup which) {
+    if (int(which) % 2 == 0)
+        FOpen.push_back(which);
+    else if (!FOpen.empty())
+        FOpen.pop_back();
+}
+
+void TPageOutput::LineStart(const char* anchor, qsizetype length) {
+    FTrackOpen = true;
+    for (auto open = FOpen.rbegin(); open != FOpen.rend(); ++open)
+        Append(FMarkup[size_t(*open) + 1]);
+    Ascii(anchor, length);
+    // A string left open on each of many lines nests one more span each time; opened again
+    // once, it looks the same and the page stays linear in its source.
+    FOpen.erase(std::unique(FOpen.begin(), FOpen.end()), FOpen.end());
+    for (const TMarkup open : FOpen)
+        Append(FMarkup[size_t(open)]);
 }
 
 void TPageOutput::FrameLines(const QStringList& lines) {

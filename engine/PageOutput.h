@@ -14,6 +14,7 @@
 #include <array>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 // The sink of the line scan over a page: writes source characters and markup, nothing else.
 class TPageOutput {
@@ -24,8 +25,16 @@ public:
     // units of a UTF-16 line; "<", ">", "&" and NUL are escaped.
     void Text(const unsigned char* bytes, qsizetype length);
     void Text(const char16_t* units, qsizetype length);
-    void Markup(TMarkup which) { Append(FMarkup[size_t(which)]); }
+    void Markup(TMarkup which) {
+        if (FTrackOpen)
+            Track(which);
+        Append(FMarkup[size_t(which)]);
+    }
     void EndLine() { Append(FBreak); }
+    // Starts a line with its anchor, given in ASCII. Markup still open from the lines before
+    // (a comment, directive or string over several lines) is closed before the anchor and
+    // opened again after it, so that every anchor looks the same.
+    void LineStart(const char* anchor, qsizetype length);
     // Markup of the page's own, already in the page's encoding.
     void Raw(const QByteArray& bytes) { Append(bytes); }
     // The same given in ASCII, widened for a UTF-16 page.
@@ -51,6 +60,7 @@ private:
         }
     }
     void AppendLarge(const char* bytes, qsizetype length);
+    void Track(TMarkup which);
     // Offset of the first byte of [p, end) that is written otherwise than as itself.
     const unsigned char* NextEscaped(const unsigned char* p, const unsigned char* end) const;
     // Frame lines; line breaks inside one end lines of their own.
@@ -68,6 +78,9 @@ private:
     std::array<QByteArray, 256> FEscape;
     std::array<bool, 256> FEscaped{};
     bool FOnlyMarkupEscapes = true; // only "<", ">", "&" and NUL are escaped
+    // The opening markup not yet closed, outermost first; kept only for line anchors.
+    bool FTrackOpen = false;
+    std::vector<TMarkup> FOpen;
 
     static constexpr qsizetype kBufferSize = 1 << 20;
 

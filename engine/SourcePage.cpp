@@ -92,7 +92,7 @@ public:
         ++FLines;
         if (FExtras && FExtras->MarksLines()) {
             char markup[kLineStartMarkupSize];
-            FOut.Ascii(markup, LineStartMarkup(markup, FLines, FExtras->LineNumbers));
+            FOut.LineStart(markup, LineStartMarkup(markup, FLines, FExtras->LineNumbers));
         }
         switch (FEncoding) {
         case TTextEncoding::Ansi:

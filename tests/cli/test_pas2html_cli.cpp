@@ -37,6 +37,12 @@ private slots:
     void walkStaysInside();
     void windowSettings();
     void site();
+    void siteLeavesOutUnwritablePages();
+    void outputMustBeAFolder_data();
+    void outputMustBeAFolder();
+    void lineAnchorsOutsideMarkup();
+    void messagesNameWhatWasTyped_data();
+    void messagesNameWhatWasTyped();
     void freePascalTypes_data();
     void freePascalTypes();
     void includeAndFormLinks();
@@ -427,6 +433,13 @@ void TestPas2htmlCli::damagedBinaryForm() {
     QCOMPARE(piped.Code, 1);
     QVERIFY(piped.Out.contains("object fMain: TfMain"));
     QCOMPARE(Run({"-"}, form).Code, 0);
+    // Cut inside its first header: still a damaged form, not text with its control bytes.
+    const TRun header = Run({"-"}, QByteArray("TPF0\x05TFo"));
+    QCOMPARE(header.Code, 1);
+    QVERIFY2(header.Out.contains("// \xD0\x9E\xD1\x88\xD0\xB8\xD0\xB1\xD0\xBA\xD0\xB0: ") ||
+                 header.Out.contains("// \xCE\xF8\xE8\xE1\xEA\xE0: "),
+             header.Out.constData());
+    QVERIFY(!header.Out.contains('\x05'));
 }
 
 // Units of one name in several folders, a blank unit, a form, a project with `in` paths, odd
@@ -438,16 +451,19 @@ void TestPas2htmlCli::site() {
     WriteBytes(Path("web/b/Near.dfm"), "object F: TF end");
     WriteBytes(Path("web/c/Far.pas"), "unit Far;\r\nuses Dup, Blank, Near, Odd;\r\nend.");
     WriteBytes(Path("web/Blank.pas"), " \r\n");
-    WriteBytes(Path("web/P.dpr"), "program P;\r\nuses Dup in 'B\\DUP.PAS', a in 'c/Far.pas';");
+    // The compiler takes the file `in` names, not the unit of that name beside the project.
+    WriteBytes(Path("web/Far.pas"), "unit Far;");
+    WriteBytes(Path("web/P.dpr"), "program P;\r\nuses Dup in 'B\\DUP.PAS', Far in 'c/Far.pas';");
     WriteBytes(Path("web/x y/Odd.pas"), "unit Odd; end.");
     WriteBytes(Path("web/x y/<&>.pas"), "unit Strange; end.");
-    const TRun run = Run({"-j2", "-q", "--site", "-o", "out", "web"});
+    WriteBytes(Path("after.txt"), "<p>top</p>");
+    const TRun run = Run({"-j2", "-q", "--site", "--after", "after.txt", "-o", "out", "web"});
     QVERIFY2(run.Code == 0, run.Err.constData());
 
     static const QRegularExpression link("<a href=\"([^\"]*)\">(.*?)</a>");
     const auto links = [&](const QString& page) {
         QStringList found;
-        const QString text = QString::fromUtf8(ReadBytes(Path("out/" + page)));
+        const QString text = QString::fromLatin1(ReadBytes(Path("out/" + page)));
         for (const auto& m : link.globalMatch(text)) {
             const QString href = m.captured(1);
             const QString file = QUrl::fromPercentEncoding(href.section('#', 0, 0).toUtf8());
@@ -458,23 +474,141 @@ void TestPas2htmlCli::site() {
         }
         return found;
     };
-    QCOMPARE(links("b/Near_pas.htm"),
-             (QStringList{"Dup=>Dup_pas.htm", "{$R *.dfm}=>Near_dfm.htm"}));
+    // The pages are windows-1251, read here byte for byte.
+    const QString contents = QString::fromLatin1("\xCE\xE3\xEB\xE0\xE2\xEB\xE5\xED\xE8\xE5");
+    QCOMPARE(links("b/Near_pas.htm"), (QStringList{contents + "=>../index.htm", "Dup=>Dup_pas.htm",
+                                                   "{$R *.dfm}=>Near_dfm.htm"}));
     QCOMPARE(links("c/Far_pas.htm"),
-             (QStringList{"Dup=>../a/Dup_pas.htm", "Near=>../b/Near_pas.htm",
-                          "Odd=>../x%20y/Odd_pas.htm"}));
-    QCOMPARE(links("P.htm"), (QStringList{"Dup=>b/Dup_pas.htm", "a=>c/Far_pas.htm"}));
+             (QStringList{contents + "=>../index.htm", "Dup=>../a/Dup_pas.htm",
+                          "Near=>../b/Near_pas.htm", "Odd=>../x%20y/Odd_pas.htm"}));
+    QCOMPARE(links("P.htm"),
+             (QStringList{contents + "=>index.htm", "Dup=>b/Dup_pas.htm", "Far=>c/Far_pas.htm"}));
     const QByteArray page = ReadBytes(Path("out/c/Far_pas.htm"));
     QVERIFY(page.contains("<span class=\"ln\" id=\"L3\" data-n=\"3\"></span><b>end.</b>"));
+    // The contents link stands on its own line right after the fragment; the page is ANSI.
+    QVERIFY(page.contains("<body>\r\n<p>top</p>\r\n<a href=\"../index.htm\">\xCE\xE3\xEB\xE0\xE2"
+                          "\xEB\xE5\xED\xE8\xE5</a>\r\n<pre>"));
 
     const QStringList index = links("index.htm");
-    QCOMPARE(index.size(), 8); // every page but the blank unit's
+    QCOMPARE(index.size(), 9); // every page but the blank unit's
     QVERIFY(index.contains("x y/&lt;&amp;&gt;.pas=>x%20y/%3C%26%3E_pas.htm"));
     QVERIFY(index.indexOf("P.dpr=>P.htm") < index.indexOf("a/Dup.pas=>a/Dup_pas.htm"));
     const QByteArray html = ReadBytes(Path("out/index.htm"));
     QVERIFY(html.contains("<meta charset=\"utf-8\">") && html.contains("<title>web</title>"));
     QVERIFY(!html.contains("<script"));
     QVERIFY(html.contains("<td class=\"n\">3</td><td class=\"n\">"));
+}
+
+// A page that cannot be written is known before the run: no page links to it and the index
+// leaves it out. A page that fails while written is left out of the index, and the pages
+// already linking to it are named.
+void TestPas2htmlCli::siteLeavesOutUnwritablePages() {
+    const QString longName = QString(250, u'u');
+    WriteBytes(Path("web/" + longName + ".pas"), "unit x;");
+    WriteBytes(Path("web/InDir.pas"), "unit InDir;");
+    WriteBytes(Path("web/Linked.pas"), "unit Linked;");
+    WriteBytes(Path("web/Main.pas"),
+               ("unit Main; uses InDir, Linked, Late, " + longName + ";").toUtf8());
+    WriteBytes(Path("web/Late.pas"), QByteArray(100000, 'x'));
+    QVERIFY(QDir().mkpath(Path("out/InDir_pas.htm")));
+    QVERIFY(QFile::link(Path("elsewhere.htm"), Path("out/Linked_pas.htm")));
+    // Late's page is too big for the file size limit; -j1 writes it after Main's.
+    const TRun run =
+        Run({"-j1", "-q", "--index", "--link-units", "-o", "out", "web"}, {}, [](QProcess& p) {
+            p.setChildProcessModifier([] {
+                const rlimit limit{65536, 65536};
+                setrlimit(RLIMIT_FSIZE, &limit);
+                signal(SIGXFSZ, SIG_IGN);
+            });
+        });
+    QCOMPARE(run.Code, 1);
+    for (const QByteArray& reason : {QByteArray(strerror(ENAMETOOLONG)),
+                                     QByteArray("InDir_pas.htm"), QByteArray("Linked_pas.htm")})
+        QVERIFY2(run.Err.contains(reason), run.Err.constData());
+    QVERIFY2(run.Err.contains("out/Late_pas.htm") && run.Err.contains("out/Main_pas.htm"),
+             run.Err.constData());
+    const QByteArray main = ReadBytes(Path("out/Main_pas.htm"));
+    QVERIFY(!main.contains("href=\"InDir_pas") && !main.contains("href=\"Linked_pas") &&
+            !main.contains("href=\"uuu"));
+    QVERIFY(main.contains("href=\"Late_pas.htm\""));
+    const QByteArray index = ReadBytes(Path("out/index.htm"));
+    QVERIFY(index.contains("Main_pas.htm"));
+    for (const char* left : {"InDir", "Linked", "Late", "uuuu"})
+        QVERIFY2(!index.contains(left), left);
+}
+
+// A folder's pages need a folder: -o naming a file or a device is refused before any work.
+void TestPas2htmlCli::outputMustBeAFolder_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("device") << QStringList{"-o", "/dev/null", "src"};
+    QTest::newRow("file, long form") << QStringList{"--output", "src/Unit1.pas", "src"};
+    QTest::newRow("under a file") << QStringList{"-o", "src/Unit1.pas/x", "src"};
+    QTest::newRow("several sources")
+        << QStringList{"-o", "/dev/null", "src/Unit1.pas", "src/Unit1.dfm"};
+}
+
+void TestPas2htmlCli::outputMustBeAFolder() {
+    QFETCH(QStringList, args);
+    const QByteArray before = ReadBytes(Path("src/Unit1.pas"));
+    const TRun run = Run(args);
+    QCOMPARE(run.Code, 2);
+    QCOMPARE(run.Err.count('\n'), 1);
+    QVERIFY2(run.Err.contains(args[0].toUtf8() + ' ' + args[1].toUtf8()) &&
+                 run.Err.contains(strerror(ENOTDIR)),
+             run.Err.constData());
+    QCOMPARE(ReadBytes(Path("src/Unit1.pas")), before);
+    QCOMPARE(QDir(Path("src")).entryList({"*.htm"}, QDir::Files).size(), 0);
+}
+
+// Every line's anchor stands outside the markup, even inside a comment, directive or string
+// over several lines; without anchors the page is as before.
+void TestPas2htmlCli::lineAnchorsOutsideMarkup() {
+    WriteBytes(Path("m/M.pas"), "{ one\r\ntwo }\r\n(*$IFDEF\r\nX*) 'open\r\nnext\r\nend.");
+    QCOMPARE(Run({"m/M.pas"}).Code, 0);
+    const QByteArray plain = ReadBytes(Path("m/M_pas.htm"));
+    QCOMPARE(Run({"--line-numbers", "m/M.pas"}).Code, 0);
+    QByteArray numbered = ReadBytes(Path("m/M_pas.htm"));
+    static const QRegularExpression anchor(
+        "<span class=\"ln\" id=\"L\\d+\" data-n=\"\\d+\"></span>");
+    const QString pre =
+        QString::fromLatin1(numbered).section("<pre>\r\n", 1).section("</pre>", 0, 0);
+    QStringList rows = pre.split("\r\n", Qt::SkipEmptyParts);
+    QCOMPARE(rows.size(), 6);
+    QCOMPARE(rows[1], QString("</i><span class=\"ln\" id=\"L2\" data-n=\"2\"></span>"
+                              "<i style=\"color: teal;\">two }</i>"));
+    QVERIFY2(rows[3].startsWith("</span><span class=\"ln\" id=\"L4\""), qPrintable(rows[3]));
+    QVERIFY2(rows[4].startsWith("</span><span class=\"ln\" id=\"L5\" data-n=\"5\"></span>"
+                                "<span style=\"color: blue;\">"),
+             qPrintable(rows[4]));
+    // Taken out again, the anchors and the markup around them leave the plain page.
+    QString stripped = QString::fromLatin1(numbered).remove(anchor);
+    for (const char* pair :
+         {"</i><i style=\"color: teal;\">", "</span><span style=\"color: green;\">",
+          "</span><span style=\"color: blue;\">"})
+        stripped.remove(QString::fromLatin1(pair));
+    stripped.remove(QRegularExpression("<style>.*</style>\r\n"));
+    QCOMPARE(stripped.toLatin1(), plain);
+}
+
+// Messages name what the user typed.
+void TestPas2htmlCli::messagesNameWhatWasTyped_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("missing source with an index")
+        << QStringList{"-o", "out", "--index", "/nonexistent"}
+        << "pas2html: /nonexistent: нет такого файла или папки";
+    QTest::newRow("--site without -o")
+        << QStringList{"--site", "src"} << "pas2html: --site: нужна папка для страниц";
+    QTest::newRow("--index without -o")
+        << QStringList{"--index", "src"} << "pas2html: --index: нужна папка для страниц";
+}
+
+void TestPas2htmlCli::messagesNameWhatWasTyped() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, message);
+    const TRun run = Run(args);
+    QCOMPARE(run.Code, 2);
+    QVERIFY2(QString::fromUtf8(run.Err).startsWith(message), run.Err.constData());
 }
 
 void TestPas2htmlCli::freePascalTypes_data() {

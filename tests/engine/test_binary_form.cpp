@@ -139,8 +139,11 @@ void TestBinaryForm::detection_data() {
     QTest::newRow("text beginning with the signature")
         << QByteArray("TPF0\r\nobject Form1: TForm1\r\nend\r\n") << false;
     QTest::newRow("signature and a word") << QByteArray("TPF0 is the signature") << false;
-    QTest::newRow("signature alone") << QByteArray("TPF0") << false;
-    QTest::newRow("class name cut") << QByteArray("TPF0\x05TFo") << false;
+    // Cut inside the first header: a damaged form, never text with control bytes.
+    QTest::newRow("signature alone") << QByteArray("TPF0") << true;
+    QTest::newRow("class name cut") << QByteArray("TPF0\x05TFo") << true;
+    QTest::newRow("object name cut") << ("TPF0" + Short("TF") + "\x04Fo") << true;
+    QTest::newRow("cut after the flags") << QByteArray("TPF0\xF3\x02") << true;
     QTest::newRow("class name starts with a digit") << ("TPF0" + Short("1F") + Short("")) << false;
     QTest::newRow("inherited with position")
         << ("TPF0\xF3\x02\x01" + Short("TF") + Short("")) << true;
