@@ -3,6 +3,7 @@
 #include "SourceTypes.h"
 
 #include <QStringView>
+#include <utility>
 
 namespace {
 
@@ -30,6 +31,19 @@ QString Types(TParse& parse, const QString& typed, const QString& value) {
             return QStringLiteral("%1: «%2» не тип исходного файла (можно: %3)")
                 .arg(typed, type, SourceTypeNames().join(u','));
     return {};
+}
+
+QString Encoding(TParse& parse, const QString& typed, const QString& value) {
+    static const std::pair<const char*, TUnmarkedSource> kRules[] = {
+        {"auto", TUnmarkedSource::Auto},
+        {"windows-1251", TUnmarkedSource::Windows1251},
+        {"utf-8", TUnmarkedSource::Utf8}};
+    for (const auto& [name, rule] : kRules)
+        if (value.compare(QLatin1String(name), Qt::CaseInsensitive) == 0) {
+            parse.Options.Unmarked = rule;
+            return {};
+        }
+    return QStringLiteral("%1: нужно auto, windows-1251 или utf-8, а не «%2»").arg(typed, value);
 }
 
 QString Jobs(TParse& parse, const QString& typed, const QString& value) {
@@ -77,6 +91,12 @@ constexpr TOptionSpec kOptions[] = {
      "какие типы брать из папок, через запятую (по умолчанию все:\n"
      "pas,pp,p,dpr,lpr,dpk,inc,dfm,lfm)",
      Types},
+    {"", "encoding", "КОДИРОВКА",
+     "как читать исходные файлы без метки порядка байтов: auto (по\n"
+     "умолчанию: как UTF-8, если файл - правильный UTF-8 и в нём есть\n"
+     "не ASCII-символы, иначе как windows-1251), windows-1251 или utf-8;\n"
+     "файл с меткой всегда читается по ней",
+     Encoding},
     {"", "title", "ТЕКСТ", "заголовок страницы; по умолчанию имя исходного файла",
      [](TParse& p, const QString&, const QString& v) {
          p.Options.Title = v;
@@ -289,7 +309,8 @@ QString UsageText() {
                "папках) или - (стандартный ввод; страница идёт в стандартный вывод, если -o не\n"
                "называет файл). Страница пишется рядом с исходным файлом под именем ИМЯ_pas.htm,\n"
                "ИМЯ_dfm.htm, ИМЯ.htm (.dpr, .lpr, .dpk) или ИМЯ_тип.htm (ИМЯ_pp.htm, ИМЯ_inc.htm,\n"
-               "ИМЯ_lfm.htm...), в кодировке исходного файла; старая страница заменяется.\n"
+               "ИМЯ_lfm.htm...), в кодировке исходного файла (UTF-8 - с меткой порядка байтов);\n"
+               "старая страница заменяется.\n"
                "\n"
                "Параметры:\n") +
            options +

@@ -1,6 +1,8 @@
 #pragma once
 // The command line of pas2html.
 
+#include "PageRecipe.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -15,7 +17,8 @@ struct TOptions {
     QString SettingsFile;         // --settings: the window's settings file
     std::optional<QString> Title; // --title
     QStringList Types;            // --types: the extensions a walk takes, lower case, no dot
-    int Jobs = 0;                 // -j: 0 = one per processor
+    TUnmarkedSource Unmarked = TUnmarkedSource::Auto; // --encoding
+    int Jobs = 0;                                     // -j: 0 = one per processor
     bool Quiet = false;
     bool Verbose = false;
     // Publishing: --index, --line-anchors, --line-numbers, --link-units; --site is all four.

@@ -80,9 +80,11 @@ private:
     qsizetype FShownWidth = 0;
 };
 
-TPageRecipe RecipeFor(const QString& title, const TWindowSettings& in, const TPageExtras& extras) {
+TPageRecipe RecipeFor(const QString& title, const TWindowSettings& in, const TPageExtras& extras,
+                      TUnmarkedSource unmarked) {
     TPageRecipe recipe = RecipeOf(title, &in.Attr, in.AfterOrNull(), in.EndBeforeOrNull());
     recipe.Extras = extras;
+    recipe.Unmarked = unmarked;
     return recipe;
 }
 
@@ -101,8 +103,7 @@ void ReportDamagedForm(const QString& source, const QString& problem) {
         throw Exception(QStringLiteral("%1: %2").arg(source, problem));
 }
 
-TOutcome ConvertStandardInput(const TJob& job, const QString& title, const TWindowSettings& in,
-                              TPageExtras& extras) {
+TOutcome ConvertStandardInput(const TJob& job, const TPageRecipe& recipe) {
     CheckStandardInput();
     std::optional<TPageTarget> target;
     if (!job.Target.isEmpty()) {
@@ -113,7 +114,6 @@ TOutcome ConvertStandardInput(const TJob& job, const QString& title, const TWind
     if (!input.open(stdin, QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw Exception(QStringLiteral("не удалось прочитать стандартный ввод"));
     const QString inName = QStringLiteral("стандартный ввод");
-    const TPageRecipe recipe = RecipeFor(title, in, extras);
     if (!target) {
         if (StandardStreamClosed(STDOUT_FILENO))
             throw Exception(QStringLiteral("стандартный вывод закрыт"));
@@ -188,9 +188,8 @@ bool ConvertWalked(const TJob& job, TPageTarget& target, const TPageRecipe& reci
 }
 
 // `result` records the page once it is there, even when the run then reports the source.
-TOutcome ConvertFile(const TJob& job, const QString& title, const TWindowSettings& in,
-                     TPageExtras& extras, TPageResult& result, TPageBatch& batch) {
-    const TPageRecipe recipe = RecipeFor(title, in, extras);
+TOutcome ConvertFile(const TJob& job, const TPageRecipe& recipe, TPageResult& result,
+                     TPageBatch& batch) {
     TPageReport report;
     bool written = false;
     if (job.Walked) {
@@ -279,13 +278,14 @@ int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings
                                                   : TitleFromFileName(job.Source);
         TOutcome outcome = TOutcome::Failed;
         QString error;
-        TPageExtras extras = site.ExtrasFor(job);
+        const TPageRecipe recipe =
+            RecipeFor(title, settings, site.ExtrasFor(job), options.Unmarked);
         // Nothing a conversion throws may end the run or the worker: it is that file's failure.
         try {
             outcome = job.Source == "-"
-                          ? ConvertStandardInput(job, title, settings, extras)
-                          : ConvertFile(job, title, settings, extras,
-                                        results[size_t(&job - plan.Jobs.data())], batch);
+                          ? ConvertStandardInput(job, recipe)
+                          : ConvertFile(job, recipe, results[size_t(&job - plan.Jobs.data())],
+                                        batch);
         } catch (const Exception& e) {
             error = e.Message();
         } catch (const std::bad_alloc&) {

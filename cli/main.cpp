@@ -28,16 +28,24 @@ QString VersionText() {
         .arg(QStringLiteral(DWELK_VERSION));
 }
 
+// The reason a write to standard output failed, kept for the report when it is closed: the
+// stream's buffer fails while it is written into, not only when it is flushed.
+int gOutputError = 0;
+
+int PrintToStandardOutput(const QByteArray& text) {
+    if (std::fputs(text.constData(), stdout) == EOF)
+        gOutputError = errno;
+    return 0;
+}
+
 int Run() {
     TOptions options;
     QString error;
     switch (ParseOptions(QCoreApplication::arguments(), options, error)) {
     case TParseResult::Help:
-        std::fputs(UsageText().toLocal8Bit().constData(), stdout);
-        return 0;
+        return PrintToStandardOutput(UsageText().toLocal8Bit());
     case TParseResult::Version:
-        std::fputs(VersionText().toLocal8Bit().constData(), stdout);
-        return 0;
+        return PrintToStandardOutput(VersionText().toLocal8Bit());
     case TParseResult::Error:
         std::fprintf(stderr, "pas2html: %s (справка: pas2html --help)\n",
                      error.toLocal8Bit().constData());
@@ -87,7 +95,7 @@ int Run() {
 // Whatever went to standard output must have reached it: a full disk or a closed reader
 // is a failure, not a success.
 int CloseStandardOutput(int status) {
-    errno = 0;
+    errno = gOutputError;
     const bool wrote = std::ftell(stdout) > 0;
     const bool failedBefore = std::ferror(stdout) != 0;
     if (std::fclose(stdout) == 0 && !failedBefore && !(wrote && StandardStreamClosed(1)))

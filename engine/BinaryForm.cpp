@@ -588,7 +588,7 @@ bool IsBinaryFormFile(const QString& fileName) {
 
 void LoadSourceLines(TStrings& lines, const QString& fileName) {
     if (!IsBinaryFormFile(fileName)) {
-        lines.LoadFromFile(fileName);
+        lines.LoadFromFile(fileName, TStrings::TNoMark::Utf8WhenSource);
         return;
     }
     lines.SetText(DecodeText(BinaryFormToText(ReadFileBytes(fileName)).Text, TTextEncoding::Ansi));

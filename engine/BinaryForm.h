@@ -37,6 +37,7 @@ bool BinaryFormAsText(QIODevice& in, const QString& inName, QBuffer& text, QStri
 // Whether the file starts as a binary form; false when it cannot be read.
 bool IsBinaryFormFile(const QString& fileName);
 
-// Reads a source file into `lines` for viewing: by byte-order mark, otherwise as ANSI, and a
+// Reads a source file into `lines` for viewing as its page reads it: by byte-order mark,
+// otherwise as UTF-8 when it is valid UTF-8 with a character above ASCII, else as ANSI; a
 // binary form as its text form. Raises Exception naming the file when it cannot be read.
 void LoadSourceLines(TStrings& lines, const QString& fileName);

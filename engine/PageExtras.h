@@ -4,6 +4,7 @@
 // and include files directives name, to their pages.
 
 #include "FileDirective.h"
+#include "SourceEncoding.h"
 
 #include <QString>
 #include <QStringList>

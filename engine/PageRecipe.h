@@ -7,16 +7,12 @@
 
 #include <QString>
 
-// How a source without a byte-order mark is read.
-enum class TUnmarkedSource { Windows1251 };
-
-inline TTextEncoding UnmarkedEncoding(TUnmarkedSource rule) {
-    switch (rule) {
-    case TUnmarkedSource::Windows1251:
-        break;
-    }
-    return TTextEncoding::Ansi;
-}
+// How a source without a byte-order mark is read; a mark always wins.
+enum class TUnmarkedSource {
+    Auto,        // UTF-8 when valid UTF-8 throughout with a character above ASCII
+    Windows1251, // always windows-1251, as every unmarked source was once read
+    Utf8,        // always UTF-8
+};
 
 struct TPageRecipe {
     // The markup tag set ("Bcom=<i>" lines); a missing or blank value keeps the converter's
@@ -27,7 +23,7 @@ struct TPageRecipe {
     QString Title;
     QString BodyAfter;
     QString BodyEndBefore;
-    TUnmarkedSource Unmarked = TUnmarkedSource::Windows1251;
+    TUnmarkedSource Unmarked = TUnmarkedSource::Auto;
     // Line anchors and numbers, and the links of `uses` clauses.
     TPageExtras Extras;
 };

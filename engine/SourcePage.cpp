@@ -6,10 +6,13 @@
 #include "PageFrame.h"
 #include "PageOutput.h"
 #include "PageRecipe.h"
+#include "SourceEncoding.h"
+#include "SourceSpool.h"
 #include "TextFile.h"
 #include "UnitLinks.h"
 
 #include <cstring>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -21,54 +24,12 @@ bool IsWide(TTextEncoding e) {
 }
 
 // True when the line is UTF-8 that decoding and encoding again leave as it is: well formed
-// (no overlong forms, no surrogates, nothing above U+10FFFF) and not starting with a
-// byte-order mark, which decoding drops.
+// and not starting with a byte-order mark, which decoding drops.
 bool IsPlainUtf8(const unsigned char* p, qsizetype n) {
     if (n >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF)
         return false;
-    qsizetype i = 0;
-    while (i < n) {
-        while (i + 8 <= n) {
-            quint64 word;
-            std::memcpy(&word, p + i, 8);
-            if (word & 0x8080808080808080ULL)
-                break;
-            i += 8;
-        }
-        if (i >= n)
-            break;
-        const unsigned c = p[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        int more;
-        unsigned low = 0x80, high = 0xBF; // range of the second byte
-        if (c >= 0xC2 && c <= 0xDF) {
-            more = 1;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            more = 2;
-            if (c == 0xE0)
-                low = 0xA0;
-            else if (c == 0xED)
-                high = 0x9F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            more = 3;
-            if (c == 0xF0)
-                low = 0x90;
-            else if (c == 0xF4)
-                high = 0x8F;
-        } else {
-            return false;
-        }
-        if (i + more >= n || p[i + 1] < low || p[i + 1] > high)
-            return false;
-        for (int k = 2; k <= more; ++k)
-            if ((p[i + k] & 0xC0) != 0x80)
-                return false;
-        i += 1 + more;
-    }
-    return true;
+    TUtf8Scan scan;
+    return scan.Feed(p, n) && scan.Complete();
 }
 
 // Converts lines of one source into page output, opening the target at the first
@@ -199,21 +160,81 @@ public:
             return false;
         if (FBuffer.size() < FFilled + kChunk)
             FBuffer.resize(FFilled + kChunk);
-        const qsizetype got = FIn.read(FBuffer.data() + FFilled, kChunk);
-        if (got < 0)
-            throw Exception(CannotReadMessage(FName, FIn.errorString()));
+        const qsizetype got = ReadSome(FBuffer.data() + FFilled);
         FFilled += got;
         FAtEnd = got == 0;
         return !FAtEnd;
     }
 
+    // Hands the bytes after the buffered ones to `look`, piece by piece, until it returns false
+    // or the source ends; More() then reads the same bytes again. A file is read again through
+    // the same device; the bytes of a pipe are kept in a spool meanwhile.
+    template <class Look> void LookAhead(Look look) {
+        if (FAtEnd)
+            return;
+        const bool rewind = !FIn.isSequential();
+        const qint64 resume = FIn.pos();
+        QByteArray piece(kChunk, Qt::Uninitialized);
+        auto spool = rewind ? nullptr : std::make_unique<TSourceSpool>();
+        for (;;) {
+            const qsizetype got = ReadSome(piece.data());
+            if (got == 0) {
+                FInEnded = !rewind;
+                break;
+            }
+            if (spool)
+                spool->Write(piece.constData(), got);
+            if (!look(reinterpret_cast<const unsigned char*>(piece.constData()), got))
+                break;
+        }
+        if (rewind && !FIn.seek(resume))
+            throw Exception(CannotReadMessage(FName, FIn.errorString()));
+        FSpool = std::move(spool);
+    }
+
 private:
+    qsizetype ReadSome(char* to) {
+        if (FSpool) {
+            const qsizetype got = FSpool->Reader().read(to, kChunk);
+            if (got < 0)
+                throw Exception(CannotReadMessage(FSpool->Name(), FSpool->Reader().errorString()));
+            if (got > 0)
+                return got;
+            FSpool.reset();
+        }
+        if (FInEnded)
+            return 0; // a terminal would wait for more after its end
+        const qsizetype got = FIn.read(to, kChunk);
+        if (got < 0)
+            throw Exception(CannotReadMessage(FName, FIn.errorString()));
+        return got;
+    }
+
     QIODevice& FIn;
     const QString& FName;
     QByteArray FBuffer;
     qsizetype FFilled = 0;
     bool FAtEnd = false;
+    bool FInEnded = false; // the read ahead met the stream's end
+    std::unique_ptr<TSourceSpool> FSpool;
 };
+
+// How a source without a byte-order mark is read; deciding by its bytes needs all of them
+// (or only those up to the first that cannot be UTF-8).
+TTextEncoding UnmarkedEncoding(TSourceReader& source, TUnmarkedSource rule) {
+    switch (rule) {
+    case TUnmarkedSource::Windows1251:
+        return TTextEncoding::Ansi;
+    case TUnmarkedSource::Utf8:
+        return TTextEncoding::Utf8;
+    case TUnmarkedSource::Auto:
+        break;
+    }
+    TUtf8Scan scan;
+    if (scan.Feed(source.Data(), source.Filled()))
+        source.LookAhead([&scan](const unsigned char* p, qsizetype n) { return scan.Feed(p, n); });
+    return scan.Complete() && scan.SawNonAscii() ? TTextEncoding::Utf8 : TTextEncoding::Ansi;
+}
 
 // Splits the source into lines at CR LF, lone CR and lone LF, in units of one byte.
 void SplitBytes(TSourceReader& source, qsizetype start, TLineConverter& lines) {
@@ -313,7 +334,7 @@ bool ConvertSourcePage(const TMarkupSet& markup, const TPageFrame& frame, const 
     TTextEncoding encoding = DetectEncoding(
         QByteArrayView(source.Data(), std::min<qsizetype>(source.Filled(), 3)), &bom);
     if (bom == 0)
-        encoding = UnmarkedEncoding(recipe.Unmarked);
+        encoding = UnmarkedEncoding(source, recipe.Unmarked);
     const TPageExtras& extras = recipe.Extras;
     TLineConverter lines(markup, frame, encoding, openTarget, outName,
                          extras.MarksLines() || extras.LinksUnits() ? &extras : nullptr);

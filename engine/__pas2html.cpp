@@ -89,13 +89,19 @@ bool ConvertSourceStream(QIODevice& in, const QString& inName, const TPageRecipe
     try {
         TPageReport unused;
         TPageReport& out = report ? *report : unused;
-        QBuffer form; // a form saved in binary is converted as its text
-        QIODevice& source = BinaryFormAsText(in, inName, form, &out.FormProblem) ? form : in;
+        QBuffer form; // a form saved in binary is converted as its text, which is ANSI
+        const bool isForm = BinaryFormAsText(in, inName, form, &out.FormProblem);
+        std::optional<TPageRecipe> asForm;
+        if (isForm) {
+            asForm = recipe;
+            asForm->Unmarked = TUnmarkedSource::Windows1251;
+        }
         TDelphiToHTML converter;
         converter.LoadTagSet(&recipe.Tags);
         TPageFrame frame = TPageFrame::Titled(recipe.Title, recipe.BodyAfter, recipe.BodyEndBefore);
         AddToHead(frame.Head, recipe.Extras);
-        return ConvertSourcePage(converter.MarkupSet(), frame, recipe, source, inName, openTarget,
+        return ConvertSourcePage(converter.MarkupSet(), frame, asForm ? *asForm : recipe,
+                                 isForm ? static_cast<QIODevice&>(form) : in, inName, openTarget,
                                  outName, out);
     } catch (const std::bad_alloc&) {
         throw Exception(OutOfMemoryMessage(inName));

@@ -1,5 +1,7 @@
 #include "TStrings.h"
 
+#include <algorithm>
+
 #include "TextFile.h"
 
 QString TStrings::Text() const {
@@ -57,7 +59,9 @@ void TStrings::LoadFromFile(const QString& fileName, TNoMark noMark) {
     const QByteArray bytes = ReadFileBytes(fileName);
     qsizetype bom = 0;
     TTextEncoding encoding = DetectEncoding(bytes, &bom);
-    if (bom == 0 && noMark == TNoMark::Utf8WhenValid && IsValidUtf8(bytes))
+    if (bom == 0 && noMark != TNoMark::Ansi && IsValidUtf8(bytes) &&
+        (noMark == TNoMark::Utf8WhenValid ||
+         std::any_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) >= 0x80; })))
         encoding = TTextEncoding::Utf8;
     SetText(DecodeText(QByteArrayView(bytes).sliced(bom), encoding));
     FEncoding = encoding;

@@ -38,11 +38,12 @@ public:
     QString Values(QStringView name) const;
 
     // What a text without a byte-order mark is read as.
-    enum class TNoMark { Ansi, Utf8WhenValid };
+    // Utf8WhenValid: UTF-8 when well-formed UTF-8. Utf8WhenSource: the same when a character
+    // above ASCII is there too, so that an ASCII source stays ANSI as its page does.
+    enum class TNoMark { Ansi, Utf8WhenValid, Utf8WhenSource };
 
-    // Reads a text file by its byte-order mark, otherwise as ANSI (or, with Utf8WhenValid,
-    // as UTF-8 when it is well-formed UTF-8); raises Exception naming the file when it
-    // cannot be read. The encoding found is kept for SaveToFile.
+    // Reads a text file by its byte-order mark, otherwise as `noMark` says; raises Exception
+    // naming the file when it cannot be read. The encoding found is kept for SaveToFile.
     void LoadFromFile(const QString& fileName, TNoMark noMark = TNoMark::Ansi);
     // Writes the lines, CR LF after each, in the encoding of the last load with its mark
     // (ANSI without a mark when never loaded), replacing the file atomically; raises

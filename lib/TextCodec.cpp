@@ -112,7 +112,8 @@ const char16_t* AnsiToUnicodeTable() {
 }
 
 bool IsValidUtf8(QByteArrayView bytes) {
-    QStringDecoder decoder(QStringDecoder::Utf8);
+    // Stateless: a sequence cut at the end is an error, not a wait for more.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     // The decoding runs when its result is taken.
     [[maybe_unused]] const QString decoded = decoder(bytes);
     return !decoder.hasError();

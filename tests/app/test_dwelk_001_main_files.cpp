@@ -189,6 +189,9 @@ void TestDwelk001MainFiles::selectingShowsFileAndNames_data() {
     QTest::newRow("other type") << 4 << "readme.txt"
                                 << ""
                                 << "" << false;
+    QTest::newRow("Free Pascal unit, its own suffix") << 4 << "fpjson.pp"
+                                                      << ""
+                                                      << "fpjson_pp.htm" << true;
 }
 
 void TestDwelk001MainFiles::selectingShowsFileAndNames() {
@@ -199,6 +202,8 @@ void TestDwelk001MainFiles::selectingShowsFileAndNames() {
     QFETCH(bool, yellow);
     if (!existingPage.isEmpty())
         WriteBytes(Src(existingPage), "<html></html>");
+    if (!QFile::exists(Src(name)))
+        WriteBytes(Src(name), "unit " + name.toUtf8() + ";\r\nbegin end.\r\n");
     auto window = StartInSources();
     TfMain* w = window.get();
     ChooseFilter(w, filter);
@@ -218,6 +223,15 @@ void TestDwelk001MainFiles::selectingShowsFileAndNames() {
     ClickFile(w, name);
     QCOMPARE(memo->Lines().Text(), QStringLiteral("changed\r\n"));
     QCOMPARE(EditColor(html), clInfoBk());
+
+    // Without a mark, UTF-8 shows as UTF-8 and windows-1251 as before, as their pages read them.
+    WriteBytes(Src(name), "// Stra\xC3\x9F"
+                          "e \xD0\x9C");
+    ClickFile(w, name);
+    QCOMPARE(memo->Lines().Text(), QString::fromUtf8("// Straße М\r\n"));
+    WriteBytes(Src(name), "// \xCF\xF0\xE8");
+    ClickFile(w, name);
+    QCOMPARE(memo->Lines().Text(), QString::fromUtf8("// При\r\n"));
 }
 
 void TestDwelk001MainFiles::keyboardSelection() {

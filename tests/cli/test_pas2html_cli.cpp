@@ -41,6 +41,7 @@ private slots:
     void outputMustBeAFolder_data();
     void outputMustBeAFolder();
     void lineAnchorsOutsideMarkup();
+    void unmarkedSources();
     void messagesNameWhatWasTyped_data();
     void messagesNameWhatWasTyped();
     void freePascalTypes_data();
@@ -588,6 +589,27 @@ void TestPas2htmlCli::lineAnchorsOutsideMarkup() {
         stripped.remove(QString::fromLatin1(pair));
     stripped.remove(QRegularExpression("<style>.*</style>\r\n"));
     QCOMPARE(stripped.toLatin1(), plain);
+}
+
+// Unmarked UTF-8 through standard input, larger than what is kept in memory, gives the page of
+// the same source with its mark; --encoding forces the reading of unmarked sources only.
+void TestPas2htmlCli::unmarkedSources() {
+    const QByteArray text = QByteArray("x := 1;\r\n").repeated(1 << 20) + "// Stra\xC3\x9F"
+                                                                          "e\r\n";
+    WriteBytes(Path("m/Marked.pas"), "\xEF\xBB\xBF" + text);
+    QCOMPARE(Run({"--title", "t", "m/Marked.pas"}).Code, 0);
+    const QByteArray marked = ReadBytes(Path("m/Marked_pas.htm"));
+    const TRun piped = Run({"--title", "t", "-"}, text);
+    QCOMPARE(piped.Code, 0);
+    QVERIFY(piped.Out == marked);
+
+    const QByteArray small = "// \xD0\x9C";
+    QVERIFY(Run({"-"}, small).Out.startsWith("\xEF\xBB\xBF<html>"));
+    QVERIFY(Run({"--encoding", "windows-1251", "-"}, small).Out.startsWith("<html>"));
+    QVERIFY(Run({"--encoding=UTF-8", "-"}, "// \xCF\xF0").Out.startsWith("\xEF\xBB\xBF<html>"));
+    QVERIFY(Run({"--encoding=windows-1251", "-"}, "\xEF\xBB\xBF" + small)
+                .Out.startsWith("\xEF\xBB\xBF<html>"));
+    QCOMPARE(Run({"--encoding", "koi8-r", "-"}, small).Code, 2);
 }
 
 // Messages name what the user typed.

@@ -4,6 +4,7 @@
 
 #include "Exception.h"
 #include "PageRecipe.h"
+#include "SourceEncoding.h"
 #include "TextCodec.h"
 #include "__pas2html.h"
 
@@ -18,6 +19,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <sys/resource.h>
@@ -45,6 +47,9 @@ class TestFileForm : public QObject {
 private slots:
     void encodings_data();
     void encodings();
+    void utf8Check_data();
+    void utf8Check();
+    void unmarkedUtf8AsMarked();
     void rewriteRule();
     void blankSources_data();
     void blankSources();
@@ -98,6 +103,24 @@ void TestFileForm::encodings_data() {
                                        << QByteArray("\xEF\xBB\xBF<html>\r\n")
                                        << QByteArray("<b>pac\xE2\x84\xAA"
                                                      "ed</b> x\r\n");
+    // Without a mark: UTF-8 when valid throughout with a character above ASCII, and then the
+    // page is written as for the mark; anything else stays windows-1251.
+    const QByteArray mb(1 << 20, ' ');
+    QTest::newRow("utf-8 without mark")
+        << QByteArray("end; // \xD0\x9F") << QByteArray("\xEF\xBB\xBF<html>\r\n")
+        << QByteArray("<b>end</b>; <i style=\"color: teal;\">// \xD0\x9F</i>\r\n");
+    QTest::newRow("utf-8 without mark, first character beyond the first read")
+        << mb + mb + "\xC3\x9F" << QByteArray("\xEF\xBB\xBF<html>\r\n")
+        << QByteArray("\xC3\x9F\r\n");
+    QTest::newRow("ascii stays ansi")
+        << QByteArray("end") << QByteArray("<html>\r\n") << QByteArray("<b>end</b>\r\n");
+    QTest::newRow("utf-8 until a byte beyond the first read")
+        << "\xD0\x9F" + mb + mb + "\xCF\xF0" << QByteArray("<html>\r\n") << QByteArray("\xD0\x9F");
+    QTest::newRow("utf-8 cut at the end")
+        << QByteArray("\xD0\x9F \xE2\x82") << QByteArray("<html>\r\n")
+        << QByteArray("\xD0\x9F \xE2\x82\r\n");
+    QTest::newRow("surrogate is not utf-8")
+        << QByteArray("\xED\xA0\x80") << QByteArray("<html>\r\n") << QByteArray("\xED\xA0\x80\r\n");
     QTest::newRow("utf-16le nul")
         << (QByteArray("\xFF\xFE") +
             EncodeText(QString("1") + QChar(0) + " 1", TTextEncoding::Utf16LE))
@@ -116,6 +139,73 @@ void TestFileForm::encodings() {
     const QByteArray page = ReadBytes(dst);
     QVERIFY(page.startsWith(pageStart));
     QVERIFY2(page.contains(body), page.constData());
+}
+
+void TestFileForm::utf8Check_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("ascii") << QByteArray("begin end.");
+    QTest::newRow("two, three and four bytes")
+        << QByteArray("\xC3\x9F \xE2\x82\xAC \xF0\x9F\x98\x80");
+    QTest::newRow("smallest and largest") << QByteArray("\xC2\x80\xEF\xBF\xBF\xF4\x8F\xBF\xBF");
+    QTest::newRow("overlong") << QByteArray("a\xC0\x80");
+    QTest::newRow("overlong three") << QByteArray("\xE0\x9F\xBF");
+    QTest::newRow("overlong four") << QByteArray("\xF0\x8F\xBF\xBF");
+    QTest::newRow("surrogate") << QByteArray("\xED\xA0\x80");
+    QTest::newRow("beyond U+10FFFF") << QByteArray("\xF4\x90\x80\x80");
+    QTest::newRow("lone continuation") << QByteArray("abcdefgh\x80");
+    QTest::newRow("cut") << QByteArray("\xE2\x82");
+    QTest::newRow("ansi") << QByteArray("\xCF\xF0\xE8\xE2\xE5\xF2");
+    QTest::newRow("nul") << QByteArray("a\0\xC3\x9F", 4);
+}
+
+// Fed in two pieces split anywhere, the check agrees with the system's decoder.
+void TestFileForm::utf8Check() {
+    QFETCH(QByteArray, bytes);
+    const bool valid = IsValidUtf8(bytes);
+    const bool nonAscii = std::any_of(bytes.begin(), bytes.end(), [](char c) { return c < 0; });
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
+    for (qsizetype split = 0; split <= bytes.size(); ++split) {
+        TUtf8Scan scan;
+        scan.Feed(p, split);
+        scan.Feed(p + split, bytes.size() - split);
+        QCOMPARE(scan.Complete(), valid);
+        if (valid)
+            QCOMPARE(scan.SawNonAscii(), nonAscii);
+    }
+}
+
+// An unmarked UTF-8 source gives, through a file and through a stream that cannot seek, the
+// very page of the same source with the mark; --encoding-style rules force either reading.
+void TestFileForm::unmarkedUtf8AsMarked() {
+    const QByteArray text = "unit \xC3\x9F; { \xD0\x9C\xD0\xBE\xD0\xB4 }\r\nbegin 'x' end.";
+    const QString src = FDir.filePath("u.pas"), dst = FDir.filePath("u.htm");
+    const TStrings tags = DefaultTags();
+    WriteBytes(src, "\xEF\xBB\xBF" + text);
+    QVERIFY(FilePas_2_FileHtml(src, dst, "u", &tags, nullptr, nullptr, true));
+    const QByteArray marked = ReadBytes(dst);
+    WriteBytes(src, text);
+    QVERIFY(FilePas_2_FileHtml(src, dst, "u", &tags, nullptr, nullptr, true));
+    QCOMPARE(ReadBytes(dst), marked);
+
+    const auto throughPipe = [&](TUnmarkedSource rule) {
+        int fds[2];
+        if (pipe(fds) != 0 || write(fds[1], text.constData(), size_t(text.size())) != text.size())
+            return QByteArray();
+        close(fds[1]);
+        QFile in;
+        in.open(fds[0], QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
+        QBuffer out;
+        out.open(QIODevice::WriteOnly);
+        TPageRecipe recipe = RecipeOf("u", &tags, nullptr, nullptr);
+        recipe.Unmarked = rule;
+        ConvertSourceStream(
+            in, "in", recipe, [&out]() -> QIODevice& { return out; }, "out");
+        return out.data();
+    };
+    QCOMPARE(throughPipe(TUnmarkedSource::Auto), marked);
+    QCOMPARE(throughPipe(TUnmarkedSource::Utf8), marked);
+    const QByteArray ansi = throughPipe(TUnmarkedSource::Windows1251);
+    QVERIFY(!ansi.startsWith("\xEF\xBB\xBF") && ansi.contains("\xD0\x9C\xD0\xBE\xD0\xB4"));
 }
 
 void TestFileForm::rewriteRule() {
