@@ -23,7 +23,13 @@ dom = subprocess.run(['chromium', '--headless', '--no-sandbox', '--disable-gpu',
                       '--dump-dom', 'file://' + copy], capture_output=True, text=True).stdout
 copied = json.loads(html.unescape(re.search(r'<div id="copied">(.*?)</div>', dom, re.S).group(1)))
 raw = open(source, 'rb').read()
+# Without a mark: UTF-8 when it is valid UTF-8 with a character above ASCII, as pas2html reads it.
 encoding = 'cp1251'
+try:
+    if not raw.isascii() and raw.decode('utf-8'):
+        encoding = 'utf-8'
+except UnicodeDecodeError:
+    pass
 for bom, name in ((b'\xef\xbb\xbf', 'utf-8-sig'), (b'\xff\xfe', 'utf-16'), (b'\xfe\xff', 'utf-16')):
     if raw.startswith(bom):
         encoding = name

@@ -21,6 +21,12 @@ def read_text(path):
     for bom, enc in ((b'\xef\xbb\xbf', 'utf-8'), (b'\xff\xfe', 'utf-16-le'), (b'\xfe\xff', 'utf-16-be')):
         if data.startswith(bom):
             return data[len(bom):].decode(enc, 'replace')
+    # Without a mark: UTF-8 when it is valid UTF-8 with a character above ASCII.
+    if not data.isascii():
+        try:
+            return data.decode('utf-8')
+        except UnicodeDecodeError:
+            pass
     return data.decode('cp1251', 'replace')
 
 
@@ -43,10 +49,15 @@ for rel, text in pages.items():
         elif frag and frag not in ids[target]:
             problems.append(f'{rel}: {href} has no anchor')
         elif rel != 'index.htm':
-            # A unit's link leads to the page of that unit, the form directive to a form.
+            # A unit's link leads to the page of that unit, a directive to a form or include,
+            # the contents link to the index.
             shown = tag_re.sub("", html.unescape(label)).lower()
             name = os.path.basename(target).lower()
-            if not (name == shown + "_pas.htm" or (shown == "{$r *.dfm}" and name.endswith("_dfm.htm"))):
+            unit = name in (shown + "_pas.htm", shown + "_pp.htm", shown + "_p.htm")
+            directive = (shown.startswith("{$r") or shown.startswith("{$i")) and name.endswith(
+                ("_dfm.htm", "_lfm.htm", "_inc.htm", "_pp.htm", "_pas.htm"))
+            contents = shown == "оглавление" and name == "index.htm"
+            if not (unit or directive or contents):
                 problems.append(f"{rel}: {shown} leads to {target}")
 
 # The index lists every page but itself.
@@ -54,6 +65,10 @@ listed = {os.path.normpath(urllib.parse.unquote(h)) for h, _ in href_re.findall(
 for rel in pages:
     if rel != 'index.htm' and rel not in listed:
         problems.append(f'index.htm: {rel} not listed')
+
+# Every source type and the suffix of its page.
+SUFFIXES = {'.pas': '_pas', '.dfm': '_dfm', '.dpr': '', '.lpr': '', '.dpk': '', '.pp': '_pp',
+            '.p': '_p', '.inc': '_inc', '.lfm': '_lfm'}
 
 # Sources of the run, by lower-case unit name; blank ones get no page.
 units = {}
@@ -64,20 +79,19 @@ for root, dirs, files in os.walk(src):
         if f.startswith('.'):
             continue
         ext = os.path.splitext(f)[1].lower()
-        if ext in ('.pas', '.dpr', '.dfm'):
+        if ext in SUFFIXES:
             p = os.path.join(root, f)
             text = read_text(p)
             if not text.strip(''.join(map(chr, range(33)))):
                 continue
             sources.append((p, text))
-            if ext == '.pas':
+            if ext in ('.pas', '.pp', '.p'):
                 units.setdefault(os.path.splitext(f)[0].lower(), p)
 
 def page_of(source):
     rel = os.path.relpath(source, src)
     base, ext = os.path.splitext(rel)
-    suffix = {'.pas': '_pas', '.dfm': '_dfm'}.get(ext.lower(), '')
-    return base + suffix + '.htm'
+    return base + SUFFIXES[ext.lower()] + '.htm'
 
 
 def used_units(text):
