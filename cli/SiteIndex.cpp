@@ -5,6 +5,7 @@
 #include "Exception.h"
 #include "HtmlName.h"
 #include "PageTarget.h"
+#include "SourceTypes.h"
 #include "TextFile.h"
 
 #include <QDir>
@@ -24,15 +25,19 @@ struct TRow {
 };
 
 QString TypeOf(const QString& source) {
-    const QString extension = FileExtension(source).toString().toLower();
-    if (extension == u".pas" || extension == u".pp" || extension == u".p")
+    switch (SourceKindOf(source)) {
+    case TSourceKind::Unit:
         return QStringLiteral("модуль");
-    if (extension == u".dfm" || extension == u".lfm")
+    case TSourceKind::Form:
         return QStringLiteral("форма");
-    if (extension == u".inc")
+    case TSourceKind::Include:
         return QStringLiteral("включаемый файл");
-    if (extension == u".dpk")
+    case TSourceKind::Package:
         return QStringLiteral("пакет");
+    case TSourceKind::Project:
+    case TSourceKind::None:
+        break;
+    }
     return QStringLiteral("проект");
 }
 

@@ -7,19 +7,32 @@ namespace {
 struct TSourceType {
     QLatin1String Extension;
     TPageSuffix Suffix;
+    TSourceKind Kind;
 };
 
 constexpr TSourceType kTypes[] = {
-    {QLatin1String("pas"), TPageSuffix::Unit},    {QLatin1String("pp"), TPageSuffix::OwnType},
-    {QLatin1String("p"), TPageSuffix::OwnType},   {QLatin1String("dpr"), TPageSuffix::Bare},
-    {QLatin1String("lpr"), TPageSuffix::Bare},    {QLatin1String("dpk"), TPageSuffix::Bare},
-    {QLatin1String("inc"), TPageSuffix::OwnType}, {QLatin1String("dfm"), TPageSuffix::Form},
-    {QLatin1String("lfm"), TPageSuffix::OwnType},
+    {QLatin1String("pas"), TPageSuffix::Unit, TSourceKind::Unit},
+    {QLatin1String("pp"), TPageSuffix::OwnType, TSourceKind::Unit},
+    {QLatin1String("p"), TPageSuffix::OwnType, TSourceKind::Unit},
+    {QLatin1String("dpr"), TPageSuffix::Bare, TSourceKind::Project},
+    {QLatin1String("lpr"), TPageSuffix::Bare, TSourceKind::Project},
+    {QLatin1String("dpk"), TPageSuffix::Bare, TSourceKind::Package},
+    {QLatin1String("inc"), TPageSuffix::OwnType, TSourceKind::Include},
+    {QLatin1String("dfm"), TPageSuffix::Form, TSourceKind::Form},
+    {QLatin1String("lfm"), TPageSuffix::OwnType, TSourceKind::Form},
 };
 
 QStringView ExtensionOf(QStringView fileName) {
     const QStringView extension = FileExtension(fileName);
     return extension.isEmpty() ? extension : extension.sliced(1);
+}
+
+const TSourceType* TypeOf(QStringView fileName) {
+    const QStringView extension = ExtensionOf(fileName);
+    for (const TSourceType& type : kTypes)
+        if (extension.compare(type.Extension, Qt::CaseInsensitive) == 0)
+            return &type;
+    return nullptr;
 }
 
 } // namespace
@@ -35,11 +48,13 @@ const QStringList& SourceTypeNames() {
 }
 
 TPageSuffix PageSuffixOf(QStringView fileName) {
-    const QStringView extension = ExtensionOf(fileName);
-    for (const TSourceType& type : kTypes)
-        if (extension.compare(type.Extension, Qt::CaseInsensitive) == 0)
-            return type.Suffix;
-    return TPageSuffix::None;
+    const TSourceType* type = TypeOf(fileName);
+    return type ? type->Suffix : TPageSuffix::None;
+}
+
+TSourceKind SourceKindOf(QStringView fileName) {
+    const TSourceType* type = TypeOf(fileName);
+    return type ? type->Kind : TSourceKind::None;
 }
 
 QString OwnTypeSuffix(QStringView fileName) {

@@ -14,11 +14,18 @@ enum class TPageSuffix {
     OwnType, // every other type: "_" and its extension, so a unit never shares its page
 };
 
+// What a source of a type holds.
+enum class TSourceKind { None, Unit, Form, Project, Package, Include };
+
 // The extensions of every source type, in lower case without the dot.
 const QStringList& SourceTypeNames();
 
 // The rule for a file of this name, by its extension in any letter case.
 TPageSuffix PageSuffixOf(QStringView fileName);
+
+// What a file of this name holds, by its extension in any letter case; units are the types
+// a `uses` clause can name (".pas", ".pp", ".p").
+TSourceKind SourceKindOf(QStringView fileName);
 
 // The suffix a type of the OwnType rule takes: "_" and its extension in lower case.
 QString OwnTypeSuffix(QStringView fileName);
