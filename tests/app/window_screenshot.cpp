@@ -5,8 +5,9 @@
 // scripts/screenshot.sh for README. With a scene name after one file name it pictures the
 // whole screen instead: "menu" (the preview's context menu) or "run" (a whole-list run under
 // way, then stopped by choosing another mask: FILE and FILE with "-stopped"); "smallest"
-// pictures the window at its smallest size; with a form's file name (*.dfm) after it, the
-// window with that form selected and converted.
+// pictures the window at its smallest size; with a source's file name after it (a form
+// under the DFM mask, anything else under "Все файлы"), the window with that source
+// selected and converted.
 
 #include "__files.h"
 #include "dwelk_000_lib.h"
@@ -127,17 +128,21 @@ int Scene(TfMain& fMain, const QString& scene, const QString& picture, const QSt
         QTest::qWait(500);
         return Save(fMain, qPrintable(picture)) ? 0 : 1;
     }
-    if (scene.endsWith(QLatin1String(".dfm"))) {
-        if (!QFile::copy(scene, sources + "/" + QFileInfo(scene).fileName()))
+    // A form under its own mask, any other source under "Все файлы".
+    if (scene.endsWith(QLatin1String(".dfm")) || QFileInfo(scene).isFile()) {
+        const QString name = QFileInfo(scene).fileName();
+        if (!QFile::copy(scene, sources + "/" + name))
             return 1;
+        const int mask = scene.endsWith(QLatin1String(".dfm")) ? 1 : 4;
         auto* filter = fMain.findChild<QComboBox*>("FCB");
-        filter->setCurrentIndex(1);
-        emit filter->activated(1);
+        filter->setCurrentIndex(mask);
+        emit filter->activated(mask);
         auto* flb = fMain.findChild<QListWidget*>("FLB");
-        if (flb->count() != 1)
+        const QList<QListWidgetItem*> items = flb->findItems(name, Qt::MatchExactly);
+        if (items.size() != 1)
             return 1;
         QTest::mouseClick(flb->viewport(), Qt::LeftButton, {},
-                          flb->visualItemRect(flb->item(0)).center());
+                          flb->visualItemRect(items.first()).center());
         fMain.findChild<QToolButton*>("btn_File_ToHtml")->click();
         QTest::qWait(1500);
         return Save(fMain, qPrintable(picture)) ? 0 : 1;
@@ -169,7 +174,7 @@ int main(int argc, char* argv[]) {
     if (argc < 2 || argc > 5 || argc == 4) {
         std::fprintf(stderr,
                      "usage: window_screenshot WINDOW.png [CLIPBOARD.png HTML-1.png "
-                     "HTML-2.png]\n       window_screenshot FILE.png menu|run|smallest|FORM.dfm\n");
+                     "HTML-2.png]\n       window_screenshot FILE.png menu|run|smallest|SOURCE\n");
         return 2;
     }
     QTemporaryDir programFolder;
