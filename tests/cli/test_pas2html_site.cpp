@@ -1,0 +1,228 @@
+// Published folders: which page links to which, line anchors, the index, and the pages a
+// run leaves out; and the Free Pascal and Lazarus types of a walk.
+
+#include "TestFiles.h"
+#include "ToolRun.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <memory>
+#include <sys/resource.h>
+
+namespace {
+
+// Every link of the page `page` under `out` as "text=>href", the markup inside it taken out;
+// a link to no existing file gives "href is missing" alone. Pages are read byte for byte.
+QStringList CheckedLinks(const QString& out, const QString& page) {
+    static const QRegularExpression link("<a href=\"([^\"]*)\">(.*?)</a>");
+    static const QRegularExpression tag("<[^>]*>");
+    QStringList found;
+    const QString path = QDir(out).filePath(page);
+    for (const auto& m : link.globalMatch(QString::fromLatin1(ReadBytes(path)))) {
+        const QString href = m.captured(1);
+        const QString file = QUrl::fromPercentEncoding(href.section('#', 0, 0).toUtf8());
+        if (!QFileInfo(QFileInfo(path).dir().filePath(file)).isFile())
+            return {href + " is missing"};
+        found << QString(m.captured(2)).remove(tag) + "=>" + href;
+    }
+    return found;
+}
+
+} // namespace
+
+class TestPas2htmlSite : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { FDir = std::make_unique<QTemporaryDir>(); }
+    void site();
+    void siteLeavesOutUnwritablePages();
+    void lineAnchorsOutsideMarkup();
+    void freePascalTypes_data();
+    void freePascalTypes();
+    void includeAndFormLinks();
+
+private:
+    TRun Run(const QStringList& args, const QByteArray& input = {},
+             const std::function<void(QProcess&)>& setup = {}) {
+        return RunTool(QStringLiteral(DWELK_BIN_DIR "/pas2html"), args, FDir->path(), input, setup);
+    }
+    QString Path(const QString& relative) const { return FDir->filePath(relative); }
+    std::unique_ptr<QTemporaryDir> FDir;
+};
+
+// Units of one name in several folders, a blank unit, a form, a project with `in` paths, odd
+// names: each link goes to the unit meant, every link and the index lead to existing pages.
+void TestPas2htmlSite::site() {
+    WriteBytes(Path("web/a/Dup.pas"), "unit Dup;");
+    WriteBytes(Path("web/b/Dup.pas"), "unit Dup;");
+    WriteBytes(Path("web/b/Near.pas"), "unit Near; uses Dup; {$R *.dfm} end.");
+    WriteBytes(Path("web/b/Near.dfm"), "object F: TF end");
+    WriteBytes(Path("web/c/Far.pas"), "unit Far;\r\nuses Dup, Blank, Near, Odd;\r\nend.");
+    WriteBytes(Path("web/Blank.pas"), " \r\n");
+    // The compiler takes the file `in` names, not the unit of that name beside the project.
+    WriteBytes(Path("web/Far.pas"), "unit Far;");
+    WriteBytes(Path("web/P.dpr"), "program P;\r\nuses Dup in 'B\\DUP.PAS', Far in 'c/Far.pas';");
+    WriteBytes(Path("web/x y/Odd.pas"), "unit Odd; end.");
+    WriteBytes(Path("web/x y/<&>.pas"), "unit Strange; end.");
+    WriteBytes(Path("after.txt"), "<p>top</p>");
+    const TRun run = Run({"-j2", "-q", "--site", "--after", "after.txt", "-o", "out", "web"});
+    QVERIFY2(run.Code == 0, run.Err.constData());
+
+    const auto links = [&](const QString& page) { return CheckedLinks(Path("out"), page); };
+    // The pages are windows-1251, read here byte for byte.
+    const QString contents = QString::fromLatin1("\xCE\xE3\xEB\xE0\xE2\xEB\xE5\xED\xE8\xE5");
+    QCOMPARE(links("b/Near_pas.htm"), (QStringList{contents + "=>../index.htm", "Dup=>Dup_pas.htm",
+                                                   "{$R *.dfm}=>Near_dfm.htm"}));
+    QCOMPARE(links("c/Far_pas.htm"),
+             (QStringList{contents + "=>../index.htm", "Dup=>../a/Dup_pas.htm",
+                          "Near=>../b/Near_pas.htm", "Odd=>../x%20y/Odd_pas.htm"}));
+    QCOMPARE(links("P.htm"),
+             (QStringList{contents + "=>index.htm", "Dup=>b/Dup_pas.htm", "Far=>c/Far_pas.htm"}));
+    const QByteArray page = ReadBytes(Path("out/c/Far_pas.htm"));
+    QVERIFY(page.contains("<span class=\"ln\" id=\"L3\" data-n=\"3\"></span><b>end.</b>"));
+    // The contents link stands on its own line right after the fragment; the page is ANSI.
+    QVERIFY(page.contains("<body>\r\n<p>top</p>\r\n<a href=\"../index.htm\">\xCE\xE3\xEB\xE0\xE2"
+                          "\xEB\xE5\xED\xE8\xE5</a>\r\n<pre>"));
+
+    const QStringList index = links("index.htm");
+    QCOMPARE(index.size(), 9); // every page but the blank unit's
+    QVERIFY(index.contains("x y/&lt;&amp;&gt;.pas=>x%20y/%3C%26%3E_pas.htm"));
+    QVERIFY(index.indexOf("P.dpr=>P.htm") < index.indexOf("a/Dup.pas=>a/Dup_pas.htm"));
+    const QByteArray html = ReadBytes(Path("out/index.htm"));
+    QVERIFY(html.contains("<meta charset=\"utf-8\">") && html.contains("<title>web</title>"));
+    QVERIFY(!html.contains("<script"));
+    QVERIFY(html.contains("<td class=\"n\">3</td><td class=\"n\">"));
+}
+
+// A page that cannot be written is known before the run: no page links to it and the index
+// leaves it out. A page that fails while written is left out of the index, and the pages
+// already linking to it are named.
+void TestPas2htmlSite::siteLeavesOutUnwritablePages() {
+    const QString longName = QString(250, u'u');
+    WriteBytes(Path("web/" + longName + ".pas"), "unit x;");
+    WriteBytes(Path("web/InDir.pas"), "unit InDir;");
+    WriteBytes(Path("web/Linked.pas"), "unit Linked;");
+    WriteBytes(Path("web/Main.pas"),
+               ("unit Main; uses InDir, Linked, Late, " + longName + ";").toUtf8());
+    WriteBytes(Path("web/Late.pas"), QByteArray(100000, 'x'));
+    QVERIFY(QDir().mkpath(Path("out/InDir_pas.htm")));
+    QVERIFY(QFile::link(Path("elsewhere.htm"), Path("out/Linked_pas.htm")));
+    // Late's page is too big for the file size limit; -j1 writes it after Main's.
+    const TRun run =
+        Run({"-j1", "-q", "--index", "--link-units", "-o", "out", "web"}, {}, [](QProcess& p) {
+            p.setChildProcessModifier([] {
+                const rlimit limit{65536, 65536};
+                setrlimit(RLIMIT_FSIZE, &limit);
+                signal(SIGXFSZ, SIG_IGN);
+            });
+        });
+    QCOMPARE(run.Code, 1);
+    for (const QByteArray& reason : {QByteArray(strerror(ENAMETOOLONG)),
+                                     QByteArray("InDir_pas.htm"), QByteArray("Linked_pas.htm")})
+        QVERIFY2(run.Err.contains(reason), run.Err.constData());
+    QVERIFY2(run.Err.contains("out/Late_pas.htm") && run.Err.contains("out/Main_pas.htm"),
+             run.Err.constData());
+    const QByteArray main = ReadBytes(Path("out/Main_pas.htm"));
+    QVERIFY(!main.contains("href=\"InDir_pas") && !main.contains("href=\"Linked_pas") &&
+            !main.contains("href=\"uuu"));
+    QVERIFY(main.contains("href=\"Late_pas.htm\""));
+    const QByteArray index = ReadBytes(Path("out/index.htm"));
+    QVERIFY(index.contains("Main_pas.htm"));
+    for (const char* left : {"InDir", "Linked", "Late", "uuuu"})
+        QVERIFY2(!index.contains(left), left);
+}
+
+// Every line's anchor stands outside the markup, even inside a comment, directive or string
+// over several lines; without anchors the page is as before.
+void TestPas2htmlSite::lineAnchorsOutsideMarkup() {
+    WriteBytes(Path("m/M.pas"), "{ one\r\ntwo }\r\n(*$IFDEF\r\nX*) 'open\r\nnext\r\nend.");
+    QCOMPARE(Run({"m/M.pas"}).Code, 0);
+    const QByteArray plain = ReadBytes(Path("m/M_pas.htm"));
+    QCOMPARE(Run({"--line-numbers", "m/M.pas"}).Code, 0);
+    QByteArray numbered = ReadBytes(Path("m/M_pas.htm"));
+    static const QRegularExpression anchor(
+        "<span class=\"ln\" id=\"L\\d+\" data-n=\"\\d+\"></span>");
+    const QString pre =
+        QString::fromLatin1(numbered).section("<pre>\r\n", 1).section("</pre>", 0, 0);
+    QStringList rows = pre.split("\r\n", Qt::SkipEmptyParts);
+    QCOMPARE(rows.size(), 6);
+    QCOMPARE(rows[1], QString("</i><span class=\"ln\" id=\"L2\" data-n=\"2\"></span>"
+                              "<i style=\"color: teal;\">two }</i>"));
+    QVERIFY2(rows[3].startsWith("</span><span class=\"ln\" id=\"L4\""), qPrintable(rows[3]));
+    QVERIFY2(rows[4].startsWith("</span><span class=\"ln\" id=\"L5\" data-n=\"5\"></span>"
+                                "<span style=\"color: blue;\">"),
+             qPrintable(rows[4]));
+    // Taken out again, the anchors and the markup around them leave the plain page.
+    QString stripped = QString::fromLatin1(numbered).remove(anchor);
+    for (const char* pair :
+         {"</i><i style=\"color: teal;\">", "</span><span style=\"color: green;\">",
+          "</span><span style=\"color: blue;\">"})
+        stripped.remove(QString::fromLatin1(pair));
+    stripped.remove(QRegularExpression("<style>.*</style>\r\n"));
+    QCOMPARE(stripped.toLatin1(), plain);
+}
+
+void TestPas2htmlSite::freePascalTypes_data() {
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QStringList>("pages");
+
+    const QStringList all{"a_pp.htm",  "B_pp.htm",  "c_p.htm",   "d.htm",     "e.htm",
+                          "f_inc.htm", "U_lfm.htm", "U_pas.htm", "U_dfm.htm", "P.htm"};
+    QTest::newRow("every type, any letter case") << QStringList{} << 0 << all;
+    QTest::newRow("--types") << QStringList{"--types", "PP,inc"} << 0
+                             << QStringList{"a_pp.htm", "B_pp.htm", "f_inc.htm"};
+    QTest::newRow("--types with an unknown type")
+        << QStringList{"--types", "pp,txt"} << 2 << QStringList{};
+    QTest::newRow("--types empty") << QStringList{"--types="} << 2 << QStringList{};
+}
+
+// Free Pascal's and Lazarus' types are walked and named apart from a unit of the same name.
+void TestPas2htmlSite::freePascalTypes() {
+    QFETCH(QStringList, options);
+    QFETCH(int, code);
+    QFETCH(QStringList, pages);
+    for (const char* name : {"a.pp", "B.PP", "c.p", "d.lpr", "e.dpk", "f.inc", "U.lfm", "U.pas",
+                             "U.dfm", "P.dpr", "g.txt", "h.lrs"})
+        WriteBytes(Path(QStringLiteral("fp/") + name), "unit x;");
+    const TRun run = Run(options + QStringList{"-o", "out", "fp"});
+    QVERIFY2(run.Code == code, run.Err.constData());
+    QStringList written = QDir(Path("out")).entryList(QDir::Files);
+    QStringList expected = pages;
+    written.sort();
+    expected.sort();
+    QCOMPARE(written, expected);
+}
+
+// `{$R *.lfm}`, `{$R name.lfm}` and includes link to pages of the run; the include's own folder
+// comes first, an include without extension may be any include type.
+void TestPas2htmlSite::includeAndFormLinks() {
+    WriteBytes(Path("lz/main.pas"), "unit main;\r\n{$R *.lfm}{$R other.lfm}{$R x.res}\r\n"
+                                    "{$I defs}{$INCLUDE 'sub/part.inc'}{$I+}{$I %DATE%}\r\n"
+                                    "{$I missing.inc}{$i Near.PP}\r\nend.");
+    WriteBytes(Path("lz/main.lfm"), "object F: TF end");
+    WriteBytes(Path("lz/other.lfm"), "object G: TG end");
+    WriteBytes(Path("lz/defs.inc"), "{$mode objfpc}");
+    WriteBytes(Path("lz/defs.pas"), "unit defs;");
+    WriteBytes(Path("lz/sub/part.inc"), "x := 1;");
+    WriteBytes(Path("lz/sub/in.inc"), "{$I part.inc}");
+    WriteBytes(Path("lz/near.pp"), "unit near;");
+    const TRun run = Run({"-q", "--link-units", "-o", "out", "lz"});
+    QVERIFY2(run.Code == 0, run.Err.constData());
+    const auto links = [&](const QString& page) { return CheckedLinks(Path("out"), page); };
+    QCOMPARE(links("main_pas.htm"),
+             (QStringList{"{$R *.lfm}=>main_lfm.htm", "{$R other.lfm}=>other_lfm.htm",
+                          "{$I defs}=>defs_inc.htm", "{$INCLUDE 'sub/part.inc'}=>sub/part_inc.htm",
+                          "{$i Near.PP}=>near_pp.htm"}));
+    QCOMPARE(links("sub/in_inc.htm"), (QStringList{"{$I part.inc}=>part_inc.htm"}));
+}
+
+QTEST_GUILESS_MAIN(TestPas2htmlSite)
+#include "test_pas2html_site.moc"
