@@ -15,13 +15,17 @@ struct TParse {
 };
 
 // One option: its names, the name of its value in the help (none for a switch), its help
-// lines, and what it does; Apply returns an error message, or nothing.
+// lines, and what it does: the option that takes text stores it, a switch is set, the name as
+// typed is kept for messages, and Apply does the rest, returning an error message or nothing.
 struct TOptionSpec {
-    const char* Short; // one letter, or empty
-    const char* Long;  // without the dashes, or empty
-    const char* Value;
-    const char* Help;
-    QString (*Apply)(TParse& parse, const QString& typed, const QString& value);
+    const char* Short = ""; // one letter, or empty
+    const char* Long = "";  // without the dashes, or empty
+    const char* Value = "";
+    const char* Help = "";
+    QString TOptions::*Text = nullptr;
+    bool TOptions::*Flag = nullptr;
+    QString TOptions::*Typed = nullptr;
+    QString (*Apply)(TParse& parse, const QString& typed, const QString& value) = nullptr;
 };
 
 QString Types(TParse& parse, const QString& typed, const QString& value) {
@@ -54,118 +58,127 @@ QString Jobs(TParse& parse, const QString& typed, const QString& value) {
     return {};
 }
 
-QString Site(TParse& parse, const QString& typed, const QString&) {
+QString Title(TParse& parse, const QString&, const QString& value) {
+    parse.Options.Title = value;
+    return {};
+}
+
+QString Anchors(TParse& parse, const QString&, const QString&) {
+    parse.Options.LineAnchors = true;
+    return {};
+}
+
+QString Site(TParse& parse, const QString&, const QString&) {
     TOptions& o = parse.Options;
     o.Index = o.LineNumbers = o.LineAnchors = o.LinkUnits = true;
-    o.IndexOption = typed;
+    return {};
+}
+
+QString Help(TParse& parse, const QString&, const QString&) {
+    parse.Want = TWant::Help;
+    return {};
+}
+
+QString Version(TParse& parse, const QString&, const QString&) {
+    if (parse.Want == TWant::Run)
+        parse.Want = TWant::Version;
     return {};
 }
 
 // Every option, in the order of the help.
 constexpr TOptionSpec kOptions[] = {
-    {"o", "output", "ПУТЬ",
-     "для одного файла: сам HTML-файл; иначе папка для страниц,\n"
-     "каждая по своему пути относительно папки-источника",
-     [](TParse& p, const QString& typed, const QString& v) {
-         p.Options.Output = v;
-         p.Options.OutputOption = typed;
-         return QString();
-     }},
-    {"", "tags", "ФАЙЛ",
-     "набор тегов разметки: строки Имя=Значение (Bcom, Ecom, Bres,\n"
-     "Eres, Bnum, Enum, Bstr, Estr, Bdir, Edir); по умолчанию набор окна",
-     [](TParse& p, const QString&, const QString& v) {
-         p.Options.TagsFile = v;
-         return QString();
-     }},
-    {"", "settings", "ФАЙЛ",
-     "взять настройки окна из его файла настроек (dwelk.ini): набор\n"
-     "тегов, суффиксы, расширение и включённые фрагменты HTML-2\n"
-     "(файлы Quorvel_Body_*.txt рядом с ним); --tags, --after и\n"
-     "--before заменяют взятое оттуда",
-     [](TParse& p, const QString&, const QString& v) {
-         p.Options.SettingsFile = v;
-         return QString();
-     }},
-    {"", "types", "СПИСОК",
-     "какие типы брать из папок, через запятую (по умолчанию все:\n"
-     "pas,pp,p,dpr,lpr,dpk,inc,dfm,lfm)",
-     Types},
-    {"", "encoding", "КОДИРОВКА",
-     "как читать исходные файлы без метки порядка байтов: auto (по\n"
-     "умолчанию: как UTF-8, если файл - правильный UTF-8 и в нём есть\n"
-     "не ASCII-символы, иначе как windows-1251), windows-1251 или utf-8;\n"
-     "файл с меткой всегда читается по ней",
-     Encoding},
-    {"", "title", "ТЕКСТ", "заголовок страницы; по умолчанию имя исходного файла",
-     [](TParse& p, const QString&, const QString& v) {
-         p.Options.Title = v;
-         return QString();
-     }},
-    {"", "after", "ФАЙЛ", "HTML сразу после <body>",
-     [](TParse& p, const QString&, const QString& v) {
-         p.Options.AfterFile = v;
-         return QString();
-     }},
-    {"", "before", "ФАЙЛ", "HTML перед </body>",
-     [](TParse& p, const QString&, const QString& v) {
-         p.Options.BeforeFile = v;
-         return QString();
-     }},
-    {"j", "jobs", "N",
-     "сколько файлов конвертировать одновременно (по умолчанию по\n"
-     "одному на процессор)",
-     Jobs},
-    {"", "index", "",
-     "после работы записать в папку -o страницу index.htm со списком\n"
-     "всех записанных страниц (путь, тип, строки, размер, итог)",
-     [](TParse& p, const QString& typed, const QString&) {
-         p.Options.Index = true;
-         p.Options.IndexOption = typed;
-         return QString();
-     }},
-    {"", "line-anchors", "", "у каждой строки кода якорь L<номер>: СТРАНИЦА.htm#L120",
-     [](TParse& p, const QString&, const QString&) {
-         p.Options.LineAnchors = true;
-         return QString();
-     }},
-    {"", "line-numbers", "",
-     "номера строк слева (при копировании кода не копируются);\n"
-     "включает --line-anchors",
-     [](TParse& p, const QString&, const QString&) {
-         p.Options.LineNumbers = p.Options.LineAnchors = true;
-         return QString();
-     }},
-    {"", "link-units", "",
-     "имена модулей в uses, {$R *.dfm}, {$R *.lfm}, {$R имя.lfm} и\n"
-     "{$I имя} ведут на их страницы, если те пишутся в этой же работе",
-     [](TParse& p, const QString&, const QString&) {
-         p.Options.LinkUnits = true;
-         return QString();
-     }},
-    {"", "site", "", "всё это сразу: --index --line-numbers --link-units", Site},
-    {"q", "quiet", "", "без строки хода работы и сообщений о пустых файлах",
-     [](TParse& p, const QString&, const QString&) {
-         p.Options.Quiet = true;
-         return QString();
-     }},
-    {"v", "verbose", "", "называть каждую записанную страницу",
-     [](TParse& p, const QString&, const QString&) {
-         p.Options.Verbose = true;
-         return QString();
-     }},
-    {"h", "help", "", "эта справка",
-     [](TParse& p, const QString&, const QString&) {
-         p.Want = TWant::Help;
-         return QString();
-     }},
-    {"", "version", "", "версия",
-     [](TParse& p, const QString&, const QString&) {
-         if (p.Want == TWant::Run)
-             p.Want = TWant::Version;
-         return QString();
-     }},
+    {.Short = "o",
+     .Long = "output",
+     .Value = "ПУТЬ",
+     .Help = "для одного файла: сам HTML-файл; иначе папка для страниц,\n"
+             "каждая по своему пути относительно папки-источника",
+     .Text = &TOptions::Output,
+     .Typed = &TOptions::OutputOption},
+    {.Long = "tags",
+     .Value = "ФАЙЛ",
+     .Help = "набор тегов разметки: строки Имя=Значение (Bcom, Ecom, Bres,\n"
+             "Eres, Bnum, Enum, Bstr, Estr, Bdir, Edir); по умолчанию набор окна",
+     .Text = &TOptions::TagsFile},
+    {.Long = "settings",
+     .Value = "ФАЙЛ",
+     .Help = "взять настройки окна из его файла настроек (dwelk.ini): набор\n"
+             "тегов, суффиксы, расширение и включённые фрагменты HTML-2\n"
+             "(файлы Quorvel_Body_*.txt рядом с ним); --tags, --after и\n"
+             "--before заменяют взятое оттуда",
+     .Text = &TOptions::SettingsFile},
+    {.Long = "types",
+     .Value = "СПИСОК",
+     .Help = "какие типы брать из папок, через запятую (по умолчанию все:\n"
+             "pas,pp,p,dpr,lpr,dpk,inc,dfm,lfm)",
+     .Apply = Types},
+    {.Long = "encoding",
+     .Value = "КОДИРОВКА",
+     .Help = "как читать исходные файлы без метки порядка байтов: auto (по\n"
+             "умолчанию: как UTF-8, если файл - правильный UTF-8 и в нём есть\n"
+             "не ASCII-символы, иначе как windows-1251), windows-1251 или utf-8;\n"
+             "файл с меткой всегда читается по ней",
+     .Apply = Encoding},
+    {.Long = "title",
+     .Value = "ТЕКСТ",
+     .Help = "заголовок страницы; по умолчанию имя исходного файла",
+     .Apply = Title},
+    {.Long = "after",
+     .Value = "ФАЙЛ",
+     .Help = "HTML сразу после <body>",
+     .Text = &TOptions::AfterFile},
+    {.Long = "before",
+     .Value = "ФАЙЛ",
+     .Help = "HTML перед </body>",
+     .Text = &TOptions::BeforeFile},
+    {.Short = "j",
+     .Long = "jobs",
+     .Value = "N",
+     .Help = "сколько файлов конвертировать одновременно (по умолчанию по\n"
+             "одному на процессор)",
+     .Apply = Jobs},
+    {.Long = "index",
+     .Help = "после работы записать в папку -o страницу index.htm со списком\n"
+             "всех записанных страниц (путь, тип, строки, размер, итог)",
+     .Flag = &TOptions::Index,
+     .Typed = &TOptions::IndexOption},
+    {.Long = "line-anchors",
+     .Help = "у каждой строки кода якорь L<номер>: СТРАНИЦА.htm#L120",
+     .Flag = &TOptions::LineAnchors},
+    {.Long = "line-numbers",
+     .Help = "номера строк слева (при копировании кода не копируются);\n"
+             "включает --line-anchors",
+     .Flag = &TOptions::LineNumbers,
+     .Apply = Anchors},
+    {.Long = "link-units",
+     .Help = "имена модулей в uses, {$R *.dfm}, {$R *.lfm}, {$R имя.lfm} и\n"
+             "{$I имя} ведут на их страницы, если те пишутся в этой же работе",
+     .Flag = &TOptions::LinkUnits},
+    {.Long = "site",
+     .Help = "всё это сразу: --index --line-numbers --link-units",
+     .Typed = &TOptions::IndexOption,
+     .Apply = Site},
+    {.Short = "q",
+     .Long = "quiet",
+     .Help = "без строки хода работы и сообщений о пустых файлах",
+     .Flag = &TOptions::Quiet},
+    {.Short = "v",
+     .Long = "verbose",
+     .Help = "называть каждую записанную страницу",
+     .Flag = &TOptions::Verbose},
+    {.Short = "h", .Long = "help", .Help = "эта справка", .Apply = Help},
+    {.Long = "version", .Help = "версия", .Apply = Version},
 };
+
+QString ApplyOption(const TOptionSpec& spec, TParse& parse, const QString& typed,
+                    const QString& value) {
+    if (spec.Text)
+        parse.Options.*spec.Text = value;
+    if (spec.Flag)
+        parse.Options.*spec.Flag = true;
+    if (spec.Typed)
+        parse.Options.*spec.Typed = typed;
+    return spec.Apply ? spec.Apply(parse, typed, value) : QString();
+}
 
 const TOptionSpec* FindShort(QChar letter) {
     for (const TOptionSpec& spec : kOptions)
@@ -220,10 +233,10 @@ private:
         if (!TakesValue(*spec)) {
             if (equals >= 0)
                 return QStringLiteral("параметру %1 не нужно значение").arg(typed);
-            return spec->Apply(FParse, typed, {});
+            return ApplyOption(*spec, FParse, typed, {});
         }
         if (equals >= 0)
-            return spec->Apply(FParse, typed, arg.sliced(equals + 1));
+            return ApplyOption(*spec, FParse, typed, arg.sliced(equals + 1));
         return WithNextValue(*spec, typed);
     }
 
@@ -235,12 +248,12 @@ private:
             if (!spec)
                 return QStringLiteral("неизвестный параметр %1").arg(typed);
             if (!TakesValue(*spec)) {
-                if (QString error = spec->Apply(FParse, typed, {}); !error.isEmpty())
+                if (QString error = ApplyOption(*spec, FParse, typed, {}); !error.isEmpty())
                     return error;
                 continue;
             }
             if (i + 1 < arg.size())
-                return spec->Apply(FParse, typed, arg.sliced(i + 1));
+                return ApplyOption(*spec, FParse, typed, arg.sliced(i + 1));
             return WithNextValue(*spec, typed);
         }
         return {};
@@ -249,7 +262,7 @@ private:
     QString WithNextValue(const TOptionSpec& spec, const QString& typed) {
         if (FAt + 1 >= FArgs.size())
             return QStringLiteral("параметру %1 нужно значение").arg(typed);
-        return spec.Apply(FParse, typed, FArgs[++FAt]);
+        return ApplyOption(spec, FParse, typed, FArgs[++FAt]);
     }
 
     const QStringList& FArgs;
