@@ -14,6 +14,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
+#include <optional>
 
 namespace {
 
