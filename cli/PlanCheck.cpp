@@ -1,6 +1,5 @@
 #include "PlanCheck.h"
 
-#include "Exception.h"
 #include "PageTarget.h"
 #include "TextFile.h"
 
@@ -43,16 +42,22 @@ QString CreateProblem(const QString& path) {
     return {};
 }
 
+// What stands at the page's name, looked at without opening anything: a FIFO named with -o
+// would wait for a reader.
 QString TargetProblem(const TJob& job) {
-    try {
-        TPageTarget(job.Target, job.Rule).Check(job.Source);
-    } catch (const Exception& e) {
-        return e.Message();
+    const QByteArray name = QFile::encodeName(job.Target);
+    struct stat page {};
+    if (lstat(name.constData(), &page) == 0) {
+        // A FIFO, a device or a link named with -o is written as it is, wherever it lies.
+        if (!S_ISREG(page.st_mode))
+            return S_ISDIR(page.st_mode) || job.Rule == TTargetRule::Page
+                       ? CannotWriteMessage(job.Target, NotAPageReason(page.st_mode))
+                       : QString();
+        struct stat source {};
+        if (stat(QFile::encodeName(job.Source).constData(), &source) == 0 &&
+            source.st_dev == page.st_dev && source.st_ino == page.st_ino)
+            return CannotWriteMessage(job.Target, QStringLiteral("это сам исходный файл"));
     }
-    // A FIFO, a device or a link named with -o is written as it is, wherever it lies.
-    struct stat info {};
-    if (lstat(QFile::encodeName(job.Target).constData(), &info) == 0 && !S_ISREG(info.st_mode))
-        return {};
     const QString reason = CreateProblem(job.Target);
     return reason.isEmpty() ? QString() : CannotWriteMessage(job.Target, reason);
 }

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QThread>
 #include <algorithm>
 #include <atomic>
@@ -268,10 +269,20 @@ int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings
     const int workers = options.Jobs > 0 ? options.Jobs : QThread::idealThreadCount();
     TPageBatch::TLimits limits;
     limits.Folders = FolderBudget(workers);
-    TPageBatch batch(limits, [&failed](const QString& message) {
-        TReporter::Print("pas2html: " + message);
-        failed = true;
-    });
+    // Pages a failed batch left as they were are known by name; once the run is over they
+    // leave the index and name the pages that link to them.
+    std::mutex notReplacedMutex;
+    QSet<QString> notReplaced;
+    TPageBatch batch(
+        limits,
+        [&failed](const QString& message) {
+            TReporter::Print("pas2html: " + message);
+            failed = true;
+        },
+        [&](const QString& page) {
+            const std::lock_guard lock(notReplacedMutex);
+            notReplaced.insert(page);
+        });
     auto run = [&](const TJob& job) {
         const QString title = options.Title       ? *options.Title
                               : job.Source == "-" ? QString()
@@ -282,10 +293,10 @@ int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings
             RecipeFor(title, settings, site.ExtrasFor(job), options.Unmarked);
         // Nothing a conversion throws may end the run or the worker: it is that file's failure.
         try {
-            outcome = job.Source == "-"
-                          ? ConvertStandardInput(job, recipe)
-                          : ConvertFile(job, recipe, results[size_t(&job - plan.Jobs.data())],
-                                        batch);
+            outcome =
+                job.Source == "-"
+                    ? ConvertStandardInput(job, recipe)
+                    : ConvertFile(job, recipe, results[size_t(&job - plan.Jobs.data())], batch);
         } catch (const Exception& e) {
             error = e.Message();
         } catch (const std::bad_alloc&) {
@@ -313,13 +324,11 @@ int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings
     }
     RunOnWorkers(files.size(), workers, [&run, &files](size_t i) { run(*files[i]); });
     batch.Commit();
-    // Pages written before a page failed may link to it; they are named, to be rewritten.
     for (size_t i = 0; i < plan.Jobs.size(); ++i)
-        if (results[i].Failed)
-            if (const QStringList from = site.PagesLinkingTo(plan.Jobs[i]); !from.isEmpty())
-                TReporter::Print(QStringLiteral("pas2html: на ненаписанную страницу %1 ведут "
-                                                "ссылки со страниц: %2")
-                                     .arg(plan.Jobs[i].Target, from.join(QStringLiteral(", "))));
+        if (results[i].Written && notReplaced.contains(plan.Jobs[i].Target))
+            results[i] = {false, true, 0};
+    for (const QString& message : site.LinksToUnwritten(plan, results))
+        TReporter::Print("pas2html: " + message);
     // The index comes after the last page is in place.
     if (options.Index) {
         try {

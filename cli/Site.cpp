@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QUrl>
 #include <algorithm>
 #include <fcntl.h>
@@ -126,14 +127,27 @@ QString TSiteMap::LinkTo(const QString& from, const TPage& to) const {
     return Href(QFileInfo(from).path(), to.Page);
 }
 
-QStringList TSiteMap::PagesLinkingTo(const TJob& job) const {
-    if (!IsFileJob(job))
-        return {};
+QStringList TSiteMap::LinksToUnwritten(const TPlan& plan,
+                                       const std::vector<TPageResult>& results) const {
+    QSet<QString> written;
+    for (size_t i = 0; i < plan.Jobs.size(); ++i)
+        if (results[i].Written && IsFileJob(plan.Jobs[i]))
+            written.insert(Absolute(plan.Jobs[i].Target));
+    QStringList messages;
     const std::lock_guard lock(FLinksMutex);
-    QStringList pages = FLinkedFrom.value(Absolute(job.Target));
-    pages.removeDuplicates();
-    pages.sort();
-    return pages;
+    for (size_t i = 0; i < plan.Jobs.size(); ++i) {
+        if (!results[i].Failed || !IsFileJob(plan.Jobs[i]))
+            continue;
+        QStringList from;
+        for (const QString& page : FLinkedFrom.value(Absolute(plan.Jobs[i].Target)))
+            if (written.contains(page) && !from.contains(page))
+                from << page;
+        from.sort();
+        if (!from.isEmpty())
+            messages << QStringLiteral("на ненаписанную страницу %1 ведут ссылки со страниц: %2")
+                            .arg(plan.Jobs[i].Target, from.join(QStringLiteral(", ")));
+    }
+    return messages;
 }
 
 // A form's "*" is the unit's own name; an include without an extension may be any of the

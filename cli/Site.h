@@ -27,8 +27,9 @@ public:
     // The extras of the page `job` writes, with links to the pages of this run.
     TPageExtras ExtrasFor(const TJob& job) const;
 
-    // The pages that were given a link to the page of `job`, once every page is converted.
-    QStringList PagesLinkingTo(const TJob& job) const;
+    // Once every page is converted: for each page that failed, the pages written with a link
+    // to it, to be rewritten, as messages.
+    QStringList LinksToUnwritten(const TPlan& plan, const std::vector<TPageResult>& results) const;
 
 private:
     struct TPage {

@@ -7,8 +7,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-TPageBatch::TPageBatch(TLimits limits, std::function<void(const QString&)> report)
-    : FLimits(limits), FReport(std::move(report)) {}
+TPageBatch::TPageBatch(TLimits limits, std::function<void(const QString&)> report,
+                       std::function<void(const QString&)> notReplaced)
+    : FLimits(limits), FReport(std::move(report)), FNotReplaced(std::move(notReplaced)) {}
 
 TPageBatch::~TPageBatch() = default;
 
@@ -63,16 +64,22 @@ QString TPageBatch::SyncAll() const {
 void TPageBatch::CommitLocked() {
     if (!FPages.empty() && FFailure.isEmpty())
         FFailure = SyncAll();
-    if (!FFailure.isEmpty() && !FPages.empty())
+    if (!FFailure.isEmpty() && !FPages.empty()) {
         FReport(QStringLiteral("не записано страниц вместе с неудавшейся: %1, они остались "
                                "прежними (%2)")
                     .arg(FPages.size())
                     .arg(FFailure));
-    else if (!FPages.empty()) {
+        if (FNotReplaced)
+            for (const TPage& page : FPages)
+                FNotReplaced(page.Shown);
+    } else if (!FPages.empty()) {
         QString reason;
         for (TPage& page : FPages)
-            if (!page.File.Replace(reason))
+            if (!page.File.Replace(reason)) {
                 FReport(CannotWriteMessage(page.Shown, reason));
+                if (FNotReplaced)
+                    FNotReplaced(page.Shown);
+            }
         if (const QString failure = SyncAll(); !failure.isEmpty())
             FReport(QStringLiteral("не удалось сбросить страницы на диск: %1").arg(failure));
     }

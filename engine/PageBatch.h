@@ -25,8 +25,10 @@ public:
         qint64 Bytes = qint64(256) << 20;
         size_t Folders = 256; // each held open until the batch is committed
     };
-    // `report` receives each failure's message, from whichever worker commits.
-    TPageBatch(TLimits limits, std::function<void(const QString&)> report);
+    // `report` receives each failure's message, from whichever worker commits; `notReplaced`,
+    // when given, the name of every page a failure left as it was.
+    TPageBatch(TLimits limits, std::function<void(const QString&)> report,
+               std::function<void(const QString&)> notReplaced = {});
     ~TPageBatch(); // temporaries not committed are removed
 
     // The one handle of this batch for the folder `folder` stands for.
@@ -51,6 +53,7 @@ private:
 
     const TLimits FLimits;
     const std::function<void(const QString&)> FReport;
+    const std::function<void(const QString&)> FNotReplaced;
     std::mutex FMutex;
     std::vector<TPage> FPages;
     std::map<std::pair<quint64, quint64>, std::shared_ptr<TFileHandle>> FFolders; // dev, inode

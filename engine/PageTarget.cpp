@@ -28,13 +28,13 @@ int StandardStream(const QString& path) {
     return -1;
 }
 
-QString KindOf(mode_t mode) {
+} // namespace
+
+QString NotAPageReason(mode_t mode) {
     return S_ISDIR(mode)   ? QStringLiteral("это папка")
            : S_ISLNK(mode) ? QStringLiteral("это символическая ссылка")
                            : QStringLiteral("это не обычный файл");
 }
-
-} // namespace
 
 TPageTarget::TPageTarget(const QString& path, TTargetRule rule) : FPath(path), FRule(rule) {}
 
@@ -99,7 +99,7 @@ void TPageTarget::DecidePlace() {
     if (fstatat(FFolder->Fd(), FFileName.constData(), &page, AT_SYMLINK_NOFOLLOW) != 0)
         return;
     if (!S_ISREG(page.st_mode))
-        Refuse(KindOf(page.st_mode));
+        Refuse(NotAPageReason(page.st_mode));
     FExisting = page;
 }
 
@@ -122,7 +122,7 @@ void TPageTarget::DecidePath() {
         return;
     }
     if (S_ISDIR(found.st_mode) || FRule == TTargetRule::Page)
-        Refuse(KindOf(found.st_mode));
+        Refuse(NotAPageReason(found.st_mode));
     // A FIFO or a device the user named: written into, never replaced.
     FDirect =
         TFileHandle(::open(QFile::encodeName(FPath).constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
@@ -130,7 +130,7 @@ void TPageTarget::DecidePath() {
         Refuse(SystemReason(errno));
     struct stat info {};
     if (fstat(FDirect.Fd(), &info) != 0 || S_ISDIR(info.st_mode))
-        Refuse(KindOf(S_IFDIR));
+        Refuse(NotAPageReason(S_IFDIR));
     if (S_ISREG(info.st_mode)) { // it changed into a regular file meanwhile: never appended to
         FDirect = TFileHandle();
         OpenFolderOf(written);
@@ -151,7 +151,7 @@ void TPageTarget::OpenFolderOf(const QString& path) {
     struct stat page {};
     if (fstatat(FFolder->Fd(), FFileName.constData(), &page, AT_SYMLINK_NOFOLLOW) == 0) {
         if (S_ISDIR(page.st_mode) || (FRule == TTargetRule::Page && !S_ISREG(page.st_mode)))
-            Refuse(KindOf(page.st_mode));
+            Refuse(NotAPageReason(page.st_mode));
         FExisting = page;
     }
 }

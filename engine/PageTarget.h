@@ -26,6 +26,9 @@ class TPageBatch;
 
 enum class TTargetRule { Page, Named };
 
+// Why what stands at a page's name, of this kind and not a regular file, cannot be the page.
+QString NotAPageReason(mode_t mode);
+
 // A page of a walk: the folders below `Root` are made as needed and never followed when links.
 struct TPagePlace {
     QString Root; // named by the user, so it may be a link
