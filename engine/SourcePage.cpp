@@ -158,9 +158,8 @@ public:
     bool More() {
         if (FAtEnd)
             return false;
-        if (FBuffer.size() < FFilled + kChunk)
-            FBuffer.resize(FFilled + kChunk);
-        const qsizetype got = ReadSome(FBuffer.data() + FFilled);
+        GrowWhenFull();
+        const qsizetype got = ReadSome(FBuffer.data() + FFilled, FBuffer.size() - FFilled);
         FFilled += got;
         FAtEnd = got == 0;
         return !FAtEnd;
@@ -170,21 +169,24 @@ public:
     // or the source ends; More() then reads the same bytes again. A file is read again through
     // the same device; the bytes of a pipe are kept in a spool meanwhile.
     template <class Look> void LookAhead(Look look) {
-        if (FAtEnd)
-            return;
         const bool rewind = !FIn.isSequential();
+        if (FAtEnd || (rewind && FIn.pos() >= FIn.size()))
+            return; // a file read whole already
         const qint64 resume = FIn.pos();
-        QByteArray piece(kChunk, Qt::Uninitialized);
+        // The pieces go where More() will put the same bytes again.
+        GrowWhenFull();
+        char* piece = FBuffer.data() + FFilled;
+        const qsizetype room = FBuffer.size() - FFilled;
         auto spool = rewind ? nullptr : std::make_unique<TSourceSpool>();
         for (;;) {
-            const qsizetype got = ReadSome(piece.data());
+            const qsizetype got = ReadSome(piece, room);
             if (got == 0) {
                 FInEnded = !rewind;
                 break;
             }
             if (spool)
-                spool->Write(piece.constData(), got);
-            if (!look(reinterpret_cast<const unsigned char*>(piece.constData()), got))
+                spool->Write(piece, got);
+            if (!look(reinterpret_cast<const unsigned char*>(piece), got))
                 break;
         }
         if (rewind && !FIn.seek(resume))
@@ -193,9 +195,16 @@ public:
     }
 
 private:
-    qsizetype ReadSome(char* to) {
+    // The buffer grows only while one line fills it; the room after a small source is
+    // enough to find its end.
+    void GrowWhenFull() {
+        if (FBuffer.size() - FFilled < kChunk / 16)
+            FBuffer.resize(FFilled + kChunk);
+    }
+
+    qsizetype ReadSome(char* to, qsizetype most) {
         if (FSpool) {
-            const qsizetype got = FSpool->Reader().read(to, kChunk);
+            const qsizetype got = FSpool->Reader().read(to, most);
             if (got < 0)
                 throw Exception(CannotReadMessage(FSpool->Name(), FSpool->Reader().errorString()));
             if (got > 0)
@@ -204,7 +213,7 @@ private:
         }
         if (FInEnded)
             return 0; // a terminal would wait for more after its end
-        const qsizetype got = FIn.read(to, kChunk);
+        const qsizetype got = FIn.read(to, most);
         if (got < 0)
             throw Exception(CannotReadMessage(FName, FIn.errorString()));
         return got;
