@@ -1,13 +1,16 @@
 // The page writer as files and standard input reach it: any bytes are read by their
-// byte-order mark (or as a binary form) and streamed into a page, with or without the
-// publishing extras, and a memory buffer never makes it raise.
+// byte-order mark, without one as UTF-8 when they are (or as a binary form) and streamed into a
+// page, with or without the publishing extras, and a memory buffer never makes it raise.
 
+#include "BinaryForm.h"
 #include "Exception.h"
 #include "FuzzEntries.h"
 #include "PageRecipe.h"
+#include "TextCodec.h"
 #include "__pas2html.h"
 
 #include <QBuffer>
+#include <algorithm>
 
 namespace {
 
@@ -35,7 +38,10 @@ int FuzzPageWriter(const uint8_t* data, size_t size) {
         recipe.Extras.UnitHref = [](const QString& name, const QString& inPath) {
             return name.size() % 2 ? QString() : inPath + name + QStringLiteral(".htm");
         };
-        recipe.Extras.FormHref = QStringLiteral("form.htm");
+        recipe.Extras.FileHref = [](const TFileDirective& directive) {
+            return directive.Name.size() % 2 ? QString() : QStringLiteral("file.htm");
+        };
+        recipe.Extras.IndexHref = QStringLiteral("index.htm");
     }
     if (variant == 3) {
         recipe.BodyAfter = QStringLiteral("<hr>\r\n&nbsp;");
@@ -63,5 +69,10 @@ int FuzzPageWriter(const uint8_t* data, size_t size) {
     // A marked source keeps its mark; a binary form is its text, which has none.
     if (report.FormProblem.isEmpty() && StartsWith(source, "\xEF\xBB\xBF"))
         FuzzExpect(StartsWith(page, "\xEF\xBB\xBF"), "a UTF-8 source gives a UTF-8 page");
+    // Without a mark, valid UTF-8 with a character above ASCII is read as UTF-8 too.
+    const bool nonAscii =
+        std::any_of(source.begin(), source.end(), [](char c) { return uchar(c) >= 0x80; });
+    if (nonAscii && IsValidUtf8(source) && !IsBinaryForm(source.left(kBinaryFormHeadSize)))
+        FuzzExpect(StartsWith(page, "\xEF\xBB\xBF"), "an unmarked UTF-8 source gives a UTF-8 page");
     return 0;
 }
