@@ -17,7 +17,7 @@ struct TParse {
 // One option: its names, the name of its value in the help (none for a switch), its help
 // lines, and what it does: the option that takes text stores it, a switch is set, the name as
 // typed is kept for messages, and Apply does the rest, returning an error message or nothing.
-struct TOptionSpec {
+struct TOptionEntry {
     const char* Short = ""; // one letter, or empty
     const char* Long = "";  // without the dashes, or empty
     const char* Value = "";
@@ -86,7 +86,7 @@ QString Version(TParse& parse, const QString&, const QString&) {
 }
 
 // Every option, in the order of the help.
-constexpr TOptionSpec kOptions[] = {
+constexpr TOptionEntry kOptions[] = {
     {.Short = "o",
      .Long = "output",
      .Value = "ПУТЬ",
@@ -169,33 +169,33 @@ constexpr TOptionSpec kOptions[] = {
     {.Long = "version", .Help = "версия", .Apply = Version},
 };
 
-QString ApplyOption(const TOptionSpec& spec, TParse& parse, const QString& typed,
+QString ApplyOption(const TOptionEntry& entry, TParse& parse, const QString& typed,
                     const QString& value) {
-    if (spec.Text)
-        parse.Options.*spec.Text = value;
-    if (spec.Flag)
-        parse.Options.*spec.Flag = true;
-    if (spec.Typed)
-        parse.Options.*spec.Typed = typed;
-    return spec.Apply ? spec.Apply(parse, typed, value) : QString();
+    if (entry.Text)
+        parse.Options.*entry.Text = value;
+    if (entry.Flag)
+        parse.Options.*entry.Flag = true;
+    if (entry.Typed)
+        parse.Options.*entry.Typed = typed;
+    return entry.Apply ? entry.Apply(parse, typed, value) : QString();
 }
 
-const TOptionSpec* FindShort(QChar letter) {
-    for (const TOptionSpec& spec : kOptions)
-        if (spec.Short[0] != 0 && QLatin1Char(spec.Short[0]) == letter)
-            return &spec;
+const TOptionEntry* FindShort(QChar letter) {
+    for (const TOptionEntry& entry : kOptions)
+        if (entry.Short[0] != 0 && QLatin1Char(entry.Short[0]) == letter)
+            return &entry;
     return nullptr;
 }
 
-const TOptionSpec* FindLong(QStringView name) {
-    for (const TOptionSpec& spec : kOptions)
-        if (spec.Long[0] != 0 && name == QLatin1String(spec.Long))
-            return &spec;
+const TOptionEntry* FindLong(QStringView name) {
+    for (const TOptionEntry& entry : kOptions)
+        if (entry.Long[0] != 0 && name == QLatin1String(entry.Long))
+            return &entry;
     return nullptr;
 }
 
-bool TakesValue(const TOptionSpec& spec) {
-    return spec.Value[0] != 0;
+bool TakesValue(const TOptionEntry& entry) {
+    return entry.Value[0] != 0;
 }
 
 class TParser {
@@ -227,42 +227,42 @@ private:
     QString Long(const QString& arg) {
         const qsizetype equals = arg.indexOf(u'=');
         const QString typed = equals < 0 ? arg : arg.first(equals);
-        const TOptionSpec* spec = FindLong(QStringView(typed).sliced(2));
-        if (!spec)
+        const TOptionEntry* entry = FindLong(QStringView(typed).sliced(2));
+        if (!entry)
             return QStringLiteral("неизвестный параметр %1").arg(typed);
-        if (!TakesValue(*spec)) {
+        if (!TakesValue(*entry)) {
             if (equals >= 0)
                 return QStringLiteral("параметру %1 не нужно значение").arg(typed);
-            return ApplyOption(*spec, FParse, typed, {});
+            return ApplyOption(*entry, FParse, typed, {});
         }
         if (equals >= 0)
-            return ApplyOption(*spec, FParse, typed, arg.sliced(equals + 1));
-        return WithNextValue(*spec, typed);
+            return ApplyOption(*entry, FParse, typed, arg.sliced(equals + 1));
+        return WithNextValue(*entry, typed);
     }
 
     // "-qv", "-ovalue", "-o value".
     QString Shorts(const QString& arg) {
         for (qsizetype i = 1; i < arg.size(); ++i) {
             const QString typed = QStringLiteral("-") + arg[i];
-            const TOptionSpec* spec = FindShort(arg[i]);
-            if (!spec)
+            const TOptionEntry* entry = FindShort(arg[i]);
+            if (!entry)
                 return QStringLiteral("неизвестный параметр %1").arg(typed);
-            if (!TakesValue(*spec)) {
-                if (QString error = ApplyOption(*spec, FParse, typed, {}); !error.isEmpty())
+            if (!TakesValue(*entry)) {
+                if (QString error = ApplyOption(*entry, FParse, typed, {}); !error.isEmpty())
                     return error;
                 continue;
             }
             if (i + 1 < arg.size())
-                return ApplyOption(*spec, FParse, typed, arg.sliced(i + 1));
-            return WithNextValue(*spec, typed);
+                return ApplyOption(*entry, FParse, typed, arg.sliced(i + 1));
+            return WithNextValue(*entry, typed);
         }
         return {};
     }
 
-    QString WithNextValue(const TOptionSpec& spec, const QString& typed) {
+    QString WithNextValue(const TOptionEntry& entry, const QString& typed) {
         if (FAt + 1 >= FArgs.size())
             return QStringLiteral("параметру %1 нужно значение").arg(typed);
-        return ApplyOption(spec, FParse, typed, FArgs[++FAt]);
+        return ApplyOption(entry, FParse, typed, FArgs[++FAt]);
     }
 
     const QStringList& FArgs;
@@ -271,14 +271,14 @@ private:
 };
 
 // "  -o, --output ПУТЬ" padded to the column of the help lines.
-QString OptionColumn(const TOptionSpec& spec) {
+QString OptionColumn(const TOptionEntry& entry) {
     QString names =
-        spec.Short[0] != 0 ? QStringLiteral("-%1").arg(QLatin1String(spec.Short)) : QString();
-    if (spec.Long[0] != 0)
+        entry.Short[0] != 0 ? QStringLiteral("-%1").arg(QLatin1String(entry.Short)) : QString();
+    if (entry.Long[0] != 0)
         names += (names.isEmpty() ? QStringLiteral("") : QStringLiteral(", ")) +
-                 QStringLiteral("--") + QLatin1String(spec.Long);
-    if (TakesValue(spec))
-        names += u' ' + QString::fromUtf8(spec.Value);
+                 QStringLiteral("--") + QLatin1String(entry.Long);
+    if (TakesValue(entry))
+        names += u' ' + QString::fromUtf8(entry.Value);
     return QStringLiteral("  ") + names;
 }
 
@@ -304,9 +304,9 @@ TParseResult ParseOptions(const QStringList& arguments, TOptions& options, QStri
 QString UsageText() {
     constexpr qsizetype column = 21;
     QString options;
-    for (const TOptionSpec& spec : kOptions) {
-        const QString left = OptionColumn(spec);
-        const QStringList lines = QString::fromUtf8(spec.Help).split(u'\n');
+    for (const TOptionEntry& entry : kOptions) {
+        const QString left = OptionColumn(entry);
+        const QStringList lines = QString::fromUtf8(entry.Help).split(u'\n');
         options += left.size() < column
                        ? left.leftJustified(column) + lines.first() + u'\n'
                        : left + u'\n' + QString(column, u' ') + lines.first() + u'\n';
