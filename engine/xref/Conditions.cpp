@@ -1,0 +1,259 @@
+#include "Conditions.h"
+
+#include "CodeTokens.h"
+
+namespace {
+
+// What Free Pascal 3.2.2 defines for Linux on x86-64 before reading a unit.
+constexpr const char* kPredefined[] = {"FPC",
+                                       "VER3",
+                                       "VER3_2",
+                                       "VER3_2_2",
+                                       "ENDIAN_LITTLE",
+                                       "FPC_LITTLE_ENDIAN",
+                                       "CPUX86_64",
+                                       "CPUAMD64",
+                                       "CPU64",
+                                       "CPUX64",
+                                       "CPU64BITADDR",
+                                       "CPU64BITALU",
+                                       "CPUINT64",
+                                       "LINUX",
+                                       "UNIX",
+                                       "HASUNIX",
+                                       "FPUSSE64",
+                                       "FPC_HAS_TYPE_SINGLE",
+                                       "FPC_HAS_TYPE_DOUBLE",
+                                       "FPC_HAS_TYPE_EXTENDED",
+                                       "FPC_HAS_CONSTREF",
+                                       "FPC_HAS_CPSTRING",
+                                       "FPC_HAS_MANAGEMENT_OPERATORS",
+                                       "FPC_HAS_VARSETS",
+                                       "FPC_HAS_UNICODESTRING",
+                                       "HASVARIANT",
+                                       "HASINTF",
+                                       "HASWIDESTRING",
+                                       "HASWIDECHAR",
+                                       "HASCURRENCY",
+                                       "HASTHREADVAR",
+                                       "HASDYNARRAYS",
+                                       "HASINLINE",
+                                       "HASOUT",
+                                       "FPC_HAS_FEATURE_HEAP",
+                                       "FPC_HAS_FEATURE_INITFINAL",
+                                       "FPC_HAS_FEATURE_RTTI",
+                                       "FPC_HAS_FEATURE_CLASSES",
+                                       "FPC_HAS_FEATURE_EXCEPTIONS",
+                                       "FPC_HAS_FEATURE_EXITCODE",
+                                       "FPC_HAS_FEATURE_ANSISTRINGS",
+                                       "FPC_HAS_FEATURE_WIDESTRINGS",
+                                       "FPC_HAS_FEATURE_TEXTIO",
+                                       "FPC_HAS_FEATURE_CONSOLEIO",
+                                       "FPC_HAS_FEATURE_FILEIO",
+                                       "FPC_HAS_FEATURE_RANDOM",
+                                       "FPC_HAS_FEATURE_VARIANTS",
+                                       "FPC_HAS_FEATURE_OBJECTS",
+                                       "FPC_HAS_FEATURE_DYNARRAYS",
+                                       "FPC_HAS_FEATURE_THREADING",
+                                       "FPC_HAS_FEATURE_COMMANDARGS",
+                                       "FPC_HAS_FEATURE_PROCESSES",
+                                       "FPC_HAS_FEATURE_STACKCHECK",
+                                       "FPC_HAS_FEATURE_DYNLIBS"};
+
+// A small reader of {$IF} expressions: defined(), undefined(), not, and, or, brackets,
+// numbers, symbols with a value and comparisons. Anything else is Unknown.
+class TExpression {
+public:
+    enum class TKind { Unknown, Bool, Int };
+    struct TValue {
+        TKind Kind = TKind::Unknown;
+        qint64 Int = 0;
+        bool Bool = false;
+    };
+
+    TExpression(const QString& text, const QHash<QString, QString>& defines)
+        : FText(text), FDefines(defines) {
+        TCodeToken t;
+        const auto* s = reinterpret_cast<const char16_t*>(text.constData());
+        for (qsizetype i = 0; NextCodeToken(s, i, text.size(), t); i = t.End)
+            FTokens.push_back(text.mid(t.Start, t.End - t.Start).toUpper());
+    }
+
+    TValue Whole() {
+        const TValue v = Relation();
+        return FAt == FTokens.size() ? v : TValue{};
+    }
+
+private:
+    QString Peek() const { return FAt < FTokens.size() ? FTokens[FAt] : QString(); }
+    QString Next() { return FAt < FTokens.size() ? FTokens[FAt++] : QString(); }
+
+    TValue Relation() {
+        const TValue left = Or();
+        const QString op = Peek();
+        if (op != u"=" && op != u"<>" && op != u"<" && op != u">" && op != u"<=" && op != u">=")
+            return left;
+        Next();
+        const TValue right = Or();
+        if (left.Kind != TKind::Int || right.Kind != TKind::Int)
+            return {};
+        const qint64 a = left.Int, b = right.Int;
+        const bool r = op == u"="    ? a == b
+                       : op == u"<>" ? a != b
+                       : op == u"<"  ? a < b
+                       : op == u">"  ? a > b
+                       : op == u"<=" ? a <= b
+                                     : a >= b;
+        return {TKind::Bool, 0, r};
+    }
+    TValue Or() {
+        TValue v = And();
+        while (Peek() == u"OR") {
+            Next();
+            v = Combine(v, And(), false);
+        }
+        return v;
+    }
+    TValue And() {
+        TValue v = Factor();
+        while (Peek() == u"AND") {
+            Next();
+            v = Combine(v, Factor(), true);
+        }
+        return v;
+    }
+    static TValue Combine(TValue a, TValue b, bool isAnd) {
+        // A known side may decide alone: false and anything, true or anything.
+        for (const TValue& side : {a, b})
+            if (side.Kind == TKind::Bool && side.Bool != isAnd)
+                return side;
+        if (a.Kind != TKind::Bool || b.Kind != TKind::Bool)
+            return {};
+        return {TKind::Bool, 0, isAnd ? (a.Bool && b.Bool) : (a.Bool || b.Bool)};
+    }
+    TValue Factor() {
+        const QString t = Next();
+        if (t == u"NOT") {
+            TValue v = Factor();
+            if (v.Kind == TKind::Bool)
+                v.Bool = !v.Bool;
+            return v.Kind == TKind::Bool ? v : TValue{};
+        }
+        if (t == u"(") {
+            const TValue v = Relation();
+            return Next() == u")" ? v : TValue{};
+        }
+        if (t == u"DEFINED" || t == u"UNDEFINED") {
+            const bool bracket = Peek() == u"(";
+            if (bracket)
+                Next();
+            const QString name = Next();
+            if (bracket && Next() != u")")
+                return {};
+            return {TKind::Bool, 0, FDefines.contains(name) == (t == u"DEFINED")};
+        }
+        bool ok = false;
+        const qint64 n = t.toLongLong(&ok);
+        if (ok)
+            return {TKind::Int, n, false};
+        if (t == u"TRUE" || t == u"FALSE")
+            return {TKind::Bool, 0, t == u"TRUE"};
+        const auto value = FDefines.constFind(t);
+        if (value != FDefines.cend()) {
+            const qint64 v = value->toLongLong(&ok);
+            if (ok)
+                return {TKind::Int, v, false};
+        }
+        return {};
+    }
+
+    const QString& FText;
+    const QHash<QString, QString>& FDefines;
+    QStringList FTokens;
+    qsizetype FAt = 0;
+};
+
+} // namespace
+
+TConditions::TConditions() {
+    for (const char* name : kPredefined)
+        FDefines.insert(QString::fromLatin1(name), QString());
+    FDefines.insert(QStringLiteral("FPC_VERSION"), QStringLiteral("3"));
+    FDefines.insert(QStringLiteral("FPC_RELEASE"), QStringLiteral("2"));
+    FDefines.insert(QStringLiteral("FPC_PATCH"), QStringLiteral("2"));
+    FDefines.insert(QStringLiteral("FPC_FULLVERSION"), QStringLiteral("30202"));
+}
+
+void TConditions::SetMode(const QString& mode) {
+    for (const char* name : {"FPC_OBJFPC", "FPC_DELPHI", "FPC_TP", "FPC_MACPAS", "FPC_ISO",
+                             "FPC_DELPHIUNICODE", "FPC_EXTENDEDPASCAL"})
+        FDefines.remove(QString::fromLatin1(name));
+    const QString m = mode.toUpper();
+    FDelphi = m == u"DELPHI" || m == u"DELPHIUNICODE";
+    if (m == u"DELPHIUNICODE")
+        FDefines.insert(QStringLiteral("FPC_DELPHI"), QString());
+    if (m != u"FPC" && !m.isEmpty())
+        FDefines.insert(QStringLiteral("FPC_") + m, QString());
+}
+
+TConditions::TTruth TConditions::Evaluate(const QString& expression) const {
+    const TExpression::TValue v = TExpression(expression, FDefines).Whole();
+    if (v.Kind != TExpression::TKind::Bool)
+        return TTruth::Unknown;
+    return v.Bool ? TTruth::Yes : TTruth::No;
+}
+
+void TConditions::Branch(TFrame& frame, TTruth truth) {
+    bool on = false, sure = true;
+    if (frame.Unknown || frame.Taken) {
+        on = false; // after an undecided branch the reader follows the first one only
+    } else if (truth == TTruth::Unknown) {
+        on = true;
+        sure = false;
+        frame.Unknown = frame.Taken = true;
+    } else {
+        on = truth == TTruth::Yes;
+        frame.Taken = on;
+    }
+    FActive = frame.OuterActive && on;
+    FSure = frame.OuterSure && sure;
+}
+
+void TConditions::Directive(const QString& text) {
+    qsizetype split = 0;
+    while (split < text.size() && (text[split].isLetterOrNumber() || text[split] == u'_'))
+        ++split;
+    const QString word = text.left(split).toUpper();
+    const QString rest = text.mid(split).trimmed();
+    auto name = [&rest]() {
+        qsizetype n = 0;
+        while (n < rest.size() && (rest[n].isLetterOrNumber() || rest[n] == u'_'))
+            ++n;
+        return rest.left(n).toUpper();
+    };
+    if (word == u"IFDEF" || word == u"IFNDEF" || word == u"IF" || word == u"IFOPT") {
+        TFrame frame{FActive, FSure, false, false};
+        TTruth truth = TTruth::Unknown;
+        if (word == u"IFDEF" || word == u"IFNDEF")
+            truth = FDefines.contains(name()) == (word == u"IFDEF") ? TTruth::Yes : TTruth::No;
+        else if (word == u"IF")
+            truth = Evaluate(rest);
+        Branch(frame, truth);
+        FFrames.push_back(frame);
+    } else if ((word == u"ELSE" || word == u"ELSEIF") && !FFrames.empty()) {
+        Branch(FFrames.back(), word == u"ELSE" ? TTruth::Yes : Evaluate(rest));
+    } else if ((word == u"ENDIF" || word == u"IFEND") && !FFrames.empty()) {
+        FActive = FFrames.back().OuterActive;
+        FSure = FFrames.back().OuterSure;
+        FFrames.pop_back();
+    } else if (!FActive) {
+        return;
+    } else if (word == u"DEFINE") {
+        const qsizetype value = rest.indexOf(QLatin1String(":="));
+        FDefines.insert(name(), value < 0 ? QString() : rest.mid(value + 2).trimmed());
+    } else if (word == u"UNDEF") {
+        FDefines.remove(name());
+    } else if (word == u"MODE") {
+        SetMode(name());
+    }
+}

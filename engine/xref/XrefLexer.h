@@ -1,0 +1,40 @@
+#pragma once
+// A Pascal source as the cross-reference reads it: the tokens of its code, with conditional
+// compilation evaluated as Free Pascal 3.2.2 does on Linux x86-64. What is code, comment,
+// string or directive is decided by the page's own scan, so the reference never names a
+// token the page shows otherwise.
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+class TDelphiToHTML;
+
+struct TXrefToken {
+    enum class TKind : quint8 { Name, Number, String, Symbol };
+    TKind Kind = TKind::Symbol;
+    // False inside a branch of a condition the reader could not decide: such names are read
+    // for the parse but never linked.
+    bool Sure = true;
+    int Line = 0;     // from 1
+    int Ordinal = -1; // a name's number among the names of its line, from 0
+    QString Text;     // a name as written (without "&"), a symbol, a string with its quotes
+    QString Lower;    // a name in lower case
+};
+
+struct TXrefSource {
+    QStringList Lines;
+    std::vector<TXrefToken> Tokens;
+    bool DelphiMode = false; // the last {$mode} seen chose delphi
+};
+
+// The lines of a decoded text as a page counts them: CR LF, lone CR and lone LF end a line,
+// and a break at the very end starts no further line.
+QStringList SplitSourceLines(const QString& text);
+
+// Reads the tokens of `text`.
+TXrefSource ReadXrefSource(const TDelphiToHTML& converter, const QString& text);
+
+// The source text of a file's bytes: by its byte-order mark, else UTF-8 when valid, else
+// windows-1251.
+QString DecodeSource(const QByteArray& bytes);

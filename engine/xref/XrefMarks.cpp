@@ -1,0 +1,69 @@
+#include "XrefMarks.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
+#include <algorithm>
+
+namespace {
+
+QString Attribute(const QString& text) {
+    return text.toHtmlEscaped();
+}
+
+QString Fragment(const QString& id) {
+    return QString::fromLatin1(QUrl::toPercentEncoding(id));
+}
+
+} // namespace
+
+QString RelativeHref(const QString& fromFolder, const QString& toFile) {
+    QStringList parts = QDir(fromFolder).relativeFilePath(toFile).split(u'/');
+    for (QString& part : parts)
+        part = QString::fromLatin1(QUrl::toPercentEncoding(part));
+    return parts.join(u'/');
+}
+
+QString DeclarationHref(const TXrefProject& project, const std::vector<TXrefPages>& pages,
+                        const QString& fromFolder, TXrefRef target, bool samePage) {
+    const TDecl& decl = project.Decl(target);
+    const QString page =
+        samePage ? QString() : RelativeHref(fromFolder, pages[size_t(target.Unit)].Page);
+    if (decl.Scope == 0 && !samePage)
+        return page; // a unit's page itself, as the unit links of a site give it
+    return page + u'#' + Fragment(decl.Id);
+}
+
+std::vector<TXrefMark> XrefMarks(const TXrefProject& project, const std::vector<TXrefPages>& pages,
+                                 int unit, const std::vector<TXrefLink>& links) {
+    std::vector<TXrefMark> marks;
+    const QString folder = QFileInfo(pages[size_t(unit)].Page).path();
+    const QString refs = RelativeHref(folder, pages[size_t(unit)].Refs);
+    for (const TDecl& decl : project.Unit(unit).Decls)
+        if (decl.Ordinal >= 0)
+            marks.push_back({decl.Line, decl.Ordinal,
+                             QLatin1String("<a id=\"") + Attribute(decl.Id) +
+                                 QLatin1String("\" href=\"") + refs + u'#' + Fragment(decl.Id) +
+                                 QLatin1String("\">")});
+    for (const TXrefLink& link : links) {
+        const TDecl& decl = project.Decl(link.Target);
+        const QString title = decl.Title + QStringLiteral(" — ") +
+                              pages[size_t(link.Target.Unit)].Shown + u':' +
+                              QString::number(decl.Line);
+        marks.push_back(
+            {link.Line, link.Ordinal,
+             QLatin1String("<a href=\"") +
+                 DeclarationHref(project, pages, folder, link.Target, link.Target.Unit == unit) +
+                 QLatin1String("\" title=\"") + Attribute(title) + QLatin1String("\">")});
+    }
+    // A declaration's own mark comes first: its name is never also a link elsewhere.
+    std::stable_sort(marks.begin(), marks.end(), [](const TXrefMark& a, const TXrefMark& b) {
+        return a.Line != b.Line ? a.Line < b.Line : a.Ordinal < b.Ordinal;
+    });
+    marks.erase(std::unique(marks.begin(), marks.end(),
+                            [](const TXrefMark& a, const TXrefMark& b) {
+                                return a.Line == b.Line && a.Ordinal == b.Ordinal;
+                            }),
+                marks.end());
+    return marks;
+}

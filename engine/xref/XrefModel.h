@@ -1,0 +1,124 @@
+#pragma once
+// What the cross-reference knows of one source: its declarations, the scopes they live in,
+// and (while its page is made) the names it uses.
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+enum class TDeclKind : quint8 {
+    Unit,
+    Program,
+    Library,
+    Type,
+    EnumMember,
+    Field,
+    Method,
+    Property,
+    Routine,
+    Parameter,
+    Variable,
+    Constant,
+    ResourceString,
+    Label,
+    TypeParameter
+};
+
+// The type a name was declared with, as written: enough to find members through it.
+struct TTypeRef {
+    QString Name;            // lower case, dotted when qualified; empty when anonymous or none
+    int Members = -1;        // an anonymous record's or class's member scope
+    quint8 Indirections = 0; // "^T" or "array of T": one step to reach T
+};
+
+struct TDecl {
+    QString Name; // as written
+    QString Lower;
+    TDeclKind Kind = TDeclKind::Variable;
+    QString What;   // a type's kind in words ("класс", "запись"), empty otherwise
+    int Scope = -1; // where it is declared
+    int Inner = -1; // its members, or its parameters and locals
+    int Line = 0, Ordinal = -1;
+    int Seq = 0; // the token it stands at: declared before what follows
+    bool Sure = true;
+    bool Public = false;  // in an interface section or a program, outside routines
+    bool Forward = false; // a routine declared "forward" and not yet given its body
+    int Params = -1;      // a routine's parameter count
+    int NextSame = -1;    // the next declaration of this name in the same scope
+    TTypeRef Type;
+    QString Id;
+    QString Title; // its first line, trimmed
+};
+
+enum class TScopeKind : quint8 { File, Interface, Implementation, Program, Routine, Members };
+
+struct TUsedUnit {
+    QString Lower;  // as written, dotted names too
+    QString InPath; // of its "in 'path'" form
+};
+
+struct TScope {
+    TScopeKind Kind = TScopeKind::Routine;
+    int Outer = -1; // where a name not found here is looked for next
+    int Owner = -1; // the declaration it belongs to
+    int Class = -1; // a method body's class members
+    QString Path;   // the id prefix of a scope without owner ("TFoo.Bump" of an unknown class)
+    std::vector<TUsedUnit> Uses;
+    // Members: the ancestors as written, lower case (the first may be a class, the rest
+    // interfaces); empty for none; "-" when the implicit root class or interface.
+    QStringList Ancestors;
+    int AncestorSeq = 0;
+};
+
+// A name the parse met in code, to be resolved once every source is known.
+struct TSite {
+    enum class TRole : quint8 {
+        Lexical,   // from its scope outwards
+        Qualified, // after "X.": through what X names
+        Member,    // in a class's members and its ancestors only (property specifiers)
+        Preset,    // the parse knows the declaration (the header of a routine's body)
+        Inherited, // "inherited" or "inherited Name"
+        UnitName,  // in a uses clause
+    };
+    TRole Role = TRole::Lexical;
+    bool Sure = true;
+    int Line = 0, Ordinal = 0;
+    int Scope = -1;
+    int Seq = 0;
+    int Args = -1;   // the number of arguments of a call that follows; -1 for none
+    int Prev = -1;   // the site before the dot, for Qualified
+    int Target = -1; // for Preset: a declaration of this source
+    int With = -1;   // the innermost "with" around, an index into TParsedSource::Withs
+    QString Lower;
+    QString InPath; // for UnitName
+};
+
+struct TWith {
+    int Outer = -1;            // the "with" around this one
+    std::vector<int> Subjects; // the last site of each expression, -1 when not a name
+};
+
+struct TXrefUnit {
+    QString Name; // the unit's or program's name as declared; empty when none
+    std::vector<TDecl> Decls;
+    std::vector<TScope> Scopes;
+    int Interface = -1, Implementation = -1, Main = -1; // section scopes
+    QHash<QString, int> Index; // scope number, "/", lower name -> its first declaration
+
+    int Find(int scope, const QString& lower) const {
+        return Index.value(QString::number(scope) + u'/' + lower, -1);
+    }
+};
+
+struct TParsedSource {
+    TXrefUnit Unit;
+    std::vector<TSite> Sites;
+    std::vector<TWith> Withs;
+};
+
+struct TXrefSource;
+
+// Reads the declarations, scopes and names of a tokenized source.
+TParsedSource ParseXrefSource(const TXrefSource& source);

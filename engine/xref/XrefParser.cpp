@@ -1,0 +1,494 @@
+#include "XrefParser.h"
+
+#include <QRegularExpression>
+#include <QSet>
+
+namespace {
+
+const QSet<QString>& ReservedWords() {
+    static const QSet<QString> words = {"and",
+                                        "array",
+                                        "as",
+                                        "asm",
+                                        "begin",
+                                        "case",
+                                        "class",
+                                        "const",
+                                        "constructor",
+                                        "destructor",
+                                        "dispinterface",
+                                        "div",
+                                        "do",
+                                        "downto",
+                                        "else",
+                                        "end",
+                                        "except",
+                                        "exports",
+                                        "file",
+                                        "finalization",
+                                        "finally",
+                                        "for",
+                                        "function",
+                                        "goto",
+                                        "if",
+                                        "implementation",
+                                        "in",
+                                        "inherited",
+                                        "initialization",
+                                        "inline",
+                                        "interface",
+                                        "is",
+                                        "label",
+                                        "library",
+                                        "mod",
+                                        "nil",
+                                        "not",
+                                        "object",
+                                        "of",
+                                        "operator",
+                                        "or",
+                                        "packed",
+                                        "procedure",
+                                        "program",
+                                        "property",
+                                        "raise",
+                                        "record",
+                                        "repeat",
+                                        "resourcestring",
+                                        "set",
+                                        "shl",
+                                        "shr",
+                                        "string",
+                                        "then",
+                                        "threadvar",
+                                        "to",
+                                        "try",
+                                        "type",
+                                        "unit",
+                                        "until",
+                                        "uses",
+                                        "var",
+                                        "while",
+                                        "with",
+                                        "xor",
+                                        "specialize",
+                                        "generic",
+                                        "result",
+                                        "self",
+                                        "bitpacked"};
+    return words;
+}
+
+const QSet<QString>& DirectiveWords() {
+    static const QSet<QString> words = {"overload",       "virtual",        "override",
+                                        "abstract",       "dynamic",        "reintroduce",
+                                        "static",         "inline",         "cdecl",
+                                        "stdcall",        "pascal",         "register",
+                                        "safecall",       "varargs",        "assembler",
+                                        "forward",        "external",       "export",
+                                        "public",         "message",        "dispid",
+                                        "deprecated",     "platform",       "experimental",
+                                        "unimplemented",  "library",        "final",
+                                        "nostackframe",   "noreturn",       "compilerproc",
+                                        "iocheck",        "local",          "far",
+                                        "near",           "interrupt",      "alias",
+                                        "winapi",         "cppdecl",        "mwpascal",
+                                        "softfloat",      "hardfloat",      "sysv_abi_default",
+                                        "sysv_abi_cdecl", "ms_abi_default", "ms_abi_cdecl",
+                                        "vectorcall",     "enumerator",     "rtlproc",
+                                        "internproc",     "saveregisters",  "oldfpccall",
+                                        "weakexternal",   "cvar",           "section",
+                                        "internconst",    "extdecl",        "syscall",
+                                        "far16",          "normal"};
+    return words;
+}
+
+} // namespace
+
+bool IsVisibilityWord(const QString& lower) {
+    static const QSet<QString> words = {"private",   "protected", "public",
+                                        "published", "automated", "strict"};
+    return words.contains(lower);
+}
+
+bool IsRoutineWord(const QString& lower) {
+    return lower == u"procedure" || lower == u"function" || lower == u"constructor" ||
+           lower == u"destructor" || lower == u"operator";
+}
+
+TXrefParser::TXrefParser(const TXrefSource& source)
+    : FTokens(source.Tokens), FLines(source.Lines) {}
+
+const TXrefToken& TXrefParser::Tok(size_t ahead) const {
+    static const TXrefToken none;
+    return FAt + ahead < FTokens.size() ? FTokens[FAt + ahead] : none;
+}
+
+bool TXrefParser::Word(const char* lower, size_t ahead) const {
+    const TXrefToken& t = Tok(ahead);
+    return t.Kind == TXrefToken::TKind::Name && t.Lower == QLatin1String(lower);
+}
+
+bool TXrefParser::Sym(const char* text, size_t ahead) const {
+    const TXrefToken& t = Tok(ahead);
+    return t.Kind == TXrefToken::TKind::Symbol && t.Text == QLatin1String(text);
+}
+
+bool TXrefParser::IsName(size_t ahead) const {
+    const TXrefToken& t = Tok(ahead);
+    return FAt + ahead < FTokens.size() && t.Kind == TXrefToken::TKind::Name &&
+           !IsReserved(t.Lower);
+}
+
+bool TXrefParser::IsReserved(const QString& lower) const {
+    return ReservedWords().contains(lower);
+}
+
+bool TXrefParser::Accept(const char* lowerOrSymbol) {
+    if (Word(lowerOrSymbol) || Sym(lowerOrSymbol)) {
+        Skip();
+        return true;
+    }
+    return false;
+}
+
+void TXrefParser::SkipStatementEnd() {
+    int depth = 0;
+    while (!AtEnd()) {
+        if (Sym("(") || Sym("["))
+            ++depth;
+        else if (Sym(")") || Sym("]"))
+            --depth;
+        else if (depth <= 0 && Sym(";")) {
+            Skip();
+            return;
+        } else if (depth <= 0 && Word("end"))
+            return;
+        Skip();
+    }
+}
+
+bool TXrefParser::IsDirective() const {
+    const TXrefToken& t = Tok();
+    if (t.Kind != TXrefToken::TKind::Name || !DirectiveWords().contains(t.Lower))
+        return false;
+    // A field or variable may bear a directive's name.
+    return !(Sym(":", 1) || Sym("=", 1) || Sym(",", 1));
+}
+
+void TXrefParser::SkipDirectives() {
+    while (IsDirective() && !AtEnd())
+        SkipStatementEnd();
+}
+
+int TXrefParser::NewScope(TScopeKind kind, int outer, int owner) {
+    TScope scope;
+    scope.Kind = kind;
+    scope.Outer = outer;
+    scope.Owner = owner;
+    FOut.Unit.Scopes.push_back(std::move(scope));
+    return int(FOut.Unit.Scopes.size() - 1);
+}
+
+int TXrefParser::Declare(int scope, TDeclKind kind, size_t token) {
+    const TXrefToken& t = FTokens[token];
+    TXrefUnit& unit = FOut.Unit;
+    TDecl decl;
+    decl.Name = t.Text;
+    decl.Lower = t.Lower;
+    decl.Kind = kind;
+    decl.Scope = scope;
+    decl.Line = t.Line;
+    decl.Ordinal = t.Ordinal;
+    decl.Seq = int(token);
+    decl.Sure = t.Sure;
+    const int index = int(unit.Decls.size());
+    unit.Decls.push_back(std::move(decl));
+    const QString key = QString::number(scope) + u'/' + t.Lower;
+    const auto first = unit.Index.constFind(key);
+    if (first == unit.Index.cend()) {
+        unit.Index.insert(key, index);
+    } else {
+        int last = *first;
+        while (unit.Decls[size_t(last)].NextSame >= 0)
+            last = unit.Decls[size_t(last)].NextSame;
+        unit.Decls[size_t(last)].NextSame = index;
+    }
+    return index;
+}
+
+int TXrefParser::AddSite(TSite::TRole role, int scope, size_t token) {
+    const TXrefToken& t = FTokens[token];
+    TSite site;
+    site.Role = role;
+    site.Sure = t.Sure;
+    site.Line = t.Line;
+    site.Ordinal = t.Ordinal;
+    site.Scope = scope;
+    site.Seq = int(token);
+    site.Lower = t.Lower;
+    site.With = FWith;
+    FOut.Sites.push_back(std::move(site));
+    return int(FOut.Sites.size() - 1);
+}
+
+TParsedSource TXrefParser::Parse() {
+    NewScope(TScopeKind::File, -1, -1);
+    UnitOrProgram();
+
+    // Ids: the scope path, numbered from the second declaration of the same path on.
+    static const QRegularExpression lineAnchor(QStringLiteral("^L[0-9]+$"));
+    QHash<QString, int> seen;
+    TXrefUnit& unit = FOut.Unit;
+    for (TDecl& decl : unit.Decls) {
+        const TScope& scope = unit.Scopes[size_t(decl.Scope)];
+        const QString prefix = scope.Owner >= 0 ? unit.Decls[size_t(scope.Owner)].Id : scope.Path;
+        const QString path = prefix.isEmpty() ? decl.Name : prefix + u'.' + decl.Name;
+        const int n = ++seen[path.toLower()];
+        decl.Id = n > 1                               ? path + u'~' + QString::number(n)
+                  : lineAnchor.match(path).hasMatch() ? path + QStringLiteral("~1")
+                                                      : path;
+        if (decl.Line >= 1 && decl.Line <= FLines.size())
+            decl.Title = FLines[decl.Line - 1].trimmed().left(200);
+    }
+    return std::move(FOut);
+}
+
+void TXrefParser::UnitOrProgram() {
+    TXrefUnit& unit = FOut.Unit;
+    const bool isUnit = Word("unit");
+    if (isUnit || Word("program") || Word("library")) {
+        const TDeclKind kind = isUnit            ? TDeclKind::Unit
+                               : Word("program") ? TDeclKind::Program
+                                                 : TDeclKind::Library;
+        Skip();
+        if (IsName()) {
+            const int d = Declare(0, kind, FAt);
+            unit.Decls[size_t(d)].Public = true;
+            QString name = Tok().Text;
+            Skip();
+            while (Sym(".") && IsName(1)) {
+                name += u'.' + Tok(1).Text;
+                Skip(2);
+            }
+            unit.Name = name;
+            unit.Decls[size_t(d)].Name = name;
+            unit.Decls[size_t(d)].Lower = name.toLower();
+        }
+        SkipStatementEnd();
+    } else if (Word("package")) {
+        return;
+    }
+    if (isUnit) {
+        Accept("interface");
+        unit.Interface = NewScope(TScopeKind::Interface, 0, -1);
+        Uses(unit.Interface);
+        Declarations(unit.Interface, true);
+        if (Accept("implementation")) {
+            unit.Implementation = NewScope(TScopeKind::Implementation, unit.Interface, -1);
+            Uses(unit.Implementation);
+            Declarations(unit.Implementation, false);
+        }
+        const int code = unit.Implementation >= 0 ? unit.Implementation : unit.Interface;
+        while (Accept("initialization") || Accept("finalization") || Accept("begin")) {
+            while (!AtEnd() && !Word("end") && !Word("finalization")) {
+                const size_t before = FAt;
+                Statement(code);
+                if (!Accept(";") && FAt == before)
+                    Skip();
+            }
+        }
+        return;
+    }
+    unit.Main = NewScope(TScopeKind::Program, 0, -1);
+    Uses(unit.Main);
+    Declarations(unit.Main, true);
+    if (Word("begin") || Word("asm"))
+        Block(unit.Main);
+}
+
+void TXrefParser::Uses(int scope) {
+    if (!Accept("uses"))
+        return;
+    while (!AtEnd()) {
+        if (IsName()) {
+            const int site = AddSite(TSite::TRole::UnitName, scope, FAt);
+            QString lower = Tok().Lower;
+            Skip();
+            while (Sym(".") && IsName(1)) {
+                lower += u'.' + Tok(1).Lower;
+                Skip(2);
+            }
+            TUsedUnit used{lower, {}};
+            if (Accept("in") && Tok().Kind == TXrefToken::TKind::String) {
+                QString path = Tok().Text;
+                used.InPath = path.mid(1, path.size() - 2);
+                Skip();
+            }
+            FOut.Sites[size_t(site)].Lower = lower;
+            FOut.Sites[size_t(site)].InPath = used.InPath;
+            FOut.Unit.Scopes[size_t(scope)].Uses.push_back(std::move(used));
+        }
+        if (Accept(","))
+            continue;
+        if (Accept(";"))
+            return;
+        if (!IsName())
+            return;
+    }
+}
+
+void TXrefParser::Declarations(int scope, bool isPublic) {
+    while (!AtEnd()) {
+        const TXrefToken& t = Tok();
+        const QString& w = t.Lower;
+        if (t.Kind != TXrefToken::TKind::Name) {
+            if (Sym("["))
+                SkipStatementEnd(); // an attribute
+            else
+                Skip();
+            continue;
+        }
+        if (w == u"uses") {
+            Uses(scope);
+        } else if (w == u"type") {
+            Skip();
+            TypeSection(scope, isPublic);
+        } else if (w == u"const") {
+            Skip();
+            ConstSection(scope, TDeclKind::Constant, isPublic);
+        } else if (w == u"resourcestring") {
+            Skip();
+            ConstSection(scope, TDeclKind::ResourceString, isPublic);
+        } else if (w == u"var" || w == u"threadvar") {
+            Skip();
+            VarSection(scope, TDeclKind::Variable, isPublic);
+        } else if (w == u"label") {
+            Skip();
+            LabelSection(scope);
+        } else if (IsRoutineWord(w) || (w == u"class" && IsRoutineWord(Tok(1).Lower)) ||
+                   (w == u"generic" && IsRoutineWord(Tok(1).Lower))) {
+            Routine(scope, isPublic);
+        } else if (w == u"exports") {
+            SkipStatementEnd();
+        } else if (w == u"begin" || w == u"asm" || w == u"implementation" ||
+                   w == u"initialization" || w == u"finalization" || w == u"end") {
+            return;
+        } else {
+            Skip();
+        }
+    }
+}
+
+void TXrefParser::TypeSection(int scope, bool isPublic) {
+    for (;;) {
+        Accept("generic");
+        if (!IsName() || !(Sym("=", 1) || Sym("<", 1)))
+            return;
+        // "TFoo = class;" announces a class declared further on: its name is a use of it.
+        size_t k = 2;
+        if (Word("packed", k))
+            ++k;
+        if (Sym("=", 1) &&
+            (Word("class", k) || Word("interface", k) || Word("dispinterface", k) ||
+             Word("object", k)) &&
+            Sym(";", k + 1)) {
+            AddSite(TSite::TRole::Lexical, scope, FAt);
+            Skip(k + 2);
+            continue;
+        }
+        const int d = Declare(scope, TDeclKind::Type, FAt);
+        FOut.Unit.Decls[size_t(d)].Public = isPublic;
+        Skip();
+        if (Sym("<")) {
+            const int inner = NewScope(TScopeKind::Members, scope, d);
+            FOut.Unit.Decls[size_t(d)].Inner = inner;
+            GenericParameters(inner);
+        }
+        if (!Accept("=")) {
+            SkipStatementEnd();
+            continue;
+        }
+        Accept("type");
+        TTypeRef ref;
+        const QString what = TypeDef(scope, d, ref);
+        FOut.Unit.Decls[size_t(d)].What = what;
+        FOut.Unit.Decls[size_t(d)].Type = ref;
+        if (!Accept(";"))
+            SkipStatementEnd();
+        SkipDirectives();
+    }
+}
+
+void TXrefParser::GenericParameters(int inner) {
+    Skip(); // "<"
+    while (!AtEnd() && !Sym(">") && !Sym("=") && !Sym("(")) {
+        if (IsName()) {
+            Declare(inner, TDeclKind::TypeParameter, FAt);
+            Skip();
+        } else if (Accept(":")) {
+            while (!AtEnd() && !Sym(">") && !Sym(";")) {
+                if (IsName())
+                    AddSite(TSite::TRole::Lexical, inner, FAt);
+                Skip();
+            }
+        } else {
+            Skip();
+        }
+    }
+    Accept(">");
+}
+
+void TXrefParser::ConstSection(int scope, TDeclKind kind, bool isPublic) {
+    while (IsName() && (Sym("=", 1) || Sym(":", 1))) {
+        const int d = Declare(scope, kind, FAt);
+        FOut.Unit.Decls[size_t(d)].Public = isPublic;
+        Skip();
+        if (Accept(":")) {
+            TTypeRef ref;
+            TypeDef(scope, d, ref);
+            FOut.Unit.Decls[size_t(d)].Type = ref;
+        }
+        if (Accept("="))
+            Expression(scope, true);
+        if (!Accept(";"))
+            SkipStatementEnd();
+        SkipDirectives();
+    }
+}
+
+void TXrefParser::VarSection(int scope, TDeclKind kind, bool isPublic) {
+    while (IsName() && (Sym(":", 1) || Sym(",", 1))) {
+        std::vector<int> names;
+        while (IsName()) {
+            names.push_back(Declare(scope, kind, FAt));
+            FOut.Unit.Decls[size_t(names.back())].Public = isPublic;
+            Skip();
+            if (!Accept(","))
+                break;
+        }
+        if (Accept(":")) {
+            TTypeRef ref;
+            TypeDef(scope, names.front(), ref);
+            for (const int d : names)
+                FOut.Unit.Decls[size_t(d)].Type = ref;
+        }
+        if (Accept("absolute"))
+            Expression(scope);
+        if (Accept("="))
+            Expression(scope, true);
+        SkipDirectives();
+        if (!Accept(";"))
+            return;
+        SkipDirectives();
+    }
+}
+
+void TXrefParser::LabelSection(int scope) {
+    while (!AtEnd() && !Sym(";")) {
+        if (IsName())
+            Declare(scope, TDeclKind::Label, FAt);
+        Skip();
+    }
+    Accept(";");
+}

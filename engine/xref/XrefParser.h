@@ -1,0 +1,74 @@
+#pragma once
+// The parse of one source for the cross-reference: declarations into scopes, and every name
+// of code as a site to resolve. It never stops at what it does not understand: it passes
+// over a token and goes on, so a strange construct costs links, never the rest of the file.
+
+#include "XrefLexer.h"
+#include "XrefModel.h"
+
+bool IsVisibilityWord(const QString& lower);
+bool IsRoutineWord(const QString& lower);
+
+class TXrefParser {
+public:
+    explicit TXrefParser(const TXrefSource& source);
+    TParsedSource Parse();
+
+private:
+    // Tokens.
+    const TXrefToken& Tok(size_t ahead = 0) const;
+    bool Word(const char* lower, size_t ahead = 0) const;
+    bool Sym(const char* text, size_t ahead = 0) const;
+    bool IsName(size_t ahead = 0) const;
+    bool AtEnd() const { return FAt >= FTokens.size(); }
+    void Skip(size_t n = 1) { FAt += n; }
+    bool Accept(const char* lowerOrSymbol);
+    // Passes to just after the next ";" at bracket depth 0, stopping before "end".
+    void SkipStatementEnd();
+    bool IsReserved(const QString& lower) const;
+    bool IsDirective() const;
+    void SkipDirectives();
+
+    // The model.
+    int NewScope(TScopeKind kind, int outer, int owner);
+    int Declare(int scope, TDeclKind kind, size_t token);
+    int AddSite(TSite::TRole role, int scope, size_t token);
+
+    // Declarations.
+    void UnitOrProgram();
+    void Uses(int scope);
+    void Declarations(int scope, bool isPublic);
+    void TypeSection(int scope, bool isPublic);
+    void ConstSection(int scope, TDeclKind kind, bool isPublic);
+    void VarSection(int scope, TDeclKind kind, bool isPublic);
+    void LabelSection(int scope);
+    void Routine(int scope, bool isPublic);
+    int Parameters(int inner, bool declare, const char* close);
+    void RoutineBody(int inner);
+    int ImplementedBy(int scope, const QString& lower, int params, bool hasParams) const;
+    void GenericParameters(int inner);
+    QString TypeDef(int scope, int decl, TTypeRef& ref);
+    QString StructuredType(int scope, int decl, const QString& keyword, TTypeRef& ref);
+    void Members(int members, bool isPublic);
+    void Property(int members, bool isPublic);
+    void VariantPart(int members);
+    void TypeName(int scope, TTypeRef& ref);
+
+    // Code.
+    // Names until a ";", ",", ":" or closing bracket outside brackets, or a word that ends
+    // an expression. In a typed constant a name before ":" in brackets is a record field;
+    // after a property's "index" or "default" its specifier words end the expression.
+    void Expression(int scope, bool constant = false, bool specifiers = false);
+    void Statement(int scope);
+    void Block(int scope);
+    // A name and the names after its dots; returns its last site.
+    int NameChain(int scope);
+    int ArgumentCount() const;
+
+    const std::vector<TXrefToken>& FTokens;
+    const QStringList& FLines;
+    size_t FAt = 0;
+    TParsedSource FOut;
+    int FWith = -1;   // the innermost "with" being read
+    int FMethod = -1; // the scope of the method body being read
+};

@@ -1,0 +1,403 @@
+#include "XrefProject.h"
+
+#include <QFileInfo>
+#include <QSet>
+#include <climits>
+
+namespace {
+
+// The members every class or interface has from its implicit root, which no source of a
+// run declares: a name among them is never linked to something else.
+bool IsRootMember(const QString& lower) {
+    static const QSet<QString> names = {"create",
+                                        "destroy",
+                                        "free",
+                                        "classname",
+                                        "classnameis",
+                                        "classtype",
+                                        "classinfo",
+                                        "classparent",
+                                        "instancesize",
+                                        "inheritsfrom",
+                                        "methodaddress",
+                                        "methodname",
+                                        "fieldaddress",
+                                        "afterconstruction",
+                                        "beforedestruction",
+                                        "dispatch",
+                                        "dispatchstr",
+                                        "defaulthandler",
+                                        "newinstance",
+                                        "freeinstance",
+                                        "safecallexception",
+                                        "initinstance",
+                                        "cleanupinstance",
+                                        "getinterface",
+                                        "getinterfacebystr",
+                                        "getinterfaceentry",
+                                        "getinterfaceentrybystr",
+                                        "getinterfacetable",
+                                        "getinterfaceweak",
+                                        "unitname",
+                                        "equals",
+                                        "gethashcode",
+                                        "tostring",
+                                        "queryinterface",
+                                        "_addref",
+                                        "_release"};
+    return names.contains(lower);
+}
+
+constexpr int kMaxDepth = 32;
+
+} // namespace
+
+int TXrefProject::Add(TXrefUnit unit, const QString& path) {
+    TSource source;
+    source.Model = std::move(unit);
+    const QFileInfo info(path);
+    source.Folder = info.path();
+    source.LowerPath = path.toLower();
+    const int index = int(FUnits.size());
+    FByPath.insert(source.LowerPath, index);
+    if (source.Model.Interface >= 0)
+        FByName[info.completeBaseName().toLower()].push_back(index);
+    FUnits.push_back(std::move(source));
+    return index;
+}
+
+int TXrefProject::UsedUnit(int from, const QString& lower, const QString& inPath) const {
+    const TSource& source = FUnits[size_t(from)];
+    const auto named = FByName.constFind(lower);
+    if (named != FByName.cend())
+        for (const int k : *named)
+            if (FUnits[size_t(k)].Folder == source.Folder)
+                return k;
+    if (!inPath.isEmpty()) {
+        QString path = inPath;
+        path.replace(u'\\', u'/');
+        const auto found =
+            FByPath.constFind(QFileInfo(source.Folder + u'/' + path).absoluteFilePath().toLower());
+        if (found != FByPath.cend() && FUnits[size_t(*found)].Model.Interface >= 0)
+            return *found;
+    }
+    return named != FByName.cend() && !named->empty() ? named->front() : -1;
+}
+
+void TXrefProject::Link() {
+    for (size_t u = 0; u < FUnits.size(); ++u) {
+        TSource& source = FUnits[u];
+        const auto& scopes = source.Model.Scopes;
+        source.Uses.assign(scopes.size(), {});
+        for (size_t s = 0; s < scopes.size(); ++s)
+            for (const TUsedUnit& used : scopes[s].Uses)
+                source.Uses[s].push_back(UsedUnit(int(u), used.Lower, used.InPath));
+        const int system = UsedUnit(int(u), QStringLiteral("system"), {});
+        source.System = system == int(u) ? -1 : system;
+        source.Ancestors.assign(scopes.size(), {});
+    }
+    // Ancestors may lie in any source: resolved once all are known, each at most once.
+    for (size_t u = 0; u < FUnits.size(); ++u)
+        for (size_t s = 0; s < FUnits[u].Model.Scopes.size(); ++s)
+            ResolveAncestor(int(u), int(s), 0);
+}
+
+TXrefProject::TAncestor TXrefProject::ResolveAncestor(int unit, int scope, int depth) {
+    TSource& source = FUnits[size_t(unit)];
+    const TScope& sc = source.Model.Scopes[size_t(scope)];
+    TAncestor& slot = source.Ancestors[size_t(scope)];
+    if (sc.Kind != TScopeKind::Members || sc.Ancestors.isEmpty())
+        return slot; // None
+    if (slot.Unit == -2 || slot.Kind != TAncestor::TKind::None)
+        return slot.Unit == -2 ? TAncestor{TAncestor::TKind::Unknown, -1, -1} : slot;
+    if (depth > kMaxDepth)
+        return {TAncestor::TKind::Unknown, -1, -1};
+    if (sc.Ancestors.front() == u"-") {
+        slot.Kind = TAncestor::TKind::Root;
+        return slot;
+    }
+    slot.Unit = -2; // being resolved: a cycle ends here
+    TTypeRef type;
+    type.Name = sc.Ancestors.front();
+    // Ancestors of the classes the lookup passes through are resolved first.
+    for (int s = sc.Outer; s >= 0; s = source.Model.Scopes[size_t(s)].Outer)
+        if (source.Model.Scopes[size_t(s)].Kind == TScopeKind::Members)
+            ResolveAncestor(unit, s, depth + 1);
+    TAncestor result = TypeMembers(unit, sc.Outer, type, depth);
+    if (result.Kind == TAncestor::TKind::Members)
+        ResolveAncestor(result.Unit, result.Scope, depth + 1);
+    else
+        result = {TAncestor::TKind::Unknown, -1, -1};
+    FUnits[size_t(unit)].Ancestors[size_t(scope)] = result;
+    return result;
+}
+
+int TXrefProject::UnitDecl(int unit) const {
+    const auto& decls = Unit(unit).Decls;
+    for (size_t d = 0; d < decls.size(); ++d)
+        if (decls[d].Scope == 0)
+            return int(d);
+    return -1;
+}
+
+TXrefProject::TFound TXrefProject::FindIn(int unit, int scope, const QString& lower, int seq,
+                                          int args) const {
+    if (scope < 0)
+        return {};
+    const TXrefUnit& model = Unit(unit);
+    int first = -1;
+    for (int d = model.Find(scope, lower); d >= 0; d = model.Decls[size_t(d)].NextSame) {
+        const TDecl& decl = model.Decls[size_t(d)];
+        if (seq >= 0 && decl.Seq > seq && decl.Kind != TDeclKind::Type)
+            continue;
+        if (first < 0)
+            first = d;
+        const bool routine = decl.Kind == TDeclKind::Routine || decl.Kind == TDeclKind::Method;
+        if (!routine || decl.Params == std::max(args, 0)) {
+            if (routine || first == d)
+                return {{unit, d}, false};
+        }
+    }
+    return first >= 0 ? TFound{{unit, first}, false} : TFound{};
+}
+
+TXrefProject::TFound TXrefProject::FindMember(int unit, int scope, const QString& lower, int args,
+                                              int depth) const {
+    if (depth > kMaxDepth)
+        return {{}, true};
+    const TFound own = FindIn(unit, scope, lower, -1, args);
+    if (own.Done())
+        return own;
+    const TAncestor& ancestor = FUnits[size_t(unit)].Ancestors[size_t(scope)];
+    switch (ancestor.Kind) {
+    case TAncestor::TKind::None:
+        return {};
+    case TAncestor::TKind::Root:
+        return IsRootMember(lower) ? TFound{{}, true} : TFound{};
+    case TAncestor::TKind::Members:
+        return FindMember(ancestor.Unit, ancestor.Scope, lower, args, depth + 1);
+    case TAncestor::TKind::Unknown:
+        break;
+    }
+    return {{}, true};
+}
+
+TXrefProject::TFound TXrefProject::UnitNamed(int unit, int scope, const QString& lower) const {
+    const TSource& source = FUnits[size_t(unit)];
+    if (source.Model.Name.toLower() == lower)
+        return {{unit, UnitDecl(unit)}, false};
+    for (int s = scope; s >= 0; s = source.Model.Scopes[size_t(s)].Outer) {
+        const auto& uses = source.Model.Scopes[size_t(s)].Uses;
+        for (size_t k = 0; k < uses.size(); ++k) {
+            const int used = source.Uses[size_t(s)][k];
+            if (uses[k].Lower == lower && used >= 0 && UnitDecl(used) >= 0)
+                return {{used, UnitDecl(used)}, false};
+        }
+    }
+    return {};
+}
+
+TXrefProject::TFound TXrefProject::Section(int unit, int scope, const QString& lower, int seq,
+                                           int args) const {
+    const TSource& source = FUnits[size_t(unit)];
+    const TXrefUnit& model = source.Model;
+    TFound found = FindIn(unit, scope, lower, seq, args);
+    if (found.Done())
+        return found;
+    std::vector<int> sections = {scope};
+    if (model.Scopes[size_t(scope)].Kind == TScopeKind::Implementation) {
+        found = FindIn(unit, model.Interface, lower, -1, args);
+        if (found.Done())
+            return found;
+        sections.push_back(model.Interface);
+    }
+    // The used units from the last named to the first, an implementation's before the
+    // interface's.
+    for (const int s : sections) {
+        const auto& used = source.Uses[size_t(s)];
+        for (auto k = used.rbegin(); k != used.rend(); ++k) {
+            if (*k < 0)
+                continue;
+            found = FindIn(*k, Unit(*k).Interface, lower, -1, args);
+            if (found.Done())
+                return found;
+        }
+    }
+    if (source.System >= 0) {
+        found = FindIn(source.System, Unit(source.System).Interface, lower, -1, args);
+        if (found.Done())
+            return found;
+    }
+    return UnitNamed(unit, scope, lower);
+}
+
+TXrefProject::TFound TXrefProject::Lexical(int unit, int scope, const QString& lower, int seq,
+                                           int args) const {
+    const TXrefUnit& model = Unit(unit);
+    for (int s = scope; s >= 0;) {
+        const TScope& sc = model.Scopes[size_t(s)];
+        switch (sc.Kind) {
+        case TScopeKind::File:
+            return {};
+        case TScopeKind::Interface:
+        case TScopeKind::Implementation:
+        case TScopeKind::Program:
+            return Section(unit, s, lower, seq, args);
+        case TScopeKind::Members: {
+            const TFound found = FindMember(unit, s, lower, args);
+            if (found.Done())
+                return found;
+            break;
+        }
+        case TScopeKind::Routine: {
+            TFound found = FindIn(unit, s, lower, seq, args);
+            if (found.Done())
+                return found;
+            if (sc.Class == -2)
+                return {{}, true};
+            for (int c = sc.Class; c >= 0 && model.Scopes[size_t(c)].Kind == TScopeKind::Members;
+                 c = model.Scopes[size_t(c)].Outer) {
+                found = FindMember(unit, c, lower, args);
+                if (found.Done())
+                    return found;
+            }
+            break;
+        }
+        }
+        s = sc.Outer;
+    }
+    return {};
+}
+
+TXrefProject::TAncestor TXrefProject::TypeMembers(int unit, int scope, const TTypeRef& type,
+                                                  int depth) const {
+    if (type.Members >= 0)
+        return {TAncestor::TKind::Members, unit, type.Members};
+    if (type.Name.isEmpty() || type.Indirections > 0 || depth > kMaxDepth)
+        return {};
+    const QStringList parts = type.Name.split(u'.');
+    TFound found = Lexical(unit, scope, parts.front(), -1, -1);
+    for (qsizetype k = 1; k < parts.size() && found.Ref.IsValid(); ++k) {
+        const TDecl& decl = Decl(found.Ref);
+        if (decl.Scope != 0)
+            return {};
+        const int x = found.Ref.Unit;
+        found = FindIn(x, Unit(x).Interface, parts[k], -1, -1);
+    }
+    if (!found.Ref.IsValid())
+        return {TAncestor::TKind::Unknown, -1, -1};
+    const TDecl& decl = Decl(found.Ref);
+    if (decl.Kind != TDeclKind::Type)
+        return {TAncestor::TKind::Unknown, -1, -1};
+    return MembersOf(found.Ref, depth + 1);
+}
+
+TXrefProject::TAncestor TXrefProject::MembersOf(TXrefRef ref, int depth) const {
+    const TDecl& decl = Decl(ref);
+    switch (decl.Kind) {
+    case TDeclKind::Type:
+        if (decl.Inner >= 0 &&
+            Unit(ref.Unit).Scopes[size_t(decl.Inner)].Kind == TScopeKind::Members &&
+            decl.What != u"тип")
+            return {TAncestor::TKind::Members, ref.Unit, decl.Inner};
+        return TypeMembers(ref.Unit, decl.Scope, decl.Type, depth);
+    case TDeclKind::Variable:
+    case TDeclKind::Field:
+    case TDeclKind::Parameter:
+    case TDeclKind::Constant:
+    case TDeclKind::Property:
+    case TDeclKind::Routine:
+    case TDeclKind::Method:
+        return TypeMembers(ref.Unit, decl.Scope, decl.Type, depth);
+    default:
+        return {};
+    }
+}
+
+std::vector<TXrefLink> TXrefProject::Resolve(int unit, const TParsedSource& parsed) const {
+    std::vector<TXrefLink> links;
+    std::vector<TFound> resolved(parsed.Sites.size());
+    const TXrefUnit& model = Unit(unit);
+    auto withLookup = [&](const TSite& site) -> TFound {
+        for (int w = site.With; w >= 0; w = parsed.Withs[size_t(w)].Outer) {
+            const auto& subjects = parsed.Withs[size_t(w)].Subjects;
+            for (auto k = subjects.rbegin(); k != subjects.rend(); ++k) {
+                if (*k < 0 || !resolved[size_t(*k)].Ref.IsValid())
+                    return {{}, true};
+                const TAncestor members = MembersOf(resolved[size_t(*k)].Ref);
+                if (members.Kind != TAncestor::TKind::Members)
+                    return {{}, true};
+                const TFound found = FindMember(members.Unit, members.Scope, site.Lower, site.Args);
+                if (found.Done())
+                    return found;
+            }
+        }
+        return {};
+    };
+    for (size_t i = 0; i < parsed.Sites.size(); ++i) {
+        const TSite& site = parsed.Sites[i];
+        TFound found;
+        switch (site.Role) {
+        case TSite::TRole::Preset:
+            if (site.Target >= 0)
+                found.Ref = {unit, site.Target};
+            break;
+        case TSite::TRole::UnitName: {
+            const int used = UsedUnit(unit, site.Lower, site.InPath);
+            if (used >= 0 && UnitDecl(used) >= 0)
+                found.Ref = {used, UnitDecl(used)};
+            break;
+        }
+        case TSite::TRole::Lexical:
+            if (site.With >= 0)
+                found = withLookup(site);
+            if (!found.Done())
+                found = Lexical(unit, site.Scope, site.Lower, site.Seq, site.Args);
+            break;
+        case TSite::TRole::Qualified: {
+            const TXrefRef prev = site.Prev >= 0 ? resolved[size_t(site.Prev)].Ref : TXrefRef{};
+            if (!prev.IsValid())
+                break;
+            const TDecl& decl = Decl(prev);
+            if (decl.Scope == 0) {
+                const TXrefUnit& target = Unit(prev.Unit);
+                if (prev.Unit == unit && target.Implementation >= 0)
+                    found = FindIn(unit, target.Implementation, site.Lower, -1, site.Args);
+                if (!found.Done())
+                    found =
+                        FindIn(prev.Unit, target.Interface >= 0 ? target.Interface : target.Main,
+                               site.Lower, -1, site.Args);
+                break;
+            }
+            const TAncestor members = MembersOf(prev);
+            if (members.Kind == TAncestor::TKind::Members)
+                found = FindMember(members.Unit, members.Scope, site.Lower, site.Args);
+            break;
+        }
+        case TSite::TRole::Member:
+            found = FindMember(unit, site.Scope, site.Lower, site.Args);
+            break;
+        case TSite::TRole::Inherited: {
+            int s = site.Scope;
+            while (s >= 0 && !(model.Scopes[size_t(s)].Kind == TScopeKind::Routine &&
+                               model.Scopes[size_t(s)].Class >= 0))
+                s = model.Scopes[size_t(s)].Outer;
+            if (s < 0)
+                break;
+            const TScope& body = model.Scopes[size_t(s)];
+            const TAncestor& ancestor = FUnits[size_t(unit)].Ancestors[size_t(body.Class)];
+            if (ancestor.Kind != TAncestor::TKind::Members || body.Owner < 0)
+                break;
+            const TDecl& method = model.Decls[size_t(body.Owner)];
+            found = FindMember(ancestor.Unit, ancestor.Scope,
+                               site.Lower.isEmpty() ? method.Lower : site.Lower,
+                               site.Lower.isEmpty() ? method.Params : site.Args);
+            break;
+        }
+        }
+        resolved[i] = found;
+        if (found.Ref.IsValid() && site.Sure && found.Ref.Decl >= 0)
+            links.push_back({site.Line, site.Ordinal, found.Ref});
+    }
+    return links;
+}

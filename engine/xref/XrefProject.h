@@ -1,0 +1,76 @@
+#pragma once
+// Every source of a run as the cross-reference knows it, and the resolution of names against
+// them: what the compiler would bind a name to, or nothing when the answer is not certain.
+
+#include "XrefModel.h"
+
+#include <QString>
+#include <vector>
+
+struct TXrefRef {
+    int Unit = -1;
+    int Decl = -1;
+    bool IsValid() const { return Unit >= 0; }
+    bool operator==(const TXrefRef&) const = default;
+};
+
+// A name of a page linked to a declaration.
+struct TXrefLink {
+    int Line = 0, Ordinal = 0;
+    TXrefRef Target;
+};
+
+class TXrefProject {
+public:
+    // Adds a source; `path` is its absolute path. Returns its number.
+    int Add(TXrefUnit unit, const QString& path);
+    // Binds the uses clauses and ancestors once every source is added.
+    void Link();
+
+    int Count() const { return int(FUnits.size()); }
+    const TXrefUnit& Unit(int i) const { return FUnits[size_t(i)].Model; }
+    const TDecl& Decl(TXrefRef r) const { return Unit(r.Unit).Decls[size_t(r.Decl)]; }
+
+    // The links of the names of source `unit`, given a fresh parse of its text, in order.
+    std::vector<TXrefLink> Resolve(int unit, const TParsedSource& parsed) const;
+
+    // The source that `lower` (a name in a uses clause of source `from`, with its `in`
+    // path) names, or -1.
+    int UsedUnit(int from, const QString& lower, const QString& inPath) const;
+
+private:
+    struct TFound {
+        TXrefRef Ref;
+        bool Unknown = false; // the name may be a member of something outside the run
+        bool Done() const { return Ref.IsValid() || Unknown; }
+    };
+    // Where a class's members go on: its ancestor's members, the implicit root, nothing,
+    // or somewhere outside the run.
+    struct TAncestor {
+        enum class TKind { None, Root, Members, Unknown } Kind = TKind::None;
+        int Unit = -1, Scope = -1;
+    };
+    struct TSource {
+        TXrefUnit Model;
+        QString Folder;                     // absolute
+        QString LowerPath;                  // absolute, lower case
+        std::vector<std::vector<int>> Uses; // per scope: the sources its uses clause names
+        std::vector<TAncestor> Ancestors;   // per scope
+        int System = -1;
+    };
+
+    TFound FindIn(int unit, int scope, const QString& lower, int seq, int args) const;
+    TFound FindMember(int unit, int scope, const QString& lower, int args, int depth = 0) const;
+    TFound Lexical(int unit, int scope, const QString& lower, int seq, int args) const;
+    TFound Section(int unit, int scope, const QString& lower, int seq, int args) const;
+    TFound UnitNamed(int unit, int scope, const QString& lower) const;
+    // The members of what `ref` is or holds; -1 scope when unknown.
+    TAncestor MembersOf(TXrefRef ref, int depth = 0) const;
+    TAncestor TypeMembers(int unit, int scope, const TTypeRef& type, int depth) const;
+    TAncestor ResolveAncestor(int unit, int scope, int depth);
+    int UnitDecl(int unit) const;
+
+    std::vector<TSource> FUnits;
+    QHash<QString, std::vector<int>> FByName; // lower unit name -> sources in order
+    QHash<QString, int> FByPath;              // lower absolute path -> source
+};

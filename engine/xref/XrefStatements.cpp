@@ -1,0 +1,261 @@
+// The parse of statements and expressions: every name becomes a site.
+
+#include "XrefParser.h"
+
+#include <QSet>
+
+namespace {
+
+bool EndsExpression(const QString& lower) {
+    static const QSet<QString> words = {"then",  "do",        "of",    "to",     "downto",
+                                        "else",  "end",       "until", "except", "finally",
+                                        "begin", "otherwise", "in"};
+    return words.contains(lower);
+}
+
+bool IsSpecifier(const QString& lower) {
+    static const QSet<QString> words = {"read",      "write",      "stored", "default",
+                                        "nodefault", "implements", "index"};
+    return words.contains(lower);
+}
+
+} // namespace
+
+int TXrefParser::ArgumentCount() const {
+    int depth = 0, commas = 0;
+    for (size_t k = 0; FAt + k < FTokens.size(); ++k) {
+        if (Sym("(", k) || Sym("[", k)) {
+            ++depth;
+        } else if (Sym(")", k) || Sym("]", k)) {
+            if (--depth == 0)
+                return k == 1 ? 0 : commas + 1;
+        } else if (depth == 1 && Sym(",", k)) {
+            ++commas;
+        } else if (Word("begin", k) || Word("end", k) || Sym(";", k)) {
+            break;
+        }
+    }
+    return -1;
+}
+
+int TXrefParser::NameChain(int scope) {
+    int site = AddSite(TSite::TRole::Lexical, scope, FAt);
+    Skip();
+    for (;;) {
+        if (Sym("("))
+            FOut.Sites[size_t(site)].Args = ArgumentCount();
+        if (!Sym(".") || !IsName(1))
+            return site;
+        Skip();
+        const int next = AddSite(TSite::TRole::Qualified, scope, FAt);
+        FOut.Sites[size_t(next)].Prev = site;
+        site = next;
+        Skip();
+    }
+}
+
+void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
+    int depth = 0;
+    while (!AtEnd()) {
+        const TXrefToken& t = Tok();
+        const bool isName = t.Kind == TXrefToken::TKind::Name;
+        if (isName && (t.Lower == u"begin" || t.Lower == u"end"))
+            return;
+        if (depth == 0 &&
+            (Sym(";") || Sym(",") || Sym(":") || Sym(")") || Sym("]") ||
+             (isName && EndsExpression(t.Lower)) || (isName && specifiers && IsSpecifier(t.Lower))))
+            return;
+        if (Sym("(") || Sym("[")) {
+            ++depth;
+        } else if (Sym(")") || Sym("]")) {
+            --depth;
+        } else if (isName && t.Lower == u"inherited") {
+            // "inherited Name" names the ancestor's member; a bare one, the method's own.
+            const int site = AddSite(TSite::TRole::Inherited, scope, FAt);
+            Skip();
+            if (IsName()) {
+                FOut.Sites.pop_back();
+                const int named = AddSite(TSite::TRole::Inherited, scope, FAt);
+                if (Sym("(", 1)) {
+                    Skip();
+                    FOut.Sites[size_t(named)].Args = ArgumentCount();
+                } else {
+                    Skip();
+                    FOut.Sites[size_t(named)].Args = 0;
+                }
+            } else {
+                FOut.Sites[size_t(site)].Lower.clear();
+            }
+            continue;
+        } else if (isName && !IsReserved(t.Lower)) {
+            if (constant && depth > 0 && Sym(":", 1)) {
+                Skip(2); // a field of a record constant
+                continue;
+            }
+            if (FAt > 0 && FTokens[FAt - 1].Kind == TXrefToken::TKind::Symbol &&
+                FTokens[FAt - 1].Text == u".") {
+                // After a call or an index: what it gives is not followed.
+                Skip();
+                continue;
+            }
+            NameChain(scope);
+            continue;
+        }
+        Skip();
+    }
+}
+
+void TXrefParser::Block(int scope) {
+    if (Accept("asm")) {
+        while (!AtEnd() && !Word("end"))
+            Skip();
+        Accept("end");
+        return;
+    }
+    Statement(scope);
+}
+
+void TXrefParser::Statement(int scope) {
+    if (AtEnd())
+        return;
+    const TXrefToken& t = Tok();
+    const QString w = t.Kind == TXrefToken::TKind::Name ? t.Lower : QString();
+    auto statements = [this, scope](std::initializer_list<const char*> ends) {
+        while (!AtEnd()) {
+            for (const char* end : ends)
+                if (Word(end))
+                    return;
+            const size_t before = FAt;
+            Statement(scope);
+            if (!Accept(";") && FAt == before)
+                Skip();
+        }
+    };
+    auto upTo = [this, scope](const char* word) {
+        while (!AtEnd() && !Word(word) && !Sym(";") && !Word("end")) {
+            const size_t before = FAt;
+            Expression(scope);
+            if (FAt == before)
+                Skip();
+        }
+        Accept(word);
+    };
+    if (w == u"begin") {
+        Skip();
+        statements({"end"});
+        Accept("end");
+    } else if (w == u"asm") {
+        Block(scope);
+    } else if (w == u"if") {
+        Skip();
+        upTo("then");
+        Statement(scope);
+        if (Accept("else"))
+            Statement(scope);
+    } else if (w == u"while" || w == u"for") {
+        Skip();
+        upTo("do");
+        Statement(scope);
+    } else if (w == u"repeat") {
+        Skip();
+        statements({"until"});
+        Accept("until");
+        Expression(scope);
+    } else if (w == u"case") {
+        Skip();
+        upTo("of");
+        while (!AtEnd() && !Word("end") && !Word("else") && !Word("otherwise")) {
+            const size_t before = FAt;
+            while (!AtEnd() && !Sym(":") && !Word("end") && !Sym(";")) {
+                const size_t at = FAt;
+                Expression(scope);
+                if (!Accept(",") && FAt == at)
+                    Skip();
+            }
+            if (Accept(":"))
+                Statement(scope);
+            if (!Accept(";") && FAt == before)
+                Skip();
+        }
+        if (Accept("else") || Accept("otherwise"))
+            statements({"end"});
+        Accept("end");
+    } else if (w == u"try") {
+        Skip();
+        statements({"except", "finally", "end"});
+        if (Accept("finally")) {
+            statements({"end"});
+        } else if (Accept("except")) {
+            while (Accept("on")) {
+                if (IsName() && Sym(":", 1)) {
+                    // The exception's name lives in its handler only.
+                    TXrefUnit& unit = FOut.Unit;
+                    const int handler =
+                        NewScope(TScopeKind::Routine, scope, unit.Scopes[size_t(scope)].Owner);
+                    unit.Scopes[size_t(handler)].Path = unit.Scopes[size_t(scope)].Path;
+                    unit.Scopes[size_t(handler)].Class = -1;
+                    Declare(handler, TDeclKind::Variable, FAt);
+                    Skip(2);
+                    TTypeRef type;
+                    TypeName(scope, type);
+                    Accept("do");
+                    Statement(handler);
+                } else {
+                    TTypeRef type;
+                    TypeName(scope, type);
+                    Accept("do");
+                    Statement(scope);
+                }
+                Accept(";");
+            }
+            Accept("else");
+            statements({"end"});
+        }
+        Accept("end");
+    } else if (w == u"with") {
+        Skip();
+        TWith with;
+        with.Outer = FWith;
+        while (!AtEnd() && !Word("do") && !Sym(";")) {
+            const size_t sites = FOut.Sites.size();
+            const size_t before = FAt;
+            Expression(scope);
+            // The subject is followed when it is a plain chain of names.
+            const bool chain = FOut.Sites.size() > sites && FAt > 0 &&
+                               FTokens[FAt - 1].Kind == TXrefToken::TKind::Name;
+            with.Subjects.push_back(chain ? int(FOut.Sites.size() - 1) : -1);
+            if (!Accept(",") && FAt == before)
+                Skip();
+        }
+        Accept("do");
+        FOut.Withs.push_back(std::move(with));
+        const int saved = FWith;
+        FWith = int(FOut.Withs.size() - 1);
+        Statement(scope);
+        FWith = saved;
+    } else if (w == u"goto") {
+        Skip();
+        if (IsName())
+            NameChain(scope);
+    } else if (w == u"raise") {
+        Skip();
+        Expression(scope);
+    } else if (IsName() && Sym(":", 1)) {
+        NameChain(scope); // a label
+        Skip();
+        Statement(scope);
+    } else if (w == u"end" || w == u"else" || w == u"until" || w == u"except" || w == u"finally" ||
+               Sym(";")) {
+        return;
+    } else {
+        Expression(scope);
+        if (Sym(":=")) {
+            Skip();
+            Expression(scope);
+        }
+    }
+}
+
+TParsedSource ParseXrefSource(const TXrefSource& source) {
+    return TXrefParser(source).Parse();
+}

@@ -1,0 +1,550 @@
+// The parse of types, members and routine headers.
+
+#include "XrefParser.h"
+
+void TXrefParser::TypeName(int scope, TTypeRef& ref) {
+    Accept("specialize");
+    if (!IsName()) {
+        if (Word("string") || Word("file")) {
+            Skip();
+            if (Sym("["))
+                SkipStatementEnd();
+        }
+        return;
+    }
+    int site = AddSite(TSite::TRole::Lexical, scope, FAt);
+    QString name = Tok().Lower;
+    Skip();
+    while (Sym(".") && IsName(1)) {
+        Skip();
+        const int next = AddSite(TSite::TRole::Qualified, scope, FAt);
+        FOut.Sites[size_t(next)].Prev = site;
+        site = next;
+        name += u'.' + Tok().Lower;
+        Skip();
+    }
+    ref.Name = name;
+    if (Sym("<")) {
+        // Type arguments of a specialization.
+        Skip();
+        while (!AtEnd() && !Sym(">") && !Sym(";") && !Sym("=")) {
+            TTypeRef argument;
+            if (IsName() || Word("specialize"))
+                TypeName(scope, argument);
+            else
+                Skip();
+            Accept(",");
+        }
+        Accept(">");
+    }
+}
+
+QString TXrefParser::TypeDef(int scope, int decl, TTypeRef& ref) {
+    Accept("packed");
+    Accept("bitpacked");
+    const QString w = Tok().Kind == TXrefToken::TKind::Name ? Tok().Lower : QString();
+    if (w == u"class" && Word("of", 1)) {
+        Skip(2);
+        TypeName(scope, ref);
+        return QStringLiteral("ссылка на класс");
+    }
+    if (w == u"class" || w == u"object" || w == u"record" || w == u"interface" ||
+        w == u"dispinterface" || w == u"helper" || w == u"objcclass" || w == u"objcprotocol" ||
+        w == u"cppclass")
+        return StructuredType(scope, decl, w, ref);
+    if (Sym("(")) {
+        Skip();
+        const bool isPublic = decl >= 0 && FOut.Unit.Decls[size_t(decl)].Public;
+        while (!AtEnd() && !Sym(")") && !Sym(";")) {
+            if (IsName()) {
+                const int member = Declare(scope, TDeclKind::EnumMember, FAt);
+                FOut.Unit.Decls[size_t(member)].Public = isPublic;
+                Skip();
+                if (Accept("=") || Accept(":="))
+                    Expression(scope);
+            } else if (!Accept(",")) {
+                Skip();
+            }
+        }
+        Accept(")");
+        return QStringLiteral("перечисление");
+    }
+    if (w == u"set") {
+        Skip();
+        Accept("of");
+        TTypeRef element;
+        TypeDef(scope, -1, element);
+        return QStringLiteral("множество");
+    }
+    if (w == u"array") {
+        Skip();
+        if (Accept("[")) {
+            while (!AtEnd() && !Sym("]") && !Sym(";")) {
+                Expression(scope);
+                Accept(",");
+            }
+            Accept("]");
+        }
+        Accept("of");
+        if (!Accept("const")) {
+            TypeDef(scope, -1, ref);
+            ++ref.Indirections;
+        }
+        return QStringLiteral("массив");
+    }
+    if (Sym("^")) {
+        Skip();
+        TypeName(scope, ref);
+        ref.Indirections = 1;
+        return QStringLiteral("указатель");
+    }
+    if (w == u"reference" && Word("to", 1))
+        Skip(2);
+    if (Word("procedure") || Word("function")) {
+        Skip();
+        if (decl >= 0) {
+            const int inner = NewScope(TScopeKind::Routine, scope, decl);
+            FOut.Unit.Decls[size_t(decl)].Inner = inner;
+            FOut.Unit.Decls[size_t(decl)].Params = Parameters(inner, true, ")");
+        } else {
+            Parameters(scope, false, ")");
+        }
+        if (Accept(":")) {
+            TTypeRef result;
+            TypeName(scope, result);
+        }
+        if (Word("of") && Word("object", 1))
+            Skip(2);
+        if (Word("is") && Word("nested", 1))
+            Skip(2);
+        return QStringLiteral("процедурный тип");
+    }
+    if (w == u"file") {
+        Skip();
+        if (Accept("of")) {
+            TTypeRef element;
+            TypeDef(scope, -1, element);
+        }
+        return QStringLiteral("файл");
+    }
+    if (IsName() || Word("specialize") || Word("string")) {
+        TypeName(scope, ref);
+        if (!Sym(".."))
+            return QStringLiteral("тип");
+        ref = {};
+    }
+    // A subrange or another expression.
+    Expression(scope);
+    return QStringLiteral("тип");
+}
+
+QString TXrefParser::StructuredType(int scope, int decl, const QString& keyword, TTypeRef& ref) {
+    Skip();
+    TXrefUnit& unit = FOut.Unit;
+    int members = decl >= 0 ? unit.Decls[size_t(decl)].Inner : -1;
+    if (members < 0) {
+        members = NewScope(TScopeKind::Members, scope, decl);
+        if (decl >= 0)
+            unit.Decls[size_t(decl)].Inner = members;
+    }
+    ref.Members = members;
+    QString what = keyword == u"record"   ? QStringLiteral("запись")
+                   : keyword == u"object" ? QStringLiteral("объект")
+                   : keyword == u"class"  ? QStringLiteral("класс")
+                   : keyword == u"helper" ? QStringLiteral("помощник")
+                                          : QStringLiteral("интерфейс");
+    Accept("abstract");
+    Accept("sealed");
+    QStringList ancestors;
+    const int ancestorSeq = int(FAt);
+    bool helper = false;
+    if (Accept("helper")) {
+        helper = true;
+        what = QStringLiteral("помощник");
+    }
+    if (Accept("(")) {
+        while (!AtEnd() && !Sym(")") && !Sym(";")) {
+            TTypeRef ancestor;
+            if (IsName() || Word("specialize"))
+                TypeName(scope, ancestor);
+            else
+                Skip();
+            if (!ancestor.Name.isEmpty())
+                ancestors << ancestor.Name;
+            Accept(",");
+        }
+        Accept(")");
+    }
+    if (helper && Accept("for")) {
+        TTypeRef extended;
+        TypeName(scope, extended);
+        // A helper's methods see the members of what it extends.
+        ancestors.prepend(extended.Name);
+    }
+    if (ancestors.isEmpty() && (keyword == u"class" || keyword == u"interface"))
+        ancestors << QStringLiteral("-");
+    unit.Scopes[size_t(members)].Ancestors = ancestors;
+    unit.Scopes[size_t(members)].AncestorSeq = ancestorSeq;
+    if ((keyword == u"class" || keyword == u"interface") && Sym(";"))
+        return what; // no members of its own
+    const bool isPublic = decl >= 0 && unit.Decls[size_t(decl)].Public;
+    Members(members, isPublic);
+    Accept("end");
+    return what;
+}
+
+void TXrefParser::Members(int members, bool isPublic) {
+    while (!AtEnd() && !Word("end")) {
+        const TXrefToken& t = Tok();
+        const QString w = t.Kind == TXrefToken::TKind::Name ? t.Lower : QString();
+        const size_t before = FAt;
+        if (w == u"case") {
+            VariantPart(members);
+            return;
+        }
+        if (IsRoutineWord(w) || w == u"generic" ||
+            (w == u"class" && (IsRoutineWord(Tok(1).Lower) || Word("generic", 1)))) {
+            Routine(members, isPublic);
+        } else if (w == u"property" || (w == u"class" && Word("property", 1))) {
+            Accept("class");
+            Property(members, isPublic);
+        } else if (w == u"var" || w == u"threadvar" || (w == u"class" && Word("var", 1)) ||
+                   (w == u"class" && Word("threadvar", 1))) {
+            Accept("class");
+            Skip();
+            VarSection(members, TDeclKind::Field, isPublic);
+        } else if (w == u"const") {
+            Skip();
+            ConstSection(members, TDeclKind::Constant, isPublic);
+        } else if (w == u"type") {
+            Skip();
+            TypeSection(members, isPublic);
+        } else if (Sym("[")) {
+            while (!AtEnd() && !Sym("]"))
+                Skip();
+            Accept("]");
+        } else if (IsName() && (Sym(":", 1) || Sym(",", 1))) {
+            VarSection(members, TDeclKind::Field, isPublic);
+        }
+        if (FAt == before)
+            Skip();
+    }
+}
+
+void TXrefParser::VariantPart(int members) {
+    Skip(); // "case"
+    TTypeRef tag;
+    if (IsName() && Sym(":", 1)) {
+        Declare(members, TDeclKind::Field, FAt);
+        Skip(2);
+    }
+    TypeName(members, tag);
+    Accept("of");
+    while (!AtEnd() && !Word("end") && !Sym(")")) {
+        while (!AtEnd() && !Sym(":") && !Word("end") && !Sym(")")) {
+            Expression(members);
+            Accept(",");
+        }
+        if (!Accept(":") || !Accept("("))
+            continue;
+        while (!AtEnd() && !Sym(")")) {
+            const size_t before = FAt;
+            if (Word("case"))
+                VariantPart(members);
+            else
+                VarSection(members, TDeclKind::Field, false);
+            if (FAt == before)
+                Skip();
+        }
+        Accept(")");
+        Accept(";");
+    }
+}
+
+void TXrefParser::Property(int members, bool isPublic) {
+    Skip(); // "property"
+    if (!IsName())
+        return;
+    TXrefUnit& unit = FOut.Unit;
+    const int d = Declare(members, TDeclKind::Property, FAt);
+    unit.Decls[size_t(d)].Public = isPublic;
+    Skip();
+    if (Sym("[")) {
+        const int inner = NewScope(TScopeKind::Routine, members, d);
+        unit.Decls[size_t(d)].Inner = inner;
+        unit.Decls[size_t(d)].Params = Parameters(inner, true, "]");
+    }
+    if (Accept(":")) {
+        TTypeRef ref;
+        TypeName(members, ref);
+        unit.Decls[size_t(d)].Type = ref;
+    }
+    while (!AtEnd() && !Sym(";") && !Word("end")) {
+        if (Word("read") || Word("write") || Word("stored")) {
+            Skip();
+            if (!IsName())
+                continue;
+            int site = AddSite(TSite::TRole::Member, members, FAt);
+            Skip();
+            while (Sym(".") && IsName(1)) {
+                Skip();
+                const int next = AddSite(TSite::TRole::Qualified, members, FAt);
+                FOut.Sites[size_t(next)].Prev = site;
+                site = next;
+                Skip();
+            }
+        } else if (Word("implements")) {
+            Skip();
+            TTypeRef ref;
+            TypeName(members, ref);
+        } else if (Word("index") || Word("default")) {
+            Skip();
+            Expression(members, false, true);
+        } else {
+            Skip();
+        }
+    }
+    Accept(";");
+    if (Word("default") && Sym(";", 1))
+        Skip(2);
+}
+
+int TXrefParser::Parameters(int inner, bool declare, const char* close) {
+    const bool square = close[0] == ']';
+    if (!Accept(square ? "[" : "("))
+        return 0;
+    int count = 0;
+    while (!AtEnd() && !Sym(close)) {
+        const size_t before = FAt;
+        if (Word("const") || Word("var") || Word("out") || Word("constref"))
+            Skip();
+        std::vector<int> names;
+        while (IsName()) {
+            if (declare) {
+                names.push_back(Declare(inner, TDeclKind::Parameter, FAt));
+            } else {
+                const int target = FOut.Unit.Find(inner, Tok().Lower);
+                if (target >= 0)
+                    FOut.Sites[size_t(AddSite(TSite::TRole::Preset, inner, FAt))].Target = target;
+            }
+            ++count;
+            Skip();
+            if (!Accept(","))
+                break;
+        }
+        if (Accept(":")) {
+            TTypeRef ref;
+            if (Word("array") && Word("of", 1)) {
+                Skip(2);
+                if (!Accept("const"))
+                    TypeName(inner, ref);
+                ++ref.Indirections;
+            } else {
+                TypeName(inner, ref);
+            }
+            for (const int d : names)
+                FOut.Unit.Decls[size_t(d)].Type = ref;
+        }
+        if (Accept("="))
+            Expression(inner);
+        if (!Accept(";") && !Sym(close) && FAt == before)
+            Skip();
+    }
+    Accept(close);
+    return count;
+}
+
+int TXrefParser::ImplementedBy(int scope, const QString& lower, int params, bool hasParams) const {
+    const TXrefUnit& unit = FOut.Unit;
+    std::vector<int> places = {scope};
+    if (unit.Scopes[size_t(scope)].Kind == TScopeKind::Implementation)
+        places.push_back(unit.Interface);
+    for (const int place : places)
+        for (int d = unit.Find(place, lower); d >= 0; d = unit.Decls[size_t(d)].NextSame) {
+            const TDecl& decl = unit.Decls[size_t(d)];
+            if (decl.Kind == TDeclKind::Routine && decl.Forward &&
+                (!hasParams || decl.Params == params))
+                return d;
+        }
+    return -1;
+}
+
+void TXrefParser::Routine(int scope, bool isPublic) {
+    Accept("class");
+    Accept("generic");
+    const bool isOperator = Word("operator");
+    const QString keyword = Tok().Lower;
+    Skip();
+    TXrefUnit& unit = FOut.Unit;
+    const TScopeKind where = unit.Scopes[size_t(scope)].Kind;
+    const bool isMember = where == TScopeKind::Members;
+
+    std::vector<size_t> parts;
+    size_t genericAt = 0;
+    if (isOperator) {
+        if (IsName())
+            parts.push_back(FAt);
+        Skip();
+    } else {
+        while (IsName()) {
+            parts.push_back(FAt);
+            Skip();
+            if (Sym("<")) {
+                genericAt = FAt;
+                while (!AtEnd() && !Sym(">") && !Sym("(") && !Sym(";"))
+                    Skip();
+                Accept(">");
+            }
+            if (!Sym(".") || !IsName(1))
+                break;
+            Skip();
+        }
+    }
+    const bool hasParams = Sym("(");
+    int count = 0;
+    if (hasParams) {
+        // Counted ahead: a body is matched to its declaration before its names are read.
+        int depth = 0;
+        bool named = false;
+        for (size_t k = 0; FAt + k < FTokens.size(); ++k) {
+            const TXrefToken& t = Tok(k);
+            if (Sym("(", k) || Sym("[", k))
+                ++depth;
+            else if (Sym(")", k) || Sym("]", k)) {
+                if (--depth == 0)
+                    break;
+            } else if (depth == 1 && Sym(":", k))
+                named = true;
+            else if (depth == 1 && Sym(";", k))
+                named = false;
+            else if (depth == 1 && !named && t.Kind == TXrefToken::TKind::Name &&
+                     !IsReserved(t.Lower) && t.Lower != u"constref" && t.Lower != u"out")
+                ++count;
+        }
+    }
+
+    int target = -1;
+    int classMembers = -1;
+    bool unknownClass = false;
+    if (parts.size() >= 2) {
+        // A method's body: its class, then its declaration there.
+        int members = -1;
+        std::vector<int> found;
+        for (int s = scope; s >= 0 && members < 0; s = unit.Scopes[size_t(s)].Outer)
+            for (int d = unit.Find(s, FTokens[parts[0]].Lower); d >= 0;
+                 d = unit.Decls[size_t(d)].NextSame)
+                if (unit.Decls[size_t(d)].Kind == TDeclKind::Type &&
+                    unit.Decls[size_t(d)].Inner >= 0) {
+                    members = unit.Decls[size_t(d)].Inner;
+                    found.push_back(d);
+                    break;
+                }
+        for (size_t k = 1; k + 1 < parts.size() && members >= 0; ++k) {
+            const int d = unit.Find(members, FTokens[parts[k]].Lower);
+            members = d >= 0 ? unit.Decls[size_t(d)].Inner : -1;
+            found.push_back(d);
+        }
+        if (members >= 0) {
+            int first = -1;
+            for (int d = unit.Find(members, FTokens[parts.back()].Lower); d >= 0;
+                 d = unit.Decls[size_t(d)].NextSame) {
+                const TDecl& decl = unit.Decls[size_t(d)];
+                if (decl.Kind != TDeclKind::Method)
+                    continue;
+                if (first < 0)
+                    first = d;
+                if (!hasParams || decl.Params == count) {
+                    target = d;
+                    break;
+                }
+            }
+            if (target < 0)
+                target = first;
+        }
+        if (target >= 0) {
+            classMembers = members;
+            for (size_t k = 0; k + 1 < parts.size(); ++k)
+                FOut.Sites[size_t(AddSite(TSite::TRole::Preset, scope, parts[k]))].Target =
+                    found[k];
+        } else {
+            unknownClass = true;
+        }
+    } else if (!parts.empty() && !isMember && where != TScopeKind::Interface) {
+        target = ImplementedBy(scope, FTokens[parts[0]].Lower, count, hasParams);
+    }
+
+    int inner;
+    int decl = -1;
+    if (target >= 0) {
+        FOut.Sites[size_t(AddSite(TSite::TRole::Preset, scope, parts.back()))].Target = target;
+        unit.Decls[size_t(target)].Forward = false;
+        inner = unit.Decls[size_t(target)].Inner;
+        unit.Scopes[size_t(inner)].Outer = scope;
+        unit.Scopes[size_t(inner)].Class = classMembers;
+        Parameters(inner, false, ")");
+    } else if (unknownClass || parts.empty()) {
+        inner = NewScope(TScopeKind::Routine, scope, -1);
+        QStringList path;
+        for (const size_t k : parts)
+            path << FTokens[k].Text;
+        unit.Scopes[size_t(inner)].Path = path.join(u'.');
+        // Names in the body of a method of an unknown class may be its members.
+        unit.Scopes[size_t(inner)].Class = unknownClass ? -2 : -1;
+        Parameters(inner, true, ")");
+    } else {
+        decl = Declare(scope, isMember ? TDeclKind::Method : TDeclKind::Routine, parts[0]);
+        unit.Decls[size_t(decl)].Public = isPublic && where != TScopeKind::Routine;
+        inner = NewScope(TScopeKind::Routine, scope, decl);
+        unit.Decls[size_t(decl)].Inner = inner;
+        if (genericAt) {
+            const size_t resume = FAt;
+            FAt = genericAt;
+            GenericParameters(inner);
+            FAt = resume;
+        }
+        unit.Decls[size_t(decl)].Params = Parameters(inner, true, ")");
+        unit.Decls[size_t(decl)].Forward = where == TScopeKind::Interface;
+        unit.Decls[size_t(decl)].What = keyword == u"function" ? QStringLiteral("функция")
+                                        : keyword == u"constructor" ? QStringLiteral("конструктор")
+                                        : keyword == u"destructor" ? QStringLiteral("деструктор")
+                                        : keyword == u"operator" ? QStringLiteral("оператор")
+                                                                 : QStringLiteral("процедура");
+    }
+    if (Accept(":")) {
+        if (IsName() && Sym(":", 1)) {
+            Declare(inner, TDeclKind::Variable, FAt);
+            Skip(2);
+        }
+        TTypeRef result;
+        TypeName(inner, result);
+        if (decl >= 0)
+            unit.Decls[size_t(decl)].Type = result;
+    } else if (isOperator && IsName() && Sym(":", 1)) {
+        Declare(inner, TDeclKind::Variable, FAt);
+        Skip(2);
+        TTypeRef result;
+        TypeName(inner, result);
+    }
+    Accept(";");
+    bool body = !isMember && where != TScopeKind::Interface;
+    while (IsDirective() && !(isMember && IsVisibilityWord(Tok().Lower))) {
+        if (Word("forward") || Word("external")) {
+            body = false;
+            if (decl >= 0 && Word("forward"))
+                unit.Decls[size_t(decl)].Forward = true;
+        }
+        SkipStatementEnd();
+    }
+    if (body)
+        RoutineBody(inner);
+}
+
+void TXrefParser::RoutineBody(int inner) {
+    const int saved = FMethod;
+    FMethod = inner;
+    Declarations(inner, false);
+    if (Word("begin") || Word("asm"))
+        Block(inner);
+    Accept(";");
+    FMethod = saved;
+}

@@ -1,0 +1,311 @@
+// Name resolution of the cross-reference: one row per rule, on small units.
+
+#include "CodeTokens.h"
+#include "XrefLexer.h"
+#include "XrefModel.h"
+#include "XrefProject.h"
+#include "__pas2html.h"
+
+#include <QTest>
+
+namespace {
+
+struct TRun {
+    TXrefProject Project;
+    std::vector<TXrefSource> Sources;
+    QStringList Names;
+};
+
+// Sources are "name.pas|text" with "\n" line breaks.
+void Build(TRun& run, const QStringList& sources) {
+    const TDelphiToHTML converter;
+    for (const QString& entry : sources) {
+        const qsizetype bar = entry.indexOf(u'|');
+        run.Names << entry.left(bar).section(u'.', 0, 0);
+        run.Sources.push_back(ReadXrefSource(converter, entry.mid(bar + 1)));
+        run.Project.Add(ParseXrefSource(run.Sources.back()).Unit,
+                        QStringLiteral("/src/") + entry.left(bar));
+    }
+    run.Project.Link();
+}
+
+// "unit:line:name[#n]" -> the id it links to, "unit/id" when in another source; "-" when
+// plain.
+QString LinkOf(const TRun& run, const QString& where) {
+    const QStringList parts = where.split(u':');
+    const int unit = int(run.Names.indexOf(parts[0]));
+    const int line = parts[1].toInt();
+    QString name = parts[2];
+    int nth = 1;
+    if (name.contains(u'#')) {
+        nth = name.section(u'#', 1).toInt();
+        name = name.section(u'#', 0, 0);
+    }
+    int ordinal = -1;
+    for (const TXrefToken& t : run.Sources[size_t(unit)].Tokens)
+        if (t.Line == line && t.Text == name && --nth == 0) {
+            ordinal = t.Ordinal;
+            break;
+        }
+    if (ordinal < 0) {
+        // Names of inactive code are no tokens; count them in the line, free of comments.
+        const QString text = run.Sources[size_t(unit)].Lines.value(line - 1);
+        const auto* s = reinterpret_cast<const char16_t*>(text.constData());
+        TCodeToken t;
+        int names = 0;
+        for (qsizetype i = 0; ordinal < 0 && NextCodeToken(s, i, text.size(), t); i = t.End)
+            if (t.Kind == TCodeKind::Name && text.mid(t.Start, t.End - t.Start) == name)
+                ordinal = names;
+            else if (t.Kind == TCodeKind::Name)
+                ++names;
+    }
+    if (ordinal < 0)
+        return QStringLiteral("no such name");
+    const TParsedSource parsed = ParseXrefSource(run.Sources[size_t(unit)]);
+    for (const TXrefLink& link : run.Project.Resolve(unit, parsed))
+        if (link.Line == line && link.Ordinal == ordinal) {
+            const QString id = run.Project.Decl(link.Target).Id;
+            return link.Target.Unit == unit ? id : run.Names[link.Target.Unit] + u'/' + id;
+        }
+    return QStringLiteral("-");
+}
+
+const char* kU1 = "u1.pas|unit u1;\n"                                       // 1
+                  "interface\n"                                             // 2
+                  "type\n"                                                  // 3
+                  "  TBase = class\n"                                       // 4
+                  "    FValue: Integer;\n"                                  // 5
+                  "    procedure Bump; virtual;\n"                          // 6
+                  "    property Value: Integer read FValue write FValue;\n" // 7
+                  "  end;\n"                                                // 8
+                  "function Twice(x: Integer): Integer;\n"                  // 9
+                  "var Count: Integer;\n"                                   // 10
+                  "implementation\n"                                        // 11
+                  "procedure TBase.Bump;\n"                                 // 12
+                  "begin\n"                                                 // 13
+                  "  Inc(FValue);\n"                                        // 14
+                  "end;\n"                                                  // 15
+                  "function Twice(x: Integer): Integer;\n"                  // 16
+                  "var Count: Integer;\n"                                   // 17
+                  "begin\n"                                                 // 18
+                  "  Count := x;\n"                                         // 19
+                  "  Result := x * 2;\n"                                    // 20
+                  "end;\n"                                                  // 21
+                  "end.\n";
+
+} // namespace
+
+class TestXref : public QObject {
+    Q_OBJECT
+private slots:
+    void links_data();
+    void links();
+    void ids();
+};
+
+void TestXref::links_data() {
+    QTest::addColumn<QStringList>("sources");
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QString>("target");
+    const auto row = [](const char* name, const QStringList& sources, const QString& where,
+                        const QString& target) {
+        QTest::newRow(name) << sources << where << target;
+    };
+
+    const QString u1 = QString::fromLatin1(kU1);
+    row("method body header: class", QStringList{u1}, "u1:12:TBase", "TBase");
+    row("method body header: method", QStringList{u1}, "u1:12:Bump", "TBase.Bump");
+    row("field inside a method", QStringList{u1}, "u1:14:FValue", "TBase.FValue");
+    row("property specifier", QStringList{u1}, "u1:7:FValue", "TBase.FValue");
+    row("body of an interface routine", QStringList{u1}, "u1:16:Twice", "Twice");
+    row("repeated header parameter", QStringList{u1}, "u1:16:x", "Twice.x");
+    row("local shadows global", QStringList{u1}, "u1:19:Count", "Twice.Count");
+    row("parameter in body", QStringList{u1}, "u1:19:x", "Twice.x");
+    row("outside the run stays plain", QStringList{u1}, "u1:14:Inc", "-");
+
+    const QString u2 = "u2.pas|unit u2;\n"               // 1
+                       "interface\n"                     // 2
+                       "uses u1;\n"                      // 3
+                       "type\n"                          // 4
+                       "  TDerived = class(TBase)\n"     // 5
+                       "    procedure Bump; override;\n" // 6
+                       "  end;\n"                        // 7
+                       "implementation\n"                // 8
+                       "procedure TDerived.Bump;\n"      // 9
+                       "begin\n"                         // 10
+                       "  inherited Bump;\n"             // 11
+                       "  FValue := u1.Twice(Value);\n"  // 12
+                       "  inherited;\n"                  // 13
+                       "end;\n"                          // 14
+                       "end.\n";
+    row("unit in uses", QStringList{u1, u2}, "u2:3:u1", "u1/u1");
+    row("ancestor in another unit", QStringList{u1, u2}, "u2:5:TBase", "u1/TBase");
+    row("ancestor's field", QStringList{u1, u2}, "u2:12:FValue", "u1/TBase.FValue");
+    row("unit-qualified name", QStringList{u1, u2}, "u2:12:Twice", "u1/Twice");
+    row("ancestor's property", QStringList{u1, u2}, "u2:12:Value", "u1/TBase.Value");
+    row("inherited Name", QStringList{u1, u2}, "u2:11:Bump", "u1/TBase.Bump");
+    row("bare inherited", QStringList{u1, u2}, "u2:13:inherited", "u1/TBase.Bump");
+
+    const QString order = "u3.pas|unit u3;\n" // 1
+                          "interface\n"       // 2
+                          "uses u4;\n"        // 3
+                          "implementation\n"  // 4
+                          "uses u5;\n"        // 5
+                          "procedure P;\n"    // 6
+                          "begin\n"           // 7
+                          "  Shared := 1;\n"  // 8
+                          "end;\n"            // 9
+                          "end.\n";
+    const QString u4 = "u4.pas|unit u4;\ninterface\nvar Shared: Integer;\nimplementation\nend.\n";
+    const QString u5 = "u5.pas|unit u5;\ninterface\nvar Shared: Integer;\nimplementation\nend.\n";
+    row("implementation uses before interface uses", QStringList{order, u4, u5}, "u3:8:Shared",
+        "u5/Shared");
+
+    const QString outside = "u6.pas|unit u6;\n"            // 1
+                            "interface\n"                  // 2
+                            "uses Forms;\n"                // 3
+                            "type TForm1 = class(TForm)\n" // 4
+                            "  procedure Go;\n"            // 5
+                            "end;\n"                       // 6
+                            "var Caption: Integer;\n"      // 7
+                            "implementation\n"             // 8
+                            "procedure TForm1.Go;\n"       // 9
+                            "begin\n"                      // 10
+                            "  Caption := 1; Go;\n"        // 11
+                            "end;\n"                       // 12
+                            "end.\n";
+    row("ancestor outside the run: unknown name stays plain", QStringList{outside}, "u6:11:Caption",
+        "-");
+    row("ancestor outside the run: own member links", QStringList{outside}, "u6:11:Go",
+        "TForm1.Go");
+
+    const QString overloads = "u7.pas|unit u7;\n"                                   // 1
+                              "interface\n"                                         // 2
+                              "procedure Put(a: Integer); overload;\n"              // 3
+                              "procedure Put(a, b: Integer); overload;\n"           // 4
+                              "implementation\n"                                    // 5
+                              "procedure Put(a: Integer);\nbegin\nend;\n"           // 6-8
+                              "procedure Put(a, b: Integer);\nbegin\nend;\n"        // 9-11
+                              "procedure Use;\nbegin\n  Put(1, 2); Put(3);\nend;\n" // 12-15
+                              "procedure Later; forward;\n"                         // 16
+                              "procedure Later;\nbegin\nend;\n"                     // 17-19
+                              "end.\n";
+    row("overload by argument count", QStringList{overloads}, "u7:14:Put", "Put~2");
+    row("overload, first", QStringList{overloads}, "u7:14:Put#2", "Put");
+    row("overload body", QStringList{overloads}, "u7:9:Put", "Put~2");
+    row("forward", QStringList{overloads}, "u7:17:Later", "Later");
+
+    const QString nested = "u8.pas|program u8;\n"           // 1
+                           "var n: Integer;\n"              // 2
+                           "procedure Outer(n: Integer);\n" // 3
+                           "  procedure Inner;\n"           // 4
+                           "  begin\n"                      // 5
+                           "    n := 2;\n"                  // 6
+                           "  end;\n"                       // 7
+                           "begin\n"                        // 8
+                           "  Inner;\n"                     // 9
+                           "end;\n"                         // 10
+                           "begin\n"                        // 11
+                           "  n := 1; Outer(n);\n"          // 12
+                           "end.\n";
+    row("nested routine sees the outer one's parameter", QStringList{nested}, "u8:6:n", "Outer.n");
+    row("program variable", QStringList{nested}, "u8:12:n", "n");
+    row("nested routine", QStringList{nested}, "u8:9:Inner", "Outer.Inner");
+
+    const QString conditions = "u9.pas|unit u9;\n"                                    // 1
+                               "{$mode objfpc}\n"                                     // 2
+                               "interface\n"                                          // 3
+                               "{$IFDEF LINUX}\n"                                     // 4
+                               "var A: Integer;\n"                                    // 5
+                               "{$ELSE}\n"                                            // 6
+                               "var A: Word;\n"                                       // 7
+                               "{$ENDIF}\n"                                           // 8
+                               "{$IFNDEF FPC_OBJFPC}var B: Integer;{$ENDIF}\n"        // 9
+                               "{$DEFINE MINE}{$IFDEF MINE}var C: Integer;{$ENDIF}\n" // 10
+                               "implementation\n"                                     // 11
+                               "initialization\n"                                     // 12
+                               "  A := 1; C := 2;\n"                                  // 13
+                               "{$IFDEF WINDOWS}\n"                                   // 14
+                               "  A := 3;\n"                                          // 15
+                               "{$ENDIF}\n"                                           // 16
+                               "end.\n";
+    row("active branch", QStringList{conditions}, "u9:13:A", "A");
+    row("inactive branch stays plain", QStringList{conditions}, "u9:15:A", "-");
+    row("own define", QStringList{conditions}, "u9:13:C", "C");
+
+    const QString generics = "u10.pas|unit u10;\n"                     // 1
+                             "{$mode objfpc}\n"                        // 2
+                             "interface\n"                             // 3
+                             "type\n"                                  // 4
+                             "  generic TBox<T> = class\n"             // 5
+                             "    Item: T;\n"                          // 6
+                             "    procedure Put(const AItem: T);\n"    // 7
+                             "  end;\n"                                // 8
+                             "  TIntBox = specialize TBox<Integer>;\n" // 9
+                             "implementation\n"                        // 10
+                             "procedure TBox.Put(const AItem: T);\n"   // 11
+                             "begin\n"                                 // 12
+                             "  Item := AItem;\n"                      // 13
+                             "end;\n"                                  // 14
+                             "end.\n";
+    row("generic parameter", QStringList{generics}, "u10:6:T", "TBox.T");
+    row("specialize", QStringList{generics}, "u10:9:TBox", "TBox");
+    row("generic method body", QStringList{generics}, "u10:13:Item", "TBox.Item");
+
+    const QString members = "u11.pas|unit u11;\n"                 // 1
+                            "interface\n"                         // 2
+                            "uses u1;\n"                          // 3
+                            "var B: TBase;\n"                     // 4
+                            "implementation\n"                    // 5
+                            "procedure P;\n"                      // 6
+                            "var R: record Left: Integer; end;\n" // 7
+                            "begin\n"                             // 8
+                            "  B.Bump; R.Left := 1;\n"            // 9
+                            "  with B do Bump;\n"                 // 10
+                            "end;\n"                              // 11
+                            "end.\n";
+    row("member through a variable's type", QStringList{u1, members}, "u11:9:Bump",
+        "u1/TBase.Bump");
+    row("member of an anonymous record", QStringList{u1, members}, "u11:9:Left", "P.R.Left");
+    row("with", QStringList{u1, members}, "u11:10:Bump", "u1/TBase.Bump");
+}
+
+void TestXref::links() {
+    QFETCH(QStringList, sources);
+    QFETCH(QString, where);
+    QFETCH(QString, target);
+    TRun run;
+    Build(run, sources);
+    QCOMPARE(LinkOf(run, where), target);
+}
+
+void TestXref::ids() {
+    TRun run;
+    Build(run, {"a.pas|unit a;\n"
+                "interface\n"
+                "type TFoo = class\n"
+                "  procedure Bump(n: Integer); overload;\n"
+                "  procedure Bump; overload;\n"
+                "end;\n"
+                "const L12 = 1;\n"
+                "type TE = (eOne, eTwo);\n"
+                "resourcestring SHello = 'hi';\n"
+                "implementation\n"
+                "procedure TFoo.Bump(n: Integer);\n"
+                "var k: Integer;\n"
+                "label done;\n"
+                "begin\n"
+                "end;\n"
+                "procedure TFoo.Bump;\n"
+                "begin\n"
+                "end;\n"
+                "end.\n"});
+    QStringList ids;
+    for (const TDecl& decl : run.Project.Unit(0).Decls)
+        ids << decl.Id;
+    QCOMPARE(ids, (QStringList{"a", "TFoo", "TFoo.Bump", "TFoo.Bump.n", "TFoo.Bump~2", "L12~1",
+                               "TE", "eOne", "eTwo", "SHello", "TFoo.Bump.k", "TFoo.Bump.done"}));
+}
+
+QTEST_APPLESS_MAIN(TestXref)
+#include "test_xref.moc"
