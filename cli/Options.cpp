@@ -68,9 +68,14 @@ QString Anchors(TParse& parse, const QString&, const QString&) {
     return {};
 }
 
+QString Xref(TParse& parse, const QString&, const QString&) {
+    parse.Options.LineAnchors = parse.Options.LinkUnits = true;
+    return {};
+}
+
 QString Site(TParse& parse, const QString&, const QString&) {
     TOptions& o = parse.Options;
-    o.Index = o.LineNumbers = o.LineAnchors = o.LinkUnits = true;
+    o.Index = o.LineNumbers = o.LineAnchors = o.LinkUnits = o.Xref = true;
     return {};
 }
 
@@ -153,8 +158,15 @@ constexpr TOptionEntry kOptions[] = {
      .Help = "имена модулей в uses, {$R *.dfm}, {$R *.lfm}, {$R имя.lfm} и\n"
              "{$I имя} ведут на их страницы, если те пишутся в этой же работе",
      .Flag = &TOptions::LinkUnits},
+    {.Long = "xref",
+     .Help = "обозреватель кода: каждое имя в коде ведёт к своему объявлению,\n"
+             "объявление - к странице ссылок ИМЯ.refs.htm со всеми местами,\n"
+             "где оно используется; в папке -o - указатель имён symbols.htm;\n"
+             "включает --line-anchors и --link-units",
+     .Flag = &TOptions::Xref,
+     .Apply = Xref},
     {.Long = "site",
-     .Help = "всё это сразу: --index --line-numbers --link-units",
+     .Help = "всё это сразу: --index --line-numbers --link-units --xref",
      .Typed = &TOptions::IndexOption,
      .Apply = Site},
     {.Short = "q",

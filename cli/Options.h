@@ -21,12 +21,14 @@ struct TOptions {
     int Jobs = 0;                                     // -j: 0 = one per processor
     bool Quiet = false;
     bool Verbose = false;
-    // Publishing: --index, --line-anchors, --line-numbers, --link-units; --site is all four.
+    // Publishing: --index, --line-anchors, --line-numbers, --link-units, --xref; --site is
+    // all five.
     bool Index = false;
     bool LineAnchors = false;
     bool LineNumbers = false;
     bool LinkUnits = false;
     QString IndexOption; // the option that asked for the index, as typed: --index or --site
+    bool Xref = false;   // the code browser: implies the line anchors and the unit links
 };
 
 enum class TParseResult { Run, Help, Version, Error };

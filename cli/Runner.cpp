@@ -10,6 +10,7 @@
 #include "StandardStreams.h"
 #include "TStrings.h"
 #include "TextFile.h"
+#include "Xref.h"
 #include "__pas2html.h"
 
 #include <QDir>
@@ -267,6 +268,9 @@ int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings
     const TSiteMap site(options, plan);
     std::vector<TPageResult> results(plan.Jobs.size()); // each job fills its own
     const int workers = options.Jobs > 0 ? options.Jobs : QThread::idealThreadCount();
+    std::optional<TXrefRun> xref;
+    if (options.Xref)
+        xref.emplace(options, plan, workers);
     TPageBatch::TLimits limits;
     limits.Folders = FolderBudget(workers);
     // Pages a failed batch left as they were are known by name; once the run is over they
@@ -289,10 +293,14 @@ int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings
                                                   : TitleFromFileName(job.Source);
         TOutcome outcome = TOutcome::Failed;
         QString error;
-        const TPageRecipe recipe =
-            RecipeFor(title, settings, site.ExtrasFor(job), options.Unmarked);
+        TPageRecipe recipe = RecipeFor(title, settings, site.ExtrasFor(job), options.Unmarked);
+        std::vector<TXrefMark> marks;
         // Nothing a conversion throws may end the run or the worker: it is that file's failure.
         try {
+            if (xref) {
+                marks = xref->MarksFor(size_t(&job - plan.Jobs.data()));
+                recipe.Extras.XrefMarks = &marks;
+            }
             outcome =
                 job.Source == "-"
                     ? ConvertStandardInput(job, recipe)
@@ -329,7 +337,16 @@ int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings
             results[i] = {false, true, 0};
     for (const QString& message : site.LinksToUnwritten(plan, results))
         TReporter::Print("pas2html: " + message);
-    // The index comes after the last page is in place.
+    // The references pages, the symbol index and the index come after the last page is in
+    // place.
+    if (xref) {
+        try {
+            xref->WritePages(options, results);
+        } catch (const Exception& e) {
+            TReporter::Print("pas2html: " + e.Message());
+            failed = true;
+        }
+    }
     if (options.Index) {
         try {
             WriteIndex(options, plan, results);

@@ -7,6 +7,7 @@
 #include "SourceTypes.h"
 #include "TextCodec.h"
 #include "TextFile.h"
+#include "Xref.h"
 
 #include <QDir>
 #include <QFile>
@@ -195,6 +196,8 @@ TPageExtras TSiteMap::ExtrasFor(const TJob& job) const {
 }
 
 QString SiteRefusal(const TOptions& options, const TPlan& plan) {
+    if (const QString refusal = XrefRefusal(options, plan); !refusal.isEmpty())
+        return refusal;
     if (!options.Index)
         return {};
     // A single source that is not there would make -o look like a page's name.

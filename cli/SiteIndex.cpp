@@ -1,6 +1,7 @@
 // The index page of a published folder: every page written, grouped by folder.
 
 #include "Site.h"
+#include "SiteHtml.h"
 
 #include "Exception.h"
 #include "HtmlName.h"
@@ -53,22 +54,17 @@ QString Escaped(const QString& text) {
     return text.toHtmlEscaped();
 }
 
-QString IndexHtml(const QString& title, const std::vector<TRow>& rows) {
-    QString html;
+QString IndexHtml(const QString& title, const std::vector<TRow>& rows, bool withSymbols) {
+    QString html = SitePageStart(
+        title,
+        QStringLiteral("body{font-family:sans-serif;margin:1.5em}table{border-collapse:collapse}"
+                       "th,td{padding:.2em .8em;text-align:left}td.n{text-align:right}"
+                       "tr.folder th{background:#eef;border-top:1px solid #99b;padding-top:.5em}"
+                       "tfoot td{border-top:2px solid #666;font-weight:bold}"));
     const auto line = [&html](const QString& text) { html += text + QLatin1String("\n"); };
-    line(QStringLiteral("<!DOCTYPE html>"));
-    line(QStringLiteral("<html lang=\"ru\">"));
-    line(QStringLiteral("<head>"));
-    line(QStringLiteral("<meta charset=\"utf-8\">"));
-    line(QStringLiteral("<title>%1</title>").arg(Escaped(title)));
-    line(QStringLiteral(
-        "<style>body{font-family:sans-serif;margin:1.5em}table{border-collapse:collapse}"
-        "th,td{padding:.2em .8em;text-align:left}td.n{text-align:right}"
-        "tr.folder th{background:#eef;border-top:1px solid #99b;padding-top:.5em}"
-        "tfoot td{border-top:2px solid #666;font-weight:bold}</style>"));
-    line(QStringLiteral("</head>"));
-    line(QStringLiteral("<body>"));
     line(QStringLiteral("<h1>%1</h1>").arg(Escaped(title)));
+    if (withSymbols)
+        line(QStringLiteral("<p><a href=\"symbols.htm\">Указатель имён</a></p>"));
     line(QStringLiteral("<table>"));
     line(QStringLiteral("<thead><tr><th>Файл</th><th>Тип</th><th>Строк</th><th>Байт</th></tr>"
                         "</thead>"));
@@ -133,8 +129,20 @@ void WriteIndex(const TOptions& options, const TPlan& plan,
 
     if (!QDir().mkpath(options.Output))
         throw Exception(CannotWriteMessage(options.Output, QStringLiteral("нет папки")));
-    TPageTarget target(output.filePath(QStringLiteral("index.htm")));
-    const QByteArray bytes = IndexHtml(SiteTitle(options), rows).toUtf8();
+    WriteSitePage(output.filePath(QStringLiteral("index.htm")),
+                  IndexHtml(SiteTitle(options), rows, options.Xref));
+}
+
+QString SitePageStart(const QString& title, const QString& style) {
+    return QLatin1String("<!DOCTYPE html>\n<html lang=\"ru\">\n<head>\n<meta charset=\"utf-8\">\n"
+                         "<title>") +
+           title.toHtmlEscaped() + QLatin1String("</title>\n<style>") + style +
+           QLatin1String("</style>\n</head>\n<body>\n");
+}
+
+void WriteSitePage(const QString& path, const QString& html) {
+    TPageTarget target(path);
+    const QByteArray bytes = html.toUtf8();
     QIODevice& device = target.Open();
     if (device.write(bytes) != bytes.size())
         throw Exception(CannotWriteMessage(target.Name(), device.errorString()));

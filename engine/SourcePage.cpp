@@ -10,6 +10,7 @@
 #include "SourceSpool.h"
 #include "TextFile.h"
 #include "UnitLinks.h"
+#include "XrefSink.h"
 
 #include <cstring>
 #include <memory>
@@ -41,7 +42,10 @@ public:
                    const TPageExtras* extras)
         : FFrame(frame), FEncoding(encoding), FOpenTarget(openTarget),
           FOut(markup, encoding, outName), FBytes(encoding), FWide(encoding), FExtras(extras) {
-        if (extras && extras->LinksUnits()) {
+        if (extras && extras->XrefMarks) {
+            FByteXref.emplace(FOut, *extras, encoding);
+            FWideXref.emplace(FOut, *extras, encoding);
+        } else if (extras && extras->LinksUnits()) {
             FByteLinks.emplace(FOut, *extras, encoding);
             FWideLinks.emplace(FOut, *extras, encoding);
         }
@@ -57,24 +61,24 @@ public:
         }
         switch (FEncoding) {
         case TTextEncoding::Ansi:
-            Convert(FBytes, p, n, FOut, FByteLinks);
+            Convert(FBytes, p, n, FOut, FByteLinks, FByteXref);
             break;
         case TTextEncoding::Utf8:
             if (IsPlainUtf8(p, n)) {
-                Convert(FBytes, p, n, FOut, FByteLinks);
+                Convert(FBytes, p, n, FOut, FByteLinks, FByteXref);
             } else {
                 // Malformed bytes come out as decoding and encoding again make them.
                 const QByteArray norm =
                     QString::fromUtf8(reinterpret_cast<const char*>(p), n).toUtf8();
                 Convert(FBytes, reinterpret_cast<const unsigned char*>(norm.constData()),
-                        norm.size(), FOut, FByteLinks);
+                        norm.size(), FOut, FByteLinks, FByteXref);
             }
             break;
         case TTextEncoding::Utf16LE:
         case TTextEncoding::Utf16BE:
             FLine = DecodeText(QByteArrayView(p, n), FEncoding);
             Convert(FWide, reinterpret_cast<const char16_t*>(FLine.constData()), FLine.size(), FOut,
-                    FWideLinks);
+                    FWideLinks, FWideXref);
             break;
         }
         FOut.EndLine();
@@ -93,7 +97,14 @@ public:
 private:
     template <typename Unit>
     static void Convert(TLineScanner<Unit>& scanner, const Unit* p, qsizetype n, TPageOutput& sink,
-                        std::optional<TLinkSink<Unit>>& links) {
+                        std::optional<TLinkSink<Unit>>& links,
+                        std::optional<TXrefSink<Unit>>& xref) {
+        if (xref) {
+            xref->Begin(p);
+            scanner.ConvertLine(p, n, *xref);
+            xref->End();
+            return;
+        }
         if (!links) {
             scanner.ConvertLine(p, n, sink);
             return;
@@ -129,6 +140,8 @@ private:
     const TPageExtras* FExtras;
     std::optional<TLinkSink<unsigned char>> FByteLinks;
     std::optional<TLinkSink<char16_t>> FWideLinks;
+    std::optional<TXrefSink<unsigned char>> FByteXref;
+    std::optional<TXrefSink<char16_t>> FWideXref;
     qsizetype FLines = 0;
     QString FLine;
 };
@@ -346,7 +359,8 @@ bool ConvertSourcePage(const TMarkupSet& markup, const TPageFrame& frame, const 
         encoding = UnmarkedEncoding(source, recipe.Unmarked);
     const TPageExtras& extras = recipe.Extras;
     TLineConverter lines(markup, frame, encoding, openTarget, outName,
-                         extras.MarksLines() || extras.LinksUnits() ? &extras : nullptr);
+                         extras.MarksLines() || extras.LinksUnits() || extras.XrefMarks ? &extras
+                                                                                        : nullptr);
     if (IsWide(encoding))
         SplitWide(source, bom, encoding, lines);
     else

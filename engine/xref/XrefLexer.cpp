@@ -42,7 +42,6 @@ public:
             break;
         }
     }
-    bool IsReserved(const char16_t*, qsizetype) const { return false; }
 
     std::vector<TRun> Runs; // a run of Length -1 closes a comment, string or directive
 
@@ -92,10 +91,10 @@ QString DecodeSource(const QByteArray& bytes) {
     return DecodeText(QByteArrayView(bytes).sliced(bom), encoding);
 }
 
-TXrefSource ReadXrefSource(const TDelphiToHTML& converter, const QString& text) {
+TXrefSource ReadXrefSource(const QString& text) {
     TXrefSource source;
     source.Lines = SplitSourceLines(text);
-    TLineScanner<char16_t> scanner(converter);
+    TLineScanner<char16_t> scanner(TTextEncoding::Utf16LE);
     TRecorder recorder;
     TConditions conditions;
     QString directive;

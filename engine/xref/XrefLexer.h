@@ -8,8 +8,6 @@
 #include <QStringList>
 #include <vector>
 
-class TDelphiToHTML;
-
 struct TXrefToken {
     enum class TKind : quint8 { Name, Number, String, Symbol };
     TKind Kind = TKind::Symbol;
@@ -33,7 +31,7 @@ struct TXrefSource {
 QStringList SplitSourceLines(const QString& text);
 
 // Reads the tokens of `text`.
-TXrefSource ReadXrefSource(const TDelphiToHTML& converter, const QString& text);
+TXrefSource ReadXrefSource(const QString& text);
 
 // The source text of a file's bytes: by its byte-order mark, else UTF-8 when valid, else
 // windows-1251.

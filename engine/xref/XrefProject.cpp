@@ -318,6 +318,10 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const TParsedSource& pars
     std::vector<TXrefLink> links;
     std::vector<TFound> resolved(parsed.Sites.size());
     const TXrefUnit& model = Unit(unit);
+    // A source that changed since it was first read gets no links rather than wrong ones.
+    if (parsed.Unit.Decls.size() != model.Decls.size() ||
+        parsed.Unit.Scopes.size() != model.Scopes.size())
+        return links;
     auto withLookup = [&](const TSite& site) -> TFound {
         for (int w = site.With; w >= 0; w = parsed.Withs[size_t(w)].Outer) {
             const auto& subjects = parsed.Withs[size_t(w)].Subjects;

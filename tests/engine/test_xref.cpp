@@ -4,7 +4,6 @@
 #include "XrefLexer.h"
 #include "XrefModel.h"
 #include "XrefProject.h"
-#include "__pas2html.h"
 
 #include <QTest>
 
@@ -18,11 +17,10 @@ struct TRun {
 
 // Sources are "name.pas|text" with "\n" line breaks.
 void Build(TRun& run, const QStringList& sources) {
-    const TDelphiToHTML converter;
     for (const QString& entry : sources) {
         const qsizetype bar = entry.indexOf(u'|');
         run.Names << entry.left(bar).section(u'.', 0, 0);
-        run.Sources.push_back(ReadXrefSource(converter, entry.mid(bar + 1)));
+        run.Sources.push_back(ReadXrefSource(entry.mid(bar + 1)));
         run.Project.Add(ParseXrefSource(run.Sources.back()).Unit,
                         QStringLiteral("/src/") + entry.left(bar));
     }

@@ -1,0 +1,122 @@
+#include "Xref.h"
+
+#include "HtmlName.h"
+#include "XrefLexer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QThreadPool>
+#include <optional>
+#include <sys/stat.h>
+
+namespace {
+
+QString Absolute(const QString& path) {
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+bool IsBrowsedSource(const TJob& job) {
+    if (job.Source == "-" || job.Target.isEmpty())
+        return false;
+    const QString extension = FileExtension(job.Source).toString().toLower();
+    return extension == u".pas" || extension == u".pp" || extension == u".p" ||
+           extension == u".dpr" || extension == u".lpr";
+}
+
+bool IsBlank(const QString& text) {
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 32; });
+}
+
+// The source's path as the index shows it: its page's folder below the output folder.
+QString Shown(const TOptions& options, const TJob& job) {
+    QString folder = QDir(options.Output).relativeFilePath(QFileInfo(job.Target).absolutePath());
+    const QString name = QFileInfo(job.Source).fileName();
+    return folder == u"." || folder.isEmpty() ? name : folder + u'/' + name;
+}
+
+} // namespace
+
+QString ReadRunSource(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    // The opened file itself must be a regular file, whatever the name led to.
+    struct stat info {};
+    if (fstat(file.handle(), &info) != 0 || !S_ISREG(info.st_mode))
+        return {};
+    return DecodeSource(file.readAll());
+}
+
+QString TXrefRun::RefsPageOf(const QString& page) {
+    const QString extension = FileExtension(page).toString();
+    return page.left(page.size() - extension.size()) + QStringLiteral(".refs") + extension;
+}
+
+TXrefRun::TXrefRun(const TOptions& options, const TPlan& plan, int threads) : FPlan(plan) {
+    FUnitOfJob.assign(plan.Jobs.size(), -1);
+    FUses.resize(plan.Jobs.size());
+    std::vector<size_t> wanted;
+    for (size_t i = 0; i < plan.Jobs.size(); ++i)
+        if (IsBrowsedSource(plan.Jobs[i]))
+            wanted.push_back(i);
+    std::vector<std::optional<TXrefUnit>> units(wanted.size());
+    {
+        QThreadPool pool;
+        pool.setMaxThreadCount(threads);
+        for (size_t k = 0; k < wanted.size(); ++k)
+            pool.start([this, &units, &wanted, k] {
+                const QString text = ReadRunSource(FPlan.Jobs[wanted[k]].Source);
+                if (!IsBlank(text))
+                    units[k] = ParseXrefSource(ReadXrefSource(text)).Unit;
+            });
+        pool.waitForDone();
+    }
+    // Added in the plan's order, whatever order the readers finished in.
+    for (size_t k = 0; k < wanted.size(); ++k) {
+        if (!units[k])
+            continue;
+        const TJob& job = plan.Jobs[wanted[k]];
+        FUnitOfJob[wanted[k]] = FProject.Add(std::move(*units[k]), Absolute(job.Source));
+        FJobOfUnit.push_back(wanted[k]);
+        const QString page = Absolute(job.Target);
+        FPages.push_back({page, RefsPageOf(page), Shown(options, job)});
+    }
+    FProject.Link();
+}
+
+std::vector<TXrefMark> TXrefRun::MarksFor(size_t job) {
+    const int unit = FUnitOfJob[job];
+    if (unit < 0)
+        return {};
+    const TXrefSource source = ReadXrefSource(ReadRunSource(FPlan.Jobs[job].Source));
+    const std::vector<TXrefLink> links = FProject.Resolve(unit, ParseXrefSource(source));
+    for (const TXrefLink& link : links)
+        FUses[job].push_back({link.Target, link.Line});
+    return XrefMarks(FProject, FPages, unit, links);
+}
+
+QString XrefRefusal(const TOptions& options, const TPlan& plan) {
+    if (!options.Xref)
+        return {};
+    if (options.Output.isEmpty() || OutputIsFile(options))
+        return QStringLiteral("--xref: нужна папка для страниц, -o ПАПКА");
+    const QString symbols = Absolute(QDir(options.Output).filePath(QStringLiteral("symbols.htm")));
+    QHash<QString, QString> refs; // references page -> its source
+    for (const TJob& job : plan.Jobs)
+        if (IsBrowsedSource(job))
+            refs.insert(TXrefRun::RefsPageOf(Absolute(job.Target)), job.Source);
+    for (const TJob& job : plan.Jobs) {
+        if (job.Target.isEmpty())
+            continue;
+        const QString page = Absolute(job.Target);
+        if (page == symbols || (IsBrowsedSource(job) && TXrefRun::RefsPageOf(page) == symbols))
+            return QStringLiteral("%1: его страница заняла бы место указателя имён %2")
+                .arg(job.Source, symbols);
+        const auto taken = refs.constFind(page);
+        if (taken != refs.cend())
+            return QStringLiteral("%1: его страница заняла бы место страницы ссылок %2 (%3)")
+                .arg(job.Source, job.Target, *taken);
+    }
+    return {};
+}

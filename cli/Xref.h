@@ -1,0 +1,58 @@
+#pragma once
+// The code browser of a published folder: every source of the run read for its declarations
+// before the pages, each page's names linked while it is written, and the references pages
+// and the symbol index after them.
+
+#include "Jobs.h"
+#include "Options.h"
+#include "XrefMarks.h"
+#include "XrefProject.h"
+
+#include <QString>
+#include <vector>
+
+struct TPageResult;
+
+class TXrefRun {
+public:
+    // Reads every Pascal source the plan writes a page for; `threads` read at once.
+    TXrefRun(const TOptions& options, const TPlan& plan, int threads);
+
+    // The marks of the page of plan job `job` (none when its source is not read), and its
+    // uses recorded for the references pages. Each job is asked at most once; jobs may be
+    // asked from several threads at once.
+    std::vector<TXrefMark> MarksFor(size_t job);
+
+    // Writes the references page of every source whose page was written, and the symbol
+    // index; raises Exception.
+    void WritePages(const TOptions& options, const std::vector<TPageResult>& results) const;
+
+    // The references page beside `page`: "u1_pas.htm" -> "u1_pas.refs.htm".
+    static QString RefsPageOf(const QString& page);
+
+private:
+    struct TUse {
+        TXrefRef Target;
+        int Line = 0;
+    };
+    struct TUseAt {
+        int Decl = 0;
+        size_t Job = 0;
+        int Line = 0;
+    };
+    void WriteRefsPage(int unit, std::vector<TUseAt> uses) const;
+    void WriteSymbols(const TOptions& options, const std::vector<TPageResult>& results) const;
+
+    const TPlan& FPlan;
+    TXrefProject FProject;
+    std::vector<int> FUnitOfJob; // -1 for a job whose source is not read
+    std::vector<size_t> FJobOfUnit;
+    std::vector<TXrefPages> FPages;       // per source read
+    std::vector<std::vector<TUse>> FUses; // per job
+};
+
+// Reads a source of the run as text: a regular file only; empty when it cannot be read.
+QString ReadRunSource(const QString& path);
+
+// Why a code browser may not be written with this plan; empty when it may.
+QString XrefRefusal(const TOptions& options, const TPlan& plan);

@@ -1,0 +1,217 @@
+// The references page of every source and the symbol index, written after the pages from
+// the declaration tables and the uses the pages recorded.
+
+#include "Site.h"
+#include "SiteHtml.h"
+#include "Xref.h"
+#include "XrefLexer.h"
+
+#include <QCache>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QUrl>
+#include <algorithm>
+
+namespace {
+
+QString KindOf(const TDecl& decl) {
+    switch (decl.Kind) {
+    case TDeclKind::Unit:
+        return QStringLiteral("модуль");
+    case TDeclKind::Program:
+        return QStringLiteral("программа");
+    case TDeclKind::Library:
+        return QStringLiteral("библиотека");
+    case TDeclKind::Type:
+    case TDeclKind::Routine:
+        return decl.What;
+    case TDeclKind::EnumMember:
+        return QStringLiteral("элемент перечисления");
+    case TDeclKind::Field:
+        return QStringLiteral("поле");
+    case TDeclKind::Method:
+        return QStringLiteral("метод");
+    case TDeclKind::Property:
+        return QStringLiteral("свойство");
+    case TDeclKind::Parameter:
+        return QStringLiteral("параметр");
+    case TDeclKind::Variable:
+        return QStringLiteral("переменная");
+    case TDeclKind::Constant:
+        return QStringLiteral("константа");
+    case TDeclKind::ResourceString:
+        return QStringLiteral("строковый ресурс");
+    case TDeclKind::Label:
+        return QStringLiteral("метка");
+    case TDeclKind::TypeParameter:
+        return QStringLiteral("параметр типа");
+    }
+    return {};
+}
+
+QString Escaped(const QString& text) {
+    return text.toHtmlEscaped();
+}
+
+// The lines of the sources that uses stand in, read again once each while they are needed.
+class TSourceLines {
+public:
+    explicit TSourceLines(const TPlan& plan) : FPlan(plan) { FCache.setMaxCost(1 << 20); }
+
+    QString Line(size_t job, int line) {
+        QStringList* lines = FCache.object(qint64(job));
+        if (!lines) {
+            lines = new QStringList(SplitSourceLines(ReadRunSource(FPlan.Jobs[job].Source)));
+            const qsizetype cost = std::max<qsizetype>(1, lines->size());
+            FCache.insert(qint64(job), lines, cost); // the cache owns it from here
+            lines = FCache.object(qint64(job));
+            if (!lines)
+                return {};
+        }
+        return lines->value(line - 1).trimmed();
+    }
+
+private:
+    const TPlan& FPlan;
+    QCache<qint64, QStringList> FCache;
+};
+
+constexpr const char* kRefsStyle =
+    "body{font-family:sans-serif;margin:1.5em}div.decl{margin:.2em 0 .8em}"
+    "div.decl:target{background:#ffea80}p.decl{margin:0}span.kind{color:#666;margin-left:.8em}"
+    "ul{margin:.2em 0}p.none{margin:.2em 2em;color:#999}";
+
+} // namespace
+
+void TXrefRun::WritePages(const TOptions& options, const std::vector<TPageResult>& results) const {
+    std::vector<std::vector<TUseAt>> usesOf(size_t(FProject.Count()));
+    for (size_t job = 0; job < FUses.size(); ++job)
+        for (const TUse& use : FUses[job])
+            usesOf[size_t(use.Target.Unit)].push_back({use.Target.Decl, job, use.Line});
+    for (int unit = 0; unit < FProject.Count(); ++unit)
+        if (results[FJobOfUnit[size_t(unit)]].Written)
+            WriteRefsPage(unit, std::move(usesOf[size_t(unit)]));
+    WriteSymbols(options, results);
+}
+
+void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses) const {
+    std::sort(uses.begin(), uses.end(), [](const TUseAt& a, const TUseAt& b) {
+        return std::tie(a.Decl, a.Job, a.Line) < std::tie(b.Decl, b.Job, b.Line);
+    });
+    uses.erase(std::unique(uses.begin(), uses.end(),
+                           [](const TUseAt& a, const TUseAt& b) {
+                               return a.Decl == b.Decl && a.Job == b.Job && a.Line == b.Line;
+                           }),
+               uses.end());
+    const TXrefPages& pages = FPages[size_t(unit)];
+    const QString folder = QFileInfo(pages.Refs).path();
+    const QString page = RelativeHref(folder, pages.Page);
+    TSourceLines lines(FPlan);
+
+    QString html =
+        SitePageStart(pages.Shown + QStringLiteral(" — ссылки"), QString::fromLatin1(kRefsStyle));
+    html += QLatin1String("<h1><a href=\"") + page + QLatin1String("\">") + Escaped(pages.Shown) +
+            QLatin1String("</a></h1>\n");
+    const auto& decls = FProject.Unit(unit).Decls;
+    std::vector<int> order;
+    for (size_t d = 0; d < decls.size(); ++d)
+        if (decls[d].Ordinal >= 0)
+            order.push_back(int(d));
+    std::stable_sort(order.begin(), order.end(), [&decls](int a, int b) {
+        return std::tie(decls[size_t(a)].Line, decls[size_t(a)].Ordinal) <
+               std::tie(decls[size_t(b)].Line, decls[size_t(b)].Ordinal);
+    });
+    auto use = uses.cbegin();
+    for (const int d : order) {
+        const TDecl& decl = decls[size_t(d)];
+        html += QLatin1String("<div class=\"decl\" id=\"") + Escaped(decl.Id) +
+                QLatin1String("\"><p class=\"decl\"><a href=\"") +
+                DeclarationHref(FProject, FPages, folder, {unit, d}, false) +
+                QLatin1String("\"><code>") + Escaped(decl.Title) +
+                QLatin1String("</code></a><span class=\"kind\">") + KindOf(decl) +
+                QLatin1String("</span></p>\n");
+        while (use != uses.cend() && use->Decl < d)
+            ++use;
+        if (use == uses.cend() || use->Decl != d) {
+            html += QLatin1String("<p class=\"none\">не используется</p>\n</div>\n");
+            continue;
+        }
+        html += QLatin1String("<ul>\n");
+        for (; use != uses.cend() && use->Decl == d; ++use) {
+            const int from = FUnitOfJob[use->Job];
+            const TXrefPages& at = FPages[size_t(from)];
+            html += QLatin1String("<li><a href=\"") + RelativeHref(folder, at.Page) +
+                    QLatin1String("#L") + QString::number(use->Line) + QLatin1String("\">") +
+                    Escaped(at.Shown) + u':' + QString::number(use->Line) +
+                    QLatin1String("</a> <code>") + Escaped(lines.Line(use->Job, use->Line)) +
+                    QLatin1String("</code></li>\n");
+        }
+        html += QLatin1String("</ul>\n</div>\n");
+    }
+    html += QLatin1String("</body>\n</html>\n");
+    WriteSitePage(pages.Refs, html);
+}
+
+void TXrefRun::WriteSymbols(const TOptions& options,
+                            const std::vector<TPageResult>& results) const {
+    struct TRow {
+        TXrefRef Ref;
+        QString Lower, Shown;
+    };
+    std::vector<TRow> rows;
+    for (int unit = 0; unit < FProject.Count(); ++unit) {
+        if (!results[FJobOfUnit[size_t(unit)]].Written)
+            continue;
+        const auto& decls = FProject.Unit(unit).Decls;
+        for (size_t d = 0; d < decls.size(); ++d) {
+            const TDecl& decl = decls[d];
+            if (decl.Public && decl.Ordinal >= 0 && decl.Scope != 0 &&
+                decl.Kind != TDeclKind::Parameter && decl.Kind != TDeclKind::TypeParameter)
+                rows.push_back({{unit, int(d)}, decl.Lower, FPages[size_t(unit)].Shown});
+        }
+    }
+    std::stable_sort(rows.begin(), rows.end(), [](const TRow& a, const TRow& b) {
+        return std::tie(a.Lower, a.Shown) < std::tie(b.Lower, b.Shown);
+    });
+
+    const QString output = QDir(options.Output).absolutePath();
+    QString body;
+    QStringList letters;
+    QString letter;
+    for (const TRow& row : rows) {
+        const TDecl& decl = FProject.Decl(row.Ref);
+        const QString first = decl.Name.left(1).toUpper();
+        if (first != letter) {
+            letter = first;
+            letters << letter;
+            body += QLatin1String("<tr class=\"letter\"><th colspan=\"3\" id=\"letter-") +
+                    Escaped(letter) + QLatin1String("\">") + Escaped(letter) +
+                    QLatin1String("</th></tr>\n");
+        }
+        QString shownPath = decl.Id;
+        shownPath.remove(QRegularExpression(QStringLiteral("~[0-9]+")));
+        const TXrefPages& pages = FPages[size_t(row.Ref.Unit)];
+        body += QLatin1String("<tr><td><a href=\"") +
+                DeclarationHref(FProject, FPages, output, row.Ref, false) + QLatin1String("\">") +
+                Escaped(shownPath) + QLatin1String("</a></td><td>") + KindOf(decl) +
+                QLatin1String("</td><td><a href=\"") + RelativeHref(output, pages.Page) +
+                QLatin1String("\">") + Escaped(pages.Shown) + QLatin1String("</a></td></tr>\n");
+    }
+    QString html = SitePageStart(
+        QStringLiteral("Указатель имён"),
+        QStringLiteral("body{font-family:sans-serif;margin:1.5em}table{border-collapse:collapse}"
+                       "th,td{padding:.1em .8em;text-align:left}"
+                       "tr.letter th{background:#eef;border-top:1px solid #99b}"
+                       "p.letters a{margin-right:.5em}"));
+    html += QLatin1String("<h1>Указатель имён</h1>\n<p class=\"letters\">");
+    for (const QString& l : letters)
+        html += QLatin1String("<a href=\"#letter-") +
+                QString::fromLatin1(QUrl::toPercentEncoding(l)) + QLatin1String("\">") +
+                Escaped(l) + QLatin1String("</a>");
+    html += QLatin1String("</p>\n");
+    if (options.Index)
+        html += QLatin1String("<p><a href=\"index.htm\">Оглавление</a></p>\n");
+    html += QLatin1String("<table>\n") + body + QLatin1String("</table>\n</body>\n</html>\n");
+    WriteSitePage(QDir(output).filePath(QStringLiteral("symbols.htm")), html);
+}
