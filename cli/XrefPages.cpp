@@ -134,7 +134,7 @@ void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses) const {
         while (use != uses.cend() && use->Decl < d)
             ++use;
         if (use == uses.cend() || use->Decl != d) {
-            html += QLatin1String("<p class=\"none\">не используется</p>\n</div>\n");
+            html += QStringLiteral("<p class=\"none\">не используется</p>\n</div>\n");
             continue;
         }
         html += QLatin1String("<ul>\n");
@@ -204,14 +204,14 @@ void TXrefRun::WriteSymbols(const TOptions& options,
                        "th,td{padding:.1em .8em;text-align:left}"
                        "tr.letter th{background:#eef;border-top:1px solid #99b}"
                        "p.letters a{margin-right:.5em}"));
-    html += QLatin1String("<h1>Указатель имён</h1>\n<p class=\"letters\">");
+    html += QStringLiteral("<h1>Указатель имён</h1>\n<p class=\"letters\">");
     for (const QString& l : letters)
         html += QLatin1String("<a href=\"#letter-") +
                 QString::fromLatin1(QUrl::toPercentEncoding(l)) + QLatin1String("\">") +
                 Escaped(l) + QLatin1String("</a>");
     html += QLatin1String("</p>\n");
     if (options.Index)
-        html += QLatin1String("<p><a href=\"index.htm\">Оглавление</a></p>\n");
+        html += QStringLiteral("<p><a href=\"index.htm\">Оглавление</a></p>\n");
     html += QLatin1String("<table>\n") + body + QLatin1String("</table>\n</body>\n</html>\n");
     WriteSitePage(QDir(output).filePath(QStringLiteral("symbols.htm")), html);
 }
