@@ -40,7 +40,8 @@ private:
         size_t Job = 0;
         int Line = 0;
     };
-    void WriteRefsPage(int unit, std::vector<TUseAt> uses) const;
+    class TSourceLines;
+    void WriteRefsPage(int unit, std::vector<TUseAt> uses, TSourceLines& lines) const;
     void WriteSymbols(const TOptions& options, const std::vector<TPageResult>& results) const;
 
     const TPlan& FPlan;

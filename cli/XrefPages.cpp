@@ -54,10 +54,17 @@ QString Escaped(const QString& text) {
     return text.toHtmlEscaped();
 }
 
-// The lines of the sources that uses stand in, read again once each while they are needed.
-class TSourceLines {
+QString Fragment(const QString& id) {
+    return QString::fromLatin1(QUrl::toPercentEncoding(id));
+}
+
+} // namespace
+
+// The lines of the sources that uses stand in, read again when needed and kept while they
+// fit.
+class TXrefRun::TSourceLines {
 public:
-    explicit TSourceLines(const TPlan& plan) : FPlan(plan) { FCache.setMaxCost(1 << 20); }
+    explicit TSourceLines(const TPlan& plan) : FPlan(plan) { FCache.setMaxCost(1 << 21); }
 
     QString Line(size_t job, int line) {
         QStringList* lines = FCache.object(qint64(job));
@@ -77,6 +84,8 @@ private:
     QCache<qint64, QStringList> FCache;
 };
 
+namespace {
+
 constexpr const char* kRefsStyle =
     "body{font-family:sans-serif;margin:1.5em}div.decl{margin:.2em 0 .8em}"
     "div.decl:target{background:#ffea80}p.decl{margin:0}span.kind{color:#666;margin-left:.8em}"
@@ -89,13 +98,14 @@ void TXrefRun::WritePages(const TOptions& options, const std::vector<TPageResult
     for (size_t job = 0; job < FUses.size(); ++job)
         for (const TUse& use : FUses[job])
             usesOf[size_t(use.Target.Unit)].push_back({use.Target.Decl, job, use.Line});
+    TSourceLines lines(FPlan);
     for (int unit = 0; unit < FProject.Count(); ++unit)
         if (results[FJobOfUnit[size_t(unit)]].Written)
-            WriteRefsPage(unit, std::move(usesOf[size_t(unit)]));
+            WriteRefsPage(unit, std::move(usesOf[size_t(unit)]), lines);
     WriteSymbols(options, results);
 }
 
-void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses) const {
+void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses, TSourceLines& lines) const {
     std::sort(uses.begin(), uses.end(), [](const TUseAt& a, const TUseAt& b) {
         return std::tie(a.Decl, a.Job, a.Line) < std::tie(b.Decl, b.Job, b.Line);
     });
@@ -107,7 +117,7 @@ void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses) const {
     const TXrefPages& pages = FPages[size_t(unit)];
     const QString folder = QFileInfo(pages.Refs).path();
     const QString page = RelativeHref(folder, pages.Page);
-    TSourceLines lines(FPlan);
+    std::vector<QString> hrefs(FPages.size()); // of the pages uses stand in, made when needed
 
     QString html =
         SitePageStart(pages.Shown + QStringLiteral(" — ссылки"), QString::fromLatin1(kRefsStyle));
@@ -127,7 +137,7 @@ void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses) const {
         const TDecl& decl = decls[size_t(d)];
         html += QLatin1String("<div class=\"decl\" id=\"") + Escaped(decl.Id) +
                 QLatin1String("\"><p class=\"decl\"><a href=\"") +
-                DeclarationHref(FProject, FPages, folder, {unit, d}, false) +
+                (decl.Scope == 0 ? page : page + u'#' + Fragment(decl.Id)) +
                 QLatin1String("\"><code>") + Escaped(decl.Title) +
                 QLatin1String("</code></a><span class=\"kind\">") + KindOf(decl) +
                 QLatin1String("</span></p>\n");
@@ -141,11 +151,13 @@ void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses) const {
         for (; use != uses.cend() && use->Decl == d; ++use) {
             const int from = FUnitOfJob[use->Job];
             const TXrefPages& at = FPages[size_t(from)];
-            html += QLatin1String("<li><a href=\"") + RelativeHref(folder, at.Page) +
-                    QLatin1String("#L") + QString::number(use->Line) + QLatin1String("\">") +
-                    Escaped(at.Shown) + u':' + QString::number(use->Line) +
-                    QLatin1String("</a> <code>") + Escaped(lines.Line(use->Job, use->Line)) +
-                    QLatin1String("</code></li>\n");
+            QString& href = hrefs[size_t(from)];
+            if (href.isEmpty())
+                href = RelativeHref(folder, at.Page);
+            html += QLatin1String("<li><a href=\"") + href + QLatin1String("#L") +
+                    QString::number(use->Line) + QLatin1String("\">") + Escaped(at.Shown) + u':' +
+                    QString::number(use->Line) + QLatin1String("</a> <code>") +
+                    Escaped(lines.Line(use->Job, use->Line)) + QLatin1String("</code></li>\n");
         }
         html += QLatin1String("</ul>\n</div>\n");
     }
@@ -176,6 +188,9 @@ void TXrefRun::WriteSymbols(const TOptions& options,
     });
 
     const QString output = QDir(options.Output).absolutePath();
+    std::vector<QString> hrefs; // of each source's page
+    for (const TXrefPages& pages : FPages)
+        hrefs.push_back(RelativeHref(output, pages.Page));
     QString body;
     QStringList letters;
     QString letter;
@@ -192,11 +207,11 @@ void TXrefRun::WriteSymbols(const TOptions& options,
         QString shownPath = decl.Id;
         shownPath.remove(QRegularExpression(QStringLiteral("~[0-9]+")));
         const TXrefPages& pages = FPages[size_t(row.Ref.Unit)];
-        body += QLatin1String("<tr><td><a href=\"") +
-                DeclarationHref(FProject, FPages, output, row.Ref, false) + QLatin1String("\">") +
-                Escaped(shownPath) + QLatin1String("</a></td><td>") + KindOf(decl) +
-                QLatin1String("</td><td><a href=\"") + RelativeHref(output, pages.Page) +
-                QLatin1String("\">") + Escaped(pages.Shown) + QLatin1String("</a></td></tr>\n");
+        const QString& page = hrefs[size_t(row.Ref.Unit)];
+        body += QLatin1String("<tr><td><a href=\"") + page + u'#' + Fragment(decl.Id) +
+                QLatin1String("\">") + Escaped(shownPath) + QLatin1String("</a></td><td>") +
+                KindOf(decl) + QLatin1String("</td><td><a href=\"") + page + QLatin1String("\">") +
+                Escaped(pages.Shown) + QLatin1String("</a></td></tr>\n");
     }
     QString html = SitePageStart(
         QStringLiteral("Указатель имён"),

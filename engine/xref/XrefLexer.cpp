@@ -98,7 +98,8 @@ TXrefSource ReadXrefSource(const QString& text) {
     TRecorder recorder;
     TConditions conditions;
     QString directive;
-    auto add = [&](TXrefToken::TKind kind, int line, int ordinal, const QString& t) {
+    auto add = [&](TXrefToken::TKind kind, int line, int ordinal, qsizetype start,
+                   qsizetype length) {
         if (!conditions.Active())
             return;
         TXrefToken token;
@@ -106,9 +107,11 @@ TXrefSource ReadXrefSource(const QString& text) {
         token.Sure = conditions.Sure();
         token.Line = line;
         token.Ordinal = ordinal;
-        token.Text = t;
+        token.Start = start;
+        token.Length = length;
         if (kind == TXrefToken::TKind::Name)
-            token.Lower = t.toLower();
+            token.Lower =
+                QStringView(source.Lines[line - 1]).mid(start, length).toString().toLower();
         source.Tokens.push_back(std::move(token));
     };
     for (qsizetype n = 0; n < source.Lines.size(); ++n) {
@@ -138,18 +141,18 @@ TXrefSource ReadXrefSource(const QString& text) {
                 }
                 TCodeToken t;
                 for (qsizetype i = run.At; NextCodeToken(s, i, end, t); i = t.End) {
-                    const QString piece = line.mid(t.Start, t.End - t.Start);
                     if (t.Kind == TCodeKind::Name)
-                        add(TXrefToken::TKind::Name, int(n + 1), ordinal++, piece);
+                        add(TXrefToken::TKind::Name, int(n + 1), ordinal++, t.Start,
+                            t.End - t.Start);
                     else
                         add(t.Kind == TCodeKind::Number ? TXrefToken::TKind::Number
                                                         : TXrefToken::TKind::Symbol,
-                            int(n + 1), -1, piece);
+                            int(n + 1), -1, t.Start, t.End - t.Start);
                 }
                 break;
             }
             case TRecorder::TClass::String:
-                add(TXrefToken::TKind::String, int(n + 1), -1, line.mid(run.At, run.Length));
+                add(TXrefToken::TKind::String, int(n + 1), -1, run.At, run.Length);
                 break;
             case TRecorder::TClass::Directive:
                 if (!directive.isEmpty())

@@ -16,14 +16,20 @@ struct TXrefToken {
     bool Sure = true;
     int Line = 0;     // from 1
     int Ordinal = -1; // a name's number among the names of its line, from 0
-    QString Text;     // a name as written (without "&"), a symbol, a string with its quotes
-    QString Lower;    // a name in lower case
+    // Where it stands in its line: a name as written (without "&"), a symbol, a string with
+    // its quotes.
+    qsizetype Start = 0, Length = 0;
+    QString Lower; // a name in lower case
 };
 
 struct TXrefSource {
     QStringList Lines;
     std::vector<TXrefToken> Tokens;
     bool DelphiMode = false; // the last {$mode} seen chose delphi
+
+    QStringView Text(const TXrefToken& t) const {
+        return QStringView(Lines[t.Line - 1]).mid(t.Start, t.Length);
+    }
 };
 
 // The lines of a decoded text as a page counts them: CR LF, lone CR and lone LF end a line,

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
+#include <QPair>
 #include <QUrl>
 #include <algorithm>
 
@@ -45,16 +47,20 @@ std::vector<TXrefMark> XrefMarks(const TXrefProject& project, const std::vector<
                              QLatin1String("<a id=\"") + Attribute(decl.Id) +
                                  QLatin1String("\" href=\"") + refs + u'#' + Fragment(decl.Id) +
                                  QLatin1String("\">")});
+    // A declaration linked many times is put into words once.
+    QHash<QPair<int, int>, QString> opened;
     for (const TXrefLink& link : links) {
-        const TDecl& decl = project.Decl(link.Target);
-        const QString title = decl.Title + QStringLiteral(" — ") +
-                              pages[size_t(link.Target.Unit)].Shown + u':' +
-                              QString::number(decl.Line);
-        marks.push_back(
-            {link.Line, link.Ordinal,
-             QLatin1String("<a href=\"") +
-                 DeclarationHref(project, pages, folder, link.Target, link.Target.Unit == unit) +
-                 QLatin1String("\" title=\"") + Attribute(title) + QLatin1String("\">")});
+        QString& open = opened[{link.Target.Unit, link.Target.Decl}];
+        if (open.isEmpty()) {
+            const TDecl& decl = project.Decl(link.Target);
+            const QString title = decl.Title + QStringLiteral(" — ") +
+                                  pages[size_t(link.Target.Unit)].Shown + u':' +
+                                  QString::number(decl.Line);
+            open = QLatin1String("<a href=\"") +
+                   DeclarationHref(project, pages, folder, link.Target, link.Target.Unit == unit) +
+                   QLatin1String("\" title=\"") + Attribute(title) + QLatin1String("\">");
+        }
+        marks.push_back({link.Line, link.Ordinal, open});
     }
     // A declaration's own mark comes first: its name is never also a link elsewhere.
     std::stable_sort(marks.begin(), marks.end(), [](const TXrefMark& a, const TXrefMark& b) {

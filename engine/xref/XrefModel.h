@@ -100,16 +100,24 @@ struct TWith {
     std::vector<int> Subjects; // the last site of each expression, -1 when not a name
 };
 
+// A name in a scope, as declarations are found.
+struct TNameKey {
+    int Scope = -1;
+    QString Lower;
+    bool operator==(const TNameKey&) const = default;
+};
+inline size_t qHash(const TNameKey& key, size_t seed = 0) {
+    return qHashMulti(seed, key.Scope, key.Lower);
+}
+
 struct TXrefUnit {
     QString Name; // the unit's or program's name as declared; empty when none
     std::vector<TDecl> Decls;
     std::vector<TScope> Scopes;
     int Interface = -1, Implementation = -1, Main = -1; // section scopes
-    QHash<QString, int> Index; // scope number, "/", lower name -> its first declaration
+    QHash<TNameKey, int> Index; // -> the first declaration of the name in the scope
 
-    int Find(int scope, const QString& lower) const {
-        return Index.value(QString::number(scope) + u'/' + lower, -1);
-    }
+    int Find(int scope, const QString& lower) const { return Index.value({scope, lower}, -1); }
 };
 
 struct TParsedSource {

@@ -117,7 +117,7 @@ bool IsRoutineWord(const QString& lower) {
 }
 
 TXrefParser::TXrefParser(const TXrefSource& source)
-    : FTokens(source.Tokens), FLines(source.Lines) {}
+    : FSource(source), FTokens(source.Tokens), FLines(source.Lines) {}
 
 const TXrefToken& TXrefParser::Tok(size_t ahead) const {
     static const TXrefToken none;
@@ -131,7 +131,8 @@ bool TXrefParser::Word(const char* lower, size_t ahead) const {
 
 bool TXrefParser::Sym(const char* text, size_t ahead) const {
     const TXrefToken& t = Tok(ahead);
-    return t.Kind == TXrefToken::TKind::Symbol && t.Text == QLatin1String(text);
+    return t.Kind == TXrefToken::TKind::Symbol && FAt + ahead < FTokens.size() &&
+           FSource.Text(t) == QLatin1String(text);
 }
 
 bool TXrefParser::IsName(size_t ahead) const {
@@ -194,7 +195,7 @@ int TXrefParser::Declare(int scope, TDeclKind kind, size_t token) {
     const TXrefToken& t = FTokens[token];
     TXrefUnit& unit = FOut.Unit;
     TDecl decl;
-    decl.Name = t.Text;
+    decl.Name = Text(token).toString();
     decl.Lower = t.Lower;
     decl.Kind = kind;
     decl.Scope = scope;
@@ -204,7 +205,7 @@ int TXrefParser::Declare(int scope, TDeclKind kind, size_t token) {
     decl.Sure = t.Sure;
     const int index = int(unit.Decls.size());
     unit.Decls.push_back(std::move(decl));
-    const QString key = QString::number(scope) + u'/' + t.Lower;
+    const TNameKey key{scope, t.Lower};
     const auto first = unit.Index.constFind(key);
     if (first == unit.Index.cend()) {
         unit.Index.insert(key, index);
@@ -265,10 +266,11 @@ void TXrefParser::UnitOrProgram() {
         if (IsName()) {
             const int d = Declare(0, kind, FAt);
             unit.Decls[size_t(d)].Public = true;
-            QString name = Tok().Text;
+            QString name = Text(FAt).toString();
             Skip();
             while (Sym(".") && IsName(1)) {
-                name += u'.' + Tok(1).Text;
+                name += u'.';
+                name += Text(FAt + 1);
                 Skip(2);
             }
             unit.Name = name;
@@ -321,8 +323,8 @@ void TXrefParser::Uses(int scope) {
             }
             TUsedUnit used{lower, {}};
             if (Accept("in") && Tok().Kind == TXrefToken::TKind::String) {
-                QString path = Tok().Text;
-                used.InPath = path.mid(1, path.size() - 2);
+                const QStringView path = Text(FAt);
+                used.InPath = path.mid(1, path.size() - 2).toString();
                 Skip();
             }
             FOut.Sites[size_t(site)].Lower = lower;

@@ -21,6 +21,7 @@ private:
     bool Sym(const char* text, size_t ahead = 0) const;
     bool IsName(size_t ahead = 0) const;
     bool AtEnd() const { return FAt >= FTokens.size(); }
+    QStringView Text(size_t token) const { return FSource.Text(FTokens[token]); }
     void Skip(size_t n = 1) { FAt += n; }
     bool Accept(const char* lowerOrSymbol);
     // Passes to just after the next ";" at bracket depth 0, stopping before "end".
@@ -65,6 +66,7 @@ private:
     int NameChain(int scope);
     int ArgumentCount() const;
 
+    const TXrefSource& FSource;
     const std::vector<TXrefToken>& FTokens;
     const QStringList& FLines;
     size_t FAt = 0;

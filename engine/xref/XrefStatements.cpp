@@ -93,7 +93,7 @@ void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
                 continue;
             }
             if (FAt > 0 && FTokens[FAt - 1].Kind == TXrefToken::TKind::Symbol &&
-                FTokens[FAt - 1].Text == u".") {
+                Text(FAt - 1) == u".") {
                 // After a call or an index: what it gives is not followed.
                 Skip();
                 continue;

@@ -80,8 +80,10 @@ QString TXrefParser::TypeDef(int scope, int decl, TTypeRef& ref) {
         Skip();
         if (Accept("[")) {
             while (!AtEnd() && !Sym("]") && !Sym(";")) {
+                const size_t before = FAt;
                 Expression(scope);
-                Accept(",");
+                if (!Accept(",") && FAt == before)
+                    Skip();
             }
             Accept("]");
         }
@@ -242,8 +244,10 @@ void TXrefParser::VariantPart(int members) {
     Accept("of");
     while (!AtEnd() && !Word("end") && !Sym(")")) {
         while (!AtEnd() && !Sym(":") && !Word("end") && !Sym(")")) {
+            const size_t before = FAt;
             Expression(members);
-            Accept(",");
+            if (!Accept(",") && FAt == before)
+                Skip();
         }
         if (!Accept(":") || !Accept("("))
             continue;
@@ -486,7 +490,7 @@ void TXrefParser::Routine(int scope, bool isPublic) {
         inner = NewScope(TScopeKind::Routine, scope, -1);
         QStringList path;
         for (const size_t k : parts)
-            path << FTokens[k].Text;
+            path << Text(k).toString();
         unit.Scopes[size_t(inner)].Path = path.join(u'.');
         // Names in the body of a method of an unknown class may be its members.
         unit.Scopes[size_t(inner)].Class = unknownClass ? -2 : -1;

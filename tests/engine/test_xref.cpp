@@ -41,7 +41,7 @@ QString LinkOf(const TRun& run, const QString& where) {
     }
     int ordinal = -1;
     for (const TXrefToken& t : run.Sources[size_t(unit)].Tokens)
-        if (t.Line == line && t.Text == name && --nth == 0) {
+        if (t.Line == line && run.Sources[size_t(unit)].Text(t) == name && --nth == 0) {
             ordinal = t.Ordinal;
             break;
         }
