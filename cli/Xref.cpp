@@ -53,7 +53,8 @@ QString TXrefRun::RefsPageOf(const QString& page) {
     return page.left(page.size() - extension.size()) + QStringLiteral(".refs") + extension;
 }
 
-TXrefRun::TXrefRun(const TOptions& options, const TPlan& plan, int threads) : FPlan(plan) {
+TXrefRun::TXrefRun(const TOptions& options, const TPlan& plan, int threads)
+    : FPlan(plan), FThreads(std::max(1, threads)) {
     FUnitOfJob.assign(plan.Jobs.size(), -1);
     FUses.resize(plan.Jobs.size());
     std::vector<size_t> wanted;

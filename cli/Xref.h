@@ -45,6 +45,7 @@ private:
     void WriteSymbols(const TOptions& options, const std::vector<TPageResult>& results) const;
 
     const TPlan& FPlan;
+    const int FThreads;
     TXrefProject FProject;
     std::vector<int> FUnitOfJob; // -1 for a job whose source is not read
     std::vector<size_t> FJobOfUnit;

@@ -1,6 +1,7 @@
 // The references page of every source and the symbol index, written after the pages from
 // the declaration tables and the uses the pages recorded.
 
+#include "Exception.h"
 #include "Site.h"
 #include "SiteHtml.h"
 #include "Xref.h"
@@ -10,8 +11,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QThreadPool>
 #include <QUrl>
 #include <algorithm>
+#include <new>
 
 namespace {
 
@@ -98,11 +101,33 @@ void TXrefRun::WritePages(const TOptions& options, const std::vector<TPageResult
     for (size_t job = 0; job < FUses.size(); ++job)
         for (const TUse& use : FUses[job])
             usesOf[size_t(use.Target.Unit)].push_back({use.Target.Decl, job, use.Line});
-    TSourceLines lines(FPlan);
-    for (int unit = 0; unit < FProject.Count(); ++unit)
-        if (results[FJobOfUnit[size_t(unit)]].Written)
-            WriteRefsPage(unit, std::move(usesOf[size_t(unit)]), lines);
-    WriteSymbols(options, results);
+    // Each worker writes a run of sources, the symbol index in parallel with them.
+    const int count = FProject.Count();
+    const int chunks = std::max(1, std::min(FThreads, count));
+    std::vector<QString> errors(size_t(chunks) + 1);
+    QThreadPool pool;
+    pool.setMaxThreadCount(FThreads);
+    for (int chunk = 0; chunk <= chunks; ++chunk)
+        pool.start([&, chunk] {
+            try {
+                if (chunk == chunks) {
+                    WriteSymbols(options, results);
+                    return;
+                }
+                TSourceLines lines(FPlan);
+                for (int unit = chunk * count / chunks; unit < (chunk + 1) * count / chunks; ++unit)
+                    if (results[FJobOfUnit[size_t(unit)]].Written)
+                        WriteRefsPage(unit, std::move(usesOf[size_t(unit)]), lines);
+            } catch (const Exception& e) {
+                errors[size_t(chunk)] = e.Message();
+            } catch (const std::bad_alloc&) {
+                errors[size_t(chunk)] = QStringLiteral("недостаточно памяти");
+            }
+        });
+    pool.waitForDone();
+    for (const QString& error : errors)
+        if (!error.isEmpty())
+            throw Exception(error);
 }
 
 void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses, TSourceLines& lines) const {
