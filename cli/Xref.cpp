@@ -48,6 +48,34 @@ QString ReadRunSource(const QString& path) {
     return DecodeSource(file.readAll());
 }
 
+namespace {
+
+// Reads the include files of `source` that lie in its folder, inside a folder the user named.
+TIncludeReader IncludesOf(const QString& source, const QStringList& roots) {
+    const QString folder = QFileInfo(source).canonicalPath();
+    if (!std::any_of(roots.begin(), roots.end(), [&folder](const QString& root) {
+            return folder == root || folder.startsWith(root + u'/');
+        }))
+        return {};
+    return [folder, roots](const QString& name) -> std::optional<QString> {
+        QString path = name;
+        path.replace(u'\\', u'/');
+        for (const QString& candidate : {path, path + QStringLiteral(".inc")}) {
+            const QString resolved = QFileInfo(folder + u'/' + candidate).canonicalFilePath();
+            if (resolved.isEmpty())
+                continue;
+            if (!std::any_of(roots.begin(), roots.end(), [&resolved](const QString& root) {
+                    return resolved.startsWith(root + u'/');
+                }))
+                return std::nullopt;
+            return ReadRunSource(resolved);
+        }
+        return std::nullopt;
+    };
+}
+
+} // namespace
+
 QString TXrefRun::RefsPageOf(const QString& page) {
     const QString extension = FileExtension(page).toString();
     return page.left(page.size() - extension.size()) + QStringLiteral(".refs") + extension;
@@ -55,6 +83,10 @@ QString TXrefRun::RefsPageOf(const QString& page) {
 
 TXrefRun::TXrefRun(const TOptions& options, const TPlan& plan, int threads)
     : FPlan(plan), FThreads(std::max(1, threads)) {
+    // Only files below a folder the user named are read as include files.
+    for (const QString& named : options.Sources)
+        if (QFileInfo(named).isDir())
+            FRoots << QFileInfo(named).canonicalFilePath();
     FUnitOfJob.assign(plan.Jobs.size(), -1);
     FUses.resize(plan.Jobs.size());
     std::vector<size_t> wanted;
@@ -67,9 +99,10 @@ TXrefRun::TXrefRun(const TOptions& options, const TPlan& plan, int threads)
         pool.setMaxThreadCount(threads);
         for (size_t k = 0; k < wanted.size(); ++k)
             pool.start([this, &units, &wanted, k] {
-                const QString text = ReadRunSource(FPlan.Jobs[wanted[k]].Source);
+                const QString& path = FPlan.Jobs[wanted[k]].Source;
+                const QString text = ReadRunSource(path);
                 if (!IsBlank(text))
-                    units[k] = ParseXrefSource(ReadXrefSource(text)).Unit;
+                    units[k] = ParseXrefSource(ReadXrefSource(text, IncludesOf(path, FRoots))).Unit;
             });
         pool.waitForDone();
     }
@@ -90,7 +123,8 @@ std::vector<TXrefMark> TXrefRun::MarksFor(size_t job) {
     const int unit = FUnitOfJob[job];
     if (unit < 0)
         return {};
-    const TXrefSource source = ReadXrefSource(ReadRunSource(FPlan.Jobs[job].Source));
+    const QString& path = FPlan.Jobs[job].Source;
+    const TXrefSource source = ReadXrefSource(ReadRunSource(path), IncludesOf(path, FRoots));
     const std::vector<TXrefLink> links = FProject.Resolve(unit, ParseXrefSource(source));
     for (const TXrefLink& link : links)
         FUses[job].push_back({link.Target, link.Line});

@@ -46,6 +46,7 @@ private:
 
     const TPlan& FPlan;
     const int FThreads;
+    QStringList FRoots; // canonical folders the user named
     TXrefProject FProject;
     std::vector<int> FUnitOfJob; // -1 for a job whose source is not read
     std::vector<size_t> FJobOfUnit;

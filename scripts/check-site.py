@@ -11,7 +11,8 @@ import html, os, re, sys, urllib.parse
 
 out, src = sys.argv[1], sys.argv[2]
 problems = []
-href_re = re.compile(r'<a href="([^"]*)">(.*?)</a>', re.S)
+# A code browser's links carry a title, its declarations an id before the href.
+href_re = re.compile(r'<a (?:id="[^"]*" )?href="([^"]*)"( title="[^"]*")?>(.*?)</a>', re.S)
 id_re = re.compile(r'id="([^"]*)"')
 tag_re = re.compile(r'<[^>]*>')
 
@@ -40,15 +41,17 @@ for root, _, files in os.walk(out):
 ids = {rel: set(id_re.findall(text)) for rel, text in pages.items()}
 links = 0
 for rel, text in pages.items():
-    for href, label in href_re.findall(text):
+    for href, title, label in href_re.findall(text):
         links += 1
         path, _, frag = href.partition('#')
-        target = os.path.normpath(os.path.join(os.path.dirname(rel), urllib.parse.unquote(path)))
+        target = rel if not path else os.path.normpath(
+            os.path.join(os.path.dirname(rel), urllib.parse.unquote(path)))
         if target not in pages:
             problems.append(f'{rel}: {href} leads nowhere')
-        elif frag and frag not in ids[target]:
+        elif frag and urllib.parse.unquote(frag) not in ids[target]:
             problems.append(f'{rel}: {href} has no anchor')
-        elif rel != 'index.htm':
+        elif rel != 'index.htm' and not title and not path.endswith('.refs.htm') \
+                and not rel.endswith('.refs.htm') and rel != 'symbols.htm':
             # A unit's link leads to the page of that unit, a directive to a form or include,
             # the contents link to the index.
             shown = tag_re.sub("", html.unescape(label)).lower()
@@ -61,9 +64,9 @@ for rel, text in pages.items():
                 problems.append(f"{rel}: {shown} leads to {target}")
 
 # The index lists every page but itself.
-listed = {os.path.normpath(urllib.parse.unquote(h)) for h, _ in href_re.findall(pages.get('index.htm', ''))}
+listed = {os.path.normpath(urllib.parse.unquote(h)) for h, _, _ in href_re.findall(pages.get('index.htm', ''))}
 for rel in pages:
-    if rel != 'index.htm' and rel not in listed:
+    if rel not in ('index.htm', 'symbols.htm') and not rel.endswith('.refs.htm') and rel not in listed:
         problems.append(f'index.htm: {rel} not listed')
 
 # Every source type and the suffix of its page.
@@ -153,7 +156,7 @@ for path, text in sources:
     anchors = len(re.findall(r'id="L\d+"', pages[page]))
     if anchors != lines:
         problems.append(f'{page}: {anchors} anchors for {lines} lines')
-    linked = [tag_re.sub('', html.unescape(t)).lower() for _, t in href_re.findall(pages[page])]
+    linked = [tag_re.sub('', html.unescape(t)).lower() for _, _, t in href_re.findall(pages[page])]
     for name in used_units(text):
         if name.lower() in units:
             expected += 1

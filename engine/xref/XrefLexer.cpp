@@ -91,81 +91,127 @@ QString DecodeSource(const QByteArray& bytes) {
     return DecodeText(QByteArrayView(bytes).sliced(bom), encoding);
 }
 
-TXrefSource ReadXrefSource(const QString& text) {
-    TXrefSource source;
-    source.Lines = SplitSourceLines(text);
-    TLineScanner<char16_t> scanner(TTextEncoding::Utf16LE);
-    TRecorder recorder;
-    TConditions conditions;
-    QString directive;
-    auto add = [&](TXrefToken::TKind kind, int line, int ordinal, qsizetype start,
-                   qsizetype length) {
-        if (!conditions.Active())
+namespace {
+
+// Reads lines into tokens; an include file's lines are read where it is included.
+class TReader {
+public:
+    TReader(TXrefSource& source, const TIncludeReader& includes)
+        : FSource(source), FIncludes(includes) {}
+
+    // Reads the lines [first, end) of the source; `foreign` for an include file's.
+    void Read(qsizetype first, qsizetype end, bool foreign, int depth) {
+        TLineScanner<char16_t> scanner(TTextEncoding::Utf16LE);
+        TRecorder recorder;
+        for (qsizetype n = first; n < end; ++n) {
+            const QString line = FSource.Lines[n]; // includes may grow the list meanwhile
+            const auto* s = reinterpret_cast<const char16_t*>(line.constData());
+            recorder.Begin(s);
+            scanner.ConvertLine(s, line.size(), recorder);
+            int ordinal = 0;
+            const auto runs = recorder.Runs;
+            for (size_t r = 0; r < runs.size(); ++r) {
+                const auto& run = runs[r];
+                if (run.Length < 0) {
+                    if (run.Class == TRecorder::TClass::Directive) {
+                        const QString body = DirectiveBody(FDirective);
+                        FDirective.clear(); // an include file's own directives come next
+                        Directive(body, depth);
+                    }
+                    continue;
+                }
+                switch (run.Class) {
+                case TRecorder::TClass::Code: {
+                    // Code runs next to each other are one stretch of code.
+                    qsizetype stretch = run.At + run.Length;
+                    while (r + 1 < runs.size() && runs[r + 1].Class == TRecorder::TClass::Code &&
+                           runs[r + 1].Length >= 0) {
+                        ++r;
+                        stretch = runs[r].At + runs[r].Length;
+                    }
+                    TCodeToken t;
+                    for (qsizetype i = run.At; NextCodeToken(s, i, stretch, t); i = t.End) {
+                        // Every name counts, also where nothing is read: the page counts so.
+                        const int number = t.Kind == TCodeKind::Name ? ordinal++ : -1;
+                        Add(t.Kind == TCodeKind::Name     ? TXrefToken::TKind::Name
+                            : t.Kind == TCodeKind::Number ? TXrefToken::TKind::Number
+                                                          : TXrefToken::TKind::Symbol,
+                            int(n + 1), foreign ? -1 : number, t.Start, t.End - t.Start);
+                    }
+                    break;
+                }
+                case TRecorder::TClass::String:
+                    Add(TXrefToken::TKind::String, int(n + 1), -1, run.At, run.Length);
+                    break;
+                case TRecorder::TClass::Directive:
+                    if (!FDirective.isEmpty())
+                        FDirective += u' ';
+                    FDirective += line.mid(run.At, run.Length);
+                    break;
+                case TRecorder::TClass::Comment:
+                    break;
+                }
+            }
+            if (!FDirective.isEmpty())
+                FDirective += u' '; // a directive that goes on in the next line
+        }
+        FDirective.clear();
+    }
+
+    bool DelphiMode() const { return FConditions.DelphiMode(); }
+
+private:
+    void Add(TXrefToken::TKind kind, int line, int ordinal, qsizetype start, qsizetype length) {
+        if (!FConditions.Active())
             return;
         TXrefToken token;
         token.Kind = kind;
-        token.Sure = conditions.Sure();
+        token.Sure = FConditions.Sure();
         token.Line = line;
         token.Ordinal = ordinal;
         token.Start = start;
         token.Length = length;
         if (kind == TXrefToken::TKind::Name)
             token.Lower =
-                QStringView(source.Lines[line - 1]).mid(start, length).toString().toLower();
-        source.Tokens.push_back(std::move(token));
-    };
-    for (qsizetype n = 0; n < source.Lines.size(); ++n) {
-        const QString& line = source.Lines[n];
-        const auto* s = reinterpret_cast<const char16_t*>(line.constData());
-        recorder.Begin(s);
-        scanner.ConvertLine(s, line.size(), recorder);
-        int ordinal = 0;
-        const auto& runs = recorder.Runs;
-        for (size_t r = 0; r < runs.size(); ++r) {
-            const auto& run = runs[r];
-            if (run.Length < 0) {
-                if (run.Class == TRecorder::TClass::Directive) {
-                    conditions.Directive(DirectiveBody(directive));
-                    directive.clear();
-                }
-                continue;
-            }
-            switch (run.Class) {
-            case TRecorder::TClass::Code: {
-                // Code runs next to each other are one stretch of code.
-                qsizetype end = run.At + run.Length;
-                while (r + 1 < runs.size() && runs[r + 1].Class == TRecorder::TClass::Code &&
-                       runs[r + 1].Length >= 0) {
-                    ++r;
-                    end = runs[r].At + runs[r].Length;
-                }
-                TCodeToken t;
-                for (qsizetype i = run.At; NextCodeToken(s, i, end, t); i = t.End) {
-                    if (t.Kind == TCodeKind::Name)
-                        add(TXrefToken::TKind::Name, int(n + 1), ordinal++, t.Start,
-                            t.End - t.Start);
-                    else
-                        add(t.Kind == TCodeKind::Number ? TXrefToken::TKind::Number
-                                                        : TXrefToken::TKind::Symbol,
-                            int(n + 1), -1, t.Start, t.End - t.Start);
-                }
-                break;
-            }
-            case TRecorder::TClass::String:
-                add(TXrefToken::TKind::String, int(n + 1), -1, run.At, run.Length);
-                break;
-            case TRecorder::TClass::Directive:
-                if (!directive.isEmpty())
-                    directive += u' ';
-                directive += line.mid(run.At, run.Length);
-                break;
-            case TRecorder::TClass::Comment:
-                break;
-            }
-        }
-        if (!directive.isEmpty())
-            directive += u' '; // a directive that goes on in the next line
+                QStringView(FSource.Lines[line - 1]).mid(start, length).toString().toLower();
+        FSource.Tokens.push_back(std::move(token));
     }
-    source.DelphiMode = conditions.DelphiMode();
+
+    void Directive(const QString& body, int depth) {
+        FConditions.Directive(body);
+        qsizetype split = 0;
+        while (split < body.size() && body[split].isLetter())
+            ++split;
+        const QString word = body.left(split).toUpper();
+        QString name = body.mid(split).trimmed();
+        if ((word != u"I" && word != u"INCLUDE") || split == body.size() ||
+            !body[split].isSpace() || name.startsWith(u'%') || !FConditions.Active() ||
+            !FIncludes || depth >= 16)
+            return;
+        if (name.startsWith(u'\'') && name.endsWith(u'\'') && name.size() >= 2)
+            name = name.mid(1, name.size() - 2);
+        const std::optional<QString> text = FIncludes(name);
+        if (!text)
+            return;
+        const qsizetype first = FSource.Lines.size();
+        FSource.Lines << SplitSourceLines(*text);
+        Read(first, FSource.Lines.size(), true, depth + 1);
+    }
+
+    TXrefSource& FSource;
+    const TIncludeReader& FIncludes;
+    TConditions FConditions;
+    QString FDirective;
+};
+
+} // namespace
+
+TXrefSource ReadXrefSource(const QString& text, const TIncludeReader& includes) {
+    TXrefSource source;
+    source.Lines = SplitSourceLines(text);
+    source.PageLines = source.Lines.size();
+    TReader reader(source, includes);
+    reader.Read(0, source.PageLines, false, 0);
+    source.DelphiMode = reader.DelphiMode();
     return source;
 }

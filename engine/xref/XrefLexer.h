@@ -6,6 +6,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <optional>
 #include <vector>
 
 struct TXrefToken {
@@ -23,7 +25,10 @@ struct TXrefToken {
 };
 
 struct TXrefSource {
+    // The source's lines, then those of the files it includes. The names of included lines
+    // are read for the parse but have no place in the page: their ordinal is -1.
     QStringList Lines;
+    qsizetype PageLines = 0;
     std::vector<TXrefToken> Tokens;
     bool DelphiMode = false; // the last {$mode} seen chose delphi
 
@@ -36,8 +41,11 @@ struct TXrefSource {
 // and a break at the very end starts no further line.
 QStringList SplitSourceLines(const QString& text);
 
-// Reads the tokens of `text`.
-TXrefSource ReadXrefSource(const QString& text);
+// The text of the include file `name` ({$I name}), or none when it is not read.
+using TIncludeReader = std::function<std::optional<QString>(const QString& name)>;
+
+// Reads the tokens of `text`, and of the files it includes through `includes` when given.
+TXrefSource ReadXrefSource(const QString& text, const TIncludeReader& includes = {});
 
 // The source text of a file's bytes: by its byte-order mark, else UTF-8 when valid, else
 // windows-1251.

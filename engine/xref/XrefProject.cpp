@@ -400,7 +400,9 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const TParsedSource& pars
         }
         }
         resolved[i] = found;
-        if (found.Ref.IsValid() && site.Sure && found.Ref.Decl >= 0)
+        // What stands in an include file has no place in a page: neither a link nor a target.
+        if (found.Ref.IsValid() && site.Sure && site.Ordinal >= 0 && found.Ref.Decl >= 0 &&
+            Decl(found.Ref).Ordinal >= 0)
             links.push_back({site.Line, site.Ordinal, found.Ref});
     }
     return links;

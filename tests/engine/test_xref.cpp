@@ -15,12 +15,23 @@ struct TRun {
     QStringList Names;
 };
 
-// Sources are "name.pas|text" with "\n" line breaks.
+// Sources are "name.pas|text" with "\n" line breaks; a "name.inc" is only included.
 void Build(TRun& run, const QStringList& sources) {
+    QHash<QString, QString> includes;
+    for (const QString& entry : sources)
+        if (entry.section(u'|', 0, 0).endsWith(QLatin1String(".inc")))
+            includes.insert(entry.section(u'|', 0, 0), entry.section(u'|', 1));
+    const TIncludeReader reader = [&includes](const QString& name) -> std::optional<QString> {
+        if (!includes.contains(name))
+            return std::nullopt;
+        return includes.value(name);
+    };
     for (const QString& entry : sources) {
         const qsizetype bar = entry.indexOf(u'|');
+        if (includes.contains(entry.left(bar)))
+            continue;
         run.Names << entry.left(bar).section(u'.', 0, 0);
-        run.Sources.push_back(ReadXrefSource(entry.mid(bar + 1)));
+        run.Sources.push_back(ReadXrefSource(entry.mid(bar + 1), reader));
         run.Project.Add(ParseXrefSource(run.Sources.back()).Unit,
                         QStringLiteral("/src/") + entry.left(bar));
     }
@@ -230,6 +241,18 @@ void TestXref::links_data() {
     row("active branch", QStringList{conditions}, "u9:13:A", "A");
     row("inactive branch stays plain", QStringList{conditions}, "u9:15:A", "-");
     row("own define", QStringList{conditions}, "u9:13:C", "C");
+
+    const QString included = "u12.pas|unit u12;\n"                       // 1
+                             "interface\n"                               // 2
+                             "{$I defs.inc}\n"                           // 3
+                             "{$IFDEF FROMINC}var A: Integer;{$ENDIF}\n" // 4
+                             "implementation\n"                          // 5
+                             "initialization\n"                          // 6
+                             "  A := 1; B := 2;\n"                       // 7
+                             "end.\n";
+    const QString defs = "defs.inc|{$DEFINE FROMINC}\nvar B: Integer;\n";
+    row("define in an include file", {included, defs}, "u12:7:A", "A");
+    row("declared in an include file: no page to link to", {included, defs}, "u12:7:B", "-");
 
     const QString generics = "u10.pas|unit u10;\n"                     // 1
                              "{$mode objfpc}\n"                        // 2
