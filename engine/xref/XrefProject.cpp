@@ -145,19 +145,26 @@ TXrefProject::TFound TXrefProject::FindIn(int unit, int scope, const QString& lo
     if (scope < 0)
         return {};
     const TXrefUnit& model = Unit(unit);
-    int first = -1;
+    int first = -1, fits = -1;
     for (int d = model.Find(scope, lower); d >= 0; d = model.Decls[size_t(d)].NextSame) {
         const TDecl& decl = model.Decls[size_t(d)];
         if (seq >= 0 && decl.Seq > seq && decl.Kind != TDeclKind::Type)
             continue;
-        if (first < 0)
-            first = d;
         const bool routine = decl.Kind == TDeclKind::Routine || decl.Kind == TDeclKind::Method;
-        if (!routine || decl.Params == std::max(args, 0)) {
-            if (routine || first == d)
+        if (first < 0) {
+            first = d;
+            if (!routine)
                 return {{unit, d}, false};
         }
+        if (routine && decl.Params == std::max(args, 0)) {
+            // Overloads of one count differ by their types, which are not followed.
+            if (fits >= 0)
+                return {{}, true};
+            fits = d;
+        }
     }
+    if (fits >= 0)
+        return {{unit, fits}, false};
     return first >= 0 ? TFound{{unit, first}, false} : TFound{};
 }
 

@@ -201,6 +201,11 @@ void TestXref::links_data() {
                               "end.\n";
     row("overload by argument count", QStringList{overloads}, "u7:14:Put", "Put~2");
     row("overload, first", QStringList{overloads}, "u7:14:Put#2", "Put");
+    const QString sameCount = "u13.pas|unit u13;\ninterface\n"                     // 1-2
+                              "procedure Put(a: Integer); overload;\n"             // 3
+                              "procedure Put(a: string); overload;\n"              // 4
+                              "implementation\ninitialization\n  Put(1);\nend.\n"; // 5-8
+    row("overloads of one count stay plain", QStringList{sameCount}, "u13:7:Put", "-");
     row("overload body", QStringList{overloads}, "u7:9:Put", "Put~2");
     row("forward", QStringList{overloads}, "u7:17:Later", "Later");
 
