@@ -66,6 +66,20 @@ private:
     int NameChain(int scope);
     int ArgumentCount() const;
 
+    // Counts how deep statements, types and routines nest: hostile nesting must not
+    // exhaust the stack; past the limit tokens are passed over one by one.
+    class TNesting {
+    public:
+        explicit TNesting(TXrefParser& parser) : FParser(parser) { ++FParser.FNesting; }
+        ~TNesting() { --FParser.FNesting; }
+        TNesting(const TNesting&) = delete;
+        TNesting& operator=(const TNesting&) = delete;
+        bool TooDeep() const { return FParser.FNesting > 400; }
+
+    private:
+        TXrefParser& FParser;
+    };
+
     const TXrefSource& FSource;
     const std::vector<TXrefToken>& FTokens;
     const QStringList& FLines;
@@ -73,4 +87,5 @@ private:
     TParsedSource FOut;
     int FWith = -1;   // the innermost "with" being read
     int FMethod = -1; // the scope of the method body being read
+    int FNesting = 0;
 };

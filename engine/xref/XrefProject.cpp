@@ -49,6 +49,7 @@ bool IsRootMember(const QString& lower) {
 }
 
 constexpr int kMaxDepth = 32;
+constexpr int kMaxSteps = 10000; // scopes passed outwards in one lookup
 
 } // namespace
 
@@ -241,7 +242,9 @@ TXrefProject::TFound TXrefProject::Section(int unit, int scope, const QString& l
 TXrefProject::TFound TXrefProject::Lexical(int unit, int scope, const QString& lower, int seq,
                                            int args) const {
     const TXrefUnit& model = Unit(unit);
-    for (int s = scope; s >= 0;) {
+    for (int s = scope, steps = 0; s >= 0; ++steps) {
+        if (steps > kMaxSteps)
+            return {{}, true};
         const TScope& sc = model.Scopes[size_t(s)];
         switch (sc.Kind) {
         case TScopeKind::File:

@@ -116,8 +116,13 @@ void TXrefParser::Block(int scope) {
 }
 
 void TXrefParser::Statement(int scope) {
+    const TNesting nesting(*this);
     if (AtEnd())
         return;
+    if (nesting.TooDeep()) {
+        Skip();
+        return;
+    }
     const TXrefToken& t = Tok();
     const QString w = t.Kind == TXrefToken::TKind::Name ? t.Lower : QString();
     auto statements = [this, scope](std::initializer_list<const char*> ends) {

@@ -40,6 +40,11 @@ void TXrefParser::TypeName(int scope, TTypeRef& ref) {
 }
 
 QString TXrefParser::TypeDef(int scope, int decl, TTypeRef& ref) {
+    const TNesting nesting(*this);
+    if (nesting.TooDeep()) {
+        Skip();
+        return {};
+    }
     Accept("packed");
     Accept("bitpacked");
     const QString w = Tok().Kind == TXrefToken::TKind::Name ? Tok().Lower : QString();
@@ -234,7 +239,10 @@ void TXrefParser::Members(int members, bool isPublic) {
 }
 
 void TXrefParser::VariantPart(int members) {
+    const TNesting nesting(*this);
     Skip(); // "case"
+    if (nesting.TooDeep())
+        return;
     TTypeRef tag;
     if (IsName() && Sym(":", 1)) {
         Declare(members, TDeclKind::Field, FAt);
@@ -374,6 +382,11 @@ int TXrefParser::ImplementedBy(int scope, const QString& lower, int params, bool
 }
 
 void TXrefParser::Routine(int scope, bool isPublic) {
+    const TNesting nesting(*this);
+    if (nesting.TooDeep()) {
+        Skip();
+        return;
+    }
     Accept("class");
     Accept("generic");
     const bool isOperator = Word("operator");
@@ -477,9 +490,20 @@ void TXrefParser::Routine(int scope, bool isPublic) {
         target = ImplementedBy(scope, FTokens[parts[0]].Lower, count, hasParams);
     }
 
+    // A body never lies inside its own declaration's scope: the scopes would go round.
+    if (target >= 0 && unit.Decls[size_t(target)].Inner >= 0) {
+        const int own = unit.Decls[size_t(target)].Inner;
+        for (int s = scope, steps = 0; s >= 0 && steps < 100000;
+             s = unit.Scopes[size_t(s)].Outer, ++steps)
+            if (s == own) {
+                target = -1;
+                unknownClass = parts.size() >= 2;
+                break;
+            }
+    }
     int inner;
     int decl = -1;
-    if (target >= 0) {
+    if (target >= 0 && unit.Decls[size_t(target)].Inner >= 0) {
         FOut.Sites[size_t(AddSite(TSite::TRole::Preset, scope, parts.back()))].Target = target;
         unit.Decls[size_t(target)].Forward = false;
         inner = unit.Decls[size_t(target)].Inner;

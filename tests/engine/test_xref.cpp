@@ -110,6 +110,7 @@ private slots:
     void links_data();
     void links();
     void ids();
+    void hostileNesting();
 };
 
 void TestXref::links_data() {
@@ -331,6 +332,18 @@ void TestXref::ids() {
         ids << decl.Id;
     QCOMPARE(ids, (QStringList{"a", "TFoo", "TFoo.Bump", "TFoo.Bump.n", "TFoo.Bump~2", "L12~1",
                                "TE", "eOne", "eTwo", "SHello", "TFoo.Bump.k", "TFoo.Bump.done"}));
+}
+
+// Nesting deep enough to exhaust a worker's stack, were the parse to follow it, and a
+// method body inside its own body: the parse ends, the lookups end.
+void TestXref::hostileNesting() {
+    TRun run;
+    Build(run, {"deep.pas|program deep;\nbegin\n" + QString("begin ").repeated(100000) +
+                    QString(" end").repeated(100000) + ".\n",
+                "cyc.pas|unit cyc;\ninterface\ntype TFoo = class procedure Bump; end;\n"
+                "implementation\nprocedure TFoo.Bump;\n procedure TFoo.Bump;\n begin Bump; "
+                "end;\nbegin Bump; end;\nend.\n"});
+    QCOMPARE(LinkOf(run, "cyc:8:Bump"), QStringLiteral("TFoo.Bump"));
 }
 
 QTEST_APPLESS_MAIN(TestXref)
