@@ -1,6 +1,9 @@
 // The references page of every source and the symbol index, written after the pages from
 // the declaration tables and the uses the pages recorded.
 
+// Strings put together in one allocation each: these pages are long.
+#define QT_USE_QSTRINGBUILDER
+
 #include "Exception.h"
 #include "Site.h"
 #include "SiteHtml.h"
@@ -229,8 +232,10 @@ void TXrefRun::WriteSymbols(const TOptions& options,
                     Escaped(letter) + QLatin1String("\">") + Escaped(letter) +
                     QLatin1String("</th></tr>\n");
         }
+        static const QRegularExpression number(QStringLiteral("~[0-9]+"));
         QString shownPath = decl.Id;
-        shownPath.remove(QRegularExpression(QStringLiteral("~[0-9]+")));
+        if (shownPath.contains(u'~'))
+            shownPath.remove(number);
         const TXrefPages& pages = FPages[size_t(row.Ref.Unit)];
         const QString& page = hrefs[size_t(row.Ref.Unit)];
         body += QLatin1String("<tr><td><a href=\"") + page + u'#' + Fragment(decl.Id) +

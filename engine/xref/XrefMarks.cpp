@@ -1,3 +1,6 @@
+// Strings put together in one allocation each: these pages are long.
+#define QT_USE_QSTRINGBUILDER
+
 #include "XrefMarks.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "XrefParser.h"
 
-#include <QRegularExpression>
 #include <QSet>
+#include <algorithm>
 
 namespace {
 
@@ -101,6 +101,12 @@ const QSet<QString>& DirectiveWords() {
                                         "internconst",    "extdecl",        "syscall",
                                         "far16",          "normal"};
     return words;
+}
+
+// "L" and digits, as the page's line anchors are named.
+bool LooksLikeLineAnchor(const QString& id) {
+    return id.size() > 1 && id[0] == u'L' &&
+           std::all_of(id.begin() + 1, id.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
 } // namespace
@@ -238,7 +244,6 @@ TParsedSource TXrefParser::Parse() {
     UnitOrProgram();
 
     // Ids: the scope path, numbered from the second declaration of the same path on.
-    static const QRegularExpression lineAnchor(QStringLiteral("^L[0-9]+$"));
     QHash<QString, int> seen;
     TXrefUnit& unit = FOut.Unit;
     for (TDecl& decl : unit.Decls) {
@@ -246,9 +251,9 @@ TParsedSource TXrefParser::Parse() {
         const QString prefix = scope.Owner >= 0 ? unit.Decls[size_t(scope.Owner)].Id : scope.Path;
         const QString path = prefix.isEmpty() ? decl.Name : prefix + u'.' + decl.Name;
         const int n = ++seen[path.toLower()];
-        decl.Id = n > 1                               ? path + u'~' + QString::number(n)
-                  : lineAnchor.match(path).hasMatch() ? path + QStringLiteral("~1")
-                                                      : path;
+        decl.Id = n > 1                       ? path + u'~' + QString::number(n)
+                  : LooksLikeLineAnchor(path) ? path + QStringLiteral("~1")
+                                              : path;
         if (decl.Line >= 1 && decl.Line <= FLines.size())
             decl.Title = FLines[decl.Line - 1].trimmed().left(200);
     }
