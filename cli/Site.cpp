@@ -18,11 +18,11 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-namespace {
-
 QString Absolute(const QString& path) {
     return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
+
+namespace {
 
 QString WithoutExtension(const QString& path) {
     return path.left(path.size() - FileExtension(path).size());

@@ -55,6 +55,9 @@ private:
     mutable QHash<QString, QStringList> FLinkedFrom; // absolute page -> pages linking to it
 };
 
+// `path` made absolute and clean.
+QString Absolute(const QString& path);
+
 // Why the run may not start with these options and this plan; empty when it may.
 QString SiteRefusal(const TOptions& options, const TPlan& plan);
 

@@ -1,6 +1,7 @@
 #include "Xref.h"
 
 #include "HtmlName.h"
+#include "Site.h"
 #include "XrefLexer.h"
 
 #include <QDir>
@@ -11,10 +12,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-QString Absolute(const QString& path) {
-    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-}
 
 bool IsBrowsedSource(const TJob& job) {
     if (job.Source == "-" || job.Target.isEmpty())

@@ -60,10 +60,6 @@ QString Escaped(const QString& text) {
     return text.toHtmlEscaped();
 }
 
-QString Fragment(const QString& id) {
-    return QString::fromLatin1(QUrl::toPercentEncoding(id));
-}
-
 } // namespace
 
 // The lines of the sources that uses stand in, read again when needed and kept while they
@@ -165,7 +161,7 @@ void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses, TSourceLines& l
         const TDecl& decl = decls[size_t(d)];
         html += QLatin1String("<div class=\"decl\" id=\"") + Escaped(decl.Id) +
                 QLatin1String("\"><p class=\"decl\"><a href=\"") +
-                (decl.Scope == 0 ? page : page + u'#' + Fragment(decl.Id)) +
+                (decl.Scope == 0 ? page : page + u'#' + IdFragment(decl.Id)) +
                 QLatin1String("\"><code>") + Escaped(decl.Title) +
                 QLatin1String("</code></a><span class=\"kind\">") + KindOf(decl) +
                 QLatin1String("</span></p>\n");
@@ -238,7 +234,7 @@ void TXrefRun::WriteSymbols(const TOptions& options,
             shownPath.remove(number);
         const TXrefPages& pages = FPages[size_t(row.Ref.Unit)];
         const QString& page = hrefs[size_t(row.Ref.Unit)];
-        body += QLatin1String("<tr><td><a href=\"") + page + u'#' + Fragment(decl.Id) +
+        body += QLatin1String("<tr><td><a href=\"") + page + u'#' + IdFragment(decl.Id) +
                 QLatin1String("\">") + Escaped(shownPath) + QLatin1String("</a></td><td>") +
                 KindOf(decl) + QLatin1String("</td><td><a href=\"") + page + QLatin1String("\">") +
                 Escaped(pages.Shown) + QLatin1String("</a></td></tr>\n");

@@ -4,9 +4,30 @@
 // hook from the page's own units; both count a line's names with this one function, so the
 // n-th name of a line is the same name for both whatever the encoding.
 
+#include "Markup.h"
+
 #include <QtGlobal>
 
 enum class TCodeKind { Name, Number, Symbol };
+
+// What the characters after a markup of the scan are: the scan's own classes of a line.
+enum class TRunClass { Code, Comment, String, Directive };
+inline TRunClass ClassAfter(TMarkup which, TRunClass now) {
+    switch (which) {
+    case TMarkup::Bcom:
+        return TRunClass::Comment;
+    case TMarkup::Bstr:
+        return TRunClass::String;
+    case TMarkup::Bdir:
+        return TRunClass::Directive;
+    case TMarkup::Ecom:
+    case TMarkup::Estr:
+    case TMarkup::Edir:
+        return TRunClass::Code;
+    default:
+        return now; // reserved words and numbers are code
+    }
+}
 
 struct TCodeToken {
     TCodeKind Kind = TCodeKind::Symbol;

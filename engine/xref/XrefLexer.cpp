@@ -10,10 +10,9 @@ namespace {
 // Records where the scan put comments, strings and directives in one line.
 class TRecorder {
 public:
-    enum class TClass { Code, Comment, String, Directive };
     struct TRun {
         qsizetype At, Length;
-        TClass Class;
+        TRunClass Class;
     };
 
     void Begin(const char16_t* line) {
@@ -22,32 +21,17 @@ public:
     }
     void Text(const char16_t* s, qsizetype n) { Runs.push_back({s - FLine, n, FClass}); }
     void Markup(TMarkup which) {
-        switch (which) {
-        case TMarkup::Bcom:
-            FClass = TClass::Comment;
-            break;
-        case TMarkup::Bstr:
-            FClass = TClass::String;
-            break;
-        case TMarkup::Bdir:
-            FClass = TClass::Directive;
-            break;
-        case TMarkup::Ecom:
-        case TMarkup::Estr:
-        case TMarkup::Edir:
+        // A comment, string or directive ends with its closing markup.
+        if (which == TMarkup::Ecom || which == TMarkup::Estr || which == TMarkup::Edir)
             Runs.push_back({0, -1, FClass});
-            FClass = TClass::Code;
-            break;
-        default:
-            break;
-        }
+        FClass = ClassAfter(which, FClass);
     }
 
     std::vector<TRun> Runs; // a run of Length -1 closes a comment, string or directive
 
 private:
     const char16_t* FLine = nullptr;
-    TClass FClass = TClass::Code;
+    TRunClass FClass = TRunClass::Code;
 };
 
 // The directive's words without "{$" or "(*$" and the closing bracket.
@@ -113,7 +97,7 @@ public:
             for (size_t r = 0; r < runs.size(); ++r) {
                 const auto& run = runs[r];
                 if (run.Length < 0) {
-                    if (run.Class == TRecorder::TClass::Directive) {
+                    if (run.Class == TRunClass::Directive) {
                         const QString body = DirectiveBody(FDirective);
                         FDirective.clear(); // an include file's own directives come next
                         Directive(body, depth);
@@ -121,10 +105,10 @@ public:
                     continue;
                 }
                 switch (run.Class) {
-                case TRecorder::TClass::Code: {
+                case TRunClass::Code: {
                     // Code runs next to each other are one stretch of code.
                     qsizetype stretch = run.At + run.Length;
-                    while (r + 1 < runs.size() && runs[r + 1].Class == TRecorder::TClass::Code &&
+                    while (r + 1 < runs.size() && runs[r + 1].Class == TRunClass::Code &&
                            runs[r + 1].Length >= 0) {
                         ++r;
                         stretch = runs[r].At + runs[r].Length;
@@ -140,15 +124,15 @@ public:
                     }
                     break;
                 }
-                case TRecorder::TClass::String:
+                case TRunClass::String:
                     Add(TXrefToken::TKind::String, int(n + 1), -1, run.At, run.Length);
                     break;
-                case TRecorder::TClass::Directive:
+                case TRunClass::Directive:
                     if (!FDirective.isEmpty())
                         FDirective += u' ';
                     FDirective += line.mid(run.At, run.Length);
                     break;
-                case TRecorder::TClass::Comment:
+                case TRunClass::Comment:
                     break;
                 }
             }

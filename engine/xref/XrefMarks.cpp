@@ -16,11 +16,11 @@ QString Attribute(const QString& text) {
     return text.toHtmlEscaped();
 }
 
-QString Fragment(const QString& id) {
+} // namespace
+
+QString IdFragment(const QString& id) {
     return QString::fromLatin1(QUrl::toPercentEncoding(id));
 }
-
-} // namespace
 
 QString RelativeHref(const QString& fromFolder, const QString& toFile) {
     QStringList parts = QDir(fromFolder).relativeFilePath(toFile).split(u'/');
@@ -36,7 +36,7 @@ QString DeclarationHref(const TXrefProject& project, const std::vector<TXrefPage
         samePage ? QString() : RelativeHref(fromFolder, pages[size_t(target.Unit)].Page);
     if (decl.Scope == 0 && !samePage)
         return page; // a unit's page itself, as the unit links of a site give it
-    return page + u'#' + Fragment(decl.Id);
+    return page + u'#' + IdFragment(decl.Id);
 }
 
 std::vector<TXrefMark> XrefMarks(const TXrefProject& project, const std::vector<TXrefPages>& pages,
@@ -48,7 +48,7 @@ std::vector<TXrefMark> XrefMarks(const TXrefProject& project, const std::vector<
         if (decl.Ordinal >= 0)
             marks.push_back({decl.Line, decl.Ordinal,
                              QLatin1String("<a id=\"") + Attribute(decl.Id) +
-                                 QLatin1String("\" href=\"") + refs + u'#' + Fragment(decl.Id) +
+                                 QLatin1String("\" href=\"") + refs + u'#' + IdFragment(decl.Id) +
                                  QLatin1String("\">")});
     // A declaration linked many times is put into words once.
     QHash<QPair<int, int>, QString> opened;

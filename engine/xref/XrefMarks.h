@@ -19,6 +19,9 @@ struct TXrefPages {
     QString Shown; // the source's path relative to the walked folder
 };
 
+// The fragment of a link to the declaration of id `id`: percent-encoded as UTF-8.
+QString IdFragment(const QString& id);
+
 // A relative link from a page in `fromFolder` to `toFile`, percent-encoded as UTF-8.
 QString RelativeHref(const QString& fromFolder, const QString& toFile);
 

@@ -38,14 +38,14 @@ public:
         for (size_t i = 0; i < FEvents.size(); ++i) {
             const TEvent& e = FEvents[i];
             if (e.Markup >= 0) {
-                Classify(TMarkup(e.Markup));
+                FClass = ClassAfter(TMarkup(e.Markup), FClass);
                 continue;
             }
-            if (FClass == TClass::Directive) {
+            if (FClass == TRunClass::Directive) {
                 FileDirective(e.At, e.Length);
                 continue;
             }
-            if (FClass != TClass::Code)
+            if (FClass != TRunClass::Code)
                 continue;
             // Runs of code with only reserved-word or number markup between are one stretch.
             qsizetype end = e.At + e.Length;
@@ -71,7 +71,6 @@ public:
     }
 
 private:
-    enum class TClass { Code, Comment, String, Directive };
     struct TEvent {
         qsizetype At, Length;
         int Markup; // -1 for characters
@@ -83,27 +82,6 @@ private:
 
     static bool IsWordMarkup(TMarkup m) {
         return m == TMarkup::Bres || m == TMarkup::Eres || m == TMarkup::Bnum || m == TMarkup::Enum;
-    }
-
-    void Classify(TMarkup which) {
-        switch (which) {
-        case TMarkup::Bcom:
-            FClass = TClass::Comment;
-            break;
-        case TMarkup::Bstr:
-            FClass = TClass::String;
-            break;
-        case TMarkup::Bdir:
-            FClass = TClass::Directive;
-            break;
-        case TMarkup::Ecom:
-        case TMarkup::Estr:
-        case TMarkup::Edir:
-            FClass = TClass::Code;
-            break;
-        default:
-            break;
-        }
     }
 
     // A directive naming a form or an include file links to its page, as unit links do.
@@ -157,7 +135,7 @@ private:
     const Unit* FLine = nullptr;
     int FLineNumber = 0;
     size_t FNext = 0;
-    TClass FClass = TClass::Code;
+    TRunClass FClass = TRunClass::Code;
     std::vector<TEvent> FEvents;
     std::vector<TLink> FLinks;
 };
