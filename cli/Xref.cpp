@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QThreadPool>
+#include <mutex>
 #include <optional>
 #include <sys/stat.h>
 
@@ -48,13 +49,14 @@ QString ReadRunSource(const QString& path) {
 namespace {
 
 // Reads the include files of `source` that lie in its folder, inside a folder the user named.
-TIncludeReader IncludesOf(const QString& source, const QStringList& roots) {
+TIncludeReader IncludesOf(const QString& source, const QStringList& roots,
+                          TXrefRun::TIncludeCache& cache) {
     const QString folder = QFileInfo(source).canonicalPath();
     if (!std::any_of(roots.begin(), roots.end(), [&folder](const QString& root) {
             return folder == root || folder.startsWith(root + u'/');
         }))
         return {};
-    return [folder, roots](const QString& name) -> std::optional<QString> {
+    return [folder, roots, &cache](const QString& name) -> std::optional<QString> {
         QString path = name;
         path.replace(u'\\', u'/');
         for (const QString& candidate : {path, path + QStringLiteral(".inc")}) {
@@ -65,7 +67,13 @@ TIncludeReader IncludesOf(const QString& source, const QStringList& roots) {
                     return resolved.startsWith(root + u'/');
                 }))
                 return std::nullopt;
-            return ReadRunSource(resolved);
+            // Read once for the run: every unit including it, in both readings, sees the
+            // same text.
+            const std::lock_guard lock(cache.Mutex);
+            auto text = cache.Texts.constFind(resolved);
+            if (text == cache.Texts.cend())
+                text = cache.Texts.insert(resolved, ReadRunSource(resolved));
+            return *text;
         }
         return std::nullopt;
     };
@@ -99,7 +107,9 @@ TXrefRun::TXrefRun(const TOptions& options, const TPlan& plan, int threads)
                 const QString& path = FPlan.Jobs[wanted[k]].Source;
                 const QString text = ReadRunSource(path);
                 if (!IsBlank(text))
-                    units[k] = ParseXrefSource(ReadXrefSource(text, IncludesOf(path, FRoots))).Unit;
+                    units[k] =
+                        ParseXrefSource(ReadXrefSource(text, IncludesOf(path, FRoots, FIncludes)))
+                            .Unit;
             });
         pool.waitForDone();
     }
@@ -121,7 +131,8 @@ std::vector<TXrefMark> TXrefRun::MarksFor(size_t job) {
     if (unit < 0)
         return {};
     const QString& path = FPlan.Jobs[job].Source;
-    const TXrefSource source = ReadXrefSource(ReadRunSource(path), IncludesOf(path, FRoots));
+    const TXrefSource source =
+        ReadXrefSource(ReadRunSource(path), IncludesOf(path, FRoots, FIncludes));
     const std::vector<TXrefLink> links = FProject.Resolve(unit, ParseXrefSource(source));
     for (const TXrefLink& link : links)
         FUses[job].push_back({link.Target, link.Line});

@@ -8,6 +8,8 @@
 #include "XrefMarks.h"
 #include "XrefProject.h"
 
+#include <QHash>
+#include <QMutex>
 #include <QString>
 #include <vector>
 
@@ -30,6 +32,12 @@ public:
     // The references page beside `page`: "u1_pas.htm" -> "u1_pas.refs.htm".
     static QString RefsPageOf(const QString& page);
 
+    // The include files read so far, by canonical path.
+    struct TIncludeCache {
+        QMutex Mutex;
+        QHash<QString, QString> Texts;
+    };
+
 private:
     struct TUse {
         TXrefRef Target;
@@ -47,6 +55,7 @@ private:
     const TPlan& FPlan;
     const int FThreads;
     QStringList FRoots; // canonical folders the user named
+    TIncludeCache FIncludes;
     TXrefProject FProject;
     std::vector<int> FUnitOfJob; // -1 for a job whose source is not read
     std::vector<size_t> FJobOfUnit;

@@ -5,6 +5,9 @@
 #include "LineScanner.h"
 #include "TextCodec.h"
 
+#include <QHash>
+#include <QSet>
+
 namespace {
 
 // Records where the scan put comments, strings and directives in one line.
@@ -33,6 +36,80 @@ private:
     const char16_t* FLine = nullptr;
     TRunClass FClass = TRunClass::Code;
 };
+
+const QSet<QString>& ReservedWords() {
+    static const QSet<QString> words = {"and",
+                                        "array",
+                                        "as",
+                                        "asm",
+                                        "begin",
+                                        "case",
+                                        "class",
+                                        "const",
+                                        "constructor",
+                                        "destructor",
+                                        "dispinterface",
+                                        "div",
+                                        "do",
+                                        "downto",
+                                        "else",
+                                        "end",
+                                        "except",
+                                        "exports",
+                                        "file",
+                                        "finalization",
+                                        "finally",
+                                        "for",
+                                        "function",
+                                        "goto",
+                                        "if",
+                                        "implementation",
+                                        "in",
+                                        "inherited",
+                                        "initialization",
+                                        "inline",
+                                        "interface",
+                                        "is",
+                                        "label",
+                                        "library",
+                                        "mod",
+                                        "nil",
+                                        "not",
+                                        "object",
+                                        "of",
+                                        "operator",
+                                        "or",
+                                        "packed",
+                                        "procedure",
+                                        "program",
+                                        "property",
+                                        "raise",
+                                        "record",
+                                        "repeat",
+                                        "resourcestring",
+                                        "set",
+                                        "shl",
+                                        "shr",
+                                        "string",
+                                        "then",
+                                        "threadvar",
+                                        "to",
+                                        "try",
+                                        "type",
+                                        "unit",
+                                        "until",
+                                        "uses",
+                                        "var",
+                                        "while",
+                                        "with",
+                                        "xor",
+                                        "specialize",
+                                        "generic",
+                                        "result",
+                                        "self",
+                                        "bitpacked"};
+    return words;
+}
 
 // The directive's words without "{$" or "(*$" and the closing bracket.
 QString DirectiveBody(const QString& text) {
@@ -155,9 +232,23 @@ private:
         token.Ordinal = ordinal;
         token.Start = start;
         token.Length = length;
-        if (kind == TXrefToken::TKind::Name)
-            token.Lower =
-                QStringView(FSource.Lines[line - 1]).mid(start, length).toString().toLower();
+        if (kind == TXrefToken::TKind::Name) {
+            // A name is lowered into one buffer and kept once per spelling.
+            const QChar* from = FSource.Lines[line - 1].constData() + start;
+            FKey.resize(length);
+            QChar* to = FKey.data();
+            for (qsizetype i = 0; i < length; ++i) {
+                const char16_t c = from[i].unicode();
+                to[i] = c < 0x80 ? QChar(char16_t(c >= 'A' && c <= 'Z' ? c + 32 : c))
+                                 : from[i].toLower();
+            }
+            auto name = FNames.constFind(FKey);
+            if (name == FNames.cend())
+                name = FNames.insert(QString(FKey.constData(), length),
+                                     ReservedWords().contains(FKey));
+            token.Lower = name.key();
+            token.Reserved = name.value();
+        }
         FSource.Tokens.push_back(std::move(token));
     }
 
@@ -186,6 +277,8 @@ private:
     const TIncludeReader& FIncludes;
     TConditions FConditions;
     QString FDirective;
+    QString FKey;
+    QHash<QString, bool> FNames; // lower-case name -> reserved
 };
 
 } // namespace

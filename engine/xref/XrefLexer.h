@@ -21,7 +21,8 @@ struct TXrefToken {
     // Where it stands in its line: a name as written (without "&"), a symbol, a string with
     // its quotes.
     qsizetype Start = 0, Length = 0;
-    QString Lower; // a name in lower case
+    QString Lower;         // a name in lower case, shared by all its occurrences
+    bool Reserved = false; // a word of the language, never a name of the source's
 };
 
 struct TXrefSource {

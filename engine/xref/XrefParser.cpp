@@ -5,80 +5,6 @@
 
 namespace {
 
-const QSet<QString>& ReservedWords() {
-    static const QSet<QString> words = {"and",
-                                        "array",
-                                        "as",
-                                        "asm",
-                                        "begin",
-                                        "case",
-                                        "class",
-                                        "const",
-                                        "constructor",
-                                        "destructor",
-                                        "dispinterface",
-                                        "div",
-                                        "do",
-                                        "downto",
-                                        "else",
-                                        "end",
-                                        "except",
-                                        "exports",
-                                        "file",
-                                        "finalization",
-                                        "finally",
-                                        "for",
-                                        "function",
-                                        "goto",
-                                        "if",
-                                        "implementation",
-                                        "in",
-                                        "inherited",
-                                        "initialization",
-                                        "inline",
-                                        "interface",
-                                        "is",
-                                        "label",
-                                        "library",
-                                        "mod",
-                                        "nil",
-                                        "not",
-                                        "object",
-                                        "of",
-                                        "operator",
-                                        "or",
-                                        "packed",
-                                        "procedure",
-                                        "program",
-                                        "property",
-                                        "raise",
-                                        "record",
-                                        "repeat",
-                                        "resourcestring",
-                                        "set",
-                                        "shl",
-                                        "shr",
-                                        "string",
-                                        "then",
-                                        "threadvar",
-                                        "to",
-                                        "try",
-                                        "type",
-                                        "unit",
-                                        "until",
-                                        "uses",
-                                        "var",
-                                        "while",
-                                        "with",
-                                        "xor",
-                                        "specialize",
-                                        "generic",
-                                        "result",
-                                        "self",
-                                        "bitpacked"};
-    return words;
-}
-
 const QSet<QString>& DirectiveWords() {
     static const QSet<QString> words = {"overload",       "virtual",        "override",
                                         "abstract",       "dynamic",        "reintroduce",
@@ -143,12 +69,7 @@ bool TXrefParser::Sym(const char* text, size_t ahead) const {
 
 bool TXrefParser::IsName(size_t ahead) const {
     const TXrefToken& t = Tok(ahead);
-    return FAt + ahead < FTokens.size() && t.Kind == TXrefToken::TKind::Name &&
-           !IsReserved(t.Lower);
-}
-
-bool TXrefParser::IsReserved(const QString& lower) const {
-    return ReservedWords().contains(lower);
+    return FAt + ahead < FTokens.size() && t.Kind == TXrefToken::TKind::Name && !t.Reserved;
 }
 
 bool TXrefParser::Accept(const char* lowerOrSymbol) {

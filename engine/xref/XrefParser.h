@@ -26,7 +26,6 @@ private:
     bool Accept(const char* lowerOrSymbol);
     // Passes to just after the next ";" at bracket depth 0, stopping before "end".
     void SkipStatementEnd();
-    bool IsReserved(const QString& lower) const;
     bool IsDirective() const;
     void SkipDirectives();
 

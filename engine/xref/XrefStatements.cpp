@@ -87,7 +87,7 @@ void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
                 FOut.Sites[size_t(site)].Lower.clear();
             }
             continue;
-        } else if (isName && !IsReserved(t.Lower)) {
+        } else if (isName && !t.Reserved) {
             if (constant && depth > 0 && Sym(":", 1)) {
                 Skip(2); // a field of a record constant
                 continue;

@@ -434,8 +434,8 @@ void TXrefParser::Routine(int scope, bool isPublic) {
                 named = true;
             else if (depth == 1 && Sym(";", k))
                 named = false;
-            else if (depth == 1 && !named && t.Kind == TXrefToken::TKind::Name &&
-                     !IsReserved(t.Lower) && t.Lower != u"constref" && t.Lower != u"out")
+            else if (depth == 1 && !named && t.Kind == TXrefToken::TKind::Name && !t.Reserved &&
+                     t.Lower != u"constref" && t.Lower != u"out")
                 ++count;
         }
     }
