@@ -63,6 +63,8 @@ private:
     void Block(int scope);
     // A name and the names after its dots; returns its last site.
     int NameChain(int scope);
+    // The names after the dots that follow `site`; returns the last site.
+    int ChainFrom(int scope, int site);
     int ArgumentCount() const;
 
     // Counts how deep statements, types and routines nest: hostile nesting must not

@@ -280,10 +280,15 @@ TXrefProject::TFound TXrefProject::Lexical(int unit, int scope, const QString& l
 }
 
 TXrefProject::TAncestor TXrefProject::TypeMembers(int unit, int scope, const TTypeRef& type,
-                                                  int depth) const {
+                                                  int depth, int strip) const {
+    // Each "^" or "[ ]" written takes one of the type's own steps, then those of the type
+    // it names; members are reached when none is left over on either side.
+    if (type.Indirections > strip || depth > kMaxDepth)
+        return {};
+    strip -= type.Indirections;
     if (type.Members >= 0)
-        return {TAncestor::TKind::Members, unit, type.Members};
-    if (type.Name.isEmpty() || type.Indirections > 0 || depth > kMaxDepth)
+        return strip == 0 ? TAncestor{TAncestor::TKind::Members, unit, type.Members} : TAncestor{};
+    if (type.Name.isEmpty())
         return {};
     const QStringList parts = type.Name.split(u'.');
     TFound found = Lexical(unit, scope, parts.front(), -1, -1);
@@ -299,26 +304,34 @@ TXrefProject::TAncestor TXrefProject::TypeMembers(int unit, int scope, const TTy
     const TDecl& decl = Decl(found.Ref);
     if (decl.Kind != TDeclKind::Type)
         return {TAncestor::TKind::Unknown, -1, -1};
-    return MembersOf(found.Ref, depth + 1);
+    return MembersOf(found.Ref, depth + 1, strip);
 }
 
-TXrefProject::TAncestor TXrefProject::MembersOf(TXrefRef ref, int depth) const {
+TXrefProject::TAncestor TXrefProject::MembersOf(TXrefRef ref, int depth, int strip) const {
     const TDecl& decl = Decl(ref);
     switch (decl.Kind) {
     case TDeclKind::Type:
         if (decl.Inner >= 0 &&
             Unit(ref.Unit).Scopes[size_t(decl.Inner)].Kind == TScopeKind::Members &&
             decl.What != u"тип")
-            return {TAncestor::TKind::Members, ref.Unit, decl.Inner};
-        return TypeMembers(ref.Unit, decl.Scope, decl.Type, depth);
+            return strip == 0 ? TAncestor{TAncestor::TKind::Members, ref.Unit, decl.Inner}
+                              : TAncestor{};
+        return TypeMembers(ref.Unit, decl.Scope, decl.Type, depth, strip);
+    case TDeclKind::Property:
+        // An indexed property takes the first "[ ]" itself.
+        if (decl.Params > 0) {
+            if (strip == 0)
+                return {};
+            --strip;
+        }
+        return TypeMembers(ref.Unit, decl.Scope, decl.Type, depth, strip);
     case TDeclKind::Variable:
     case TDeclKind::Field:
     case TDeclKind::Parameter:
     case TDeclKind::Constant:
-    case TDeclKind::Property:
     case TDeclKind::Routine:
     case TDeclKind::Method:
-        return TypeMembers(ref.Unit, decl.Scope, decl.Type, depth);
+        return TypeMembers(ref.Unit, decl.Scope, decl.Type, depth, strip);
     default:
         return {};
     }
@@ -383,7 +396,7 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const TParsedSource& pars
                                site.Lower, -1, site.Args);
                 break;
             }
-            const TAncestor members = MembersOf(prev);
+            const TAncestor members = MembersOf(prev, 0, site.Steps);
             if (members.Kind == TAncestor::TKind::Members)
                 found = FindMember(members.Unit, members.Scope, site.Lower, site.Args);
             break;

@@ -64,9 +64,10 @@ private:
     TFound Lexical(int unit, int scope, const QString& lower, int seq, int args) const;
     TFound Section(int unit, int scope, const QString& lower, int seq, int args) const;
     TFound UnitNamed(int unit, int scope, const QString& lower) const;
-    // The members of what `ref` is or holds; -1 scope when unknown.
-    TAncestor MembersOf(TXrefRef ref, int depth = 0) const;
-    TAncestor TypeMembers(int unit, int scope, const TTypeRef& type, int depth) const;
+    // The members of what `ref` is or holds once `strip` "^" or "[ ]" are applied to it.
+    TAncestor MembersOf(TXrefRef ref, int depth = 0, int strip = 0) const;
+    TAncestor TypeMembers(int unit, int scope, const TTypeRef& type, int depth,
+                          int strip = 0) const;
     TAncestor ResolveAncestor(int unit, int scope, int depth);
     int UnitDecl(int unit) const;
 

@@ -3,6 +3,8 @@
 #include "XrefParser.h"
 
 #include <QSet>
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -39,8 +41,12 @@ int TXrefParser::ArgumentCount() const {
 }
 
 int TXrefParser::NameChain(int scope) {
-    int site = AddSite(TSite::TRole::Lexical, scope, FAt);
+    const int site = AddSite(TSite::TRole::Lexical, scope, FAt);
     Skip();
+    return ChainFrom(scope, site);
+}
+
+int TXrefParser::ChainFrom(int scope, int site) {
     for (;;) {
         if (Sym("("))
             FOut.Sites[size_t(site)].Args = ArgumentCount();
@@ -55,7 +61,20 @@ int TXrefParser::NameChain(int scope) {
 }
 
 void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
+    // Per bracket depth: the chain of names the next ".Name" selects from, with the "^" and
+    // "[ ]" it went through since its last name; a call's or cast's brackets keep it.
+    struct TChain {
+        int Site = -1;
+        int Steps = 0;
+        bool Open = false; // the bracket opened right after it
+    };
+    std::vector<TChain> chains(1);
     int depth = 0;
+    auto chain = [&chains, &depth]() -> TChain& {
+        if (chains.size() <= size_t(depth))
+            chains.resize(size_t(depth) + 1);
+        return chains[size_t(depth)];
+    };
     while (!AtEnd()) {
         const TXrefToken& t = Tok();
         const bool isName = t.Kind == TXrefToken::TKind::Name;
@@ -66,9 +85,30 @@ void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
              (isName && EndsExpression(t.Lower)) || (isName && specifiers && IsSpecifier(t.Lower))))
             return;
         if (Sym("(") || Sym("[")) {
+            chain().Open = chain().Site >= 0;
             ++depth;
+            chain() = {};
         } else if (Sym(")") || Sym("]")) {
             --depth;
+            if (depth >= 0) {
+                TChain& c = chain();
+                if (c.Open && Sym("]"))
+                    ++c.Steps;
+                else if (!c.Open)
+                    c.Site = -1;
+                c.Open = false;
+            }
+        } else if (Sym("^")) {
+            if (chain().Site >= 0)
+                ++chain().Steps;
+        } else if (Sym(".") && IsName(1) && chain().Site >= 0) {
+            Skip();
+            const int site = AddSite(TSite::TRole::Qualified, scope, FAt);
+            FOut.Sites[size_t(site)].Prev = chain().Site;
+            FOut.Sites[size_t(site)].Steps = quint8(std::min(chain().Steps, 255));
+            Skip();
+            chain() = {ChainFrom(scope, site), 0, false};
+            continue;
         } else if (isName && t.Lower == u"inherited") {
             // "inherited Name" names the ancestor's member; a bare one, the method's own.
             const int site = AddSite(TSite::TRole::Inherited, scope, FAt);
@@ -86,6 +126,7 @@ void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
             } else {
                 FOut.Sites[size_t(site)].Lower.clear();
             }
+            chain() = {};
             continue;
         } else if (isName && !t.Reserved) {
             if (constant && depth > 0 && Sym(":", 1)) {
@@ -94,12 +135,14 @@ void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
             }
             if (FAt > 0 && FTokens[FAt - 1].Kind == TXrefToken::TKind::Symbol &&
                 Text(FAt - 1) == u".") {
-                // After a call or an index: what it gives is not followed.
+                // After what cannot be followed: the name stays plain.
                 Skip();
                 continue;
             }
-            NameChain(scope);
+            chain() = {NameChain(scope), 0, false};
             continue;
+        } else {
+            chain() = {};
         }
         Skip();
     }

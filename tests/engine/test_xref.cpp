@@ -295,6 +295,25 @@ void TestXref::links_data() {
         "u1/TBase.Bump");
     row("member of an anonymous record", QStringList{u1, members}, "u11:9:Left", "P.R.Left");
     row("with", QStringList{u1, members}, "u11:10:Bump", "u1/TBase.Bump");
+
+    const QString steps = "u14.pas|unit u14;\ninterface\n"                                // 1-2
+                          "type PRec = ^TRec;\n"                                          // 3
+                          "  TRec = record Size: Integer; end;\n"                         // 4
+                          "  TList = class\n"                                             // 5
+                          "    function Get(i: Integer): PRec;\n"                         // 6
+                          "    property Items[i: Integer]: PRec read Get;\n"              // 7
+                          "  end;\n"                                                      // 8
+                          "var P: PRec; A: array of TRec; L: TList;\n"                    // 9
+                          "implementation\ninitialization\n"                              // 10-11
+                          "  P^.Size := A[0].Size + L.Items[1]^.Size + L.Get(2)^.Size;\n" // 12
+                          "  P.Size := TRec(P^).Size;\n"                                  // 13
+                          "end.\n";
+    row("through a pointer", QStringList{steps}, "u14:12:Size", "TRec.Size");
+    row("through an array", QStringList{steps}, "u14:12:Size#2", "TRec.Size");
+    row("through an indexed property", QStringList{steps}, "u14:12:Size#3", "TRec.Size");
+    row("through a call's result", QStringList{steps}, "u14:12:Size#4", "TRec.Size");
+    row("a pointer without ^ stays plain", QStringList{steps}, "u14:13:Size", "-");
+    row("through a type cast", QStringList{steps}, "u14:13:Size#2", "TRec.Size");
 }
 
 void TestXref::links() {
