@@ -196,10 +196,8 @@ TPageExtras TSiteMap::ExtrasFor(const TJob& job) const {
 }
 
 QString SiteRefusal(const TOptions& options, const TPlan& plan) {
-    if (const QString refusal = XrefRefusal(options, plan); !refusal.isEmpty())
-        return refusal;
     if (!options.Index)
-        return {};
+        return XrefRefusal(options, plan);
     // A single source that is not there would make -o look like a page's name.
     if (options.Sources.size() == 1 && options.Sources[0] != u"-" &&
         !QFileInfo::exists(options.Sources[0]))
@@ -211,5 +209,5 @@ QString SiteRefusal(const TOptions& options, const TPlan& plan) {
         if (!job.Target.isEmpty() && Absolute(job.Target) == index)
             return QStringLiteral("%1: его страница заняла бы место оглавления %2")
                 .arg(job.Source, job.Target);
-    return {};
+    return XrefRefusal(options, plan);
 }

@@ -68,12 +68,9 @@ int TXrefProject::Add(TXrefUnit unit, const QString& path) {
 }
 
 int TXrefProject::UsedUnit(int from, const QString& lower, const QString& inPath) const {
+    // As the compiler takes it: the file `in 'path'` names, else a unit beside the source,
+    // else the first in path order.
     const TSource& source = FUnits[size_t(from)];
-    const auto named = FByName.constFind(lower);
-    if (named != FByName.cend())
-        for (const int k : *named)
-            if (FUnits[size_t(k)].Folder == source.Folder)
-                return k;
     if (!inPath.isEmpty()) {
         QString path = inPath;
         path.replace(u'\\', u'/');
@@ -82,7 +79,13 @@ int TXrefProject::UsedUnit(int from, const QString& lower, const QString& inPath
         if (found != FByPath.cend() && FUnits[size_t(*found)].Model.Interface >= 0)
             return *found;
     }
-    return named != FByName.cend() && !named->empty() ? named->front() : -1;
+    const auto named = FByName.constFind(lower);
+    if (named == FByName.cend() || named->empty())
+        return -1;
+    for (const int k : *named)
+        if (FUnits[size_t(k)].Folder == source.Folder)
+            return k;
+    return named->front();
 }
 
 void TXrefProject::Link() {

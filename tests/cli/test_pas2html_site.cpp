@@ -47,6 +47,7 @@ private slots:
     void freePascalTypes_data();
     void freePascalTypes();
     void includeAndFormLinks();
+    void codeBrowser();
 
 private:
     TRun Run(const QStringList& args, const QByteArray& input = {},
@@ -72,7 +73,8 @@ void TestPas2htmlSite::site() {
     WriteBytes(Path("web/x y/Odd.pas"), "unit Odd; end.");
     WriteBytes(Path("web/x y/<&>.pas"), "unit Strange; end.");
     WriteBytes(Path("after.txt"), "<p>top</p>");
-    const TRun run = Run({"-j2", "-q", "--site", "--after", "after.txt", "-o", "out", "web"});
+    const TRun run = Run({"-j2", "-q", "--index", "--line-numbers", "--link-units", "--after",
+                          "after.txt", "-o", "out", "web"});
     QVERIFY2(run.Code == 0, run.Err.constData());
 
     const auto links = [&](const QString& page) { return CheckedLinks(Path("out"), page); };
@@ -228,6 +230,77 @@ void TestPas2htmlSite::includeAndFormLinks() {
                           "{$I defs}=>defs_inc.htm", "{$INCLUDE 'sub/part.inc'}=>sub/part_inc.htm",
                           "{$i Near.PP}=>near_pp.htm"}));
     QCOMPARE(links("sub/in_inc.htm"), (QStringList{"{$I part.inc}=>part_inc.htm"}));
+}
+
+// A code browser over a small tree: every link of every page leads to a page and an id that
+// exist, the references pages list the uses, the symbol index the interfaces, and the bytes
+// do not depend on -j.
+void TestPas2htmlSite::codeBrowser() {
+    WriteBytes(Path("w/u1.pas"), "unit u1;\r\ninterface\r\ntype TFoo = class\r\n"
+                                 "  procedure Bump;\r\nend;\r\n"
+                                 "function Twice(x: Integer): Integer;\r\nvar Spare: Byte;\r\n"
+                                 "implementation\r\nprocedure TFoo.Bump;\r\nbegin\r\nend;\r\n"
+                                 "function Twice(x: Integer): Integer;\r\nbegin\r\n"
+                                 "  Result := x * 2;\r\nend;\r\nend.\r\n");
+    WriteBytes(Path("w/sub/u2.pas"), "unit u2;\r\ninterface\r\nuses u1;\r\nvar L12: TFoo;\r\n"
+                                     "implementation\r\nbegin\r\n"
+                                     "  L12.Bump; Twice(1); { Twice }\r\nend.\r\n");
+    // Letters above ASCII before a name: the page counts names in its own bytes.
+    WriteBytes(Path("w/P.dpr"), "program P;\r\nuses u1 in 'u1.pas';\r\nbegin\r\n"
+                                "  u1.Twice(2);\r\n  Twice(Ord('\xd1\x91')); { \xd1\x91 } Twice(3);"
+                                "\r\nend.\r\n");
+    const TRun one = Run({"-j1", "-q", "--site", "-o", "one", "w"});
+    QVERIFY2(one.Code == 0, one.Err.constData());
+    QCOMPARE(Run({"-j4", "-q", "--site", "-o", "four", "w"}).Code, 0);
+
+    static const QRegularExpression href("href=\"([^\"]*)\"");
+    QStringList pages;
+    for (const QString& name : QDir(Path("one")).entryList(QDir::Files))
+        pages << name;
+    for (const QString& name : QDir(Path("one/sub")).entryList(QDir::Files))
+        pages << "sub/" + name;
+    QCOMPARE(pages.size(), 8); // 3 pages, 3 references pages, index, symbols
+    for (const QString& page : pages) {
+        const QByteArray bytes = ReadBytes(Path("one/" + page));
+        QCOMPARE(ReadBytes(Path("four/" + page)), bytes);
+        for (const auto& m : href.globalMatch(QString::fromLatin1(bytes))) {
+            const QString file = m.captured(1).section(u'#', 0, 0);
+            const QString id = QUrl::fromPercentEncoding(m.captured(1).section(u'#', 1).toUtf8());
+            const QString target = file.isEmpty()
+                                       ? Path("one/" + page)
+                                       : QFileInfo(Path("one/" + page))
+                                             .dir()
+                                             .filePath(QUrl::fromPercentEncoding(file.toUtf8()));
+            QVERIFY2(QFileInfo(target).isFile(), qPrintable(page + ": " + m.captured(1)));
+            QVERIFY2(id.isEmpty() || ReadBytes(target).contains("id=\"" + id.toUtf8() + '"'),
+                     qPrintable(page + ": " + m.captured(1)));
+        }
+    }
+    const QByteArray u2 = ReadBytes(Path("one/sub/u2_pas.htm"));
+    QVERIFY(u2.contains("<a id=\"L12~1\" href=\"u2_pas.refs.htm#L12~1\">L12</a>"));
+    QVERIFY(u2.contains("<a href=\"../u1_pas.htm#TFoo.Bump\" title=\"procedure Bump; \x97 "
+                        "u1.pas:4\">Bump</a>"));
+    QVERIFY(u2.contains("\">{ Twice }</"));
+    const QByteArray refs = ReadBytes(Path("one/u1_pas.refs.htm"));
+    QVERIFY(refs.contains("<div class=\"decl\" id=\"Twice\">"));
+    QVERIFY(refs.contains("<li><a href=\"sub/u2_pas.htm#L7\">sub/u2.pas:7</a> "
+                          "<code>L12.Bump; Twice(1); { Twice }</code></li>"));
+    QVERIFY(refs.contains("<li><a href=\"P.htm#L4\">P.dpr:4</a> <code>u1.Twice(2);</code></li>"));
+    QVERIFY(refs.contains("id=\"Spare\"><p class=\"decl\"><a href=\"u1_pas.htm#Spare\"><code>"
+                          "var Spare: Byte;</code></a><span class=\"kind\">переменная</span></p>"
+                          "\n<p class=\"none\">не используется</p>"));
+    const QString symbols = QString::fromUtf8(ReadBytes(Path("one/symbols.htm")));
+    for (const char* row : {">TFoo.Bump</a></td><td>метод<", ">Twice</a></td><td>функция<",
+                            ">L12</a></td><td>переменная<", ">Spare</a></td><td>переменная<"})
+        QVERIFY2(symbols.contains(QString::fromUtf8(row)), row);
+    QVERIFY(!symbols.contains(QStringLiteral(">Twice.x<")));
+    QVERIFY(ReadBytes(Path("one/index.htm")).contains("<a href=\"symbols.htm\">"));
+    QCOMPARE(ReadBytes(Path("one/P.htm")).count("<a href=\"u1_pas.htm#Twice\""), 3);
+
+    WriteBytes(Path("w/symbols.dpr"), "program symbols;");
+    const TRun refused = Run({"-q", "--xref", "-o", "one", "w"});
+    QCOMPARE(refused.Code, 2);
+    QVERIFY(refused.Err.contains("symbols.htm"));
 }
 
 QTEST_GUILESS_MAIN(TestPas2htmlSite)
