@@ -8,12 +8,12 @@
 #include "TextCodec.h"
 #include "TextFile.h"
 #include "Xref.h"
+#include "XrefMarks.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
-#include <QUrl>
 #include <algorithm>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -30,14 +30,6 @@ QString WithoutExtension(const QString& path) {
 
 bool IsFileJob(const TJob& job) {
     return job.Source != "-" && !job.Target.isEmpty();
-}
-
-// A relative link from a page in `fromFolder` to `toFile`, percent-encoded as UTF-8.
-QString Href(const QString& fromFolder, const QString& toFile) {
-    QStringList parts = QDir(fromFolder).relativeFilePath(toFile).split(u'/');
-    for (QString& part : parts)
-        part = QString::fromLatin1(QUrl::toPercentEncoding(part));
-    return parts.join(u'/');
 }
 
 // True when every character of the file has a code of 32 or less: it gets no page.
@@ -125,7 +117,7 @@ QString TSiteMap::LinkTo(const QString& from, const TPage& to) const {
         const std::lock_guard lock(FLinksMutex);
         FLinkedFrom[to.Page] << from;
     }
-    return Href(QFileInfo(from).path(), to.Page);
+    return RelativeHref(QFileInfo(from).path(), to.Page);
 }
 
 QStringList TSiteMap::LinksToUnwritten(const TPlan& plan,
@@ -180,8 +172,8 @@ TPageExtras TSiteMap::ExtrasFor(const TJob& job) const {
     const QString page = Absolute(job.Target);
     if (FOptions.Index)
         extras.IndexHref =
-            Href(QFileInfo(page).path(),
-                 Absolute(QDir(FOptions.Output).filePath(QStringLiteral("index.htm"))));
+            RelativeHref(QFileInfo(page).path(),
+                         Absolute(QDir(FOptions.Output).filePath(QStringLiteral("index.htm"))));
     if (!FOptions.LinkUnits)
         return extras;
     const QString source = Absolute(job.Source);
