@@ -68,7 +68,6 @@ TPageOutput::TPageOutput(const TMarkupSet& markup, TTextEncoding encoding,
         FEscape[c] = EncodeText(escape, encoding);
         FEscaped[c] = true;
     }
-    FBuffer.resize(kBufferSize);
 }
 
 const unsigned char* TPageOutput::NextEscaped(const unsigned char* p,
@@ -148,6 +147,13 @@ void TPageOutput::Ascii(const char* text, qsizetype length) {
 }
 
 void TPageOutput::AppendLarge(const char* bytes, qsizetype length) {
+    // A small page never asks for the whole buffer: it doubles while the page fits in it.
+    if (FUsed + length <= kBufferSize) {
+        const qsizetype doubled = std::max(2 * FBuffer.size(), kBufferSize / 256);
+        FBuffer.resize(std::clamp(doubled, FUsed + length, kBufferSize));
+        Append(bytes, length);
+        return;
+    }
     Flush();
     if (length > kBufferSize)
         Write(bytes, length);
@@ -200,6 +206,7 @@ void TPageOutput::Start(QIODevice& device, const QStringList& head) {
     if (FSpoolFile) {
         if (!FSpoolFile->seek(0))
             throw Exception(CannotReadMessage(FSpoolFile->fileName(), FSpoolFile->errorString()));
+        FBuffer.resize(kBufferSize);
         for (;;) {
             const qsizetype got = FSpoolFile->read(FBuffer.data(), kBufferSize);
             if (got < 0)

@@ -52,7 +52,7 @@ public:
 private:
     void Append(const QByteArray& bytes) { Append(bytes.constData(), bytes.size()); }
     void Append(const char* bytes, qsizetype length) {
-        if (length > 0 && FUsed + length <= kBufferSize) {
+        if (length > 0 && FUsed + length <= FBuffer.size()) {
             std::memcpy(FBuffer.data() + FUsed, bytes, size_t(length));
             FUsed += length;
         } else if (length > 0) {
@@ -84,7 +84,7 @@ private:
 
     static constexpr qsizetype kBufferSize = 1 << 20;
 
-    QByteArray FBuffer; // kept at its full size; FUsed bytes of it are the page's
+    QByteArray FBuffer; // grown on demand up to kBufferSize; FUsed bytes of it are the page's
     qsizetype FUsed = 0;
     QIODevice* FDevice = nullptr;
     QByteArray FSpool;

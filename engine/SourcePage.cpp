@@ -12,6 +12,7 @@
 #include "UnitLinks.h"
 #include "XrefSink.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -151,7 +152,7 @@ private:
 class TSourceReader {
 public:
     TSourceReader(QIODevice& in, const QString& name) : FIn(in), FName(name) {
-        FBuffer.resize(kChunk);
+        FBuffer.resize(InitialSize(in));
     }
 
     const unsigned char* Data() const {
@@ -208,11 +209,20 @@ public:
     }
 
 private:
-    // The buffer grows only while one line fills it; the room after a small source is
-    // enough to find its end.
+    // A file's bytes and one more, to find its end in the first buffer; a chunk for a stream,
+    // whose size is unknown.
+    static qsizetype InitialSize(const QIODevice& in) {
+        if (in.isSequential())
+            return kChunk;
+        return std::clamp<qint64>(in.size() - in.pos() + 1, kChunk / 256, kChunk);
+    }
+
+    // The buffer grows only while one line fills it, by its own size and at most a chunk at a
+    // time; the room after a small source is enough to find its end.
     void GrowWhenFull() {
-        if (FBuffer.size() - FFilled < kChunk / 16)
-            FBuffer.resize(FFilled + kChunk);
+        const qsizetype step = std::min(FBuffer.size(), kChunk);
+        if (FBuffer.size() - FFilled < std::max<qsizetype>(step / 16, 1))
+            FBuffer.resize(FFilled + step);
     }
 
     qsizetype ReadSome(char* to, qsizetype most) {
