@@ -11,15 +11,33 @@
 
 namespace {
 
-// Pages come from the user's folders; nothing they name may reach the network.
-class TLocalOnly : public QWebEngineUrlRequestInterceptor {
+// Every request of the pages shown, sub-resources included, passes the scope.
+class TScopeGuard : public QWebEngineUrlRequestInterceptor {
 public:
-    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+    TScopeGuard(const TPreviewScope& scope, QObject* parent)
+        : QWebEngineUrlRequestInterceptor(parent), FScope(scope) {}
     void interceptRequest(QWebEngineUrlRequestInfo& info) override {
-        const QString scheme = info.requestUrl().scheme();
-        if (scheme != QLatin1String("file") && scheme != QLatin1String("data"))
+        if (!FScope.Allows(info.requestUrl()))
             info.block(true);
     }
+
+private:
+    const TPreviewScope& FScope;
+};
+
+// Links, frames and history steps go only where the scope lets them.
+class TScopedPage : public QWebEnginePage {
+public:
+    TScopedPage(TPreviewScope& scope, QWebEngineProfile* profile, QObject* parent)
+        : QWebEnginePage(profile, parent), FScope(scope) {}
+
+protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
+        return FScope.AcceptNavigation(url, type == NavigationTypeBackForward, isMainFrame);
+    }
+
+private:
+    TPreviewScope& FScope;
 };
 
 } // namespace
@@ -28,21 +46,23 @@ TWebBrowser::TWebBrowser(QWidget* parent)
     : QWebEngineView(parent), fProfile(new QWebEngineProfile(this)) {
     fProfile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
     fProfile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-    fProfile->setUrlRequestInterceptor(new TLocalOnly(fProfile));
+    fProfile->setUrlRequestInterceptor(new TScopeGuard(fScope, fProfile));
     QWebEngineSettings* s = fProfile->settings();
     s->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
     s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
     s->setAttribute(QWebEngineSettings::PluginsEnabled, false);
-    fPage = new QWebEnginePage(fProfile, this);
+    fPage = new TScopedPage(fScope, fProfile, this);
     setPage(fPage);
 }
 
-// The page goes before its profile.
+// The page goes before its profile, and both before the scope they read.
 TWebBrowser::~TWebBrowser() {
     delete fPage;
+    delete fProfile;
 }
 
-void TWebBrowser::Navigate(const QString& fileName) {
+void TWebBrowser::Navigate(const QString& fileName, const QString& tree) {
+    fScope.Enter(tree);
     load(QUrl::fromLocalFile(fileName));
 }
 

@@ -171,6 +171,7 @@ private:
     bool WebBr_Show(const QString& fn);
     void NavigateToPlaceholder();
     QString HtmlFileOf(const QString& path) const;
+    void WebBr_UrlChanged(const QUrl& url);
     void cb_WebBr_ShowClick();
     void sb_HTML_openClick();
 

@@ -19,7 +19,7 @@
 void TfMain::NavigateToPlaceholder() {
     const QString placeholder = fnPlaceholderPage();
     if (!MainDir().isEmpty() && QFileInfo::exists(placeholder))
-        WebBr->Navigate(placeholder);
+        WebBr->Navigate(placeholder, placeholder);
     else
         WebBr->SetBrowserVisible(false);
 }
@@ -48,8 +48,18 @@ bool TfMain::WebBr_Show(const QString& fn) {
         return false;
     Label_FNhtml->setText(page);
     WebBr->SetBrowserVisible(true);
-    WebBr->Navigate(page);
+    WebBr->Navigate(page, fDLB_Dir);
     return true;
+}
+
+// Links followed in the preview change the page shown; the label names it, and stays
+// empty for the placeholder page.
+void TfMain::WebBr_UrlChanged(const QUrl& url) {
+    const QString shown = url.isLocalFile() ? url.toLocalFile() : QString();
+    if (shown.isEmpty() || shown == fnPlaceholderPage())
+        Label_FNhtml->clear();
+    else
+        Label_FNhtml->setText(shown);
 }
 
 // The pane sits at the bottom of the page, under the source view.

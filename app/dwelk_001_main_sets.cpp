@@ -6,6 +6,7 @@
 #include "THtmlEdit.h"
 #include "TStrings.h"
 #include "Trim.h"
+#include "WebBrowser.h"
 #include "WidgetKit.h"
 #include "WindowSettings.h"
 #include "_View_Text.h"
@@ -84,6 +85,8 @@ void TfMain::ConnectHandlers() {
     onClick(sb_HTML_open, [this] { sb_HTML_openClick(); });
     connect(cb_WebBr_Show, &QCheckBox::toggled, this,
             Guarded(this, [this] { cb_WebBr_ShowClick(); }));
+    connect(WebBr, &QWebEngineView::urlChanged, this,
+            [this](const QUrl& url) { WebBr_UrlChanged(url); });
     onClick(SpeedButton3, [this] { SpeedButton3Click(); });
     onClick(SpeedButton1, [this] { SpeedButton1Click(); });
     onClick(SpeedButton2, [this] { SpeedButton2Click(); });

@@ -21,7 +21,10 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTcpServer>
+#include <QTemporaryDir>
 #include <QToolButton>
+#include <QWebEngineFindTextResult>
+#include <QWebEnginePage>
 
 namespace {
 
@@ -55,6 +58,39 @@ void Trigger(TfMain* w, const char* item) {
     Control<QAction>(w, item)->trigger();
 }
 
+// Chooses an item of the preview's own menu with the mouse.
+void ChoosePreviewItem(TfMain* w, TWebBrowser* web, const QString& caption) {
+    QApplication::setActiveWindow(w);
+    QTest::mouseClick(web->focusProxy(), Qt::RightButton, {}, QPoint(20, 20));
+    QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()));
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    QStringList captions;
+    QAction* chosen = nullptr;
+    for (QAction* item : menu->actions()) {
+        if (item->isSeparator())
+            continue;
+        captions << item->text();
+        if (item->text() == caption)
+            chosen = item;
+    }
+    QCOMPARE(captions, (QStringList{"Назад", "Вперёд", "Обновить", "Копировать", "Выделить всё"}));
+    QVERIFY(chosen && chosen->isEnabled());
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(chosen).center());
+    QTRY_VERIFY(!QApplication::activePopupWidget());
+}
+
+// How many times the page shown and its frames hold `text`.
+int MatchesShown(TWebBrowser* web, const QString& text) {
+    int matches = -1;
+    web->page()->findText(text, {}, [&matches](const QWebEngineFindTextResult& result) {
+        matches = result.numberOfMatches();
+    });
+    if (!QTest::qWaitFor([&matches] { return matches >= 0; }))
+        qFatal("no answer from the search");
+    web->page()->findText({});
+    return matches;
+}
+
 } // namespace
 
 class TestDwelk001MainFiles : public QObject {
@@ -84,6 +120,7 @@ private slots:
     void openAtStart_data();
     void openAtStart();
     void previewMenu();
+    void previewBrowsesItsTree();
 
 private:
     QString Src(const QString& name = {}) const { return FFolder->Src(name); }
@@ -550,26 +587,7 @@ void TestDwelk001MainFiles::previewMenu() {
     ClickFile(w, "unit2.pas");
     QTRY_COMPARE(web->title(), QStringLiteral("Two"));
 
-    const auto choose = [&](const QString& caption) {
-        QApplication::setActiveWindow(w);
-        QTest::mouseClick(web->focusProxy(), Qt::RightButton, {}, QPoint(20, 20));
-        QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()));
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        QStringList captions;
-        QAction* chosen = nullptr;
-        for (QAction* item : menu->actions()) {
-            if (item->isSeparator())
-                continue;
-            captions << item->text();
-            if (item->text() == caption)
-                chosen = item;
-        }
-        QCOMPARE(captions,
-                 (QStringList{"Назад", "Вперёд", "Обновить", "Копировать", "Выделить всё"}));
-        QVERIFY(chosen && chosen->isEnabled());
-        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(chosen).center());
-        QTRY_VERIFY(!QApplication::activePopupWidget());
-    };
+    const auto choose = [w, web](const QString& caption) { ChoosePreviewItem(w, web, caption); };
 
     choose("Назад");
     QTRY_COMPARE(web->title(), QStringLiteral("One"));
@@ -585,6 +603,54 @@ void TestDwelk001MainFiles::previewMenu() {
     choose("Копировать");
     QTRY_COMPARE(QGuiApplication::clipboard()->text().trimmed(), QStringLiteral("second page"));
     QCOMPARE(web->url(), QUrl::fromLocalFile(Src("unit2_pas.htm")));
+}
+
+// The preview follows links between the pages of the browsed folder's tree, back and forth,
+// naming the page shown; a frame from elsewhere on the disk or the network stays empty.
+void TestDwelk001MainFiles::previewBrowsesItsTree() {
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    const QByteArray remote = "http://127.0.0.1:" + QByteArray::number(server.serverPort());
+    const QTemporaryDir outside;
+    WriteBytes(outside.filePath("passwd.htm"), "<html><body>Quagga</body></html>");
+    const QByteArray link = "<a style=\"display:block;height:120px\" href=\"";
+    WriteBytes(Src("unit1_pas.htm"),
+               "<html><head><title>One</title></head><body>" + link +
+                   "sub/unit2_pas.htm#decl\">next</a><iframe src=\"sub/frame.htm\"></iframe>"
+                   "<iframe src=\"" +
+                   QUrl::fromLocalFile(outside.filePath("passwd.htm")).toEncoded() +
+                   "\"></iframe><img src=\"" + remote + "/i.png\"></body></html>");
+    WriteBytes(Src("sub/frame.htm"), "<html><body>Aardvark</body></html>");
+    WriteBytes(Src("sub/unit2_pas.htm"), "<html><head><title>Two</title></head><body>" + link +
+                                             "../unit1_pas.htm\">back</a><p id=\"decl\">"
+                                             "declared</p></body></html>");
+    auto window = StartInSources();
+    TfMain* w = window.get();
+    w->showNormal();
+    auto* web = Control<TWebBrowser>(w, "WebBr");
+    auto* label = Control<QLabel>(w, "Label_FNhtml");
+    Control<QCheckBox>(w, "cb_WebBr_Show")->click();
+    QSignalSpy loaded(web, &QWebEngineView::loadFinished);
+    ClickFile(w, "unit1.pas");
+    QTRY_COMPARE(web->title(), QStringLiteral("One"));
+    QTRY_VERIFY(loaded.contains(QVariantList{true}));
+    QCOMPARE(MatchesShown(web, "Aardvark"), 1);
+    QCOMPARE(MatchesShown(web, "Quagga"), 0);
+    QVERIFY(!server.hasPendingConnections());
+
+    QSignalSpy moved(web, &QWebEngineView::urlChanged);
+    QTest::mouseClick(web->focusProxy(), Qt::LeftButton, {}, QPoint(20, 20));
+    QTRY_COMPARE(web->title(), QStringLiteral("Two"));
+    QTRY_VERIFY(!moved.isEmpty());
+    QCOMPARE(web->url(), QUrl(QUrl::fromLocalFile(Src("sub/unit2_pas.htm")).toString() + "#decl"));
+    QCOMPARE(label->text(), Src("sub/unit2_pas.htm"));
+
+    ChoosePreviewItem(w, web, "Назад");
+    QTRY_COMPARE(web->title(), QStringLiteral("One"));
+    QTRY_COMPARE(label->text(), Src("unit1_pas.htm"));
+    ChoosePreviewItem(w, web, "Вперёд");
+    QTRY_COMPARE(web->title(), QStringLiteral("Two"));
+    QTRY_COMPARE(label->text(), Src("sub/unit2_pas.htm"));
 }
 
 QTEST_MAIN(TestDwelk001MainFiles)
