@@ -4,23 +4,15 @@
 #include "Exception.h"
 #include "FolderFiles.h"
 #include "PageBatch.h"
-#include "PageRecipe.h"
 #include "PageTarget.h"
-#include "Site.h"
+#include "SitePublisher.h"
 #include "StandardStreams.h"
-#include "TStrings.h"
-#include "TextFile.h"
-#include "Xref.h"
 #include "__pas2html.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QSet>
 #include <QThread>
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <cstdio>
 #include <functional>
 #include <mutex>
@@ -82,14 +74,6 @@ private:
     qsizetype FShownWidth = 0;
 };
 
-TPageRecipe RecipeFor(const QString& title, const TWindowSettings& in, const TPageExtras& extras,
-                      TUnmarkedSource unmarked) {
-    TPageRecipe recipe = RecipeOf(title, &in.Attr, in.AfterOrNull(), in.EndBeforeOrNull());
-    recipe.Extras = extras;
-    recipe.Unmarked = unmarked;
-    return recipe;
-}
-
 // Standard input closed, or redirected from a folder, is a failure rather than a blank source.
 void CheckStandardInput() {
     struct stat info {};
@@ -99,13 +83,8 @@ void CheckStandardInput() {
         throw Exception(QStringLiteral("стандартный ввод: это папка"));
 }
 
-// A damaged binary form still gives its page; the run then reports the source and fails.
-void ReportDamagedForm(const QString& source, const QString& problem) {
-    if (!problem.isEmpty())
-        throw Exception(QStringLiteral("%1: %2").arg(source, problem));
-}
-
-TOutcome ConvertStandardInput(const TJob& job, const TPageRecipe& recipe) {
+// True when a page was written; a blank source gives none.
+bool ConvertStandardInput(const TJob& job, const TPageRecipe& recipe) {
     CheckStandardInput();
     std::optional<TPageTarget> target;
     if (!job.Target.isEmpty()) {
@@ -128,93 +107,16 @@ TOutcome ConvertStandardInput(const TJob& job, const TPageRecipe& recipe) {
             input, inName, recipe, [&checked]() -> QIODevice& { return checked; },
             QStringLiteral("стандартный вывод"), &report);
         ReportDamagedForm(inName, report.FormProblem);
-        return written ? TOutcome::Written : TOutcome::Blank;
+        return written;
     }
     TPageReport report;
     if (!ConvertSourceStream(
             input, inName, recipe, [&target]() -> QIODevice& { return target->Open(); }, job.Target,
             &report))
-        return TOutcome::Blank;
+        return false;
     target->Commit();
     ReportDamagedForm(inName, report.FormProblem);
-    return TOutcome::Written;
-}
-
-// Opens the source of a walk again from the walked folder, no folder on the way and (unless
-// the walk allowed it) not the file itself followed as a link, without waiting on a FIFO. Only
-// a regular file is read; a link only when it still leads to the file the walk found.
-TFileHandle OpenWalkedSource(const TJob& job, struct stat& info) {
-    const TWalkedSource& walked = *job.Walked;
-    const auto refuse = [&job](const QString& reason) {
-        return Exception(CannotReadMessage(job.Source, reason));
-    };
-    TFileHandle folder = OpenFolder(walked.Root);
-    int error = errno;
-    for (const QString& part : walked.Folders) {
-        if (!folder.IsValid())
-            break;
-        TFileHandle below = OpenSubfolder(folder.Fd(), QFile::encodeName(part), false);
-        error = errno;
-        folder = std::move(below);
-    }
-    if (!folder.IsValid())
-        throw refuse(error == ELOOP || error == ENOTDIR
-                         ? QStringLiteral("папка на пути заменена ссылкой или файлом")
-                         : SystemReason(error));
-    QString reason;
-    TFileHandle file = OpenRegularFile(folder.Fd(), QFile::encodeName(walked.FileName),
-                                       !walked.Linked, info, reason);
-    if (!file.IsValid())
-        throw refuse(reason);
-    if (walked.Linked && (quint64(info.st_dev) != walked.Linked->first ||
-                          quint64(info.st_ino) != walked.Linked->second))
-        throw refuse(QStringLiteral("ссылка ведёт уже не к тому файлу"));
-    return file;
-}
-
-bool ConvertWalked(const TJob& job, TPageTarget& target, const TPageRecipe& recipe,
-                   TPageReport& report) {
-    struct stat info {};
-    const TFileHandle source = OpenWalkedSource(job, info);
-    target.Check(info);
-    QFile input;
-    if (!input.open(source.Fd(), QIODevice::ReadOnly | QIODevice::Unbuffered,
-                    QFileDevice::DontCloseHandle))
-        throw Exception(CannotReadMessage(job.Source, input.errorString()));
-    if (!ConvertSourceStream(
-            input, job.Source, recipe, [&target]() -> QIODevice& { return target.Open(); },
-            target.Name(), &report))
-        return false;
-    target.Commit();
     return true;
-}
-
-// `result` records the page once it is there, even when the run then reports the source.
-TOutcome ConvertFile(const TJob& job, const TPageRecipe& recipe, TPageResult& result,
-                     TPageBatch& batch) {
-    TPageReport report;
-    bool written = false;
-    if (job.Walked) {
-        TPageTarget target(job.Target, *job.Place, &batch);
-        written = ConvertWalked(job, target, recipe, report);
-    } else {
-        // A folder named with -o is made as needed, the way the user wrote it. Only a page the
-        // user named is written on its own; the others of the run go in its batches.
-        const QFileInfo page(job.Target);
-        QDir().mkpath(page.path());
-        std::optional<TPageTarget> target;
-        if (job.Rule == TTargetRule::Named)
-            target.emplace(job.Target, job.Rule);
-        else
-            target.emplace(job.Target, TPagePlace{page.path(), {}, page.fileName()}, &batch);
-        written = FilePas_2_Target(job.Source, *target, recipe, &report);
-    }
-    if (!written)
-        return TOutcome::Blank;
-    result.Written = true;
-    result.Lines = report.Lines;
-    ReportDamagedForm(job.Source, report.FormProblem);
-    return TOutcome::Written;
 }
 
 // Runs `work` for every index below `count` on up to `workers` threads, this one among them.
@@ -259,52 +161,41 @@ QString SourceName(const TJob& job) {
 
 } // namespace
 
-int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings) {
-    for (const QString& error : plan.Errors)
-        TReporter::Print("pas2html: " + error);
-
-    TReporter reporter(options, plan.Jobs.size());
-    std::atomic<bool> failed = !plan.Errors.isEmpty();
-    const TSiteMap site(options, plan);
-    std::vector<TPageResult> results(plan.Jobs.size()); // each job fills its own
+int RunJobs(const TOptions& options, TWindowSettings settings) {
+    std::atomic<bool> failed = false;
     const int workers = options.Jobs > 0 ? options.Jobs : QThread::idealThreadCount();
-    std::optional<TXrefRun> xref;
-    if (options.Xref)
-        xref.emplace(options, plan, workers);
     TPageBatch::TLimits limits;
     limits.Folders = FolderBudget(workers);
-    // Pages a failed batch left as they were are known by name; once the run is over they
-    // leave the index and name the pages that link to them.
-    std::mutex notReplacedMutex;
-    QSet<QString> notReplaced;
-    TPageBatch batch(
-        limits,
-        [&failed](const QString& message) {
-            TReporter::Print("pas2html: " + message);
-            failed = true;
-        },
-        [&](const QString& page) {
-            const std::lock_guard lock(notReplacedMutex);
-            notReplaced.insert(page);
-        });
+    TSitePublisher publisher(options, std::move(settings), workers, limits,
+                             [&failed](const QString& message) {
+                                 TReporter::Print("pas2html: " + message);
+                                 failed = true;
+                             });
+    if (const QString refusal = publisher.Refusal(); !refusal.isEmpty()) {
+        TReporter::Print("pas2html: " + refusal);
+        return 2;
+    }
+    const TPlan& plan = publisher.Plan();
+    for (const QString& error : plan.Errors)
+        TReporter::Print("pas2html: " + error);
+    if (!plan.Errors.isEmpty())
+        failed = true;
+
+    TReporter reporter(options, plan.Jobs.size());
     auto run = [&](const TJob& job) {
-        const QString title = options.Title       ? *options.Title
-                              : job.Source == "-" ? QString()
-                                                  : TitleFromFileName(job.Source);
+        const size_t index = size_t(&job - plan.Jobs.data());
         TOutcome outcome = TOutcome::Failed;
         QString error;
-        TPageRecipe recipe = RecipeFor(title, settings, site.ExtrasFor(job), options.Unmarked);
-        std::vector<TXrefMark> marks;
         // Nothing a conversion throws may end the run or the worker: it is that file's failure.
         try {
-            if (xref) {
-                marks = xref->MarksFor(size_t(&job - plan.Jobs.data()));
-                recipe.Extras.XrefMarks = &marks;
+            bool written = false;
+            if (job.Source == "-") {
+                std::vector<TXrefMark> marks;
+                written = ConvertStandardInput(job, publisher.RecipeFor(index, marks));
+            } else {
+                written = publisher.WritePage(index);
             }
-            outcome =
-                job.Source == "-"
-                    ? ConvertStandardInput(job, recipe)
-                    : ConvertFile(job, recipe, results[size_t(&job - plan.Jobs.data())], batch);
+            outcome = written ? TOutcome::Written : TOutcome::Blank;
         } catch (const Exception& e) {
             error = e.Message();
         } catch (const std::bad_alloc&) {
@@ -314,11 +205,8 @@ int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings
         } catch (...) {
             error = QStringLiteral("%1: непредвиденная ошибка").arg(SourceName(job));
         }
-        if (outcome == TOutcome::Failed) {
+        if (outcome == TOutcome::Failed)
             failed = true;
-            TPageResult& result = results[size_t(&job - plan.Jobs.data())];
-            result.Failed = !result.Written;
-        }
         reporter.Done(job, outcome, error);
     };
 
@@ -331,29 +219,9 @@ int RunJobs(const TOptions& options, const TPlan& plan, TWindowSettings settings
             files.push_back(&job);
     }
     RunOnWorkers(files.size(), workers, [&run, &files](size_t i) { run(*files[i]); });
-    batch.Commit();
-    for (size_t i = 0; i < plan.Jobs.size(); ++i)
-        if (results[i].Written && notReplaced.contains(plan.Jobs[i].Target))
-            results[i] = {false, true, 0};
-    for (const QString& message : site.LinksToUnwritten(plan, results))
-        TReporter::Print("pas2html: " + message);
-    // The references pages, the symbol index and the index come after the last page is in
-    // place.
-    if (xref) {
-        try {
-            xref->WritePages(options, results);
-        } catch (const Exception& e) {
-            TReporter::Print("pas2html: " + e.Message());
-            failed = true;
-        }
-    }
-    if (options.Index) {
-        try {
-            WriteIndex(options, plan, results);
-        } catch (const Exception& e) {
-            TReporter::Print("pas2html: " + e.Message());
-            failed = true;
-        }
+    for (const QString& failure : publisher.Finish()) {
+        TReporter::Print("pas2html: " + failure);
+        failed = true;
     }
     return failed ? 1 : 0;
 }

@@ -1,10 +1,8 @@
 // pas2html: the command-line converter, a thin front end on the engine.
 
-#include "Jobs.h"
 #include "Options.h"
 #include "PlanCheck.h"
 #include "Runner.h"
-#include "Site.h"
 #include "StandardStreams.h"
 #include "WindowSettings.h"
 
@@ -53,6 +51,7 @@ int Run() {
     case TParseResult::Run:
         break;
     }
+    // Before the settings are read, so that a wrong -o is the first thing said.
     if (const QString refusal = OutputRefusal(options); !refusal.isEmpty()) {
         std::fprintf(stderr, "pas2html: %s\n", refusal.toLocal8Bit().constData());
         return 2;
@@ -83,13 +82,7 @@ int Run() {
         std::fprintf(stderr, "pas2html: %s\n", e.Message().toLocal8Bit().constData());
         return 2;
     }
-    TPlan plan = PlanJobs(options, settings.Naming);
-    RefuseUnwritableTargets(plan);
-    if (const QString refusal = SiteRefusal(options, plan); !refusal.isEmpty()) {
-        std::fprintf(stderr, "pas2html: %s\n", refusal.toLocal8Bit().constData());
-        return 2;
-    }
-    return RunJobs(options, plan, std::move(settings));
+    return RunJobs(options, std::move(settings));
 }
 
 // Whatever went to standard output must have reached it: a full disk or a closed reader

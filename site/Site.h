@@ -2,8 +2,8 @@
 // A folder of pages published as a small site: which page links to which, and the index.
 
 #include "Jobs.h"
-#include "Options.h"
 #include "PageExtras.h"
+#include "RunOptions.h"
 
 #include <QHash>
 #include <QString>

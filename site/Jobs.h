@@ -1,8 +1,8 @@
 #pragma once
 // Which pages to write: every source named or found in a named folder, and its page.
 
-#include "Options.h"
 #include "PageTarget.h"
+#include "RunOptions.h"
 #include "WindowSettings.h"
 
 #include <QString>

@@ -3,7 +3,7 @@
 // and the site never links to one.
 
 #include "Jobs.h"
-#include "Options.h"
+#include "RunOptions.h"
 
 #include <QString>
 

@@ -4,7 +4,7 @@
 // and the symbol index after them.
 
 #include "Jobs.h"
-#include "Options.h"
+#include "RunOptions.h"
 #include "XrefMarks.h"
 #include "XrefProject.h"
 
