@@ -5,10 +5,12 @@
 
 #include "WindowSettings.h"
 #include <QMainWindow>
+#include <QStringList>
 
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QElapsedTimer;
 class QFileDialog;
 class QFrame;
 class QGroupBox;
@@ -29,7 +31,18 @@ class TSyntaxMemo;
 class TStrings;
 class TWebBrowser;
 struct TPageNaming;
+struct TPublishChoices;
 struct TSettingsFile;
+
+// What became of one publishing, for its report.
+struct TPublishReport {
+    qsizetype Written = 0;
+    QStringList Refused; // one reason each
+    bool Stopped = false;
+    double Seconds = 0;
+    QString Output;
+    QString Index; // the index page, when one was written
+};
 
 // One HTML fragment of the page "HTML-2" with its controls and the file that stores it.
 struct TBodyFragment {
@@ -64,7 +77,7 @@ public:
     // The folder list's current folder, without a trailing "/" except at the root.
     QString BrowserFolder() const { return fDLB_Dir; }
 
-    // True while a whole-list conversion runs.
+    // True while a whole-list conversion or a publishing runs.
     bool ListRunActive() const { return fRunActive; }
 
     // The path named on the command line, opened once start-up has run: a folder opens in
@@ -190,6 +203,19 @@ private:
     void btn_Files_ToHtmlClick();
     void ConvertList();
     void StopListRun();
+    // What a whole-list run and a publishing share: the bar, its count and "Стоп" while the
+    // run lasts, and now and then a look at the window, which says whether to stop.
+    void BeginRun(int files, bool followsList);
+    void EndRun();
+    bool RunLooksUp(int fileInHand, QElapsedTimer& sinceEvents);
+
+    // Publishing the browsed folder as a site.
+    TPublishChoices ReadPublishChoices() const;
+    void StorePublishChoices(const TPublishChoices& choices);
+    void btn_PublishClick();
+    void PublishFolder(const QString& source, const TPublishChoices& choices);
+    void ReportPublishing(const TPublishReport& report);
+    void OpenSiteInPreview(const TPublishReport& report);
 
     // Page "Clipboard".
     void SpeedButton3Click();
@@ -222,6 +248,7 @@ private:
     // Whole-list run state.
     bool fRunActive = false;
     bool fRunStop = false;
+    bool fRunFollowsList = false; // a whole-list run, not a publishing
     bool fCloseAfterRun = false;
 
     // Menu bar, tool bar, page control, status bar.
@@ -229,6 +256,7 @@ private:
     QAction* nVersion;
     QFrame* Panel_Ctrl;
     QToolButton* btn_Files_ToHtml;
+    QToolButton* btn_Publish;
     QTabWidget* pcMain;
     QWidget* tsFiles;
     QSplitter* Splitter1;
@@ -258,6 +286,7 @@ private:
     QMenu* N9;
     QAction* N11;
     QAction* N8;
+    QAction* nPublish;
     QMenu* pmFiles;
     QAction* N4;
     QAction* N5;

@@ -69,8 +69,12 @@ QWidget* TfMain::BuildPanel_Ctrl() {
     btn_Files_ToHtml = NewPictureButton(
         Panel_Ctrl, QStringLiteral("btn_Files_ToHtml"), QStringLiteral("convert_all"),
         QStringLiteral("Конвертировать в HTML все файлы в списке"), 36);
+    btn_Publish =
+        NewPictureButton(Panel_Ctrl, QStringLiteral("btn_Publish"), QStringLiteral("publish"),
+                         QStringLiteral("Опубликовать папку как сайт… (Ctrl+Shift+P)"), 36);
     auto* row = RowLayout(Panel_Ctrl);
     row->addWidget(btn_Files_ToHtml);
+    row->addWidget(btn_Publish);
     row->addStretch();
     return Panel_Ctrl;
 }
@@ -162,6 +166,13 @@ QWidget* TfMain::BuildFileBrowser() {
     N11 = NewItem(N9, QStringLiteral("N11"), QStringLiteral("в ту папку, о которой помним"));
     AddSeparator(N9, QStringLiteral("N10"));
     N8 = NewItem(N9, QStringLiteral("N8"), QStringLiteral("Домой"));
+    AddSeparator(pmDirs, QStringLiteral("nPublishSeparator"));
+    nPublish =
+        NewItem(pmDirs, QStringLiteral("nPublish"), QStringLiteral("Опубликовать папку как сайт…"),
+                QKeySequence(QStringLiteral("Ctrl+Shift+P")));
+    // The command acts from anywhere in the window, not only from the folder list.
+    nPublish->setShortcutContext(Qt::WindowShortcut);
+    addAction(nPublish);
 
     pmFiles = new QMenu(FLB);
     pmFiles->setObjectName(QStringLiteral("pmFiles"));

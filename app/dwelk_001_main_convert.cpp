@@ -72,27 +72,15 @@ void TfMain::btn_Files_ToHtmlClick() {
         return;
     cb_WebBr_Show->setChecked(false);
     ProcessMessages();
-    fRunActive = true;
-    fRunStop = false;
-    Panel_File_Ctrl->setEnabled(false);
-    ProgressBar_Run->setRange(0, FLB->count());
-    ProgressBar_Run->setValue(0);
-    ProgressBar_Run->show();
-    btn_Run_Stop->show();
-    const auto finish = [this] {
-        fRunActive = false;
-        ProgressBar_Run->hide();
-        btn_Run_Stop->hide();
-        Panel_File_Ctrl->setEnabled(true);
-    };
+    BeginRun(FLB->count(), true);
     try {
         ConvertList();
     } catch (...) {
-        finish();
+        EndRun();
         FLB_Read();
         throw;
     }
-    finish();
+    EndRun();
     if (fCloseAfterRun) {
         close();
         return;
@@ -101,11 +89,8 @@ void TfMain::btn_Files_ToHtmlClick() {
 }
 
 // Walks down the list, the selection visibly following, until the end, a missing page or
-// the user's stop. The settings are taken once for the run, and the window paints and takes
-// input a bounded number of times a second rather than after every file, so a folder of small
-// files converts at the converter's pace while the run stays visible and can be stopped.
+// the user's stop. The settings are taken once for the run.
 void TfMain::ConvertList() {
-    constexpr qint64 EventsEveryMs = 40;
     std::optional<TWaitCursor> busy(std::in_place);
     const TWindowSettings parts = fSettings;
     bool successful = true;
@@ -115,19 +100,14 @@ void TfMain::ConvertList() {
             const QSignalBlocker quiet(FLB);
             FLB->setCurrentRow(i);
         }
-        if (i == 0 || sinceEvents.elapsed() >= EventsEveryMs) {
-            ProgressBar_Run->setMaximum(FLB->count());
-            ProgressBar_Run->setValue(i + 1);
-            ProcessMessages();
-            sinceEvents.start();
-            if (fRunStop) {
-                successful = false;
-                busy.reset();
-                // A run stopped by closing the window ends without a word.
-                if (!fCloseAfterRun)
-                    ShowMessage(this, QStringLiteral("Останов!"));
-                break;
-            }
+        ProgressBar_Run->setMaximum(FLB->count());
+        if (RunLooksUp(i + 1, sinceEvents)) {
+            successful = false;
+            busy.reset();
+            // A run stopped by closing the window ends without a word.
+            if (!fCloseAfterRun)
+                ShowMessage(this, QStringLiteral("Останов!"));
+            break;
         }
         const QString path = SelectedFile();
         if (!FileExists(path))
@@ -155,6 +135,37 @@ void TfMain::ConvertList() {
 
 void TfMain::StopListRun() {
     fRunStop = true;
+}
+
+void TfMain::BeginRun(int files, bool followsList) {
+    fRunActive = true;
+    fRunStop = false;
+    fRunFollowsList = followsList;
+    Panel_File_Ctrl->setEnabled(false);
+    ProgressBar_Run->setRange(0, files);
+    ProgressBar_Run->setValue(0);
+    ProgressBar_Run->show();
+    btn_Run_Stop->show();
+}
+
+void TfMain::EndRun() {
+    fRunActive = false;
+    ProgressBar_Run->hide();
+    btn_Run_Stop->hide();
+    Panel_File_Ctrl->setEnabled(true);
+}
+
+// The window paints and takes input a bounded number of times a second rather than after
+// every file, so many small files go at the converter's pace while the run stays visible
+// and can be stopped; the first file always looks.
+bool TfMain::RunLooksUp(int fileInHand, QElapsedTimer& sinceEvents) {
+    constexpr qint64 EventsEveryMs = 40;
+    if (sinceEvents.isValid() && sinceEvents.elapsed() < EventsEveryMs)
+        return false;
+    ProgressBar_Run->setValue(fileInHand);
+    ProcessMessages();
+    sinceEvents.start();
+    return fRunStop;
 }
 
 void TfMain::closeEvent(QCloseEvent* event) {

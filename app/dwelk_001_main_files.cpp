@@ -52,6 +52,7 @@ void TfMain::ConnectBrowserHandlers() {
     onItem(N3, &TfMain::N3Click);
     onItem(N11, &TfMain::N11Click);
     onItem(N8, &TfMain::N8Click);
+    onItem(nPublish, &TfMain::btn_PublishClick);
     onItem(N4, &TfMain::N4Click);
     onItem(N5, &TfMain::btn_File_ToHtmlClick);
     onItem(N13, &TfMain::N13Click);
@@ -97,9 +98,10 @@ void TfMain::SetBrowserFolder(const QString& dir) {
 }
 
 // A run converts the files of the folder and mask it was confirmed for; another folder's list
-// or another mask ends it as "Стоп" does.
+// or another mask ends it as "Стоп" does. A publishing has planned its files: the user may
+// browse meanwhile.
 void TfMain::StopListRunOnNewList() {
-    if (fRunActive)
+    if (fRunActive && fRunFollowsList)
         StopListRun();
 }
 

@@ -81,6 +81,7 @@ void TfMain::ConnectHandlers() {
 
     onClick(btn_File_ToHtml, [this] { btn_File_ToHtmlClick(); });
     onClick(btn_Files_ToHtml, [this] { btn_Files_ToHtmlClick(); });
+    onClick(btn_Publish, [this] { btn_PublishClick(); });
     onClick(btn_Run_Stop, [this] { StopListRun(); });
     onClick(sb_HTML_open, [this] { sb_HTML_openClick(); });
     connect(cb_WebBr_Show, &QCheckBox::toggled, this,

@@ -15,6 +15,8 @@ namespace SettingsKey {
 inline constexpr QLatin1String HTML("HTML");
 inline constexpr QLatin1String FILES("FILES");
 inline constexpr QLatin1String HTML_Attr("HTML_Attr");
+// The window's publishing choices; a conversion outside the window ignores them.
+inline constexpr QLatin1String PUBLISH("PUBLISH");
 
 inline constexpr QLatin1String Suffix_DFM("Suffix_DFM");
 inline constexpr QLatin1String Suffix_PAS("Suffix_PAS");
@@ -27,6 +29,12 @@ inline constexpr QLatin1String Yes_HTML_after_BODY("Yes_HTML_after_BODY");
 inline constexpr QLatin1String Yes_HTML_before_BODY("Yes_HTML_before_BODY");
 
 inline constexpr QLatin1String Dir("Dir");
+
+inline constexpr QLatin1String Output("Output");
+inline constexpr QLatin1String Index("Index");
+inline constexpr QLatin1String LineNumbers("LineNumbers");
+inline constexpr QLatin1String LinkUnits("LinkUnits");
+inline constexpr QLatin1String CrossReferences("CrossReferences");
 } // namespace SettingsKey
 
 // The two body fragments, files beside the settings file.

@@ -37,13 +37,15 @@ template <class T> T* Control(QWidget* window, const char* name) {
 }
 
 // Answers every message box that comes up while it lives by pressing `answer` (OK unless
-// told otherwise; a box without that button is accepted), keeping the texts; any other
-// modal dialog is handed to `onDialog`, which may accept it, and is rejected otherwise.
+// told otherwise; a box without that button is accepted, or, given `buttonName`, its button
+// of that object name is pressed), keeping the texts; any other modal dialog is handed to
+// `onDialog`, which may accept it, and is rejected otherwise.
 class TModalAnswerer : public QObject {
 public:
     explicit TModalAnswerer(std::function<void(QDialog*)> onDialog = {},
-                            QMessageBox::StandardButton answer = QMessageBox::Ok)
-        : FOnDialog(std::move(onDialog)), FAnswer(answer) {
+                            QMessageBox::StandardButton answer = QMessageBox::Ok,
+                            QString buttonName = {})
+        : FOnDialog(std::move(onDialog)), FAnswer(answer), FButtonName(std::move(buttonName)) {
         connect(&FPoll, &QTimer::timeout, this, [this] { Answer(); });
         FPoll.start(10);
     }
@@ -58,7 +60,11 @@ private:
         if (auto* box = qobject_cast<QMessageBox*>(modal)) {
             FTexts << box->text();
             FIcons << box->icon();
-            if (QAbstractButton* button = box->button(FAnswer))
+            auto* named =
+                FButtonName.isEmpty() ? nullptr : box->findChild<QAbstractButton*>(FButtonName);
+            if (named)
+                named->click();
+            else if (QAbstractButton* button = box->button(FAnswer))
                 button->click();
             else
                 box->accept();
@@ -72,6 +78,7 @@ private:
 
     std::function<void(QDialog*)> FOnDialog;
     QMessageBox::StandardButton FAnswer;
+    QString FButtonName;
     QTimer FPoll;
     QStringList FTexts;
     QList<QMessageBox::Icon> FIcons;
