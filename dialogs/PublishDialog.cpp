@@ -57,6 +57,7 @@ TPublishDialog::TPublishDialog(const QString& source, const TPublishChoices& cho
     Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     Buttons->setObjectName(QStringLiteral("Buttons"));
     Buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Опубликовать"));
+    Buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отмена"));
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Папка с исходными файлами:"), Edit_Source);
@@ -74,6 +75,7 @@ TPublishDialog::TPublishDialog(const QString& source, const TPublishChoices& cho
     connect(sb_Output_Browse, &QToolButton::clicked, this, [this] { sb_Output_BrowseClick(); });
     connect(Edit_Output, &QLineEdit::textChanged, this, [this] { UpdateOkButton(); });
     UpdateOkButton();
+    Edit_Output->setFocus();
 }
 
 TPublishChoices TPublishDialog::Choices() const {

@@ -4,10 +4,11 @@
 // and the settings pages HTML-1 and HTML-2 with two example fragments. Used by
 // scripts/screenshot.sh for README. With a scene name after one file name it pictures the
 // whole screen instead: "menu" (the preview's context menu) or "run" (a whole-list run under
-// way, then stopped by choosing another mask: FILE and FILE with "-stopped"); "smallest"
-// pictures the window at its smallest size; with a source's file name after it (a form
-// under the DFM mask, anything else under "Все файлы"), the window with that source
-// selected and converted.
+// way, then stopped by choosing another mask: FILE and FILE with "-stopped") or "publish"
+// (the publishing dialog, then the published site in the preview after following the index's
+// link to a unit in a subfolder: FILE and FILE with "-site"); "smallest" pictures the window
+// at its smallest size; with a source's file name after it (a form under the DFM mask,
+// anything else under "Все файлы"), the window with that source selected and converted.
 
 #include "__files.h"
 #include "dwelk_000_lib.h"
@@ -23,6 +24,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QScreen>
@@ -115,7 +117,52 @@ void AnswerBoxes(const QString& pictureOfBox) {
     answer->start(300);
 }
 
+// The publishing dialog over the window, then the site it publishes opened in the preview
+// from the report, one link of the index followed.
+int PublishScene(TfMain& fMain, const QString& picture, const QString& sources) {
+    const QByteArray user = "unit Shapes;\r\n\r\ninterface\r\n\r\nuses\r\n  Example;\r\n\r\n"
+                            "function Area(Side: Integer): Integer;\r\n\r\nimplementation\r\n"
+                            "\r\nfunction Area(Side: Integer): Integer;\r\nbegin\r\n"
+                            "  Result := Twice(Side) * Side div 2;\r\nend;\r\n\r\nend.\r\n";
+    QDir().mkpath(sources + "/geometry");
+    if (!WriteFile(sources + "/geometry/Shapes.pas", user))
+        return 1;
+    QString site = picture;
+    site.replace(QLatin1String(".png"), QLatin1String("-site.png"));
+    const QString output = QFileInfo(sources).path() + "/site";
+    auto* answer = new QTimer(qApp);
+    QObject::connect(answer, &QTimer::timeout, answer, [picture, output] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            box->findChild<QAbstractButton*>("btn_OpenInPreview")->click();
+        } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            // Filled on one tick, pictured and accepted on the next, once painted.
+            auto* edit = dialog->findChild<QLineEdit*>("Edit_Output");
+            if (edit->text().isEmpty()) {
+                edit->setText(output);
+                return;
+            }
+            SaveScreen(picture);
+            dialog->accept();
+        }
+    });
+    answer->start(500);
+    fMain.findChild<QToolButton*>("btn_Publish")->click();
+    QTest::qWait(1500);
+    auto* web = fMain.findChild<QWidget*>("WebBr");
+    QApplication::setActiveWindow(&fMain);
+    web->setFocus();
+    // The index links the symbols, then Example's page, then the page of Shapes.
+    for (int link = 0; link < 3; ++link)
+        QTest::keyClick(web->focusProxy(), Qt::Key_Tab);
+    QTest::keyClick(web->focusProxy(), Qt::Key_Return);
+    QTest::qWait(1500);
+    return Save(fMain, qPrintable(site)) ? 0 : 1;
+}
+
 int Scene(TfMain& fMain, const QString& scene, const QString& picture, const QString& sources) {
+    if (scene == QLatin1String("publish"))
+        return PublishScene(fMain, picture, sources);
     if (scene == QLatin1String("menu")) {
         auto* web = fMain.findChild<QWidget*>("WebBr");
         QTest::mouseClick(web->focusProxy(), Qt::RightButton, {}, QPoint(60, 40));
@@ -172,9 +219,10 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     if (argc < 2 || argc > 5 || argc == 4) {
-        std::fprintf(stderr,
-                     "usage: window_screenshot WINDOW.png [CLIPBOARD.png HTML-1.png "
-                     "HTML-2.png]\n       window_screenshot FILE.png menu|run|smallest|SOURCE\n");
+        std::fprintf(
+            stderr,
+            "usage: window_screenshot WINDOW.png [CLIPBOARD.png HTML-1.png "
+            "HTML-2.png]\n       window_screenshot FILE.png menu|run|publish|smallest|SOURCE\n");
         return 2;
     }
     QTemporaryDir programFolder;
