@@ -170,7 +170,7 @@ public:
             recorder.Begin(s);
             scanner.ConvertLine(s, line.size(), recorder);
             int ordinal = 0;
-            const auto runs = recorder.Runs;
+            const auto& runs = recorder.Runs; // an include is read by a recorder of its own
             for (size_t r = 0; r < runs.size(); ++r) {
                 const auto& run = runs[r];
                 if (run.Length < 0) {
@@ -233,23 +233,62 @@ private:
         token.Start = start;
         token.Length = length;
         if (kind == TXrefToken::TKind::Name) {
-            // A name is lowered into one buffer and kept once per spelling.
+            const TName& name = Intern(FSource.Lines[line - 1].constData() + start, length);
+            token.Lower = name.Lower;
+            token.Reserved = name.Reserved;
+        } else if (kind == TXrefToken::TKind::Symbol) {
             const QChar* from = FSource.Lines[line - 1].constData() + start;
-            FKey.resize(length);
-            QChar* to = FKey.data();
-            for (qsizetype i = 0; i < length; ++i) {
-                const char16_t c = from[i].unicode();
-                to[i] = c < 0x80 ? QChar(char16_t(c >= 'A' && c <= 'Z' ? c + 32 : c))
-                                 : from[i].toLower();
-            }
-            auto name = FNames.constFind(FKey);
-            if (name == FNames.cend())
-                name = FNames.insert(QString(FKey.constData(), length),
-                                     ReservedWords().contains(FKey));
-            token.Lower = name.key();
-            token.Reserved = name.value();
+            token.Chars = from[0].unicode() | (length > 1 ? quint32(from[1].unicode()) << 16 : 0);
         }
         FSource.Tokens.push_back(std::move(token));
+    }
+
+    struct TName {
+        QString Lower;
+        size_t Hash = 0;
+        bool Reserved = false;
+    };
+
+    // A name is lowered into one buffer and kept once per spelling: a table of its own, since
+    // hashing every name of a run with the general string hash costs more than the rest of
+    // the reading.
+    const TName& Intern(const QChar* from, qsizetype length) {
+        FKey.resize(length);
+        QChar* to = FKey.data();
+        size_t hash = 14695981039346656037ull;
+        for (qsizetype i = 0; i < length; ++i) {
+            const char16_t c = from[i].unicode();
+            to[i] =
+                c < 0x80 ? QChar(char16_t(c >= 'A' && c <= 'Z' ? c + 32 : c)) : from[i].toLower();
+            hash = (hash ^ to[i].unicode()) * 1099511628211ull;
+        }
+        if (2 * (FNameCount + 1) > FNames.size())
+            Grow();
+        const size_t mask = FNames.size() - 1;
+        for (size_t k = hash & mask;; k = (k + 1) & mask) {
+            TName& slot = FNames[k];
+            if (slot.Lower.isNull()) {
+                slot = {QString(FKey.constData(), length), hash, ReservedWords().contains(FKey)};
+                ++FNameCount;
+                return slot;
+            }
+            if (slot.Hash == hash && QStringView(slot.Lower) == QStringView(FKey))
+                return slot;
+        }
+    }
+
+    void Grow() {
+        std::vector<TName> old(std::max<size_t>(1024, 2 * FNames.size()));
+        old.swap(FNames);
+        const size_t mask = FNames.size() - 1;
+        for (TName& name : old) {
+            if (name.Lower.isNull())
+                continue;
+            size_t k = name.Hash & mask;
+            while (!FNames[k].Lower.isNull())
+                k = (k + 1) & mask;
+            FNames[k] = std::move(name);
+        }
     }
 
     void Directive(const QString& body, int depth) {
@@ -278,7 +317,8 @@ private:
     TConditions FConditions;
     QString FDirective;
     QString FKey;
-    QHash<QString, bool> FNames; // lower-case name -> reserved
+    std::vector<TName> FNames; // open addressing, a power of two in size
+    size_t FNameCount = 0;
 };
 
 } // namespace

@@ -22,6 +22,7 @@ struct TXrefToken {
     // its quotes.
     qsizetype Start = 0, Length = 0;
     QString Lower;         // a name in lower case, shared by all its occurrences
+    quint32 Chars = 0;     // a symbol's one or two units, the second in the high half
     bool Reserved = false; // a word of the language, never a name of the source's
 };
 

@@ -2,6 +2,7 @@
 
 #include <QSet>
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -63,8 +64,12 @@ bool TXrefParser::Word(const char* lower, size_t ahead) const {
 
 bool TXrefParser::Sym(const char* text, size_t ahead) const {
     const TXrefToken& t = Tok(ahead);
-    return t.Kind == TXrefToken::TKind::Symbol && FAt + ahead < FTokens.size() &&
-           FSource.Text(t) == QLatin1String(text);
+    if (t.Kind != TXrefToken::TKind::Symbol || FAt + ahead >= FTokens.size())
+        return false;
+    // Symbols are one or two characters, compared without reading the line.
+    const size_t length = strlen(text);
+    const quint32 chars = quint8(text[0]) | (length > 1 ? quint32(quint8(text[1])) << 16 : 0);
+    return length <= 2 && t.Length == qsizetype(length) && t.Chars == chars;
 }
 
 bool TXrefParser::IsName(size_t ahead) const {
