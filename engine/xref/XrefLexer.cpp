@@ -4,9 +4,9 @@
 #include "Conditions.h"
 #include "LineScanner.h"
 #include "TextCodec.h"
+#include "WordSet.h"
 
 #include <QHash>
-#include <QSet>
 
 namespace {
 
@@ -37,77 +37,77 @@ private:
     TRunClass FClass = TRunClass::Code;
 };
 
-const QSet<QString>& ReservedWords() {
-    static const QSet<QString> words = {"and",
-                                        "array",
-                                        "as",
-                                        "asm",
-                                        "begin",
-                                        "case",
-                                        "class",
-                                        "const",
-                                        "constructor",
-                                        "destructor",
-                                        "dispinterface",
-                                        "div",
-                                        "do",
-                                        "downto",
-                                        "else",
-                                        "end",
-                                        "except",
-                                        "exports",
-                                        "file",
-                                        "finalization",
-                                        "finally",
-                                        "for",
-                                        "function",
-                                        "goto",
-                                        "if",
-                                        "implementation",
-                                        "in",
-                                        "inherited",
-                                        "initialization",
-                                        "inline",
-                                        "interface",
-                                        "is",
-                                        "label",
-                                        "library",
-                                        "mod",
-                                        "nil",
-                                        "not",
-                                        "object",
-                                        "of",
-                                        "operator",
-                                        "or",
-                                        "packed",
-                                        "procedure",
-                                        "program",
-                                        "property",
-                                        "raise",
-                                        "record",
-                                        "repeat",
-                                        "resourcestring",
-                                        "set",
-                                        "shl",
-                                        "shr",
-                                        "string",
-                                        "then",
-                                        "threadvar",
-                                        "to",
-                                        "try",
-                                        "type",
-                                        "unit",
-                                        "until",
-                                        "uses",
-                                        "var",
-                                        "while",
-                                        "with",
-                                        "xor",
-                                        "specialize",
-                                        "generic",
-                                        "result",
-                                        "self",
-                                        "bitpacked"};
+const TWordSet& ReservedWords() {
+    static const TWordSet words = {"and",
+                                   "array",
+                                   "as",
+                                   "asm",
+                                   "begin",
+                                   "case",
+                                   "class",
+                                   "const",
+                                   "constructor",
+                                   "destructor",
+                                   "dispinterface",
+                                   "div",
+                                   "do",
+                                   "downto",
+                                   "else",
+                                   "end",
+                                   "except",
+                                   "exports",
+                                   "file",
+                                   "finalization",
+                                   "finally",
+                                   "for",
+                                   "function",
+                                   "goto",
+                                   "if",
+                                   "implementation",
+                                   "in",
+                                   "inherited",
+                                   "initialization",
+                                   "inline",
+                                   "interface",
+                                   "is",
+                                   "label",
+                                   "library",
+                                   "mod",
+                                   "nil",
+                                   "not",
+                                   "object",
+                                   "of",
+                                   "operator",
+                                   "or",
+                                   "packed",
+                                   "procedure",
+                                   "program",
+                                   "property",
+                                   "raise",
+                                   "record",
+                                   "repeat",
+                                   "resourcestring",
+                                   "set",
+                                   "shl",
+                                   "shr",
+                                   "string",
+                                   "then",
+                                   "threadvar",
+                                   "to",
+                                   "try",
+                                   "type",
+                                   "unit",
+                                   "until",
+                                   "uses",
+                                   "var",
+                                   "while",
+                                   "with",
+                                   "xor",
+                                   "specialize",
+                                   "generic",
+                                   "result",
+                                   "self",
+                                   "bitpacked"};
     return words;
 }
 
@@ -249,19 +249,16 @@ private:
         bool Reserved = false;
     };
 
-    // A name is lowered into one buffer and kept once per spelling: a table of its own, since
-    // hashing every name of a run with the general string hash costs more than the rest of
-    // the reading.
+    // A name is lowered into one buffer and kept once per spelling.
     const TName& Intern(const QChar* from, qsizetype length) {
         FKey.resize(length);
         QChar* to = FKey.data();
-        size_t hash = 14695981039346656037ull;
         for (qsizetype i = 0; i < length; ++i) {
             const char16_t c = from[i].unicode();
             to[i] =
                 c < 0x80 ? QChar(char16_t(c >= 'A' && c <= 'Z' ? c + 32 : c)) : from[i].toLower();
-            hash = (hash ^ to[i].unicode()) * 1099511628211ull;
         }
+        const size_t hash = NameHash(FKey);
         if (2 * (FNameCount + 1) > FNames.size())
             Grow();
         const size_t mask = FNames.size() - 1;

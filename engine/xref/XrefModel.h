@@ -2,6 +2,8 @@
 // What the cross-reference knows of one source: its declarations, the scopes they live in,
 // and (while its page is made) the names it uses.
 
+#include "WordSet.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QString>
@@ -108,7 +110,7 @@ struct TNameKey {
     bool operator==(const TNameKey&) const = default;
 };
 inline size_t qHash(const TNameKey& key, size_t seed = 0) {
-    return qHashMulti(seed, key.Scope, key.Lower);
+    return qHashMulti(seed, key.Scope, NameHash(key.Lower));
 }
 
 struct TXrefUnit {

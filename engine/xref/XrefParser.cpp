@@ -1,32 +1,33 @@
 #include "XrefParser.h"
 
-#include <QSet>
+#include "WordSet.h"
+
 #include <algorithm>
 #include <cstring>
 
 namespace {
 
-const QSet<QString>& DirectiveWords() {
-    static const QSet<QString> words = {"overload",       "virtual",        "override",
-                                        "abstract",       "dynamic",        "reintroduce",
-                                        "static",         "inline",         "cdecl",
-                                        "stdcall",        "pascal",         "register",
-                                        "safecall",       "varargs",        "assembler",
-                                        "forward",        "external",       "export",
-                                        "public",         "message",        "dispid",
-                                        "deprecated",     "platform",       "experimental",
-                                        "unimplemented",  "library",        "final",
-                                        "nostackframe",   "noreturn",       "compilerproc",
-                                        "iocheck",        "local",          "far",
-                                        "near",           "interrupt",      "alias",
-                                        "winapi",         "cppdecl",        "mwpascal",
-                                        "softfloat",      "hardfloat",      "sysv_abi_default",
-                                        "sysv_abi_cdecl", "ms_abi_default", "ms_abi_cdecl",
-                                        "vectorcall",     "enumerator",     "rtlproc",
-                                        "internproc",     "saveregisters",  "oldfpccall",
-                                        "weakexternal",   "cvar",           "section",
-                                        "internconst",    "extdecl",        "syscall",
-                                        "far16",          "normal"};
+const TWordSet& DirectiveWords() {
+    static const TWordSet words = {"overload",       "virtual",        "override",
+                                   "abstract",       "dynamic",        "reintroduce",
+                                   "static",         "inline",         "cdecl",
+                                   "stdcall",        "pascal",         "register",
+                                   "safecall",       "varargs",        "assembler",
+                                   "forward",        "external",       "export",
+                                   "public",         "message",        "dispid",
+                                   "deprecated",     "platform",       "experimental",
+                                   "unimplemented",  "library",        "final",
+                                   "nostackframe",   "noreturn",       "compilerproc",
+                                   "iocheck",        "local",          "far",
+                                   "near",           "interrupt",      "alias",
+                                   "winapi",         "cppdecl",        "mwpascal",
+                                   "softfloat",      "hardfloat",      "sysv_abi_default",
+                                   "sysv_abi_cdecl", "ms_abi_default", "ms_abi_cdecl",
+                                   "vectorcall",     "enumerator",     "rtlproc",
+                                   "internproc",     "saveregisters",  "oldfpccall",
+                                   "weakexternal",   "cvar",           "section",
+                                   "internconst",    "extdecl",        "syscall",
+                                   "far16",          "normal"};
     return words;
 }
 
@@ -39,8 +40,8 @@ bool LooksLikeLineAnchor(const QString& id) {
 } // namespace
 
 bool IsVisibilityWord(const QString& lower) {
-    static const QSet<QString> words = {"private",   "protected", "public",
-                                        "published", "automated", "strict"};
+    static const TWordSet words = {"private",   "protected", "public",
+                                   "published", "automated", "strict"};
     return words.contains(lower);
 }
 

@@ -1,7 +1,8 @@
 #include "XrefProject.h"
 
+#include "WordSet.h"
+
 #include <QFileInfo>
-#include <QSet>
 #include <climits>
 
 namespace {
@@ -9,42 +10,42 @@ namespace {
 // The members every class or interface has from its implicit root, which no source of a
 // run declares: a name among them is never linked to something else.
 bool IsRootMember(const QString& lower) {
-    static const QSet<QString> names = {"create",
-                                        "destroy",
-                                        "free",
-                                        "classname",
-                                        "classnameis",
-                                        "classtype",
-                                        "classinfo",
-                                        "classparent",
-                                        "instancesize",
-                                        "inheritsfrom",
-                                        "methodaddress",
-                                        "methodname",
-                                        "fieldaddress",
-                                        "afterconstruction",
-                                        "beforedestruction",
-                                        "dispatch",
-                                        "dispatchstr",
-                                        "defaulthandler",
-                                        "newinstance",
-                                        "freeinstance",
-                                        "safecallexception",
-                                        "initinstance",
-                                        "cleanupinstance",
-                                        "getinterface",
-                                        "getinterfacebystr",
-                                        "getinterfaceentry",
-                                        "getinterfaceentrybystr",
-                                        "getinterfacetable",
-                                        "getinterfaceweak",
-                                        "unitname",
-                                        "equals",
-                                        "gethashcode",
-                                        "tostring",
-                                        "queryinterface",
-                                        "_addref",
-                                        "_release"};
+    static const TWordSet names = {"create",
+                                   "destroy",
+                                   "free",
+                                   "classname",
+                                   "classnameis",
+                                   "classtype",
+                                   "classinfo",
+                                   "classparent",
+                                   "instancesize",
+                                   "inheritsfrom",
+                                   "methodaddress",
+                                   "methodname",
+                                   "fieldaddress",
+                                   "afterconstruction",
+                                   "beforedestruction",
+                                   "dispatch",
+                                   "dispatchstr",
+                                   "defaulthandler",
+                                   "newinstance",
+                                   "freeinstance",
+                                   "safecallexception",
+                                   "initinstance",
+                                   "cleanupinstance",
+                                   "getinterface",
+                                   "getinterfacebystr",
+                                   "getinterfaceentry",
+                                   "getinterfaceentrybystr",
+                                   "getinterfacetable",
+                                   "getinterfaceweak",
+                                   "unitname",
+                                   "equals",
+                                   "gethashcode",
+                                   "tostring",
+                                   "queryinterface",
+                                   "_addref",
+                                   "_release"};
     return names.contains(lower);
 }
 

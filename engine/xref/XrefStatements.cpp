@@ -1,23 +1,23 @@
 // The parse of statements and expressions: every name becomes a site.
 
+#include "WordSet.h"
 #include "XrefParser.h"
 
-#include <QSet>
 #include <algorithm>
 #include <vector>
 
 namespace {
 
 bool EndsExpression(const QString& lower) {
-    static const QSet<QString> words = {"then",  "do",        "of",    "to",     "downto",
-                                        "else",  "end",       "until", "except", "finally",
-                                        "begin", "otherwise", "in"};
+    static const TWordSet words = {"then",  "do",        "of",    "to",     "downto",
+                                   "else",  "end",       "until", "except", "finally",
+                                   "begin", "otherwise", "in"};
     return words.contains(lower);
 }
 
 bool IsSpecifier(const QString& lower) {
-    static const QSet<QString> words = {"read",      "write",      "stored", "default",
-                                        "nodefault", "implements", "index"};
+    static const TWordSet words = {"read",      "write",      "stored", "default",
+                                   "nodefault", "implements", "index"};
     return words.contains(lower);
 }
 
