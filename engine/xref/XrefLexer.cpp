@@ -324,6 +324,8 @@ TXrefSource ReadXrefSource(const QString& text, const TIncludeReader& includes) 
     TXrefSource source;
     source.Lines = SplitSourceLines(text);
     source.PageLines = source.Lines.size();
+    // Real code has about one token in five characters: growing the list costs more.
+    source.Tokens.reserve(size_t(text.size() / 5));
     TReader reader(source, includes);
     reader.Read(0, source.PageLines, false, 0);
     source.DelphiMode = reader.DelphiMode();

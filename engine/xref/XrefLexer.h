@@ -16,14 +16,14 @@ struct TXrefToken {
     // False inside a branch of a condition the reader could not decide: such names are read
     // for the parse but never linked.
     bool Sure = true;
-    int Line = 0;     // from 1
-    int Ordinal = -1; // a name's number among the names of its line, from 0
+    bool Reserved = false; // a word of the language, never a name of the source's
+    int Line = 0;          // from 1
+    int Ordinal = -1;      // a name's number among the names of its line, from 0
+    quint32 Chars = 0;     // a symbol's one or two units, the second in the high half
     // Where it stands in its line: a name as written (without "&"), a symbol, a string with
     // its quotes.
     qsizetype Start = 0, Length = 0;
-    QString Lower;         // a name in lower case, shared by all its occurrences
-    quint32 Chars = 0;     // a symbol's one or two units, the second in the high half
-    bool Reserved = false; // a word of the language, never a name of the source's
+    QString Lower; // a name in lower case, shared by all its occurrences
 };
 
 struct TXrefSource {
