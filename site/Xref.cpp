@@ -133,7 +133,7 @@ std::vector<TXrefMark> TXrefRun::MarksFor(size_t job) {
     const QString& path = FPlan.Jobs[job].Source;
     const TXrefSource source =
         ReadXrefSource(ReadRunSource(path), IncludesOf(path, FRoots, FIncludes));
-    const std::vector<TXrefLink> links = FProject.Resolve(unit, ParseXrefSource(source));
+    const std::vector<TXrefLink> links = FProject.Resolve(unit, ParseXrefSource(source, false));
     for (const TXrefLink& link : links)
         FUses[job].push_back({link.Target, link.Line});
     return XrefMarks(FProject, FPages, unit, links);

@@ -166,13 +166,16 @@ int TXrefParser::AddSite(TSite::TRole role, int scope, size_t token) {
     return int(FOut.Sites.size() - 1);
 }
 
-TParsedSource TXrefParser::Parse() {
+TParsedSource TXrefParser::Parse(bool described) {
     NewScope(TScopeKind::File, -1, -1);
     UnitOrProgram();
+    if (!described)
+        return std::move(FOut);
 
     // Ids: the scope path, numbered from the second declaration of the same path on.
     QHash<QString, int> seen;
     TXrefUnit& unit = FOut.Unit;
+    const TDecl* previous = nullptr;
     for (TDecl& decl : unit.Decls) {
         const TScope& scope = unit.Scopes[size_t(decl.Scope)];
         const QString prefix = scope.Owner >= 0 ? unit.Decls[size_t(scope.Owner)].Id : scope.Path;
@@ -181,8 +184,12 @@ TParsedSource TXrefParser::Parse() {
         decl.Id = n > 1                       ? path + u'~' + QString::number(n)
                   : LooksLikeLineAnchor(path) ? path + QStringLiteral("~1")
                                               : path;
-        if (decl.Line >= 1 && decl.Line <= FLines.size())
+        // Names declared in one line (parameters, a list of variables) share its text.
+        if (previous && previous->Line == decl.Line)
+            decl.Title = previous->Title;
+        else if (decl.Line >= 1 && decl.Line <= FLines.size())
             decl.Title = FLines[decl.Line - 1].trimmed().left(200);
+        previous = &decl;
     }
     return std::move(FOut);
 }

@@ -12,7 +12,7 @@ bool IsRoutineWord(const QString& lower);
 class TXrefParser {
 public:
     explicit TXrefParser(const TXrefSource& source);
-    TParsedSource Parse();
+    TParsedSource Parse(bool described);
 
 private:
     // Tokens.

@@ -304,6 +304,6 @@ void TXrefParser::Statement(int scope) {
     }
 }
 
-TParsedSource ParseXrefSource(const TXrefSource& source) {
-    return TXrefParser(source).Parse();
+TParsedSource ParseXrefSource(const TXrefSource& source, bool described) {
+    return TXrefParser(source).Parse(described);
 }
