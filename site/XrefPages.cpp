@@ -215,29 +215,13 @@ void TXrefRun::WriteSymbols(const TOptions& options,
     std::vector<QString> hrefs; // of each source's page
     for (const TXrefPages& pages : FPages)
         hrefs.push_back(RelativeHref(output, pages.Page));
-    QString body;
+    // The letters go before the rows: known first, so the page is put together in one string.
     QStringList letters;
     QString letter;
     for (const TRow& row : rows) {
-        const TDecl& decl = FProject.Decl(row.Ref);
-        const QString first = decl.Name.left(1).toUpper();
-        if (first != letter) {
-            letter = first;
-            letters << letter;
-            body += QLatin1String("<tr class=\"letter\"><th colspan=\"3\" id=\"letter-") +
-                    Escaped(letter) + QLatin1String("\">") + Escaped(letter) +
-                    QLatin1String("</th></tr>\n");
-        }
-        static const QRegularExpression number(QStringLiteral("~[0-9]+"));
-        QString shownPath = decl.Id;
-        if (shownPath.contains(u'~'))
-            shownPath.remove(number);
-        const TXrefPages& pages = FPages[size_t(row.Ref.Unit)];
-        const QString& page = hrefs[size_t(row.Ref.Unit)];
-        body += QLatin1String("<tr><td><a href=\"") + page + u'#' + IdFragment(decl.Id) +
-                QLatin1String("\">") + Escaped(shownPath) + QLatin1String("</a></td><td>") +
-                KindOf(decl) + QLatin1String("</td><td><a href=\"") + page + QLatin1String("\">") +
-                Escaped(pages.Shown) + QLatin1String("</a></td></tr>\n");
+        const QString first = FProject.Decl(row.Ref).Name.left(1).toUpper();
+        if (first != letter)
+            letters << (letter = first);
     }
     QString html = SitePageStart(
         QStringLiteral("Указатель имён"),
@@ -253,6 +237,28 @@ void TXrefRun::WriteSymbols(const TOptions& options,
     html += QLatin1String("</p>\n");
     if (options.Index)
         html += QStringLiteral("<p><a href=\"index.htm\">Оглавление</a></p>\n");
-    html += QLatin1String("<table>\n") + body + QLatin1String("</table>\n</body>\n</html>\n");
+    html += QLatin1String("<table>\n");
+    letter.clear();
+    for (const TRow& row : rows) {
+        const TDecl& decl = FProject.Decl(row.Ref);
+        const QString first = decl.Name.left(1).toUpper();
+        if (first != letter) {
+            letter = first;
+            html += QLatin1String("<tr class=\"letter\"><th colspan=\"3\" id=\"letter-") +
+                    Escaped(letter) + QLatin1String("\">") + Escaped(letter) +
+                    QLatin1String("</th></tr>\n");
+        }
+        static const QRegularExpression number(QStringLiteral("~[0-9]+"));
+        QString shownPath = decl.Id;
+        if (shownPath.contains(u'~'))
+            shownPath.remove(number);
+        const TXrefPages& pages = FPages[size_t(row.Ref.Unit)];
+        const QString& page = hrefs[size_t(row.Ref.Unit)];
+        html += QLatin1String("<tr><td><a href=\"") + page + u'#' + IdFragment(decl.Id) +
+                QLatin1String("\">") + Escaped(shownPath) + QLatin1String("</a></td><td>") +
+                KindOf(decl) + QLatin1String("</td><td><a href=\"") + page + QLatin1String("\">") +
+                Escaped(pages.Shown) + QLatin1String("</a></td></tr>\n");
+    }
+    html += QLatin1String("</table>\n</body>\n</html>\n");
     WriteSitePage(QDir(output).filePath(QStringLiteral("symbols.htm")), html);
 }
