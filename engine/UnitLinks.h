@@ -8,12 +8,9 @@
 // each link around the name's characters. A name's `in 'path'` counts when it stands on the
 // name's line; the clause itself may run over many lines.
 
+#include "LineReplay.h"
 #include "LineScanner.h"
-#include "PageExtras.h"
-#include "PageOutput.h"
-#include "TextCodec.h"
 
-#include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <string_view>
@@ -53,63 +50,44 @@ private:
 template <typename Unit> class TLinkSink {
 public:
     TLinkSink(TPageOutput& out, const TPageExtras& extras, TTextEncoding encoding)
-        : FOut(out), FExtras(extras), FEncoding(encoding), FClose(EncodeText(u"</a>", encoding)) {}
+        : FReplay(out, extras, encoding), FExtras(extras) {}
 
-    void Begin(const Unit* line) {
-        FLine = line;
-        FEvents.clear();
-        FLinks.clear();
-    }
-    void Text(const Unit* s, qsizetype n) { FEvents.push_back({s - FLine, n, -1}); }
-    void Markup(TMarkup which) { FEvents.push_back({0, 0, int(which)}); }
+    void Begin(const Unit* line) { FReplay.Begin(line); }
+    void Text(const Unit* s, qsizetype n) { FReplay.Text(s, n); }
+    void Markup(TMarkup which) { FReplay.Markup(which); }
 
     // Finds the line's links and writes it.
     void End() {
-        for (const TEvent& e : FEvents) {
+        for (const auto& e : FReplay.Events()) {
             if (e.Markup >= 0)
                 FReader.Markup(TMarkup(e.Markup));
             else if (FReader.Class() == TUsesReader::TClass::Code)
                 Code(e.At, e.At + e.Length);
             else if (FReader.Class() == TUsesReader::TClass::String)
-                Act(FReader.String(Decode(e.At, e.Length)));
+                Act(FReader.String(FReplay.Decode(e.At, e.Length)));
             else if (FReader.Class() == TUsesReader::TClass::Directive)
-                FileDirective(e.At, e.Length);
+                FReplay.FileDirective(e.At, e.Length);
         }
         Act(FReader.EndLine());
-        Replay();
+        FReplay.Replay();
     }
 
 private:
-    struct TEvent {
-        qsizetype At, Length;
-        int Markup; // -1 for characters
-    };
-    struct TLink {
-        qsizetype Start, End;
-        int Tag;
-    };
-
     static bool IsNameChar(unsigned c) {
         return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
                c == '_' || c >= 0x80;
     }
 
-    QString Decode(qsizetype at, qsizetype n) const {
-        if constexpr (sizeof(Unit) == 1)
-            return DecodeText(QByteArrayView(FLine + at, n), FEncoding);
-        else
-            return QString(reinterpret_cast<const QChar*>(FLine + at), n);
-    }
-
     void Code(qsizetype i, qsizetype end) {
+        const Unit* line = FReplay.Line();
         while (i < end) {
-            const unsigned c = unsigned(FLine[i]);
+            const unsigned c = unsigned(line[i]);
             if (IsNameChar(c)) {
                 qsizetype j = i;
-                while (j < end && (IsNameChar(unsigned(FLine[j])) || FLine[j] == Unit('.')))
+                while (j < end && (IsNameChar(unsigned(line[j])) || line[j] == Unit('.')))
                     ++j;
                 qsizetype k = j; // a dot after the name ends a program, it is not the name's
-                while (FLine[k - 1] == Unit('.'))
+                while (line[k - 1] == Unit('.'))
                     --k;
                 FNameStart = i;
                 FNameEnd = k;
@@ -144,89 +122,28 @@ private:
     bool Is(qsizetype start, qsizetype end, std::string_view lower) const {
         if (end - start != qsizetype(lower.size()))
             return false;
+        const Unit* line = FReplay.Line();
         for (qsizetype i = start; i < end; ++i) {
-            if (AsciiLower(unsigned(FLine[i])) != unsigned(char(lower[size_t(i - start)])))
+            if (AsciiLower(unsigned(line[i])) != unsigned(char(lower[size_t(i - start)])))
                 return false;
         }
         return true;
     }
 
-    // Only a directive whose first letter after "$" is R or I can name a file, so no other
-    // is decoded.
-    void FileDirective(qsizetype at, qsizetype n) {
-        if (!FExtras.FileHref)
-            return;
-        const qsizetype letter = n > 2 && FLine[at] == Unit('{') ? at + 2 : at + 3;
-        if (letter >= at + n)
-            return;
-        const unsigned c = unsigned(FLine[letter]) | 0x20;
-        if (c != 'r' && c != 'i')
-            return;
-        const QString text = Decode(at, n);
-        auto tag = FFileTags.constFind(text);
-        if (tag == FFileTags.cend()) {
-            const std::optional<TFileDirective> directive = ParseFileDirective(text);
-            tag = FFileTags.insert(text, directive ? Tag(FExtras.FileHref(*directive)) : -1);
-        }
-        if (*tag >= 0)
-            FLinks.push_back({at, at + n, *tag});
-    }
-
     // A name is looked up once per page with its path, however often it is used.
     void UnitLink(qsizetype start, qsizetype end) {
-        const QString name = Decode(start, end - start);
+        const QString name = FReplay.Decode(start, end - start);
         const QString key = name + QChar(0) + FReader.Path;
         auto tag = FUnitTags.constFind(key);
         if (tag == FUnitTags.cend())
-            tag = FUnitTags.insert(key, Tag(FExtras.UnitHref(name, FReader.Path)));
-        if (*tag >= 0)
-            FLinks.push_back({start, end, *tag});
+            tag = FUnitTags.insert(key, FReplay.OpenTag(FExtras.UnitHref(name, FReader.Path)));
+        if (!tag->isEmpty())
+            FReplay.Link(start, end, *tag);
     }
 
-    // The index of the opening tag of a link to `href`; -1 for no link.
-    int Tag(const QString& href) {
-        if (href.isEmpty())
-            return -1;
-        FTags.push_back(
-            EncodeText(QLatin1String("<a href=\"") + href + QLatin1String("\">"), FEncoding));
-        return int(FTags.size() - 1);
-    }
-
-    // A link lies inside one run of characters: a name is code, a directive a run of its
-    // own.
-    void Replay() {
-        size_t next = 0;
-        for (const TEvent& e : FEvents) {
-            if (e.Markup >= 0) {
-                FOut.Markup(TMarkup(e.Markup));
-                continue;
-            }
-            qsizetype p = e.At;
-            const qsizetype end = e.At + e.Length;
-            for (; next < FLinks.size() && FLinks[next].Start < end; ++next) {
-                const TLink& link = FLinks[next];
-                if (link.Start > p)
-                    FOut.Text(FLine + p, link.Start - p);
-                FOut.Raw(FTags[size_t(link.Tag)]);
-                FOut.Text(FLine + link.Start, link.End - link.Start);
-                FOut.Raw(FClose);
-                p = link.End;
-            }
-            if (end > p)
-                FOut.Text(FLine + p, end - p);
-        }
-    }
-
-    TPageOutput& FOut;
+    TLineReplay<Unit> FReplay;
     const TPageExtras& FExtras;
-    TTextEncoding FEncoding;
-    QByteArray FClose;
     TUsesReader FReader;
-    const Unit* FLine = nullptr;
-    std::vector<TEvent> FEvents;
-    std::vector<TLink> FLinks;
-    std::vector<QByteArray> FTags;
-    QHash<QString, int> FUnitTags; // name and path -> tag
-    QHash<QString, int> FFileTags; // directive text -> tag
+    QHash<QString, QByteArray> FUnitTags; // name and path -> opening tag, empty for none
     qsizetype FNameStart = 0, FNameEnd = 0, FHeldStart = 0, FHeldEnd = 0;
 };
