@@ -2,6 +2,7 @@
 // fragments of the settings pages, the whole-list run with its messages, progress and stop,
 // failing writes, and the clipboard page from the clipboard to a saved file.
 
+#include "ChangedSettings.h"
 #include "EnginePages.h"
 #include "THtmlEdit.h"
 #include "TestFiles.h"
@@ -208,17 +209,7 @@ void TestDwelk001MainConvert::storedSettingsMakeTheSamePage() {
     auto window = StartInSources();
     TfMain* w = window.get();
     TModalAnswerer answerer({}, QMessageBox::Cancel);
-    auto* suffix = Control<QLineEdit>(w, "Edit_Suffix_PAS");
-    suffix->setText("_src");
-    QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(suffix, &leave);
-    QTest::keyClick(Control<QComboBox>(w, "ComboBox_HTML_ExtFile"), Qt::Key_Down);
-    auto* tags = Control<QPlainTextEdit>(w, "Memo_HTML_Attr");
-    tags->setPlainText(tags->toPlainText().replace("Bres=<b>", "Bres=<b class=\"kw\">"));
-    Control<QAbstractButton>(w, "sb_HTML_Attr_Save")->click();
-    Control<THtmlEdit>(w, "SynMemo_BODY_After")->SetLines(TStrings({"<p>после</p>"}));
-    Control<QAbstractButton>(w, "sb_BODY_After_Save")->click();
-    Control<QCheckBox>(w, "cb_Yes_HTML_after_BODY")->click();
+    ChangePageSettings(w, "<p>после</p>");
     DoubleClickFile(w, "Unit1.pas");
 
     const TWindowSettings stored = ReadWindowSettings(fnINI(), DefaultTags());

@@ -2,6 +2,7 @@
 // --settings byte for byte, the dialog's remembered choices, the report with the pages it
 // could not write, the site opened in the preview, and a stop or a close mid-way.
 
+#include "ChangedSettings.h"
 #include "THtmlEdit.h"
 #include "TestFiles.h"
 #include "WebBrowser.h"
@@ -92,17 +93,7 @@ void TestDwelk001MainPublish::pagesEqualTheCommandLine() {
     WriteBytes(Src("lib/blank.pas"), " \r\n");
     auto window = FFolder->StartWindow();
     TfMain* w = window.get();
-    auto* suffix = Control<QLineEdit>(w, "Edit_Suffix_PAS");
-    suffix->setText("_src");
-    QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(suffix, &leave);
-    QTest::keyClick(Control<QComboBox>(w, "ComboBox_HTML_ExtFile"), Qt::Key_Down);
-    auto* tags = Control<QPlainTextEdit>(w, "Memo_HTML_Attr");
-    tags->setPlainText(tags->toPlainText().replace("Bres=<b>", "Bres=<b class=\"kw\">"));
-    Control<QAbstractButton>(w, "sb_HTML_Attr_Save")->click();
-    Control<THtmlEdit>(w, "SynMemo_BODY_After")->SetLines(TStrings({"<p>after the body</p>"}));
-    Control<QAbstractButton>(w, "sb_BODY_After_Save")->click();
-    Control<QCheckBox>(w, "cb_Yes_HTML_after_BODY")->click();
+    ChangePageSettings(w, "<p>after the body</p>");
 
     QStringList shown;
     TModalAnswerer answerer([&](QDialog* dialog) {
