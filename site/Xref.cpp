@@ -35,7 +35,7 @@ QString Shown(const TOptions& options, const TJob& job) {
 
 } // namespace
 
-QString ReadRunSource(const QString& path) {
+QString ReadRunSource(const QString& path, TUnmarkedSource unmarked) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
@@ -43,20 +43,20 @@ QString ReadRunSource(const QString& path) {
     struct stat info {};
     if (fstat(file.handle(), &info) != 0 || !S_ISREG(info.st_mode))
         return {};
-    return DecodeSource(file.readAll());
+    return DecodeSource(file.readAll(), unmarked);
 }
 
 namespace {
 
 // Reads the include files of `source` that lie in its folder, inside a folder the user named.
-TIncludeReader IncludesOf(const QString& source, const QStringList& roots,
+TIncludeReader IncludesOf(const QString& source, const QStringList& roots, TUnmarkedSource unmarked,
                           TXrefRun::TIncludeCache& cache) {
     const QString folder = QFileInfo(source).canonicalPath();
     if (!std::any_of(roots.begin(), roots.end(), [&folder](const QString& root) {
             return folder == root || folder.startsWith(root + u'/');
         }))
         return {};
-    return [folder, roots, &cache](const QString& name) -> std::optional<QString> {
+    return [folder, roots, unmarked, &cache](const QString& name) -> std::optional<QString> {
         QString path = name;
         path.replace(u'\\', u'/');
         for (const QString& candidate : {path, path + QStringLiteral(".inc")}) {
@@ -72,7 +72,7 @@ TIncludeReader IncludesOf(const QString& source, const QStringList& roots,
             const std::lock_guard lock(cache.Mutex);
             auto text = cache.Texts.constFind(resolved);
             if (text == cache.Texts.cend())
-                text = cache.Texts.insert(resolved, ReadRunSource(resolved));
+                text = cache.Texts.insert(resolved, ReadRunSource(resolved, unmarked));
             return *text;
         }
         return std::nullopt;
@@ -87,7 +87,7 @@ QString TXrefRun::RefsPageOf(const QString& page) {
 }
 
 TXrefRun::TXrefRun(const TOptions& options, const TPlan& plan, int threads)
-    : FPlan(plan), FThreads(std::max(1, threads)) {
+    : FPlan(plan), FThreads(std::max(1, threads)), FUnmarked(options.Unmarked) {
     // Only files below a folder the user named are read as include files.
     for (const QString& named : options.Sources)
         if (QFileInfo(named).isDir())
@@ -105,10 +105,11 @@ TXrefRun::TXrefRun(const TOptions& options, const TPlan& plan, int threads)
         for (size_t k = 0; k < wanted.size(); ++k)
             pool.start([this, &units, &wanted, k] {
                 const QString& path = FPlan.Jobs[wanted[k]].Source;
-                const QString text = ReadRunSource(path);
+                const QString text = ReadRunSource(path, FUnmarked);
                 if (!IsBlank(text))
                     units[k] =
-                        ParseXrefSource(ReadXrefSource(text, IncludesOf(path, FRoots, FIncludes)))
+                        ParseXrefSource(
+                            ReadXrefSource(text, IncludesOf(path, FRoots, FUnmarked, FIncludes)))
                             .Unit;
             });
         pool.waitForDone();
@@ -131,8 +132,8 @@ std::vector<TXrefMark> TXrefRun::MarksFor(size_t job) {
     if (unit < 0)
         return {};
     const QString& path = FPlan.Jobs[job].Source;
-    const TXrefSource source =
-        ReadXrefSource(ReadRunSource(path), IncludesOf(path, FRoots, FIncludes));
+    const TXrefSource source = ReadXrefSource(ReadRunSource(path, FUnmarked),
+                                              IncludesOf(path, FRoots, FUnmarked, FIncludes));
     const std::vector<TXrefLink> links = FProject.Resolve(unit, ParseXrefSource(source, false));
     for (const TXrefLink& link : links)
         FUses[job].push_back({link.Target, link.Line});

@@ -54,7 +54,8 @@ private:
 
     const TPlan& FPlan;
     const int FThreads;
-    QStringList FRoots; // canonical folders the user named
+    const TUnmarkedSource FUnmarked; // --encoding
+    QStringList FRoots;              // canonical folders the user named
     TIncludeCache FIncludes;
     TXrefProject FProject;
     std::vector<int> FUnitOfJob; // -1 for a job whose source is not read
@@ -63,8 +64,9 @@ private:
     std::vector<std::vector<TUse>> FUses; // per job
 };
 
-// Reads a source of the run as text: a regular file only; empty when it cannot be read.
-QString ReadRunSource(const QString& path);
+// Reads a source of the run as text, decoded as its page is: a regular file only; empty when
+// it cannot be read.
+QString ReadRunSource(const QString& path, TUnmarkedSource unmarked);
 
 // Why a code browser may not be written with this plan; empty when it may.
 QString XrefRefusal(const TOptions& options, const TPlan& plan);

@@ -66,12 +66,15 @@ QString Escaped(const QString& text) {
 // fit.
 class TXrefRun::TSourceLines {
 public:
-    explicit TSourceLines(const TPlan& plan) : FPlan(plan) { FCache.setMaxCost(1 << 21); }
+    TSourceLines(const TPlan& plan, TUnmarkedSource unmarked) : FPlan(plan), FUnmarked(unmarked) {
+        FCache.setMaxCost(1 << 21);
+    }
 
     QString Line(size_t job, int line) {
         QStringList* lines = FCache.object(qint64(job));
         if (!lines) {
-            lines = new QStringList(SplitSourceLines(ReadRunSource(FPlan.Jobs[job].Source)));
+            lines =
+                new QStringList(SplitSourceLines(ReadRunSource(FPlan.Jobs[job].Source, FUnmarked)));
             const qsizetype cost = std::max<qsizetype>(1, lines->size());
             FCache.insert(qint64(job), lines, cost); // the cache owns it from here
             lines = FCache.object(qint64(job));
@@ -83,6 +86,7 @@ public:
 
 private:
     const TPlan& FPlan;
+    const TUnmarkedSource FUnmarked;
     QCache<qint64, QStringList> FCache;
 };
 
@@ -113,7 +117,7 @@ void TXrefRun::WritePages(const TOptions& options, const std::vector<TPageResult
                     WriteSymbols(options, results);
                     return;
                 }
-                TSourceLines lines(FPlan);
+                TSourceLines lines(FPlan, FUnmarked);
                 for (int unit = chunk * count / chunks; unit < (chunk + 1) * count / chunks; ++unit)
                     if (results[FJobOfUnit[size_t(unit)]].Written)
                         WriteRefsPage(unit, std::move(usesOf[size_t(unit)]), lines);

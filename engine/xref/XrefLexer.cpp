@@ -144,10 +144,11 @@ QStringList SplitSourceLines(const QString& text) {
     return lines;
 }
 
-QString DecodeSource(const QByteArray& bytes) {
+QString DecodeSource(const QByteArray& bytes, TUnmarkedSource unmarked) {
     qsizetype bom = 0;
     TTextEncoding encoding = DetectEncoding(bytes, &bom);
-    if (bom == 0 && IsValidUtf8(bytes))
+    if (bom == 0 && unmarked != TUnmarkedSource::Windows1251 &&
+        (unmarked == TUnmarkedSource::Utf8 || IsValidUtf8(bytes)))
         encoding = TTextEncoding::Utf8;
     return DecodeText(QByteArrayView(bytes).sliced(bom), encoding);
 }

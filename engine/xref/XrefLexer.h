@@ -4,6 +4,8 @@
 // string or directive is decided by the page's own scan, so the reference never names a
 // token the page shows otherwise.
 
+#include "PageRecipe.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -49,6 +51,6 @@ using TIncludeReader = std::function<std::optional<QString>(const QString& name)
 // Reads the tokens of `text`, and of the files it includes through `includes` when given.
 TXrefSource ReadXrefSource(const QString& text, const TIncludeReader& includes = {});
 
-// The source text of a file's bytes: by its byte-order mark, else UTF-8 when valid, else
-// windows-1251.
-QString DecodeSource(const QByteArray& bytes);
+// The source text of a file's bytes as its page reads them: by its byte-order mark, else by
+// `unmarked`.
+QString DecodeSource(const QByteArray& bytes, TUnmarkedSource unmarked);

@@ -48,6 +48,7 @@ private slots:
     void freePascalTypes();
     void includeAndFormLinks();
     void codeBrowser();
+    void codeBrowserReadsAsPages();
 
 private:
     TRun Run(const QStringList& args, const QByteArray& input = {},
@@ -301,6 +302,22 @@ void TestPas2htmlSite::codeBrowser() {
     const TRun refused = Run({"-q", "--xref", "-o", "one", "w"});
     QCOMPARE(refused.Code, 2);
     QVERIFY(refused.Err.contains("symbols.htm"));
+}
+
+// The analysis reads a source as its page does: windows-1251 text that is also valid UTF-8
+// ("\xcf\xb8" is "Пё" there, U+03F8 in UTF-8) gives titles and lines as the page shows them.
+void TestPas2htmlSite::codeBrowserReadsAsPages() {
+    WriteBytes(Path("w/e.pas"),
+               "unit e;\r\ninterface\r\nconst Hello = '\xcf\xb8';\r\n"
+               "implementation\r\nbegin\r\n  Writeln(Hello); { \xcf\xb8 }\r\nend.\r\n");
+    const TRun run = Run({"-q", "--xref", "--encoding", "windows-1251", "-o", "out", "w"});
+    QVERIFY2(run.Code == 0, run.Err.constData());
+    QVERIFY(ReadBytes(Path("out/e_pas.htm"))
+                .contains("title=\"const Hello = '\xcf\xb8'; \x97 e.pas:3\">Hello</a>"));
+    const QString refs = QString::fromUtf8(ReadBytes(Path("out/e_pas.refs.htm")));
+    QVERIFY2(refs.contains(QStringLiteral("<code>const Hello = 'Пё';</code>")), qPrintable(refs));
+    QVERIFY2(refs.contains(QStringLiteral("<code>Writeln(Hello); { Пё }</code>")),
+             qPrintable(refs));
 }
 
 QTEST_GUILESS_MAIN(TestPas2htmlSite)
