@@ -1,6 +1,8 @@
 #include "Jobs.h"
 
+#include "Exception.h"
 #include "SourceTypes.h"
+#include "TextFile.h"
 #include "Trim.h"
 
 #include <QDir>
@@ -216,4 +218,33 @@ TPlan PlanJobs(const TOptions& options, const TPageNaming& naming) {
     }
     RefuseSharedTargets(plan);
     return plan;
+}
+
+TFileHandle OpenWalkedSource(const TJob& job, struct stat& info) {
+    const TWalkedSource& walked = *job.Walked;
+    const auto refuse = [&job](const QString& reason) {
+        return Exception(CannotReadMessage(job.Source, reason));
+    };
+    TFileHandle folder = OpenFolder(walked.Root);
+    int error = errno;
+    for (const QString& part : walked.Folders) {
+        if (!folder.IsValid())
+            break;
+        TFileHandle below = OpenSubfolder(folder.Fd(), QFile::encodeName(part), false);
+        error = errno;
+        folder = std::move(below);
+    }
+    if (!folder.IsValid())
+        throw refuse(error == ELOOP || error == ENOTDIR
+                         ? QStringLiteral("папка на пути заменена ссылкой или файлом")
+                         : SystemReason(error));
+    QString reason;
+    TFileHandle file = OpenRegularFile(folder.Fd(), QFile::encodeName(walked.FileName),
+                                       !walked.Linked, info, reason);
+    if (!file.IsValid())
+        throw refuse(reason);
+    if (walked.Linked && (quint64(info.st_dev) != walked.Linked->first ||
+                          quint64(info.st_ino) != walked.Linked->second))
+        throw refuse(QStringLiteral("ссылка ведёт уже не к тому файлу"));
+    return file;
 }

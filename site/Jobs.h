@@ -1,6 +1,7 @@
 #pragma once
 // Which pages to write: every source named or found in a named folder, and its page.
 
+#include "FolderFiles.h"
 #include "PageTarget.h"
 #include "RunOptions.h"
 #include "WindowSettings.h"
@@ -43,3 +44,9 @@ QString PageName(const QString& source, const TPageNaming& naming);
 bool OutputIsFile(const TOptions& options);
 
 TPlan PlanJobs(const TOptions& options, const TPageNaming& naming);
+
+// Opens the source of a walk again from the walked folder, no folder on the way and (unless
+// the walk allowed it) not the file itself followed as a link, without waiting on a FIFO. Only
+// a regular file is read; a link only when it still leads to the file the walk found. Raises
+// Exception.
+TFileHandle OpenWalkedSource(const TJob& job, struct stat& info);

@@ -22,38 +22,6 @@ TPlan PlanWritable(const TOptions& options, const TPageNaming& naming) {
     return plan;
 }
 
-// Opens the source of a walk again from the walked folder, no folder on the way and (unless
-// the walk allowed it) not the file itself followed as a link, without waiting on a FIFO. Only
-// a regular file is read; a link only when it still leads to the file the walk found.
-TFileHandle OpenWalkedSource(const TJob& job, struct stat& info) {
-    const TWalkedSource& walked = *job.Walked;
-    const auto refuse = [&job](const QString& reason) {
-        return Exception(CannotReadMessage(job.Source, reason));
-    };
-    TFileHandle folder = OpenFolder(walked.Root);
-    int error = errno;
-    for (const QString& part : walked.Folders) {
-        if (!folder.IsValid())
-            break;
-        TFileHandle below = OpenSubfolder(folder.Fd(), QFile::encodeName(part), false);
-        error = errno;
-        folder = std::move(below);
-    }
-    if (!folder.IsValid())
-        throw refuse(error == ELOOP || error == ENOTDIR
-                         ? QStringLiteral("папка на пути заменена ссылкой или файлом")
-                         : SystemReason(error));
-    QString reason;
-    TFileHandle file = OpenRegularFile(folder.Fd(), QFile::encodeName(walked.FileName),
-                                       !walked.Linked, info, reason);
-    if (!file.IsValid())
-        throw refuse(reason);
-    if (walked.Linked && (quint64(info.st_dev) != walked.Linked->first ||
-                          quint64(info.st_ino) != walked.Linked->second))
-        throw refuse(QStringLiteral("ссылка ведёт уже не к тому файлу"));
-    return file;
-}
-
 bool ConvertWalked(const TJob& job, TPageTarget& target, const TPageRecipe& recipe,
                    TPageReport& report) {
     struct stat info {};

@@ -1,5 +1,6 @@
 #include "Xref.h"
 
+#include "Exception.h"
 #include "HtmlName.h"
 #include "Site.h"
 #include "XrefLexer.h"
@@ -8,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QThreadPool>
+#include <fcntl.h>
 #include <mutex>
 #include <optional>
 #include <sys/stat.h>
@@ -35,15 +37,49 @@ QString Shown(const TOptions& options, const TJob& job) {
 
 } // namespace
 
-QString ReadRunSource(const QString& path, TUnmarkedSource unmarked) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+namespace {
+
+// The whole of an opened file, decoded as its page reads it; empty when it cannot be read.
+QString ReadOpened(const TFileHandle& file, TUnmarkedSource unmarked) {
+    QFile input;
+    if (!file.IsValid() ||
+        !input.open(file.Fd(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
         return {};
-    // The opened file itself must be a regular file, whatever the name led to.
+    return DecodeSource(input.readAll(), unmarked);
+}
+
+bool IsBelow(const QString& path, const QStringList& roots) {
+    return std::any_of(roots.begin(), roots.end(),
+                       [&path](const QString& root) { return path.startsWith(root + u'/'); });
+}
+
+// An include file: a regular file that, once opened, still lies below a folder the user
+// named, whatever its name led to meanwhile.
+QString ReadIncludeFile(const QString& path, const QStringList& roots, TUnmarkedSource unmarked) {
     struct stat info {};
-    if (fstat(file.handle(), &info) != 0 || !S_ISREG(info.st_mode))
+    QString reason;
+    const TFileHandle file =
+        OpenRegularFile(AT_FDCWD, QFile::encodeName(path), false, info, reason);
+    if (!file.IsValid() ||
+        !IsBelow(QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(file.Fd())), roots))
         return {};
-    return DecodeSource(file.readAll(), unmarked);
+    return ReadOpened(file, unmarked);
+}
+
+} // namespace
+
+QString ReadRunSource(const TJob& job, TUnmarkedSource unmarked) {
+    struct stat info {};
+    QString reason;
+    try {
+        // A source of a walk is reached as its page reads it; one named alone, by its name.
+        return ReadOpened(job.Walked ? OpenWalkedSource(job, info)
+                                     : OpenRegularFile(AT_FDCWD, QFile::encodeName(job.Source),
+                                                       false, info, reason),
+                          unmarked);
+    } catch (const Exception&) {
+        return {};
+    }
 }
 
 namespace {
@@ -63,16 +99,14 @@ TIncludeReader IncludesOf(const QString& source, const QStringList& roots, TUnma
             const QString resolved = QFileInfo(folder + u'/' + candidate).canonicalFilePath();
             if (resolved.isEmpty())
                 continue;
-            if (!std::any_of(roots.begin(), roots.end(), [&resolved](const QString& root) {
-                    return resolved.startsWith(root + u'/');
-                }))
+            if (!IsBelow(resolved, roots))
                 return std::nullopt;
             // Read once for the run: every unit including it, in both readings, sees the
             // same text.
             const std::lock_guard lock(cache.Mutex);
             auto text = cache.Texts.constFind(resolved);
             if (text == cache.Texts.cend())
-                text = cache.Texts.insert(resolved, ReadRunSource(resolved, unmarked));
+                text = cache.Texts.insert(resolved, ReadIncludeFile(resolved, roots, unmarked));
             return *text;
         }
         return std::nullopt;
@@ -105,7 +139,7 @@ TXrefRun::TXrefRun(const TOptions& options, const TPlan& plan, int threads)
         for (size_t k = 0; k < wanted.size(); ++k)
             pool.start([this, &units, &wanted, k] {
                 const QString& path = FPlan.Jobs[wanted[k]].Source;
-                const QString text = ReadRunSource(path, FUnmarked);
+                const QString text = ReadRunSource(FPlan.Jobs[wanted[k]], FUnmarked);
                 if (!IsBlank(text))
                     units[k] =
                         ParseXrefSource(
@@ -132,7 +166,7 @@ std::vector<TXrefMark> TXrefRun::MarksFor(size_t job) {
     if (unit < 0)
         return {};
     const QString& path = FPlan.Jobs[job].Source;
-    const TXrefSource source = ReadXrefSource(ReadRunSource(path, FUnmarked),
+    const TXrefSource source = ReadXrefSource(ReadRunSource(FPlan.Jobs[job], FUnmarked),
                                               IncludesOf(path, FRoots, FUnmarked, FIncludes));
     const std::vector<TXrefLink> links = FProject.Resolve(unit, ParseXrefSource(source, false));
     for (const TXrefLink& link : links)

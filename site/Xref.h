@@ -64,9 +64,9 @@ private:
     std::vector<std::vector<TUse>> FUses; // per job
 };
 
-// Reads a source of the run as text, decoded as its page is: a regular file only; empty when
-// it cannot be read.
-QString ReadRunSource(const QString& path, TUnmarkedSource unmarked);
+// Reads the source of a job as text, reached and decoded as its page is: a regular file only;
+// empty when it cannot be read.
+QString ReadRunSource(const TJob& job, TUnmarkedSource unmarked);
 
 // Why a code browser may not be written with this plan; empty when it may.
 QString XrefRefusal(const TOptions& options, const TPlan& plan);

@@ -73,15 +73,16 @@ public:
     QString Line(size_t job, int line) {
         QStringList* lines = FCache.object(qint64(job));
         if (!lines) {
-            lines =
-                new QStringList(SplitSourceLines(ReadRunSource(FPlan.Jobs[job].Source, FUnmarked)));
+            lines = new QStringList(SplitSourceLines(ReadRunSource(FPlan.Jobs[job], FUnmarked)));
+            for (QString& text : *lines)
+                text = text.trimmed().left(kShownLineLength);
             const qsizetype cost = std::max<qsizetype>(1, lines->size());
             FCache.insert(qint64(job), lines, cost); // the cache owns it from here
             lines = FCache.object(qint64(job));
             if (!lines)
                 return {};
         }
-        return lines->value(line - 1).trimmed();
+        return lines->value(line - 1);
     }
 
 private:

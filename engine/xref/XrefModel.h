@@ -35,6 +35,10 @@ struct TTypeRef {
     quint8 Indirections = 0; // "^T" or "array of T": one step to reach T
 };
 
+// How much of a source line a title or a references page shows: a line of megabytes would
+// otherwise be copied into every link to it and every use listed.
+constexpr qsizetype kShownLineLength = 200;
+
 struct TDecl {
     QString Name; // as written
     QString Lower;
@@ -51,7 +55,7 @@ struct TDecl {
     int NextSame = -1;    // the next declaration of this name in the same scope
     TTypeRef Type;
     QString Id;
-    QString Title; // its first line, trimmed
+    QString Title; // its first line, trimmed, at most kShownLineLength characters
 };
 
 enum class TScopeKind : quint8 { File, Interface, Implementation, Program, Routine, Members };

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <memory>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -49,6 +50,9 @@ private slots:
     void includeAndFormLinks();
     void codeBrowser();
     void codeBrowserReadsAsPages();
+    void codeBrowserHostileIncludes_data();
+    void codeBrowserHostileIncludes();
+    void codeBrowserLongLine();
 
 private:
     TRun Run(const QStringList& args, const QByteArray& input = {},
@@ -318,6 +322,68 @@ void TestPas2htmlSite::codeBrowserReadsAsPages() {
     QVERIFY2(refs.contains(QStringLiteral("<code>const Hello = 'Пё';</code>")), qPrintable(refs));
     QVERIFY2(refs.contains(QStringLiteral("<code>Writeln(Hello); { Пё }</code>")),
              qPrintable(refs));
+}
+
+void TestPas2htmlSite::codeBrowserHostileIncludes_data() {
+    QTest::addColumn<QByteArray>("include"); // the directive of d.pas
+    QTest::addColumn<QString>("kind");       // what x.inc is
+    QTest::addColumn<int>("code");
+    QTest::addColumn<bool>("linked"); // Y links to its declaration
+    QTest::newRow("a FIFO") << QByteArray("{$I x.inc}") << "fifo" << 1 << true;
+    QTest::newRow("a link to /dev/zero") << QByteArray("{$I x.inc}") << "zero" << 1 << true;
+    QTest::newRow("a link out of the folder") << QByteArray("{$I x.inc}") << "out" << 1 << true;
+    QTest::newRow("a path out of the folder")
+        << QByteArray("{$I ../outside.inc}") << "" << 0 << true;
+    QTest::newRow("an absolute path") << QByteArray("{$I /etc/passwd}") << "" << 0 << true;
+    QTest::newRow("a loop") << QByteArray("{$I x.inc}") << "loop" << 0 << true;
+    // The unit read into itself is no unit the compiler would take.
+    QTest::newRow("itself") << QByteArray("{$I d.pas}") << "" << 0 << false;
+}
+
+// Include files are read only when regular, below the folder named, and never wait on what
+// they name: the run ends, the names around them are linked, nothing from outside is.
+void TestPas2htmlSite::codeBrowserHostileIncludes() {
+    QFETCH(QByteArray, include);
+    QFETCH(QString, kind);
+    QFETCH(int, code);
+    QFETCH(bool, linked);
+    WriteBytes(Path("outside.inc"), "const Secret = 1;");
+    WriteBytes(Path("w/d.pas"), "unit d;\ninterface\n" + include +
+                                    "\nconst Y = 2;\n"
+                                    "implementation\nend.\n");
+    WriteBytes(Path("w/u.pas"), "program u;\nuses d;\nbegin\n  Writeln(Y, Secret);\nend.\n");
+    const QByteArray inc = QFile::encodeName(Path("w/x.inc"));
+    if (kind == u"fifo")
+        QCOMPARE(mkfifo(inc.constData(), 0600), 0);
+    else if (kind == u"zero")
+        QVERIFY(QFile::link("/dev/zero", Path("w/x.inc")));
+    else if (kind == u"out")
+        QVERIFY(QFile::link("../outside.inc", Path("w/x.inc")));
+    else if (kind == u"loop")
+        WriteBytes(Path("w/x.inc"), "{$I x.inc}\nconst Z = 3;\n");
+    const TRun run = Run({"-q", "--xref", "-o", "out", "w"});
+    QCOMPARE(run.Code, code);
+    const QByteArray page = ReadBytes(Path("out/u_pas.htm"));
+    QCOMPARE(page.contains("title=\"const Y = 2; \x97 d.pas:4\">Y</a>"), linked);
+    QVERIFY2(!page.contains("Secret</a>"), page.constData());
+    QVERIFY(QFileInfo(Path("out/d_pas.htm")).isFile());
+}
+
+// A line of megabytes is shown in part in the titles and the references page, not copied
+// into every use.
+void TestPas2htmlSite::codeBrowserLongLine() {
+    const QByteArray uses = "X := X + 1; ";
+    WriteBytes(Path("w/p.pas"),
+               "program p;\nvar X: Integer;\nbegin\n" + uses.repeated(20000) + "\nend.\n");
+    const TRun run = Run({"-q", "--xref", "-o", "out", "w"});
+    QVERIFY2(run.Code == 0, run.Err.constData());
+    const QByteArray refs = ReadBytes(Path("out/p_pas.refs.htm"));
+    static const QRegularExpression shown(
+        "<li><a href=\"p_pas.htm#L4\">p.pas:4</a> <code>([^<]*)<");
+    const QRegularExpressionMatch m = shown.match(QString::fromUtf8(refs));
+    QVERIFY(m.hasMatch());
+    QCOMPARE(m.captured(1), QString::fromLatin1(uses.repeated(20)).trimmed().left(200));
+    QVERIFY(refs.size() < 10000);
 }
 
 QTEST_GUILESS_MAIN(TestPas2htmlSite)
