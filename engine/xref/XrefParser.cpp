@@ -138,16 +138,18 @@ int TXrefParser::Declare(int scope, TDeclKind kind, size_t token) {
     decl.Sure = t.Sure;
     const int index = int(unit.Decls.size());
     unit.Decls.push_back(std::move(decl));
-    const TNameKey key{scope, t.Lower};
-    const auto first = unit.Index.constFind(key);
-    if (first == unit.Index.cend()) {
-        unit.Index.insert(key, index);
-    } else {
-        int last = *first;
-        while (unit.Decls[size_t(last)].NextSame >= 0)
-            last = unit.Decls[size_t(last)].NextSame;
-        unit.Decls[size_t(last)].NextSame = index;
-    }
+    // Every lookup walks the declarations of a name in its scope: past a number no real code
+    // has, later ones keep their ids but are not found by name, and their uses stay plain.
+    constexpr int kMaxSameNames = 256;
+    TSameNames& same = FSameNames[TNameKey{scope, t.Lower}];
+    if (same.Count == 0)
+        unit.Index.insert(TNameKey{scope, t.Lower}, index);
+    else if (same.Count < kMaxSameNames)
+        unit.Decls[size_t(same.Last)].NextSame = index;
+    else
+        return index;
+    same.Last = index;
+    ++same.Count;
     return index;
 }
 
@@ -190,7 +192,7 @@ TParsedSource TXrefParser::Parse(bool described) {
         if (previous && previous->Line == decl.Line)
             decl.Title = previous->Title;
         else if (decl.Line >= 1 && decl.Line <= FLines.size())
-            decl.Title = FLines[decl.Line - 1].trimmed().left(200);
+            decl.Title = FLines[decl.Line - 1].trimmed().left(kShownLineLength);
         previous = &decl;
     }
     return std::move(FOut);

@@ -89,4 +89,9 @@ private:
     int FWith = -1;   // the innermost "with" being read
     int FMethod = -1; // the scope of the method body being read
     int FNesting = 0;
+    // Per name and scope: its last declaration found by name, and how many are.
+    struct TSameNames {
+        int Last = -1, Count = 0;
+    };
+    QHash<TNameKey, TSameNames> FSameNames;
 };
