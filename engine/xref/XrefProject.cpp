@@ -72,7 +72,7 @@ int TXrefProject::UsedUnit(int from, const QString& lower, const QString& inPath
     // As the compiler takes it: the file `in 'path'` names, else a unit beside the source,
     // else the first in path order.
     const TSource& source = FUnits[size_t(from)];
-    if (!inPath.isEmpty()) {
+    if (!inPath.isEmpty() && !inPath.contains(QChar(0))) { // no file has a NUL in its name
         QString path = inPath;
         path.replace(u'\\', u'/');
         const auto found =

@@ -10,6 +10,7 @@ int FuzzBinaryForm(const uint8_t* data, size_t size);
 int FuzzPageWriter(const uint8_t* data, size_t size);
 int FuzzScanner(const uint8_t* data, size_t size);
 int FuzzSettingsFile(const uint8_t* data, size_t size);
+int FuzzXref(const uint8_t* data, size_t size);
 
 // Aborts with `what` on standard error when `promise` does not hold.
 void FuzzExpect(bool promise, const char* what);
