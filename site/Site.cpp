@@ -120,8 +120,8 @@ QString TSiteMap::LinkTo(const QString& from, const TPage& to) const {
     return RelativeHref(QFileInfo(from).path(), to.Page);
 }
 
-QStringList TSiteMap::LinksToUnwritten(const TPlan& plan,
-                                       const std::vector<TPageResult>& results) const {
+QStringList TSiteMap::LinksToUnwritten(const TPlan& plan, const std::vector<TPageResult>& results,
+                                       const QHash<size_t, QStringList>& alsoFrom) const {
     QSet<QString> written;
     for (size_t i = 0; i < plan.Jobs.size(); ++i)
         if (results[i].Written && IsFileJob(plan.Jobs[i]))
@@ -132,7 +132,8 @@ QStringList TSiteMap::LinksToUnwritten(const TPlan& plan,
         if (!results[i].Failed || !IsFileJob(plan.Jobs[i]))
             continue;
         QStringList from;
-        for (const QString& page : FLinkedFrom.value(Absolute(plan.Jobs[i].Target)))
+        for (const QString& page :
+             FLinkedFrom.value(Absolute(plan.Jobs[i].Target)) + alsoFrom.value(i))
             if (written.contains(page) && !from.contains(page))
                 from << page;
         from.sort();

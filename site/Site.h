@@ -28,8 +28,10 @@ public:
     TPageExtras ExtrasFor(const TJob& job) const;
 
     // Once every page is converted: for each page that failed, the pages written with a link
-    // to it, to be rewritten, as messages.
-    QStringList LinksToUnwritten(const TPlan& plan, const std::vector<TPageResult>& results) const;
+    // to it, to be rewritten, as messages. `alsoFrom` adds the absolute pages that link to a
+    // job's page besides the unit and file links (the code browser's).
+    QStringList LinksToUnwritten(const TPlan& plan, const std::vector<TPageResult>& results,
+                                 const QHash<size_t, QStringList>& alsoFrom = {}) const;
 
 private:
     struct TPage {

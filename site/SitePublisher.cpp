@@ -127,7 +127,8 @@ QStringList TSitePublisher::Finish() {
     for (size_t i = 0; i < FPlan.Jobs.size(); ++i)
         if (FResults[i].Written && FNotReplaced.contains(FPlan.Jobs[i].Target))
             FResults[i] = {false, true, 0};
-    QStringList failures = FSite.LinksToUnwritten(FPlan, FResults);
+    QStringList failures = FSite.LinksToUnwritten(
+        FPlan, FResults, FXref ? FXref->LinksToFailed(FResults) : QHash<size_t, QStringList>{});
     if (FXref) {
         try {
             FXref->WritePages(FOptions, FResults);

@@ -25,9 +25,12 @@ public:
     // asked from several threads at once.
     std::vector<TXrefMark> MarksFor(size_t job);
 
-    // Writes the references page of every source whose page was written, and the symbol
-    // index; raises Exception.
+    // Writes the references page of every source whose page was written, with the uses in
+    // pages that were written, and the symbol index; raises Exception.
     void WritePages(const TOptions& options, const std::vector<TPageResult>& results) const;
+
+    // For each job whose page failed, the written pages that link into it.
+    QHash<size_t, QStringList> LinksToFailed(const std::vector<TPageResult>& results) const;
 
     // The references page beside `page`: "u1_pas.htm" -> "u1_pas.refs.htm".
     static QString RefsPageOf(const QString& page);

@@ -102,9 +102,12 @@ constexpr const char* kRefsStyle =
 
 void TXrefRun::WritePages(const TOptions& options, const std::vector<TPageResult>& results) const {
     std::vector<std::vector<TUseAt>> usesOf(size_t(FProject.Count()));
-    for (size_t job = 0; job < FUses.size(); ++job)
+    for (size_t job = 0; job < FUses.size(); ++job) {
+        if (!results[job].Written)
+            continue; // a page that is not there has no line to link to
         for (const TUse& use : FUses[job])
             usesOf[size_t(use.Target.Unit)].push_back({use.Target.Decl, job, use.Line});
+    }
     // Each worker writes a run of sources, the symbol index in parallel with them.
     const int count = FProject.Count();
     const int chunks = std::max(1, std::min(FThreads, count));
@@ -132,6 +135,24 @@ void TXrefRun::WritePages(const TOptions& options, const std::vector<TPageResult
     for (const QString& error : errors)
         if (!error.isEmpty())
             throw Exception(error);
+}
+
+QHash<size_t, QStringList> TXrefRun::LinksToFailed(const std::vector<TPageResult>& results) const {
+    QHash<size_t, QStringList> from;
+    for (size_t job = 0; job < FUses.size(); ++job) {
+        if (!results[job].Written)
+            continue;
+        const QString page = Absolute(FPlan.Jobs[job].Target);
+        for (const TUse& use : FUses[job]) {
+            const size_t target = FJobOfUnit[size_t(use.Target.Unit)];
+            if (!results[target].Failed)
+                continue;
+            QStringList& pages = from[target];
+            if (pages.isEmpty() || pages.back() != page)
+                pages << page;
+        }
+    }
+    return from;
 }
 
 void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses, TSourceLines& lines) const {

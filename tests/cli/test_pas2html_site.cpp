@@ -36,6 +36,16 @@ QStringList CheckedLinks(const QString& out, const QString& page) {
     return found;
 }
 
+// Files of at most 64 KB, and few descriptors: a batch holds 16 folders.
+void SmallFilesAndFew(QProcess& p) {
+    p.setChildProcessModifier([] {
+        const rlimit size{65536, 65536}, files{84, 84};
+        setrlimit(RLIMIT_FSIZE, &size);
+        setrlimit(RLIMIT_NOFILE, &files);
+        signal(SIGXFSZ, SIG_IGN);
+    });
+}
+
 } // namespace
 
 class TestPas2htmlSite : public QObject {
@@ -53,6 +63,7 @@ private slots:
     void codeBrowserHostileIncludes_data();
     void codeBrowserHostileIncludes();
     void codeBrowserLongLine();
+    void codeBrowserLeavesOutUnwrittenPages();
 
 private:
     TRun Run(const QStringList& args, const QByteArray& input = {},
@@ -126,14 +137,7 @@ void TestPas2htmlSite::siteLeavesOutUnwritablePages() {
     QVERIFY(QDir().mkpath(Path("out/a/InDir_pas.htm")));
     QVERIFY(QFile::link(Path("elsewhere.htm"), Path("out/a/Linked_pas.htm")));
     const TRun run =
-        Run({"-j1", "-q", "--index", "--link-units", "-o", "out", "web"}, {}, [](QProcess& p) {
-            p.setChildProcessModifier([] {
-                const rlimit size{65536, 65536}, files{84, 84};
-                setrlimit(RLIMIT_FSIZE, &size);
-                setrlimit(RLIMIT_NOFILE, &files);
-                signal(SIGXFSZ, SIG_IGN);
-            });
-        });
+        Run({"-j1", "-q", "--index", "--link-units", "-o", "out", "web"}, {}, SmallFilesAndFew);
     QCOMPARE(run.Code, 1);
     for (const QByteArray& reason : {QByteArray(strerror(ENAMETOOLONG)),
                                      QByteArray("InDir_pas.htm"), QByteArray("Linked_pas.htm")})
@@ -384,6 +388,28 @@ void TestPas2htmlSite::codeBrowserLongLine() {
     QVERIFY(m.hasMatch());
     QCOMPARE(m.captured(1), QString::fromLatin1(uses.repeated(20)).trimmed().left(200));
     QVERIFY(refs.size() < 10000);
+}
+
+// A page whose batch fails is not linked from the references pages and the symbol index, and
+// the pages written with a code browser's link into it are named.
+void TestPas2htmlSite::codeBrowserLeavesOutUnwrittenPages() {
+    WriteBytes(Path("web/a/Main.pas"),
+               "unit Main;\ninterface\nuses Late;\nprocedure Run;\n"
+               "implementation\nprocedure Run;\nbegin\n  Go;\nend;\nend.\n");
+    for (int i = 1; i <= 20; ++i)
+        WriteBytes(Path(QStringLiteral("web/b%1/B.pas").arg(i, 2, 10, QChar(u'0'))), "unit B;");
+    WriteBytes(Path("web/z/Late.pas"), "unit Late;\ninterface\nprocedure Go;\nimplementation\n"
+                                       "uses Main;\nprocedure Go;\nbegin\n  Run;\nend;\n" +
+                                           QByteArray("{ padding }\n").repeated(8000) + "end.\n");
+    const TRun run = Run({"-j1", "-q", "--xref", "-o", "out", "web"}, {}, SmallFilesAndFew);
+    QCOMPARE(run.Code, 1);
+    QVERIFY(!QFile::exists(Path("out/z/Late_pas.htm")));
+    QVERIFY2(run.Err.contains("out/z/Late_pas.htm") && run.Err.contains("out/a/Main_pas.htm"),
+             run.Err.constData());
+    const QByteArray refs = ReadBytes(Path("out/a/Main_pas.refs.htm"));
+    QVERIFY(refs.contains("<li><a href=\"Main_pas.htm#L6\">"));
+    QVERIFY2(!refs.contains("Late_pas.htm"), refs.constData());
+    QVERIFY(!ReadBytes(Path("out/symbols.htm")).contains("Late_pas.htm"));
 }
 
 QTEST_GUILESS_MAIN(TestPas2htmlSite)
