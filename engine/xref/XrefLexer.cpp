@@ -302,8 +302,14 @@ private:
             return;
         if (name.startsWith(u'\'') && name.endsWith(u'\'') && name.size() >= 2)
             name = name.mid(1, name.size() - 2);
+        // Files that include each other several times would be read in numbers that double
+        // at every level: past what any real unit reads, the rest stays unread.
+        constexpr int kMaxIncludes = 4096;
+        constexpr qsizetype kMaxIncludedLength = 32 << 20;
+        if (++FIncludeCount > kMaxIncludes)
+            return;
         const std::optional<QString> text = FIncludes(name);
-        if (!text)
+        if (!text || (FIncludedLength += text->size()) > kMaxIncludedLength)
             return;
         const qsizetype first = FSource.Lines.size();
         FSource.Lines << SplitSourceLines(*text);
@@ -317,6 +323,8 @@ private:
     QString FKey;
     std::vector<TName> FNames; // open addressing, a power of two in size
     size_t FNameCount = 0;
+    int FIncludeCount = 0;
+    qsizetype FIncludedLength = 0;
 };
 
 } // namespace

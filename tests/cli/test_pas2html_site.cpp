@@ -340,6 +340,7 @@ void TestPas2htmlSite::codeBrowserHostileIncludes_data() {
         << QByteArray("{$I ../outside.inc}") << "" << 0 << true;
     QTest::newRow("an absolute path") << QByteArray("{$I /etc/passwd}") << "" << 0 << true;
     QTest::newRow("a loop") << QByteArray("{$I x.inc}") << "loop" << 0 << true;
+    QTest::newRow("four times itself") << QByteArray("{$I x.inc}") << "bomb" << 0 << true;
     // The unit read into itself is no unit the compiler would take.
     QTest::newRow("itself") << QByteArray("{$I d.pas}") << "" << 0 << false;
 }
@@ -365,6 +366,8 @@ void TestPas2htmlSite::codeBrowserHostileIncludes() {
         QVERIFY(QFile::link("../outside.inc", Path("w/x.inc")));
     else if (kind == u"loop")
         WriteBytes(Path("w/x.inc"), "{$I x.inc}\nconst Z = 3;\n");
+    else if (kind == u"bomb") // 4^16 readings, were they not cut short
+        WriteBytes(Path("w/x.inc"), QByteArray("{$I x.inc}\n").repeated(4) + "const Z = 3;\n");
     const TRun run = Run({"-q", "--xref", "-o", "out", "w"});
     QCOMPARE(run.Code, code);
     const QByteArray page = ReadBytes(Path("out/u_pas.htm"));
