@@ -104,6 +104,19 @@ TFileHandle OpenRegularFile(int folder, const QByteArray& name, bool noFollow, s
     return file;
 }
 
+TFileHandle OpenNamedRegularFile(const QString& path, struct stat& info, QString& reason) {
+    const QByteArray name = QFile::encodeName(path);
+    if (stat(name.constData(), &info) != 0) {
+        reason = SystemReason(errno);
+        return {};
+    }
+    if (!S_ISREG(info.st_mode)) {
+        reason = QStringLiteral("это не обычный файл");
+        return {};
+    }
+    return OpenRegularFile(AT_FDCWD, name, false, info, reason);
+}
+
 bool ReadRegularFile(const QString& fileName, QByteArray& bytes, QString& reason) {
     struct stat info {};
     const TFileHandle file =

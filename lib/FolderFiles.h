@@ -45,6 +45,11 @@ TFileHandle OpenSubfolder(int parent, const QByteArray& name, bool create);
 TFileHandle OpenRegularFile(int folder, const QByteArray& name, bool noFollow, struct stat& info,
                             QString& reason);
 
+// The same for a file named by its path (links followed) that another reader may be about to
+// read as a stream: only a name that stands for a regular file is opened, since even an open
+// and close of a FIFO take its writer's data away. The descriptor is checked all the same.
+TFileHandle OpenNamedRegularFile(const QString& path, struct stat& info, QString& reason);
+
 // The whole content of the regular file `fileName` (links followed); false with `reason` when
 // it is anything else or cannot be read. A missing file is an error here (ENOENT).
 bool ReadRegularFile(const QString& fileName, QByteArray& bytes, QString& reason);

@@ -36,8 +36,7 @@ bool IsFileJob(const TJob& job) {
 bool IsBlankSource(const QString& path) {
     struct stat info {};
     QString reason;
-    const TFileHandle handle =
-        OpenRegularFile(AT_FDCWD, QFile::encodeName(path), false, info, reason);
+    const TFileHandle handle = OpenNamedRegularFile(path, info, reason);
     QFile file;
     if (!handle.IsValid() ||
         !file.open(handle.Fd(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))

@@ -72,11 +72,11 @@ QString ReadRunSource(const TJob& job, TUnmarkedSource unmarked) {
     struct stat info {};
     QString reason;
     try {
-        // A source of a walk is reached as its page reads it; one named alone, by its name.
-        return ReadOpened(job.Walked ? OpenWalkedSource(job, info)
-                                     : OpenRegularFile(AT_FDCWD, QFile::encodeName(job.Source),
-                                                       false, info, reason),
-                          unmarked);
+        // A source of a walk is reached as its page reads it.
+        if (job.Walked)
+            return ReadOpened(OpenWalkedSource(job, info), unmarked);
+        // One named alone may be a FIFO its page is to read.
+        return ReadOpened(OpenNamedRegularFile(job.Source, info, reason), unmarked);
     } catch (const Exception&) {
         return {};
     }

@@ -64,6 +64,7 @@ private slots:
     void codeBrowserHostileIncludes();
     void codeBrowserLongLine();
     void codeBrowserLeavesOutUnwrittenPages();
+    void siteOfANamedFifo();
 
 private:
     TRun Run(const QStringList& args, const QByteArray& input = {},
@@ -413,6 +414,24 @@ void TestPas2htmlSite::codeBrowserLeavesOutUnwrittenPages() {
     QVERIFY(refs.contains("<li><a href=\"Main_pas.htm#L6\">"));
     QVERIFY2(!refs.contains("Late_pas.htm"), refs.constData());
     QVERIFY(!ReadBytes(Path("out/symbols.htm")).contains("Late_pas.htm"));
+}
+
+// A FIFO named on the command line is read once, by its page: the site's look for blank
+// sources and the code browser's reading leave it alone, or its writer's text would be lost.
+void TestPas2htmlSite::siteOfANamedFifo() {
+    QVERIFY(QDir().mkpath(Path("out")));
+    QCOMPARE(mkfifo(QFile::encodeName(Path("f.pas")).constData(), 0600), 0);
+    signal(SIGPIPE, SIG_IGN); // a reader gone early fails the write instead
+    QProcess p;
+    p.setWorkingDirectory(FDir->path());
+    p.start(QStringLiteral(DWELK_BIN_DIR "/pas2html"), {"-q", "--site", "-o", "out/", "f.pas"});
+    QFile fifo(Path("f.pas"));
+    QVERIFY(fifo.open(QIODevice::WriteOnly)); // once a reader opens it
+    fifo.write("unit f;\ninterface\nconst Answer = 42;\nimplementation\nend.\n");
+    fifo.close();
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), 0);
+    QVERIFY(ReadBytes(Path("out/f_pas.htm")).contains("Answer"));
 }
 
 QTEST_GUILESS_MAIN(TestPas2htmlSite)
