@@ -20,7 +20,7 @@ shot() {
   xvfb-run -a -s "-screen 0 1280x800x24" env QT_QPA_PLATFORM=xcb build/tests/page_screenshot "$@"
 }
 # The call of HasRow in TCSVDocument.CloneRow, its declaration's line in the tooltip.
-shot docs/xref-title.png "file://$work/site/csvdocument_pp.htm" 0,-150,720,290 \
+shot docs/xref-title.png "file://$work/site/csvdocument_pp.htm" 0,-143,720,283 \
   '#L567 ~ a[href="#TCSVDocument.HasRow"]'
 shot docs/xref-refs.png "file://$work/site/csvdocument_pp.refs.htm#TCSVDocument.HasRow" \
   0,0,720,300
