@@ -39,13 +39,20 @@ QString Shown(const TOptions& options, const TJob& job) {
 
 namespace {
 
+// Ten times the largest real source (Free Pascal's largest are 6 MB): reading one as large
+// takes some 45 bytes of memory per byte, so a larger one is not read and its page has no
+// links.
+constexpr qint64 kMaxReadSize = 64 << 20;
+
 // The whole of an opened file, decoded as its page reads it; empty when it cannot be read.
 QString ReadOpened(const TFileHandle& file, TUnmarkedSource unmarked) {
+    struct stat info {};
     QFile input;
-    if (!file.IsValid() ||
+    if (!file.IsValid() || fstat(file.Fd(), &info) != 0 || info.st_size > kMaxReadSize ||
         !input.open(file.Fd(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
         return {};
-    return DecodeSource(input.readAll(), unmarked);
+    const QByteArray bytes = input.readAll();
+    return bytes.size() > kMaxReadSize ? QString() : DecodeSource(bytes, unmarked);
 }
 
 bool IsBelow(const QString& path, const QStringList& roots) {
@@ -139,12 +146,16 @@ TXrefRun::TXrefRun(const TOptions& options, const TPlan& plan, int threads)
         for (size_t k = 0; k < wanted.size(); ++k)
             pool.start([this, &units, &wanted, k] {
                 const QString& path = FPlan.Jobs[wanted[k]].Source;
-                const QString text = ReadRunSource(FPlan.Jobs[wanted[k]], FUnmarked);
-                if (!IsBlank(text))
-                    units[k] =
-                        ParseXrefSource(
-                            ReadXrefSource(text, IncludesOf(path, FRoots, FUnmarked, FIncludes)))
-                            .Unit;
+                try {
+                    const QString text = ReadRunSource(FPlan.Jobs[wanted[k]], FUnmarked);
+                    if (!IsBlank(text))
+                        units[k] =
+                            ParseXrefSource(ReadXrefSource(text, IncludesOf(path, FRoots, FUnmarked,
+                                                                            FIncludes)))
+                                .Unit;
+                } catch (const std::bad_alloc&) {
+                    units[k].reset(); // too large to browse: its page is written without links
+                }
             });
         pool.waitForDone();
     }
