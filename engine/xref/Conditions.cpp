@@ -81,7 +81,7 @@ public:
 
     TValue Whole() {
         const TValue v = Relation();
-        return FAt == FTokens.size() ? v : TValue{};
+        return FAt == FTokens.size() && !FTooDeep ? v : TValue{};
     }
 
 private:
@@ -132,6 +132,20 @@ private:
         return {TKind::Bool, 0, isAnd ? (a.Bool && b.Bool) : (a.Bool || b.Bool)};
     }
     TValue Factor() {
+        // Brackets and "not" nest: far past any real condition the answer is unknown, and
+        // the rest is not read, before the stack runs out.
+        constexpr int kMaxDepth = 200;
+        if (FDepth >= kMaxDepth) {
+            FTooDeep = true;
+            FAt = FTokens.size();
+            return {};
+        }
+        ++FDepth;
+        const TValue v = Operand();
+        --FDepth;
+        return v;
+    }
+    TValue Operand() {
         const QString t = Next();
         if (t == u"NOT") {
             TValue v = Factor();
@@ -171,6 +185,8 @@ private:
     const QHash<QString, QString>& FDefines;
     QStringList FTokens;
     qsizetype FAt = 0;
+    int FDepth = 0;
+    bool FTooDeep = false;
 };
 
 } // namespace

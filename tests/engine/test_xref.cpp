@@ -247,6 +247,19 @@ void TestXref::links_data() {
     row("active branch", QStringList{conditions}, "u9:13:A", "A");
     row("inactive branch stays plain", QStringList{conditions}, "u9:15:A", "-");
     row("own define", QStringList{conditions}, "u9:13:C", "C");
+    // Conditions nested past any real one are undecided, before the stack runs out.
+    const QString deep = "u15.pas|unit u15;\ninterface\n"
+                         "{$IF ((((1=1))))}var B: Integer;{$ENDIF}\n"
+                         "{$IF " +
+                         QString("(").repeated(100000) + "1=1" + QString(")").repeated(100000) +
+                         "}const D = B;{$ENDIF}\n"
+                         "{$IF " +
+                         QString("not ").repeated(100000) +
+                         "false}const E = B;{$ENDIF}\n"
+                         "implementation\ninitialization\n  B := 2;\nend.\n";
+    row("condition in brackets", QStringList{deep}, "u15:8:B", "B");
+    row("condition nested too deep", QStringList{deep}, "u15:4:B", "-");
+    row("not nested too deep", QStringList{deep}, "u15:5:B", "-");
 
     const QString included = "u12.pas|unit u12;\n"                       // 1
                              "interface\n"                               // 2
