@@ -65,7 +65,9 @@ private:
     int NameChain(int scope);
     // The names after the dots that follow `site`; returns the last site.
     int ChainFrom(int scope, int site);
+    // The arguments of the brackets opening at the current token; -1 when not known.
     int ArgumentCount() const;
+    void CountArguments() const;
 
     // Counts how deep statements, types and routines nest: hostile nesting must not
     // exhaust the stack; past the limit tokens are passed over one by one.
@@ -94,4 +96,5 @@ private:
         int Last = -1, Count = 0;
     };
     QHash<TNameKey, TSameNames> FSameNames;
+    mutable std::vector<int> FArgumentCounts; // per opening bracket, once asked
 };

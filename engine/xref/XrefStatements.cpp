@@ -24,20 +24,44 @@ bool IsSpecifier(const QString& lower) {
 } // namespace
 
 int TXrefParser::ArgumentCount() const {
-    int depth = 0, commas = 0;
-    for (size_t k = 0; FAt + k < FTokens.size(); ++k) {
-        if (Sym("(", k) || Sym("[", k)) {
-            ++depth;
-        } else if (Sym(")", k) || Sym("]", k)) {
-            if (--depth == 0)
-                return k == 1 ? 0 : commas + 1;
-        } else if (depth == 1 && Sym(",", k)) {
-            ++commas;
-        } else if (Word("begin", k) || Word("end", k) || Sym(";", k)) {
-            break;
+    // Counted for every bracket in one pass: calls nested in calls would otherwise each scan
+    // to their closing bracket.
+    if (FArgumentCounts.empty())
+        CountArguments();
+    return FAt < FArgumentCounts.size() ? FArgumentCounts[FAt] : -1;
+}
+
+void TXrefParser::CountArguments() const {
+    const auto symbol = [](const TXrefToken& t, char c) {
+        return t.Kind == TXrefToken::TKind::Symbol && t.Length == 1 && t.Chars == quint8(c);
+    };
+    const auto word = [](const TXrefToken& t, const char* lower) {
+        return t.Kind == TXrefToken::TKind::Name && t.Lower == QLatin1String(lower);
+    };
+    struct TOpen {
+        size_t At;
+        int Commas;
+    };
+    std::vector<TOpen> open;
+    // -1: no closing bracket before the statement ends.
+    FArgumentCounts.assign(FTokens.size(), -1);
+    for (size_t k = 0; k < FTokens.size(); ++k) {
+        const TXrefToken& t = FTokens[k];
+        if (symbol(t, '(') || symbol(t, '[')) {
+            open.push_back({k, 0});
+        } else if (symbol(t, ')') || symbol(t, ']')) {
+            if (open.empty())
+                continue;
+            const TOpen bracket = open.back();
+            open.pop_back();
+            FArgumentCounts[bracket.At] = k == bracket.At + 1 ? 0 : bracket.Commas + 1;
+        } else if (symbol(t, ',')) {
+            if (!open.empty())
+                ++open.back().Commas;
+        } else if (word(t, "begin") || word(t, "end") || symbol(t, ';')) {
+            open.clear();
         }
     }
-    return -1;
 }
 
 int TXrefParser::NameChain(int scope) {

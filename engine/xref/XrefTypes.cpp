@@ -3,6 +3,11 @@
 #include "XrefParser.h"
 
 void TXrefParser::TypeName(int scope, TTypeRef& ref) {
+    const TNesting nesting(*this); // type arguments nest
+    if (nesting.TooDeep()) {
+        Skip();
+        return;
+    }
     Accept("specialize");
     if (!IsName()) {
         if (Word("string") || Word("file")) {

@@ -366,21 +366,30 @@ void TestXref::ids() {
                                "TE", "eOne", "eTwo", "SHello", "TFoo.Bump.k", "TFoo.Bump.done"}));
 }
 
-// Nesting deep enough to exhaust a worker's stack, were the parse to follow it, a method
-// body inside its own body, and thousands of declarations of one name, each a body looking
-// for its forward declaration: the parse ends, the lookups end.
+// Nesting deep enough to exhaust a worker's stack, were the parse to follow it (statements,
+// type arguments), a method body inside its own body, thousands of declarations of one name,
+// each a body looking for its forward declaration, and calls nested in calls, each counting
+// its arguments: the parse ends, the lookups end.
 void TestXref::hostileNesting() {
     TRun run;
-    Build(run, {"deep.pas|program deep;\nbegin\n" + QString("begin ").repeated(100000) +
-                    QString(" end").repeated(100000) + ".\n",
-                "cyc.pas|unit cyc;\ninterface\ntype TFoo = class procedure Bump; end;\n"
-                "implementation\nprocedure TFoo.Bump;\n procedure TFoo.Bump;\n begin Bump; "
-                "end;\nbegin Bump; end;\nend.\n",
-                "many.pas|program many;\nprocedure F; overload; begin end;\n" +
-                    QString("procedure F(a: Integer); overload; begin end;\n").repeated(30000) +
-                    "begin\n" + QString("F;\n").repeated(30000) + "end.\n"});
+    Build(run,
+          {"deep.pas|program deep;\nbegin\n" + QString("begin ").repeated(100000) +
+               QString(" end").repeated(100000) + ".\n",
+           "cyc.pas|unit cyc;\ninterface\ntype TFoo = class procedure Bump; end;\n"
+           "implementation\nprocedure TFoo.Bump;\n procedure TFoo.Bump;\n begin Bump; "
+           "end;\nbegin Bump; end;\nend.\n",
+           "many.pas|program many;\nprocedure F; overload; begin end;\n" +
+               QString("procedure F(a: Integer); overload; begin end;\n").repeated(30000) +
+               "begin\n" + QString("F;\n").repeated(30000) + "end.\n",
+           "gen.pas|program gen;\n{$mode delphi}\ntype T = " +
+               QString("specialize TFoo<").repeated(100000) + "Integer" +
+               QString(">").repeated(100000) + ";\nbegin end.\n",
+           "calls.pas|program calls;\nfunction F(a: Integer): Integer; begin end;\n"
+           "begin\n  F(" +
+               QString("F(").repeated(100000) + "1" + QString(")").repeated(100001) + ";\nend.\n"});
     QCOMPARE(LinkOf(run, "cyc:8:Bump"), QStringLiteral("TFoo.Bump"));
     QCOMPARE(LinkOf(run, "many:30004:F"), QStringLiteral("F"));
+    QCOMPARE(LinkOf(run, "calls:4:F"), QStringLiteral("F"));
 }
 
 QTEST_APPLESS_MAIN(TestXref)
