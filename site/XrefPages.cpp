@@ -62,6 +62,9 @@ QString Escaped(const QString& text) {
 
 } // namespace
 
+// Whole lines of real code; a line of megabytes would otherwise be copied into every use.
+constexpr qsizetype kUseLineLength = 2000;
+
 // The lines of the sources that uses stand in, read again when needed and kept while they
 // fit.
 class TXrefRun::TSourceLines {
@@ -75,7 +78,7 @@ public:
         if (!lines) {
             lines = new QStringList(SplitSourceLines(ReadRunSource(FPlan.Jobs[job], FUnmarked)));
             for (QString& text : *lines)
-                text = text.trimmed().left(kShownLineLength);
+                text = text.trimmed().left(kUseLineLength);
             const qsizetype cost = std::max<qsizetype>(1, lines->size());
             FCache.insert(qint64(job), lines, cost); // the cache owns it from here
             lines = FCache.object(qint64(job));

@@ -35,8 +35,8 @@ struct TTypeRef {
     quint8 Indirections = 0; // "^T" or "array of T": one step to reach T
 };
 
-// How much of a source line a title or a references page shows: a line of megabytes would
-// otherwise be copied into every link to it and every use listed.
+// How much of a source line a title shows: a line of megabytes would otherwise be copied
+// into every link to its declarations.
 constexpr qsizetype kShownLineLength = 200;
 
 struct TDecl {
