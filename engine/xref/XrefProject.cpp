@@ -49,6 +49,13 @@ bool IsRootMember(const QString& lower) {
     return names.contains(lower);
 }
 
+// The implicit roots when written as an ancestor: "class(TObject)" is "class".
+bool IsRootName(const QString& lower) {
+    static const TWordSet names = {"tobject",           "system.tobject", "iinterface",
+                                   "system.iinterface", "iunknown",       "system.iunknown"};
+    return names.contains(lower);
+}
+
 constexpr int kMaxDepth = 32;
 constexpr int kMaxSteps = 10000; // scopes passed outwards in one lookup
 
@@ -131,6 +138,8 @@ TXrefProject::TAncestor TXrefProject::ResolveAncestor(int unit, int scope, int d
     TAncestor result = TypeMembers(unit, sc.Outer, type, depth);
     if (result.Kind == TAncestor::TKind::Members)
         ResolveAncestor(result.Unit, result.Scope, depth + 1);
+    else if (IsRootName(type.Name))
+        result.Kind = TAncestor::TKind::Root; // written out, and no source of the run declares it
     else
         result = {TAncestor::TKind::Unknown, -1, -1};
     FUnits[size_t(unit)].Ancestors[size_t(scope)] = result;

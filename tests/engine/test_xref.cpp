@@ -188,6 +188,16 @@ void TestXref::links_data() {
         "-");
     row("ancestor outside the run: own member links", QStringList{outside}, "u6:11:Go",
         "TForm1.Go");
+    const QString rooted = "u15.pas|unit u15;\ninterface\n"       // 1-2
+                           "type TTool = class(TObject)\n"        // 3
+                           "  procedure Go;\n"                    // 4
+                           "end;\n"                               // 5
+                           "var Caption: Integer;\n"              // 6
+                           "implementation\n"                     // 7
+                           "procedure TTool.Go;\nbegin\n"         // 8-9
+                           "  Caption := 1; Free;\nend;\nend.\n"; // 10-12
+    row("TObject as the ancestor: a unit's name links", {rooted}, "u15:10:Caption", "Caption");
+    row("TObject as the ancestor: its members stay plain", {rooted}, "u15:10:Free", "-");
 
     const QString overloads = "u7.pas|unit u7;\n"                                   // 1
                               "interface\n"                                         // 2
