@@ -45,7 +45,11 @@ private:
     void Routine(int scope, bool isPublic);
     int Parameters(int inner, bool declare, const char* close);
     void RoutineBody(int inner);
-    int ImplementedBy(int scope, const QString& lower, int params, bool hasParams) const;
+    int ImplementedBy(int scope, const QString& lower, int params, bool hasParams,
+                      const QString& signature) const;
+    // The parameters of the list at "(" counted, and their types as written, one per
+    // parameter, into `signature`: what tells overloads of one count apart.
+    int ParameterTypes(QString& signature) const;
     void GenericParameters(int inner);
     QString TypeDef(int scope, int decl, TTypeRef& ref);
     QString StructuredType(int scope, int decl, const QString& keyword, TTypeRef& ref);

@@ -371,19 +371,65 @@ int TXrefParser::Parameters(int inner, bool declare, const char* close) {
     return count;
 }
 
-int TXrefParser::ImplementedBy(int scope, const QString& lower, int params, bool hasParams) const {
+int TXrefParser::ImplementedBy(int scope, const QString& lower, int params, bool hasParams,
+                               const QString& signature) const {
     const TXrefUnit& unit = FOut.Unit;
     std::vector<int> places = {scope};
     if (unit.Scopes[size_t(scope)].Kind == TScopeKind::Implementation)
         places.push_back(unit.Interface);
+    int fits = -1;
     for (const int place : places)
         for (int d = unit.Find(place, lower); d >= 0; d = unit.Decls[size_t(d)].NextSame) {
             const TDecl& decl = unit.Decls[size_t(d)];
             if (decl.Kind == TDeclKind::Routine && decl.Forward &&
-                (!hasParams || decl.Params == params))
-                return d;
+                (!hasParams || decl.Params == params)) {
+                if (!hasParams || decl.Signature == signature)
+                    return d;
+                if (fits < 0)
+                    fits = d;
+            }
         }
-    return -1;
+    return fits;
+}
+
+int TXrefParser::ParameterTypes(QString& signature) const {
+    // Counted ahead: a body is matched to its declaration before its names are read.
+    int depth = 0, count = 0, names = 0;
+    bool typed = false, defaulted = false;
+    QString type;
+    const auto endGroup = [&] {
+        for (int k = 0; k < names; ++k)
+            signature += type + u';';
+        names = 0;
+        typed = false;
+        type.clear();
+    };
+    for (size_t k = 0; FAt + k < FTokens.size(); ++k) {
+        const TXrefToken& t = Tok(k);
+        if (Sym("(", k) || Sym("[", k)) {
+            ++depth;
+        } else if (Sym(")", k) || Sym("]", k)) {
+            if (--depth == 0)
+                break;
+        } else if (depth != 1) {
+            continue;
+        } else if (Sym(";", k) || Sym("=", k)) {
+            endGroup();
+            defaulted = Sym("=", k);
+        } else if (defaulted) {
+            continue;
+        } else if (Sym(":", k)) {
+            typed = true;
+        } else if (typed) {
+            type += t.Lower.isEmpty() ? Text(FAt + k).toString() : t.Lower;
+        } else if (t.Kind == TXrefToken::TKind::Name && !t.Reserved && t.Lower != u"constref" &&
+                   t.Lower != u"out") {
+            ++count;
+            ++names;
+        }
+    }
+    endGroup();
+    return count;
 }
 
 void TXrefParser::Routine(int scope, bool isPublic) {
@@ -423,27 +469,8 @@ void TXrefParser::Routine(int scope, bool isPublic) {
         }
     }
     const bool hasParams = Sym("(");
-    int count = 0;
-    if (hasParams) {
-        // Counted ahead: a body is matched to its declaration before its names are read.
-        int depth = 0;
-        bool named = false;
-        for (size_t k = 0; FAt + k < FTokens.size(); ++k) {
-            const TXrefToken& t = Tok(k);
-            if (Sym("(", k) || Sym("[", k))
-                ++depth;
-            else if (Sym(")", k) || Sym("]", k)) {
-                if (--depth == 0)
-                    break;
-            } else if (depth == 1 && Sym(":", k))
-                named = true;
-            else if (depth == 1 && Sym(";", k))
-                named = false;
-            else if (depth == 1 && !named && t.Kind == TXrefToken::TKind::Name && !t.Reserved &&
-                     t.Lower != u"constref" && t.Lower != u"out")
-                ++count;
-        }
-    }
+    QString signature;
+    const int count = hasParams ? ParameterTypes(signature) : 0;
 
     int target = -1;
     int classMembers = -1;
@@ -476,8 +503,11 @@ void TXrefParser::Routine(int scope, bool isPublic) {
                 if (first < 0)
                     first = d;
                 if (!hasParams || decl.Params == count) {
-                    target = d;
-                    break;
+                    // Overloads of one count are told apart by their parameters' types.
+                    if (target < 0 || decl.Signature == signature)
+                        target = d;
+                    if (!hasParams || decl.Signature == signature)
+                        break;
                 }
             }
             if (target < 0)
@@ -492,7 +522,7 @@ void TXrefParser::Routine(int scope, bool isPublic) {
             unknownClass = true;
         }
     } else if (!parts.empty() && !isMember && where != TScopeKind::Interface) {
-        target = ImplementedBy(scope, FTokens[parts[0]].Lower, count, hasParams);
+        target = ImplementedBy(scope, FTokens[parts[0]].Lower, count, hasParams, signature);
     }
 
     // A body never lies inside its own declaration's scope: the scopes would go round.
@@ -535,6 +565,8 @@ void TXrefParser::Routine(int scope, bool isPublic) {
             GenericParameters(inner);
             FAt = resume;
         }
+        if (Sym("("))
+            ParameterTypes(unit.Decls[size_t(decl)].Signature);
         unit.Decls[size_t(decl)].Params = Parameters(inner, true, ")");
         unit.Decls[size_t(decl)].Forward = where == TScopeKind::Interface;
         unit.Decls[size_t(decl)].What = keyword == u"function" ? QStringLiteral("функция")

@@ -218,6 +218,24 @@ void TestXref::links_data() {
                               "implementation\ninitialization\n  Put(1);\nend.\n"; // 5-8
     row("overloads of one count stay plain", QStringList{sameCount}, "u13:7:Put", "-");
     row("overload body", QStringList{overloads}, "u7:9:Put", "Put~2");
+    const QString typed = "u16.pas|unit u16;\ninterface\n"                                // 1-2
+                          "type TFoo = class\n"                                           // 3
+                          "  procedure Put(a: Integer); overload;\n"                      // 4
+                          "  procedure Put(a: string); overload;\n"                       // 5
+                          "end;\n"                                                        // 6
+                          "procedure Say(a: Integer); overload;\n"                        // 7
+                          "procedure Say(a: string = \'\'); overload;\n"                  // 8
+                          "implementation\n"                                              // 9
+                          "procedure TFoo.Put(a: Integer);\nvar n: Integer;\n"            // 10-11
+                          "begin\nend;\n"                                                 // 12-13
+                          "procedure TFoo.Put(a: string);\nvar n: Integer;\n"             // 14-15
+                          "begin\n  n := 1;\nend;\n"                                      // 16-18
+                          "procedure Say(a: Integer);\nbegin\nend;\n"                     // 19-21
+                          "procedure Say(a: string);\nbegin\n  a := \'\';\nend;\nend.\n"; // 22-26
+    row("overloads of one count: a method body by its types", {typed}, "u16:14:Put", "TFoo.Put~2");
+    row("overloads of one count: the body's own locals", {typed}, "u16:17:n", "TFoo.Put~2.n");
+    row("overloads of one count: a routine body by its types", {typed}, "u16:22:Say", "Say~2");
+    row("overloads of one count: the body's parameter", {typed}, "u16:24:a", "Say~2.a");
     row("forward", QStringList{overloads}, "u7:17:Later", "Later");
 
     const QString nested = "u8.pas|program u8;\n"           // 1
