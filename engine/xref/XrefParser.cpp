@@ -110,8 +110,10 @@ bool TXrefParser::IsDirective() const {
     return !(Sym(":", 1) || Sym("=", 1) || Sym(",", 1));
 }
 
-void TXrefParser::SkipDirectives() {
-    while (IsDirective() && !AtEnd())
+void TXrefParser::SkipDirectives(int scope) {
+    // Among a class's members "public" after a field opens a section: no directive.
+    const bool inMembers = FOut.Unit.Scopes[size_t(scope)].Kind == TScopeKind::Members;
+    while (IsDirective() && !AtEnd() && !(inMembers && IsVisibilityWord(Tok().Lower)))
         SkipStatementEnd();
 }
 
@@ -361,7 +363,7 @@ void TXrefParser::TypeSection(int scope, bool isPublic) {
         FOut.Unit.Decls[size_t(d)].Type = ref;
         if (!Accept(";"))
             SkipStatementEnd();
-        SkipDirectives();
+        SkipDirectives(scope);
     }
 }
 
@@ -398,7 +400,7 @@ void TXrefParser::ConstSection(int scope, TDeclKind kind, bool isPublic) {
             Expression(scope, true);
         if (!Accept(";"))
             SkipStatementEnd();
-        SkipDirectives();
+        SkipDirectives(scope);
     }
 }
 
@@ -422,10 +424,10 @@ void TXrefParser::VarSection(int scope, TDeclKind kind, bool isPublic) {
             Expression(scope);
         if (Accept("="))
             Expression(scope, true);
-        SkipDirectives();
+        SkipDirectives(scope);
         if (!Accept(";"))
             return;
-        SkipDirectives();
+        SkipDirectives(scope);
     }
 }
 

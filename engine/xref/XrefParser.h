@@ -27,7 +27,7 @@ private:
     // Passes to just after the next ";" at bracket depth 0, stopping before "end".
     void SkipStatementEnd();
     bool IsDirective() const;
-    void SkipDirectives();
+    void SkipDirectives(int scope);
 
     // The model.
     int NewScope(TScopeKind kind, int outer, int owner);

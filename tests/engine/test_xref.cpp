@@ -198,6 +198,18 @@ void TestXref::links_data() {
                            "  Caption := 1; Free;\nend;\nend.\n"; // 10-12
     row("TObject as the ancestor: a unit's name links", {rooted}, "u15:10:Caption", "Caption");
     row("TObject as the ancestor: its members stay plain", {rooted}, "u15:10:Free", "-");
+    const QString sections = "u17.pas|unit u17;\ninterface\n"                      // 1-2
+                             "type TInfo = class\n"                                // 3
+                             "  private FName: string;\n"                          // 4
+                             "  public constructor Create(const AName: string);\n" // 5
+                             "end;\n"                                              // 6
+                             "implementation\n"                                    // 7
+                             "constructor TInfo.Create(const AName: string);\n"    // 8
+                             "begin\n  FName := AName;\nend;\nend.\n";             // 9-12
+    row("a section after a field: its method is declared", {sections}, "u17:8:Create",
+        "TInfo.Create");
+    row("a section after a field: the method's parameter", {sections}, "u17:10:AName",
+        "TInfo.Create.AName");
 
     const QString overloads = "u7.pas|unit u7;\n"                                   // 1
                               "interface\n"                                         // 2
