@@ -88,6 +88,7 @@ struct TSite {
         Preset,    // the parse knows the declaration (the header of a routine's body)
         Inherited, // "inherited" or "inherited Name"
         UnitName,  // in a uses clause
+        Implicit,  // "Result" or "Self": never linked, only followed by ".Name"
     };
     TRole Role = TRole::Lexical;
     bool Sure = true;

@@ -350,6 +350,30 @@ TXrefProject::TAncestor TXrefProject::MembersOf(TXrefRef ref, int depth, int str
     }
 }
 
+TXrefRef TXrefProject::ImplicitOf(int unit, const TSite& site) const {
+    // "Self" is the class of the method around; "Result" the innermost routine, whose type
+    // its members are reached through.
+    const TXrefUnit& model = Unit(unit);
+    const bool self = site.Lower == u"self";
+    for (int s = site.Scope, steps = 0; s >= 0 && steps < kMaxSteps;
+         s = model.Scopes[size_t(s)].Outer, ++steps) {
+        const TScope& sc = model.Scopes[size_t(s)];
+        if (sc.Kind != TScopeKind::Routine)
+            return {};
+        if (self && sc.Class >= 0) {
+            const int owner = model.Scopes[size_t(sc.Class)].Owner;
+            return owner >= 0 ? TXrefRef{unit, owner} : TXrefRef{};
+        }
+        if (!self) {
+            if (sc.Owner < 0)
+                return {};
+            const TTypeRef& type = model.Decls[size_t(sc.Owner)].Type;
+            return type.Name.isEmpty() && type.Members < 0 ? TXrefRef{} : TXrefRef{unit, sc.Owner};
+        }
+    }
+    return {};
+}
+
 std::vector<TXrefLink> TXrefProject::Resolve(int unit, const TParsedSource& parsed) const {
     std::vector<TXrefLink> links;
     std::vector<TFound> resolved(parsed.Sites.size());
@@ -416,6 +440,9 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const TParsedSource& pars
         }
         case TSite::TRole::Member:
             found = FindMember(unit, site.Scope, site.Lower, site.Args);
+            break;
+        case TSite::TRole::Implicit:
+            found.Ref = ImplicitOf(unit, site);
             break;
         case TSite::TRole::Inherited: {
             int s = site.Scope;

@@ -69,6 +69,8 @@ private:
     TAncestor TypeMembers(int unit, int scope, const TTypeRef& type, int depth,
                           int strip = 0) const;
     TAncestor ResolveAncestor(int unit, int scope, int depth);
+    // What "Result" or "Self" at `site` stands for: a routine or a class; none when unknown.
+    TXrefRef ImplicitOf(int unit, const TSite& site) const;
     int UnitDecl(int unit) const;
 
     std::vector<TSource> FUnits;

@@ -152,6 +152,12 @@ void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
             }
             chain() = {};
             continue;
+        } else if (isName && (t.Lower == u"result" || t.Lower == u"self")) {
+            const int site = AddSite(TSite::TRole::Implicit, scope, FAt);
+            FOut.Sites[size_t(site)].Ordinal = -1;
+            Skip();
+            chain() = {ChainFrom(scope, site), 0, false};
+            continue;
         } else if (isName && !t.Reserved) {
             if (constant && depth > 0 && Sym(":", 1)) {
                 Skip(2); // a field of a record constant

@@ -348,6 +348,15 @@ void TestXref::links_data() {
         "u1/TBase.Bump");
     row("member of an anonymous record", QStringList{u1, members}, "u11:9:Left", "P.R.Left");
     row("with", QStringList{u1, members}, "u11:10:Bump", "u1/TBase.Bump");
+    const QString implicit = "u18.pas|unit u18;\ninterface\n"                // 1-2
+                             "type TNode = class\n  Next: TNode;\n"          // 3-4
+                             "  function Last: TNode;\nend;\n"               // 5-6
+                             "implementation\nfunction TNode.Last: TNode;\n" // 7-8
+                             "begin\n  Result := Self.Next;\n"               // 9-10
+                             "  with Result do Result := Result.Next;\n"     // 11
+                             "end;\nend.\n";                                 // 12-13
+    row("member through Self", {implicit}, "u18:10:Next", "TNode.Next");
+    row("member through Result", {implicit}, "u18:11:Next", "TNode.Next");
 
     const QString steps = "u14.pas|unit u14;\ninterface\n"                                // 1-2
                           "type PRec = ^TRec;\n"                                          // 3
