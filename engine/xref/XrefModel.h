@@ -52,6 +52,7 @@ struct TDecl {
     bool Public = false;  // in an interface section or a program, outside routines
     bool Forward = false; // a routine declared "forward" and not yet given its body
     int Params = -1;      // a routine's parameter count
+    int Defaults = 0;     // how many of them have a default value
     QString Signature;    // a routine's parameter types as written, lower case
     int NextSame = -1;    // the next declaration of this name in the same scope
     TTypeRef Type;

@@ -43,13 +43,16 @@ private:
     void VarSection(int scope, TDeclKind kind, bool isPublic);
     void LabelSection(int scope);
     void Routine(int scope, bool isPublic);
-    int Parameters(int inner, bool declare, const char* close);
+    int Parameters(int inner, bool declare, const char* close, int* defaults = nullptr);
     void RoutineBody(int inner);
     int ImplementedBy(int scope, const QString& lower, int params, bool hasParams,
                       const QString& signature) const;
     // The parameters of the list at "(" counted, and their types as written, one per
     // parameter, into `signature`: what tells overloads of one count apart.
     int ParameterTypes(QString& signature) const;
+    // The overload of the accessor named at the current token whose parameter types are
+    // `signature`, when the class declares several; else -1.
+    int Accessor(int members, const QString& signature) const;
     void GenericParameters(int inner);
     QString TypeDef(int scope, int decl, TTypeRef& ref);
     QString StructuredType(int scope, int decl, const QString& keyword, TTypeRef& ref);

@@ -159,6 +159,7 @@ TXrefProject::TFound TXrefProject::FindIn(int unit, int scope, const QString& lo
     if (scope < 0)
         return {};
     const TXrefUnit& model = Unit(unit);
+    const int given = std::max(args, 0);
     int first = -1, fits = -1;
     for (int d = model.Find(scope, lower); d >= 0; d = model.Decls[size_t(d)].NextSame) {
         const TDecl& decl = model.Decls[size_t(d)];
@@ -170,8 +171,8 @@ TXrefProject::TFound TXrefProject::FindIn(int unit, int scope, const QString& lo
             if (!routine)
                 return {{unit, d}, false};
         }
-        if (routine && decl.Params == std::max(args, 0)) {
-            // Overloads of one count differ by their types, which are not followed.
+        if (routine && decl.Params - decl.Defaults <= given && given <= decl.Params) {
+            // Overloads that take as many arguments differ by their types, not followed.
             if (fits >= 0)
                 return {{}, true};
             fits = d;
@@ -179,26 +180,55 @@ TXrefProject::TFound TXrefProject::FindIn(int unit, int scope, const QString& lo
     }
     if (fits >= 0)
         return {{unit, fits}, false};
-    return first >= 0 ? TFound{{unit, first}, false} : TFound{};
+    if (first < 0)
+        return {};
+    // A call none of them takes may be meant for an overload further out; a name without
+    // brackets may be the routine itself, not a call.
+    return {{unit, first}, false, args >= 0};
 }
 
 TXrefProject::TFound TXrefProject::FindMember(int unit, int scope, const QString& lower, int args,
                                               int depth) const {
     if (depth > kMaxDepth)
         return {{}, true};
-    const TFound own = FindIn(unit, scope, lower, -1, args);
-    if (own.Done())
+    TFound own = FindIn(unit, scope, lower, -1, args);
+    if (own.Done() && !own.Loose)
         return own;
+    TFound further{{}, true};
     const TAncestor& ancestor = FUnits[size_t(unit)].Ancestors[size_t(scope)];
     switch (ancestor.Kind) {
     case TAncestor::TKind::None:
-        return {};
+        further = {};
+        break;
     case TAncestor::TKind::Root:
-        return IsRootMember(lower) ? TFound{{}, true} : TFound{};
+        further = IsRootMember(lower) ? TFound{{}, true} : TFound{};
+        break;
     case TAncestor::TKind::Members:
-        return FindMember(ancestor.Unit, ancestor.Scope, lower, args, depth + 1);
+        further = FindMember(ancestor.Unit, ancestor.Scope, lower, args, depth + 1);
+        break;
     case TAncestor::TKind::Unknown:
         break;
+    }
+    return own.Loose ? Settle(further, own) : further;
+}
+
+bool TXrefProject::Stops(const TFound& found, TFound& loose) {
+    if (!found.Loose)
+        return found.Done();
+    if (!loose.Ref.IsValid())
+        loose = found;
+    return false;
+}
+
+TXrefProject::TFound TXrefProject::Settle(const TFound& found, const TFound& loose) const {
+    if (!loose.Ref.IsValid())
+        return found;
+    // Past a routine that takes none of the call's arguments only an overload that does
+    // is certain.
+    if (found.Ref.IsValid() && !found.Loose) {
+        const TDeclKind kind = Decl(found.Ref).Kind;
+        if (kind == TDeclKind::Routine || kind == TDeclKind::Method)
+            return found;
     }
     return {{}, true};
 }
@@ -222,14 +252,15 @@ TXrefProject::TFound TXrefProject::Section(int unit, int scope, const QString& l
                                            int args) const {
     const TSource& source = FUnits[size_t(unit)];
     const TXrefUnit& model = source.Model;
+    TFound loose;
     TFound found = FindIn(unit, scope, lower, seq, args);
-    if (found.Done())
-        return found;
+    if (Stops(found, loose))
+        return Settle(found, loose);
     std::vector<int> sections = {scope};
     if (model.Scopes[size_t(scope)].Kind == TScopeKind::Implementation) {
         found = FindIn(unit, model.Interface, lower, -1, args);
-        if (found.Done())
-            return found;
+        if (Stops(found, loose))
+            return Settle(found, loose);
         sections.push_back(model.Interface);
     }
     // The used units from the last named to the first, an implementation's before the
@@ -240,56 +271,57 @@ TXrefProject::TFound TXrefProject::Section(int unit, int scope, const QString& l
             if (*k < 0)
                 continue;
             found = FindIn(*k, Unit(*k).Interface, lower, -1, args);
-            if (found.Done())
-                return found;
+            if (Stops(found, loose))
+                return Settle(found, loose);
         }
     }
     if (source.System >= 0) {
         found = FindIn(source.System, Unit(source.System).Interface, lower, -1, args);
-        if (found.Done())
-            return found;
+        if (Stops(found, loose))
+            return Settle(found, loose);
     }
-    return UnitNamed(unit, scope, lower);
+    return Settle(UnitNamed(unit, scope, lower), loose);
 }
 
 TXrefProject::TFound TXrefProject::Lexical(int unit, int scope, const QString& lower, int seq,
                                            int args) const {
     const TXrefUnit& model = Unit(unit);
+    TFound loose;
     for (int s = scope, steps = 0; s >= 0; ++steps) {
         if (steps > kMaxSteps)
             return {{}, true};
         const TScope& sc = model.Scopes[size_t(s)];
         switch (sc.Kind) {
         case TScopeKind::File:
-            return {};
+            return Settle({}, loose);
         case TScopeKind::Interface:
         case TScopeKind::Implementation:
         case TScopeKind::Program:
-            return Section(unit, s, lower, seq, args);
+            return Settle(Section(unit, s, lower, seq, args), loose);
         case TScopeKind::Members: {
             const TFound found = FindMember(unit, s, lower, args);
-            if (found.Done())
-                return found;
+            if (Stops(found, loose))
+                return Settle(found, loose);
             break;
         }
         case TScopeKind::Routine: {
             TFound found = FindIn(unit, s, lower, seq, args);
-            if (found.Done())
-                return found;
+            if (Stops(found, loose))
+                return Settle(found, loose);
             if (sc.Class == -2)
                 return {{}, true};
             for (int c = sc.Class; c >= 0 && model.Scopes[size_t(c)].Kind == TScopeKind::Members;
                  c = model.Scopes[size_t(c)].Outer) {
                 found = FindMember(unit, c, lower, args);
-                if (found.Done())
-                    return found;
+                if (Stops(found, loose))
+                    return Settle(found, loose);
             }
             break;
         }
         }
         s = sc.Outer;
     }
-    return {};
+    return Settle({}, loose);
 }
 
 TXrefProject::TAncestor TXrefProject::TypeMembers(int unit, int scope, const TTypeRef& type,

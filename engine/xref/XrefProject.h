@@ -42,6 +42,7 @@ private:
     struct TFound {
         TXrefRef Ref;
         bool Unknown = false; // the name may be a member of something outside the run
+        bool Loose = false;   // a routine none of whose overloads takes the call's arguments
         bool Done() const { return Ref.IsValid() || Unknown; }
     };
     // Where a class's members go on: its ancestor's members, the implicit root, nothing,
@@ -59,6 +60,10 @@ private:
         int System = -1;
     };
 
+    // A lookup outwards: whether it ends at `found`, keeping the first routine that takes
+    // none of the call's arguments in `loose`; then what it binds to.
+    static bool Stops(const TFound& found, TFound& loose);
+    TFound Settle(const TFound& found, const TFound& loose) const;
     TFound FindIn(int unit, int scope, const QString& lower, int seq, int args) const;
     TFound FindMember(int unit, int scope, const QString& lower, int args, int depth = 0) const;
     TFound Lexical(int unit, int scope, const QString& lower, int seq, int args) const;

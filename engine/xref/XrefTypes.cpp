@@ -286,22 +286,37 @@ void TXrefParser::Property(int members, bool isPublic) {
     const int d = Declare(members, TDeclKind::Property, FAt);
     unit.Decls[size_t(d)].Public = isPublic;
     Skip();
+    // The accessors' parameter types: the index's, then for the writer the value's.
+    QString readSignature, writeSignature;
     if (Sym("[")) {
+        ParameterTypes(readSignature);
         const int inner = NewScope(TScopeKind::Routine, members, d);
         unit.Decls[size_t(d)].Inner = inner;
         unit.Decls[size_t(d)].Params = Parameters(inner, true, "]");
     }
     if (Accept(":")) {
+        const size_t typeAt = FAt;
         TTypeRef ref;
         TypeName(members, ref);
         unit.Decls[size_t(d)].Type = ref;
+        writeSignature = readSignature;
+        for (size_t k = typeAt; k < FAt; ++k)
+            writeSignature += FTokens[k].Lower.isEmpty() ? Text(k).toString() : FTokens[k].Lower;
+        writeSignature += u';';
     }
+    bool indexed = false;
     while (!AtEnd() && !Sym(";") && !Word("end")) {
         if (Word("read") || Word("write") || Word("stored")) {
+            const bool read = Word("read"), write = Word("write");
             Skip();
             if (!IsName())
                 continue;
-            int site = AddSite(TSite::TRole::Member, members, FAt);
+            const int accessor =
+                read || write ? Accessor(members, read ? readSignature : writeSignature) : -1;
+            int site =
+                AddSite(accessor >= 0 && !indexed ? TSite::TRole::Preset : TSite::TRole::Member,
+                        members, FAt);
+            FOut.Sites[size_t(site)].Target = accessor >= 0 && !indexed ? accessor : -1;
             Skip();
             while (Sym(".") && IsName(1)) {
                 Skip();
@@ -315,6 +330,7 @@ void TXrefParser::Property(int members, bool isPublic) {
             TTypeRef ref;
             TypeName(members, ref);
         } else if (Word("index") || Word("default")) {
+            indexed = indexed || Word("index");
             Skip();
             Expression(members, false, true);
         } else {
@@ -326,7 +342,7 @@ void TXrefParser::Property(int members, bool isPublic) {
         Skip(2);
 }
 
-int TXrefParser::Parameters(int inner, bool declare, const char* close) {
+int TXrefParser::Parameters(int inner, bool declare, const char* close, int* defaults) {
     const bool square = close[0] == ']';
     if (!Accept(square ? "[" : "("))
         return 0;
@@ -362,8 +378,11 @@ int TXrefParser::Parameters(int inner, bool declare, const char* close) {
             for (const int d : names)
                 FOut.Unit.Decls[size_t(d)].Type = ref;
         }
-        if (Accept("="))
+        if (Accept("=")) {
             Expression(inner);
+            if (defaults)
+                *defaults += int(names.size());
+        }
         if (!Accept(";") && !Sym(close) && FAt == before)
             Skip();
     }
@@ -390,6 +409,23 @@ int TXrefParser::ImplementedBy(int scope, const QString& lower, int params, bool
             }
         }
     return fits;
+}
+
+int TXrefParser::Accessor(int members, const QString& signature) const {
+    // Overloaded accessors are told apart by their parameters; one alone is left to the
+    // lookup, which also searches the ancestors.
+    if (Sym(".", 1))
+        return -1;
+    const TXrefUnit& unit = FOut.Unit;
+    int count = 0, match = -1;
+    for (int d = unit.Find(members, Tok().Lower); d >= 0; d = unit.Decls[size_t(d)].NextSame) {
+        if (unit.Decls[size_t(d)].Kind != TDeclKind::Method)
+            return -1;
+        ++count;
+        if (match < 0 && unit.Decls[size_t(d)].Signature == signature)
+            match = d;
+    }
+    return count > 1 ? match : -1;
 }
 
 int TXrefParser::ParameterTypes(QString& signature) const {
@@ -567,7 +603,9 @@ void TXrefParser::Routine(int scope, bool isPublic) {
         }
         if (Sym("("))
             ParameterTypes(unit.Decls[size_t(decl)].Signature);
-        unit.Decls[size_t(decl)].Params = Parameters(inner, true, ")");
+        int defaults = 0; // counted apart: declaring the parameters moves the declarations
+        unit.Decls[size_t(decl)].Params = Parameters(inner, true, ")", &defaults);
+        unit.Decls[size_t(decl)].Defaults = defaults;
         unit.Decls[size_t(decl)].Forward = where == TScopeKind::Interface;
         unit.Decls[size_t(decl)].What = keyword == u"function" ? QStringLiteral("функция")
                                         : keyword == u"constructor" ? QStringLiteral("конструктор")

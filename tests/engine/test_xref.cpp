@@ -248,6 +248,24 @@ void TestXref::links_data() {
     row("overloads of one count: the body's own locals", {typed}, "u16:17:n", "TFoo.Put~2.n");
     row("overloads of one count: a routine body by its types", {typed}, "u16:22:Say", "Say~2");
     row("overloads of one count: the body's parameter", {typed}, "u16:24:a", "Say~2.a");
+    const QString accessors = "u19.pas|unit u19;\ninterface\ntype TList = class\n"       // 1-3
+                              "  function Get(Index: Integer): string;\n"                // 4
+                              "  function Get(const Name: string): string;\n"            // 5
+                              "  property Items[Index: Integer]: string read Get;\n"     // 6
+                              "  property Named[const Name: string]: string read Get;\n" // 7
+                              "end;\nimplementation\nend.\n";                            // 8-10
+    row("overloaded reader by the index's type", {accessors}, "u19:6:Get", "TList.Get");
+    row("overloaded reader by the index's type, second", {accessors}, "u19:7:Get", "TList.Get~2");
+    const QString defaults = "u20.pas|unit u20;\ninterface\n"                         // 1-2
+                             "procedure Put(a: Integer; b: Integer = 0);\n"           // 3
+                             "procedure Put(a, b, c: string);\n"                      // 4
+                             "procedure Say(a: Integer);\n"                           // 5
+                             "implementation\ninitialization\n"                       // 6-7
+                             "  Put(1); Say(1, 2); Say(1); Put(1, 2, 3, 4);\nend.\n"; // 8-9
+    row("a call that leaves out a default parameter", {defaults}, "u20:8:Put", "Put");
+    row("a call no overload takes stays plain", {defaults}, "u20:8:Say", "-");
+    row("a call no overload takes stays plain, overloads", {defaults}, "u20:8:Put#2", "-");
+    row("a call that fits links", {defaults}, "u20:8:Say#2", "Say");
     row("forward", QStringList{overloads}, "u7:17:Later", "Later");
 
     const QString nested = "u8.pas|program u8;\n"           // 1

@@ -155,6 +155,18 @@ class Site:
         return (source, place[0], place[1]) if place else (source, -1, -1)
 
 
+def in_uses_clause(tree, rel, line, column):
+    """Whether the place lies in a uses clause: "uses" since the last ";" before it."""
+    try:
+        with open(os.path.join(tree, rel), "rb") as f:
+            lines = f.read().decode("latin-1").split("\n")
+    except OSError:
+        return False
+    text = "\n".join(lines[: line - 1] + [lines[line - 1][: column - 1]])
+    text = re.sub(r"\{[^}]*\}|\(\*.*?\*\)|//[^\n]*", " ", text[-4000:], flags=re.S)
+    return re.search(r"\buses\b", text[text.rfind(";") + 1 :], re.I) is not None
+
+
 def ask(driver, tree, questions, answers_file):
     known = {}
     if answers_file and os.path.exists(answers_file):
@@ -203,6 +215,7 @@ def main():
             words[(rel, line, column)] = word
     answers = ask(os.path.realpath(a.driver), tree, questions, a.answers)
 
+    unit_names = {os.path.splitext(os.path.basename(s))[0].lower() for s in sources}
     count = Counter()
     report = open(a.report, "w", encoding="utf-8", errors="surrogateescape")
     for rel, line, column in questions:
@@ -242,10 +255,14 @@ def main():
             count["declarations"] += 1
             count["declarations with an id"] += ident is not None
             continue
+        # For a unit's name the code tools may stop at the uses clause that names it.
+        at_uses = inside and in_uses_clause(tree, crel, cline, ccol)
         if mine and mine[1] is None:
-            same = crel == mine[0]  # a unit's page
+            same = crel == mine[0] or at_uses  # a unit's page
         else:
             same = mine == (crel, cline, ccol)
+        if at_uses and mine is None and words[(rel, line, column)].lower() not in unit_names:
+            inside = False  # a unit outside the run
         if inside:
             kind = "include" if not crel.lower().endswith(SOURCES) else "unit"
             count["in the run"] += 1
