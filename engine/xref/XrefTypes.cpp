@@ -12,8 +12,11 @@ void TXrefParser::TypeName(int scope, TTypeRef& ref) {
     if (!IsName()) {
         if (Word("string") || Word("file")) {
             Skip();
-            if (Sym("["))
-                SkipStatementEnd();
+            if (Accept("[")) {
+                // "string[N]": its length, and what follows the type stays to be read.
+                Expression(scope);
+                Accept("]");
+            }
         }
         return;
     }

@@ -266,6 +266,14 @@ void TestXref::links_data() {
     row("a call no overload takes stays plain", {defaults}, "u20:8:Say", "-");
     row("a call no overload takes stays plain, overloads", {defaults}, "u20:8:Put#2", "-");
     row("a call that fits links", {defaults}, "u20:8:Say#2", "Say");
+    const QString shortString = "u21.pas|unit u21;\ninterface\n"                        // 1-2
+                                "const Len = 17;\n"                                     // 3
+                                "  Names: array[0..1] of string[Len] = (\'\', \'\');\n" // 4
+                                "type TKind = (kOne, kTwo);\n"                          // 5
+                                "var S: string[Len]; K: TKind;\n"                       // 6
+                                "implementation\nend.\n";                               // 7-8
+    row("string[N]: its length", {shortString}, "u21:4:Len", "Len");
+    row("string[N]: the type after its constant", {shortString}, "u21:6:TKind", "TKind");
     row("forward", QStringList{overloads}, "u7:17:Later", "Later");
 
     const QString nested = "u8.pas|program u8;\n"           // 1
