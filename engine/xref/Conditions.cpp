@@ -71,8 +71,9 @@ public:
         bool Bool = false;
     };
 
-    TExpression(const QString& text, const QHash<QString, QString>& defines)
-        : FText(text), FDefines(defines) {
+    TExpression(const QString& text, const QHash<QString, QString>& defines,
+                const QSet<QString>& doubtful)
+        : FText(text), FDefines(defines), FDoubtful(doubtful) {
         TCodeToken t;
         const auto* s = reinterpret_cast<const char16_t*>(text.constData());
         for (qsizetype i = 0; NextCodeToken(s, i, text.size(), t); i = t.End)
@@ -164,7 +165,19 @@ private:
             const QString name = Next();
             if (bracket && Next() != u")")
                 return {};
+            if (FDoubtful.contains(name))
+                return {};
             return {TKind::Bool, 0, FDefines.contains(name) == (t == u"DEFINED")};
+        }
+        if (Peek() == u"(") {
+            // declared(), sizeof() and the like: unknown, but read to their end so that
+            // the rest of the expression may still decide it.
+            int depth = 0;
+            do {
+                const QString part = Next();
+                depth += part == u"(" ? 1 : part == u")" ? -1 : 0;
+            } while (depth > 0 && FAt < FTokens.size());
+            return {};
         }
         bool ok = false;
         const qint64 n = t.toLongLong(&ok);
@@ -183,6 +196,7 @@ private:
 
     const QString& FText;
     const QHash<QString, QString>& FDefines;
+    const QSet<QString>& FDoubtful;
     QStringList FTokens;
     qsizetype FAt = 0;
     int FDepth = 0;
@@ -213,7 +227,7 @@ void TConditions::SetMode(const QString& mode) {
 }
 
 TConditions::TTruth TConditions::Evaluate(const QString& expression) const {
-    const TExpression::TValue v = TExpression(expression, FDefines).Whole();
+    const TExpression::TValue v = TExpression(expression, FDefines, FDoubtful).Whole();
     if (v.Kind != TExpression::TKind::Bool)
         return TTruth::Unknown;
     return v.Bool ? TTruth::Yes : TTruth::No;
@@ -250,7 +264,9 @@ void TConditions::Directive(const QString& text) {
     if (word == u"IFDEF" || word == u"IFNDEF" || word == u"IF" || word == u"IFOPT") {
         TFrame frame{FActive, FSure, false, false};
         TTruth truth = TTruth::Unknown;
-        if (word == u"IFDEF" || word == u"IFNDEF")
+        if ((word == u"IFDEF" || word == u"IFNDEF") && FDoubtful.contains(name()))
+            truth = TTruth::Unknown;
+        else if (word == u"IFDEF" || word == u"IFNDEF")
             truth = FDefines.contains(name()) == (word == u"IFDEF") ? TTruth::Yes : TTruth::No;
         else if (word == u"IF")
             truth = Evaluate(rest);
@@ -264,11 +280,17 @@ void TConditions::Directive(const QString& text) {
         FFrames.pop_back();
     } else if (!FActive) {
         return;
-    } else if (word == u"DEFINE") {
+    } else if (word == u"DEFINE" || word == u"UNDEF") {
+        // Set in a branch whose condition was beyond the reader, a symbol is in doubt.
+        if (FSure)
+            FDoubtful.remove(name());
+        else
+            FDoubtful.insert(name());
         const qsizetype value = rest.indexOf(QLatin1String(":="));
-        FDefines.insert(name(), value < 0 ? QString() : rest.mid(value + 2).trimmed());
-    } else if (word == u"UNDEF") {
-        FDefines.remove(name());
+        if (word == u"UNDEF")
+            FDefines.remove(name());
+        else
+            FDefines.insert(name(), value < 0 ? QString() : rest.mid(value + 2).trimmed());
     } else if (word == u"MODE") {
         SetMode(name());
     }

@@ -3,6 +3,7 @@
 // symbols, the unit's mode and the unit's own {$DEFINE}s and {$UNDEF}s.
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <vector>
 
@@ -31,6 +32,7 @@ private:
     void SetMode(const QString& mode);
 
     QHash<QString, QString> FDefines; // upper case -> value ("" when it has none)
+    QSet<QString> FDoubtful;          // defined or undefined in an undecided branch
     std::vector<TFrame> FFrames;
     bool FActive = true, FSure = true;
     bool FDelphi = false;

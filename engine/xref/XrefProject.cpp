@@ -495,9 +495,10 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const TParsedSource& pars
         }
         }
         resolved[i] = found;
-        // What stands in an include file has no place in a page: neither a link nor a target.
+        // What stands in an include file has no place in a page: neither a link nor a target;
+        // a declaration in a branch whose condition was beyond the reader may not be there.
         if (found.Ref.IsValid() && site.Sure && site.Ordinal >= 0 && found.Ref.Decl >= 0 &&
-            Decl(found.Ref).Ordinal >= 0)
+            Decl(found.Ref).Ordinal >= 0 && Decl(found.Ref).Sure)
             links.push_back({site.Line, site.Ordinal, found.Ref});
     }
     return links;

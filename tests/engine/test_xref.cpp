@@ -326,6 +326,14 @@ void TestXref::links_data() {
     row("condition in brackets", QStringList{deep}, "u15:8:B", "B");
     row("condition nested too deep", QStringList{deep}, "u15:4:B", "-");
     row("not nested too deep", QStringList{deep}, "u15:5:B", "-");
+    const QString doubt = "u22.pas|unit u22;\ninterface\n"                                    // 1-2
+                          "{$IF DEFINED(MSWINDOWS) AND NOT DECLARED(X)}{$DEFINE W}{$ENDIF}\n" // 3
+                          "{$IF DECLARED(Y)}{$DEFINE MAYBE}{$ENDIF}\n"                        // 4
+                          "{$IFDEF W}var A: Integer;{$ELSE}var C: Integer;{$ENDIF}\n"         // 5
+                          "{$IFDEF MAYBE}var B: Integer;{$ENDIF}\n"                           // 6
+                          "implementation\ninitialization\n  C := 1; B := 2;\nend.\n"; // 7-10
+    row("a condition decided by its known side", {doubt}, "u22:9:C", "C");
+    row("a symbol defined in an undecided branch is in doubt", {doubt}, "u22:9:B", "-");
 
     const QString included = "u12.pas|unit u12;\n"                       // 1
                              "interface\n"                               // 2
