@@ -194,7 +194,7 @@ TXrefProject::TFound TXrefProject::FindMember(int unit, int scope, const QString
     TFound own = FindIn(unit, scope, lower, -1, args);
     if (own.Done() && !own.Loose)
         return own;
-    TFound further{{}, true};
+    TFound further{{}, true, false, true};
     const TAncestor& ancestor = FUnits[size_t(unit)].Ancestors[size_t(scope)];
     switch (ancestor.Kind) {
     case TAncestor::TKind::None:
@@ -287,41 +287,55 @@ TXrefProject::TFound TXrefProject::Lexical(int unit, int scope, const QString& l
                                            int args) const {
     const TXrefUnit& model = Unit(unit);
     TFound loose;
+    // Past a class whose ancestor lies outside the run only a type is certain: the classes
+    // outside declare members, not types of the names a run gives its own.
+    bool hidden = false;
+    const auto settle = [&](const TFound& found) {
+        const TFound result = Settle(found, loose);
+        if (hidden && result.Ref.IsValid() && Decl(result.Ref).Kind != TDeclKind::Type)
+            return TFound{{}, true};
+        return result;
+    };
+    const auto member = [&](int members) {
+        const TFound found = FindMember(unit, members, lower, args);
+        hidden = hidden || found.Hidden;
+        return found.Hidden ? TFound{} : found;
+    };
     for (int s = scope, steps = 0; s >= 0; ++steps) {
         if (steps > kMaxSteps)
             return {{}, true};
         const TScope& sc = model.Scopes[size_t(s)];
         switch (sc.Kind) {
         case TScopeKind::File:
-            return Settle({}, loose);
+            return settle({});
         case TScopeKind::Interface:
         case TScopeKind::Implementation:
         case TScopeKind::Program:
-            return Settle(Section(unit, s, lower, seq, args), loose);
+            return settle(Section(unit, s, lower, seq, args));
         case TScopeKind::Members: {
-            const TFound found = FindMember(unit, s, lower, args);
+            const TFound found = member(s);
             if (Stops(found, loose))
-                return Settle(found, loose);
+                return settle(found);
             break;
         }
         case TScopeKind::Routine: {
             TFound found = FindIn(unit, s, lower, seq, args);
             if (Stops(found, loose))
-                return Settle(found, loose);
+                return settle(found);
             if (sc.Class == -2)
                 return {{}, true};
             for (int c = sc.Class; c >= 0 && model.Scopes[size_t(c)].Kind == TScopeKind::Members;
                  c = model.Scopes[size_t(c)].Outer) {
-                found = FindMember(unit, c, lower, args);
+                found = member(c);
                 if (Stops(found, loose))
-                    return Settle(found, loose);
+                    return settle(found);
             }
             break;
         }
         }
         s = sc.Outer;
     }
-    return Settle({}, loose);
+    return settle({});
 }
 
 TXrefProject::TAncestor TXrefProject::TypeMembers(int unit, int scope, const TTypeRef& type,

@@ -188,6 +188,17 @@ void TestXref::links_data() {
         "-");
     row("ancestor outside the run: own member links", QStringList{outside}, "u6:11:Go",
         "TForm1.Go");
+    const QString outsideTypes = "u23.pas|unit u23;\ninterface\nuses Forms;\n"  // 1-3
+                                 "type TKind = (kOne, kTwo);\n"                 // 4
+                                 "  TForm2 = class(TForm)\n    Kind: TKind;\n"  // 5-6
+                                 "    procedure Go;\n  end;\nimplementation\n"  // 7-9
+                                 "procedure TForm2.Go;\nvar K: TKind;\nbegin\n" // 10-12
+                                 "  K := kOne;\nend;\nend.\n";                  // 13-15
+    row("ancestor outside the run: a type of the run links", {outsideTypes}, "u23:6:TKind",
+        "TKind");
+    row("ancestor outside the run: a type in a method body", {outsideTypes}, "u23:11:TKind",
+        "TKind");
+    row("ancestor outside the run: other names stay plain", {outsideTypes}, "u23:13:kOne", "-");
     const QString rooted = "u15.pas|unit u15;\ninterface\n"       // 1-2
                            "type TTool = class(TObject)\n"        // 3
                            "  procedure Go;\n"                    // 4
