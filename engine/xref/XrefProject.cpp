@@ -225,11 +225,8 @@ TXrefProject::TFound TXrefProject::Settle(const TFound& found, const TFound& loo
         return found;
     // Past a routine that takes none of the call's arguments only an overload that does
     // is certain.
-    if (found.Ref.IsValid() && !found.Loose) {
-        const TDeclKind kind = Decl(found.Ref).Kind;
-        if (kind == TDeclKind::Routine || kind == TDeclKind::Method)
-            return found;
-    }
+    if (found.Ref.IsValid() && !found.Loose && IsRoutine(found.Ref))
+        return found;
     return {{}, true};
 }
 
@@ -252,35 +249,67 @@ TXrefProject::TFound TXrefProject::Section(int unit, int scope, const QString& l
                                            int args) const {
     const TSource& source = FUnits[size_t(unit)];
     const TXrefUnit& model = source.Model;
-    TFound loose;
-    TFound found = FindIn(unit, scope, lower, seq, args);
-    if (Stops(found, loose))
-        return Settle(found, loose);
+    // The section, the interface of an implementation, then the used units from the last
+    // named to the first (an implementation's before the interface's), then System.
+    struct TPlace {
+        int Unit, Scope, Seq;
+    };
+    std::vector<TPlace> places = {{unit, scope, seq}};
     std::vector<int> sections = {scope};
     if (model.Scopes[size_t(scope)].Kind == TScopeKind::Implementation) {
-        found = FindIn(unit, model.Interface, lower, -1, args);
-        if (Stops(found, loose))
-            return Settle(found, loose);
+        places.push_back({unit, model.Interface, -1});
         sections.push_back(model.Interface);
     }
-    // The used units from the last named to the first, an implementation's before the
-    // interface's.
     for (const int s : sections) {
         const auto& used = source.Uses[size_t(s)];
-        for (auto k = used.rbegin(); k != used.rend(); ++k) {
-            if (*k < 0)
-                continue;
-            found = FindIn(*k, Unit(*k).Interface, lower, -1, args);
-            if (Stops(found, loose))
-                return Settle(found, loose);
+        for (auto k = used.rbegin(); k != used.rend(); ++k)
+            if (*k >= 0)
+                places.push_back({*k, Unit(*k).Interface, -1});
+    }
+    if (source.System >= 0)
+        places.push_back({source.System, Unit(source.System).Interface, -1});
+
+    // A call's overloads are gathered from every unit in reach: a second one that takes its
+    // arguments makes it undecided.
+    TFound loose, fit;
+    for (const TPlace& place : places) {
+        const TFound found = FindIn(place.Unit, place.Scope, lower, place.Seq, args);
+        if (fit.Ref.IsValid()) {
+            // One of the same parameters is hidden by the nearer one.
+            if (found.Unknown || (found.Ref.IsValid() && !found.Loose && IsRoutine(found.Ref) &&
+                                  Decl(found.Ref).Signature != Decl(fit.Ref).Signature))
+                return {{}, true};
+            continue;
         }
-    }
-    if (source.System >= 0) {
-        found = FindIn(source.System, Unit(source.System).Interface, lower, -1, args);
-        if (Stops(found, loose))
+        if (!Stops(found, loose))
+            continue;
+        if (args < 0 || !found.Ref.IsValid() || !IsRoutine(found.Ref))
             return Settle(found, loose);
+        fit = found;
     }
+    if (fit.Ref.IsValid())
+        return fit;
     return Settle(UnitNamed(unit, scope, lower), loose);
+}
+
+bool TXrefProject::OwnName(int unit, int owner, const QString& lower) const {
+    // In its own body a routine's name without arguments is its result, or a call of itself,
+    // unless an overload beside it takes no arguments: that one would be called.
+    if (owner < 0 || !IsRoutine({unit, owner}))
+        return false;
+    const TXrefUnit& model = Unit(unit);
+    const TDecl& decl = model.Decls[size_t(owner)];
+    if (decl.Lower != lower)
+        return false;
+    for (int d = model.Find(decl.Scope, lower); d >= 0; d = model.Decls[size_t(d)].NextSame)
+        if (d != owner && model.Decls[size_t(d)].Params - model.Decls[size_t(d)].Defaults <= 0)
+            return false;
+    return true;
+}
+
+bool TXrefProject::IsRoutine(TXrefRef ref) const {
+    const TDeclKind kind = Decl(ref).Kind;
+    return kind == TDeclKind::Routine || kind == TDeclKind::Method;
 }
 
 TXrefProject::TFound TXrefProject::Lexical(int unit, int scope, const QString& lower, int seq,
@@ -322,6 +351,8 @@ TXrefProject::TFound TXrefProject::Lexical(int unit, int scope, const QString& l
             TFound found = FindIn(unit, s, lower, seq, args);
             if (Stops(found, loose))
                 return settle(found);
+            if (args < 0 && OwnName(unit, sc.Owner, lower))
+                return settle({{unit, sc.Owner}, false});
             if (sc.Class == -2)
                 return {{}, true};
             for (int c = sc.Class; c >= 0 && model.Scopes[size_t(c)].Kind == TScopeKind::Members;

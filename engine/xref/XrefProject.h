@@ -65,6 +65,8 @@ private:
     // none of the call's arguments in `loose`; then what it binds to.
     static bool Stops(const TFound& found, TFound& loose);
     TFound Settle(const TFound& found, const TFound& loose) const;
+    bool IsRoutine(TXrefRef ref) const;
+    bool OwnName(int unit, int owner, const QString& lower) const;
     TFound FindIn(int unit, int scope, const QString& lower, int seq, int args) const;
     TFound FindMember(int unit, int scope, const QString& lower, int args, int depth = 0) const;
     TFound Lexical(int unit, int scope, const QString& lower, int seq, int args) const;

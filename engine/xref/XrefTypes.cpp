@@ -399,19 +399,22 @@ int TXrefParser::ImplementedBy(int scope, const QString& lower, int params, bool
     std::vector<int> places = {scope};
     if (unit.Scopes[size_t(scope)].Kind == TScopeKind::Implementation)
         places.push_back(unit.Interface);
-    int fits = -1;
+    int fits = -1, first = -1;
     for (const int place : places)
         for (int d = unit.Find(place, lower); d >= 0; d = unit.Decls[size_t(d)].NextSame) {
             const TDecl& decl = unit.Decls[size_t(d)];
-            if (decl.Kind == TDeclKind::Routine && decl.Forward &&
-                (!hasParams || decl.Params == params)) {
-                if (!hasParams || decl.Signature == signature)
+            if (decl.Kind != TDeclKind::Routine || !decl.Forward)
+                continue;
+            if (first < 0)
+                first = d;
+            if (decl.Params == params) {
+                if (decl.Signature == signature)
                     return d;
                 if (fits < 0)
                     fits = d;
             }
         }
-    return fits;
+    return fits >= 0 || hasParams ? fits : first;
 }
 
 int TXrefParser::Accessor(int members, const QString& signature) const {
@@ -533,6 +536,8 @@ void TXrefParser::Routine(int scope, bool isPublic) {
             found.push_back(d);
         }
         if (members >= 0) {
+            // Overloads of one count are told apart by their parameters' types; a header
+            // without parameters is the overload without, else the one declaration.
             int first = -1;
             for (int d = unit.Find(members, FTokens[parts.back()].Lower); d >= 0;
                  d = unit.Decls[size_t(d)].NextSame) {
@@ -541,11 +546,9 @@ void TXrefParser::Routine(int scope, bool isPublic) {
                     continue;
                 if (first < 0)
                     first = d;
-                if (!hasParams || decl.Params == count) {
-                    // Overloads of one count are told apart by their parameters' types.
-                    if (target < 0 || decl.Signature == signature)
-                        target = d;
-                    if (!hasParams || decl.Signature == signature)
+                if (decl.Params == count && (target < 0 || decl.Signature == signature)) {
+                    target = d;
+                    if (decl.Signature == signature)
                         break;
                 }
             }

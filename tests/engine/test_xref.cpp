@@ -265,6 +265,31 @@ void TestXref::links_data() {
                               "  property Items[Index: Integer]: string read Get;\n"     // 6
                               "  property Named[const Name: string]: string read Get;\n" // 7
                               "end;\nimplementation\nend.\n";                            // 8-10
+    const QString own = "u24.pas|unit u24;\ninterface\ntype TTool = class\n"             // 1-3
+                        "  function Ident(p: PChar): Boolean;\n"                         // 4
+                        "  function Ident: Boolean;\nend;\n"                             // 5-6
+                        "function dbgs(i: Integer): string; overload;\n"                 // 7
+                        "implementation\nuses u25;\n"                                    // 8-9
+                        "function TTool.Ident: Boolean;\nbegin\n"                        // 10-11
+                        "  Ident := True;\nend;\n"                                       // 12-13
+                        "function TTool.Ident(p: PChar): Boolean;\nbegin\n"              // 14-15
+                        "  Result := Ident;\n  Writeln(dbgs(1));\nend;\n"                // 16-18
+                        "function dbgs(i: Integer): string;\nbegin\nend;\nend.\n";       // 19-22
+    const QString rival = "u25.pas|unit u25;\ninterface\n"
+                          "function dbgs(b: Boolean): string; overload;\n"
+                          "function Twin(i: Integer): Integer;\n"
+                          "implementation\nend.\n";
+    const QString twin = "u26.pas|unit u26;\ninterface\nuses u25;\n"           // 1-3
+                         "function Twin(i: Integer): Integer;\n"               // 4
+                         "implementation\ninitialization\n  Twin(1);\nend.\n"; // 5-8
+    row("a body header without parameters: the overload without", {own, rival}, "u24:10:Ident",
+        "TTool.Ident~2");
+    row("a function's name in its own body is its result", {own, rival}, "u24:12:Ident",
+        "TTool.Ident~2");
+    row("overloads of one count in two units stay plain", {own, rival}, "u24:17:dbgs", "-");
+    row("the same parameters in a nearer unit hide the other", {rival, twin}, "u26:7:Twin", "Twin");
+    row("a function's name in its own body, with an overload without parameters", {own, rival},
+        "u24:16:Ident", "TTool.Ident~2");
     row("overloaded reader by the index's type", {accessors}, "u19:6:Get", "TList.Get");
     row("overloaded reader by the index's type, second", {accessors}, "u19:7:Get", "TList.Get~2");
     const QString defaults = "u20.pas|unit u20;\ninterface\n"                         // 1-2
