@@ -12,6 +12,7 @@ disagreement to the report.
 """
 
 import argparse
+import functools
 import html
 import os
 import re
@@ -155,12 +156,26 @@ class Site:
         return (source, place[0], place[1]) if place else (source, -1, -1)
 
 
+@functools.lru_cache(maxsize=64)
+def source_lines(path):
+    try:
+        with open(path, "rb") as f:
+            return f.read().decode("latin-1").split("\n")
+    except OSError:
+        return []
+
+
+def word_at(tree, rel, line, column):
+    lines = source_lines(os.path.join(tree, rel))
+    text = lines[line - 1] if 0 < line <= len(lines) else ""
+    m = re.match(r"&?(\w+)", text[column - 1 :])
+    return m.group(1) if m else ""
+
+
 def in_uses_clause(tree, rel, line, column):
     """Whether the place lies in a uses clause: "uses" since the last ";" before it."""
-    try:
-        with open(os.path.join(tree, rel), "rb") as f:
-            lines = f.read().decode("latin-1").split("\n")
-    except OSError:
+    lines = source_lines(os.path.join(tree, rel))
+    if not 0 < line <= len(lines):
         return False
     text = "\n".join(lines[: line - 1] + [lines[line - 1][: column - 1]])
     text = re.sub(r"\{[^}]*\}|\(\*.*?\*\)|//[^\n]*", " ", text[-4000:], flags=re.S)
@@ -240,17 +255,21 @@ def main():
         inside = cfile.startswith(tree + os.sep)
         crel = os.path.relpath(cfile, tree) if inside else cfile
         if inside and crel.lower().endswith(SOURCES):
-            # The browser gives a routine's parameters their ids in its first
-            # parameter list and links the body's repeated header to them; the
-            # code tools stop at the body's: follow that link.
+            # The browser gives a routine and its parameters their ids in their
+            # first declaration and links the body's repeated header to it; the
+            # code tools may stop at the body's: follow that link.
             target_page = page_name(crel)
             there = site.page(target_page)
             href_there, id_there = there.anchors.get((cline, ccol), (None, None)) if there else (None, None)
             if href_there and not id_there and (rel, line, column) != (crel, cline, ccol):
                 followed = site.target(target_page, href_there)
                 if followed[1]:
-                    count["answers moved to the first parameter list"] += 1
+                    count["answers at a repeated header, moved to its first declaration"] += 1
                     crel, cline, ccol = followed
+        if word_at(tree, crel, cline, ccol).lower() != words[(rel, line, column)].lower():
+            # Low(T), High(T) and a property's "write" answered with another name's place.
+            count["answered with another name"] += 1
+            continue
         if (crel, cline, ccol) == (rel, line, column):
             count["declarations"] += 1
             count["declarations with an id"] += ident is not None
