@@ -249,44 +249,45 @@ TXrefProject::TFound TXrefProject::Section(int unit, int scope, const QString& l
                                            int args) const {
     const TSource& source = FUnits[size_t(unit)];
     const TXrefUnit& model = source.Model;
-    // The section, the interface of an implementation, then the used units from the last
-    // named to the first (an implementation's before the interface's), then System.
-    struct TPlace {
-        int Unit, Scope, Seq;
-    };
-    std::vector<TPlace> places = {{unit, scope, seq}};
-    std::vector<int> sections = {scope};
-    if (model.Scopes[size_t(scope)].Kind == TScopeKind::Implementation) {
-        places.push_back({unit, model.Interface, -1});
-        sections.push_back(model.Interface);
-    }
-    for (const int s : sections) {
-        const auto& used = source.Uses[size_t(s)];
-        for (auto k = used.rbegin(); k != used.rend(); ++k)
-            if (*k >= 0)
-                places.push_back({*k, Unit(*k).Interface, -1});
-    }
-    if (source.System >= 0)
-        places.push_back({source.System, Unit(source.System).Interface, -1});
-
     // A call's overloads are gathered from every unit in reach: a second one that takes its
-    // arguments makes it undecided.
-    TFound loose, fit;
-    for (const TPlace& place : places) {
-        const TFound found = FindIn(place.Unit, place.Scope, lower, place.Seq, args);
+    // arguments makes it undecided, while one of the same parameters is hidden by the nearer.
+    TFound loose, fit, result;
+    const auto visit = [&](int u, int s, int since) {
+        const TFound found = FindIn(u, s, lower, since, args);
         if (fit.Ref.IsValid()) {
-            // One of the same parameters is hidden by the nearer one.
             if (found.Unknown || (found.Ref.IsValid() && !found.Loose && IsRoutine(found.Ref) &&
-                                  Decl(found.Ref).Signature != Decl(fit.Ref).Signature))
-                return {{}, true};
-            continue;
+                                  Decl(found.Ref).Signature != Decl(fit.Ref).Signature)) {
+                result = {{}, true};
+                return true;
+            }
+            return false;
         }
         if (!Stops(found, loose))
+            return false;
+        if (args >= 0 && found.Ref.IsValid() && IsRoutine(found.Ref)) {
+            fit = found;
+            return false;
+        }
+        result = Settle(found, loose);
+        return true;
+    };
+    // The section, the interface of an implementation, then the used units from the last
+    // named to the first (an implementation's before the interface's), then System.
+    if (visit(unit, scope, seq))
+        return result;
+    const bool implementation = model.Scopes[size_t(scope)].Kind == TScopeKind::Implementation;
+    if (implementation && visit(unit, model.Interface, -1))
+        return result;
+    for (const int s : {scope, implementation ? model.Interface : -1}) {
+        if (s < 0)
             continue;
-        if (args < 0 || !found.Ref.IsValid() || !IsRoutine(found.Ref))
-            return Settle(found, loose);
-        fit = found;
+        const auto& used = source.Uses[size_t(s)];
+        for (auto k = used.rbegin(); k != used.rend(); ++k)
+            if (*k >= 0 && visit(*k, Unit(*k).Interface, -1))
+                return result;
     }
+    if (source.System >= 0 && visit(source.System, Unit(source.System).Interface, -1))
+        return result;
     if (fit.Ref.IsValid())
         return fit;
     return Settle(UnitNamed(unit, scope, lower), loose);
