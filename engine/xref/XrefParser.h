@@ -96,6 +96,7 @@ private:
     size_t FAt = 0;
     TParsedSource FOut;
     int FWith = -1;   // the innermost "with" being read
+    int FWhole = -1;  // the site the last expression read names as a whole, or -1
     int FMethod = -1; // the scope of the method body being read
     int FNesting = 0;
     // Per name and scope: its last declaration found by name, and how many are.

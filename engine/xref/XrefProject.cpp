@@ -416,12 +416,18 @@ TXrefProject::TAncestor TXrefProject::MembersOf(TXrefRef ref, int depth, int str
             --strip;
         }
         return TypeMembers(ref.Unit, decl.Scope, decl.Type, depth, strip);
+    case TDeclKind::Method:
+        // A constructor gives an object of its class.
+        if (decl.What == u"конструктор" &&
+            Unit(ref.Unit).Scopes[size_t(decl.Scope)].Kind == TScopeKind::Members)
+            return strip == 0 ? TAncestor{TAncestor::TKind::Members, ref.Unit, decl.Scope}
+                              : TAncestor{};
+        return TypeMembers(ref.Unit, decl.Scope, decl.Type, depth, strip);
     case TDeclKind::Variable:
     case TDeclKind::Field:
     case TDeclKind::Parameter:
     case TDeclKind::Constant:
     case TDeclKind::Routine:
-    case TDeclKind::Method:
         return TypeMembers(ref.Unit, decl.Scope, decl.Type, depth, strip);
     default:
         return {};

@@ -99,15 +99,17 @@ void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
             chains.resize(size_t(depth) + 1);
         return chains[size_t(depth)];
     };
+    // What the whole expression names, when it is a chain of names, a call or a cast.
+    const auto whole = [&chains, this] { FWhole = chains[0].Steps == 0 ? chains[0].Site : -1; };
     while (!AtEnd()) {
         const TXrefToken& t = Tok();
         const bool isName = t.Kind == TXrefToken::TKind::Name;
         if (isName && (t.Lower == u"begin" || t.Lower == u"end"))
-            return;
+            return whole();
         if (depth == 0 &&
             (Sym(";") || Sym(",") || Sym(":") || Sym(")") || Sym("]") ||
              (isName && EndsExpression(t.Lower)) || (isName && specifiers && IsSpecifier(t.Lower))))
-            return;
+            return whole();
         if (Sym("(") || Sym("[")) {
             chain().Open = chain().Site >= 0;
             ++depth;
@@ -176,6 +178,7 @@ void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
         }
         Skip();
     }
+    whole();
 }
 
 void TXrefParser::Block(int scope) {
@@ -298,10 +301,9 @@ void TXrefParser::Statement(int scope) {
             const size_t sites = FOut.Sites.size();
             const size_t before = FAt;
             Expression(scope);
-            // The subject is followed when it is a plain chain of names.
-            const bool chain = FOut.Sites.size() > sites && FAt > 0 &&
-                               FTokens[FAt - 1].Kind == TXrefToken::TKind::Name;
-            with.Subjects.push_back(chain ? int(FOut.Sites.size() - 1) : -1);
+            // The subject is followed when it is a chain of names, a call or a cast.
+            const bool chain = FOut.Sites.size() > sites && FWhole >= int(sites);
+            with.Subjects.push_back(chain ? FWhole : -1);
             if (!Accept(",") && FAt == before)
                 Skip();
         }

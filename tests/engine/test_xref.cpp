@@ -426,6 +426,13 @@ void TestXref::links_data() {
                              "  with Result do Result := Result.Next;\n"     // 11
                              "end;\nend.\n";                                 // 12-13
     row("member through Self", {implicit}, "u18:10:Next", "TNode.Next");
+    const QString made = "u27.pas|unit u27;\ninterface\ntype TReader = class\n"         // 1-3
+                         "  procedure Read;\n  constructor Create(A: Integer);\nend;\n" // 4-6
+                         "implementation\nprocedure P;\nbegin\n"                        // 7-9
+                         "  with TReader.Create(1) do Read;\n"                          // 10
+                         "  TReader.Create(2).Read;\nend;\nend.\n";                     // 11-13
+    row("with a constructor's object", {made}, "u27:10:Read", "TReader.Read");
+    row("member of a constructor's object", {made}, "u27:11:Read", "TReader.Read");
     row("member through Result", {implicit}, "u18:11:Next", "TNode.Next");
 
     const QString steps = "u14.pas|unit u14;\ninterface\n"                                // 1-2
