@@ -49,12 +49,13 @@ struct TDecl {
     int Line = 0, Ordinal = -1;
     int Seq = 0; // the token it stands at: declared before what follows
     bool Sure = true;
-    bool Public = false;  // in an interface section or a program, outside routines
-    bool Forward = false; // a routine declared "forward" and not yet given its body
-    int Params = -1;      // a routine's parameter count
-    int Defaults = 0;     // how many of them have a default value
-    QString Signature;    // a routine's parameter types as written, lower case
-    int NextSame = -1;    // the next declaration of this name in the same scope
+    bool Public = false;   // in an interface section or a program, outside routines
+    bool Forward = false;  // a routine declared "forward" and not yet given its body
+    bool Overload = false; // declared "overload": a call looks for more in other units
+    int Params = -1;       // a routine's parameter count
+    int Defaults = 0;      // how many of them have a default value
+    quint32 Signature = 0; // a hash of its parameters' types as written
+    int NextSame = -1;     // the next declaration of this name in the same scope
     TTypeRef Type;
     QString Id;
     QString Title; // its first line, trimmed, at most kShownLineLength characters

@@ -46,13 +46,14 @@ private:
     int Parameters(int inner, bool declare, const char* close, int* defaults = nullptr);
     void RoutineBody(int inner);
     int ImplementedBy(int scope, const QString& lower, int params, bool hasParams,
-                      const QString& signature) const;
+                      quint32 signature) const;
     // The parameters of the list at "(" counted, and their types as written, one per
-    // parameter, into `signature`: what tells overloads of one count apart.
-    int ParameterTypes(QString& signature) const;
+    // parameter, hashed into `signature`: what tells overloads of one count apart.
+    int ParameterTypes(quint32& signature) const;
+    quint32 TypeToken(size_t token, quint32 type) const;
     // The overload of the accessor named at the current token whose parameter types are
     // `signature`, when the class declares several; else -1.
-    int Accessor(int members, const QString& signature) const;
+    int Accessor(int members, quint32 signature) const;
     void GenericParameters(int inner);
     QString TypeDef(int scope, int decl, TTypeRef& ref);
     QString StructuredType(int scope, int decl, const QString& keyword, TTypeRef& ref);

@@ -249,8 +249,9 @@ TXrefProject::TFound TXrefProject::Section(int unit, int scope, const QString& l
                                            int args) const {
     const TSource& source = FUnits[size_t(unit)];
     const TXrefUnit& model = source.Model;
-    // A call's overloads are gathered from every unit in reach: a second one that takes its
-    // arguments makes it undecided, while one of the same parameters is hidden by the nearer.
+    // The overloads of a call to a routine declared "overload" are gathered from every unit
+    // in reach: a second one that takes its arguments makes it undecided, while one of the
+    // same parameters is hidden by the nearer.
     TFound loose, fit, result;
     const auto visit = [&](int u, int s, int since) {
         const TFound found = FindIn(u, s, lower, since, args);
@@ -264,7 +265,7 @@ TXrefProject::TFound TXrefProject::Section(int unit, int scope, const QString& l
         }
         if (!Stops(found, loose))
             return false;
-        if (args >= 0 && found.Ref.IsValid() && IsRoutine(found.Ref)) {
+        if (args >= 0 && found.Ref.IsValid() && IsRoutine(found.Ref) && Decl(found.Ref).Overload) {
             fit = found;
             return false;
         }

@@ -290,7 +290,7 @@ void TXrefParser::Property(int members, bool isPublic) {
     unit.Decls[size_t(d)].Public = isPublic;
     Skip();
     // The accessors' parameter types: the index's, then for the writer the value's.
-    QString readSignature, writeSignature;
+    quint32 readSignature = 0, writeSignature = 0;
     if (Sym("[")) {
         ParameterTypes(readSignature);
         const int inner = NewScope(TScopeKind::Routine, members, d);
@@ -302,10 +302,10 @@ void TXrefParser::Property(int members, bool isPublic) {
         TTypeRef ref;
         TypeName(members, ref);
         unit.Decls[size_t(d)].Type = ref;
-        writeSignature = readSignature;
+        quint32 type = 0;
         for (size_t k = typeAt; k < FAt; ++k)
-            writeSignature += FTokens[k].Lower.isEmpty() ? Text(k).toString() : FTokens[k].Lower;
-        writeSignature += u';';
+            type = TypeToken(k, type);
+        writeSignature = readSignature * 1000003u + type + 1u; // the value, one parameter more
     }
     bool indexed = false;
     while (!AtEnd() && !Sym(";") && !Word("end")) {
@@ -394,7 +394,7 @@ int TXrefParser::Parameters(int inner, bool declare, const char* close, int* def
 }
 
 int TXrefParser::ImplementedBy(int scope, const QString& lower, int params, bool hasParams,
-                               const QString& signature) const {
+                               quint32 signature) const {
     const TXrefUnit& unit = FOut.Unit;
     std::vector<int> places = {scope};
     if (unit.Scopes[size_t(scope)].Kind == TScopeKind::Implementation)
@@ -417,7 +417,7 @@ int TXrefParser::ImplementedBy(int scope, const QString& lower, int params, bool
     return fits >= 0 || hasParams ? fits : first;
 }
 
-int TXrefParser::Accessor(int members, const QString& signature) const {
+int TXrefParser::Accessor(int members, quint32 signature) const {
     // Overloaded accessors are told apart by their parameters; one alone is left to the
     // lookup, which also searches the ancestors.
     if (Sym(".", 1))
@@ -434,17 +434,23 @@ int TXrefParser::Accessor(int members, const QString& signature) const {
     return count > 1 ? match : -1;
 }
 
-int TXrefParser::ParameterTypes(QString& signature) const {
+quint32 TXrefParser::TypeToken(size_t token, quint32 type) const {
+    const TXrefToken& t = FTokens[token];
+    const auto word = quint32(NameHash(t.Lower.isEmpty() ? Text(token) : QStringView(t.Lower)));
+    return (type ^ word) * 16777619u;
+}
+
+int TXrefParser::ParameterTypes(quint32& signature) const {
     // Counted ahead: a body is matched to its declaration before its names are read.
     int depth = 0, count = 0, names = 0;
     bool typed = false, defaulted = false;
-    QString type;
+    quint32 type = 0;
     const auto endGroup = [&] {
         for (int k = 0; k < names; ++k)
-            signature += type + u';';
+            signature = signature * 1000003u + type + 1u;
         names = 0;
         typed = false;
-        type.clear();
+        type = 0;
     };
     for (size_t k = 0; FAt + k < FTokens.size(); ++k) {
         const TXrefToken& t = Tok(k);
@@ -463,7 +469,7 @@ int TXrefParser::ParameterTypes(QString& signature) const {
         } else if (Sym(":", k)) {
             typed = true;
         } else if (typed) {
-            type += t.Lower.isEmpty() ? Text(FAt + k).toString() : t.Lower;
+            type = TypeToken(FAt + k, type);
         } else if (t.Kind == TXrefToken::TKind::Name && !t.Reserved && t.Lower != u"constref" &&
                    t.Lower != u"out") {
             ++count;
@@ -511,7 +517,7 @@ void TXrefParser::Routine(int scope, bool isPublic) {
         }
     }
     const bool hasParams = Sym("(");
-    QString signature;
+    quint32 signature = 0;
     const int count = hasParams ? ParameterTypes(signature) : 0;
 
     int target = -1;
@@ -637,6 +643,8 @@ void TXrefParser::Routine(int scope, bool isPublic) {
     Accept(";");
     bool body = !isMember && where != TScopeKind::Interface;
     while (IsDirective() && !(isMember && IsVisibilityWord(Tok().Lower))) {
+        if (decl >= 0 && Word("overload"))
+            unit.Decls[size_t(decl)].Overload = true;
         if (Word("forward") || Word("external")) {
             body = false;
             if (decl >= 0 && Word("forward"))

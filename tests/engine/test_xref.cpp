@@ -288,6 +288,11 @@ void TestXref::links_data() {
         "TTool.Ident~2");
     row("overloads of one count in two units stay plain", {own, rival}, "u24:17:dbgs", "-");
     row("the same parameters in a nearer unit hide the other", {rival, twin}, "u26:7:Twin", "Twin");
+    const QString plain = "u28.pas|unit u28;\ninterface\nuses u25;\n"              // 1-3
+                          "function dbgs(s: string): string;\n"                    // 4
+                          "implementation\ninitialization\n  dbgs(\'\');\nend.\n"; // 5-8
+    row("a routine not declared overload hides the other units'", {rival, plain}, "u28:7:dbgs",
+        "dbgs");
     row("a function's name in its own body, with an overload without parameters", {own, rival},
         "u24:16:Ident", "TTool.Ident~2");
     row("overloaded reader by the index's type", {accessors}, "u19:6:Get", "TList.Get");
