@@ -6,7 +6,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 out=${1:-$here/../../build/finddecl}
 laz=${LAZARUS_DIR:-/usr/lib/lazarus/2.2.6}
 mkdir -p "$out/units"
-fpc -Mobjfpc -Sh -O1 -vw0 \
+fpc -Mobjfpc -Sh -O1 -ve \
   -Fu"$laz/components/codetools" -Fi"$laz/components/codetools" \
   -Fu"$laz/components/lazutils" -Fi"$laz/components/lazutils" \
   -FU"$out/units" -FE"$out" "$here/finddecl.lpr"

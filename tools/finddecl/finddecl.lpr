@@ -12,8 +12,8 @@ program finddecl;
 {$mode objfpc}{$H+}
 
 uses
-  Classes, SysUtils, CodeCache, CodeToolManager, CodeToolsConfig,
-  DefineTemplates, FindDeclarationTool, CodeToolsStructs, LazFileUtils;
+  SysUtils, CodeCache, CodeToolManager, CodeToolsConfig, DefineTemplates,
+  FindDeclarationTool, LazFileUtils;
 
 var
   Options: TCodeToolsOptions;
