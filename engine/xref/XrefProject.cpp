@@ -184,7 +184,7 @@ TXrefProject::TFound TXrefProject::FindIn(int unit, int scope, const QString& lo
         return {};
     // A call none of them takes may be meant for an overload further out; a name without
     // brackets may be the routine itself, not a call.
-    return {{unit, first}, false, args >= 0};
+    return {{unit, first}, false, args >= 0, false, true};
 }
 
 TXrefProject::TFound TXrefProject::FindMember(int unit, int scope, const QString& lower, int args,
@@ -192,7 +192,8 @@ TXrefProject::TFound TXrefProject::FindMember(int unit, int scope, const QString
     if (depth > kMaxDepth)
         return {{}, true};
     TFound own = FindIn(unit, scope, lower, -1, args);
-    if (own.Done() && !own.Loose)
+    // Only a method declared "overload" lets the ancestors' of its name be called.
+    if (own.Done() && (!own.Unfit || (!own.Loose && !Decl(own.Ref).Overload)))
         return own;
     TFound further{{}, true, false, true};
     const TAncestor& ancestor = FUnits[size_t(unit)].Ancestors[size_t(scope)];
@@ -209,7 +210,15 @@ TXrefProject::TFound TXrefProject::FindMember(int unit, int scope, const QString
     case TAncestor::TKind::Unknown:
         break;
     }
-    return own.Loose ? Settle(further, own) : further;
+    if (own.Loose)
+        return Settle(further, own);
+    if (!own.Unfit)
+        return further;
+    // A name without arguments that no overload here takes: an ancestor's that does, else
+    // the first here, unless an ancestor lies outside the run.
+    if (further.Ref.IsValid() && !further.Unfit && IsRoutine(further.Ref))
+        return further;
+    return further.Unknown ? TFound{{}, true} : own;
 }
 
 bool TXrefProject::Stops(const TFound& found, TFound& loose) {

@@ -44,6 +44,7 @@ private:
         bool Unknown = false; // the name may be a member of something outside the run
         bool Loose = false;   // a routine none of whose overloads takes the call's arguments
         bool Hidden = false;  // Unknown as a class's ancestor lies outside the run
+        bool Unfit = false;   // the first of routines none of which takes the arguments
         bool Done() const { return Ref.IsValid() || Unknown; }
     };
     // Where a class's members go on: its ancestor's members, the implicit root, nothing,

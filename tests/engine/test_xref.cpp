@@ -199,6 +199,15 @@ void TestXref::links_data() {
     row("ancestor outside the run: a type in a method body", {outsideTypes}, "u23:11:TKind",
         "TKind");
     row("ancestor outside the run: other names stay plain", {outsideTypes}, "u23:13:kOne", "-");
+    const QString unfit = "u29.pas|unit u29;\ninterface\nuses Classes;\n"                   // 1-3
+                          "type TLines = class(TStrings)\n"                                 // 4
+                          "  procedure BeginUpdate(Sender: TObject); overload;\nend;\n"     // 5-6
+                          "  TOwn = class(TList)\n  procedure Go(A: Integer);\nend;\n"      // 7-9
+                          "var L: TLines; O: TOwn;\n"                                       // 10
+                          "implementation\ninitialization\n  L.BeginUpdate; O.Go;\nend.\n"; // 11-14
+    row("an overload the call does not fit, ancestor outside the run", {unfit},
+        "u29:13:BeginUpdate", "-");
+    row("a routine the call does not fit, not declared overload", {unfit}, "u29:13:Go", "TOwn.Go");
     const QString rooted = "u15.pas|unit u15;\ninterface\n"       // 1-2
                            "type TTool = class(TObject)\n"        // 3
                            "  procedure Go;\n"                    // 4
