@@ -20,6 +20,11 @@
 #include <QtTest>
 #include <memory>
 
+// How long a wait for the web view may take before the test fails. Loads finish as soon as they
+// can; this only bounds a load that never comes, so it is generous for a loaded machine, where
+// the web engine's first start alone can take several seconds.
+constexpr int kWebWait = 120000;
+
 // Creates the window and waits until its first timer tick has done the start-up work.
 inline std::unique_ptr<TfMain> StartWindow() {
     auto window = std::make_unique<TfMain>();

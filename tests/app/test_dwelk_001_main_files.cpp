@@ -62,7 +62,7 @@ void Trigger(TfMain* w, const char* item) {
 void ChoosePreviewItem(TfMain* w, TWebBrowser* web, const QString& caption) {
     QApplication::setActiveWindow(w);
     QTest::mouseClick(web->focusProxy(), Qt::RightButton, {}, QPoint(20, 20));
-    QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()));
+    QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<QMenu*>(QApplication::activePopupWidget()), kWebWait);
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     QStringList captions;
     QAction* chosen = nullptr;
@@ -76,7 +76,7 @@ void ChoosePreviewItem(TfMain* w, TWebBrowser* web, const QString& caption) {
     QCOMPARE(captions, (QStringList{"Назад", "Вперёд", "Обновить", "Копировать", "Выделить всё"}));
     QVERIFY(chosen && chosen->isEnabled());
     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(chosen).center());
-    QTRY_VERIFY(!QApplication::activePopupWidget());
+    QTRY_VERIFY_WITH_TIMEOUT(!QApplication::activePopupWidget(), kWebWait);
 }
 
 // How many times the page shown and its frames hold `text`.
@@ -85,7 +85,7 @@ int MatchesShown(TWebBrowser* web, const QString& text) {
     web->page()->findText(text, {}, [&matches](const QWebEngineFindTextResult& result) {
         matches = result.numberOfMatches();
     });
-    if (!QTest::qWaitFor([&matches] { return matches >= 0; }))
+    if (!QTest::qWaitFor([&matches] { return matches >= 0; }, kWebWait))
         qFatal("no answer from the search");
     web->page()->findText({});
     return matches;
@@ -379,7 +379,8 @@ void TestDwelk001MainFiles::openWithDesktop() {
     ClickFile(w, "Main.PAS");
     Trigger(w, "N4");
     Trigger(w, "N1");
-    QTRY_COMPARE(opener.Opened(), (QStringList{Src("Main.PAS"), QDir::cleanPath(Src())}));
+    QTRY_COMPARE_WITH_TIMEOUT(opener.Opened(),
+                              (QStringList{Src("Main.PAS"), QDir::cleanPath(Src())}), kWebWait);
 
     // The folder vanished under the browser.
     OpenFolder(w, QDir::cleanPath(Src()) + "/another");
@@ -457,14 +458,15 @@ void TestDwelk001MainFiles::previewShowsPageOrPlaceholder() {
     Control<QCheckBox>(w, "cb_WebBr_Show")->click();
     QVERIFY(pane->isVisible());
     // Nothing selected yet: the placeholder.
-    QTRY_COMPARE(web->url(), QUrl::fromLocalFile(MainDir() + "Quorvel_empty.htm"));
+    QTRY_COMPARE_WITH_TIMEOUT(web->url(), QUrl::fromLocalFile(MainDir() + "Quorvel_empty.htm"),
+                              kWebWait);
     QCOMPARE(label->text(), QString());
 
     ChooseFilter(w, filter);
     ClickFile(w, name);
     const QString shown = page.isEmpty() ? MainDir() + "Quorvel_empty.htm" : Src(page);
-    QTRY_COMPARE(web->url(), QUrl::fromLocalFile(shown));
-    QTRY_COMPARE(web->title(), title);
+    QTRY_COMPARE_WITH_TIMEOUT(web->url(), QUrl::fromLocalFile(shown), kWebWait);
+    QTRY_COMPARE_WITH_TIMEOUT(web->title(), title, kWebWait);
     QCOMPARE(label->text(), page.isEmpty() ? QString() : Src(page));
     QCOMPARE(web->BrowserVisible(), !page.isEmpty());
 
@@ -508,8 +510,8 @@ void TestDwelk001MainFiles::previewReachesNoNetwork() {
     Control<QCheckBox>(w, "cb_WebBr_Show")->click();
     QSignalSpy loaded(web, &QWebEngineView::loadFinished);
     ClickFile(w, "unit1.pas");
-    QTRY_COMPARE(web->title(), QStringLiteral("Remote"));
-    QTRY_VERIFY(!loaded.isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(web->title(), QStringLiteral("Remote"), kWebWait);
+    QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), kWebWait);
     QTest::qWait(300);
     QVERIFY(!server.hasPendingConnections());
 }
@@ -583,25 +585,26 @@ void TestDwelk001MainFiles::previewMenu() {
     auto* web = Control<TWebBrowser>(w, "WebBr");
     Control<QCheckBox>(w, "cb_WebBr_Show")->click();
     ClickFile(w, "unit1.pas");
-    QTRY_COMPARE(web->title(), QStringLiteral("One"));
+    QTRY_COMPARE_WITH_TIMEOUT(web->title(), QStringLiteral("One"), kWebWait);
     ClickFile(w, "unit2.pas");
-    QTRY_COMPARE(web->title(), QStringLiteral("Two"));
+    QTRY_COMPARE_WITH_TIMEOUT(web->title(), QStringLiteral("Two"), kWebWait);
 
     const auto choose = [w, web](const QString& caption) { ChoosePreviewItem(w, web, caption); };
 
     choose("Назад");
-    QTRY_COMPARE(web->title(), QStringLiteral("One"));
+    QTRY_COMPARE_WITH_TIMEOUT(web->title(), QStringLiteral("One"), kWebWait);
     choose("Вперёд");
-    QTRY_COMPARE(web->title(), QStringLiteral("Two"));
+    QTRY_COMPARE_WITH_TIMEOUT(web->title(), QStringLiteral("Two"), kWebWait);
     QSignalSpy loads(web, &QWebEngineView::loadFinished);
     choose("Обновить");
-    QTRY_VERIFY(!loads.isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(!loads.isEmpty(), kWebWait);
     QVERIFY(!web->hasSelection());
     choose("Выделить всё");
-    QTRY_VERIFY(web->hasSelection());
+    QTRY_VERIFY_WITH_TIMEOUT(web->hasSelection(), kWebWait);
     QGuiApplication::clipboard()->clear();
     choose("Копировать");
-    QTRY_COMPARE(QGuiApplication::clipboard()->text().trimmed(), QStringLiteral("second page"));
+    QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::clipboard()->text().trimmed(),
+                              QStringLiteral("second page"), kWebWait);
     QCOMPARE(web->url(), QUrl::fromLocalFile(Src("unit2_pas.htm")));
 }
 
@@ -632,25 +635,25 @@ void TestDwelk001MainFiles::previewBrowsesItsTree() {
     Control<QCheckBox>(w, "cb_WebBr_Show")->click();
     QSignalSpy loaded(web, &QWebEngineView::loadFinished);
     ClickFile(w, "unit1.pas");
-    QTRY_COMPARE(web->title(), QStringLiteral("One"));
-    QTRY_VERIFY(loaded.contains(QVariantList{true}));
+    QTRY_COMPARE_WITH_TIMEOUT(web->title(), QStringLiteral("One"), kWebWait);
+    QTRY_VERIFY_WITH_TIMEOUT(loaded.contains(QVariantList{true}), kWebWait);
     QCOMPARE(MatchesShown(web, "Aardvark"), 1);
     QCOMPARE(MatchesShown(web, "Quagga"), 0);
     QVERIFY(!server.hasPendingConnections());
 
     QSignalSpy moved(web, &QWebEngineView::urlChanged);
     QTest::mouseClick(web->focusProxy(), Qt::LeftButton, {}, QPoint(20, 20));
-    QTRY_COMPARE(web->title(), QStringLiteral("Two"));
-    QTRY_VERIFY(!moved.isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(web->title(), QStringLiteral("Two"), kWebWait);
+    QTRY_VERIFY_WITH_TIMEOUT(!moved.isEmpty(), kWebWait);
     QCOMPARE(web->url(), QUrl(QUrl::fromLocalFile(Src("sub/unit2_pas.htm")).toString() + "#decl"));
     QCOMPARE(label->text(), Src("sub/unit2_pas.htm"));
 
     ChoosePreviewItem(w, web, "Назад");
-    QTRY_COMPARE(web->title(), QStringLiteral("One"));
-    QTRY_COMPARE(label->text(), Src("unit1_pas.htm"));
+    QTRY_COMPARE_WITH_TIMEOUT(web->title(), QStringLiteral("One"), kWebWait);
+    QTRY_COMPARE_WITH_TIMEOUT(label->text(), Src("unit1_pas.htm"), kWebWait);
     ChoosePreviewItem(w, web, "Вперёд");
-    QTRY_COMPARE(web->title(), QStringLiteral("Two"));
-    QTRY_COMPARE(label->text(), Src("sub/unit2_pas.htm"));
+    QTRY_COMPARE_WITH_TIMEOUT(web->title(), QStringLiteral("Two"), kWebWait);
+    QTRY_COMPARE_WITH_TIMEOUT(label->text(), Src("sub/unit2_pas.htm"), kWebWait);
 }
 
 QTEST_MAIN(TestDwelk001MainFiles)

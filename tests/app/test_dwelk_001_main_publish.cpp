@@ -168,9 +168,9 @@ void TestDwelk001MainPublish::reportAndSiteInPreview() {
     QVERIFY(QFileInfo(Out("lib/Unit2_pas.htm/kept")).isDir());
     QCOMPARE(Control<QTabWidget>(w, "pcFiles")->currentWidget()->objectName(), "tsFile");
     QVERIFY(Control<QCheckBox>(w, "cb_WebBr_Show")->isChecked());
-    QTRY_COMPARE(web->url(), QUrl::fromLocalFile(Out("index.htm")));
-    QTRY_COMPARE(label->text(), Out("index.htm"));
-    QTRY_VERIFY(loaded.contains(QVariantList{true}));
+    QTRY_COMPARE_WITH_TIMEOUT(web->url(), QUrl::fromLocalFile(Out("index.htm")), kWebWait);
+    QTRY_COMPARE_WITH_TIMEOUT(label->text(), Out("index.htm"), kWebWait);
+    QTRY_VERIFY_WITH_TIMEOUT(loaded.contains(QVariantList{true}), kWebWait);
 
     // The index links the symbols first, then the page of Unit1.
     QApplication::setActiveWindow(w);
@@ -178,10 +178,10 @@ void TestDwelk001MainPublish::reportAndSiteInPreview() {
     QTest::keyClick(web->focusProxy(), Qt::Key_Tab);
     QTest::keyClick(web->focusProxy(), Qt::Key_Tab);
     QTest::keyClick(web->focusProxy(), Qt::Key_Return);
-    QTRY_COMPARE(web->url(), QUrl::fromLocalFile(Out("Unit1_pas.htm")));
-    QTRY_COMPARE(label->text(), Out("Unit1_pas.htm"));
+    QTRY_COMPARE_WITH_TIMEOUT(web->url(), QUrl::fromLocalFile(Out("Unit1_pas.htm")), kWebWait);
+    QTRY_COMPARE_WITH_TIMEOUT(label->text(), Out("Unit1_pas.htm"), kWebWait);
     web->triggerPageAction(QWebEnginePage::Back);
-    QTRY_COMPARE(label->text(), Out("index.htm"));
+    QTRY_COMPARE_WITH_TIMEOUT(label->text(), Out("index.htm"), kWebWait);
 }
 
 // A file where the pages should go: nothing runs, a box says why.
