@@ -44,13 +44,26 @@ namespace {
 // links.
 constexpr qint64 kMaxReadSize = 64 << 20;
 
+TSourceStamp StampOf(const struct stat& info) {
+    return {quint64(info.st_dev), quint64(info.st_ino), qint64(info.st_size),
+            qint64(info.st_mtim.tv_sec), qint64(info.st_mtim.tv_nsec)};
+}
+
+TSourceStamp StampOf(const QString& path) {
+    struct stat info {};
+    return stat(QFile::encodeName(path).constData(), &info) == 0 ? StampOf(info) : TSourceStamp{};
+}
+
 // The whole of an opened file, decoded as its page reads it; empty when it cannot be read.
-QString ReadOpened(const TFileHandle& file, TUnmarkedSource unmarked) {
+QString ReadOpened(const TFileHandle& file, TUnmarkedSource unmarked,
+                   TSourceStamp* stamp = nullptr) {
     struct stat info {};
     QFile input;
     if (!file.IsValid() || fstat(file.Fd(), &info) != 0 || info.st_size > kMaxReadSize ||
         !input.open(file.Fd(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
         return {};
+    if (stamp)
+        *stamp = StampOf(info);
     const QByteArray bytes = input.readAll();
     return bytes.size() > kMaxReadSize ? QString() : DecodeSource(bytes, unmarked);
 }
@@ -75,15 +88,15 @@ QString ReadIncludeFile(const QString& path, const QStringList& roots, TUnmarked
 
 } // namespace
 
-QString ReadRunSource(const TJob& job, TUnmarkedSource unmarked) {
+QString ReadRunSource(const TJob& job, TUnmarkedSource unmarked, TSourceStamp* stamp) {
     struct stat info {};
     QString reason;
     try {
         // A source of a walk is reached as its page reads it.
         if (job.Walked)
-            return ReadOpened(OpenWalkedSource(job, info), unmarked);
+            return ReadOpened(OpenWalkedSource(job, info), unmarked, stamp);
         // One named alone may be a FIFO its page is to read.
-        return ReadOpened(OpenNamedRegularFile(job.Source, info, reason), unmarked);
+        return ReadOpened(OpenNamedRegularFile(job.Source, info, reason), unmarked, stamp);
     } catch (const Exception&) {
         return {};
     }
@@ -108,8 +121,8 @@ TIncludeReader IncludesOf(const QString& source, const QStringList& roots, TUnma
                 continue;
             if (!IsBelow(resolved, roots))
                 return std::nullopt;
-            // Read once for the run: every unit including it, in both readings, sees the
-            // same text.
+            // Read once while the sources are read: every unit including it sees the same
+            // text.
             const std::lock_guard lock(cache.Mutex);
             auto text = cache.Texts.constFind(resolved);
             if (text == cache.Texts.cend())
@@ -139,32 +152,34 @@ TXrefRun::TXrefRun(const TOptions& options, const TPlan& plan, int threads)
     for (size_t i = 0; i < plan.Jobs.size(); ++i)
         if (IsBrowsedSource(plan.Jobs[i]))
             wanted.push_back(i);
-    std::vector<std::optional<TXrefUnit>> units(wanted.size());
+    std::vector<std::optional<TParsedSource>> parsed(wanted.size());
+    std::vector<TSourceStamp> stamps(wanted.size());
     {
         QThreadPool pool;
         pool.setMaxThreadCount(threads);
         for (size_t k = 0; k < wanted.size(); ++k)
-            pool.start([this, &units, &wanted, k] {
+            pool.start([this, &parsed, &stamps, &wanted, k] {
                 const QString& path = FPlan.Jobs[wanted[k]].Source;
                 try {
-                    const QString text = ReadRunSource(FPlan.Jobs[wanted[k]], FUnmarked);
+                    const QString text =
+                        ReadRunSource(FPlan.Jobs[wanted[k]], FUnmarked, &stamps[k]);
                     if (!IsBlank(text))
-                        units[k] =
-                            ParseXrefSource(ReadXrefSource(text, IncludesOf(path, FRoots, FUnmarked,
-                                                                            FIncludes)))
-                                .Unit;
+                        parsed[k] = ParseXrefSource(
+                            ReadXrefSource(text, IncludesOf(path, FRoots, FUnmarked, FIncludes)));
                 } catch (const std::bad_alloc&) {
-                    units[k].reset(); // too large to browse: its page is written without links
+                    parsed[k].reset(); // too large to browse: its page is written without links
                 }
             });
         pool.waitForDone();
+        FIncludes.Texts.clear();
     }
     // Added in the plan's order, whatever order the readers finished in.
     for (size_t k = 0; k < wanted.size(); ++k) {
-        if (!units[k])
+        if (!parsed[k])
             continue;
         const TJob& job = plan.Jobs[wanted[k]];
-        FUnitOfJob[wanted[k]] = FProject.Add(std::move(*units[k]), Absolute(job.Source));
+        FUnitOfJob[wanted[k]] = FProject.Add(std::move(parsed[k]->Unit), Absolute(job.Source));
+        FNames.push_back({std::move(parsed[k]->Sites), std::move(parsed[k]->Withs), stamps[k]});
         FJobOfUnit.push_back(wanted[k]);
         const QString page = Absolute(job.Target);
         FPages.push_back({page, RefsPageOf(page), Shown(options, job)});
@@ -176,10 +191,12 @@ std::vector<TXrefMark> TXrefRun::MarksFor(size_t job) {
     const int unit = FUnitOfJob[job];
     if (unit < 0)
         return {};
-    const QString& path = FPlan.Jobs[job].Source;
-    const TXrefSource source = ReadXrefSource(ReadRunSource(FPlan.Jobs[job], FUnmarked),
-                                              IncludesOf(path, FRoots, FUnmarked, FIncludes));
-    const std::vector<TXrefLink> links = FProject.Resolve(unit, ParseXrefSource(source, false));
+    // Asked once: the names go when the page has its marks.
+    const TNames names = std::move(FNames[size_t(unit)]);
+    // A source that changed since it was read gets no links rather than wrong ones.
+    std::vector<TXrefLink> links;
+    if (StampOf(FPlan.Jobs[job].Source) == names.Stamp)
+        links = FProject.Resolve(unit, names.Sites, names.Withs);
     for (const TXrefLink& link : links)
         FUses[job].push_back({link.Target, link.Line});
     return XrefMarks(FProject, FPages, unit, links);

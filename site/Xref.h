@@ -15,9 +15,16 @@
 
 struct TPageResult;
 
+// What tells a source from the one the run read before: the same file, unchanged.
+struct TSourceStamp {
+    quint64 Device = 0, Inode = 0;
+    qint64 Size = -1, Seconds = 0, Nanoseconds = 0;
+    bool operator==(const TSourceStamp&) const = default;
+};
+
 class TXrefRun {
 public:
-    // Reads every Pascal source the plan writes a page for; `threads` read at once.
+    // Reads and parses every Pascal source the plan writes a page for; `threads` at once.
     TXrefRun(const TOptions& options, const TPlan& plan, int threads);
 
     // The marks of the page of plan job `job` (none when its source is not read), and its
@@ -35,7 +42,7 @@ public:
     // The references page beside `page`: "u1_pas.htm" -> "u1_pas.refs.htm".
     static QString RefsPageOf(const QString& page);
 
-    // The include files read so far, by canonical path.
+    // The include files read so far while the sources are read, by canonical path.
     struct TIncludeCache {
         QMutex Mutex;
         QHash<QString, QString> Texts;
@@ -51,6 +58,12 @@ private:
         size_t Job = 0;
         int Line = 0;
     };
+    // A source's names as its one parse found them, until its page is made.
+    struct TNames {
+        std::vector<TSite> Sites;
+        std::vector<TWith> Withs;
+        TSourceStamp Stamp;
+    };
     class TSourceLines;
     void WriteRefsPage(int unit, std::vector<TUseAt> uses, TSourceLines& lines) const;
     void WriteSymbols(const TOptions& options, const std::vector<TPageResult>& results) const;
@@ -64,12 +77,13 @@ private:
     std::vector<int> FUnitOfJob; // -1 for a job whose source is not read
     std::vector<size_t> FJobOfUnit;
     std::vector<TXrefPages> FPages;       // per source read
+    std::vector<TNames> FNames;           // per source read
     std::vector<std::vector<TUse>> FUses; // per job
 };
 
 // Reads the source of a job as text, reached and decoded as its page is: a regular file only;
-// empty when it cannot be read.
-QString ReadRunSource(const TJob& job, TUnmarkedSource unmarked);
+// empty when it cannot be read. `stamp`, when given, tells the file read.
+QString ReadRunSource(const TJob& job, TUnmarkedSource unmarked, TSourceStamp* stamp = nullptr);
 
 // Why a code browser may not be written with this plan; empty when it may.
 QString XrefRefusal(const TOptions& options, const TPlan& plan);

@@ -139,6 +139,5 @@ struct TParsedSource {
 
 struct TXrefSource;
 
-// Reads the declarations, scopes and names of a tokenized source. The ids and first lines of
-// the declarations are left out when not `described`: a parse for the names alone.
-TParsedSource ParseXrefSource(const TXrefSource& source, bool described = true);
+// Reads the declarations, scopes and names of a tokenized source.
+TParsedSource ParseXrefSource(const TXrefSource& source);

@@ -170,13 +170,13 @@ int TXrefParser::AddSite(TSite::TRole role, int scope, size_t token) {
     return int(FOut.Sites.size() - 1);
 }
 
-TParsedSource TXrefParser::Parse(bool described) {
+TParsedSource TXrefParser::Parse() {
     // About a third of the tokens of real code are names: growing the list costs more.
     FOut.Sites.reserve(FTokens.size() / 3);
     NewScope(TScopeKind::File, -1, -1);
     UnitOrProgram();
-    if (!described)
-        return std::move(FOut);
+    // The names are kept until the page is made: no room beyond them.
+    FOut.Sites.shrink_to_fit();
 
     // Ids: the scope path, numbered from the second declaration of the same path on.
     QHash<QString, int> seen;

@@ -12,7 +12,7 @@ bool IsRoutineWord(const QString& lower);
 class TXrefParser {
 public:
     explicit TXrefParser(const TXrefSource& source);
-    TParsedSource Parse(bool described);
+    TParsedSource Parse();
 
 private:
     // Tokens.

@@ -468,17 +468,14 @@ TXrefRef TXrefProject::ImplicitOf(int unit, const TSite& site) const {
     return {};
 }
 
-std::vector<TXrefLink> TXrefProject::Resolve(int unit, const TParsedSource& parsed) const {
+std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>& sites,
+                                             const std::vector<TWith>& withs) const {
     std::vector<TXrefLink> links;
-    std::vector<TFound> resolved(parsed.Sites.size());
+    std::vector<TFound> resolved(sites.size());
     const TXrefUnit& model = Unit(unit);
-    // A source that changed since it was first read gets no links rather than wrong ones.
-    if (parsed.Unit.Decls.size() != model.Decls.size() ||
-        parsed.Unit.Scopes.size() != model.Scopes.size())
-        return links;
     auto withLookup = [&](const TSite& site) -> TFound {
-        for (int w = site.With; w >= 0; w = parsed.Withs[size_t(w)].Outer) {
-            const auto& subjects = parsed.Withs[size_t(w)].Subjects;
+        for (int w = site.With; w >= 0; w = withs[size_t(w)].Outer) {
+            const auto& subjects = withs[size_t(w)].Subjects;
             for (auto k = subjects.rbegin(); k != subjects.rend(); ++k) {
                 if (*k < 0 || !resolved[size_t(*k)].Ref.IsValid())
                     return {{}, true};
@@ -492,8 +489,8 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const TParsedSource& pars
         }
         return {};
     };
-    for (size_t i = 0; i < parsed.Sites.size(); ++i) {
-        const TSite& site = parsed.Sites[i];
+    for (size_t i = 0; i < sites.size(); ++i) {
+        const TSite& site = sites[i];
         TFound found;
         switch (site.Role) {
         case TSite::TRole::Preset:

@@ -31,8 +31,9 @@ public:
     const TXrefUnit& Unit(int i) const { return FUnits[size_t(i)].Model; }
     const TDecl& Decl(TXrefRef r) const { return Unit(r.Unit).Decls[size_t(r.Decl)]; }
 
-    // The links of the names of source `unit`, given a fresh parse of its text, in order.
-    std::vector<TXrefLink> Resolve(int unit, const TParsedSource& parsed) const;
+    // The links of the names of source `unit`, as its parse found them, in order.
+    std::vector<TXrefLink> Resolve(int unit, const std::vector<TSite>& sites,
+                                   const std::vector<TWith>& withs) const;
 
     // The source that `lower` (a name in a uses clause of source `from`, with its `in`
     // path) names, or -1.

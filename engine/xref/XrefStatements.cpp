@@ -336,6 +336,6 @@ void TXrefParser::Statement(int scope) {
     }
 }
 
-TParsedSource ParseXrefSource(const TXrefSource& source, bool described) {
-    return TXrefParser(source).Parse(described);
+TParsedSource ParseXrefSource(const TXrefSource& source) {
+    return TXrefParser(source).Parse();
 }

@@ -25,10 +25,11 @@ int FuzzXref(const uint8_t* data, size_t size) {
     };
     const TXrefSource source = ReadXrefSource(text, includes);
     TXrefProject project;
-    project.Add(ParseXrefSource(source).Unit, QStringLiteral("/f/a.pas"));
+    TParsedSource parsed = ParseXrefSource(source);
+    project.Add(std::move(parsed.Unit), QStringLiteral("/f/a.pas"));
     project.Add(ParseXrefSource(ReadXrefSource(half)).Unit, QStringLiteral("/f/b.pas"));
     project.Link();
-    const std::vector<TXrefLink> links = project.Resolve(0, ParseXrefSource(source, false));
+    const std::vector<TXrefLink> links = project.Resolve(0, parsed.Sites, parsed.Withs);
     for (const TXrefLink& link : links) {
         FuzzExpect(link.Target.Unit >= 0 && link.Target.Unit < project.Count() &&
                        link.Target.Decl >= 0 &&
