@@ -1,10 +1,40 @@
 #pragma once
 // What the site's own pages (index, references, symbols) share: their start and their writing.
 
+#include "PageTarget.h"
+
+#include <QByteArray>
 #include <QString>
 
 // From "<!DOCTYPE html>" to "<body>", one element a line, each followed by "\n".
 QString SitePageStart(const QString& title, const QString& style);
+
+// `text` in UTF-8 after `out`, as QString::toUtf8 gives it.
+void AppendUtf8(QByteArray& out, QStringView text);
+// The same HTML-escaped, as QString::toHtmlEscaped gives it.
+void AppendEscapedUtf8(QByteArray& out, QStringView text);
+
+// A site page in UTF-8, written as it is put together: the references pages and the symbol
+// index are long. Raises Exception naming the page when it cannot be written.
+class TSitePageWriter {
+public:
+    explicit TSitePageWriter(const QString& path);
+
+    TSitePageWriter& operator<<(QLatin1StringView markup);
+    TSitePageWriter& operator<<(QStringView text);
+    TSitePageWriter& operator<<(const QByteArray& utf8);
+    TSitePageWriter& operator<<(int number);
+    TSitePageWriter& Escaped(QStringView text);
+    // Makes the page the target's content.
+    void Commit();
+
+private:
+    void FlushWhenFull();
+    void Flush();
+
+    TPageTarget FTarget;
+    QByteArray FBuffer;
+};
 
 // Writes `html` as UTF-8 into the page `path`, replacing it whole; raises Exception.
 void WriteSitePage(const QString& path, const QString& html);

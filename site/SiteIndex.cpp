@@ -5,7 +5,6 @@
 
 #include "Exception.h"
 #include "HtmlName.h"
-#include "PageTarget.h"
 #include "SourceTypes.h"
 #include "TextFile.h"
 
@@ -138,13 +137,4 @@ QString SitePageStart(const QString& title, const QString& style) {
                          "<title>") +
            title.toHtmlEscaped() + QLatin1String("</title>\n<style>") + style +
            QLatin1String("</style>\n</head>\n<body>\n");
-}
-
-void WriteSitePage(const QString& path, const QString& html) {
-    TPageTarget target(path);
-    const QByteArray bytes = html.toUtf8();
-    QIODevice& device = target.Open();
-    if (device.write(bytes) != bytes.size())
-        throw Exception(CannotWriteMessage(target.Name(), device.errorString()));
-    target.Commit();
 }

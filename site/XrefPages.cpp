@@ -56,10 +56,6 @@ QString KindOf(const TDecl& decl) {
     return {};
 }
 
-QString Escaped(const QString& text) {
-    return text.toHtmlEscaped();
-}
-
 } // namespace
 
 // Whole lines of real code; a line of megabytes would otherwise be copied into every use.
@@ -73,7 +69,8 @@ public:
         FCache.setMaxCost(1 << 21);
     }
 
-    QString Line(size_t job, int line) {
+    // The line, valid until the next call.
+    QStringView Line(size_t job, int line) {
         QStringList* lines = FCache.object(qint64(job));
         if (!lines) {
             lines = new QStringList(SplitSourceLines(ReadRunSource(FPlan.Jobs[job], FUnmarked)));
@@ -85,7 +82,7 @@ public:
             if (!lines)
                 return {};
         }
-        return lines->value(line - 1);
+        return line >= 1 && line <= lines->size() ? QStringView(lines->at(line - 1)) : QStringView();
     }
 
 private:
@@ -170,12 +167,18 @@ void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses, TSourceLines& l
     const TXrefPages& pages = FPages[size_t(unit)];
     const QString folder = QFileInfo(pages.Refs).path();
     const QString page = RelativeHref(folder, pages.Page);
-    std::vector<QString> hrefs(FPages.size()); // of the pages uses stand in, made when needed
+    // Of the pages uses stand in, made when needed: the link's start up to "#L", and the
+    // source's path with its ":".
+    struct TUsePage {
+        QByteArray Open, Shown;
+    };
+    std::vector<TUsePage> usePages(FPages.size());
 
-    QString html =
-        SitePageStart(pages.Shown + QStringLiteral(" — ссылки"), QString::fromLatin1(kRefsStyle));
-    html += QLatin1String("<h1><a href=\"") + page + QLatin1String("\">") + Escaped(pages.Shown) +
-            QLatin1String("</a></h1>\n");
+    TSitePageWriter html(pages.Refs);
+    html << SitePageStart(pages.Shown + QStringLiteral(" — ссылки"),
+                          QString::fromLatin1(kRefsStyle));
+    html << QLatin1String("<h1><a href=\"") << page << QLatin1String("\">");
+    html.Escaped(pages.Shown) << QLatin1String("</a></h1>\n");
     const auto& decls = FProject.Unit(unit).Decls;
     std::vector<int> order;
     for (size_t d = 0; d < decls.size(); ++d)
@@ -188,34 +191,37 @@ void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses, TSourceLines& l
     auto use = uses.cbegin();
     for (const int d : order) {
         const TDecl& decl = decls[size_t(d)];
-        html += QLatin1String("<div class=\"decl\" id=\"") + Escaped(decl.Id) +
-                QLatin1String("\"><p class=\"decl\"><a href=\"") +
-                (decl.Scope == 0 ? page : page + u'#' + IdFragment(decl.Id)) +
-                QLatin1String("\"><code>") + Escaped(decl.Title) +
-                QLatin1String("</code></a><span class=\"kind\">") + KindOf(decl) +
-                QLatin1String("</span></p>\n");
+        html << QLatin1String("<div class=\"decl\" id=\"");
+        html.Escaped(decl.Id) << QLatin1String("\"><p class=\"decl\"><a href=\"") << page;
+        if (decl.Scope != 0)
+            html << QLatin1String("#") << IdFragment(decl.Id);
+        html << QLatin1String("\"><code>");
+        html.Escaped(decl.Title) << QLatin1String("</code></a><span class=\"kind\">")
+                                 << KindOf(decl) << QLatin1String("</span></p>\n");
         while (use != uses.cend() && use->Decl < d)
             ++use;
         if (use == uses.cend() || use->Decl != d) {
-            html += QStringLiteral("<p class=\"none\">не используется</p>\n</div>\n");
+            html << QStringView(u"<p class=\"none\">не используется</p>\n</div>\n");
             continue;
         }
-        html += QLatin1String("<ul>\n");
+        html << QLatin1String("<ul>\n");
         for (; use != uses.cend() && use->Decl == d; ++use) {
             const int from = FUnitOfJob[use->Job];
-            const TXrefPages& at = FPages[size_t(from)];
-            QString& href = hrefs[size_t(from)];
-            if (href.isEmpty())
-                href = RelativeHref(folder, at.Page);
-            html += QLatin1String("<li><a href=\"") + href + QLatin1String("#L") +
-                    QString::number(use->Line) + QLatin1String("\">") + Escaped(at.Shown) + u':' +
-                    QString::number(use->Line) + QLatin1String("</a> <code>") +
-                    Escaped(lines.Line(use->Job, use->Line)) + QLatin1String("</code></li>\n");
+            TUsePage& at = usePages[size_t(from)];
+            if (at.Open.isEmpty()) {
+                at.Open = "<li><a href=\"";
+                AppendUtf8(at.Open, RelativeHref(folder, FPages[size_t(from)].Page));
+                at.Open += "#L";
+                AppendEscapedUtf8(at.Shown, FPages[size_t(from)].Shown);
+            }
+            html << at.Open << use->Line << QLatin1String("\">") << at.Shown << QLatin1String(":")
+                 << use->Line << QLatin1String("</a> <code>");
+            html.Escaped(lines.Line(use->Job, use->Line)) << QLatin1String("</code></li>\n");
         }
-        html += QLatin1String("</ul>\n</div>\n");
+        html << QLatin1String("</ul>\n</div>\n");
     }
-    html += QLatin1String("</body>\n</html>\n");
-    WriteSitePage(pages.Refs, html);
+    html << QLatin1String("</body>\n</html>\n");
+    html.Commit();
 }
 
 void TXrefRun::WriteSymbols(const TOptions& options,
@@ -241,53 +247,58 @@ void TXrefRun::WriteSymbols(const TOptions& options,
     });
 
     const QString output = QDir(options.Output).absolutePath();
-    std::vector<QString> hrefs; // of each source's page
-    for (const TXrefPages& pages : FPages)
-        hrefs.push_back(RelativeHref(output, pages.Page));
-    // The letters go before the rows: known first, so the page is put together in one string.
-    QStringList letters;
-    QString letter;
-    for (const TRow& row : rows) {
-        const QString first = FProject.Decl(row.Ref).Name.left(1).toUpper();
-        if (first != letter)
-            letters << (letter = first);
+    // Of each source: its page's href, and its path escaped.
+    std::vector<QByteArray> hrefs, shown;
+    for (const TXrefPages& pages : FPages) {
+        AppendUtf8(hrefs.emplace_back(), RelativeHref(output, pages.Page));
+        AppendEscapedUtf8(shown.emplace_back(), pages.Shown);
     }
-    QString html = SitePageStart(
+    // A row's letter: the first of its name, in upper case.
+    std::vector<int> letterOf(rows.size());
+    QStringList letters;
+    for (size_t r = 0; r < rows.size(); ++r) {
+        const QString first = FProject.Decl(rows[r].Ref).Name.left(1).toUpper();
+        if (letters.isEmpty() || first != letters.constLast())
+            letters << first;
+        letterOf[r] = int(letters.size() - 1);
+    }
+    TSitePageWriter html(QDir(output).filePath(QStringLiteral("symbols.htm")));
+    html << SitePageStart(
         QStringLiteral("Указатель имён"),
         QStringLiteral("body{font-family:sans-serif;margin:1.5em}table{border-collapse:collapse}"
                        "th,td{padding:.1em .8em;text-align:left}"
                        "tr.letter th{background:#eef;border-top:1px solid #99b}"
                        "p.letters a{margin-right:.5em}"));
-    html += QStringLiteral("<h1>Указатель имён</h1>\n<p class=\"letters\">");
-    for (const QString& l : letters)
-        html += QLatin1String("<a href=\"#letter-") +
-                QString::fromLatin1(QUrl::toPercentEncoding(l)) + QLatin1String("\">") +
-                Escaped(l) + QLatin1String("</a>");
-    html += QLatin1String("</p>\n");
+    html << QStringView(u"<h1>Указатель имён</h1>\n<p class=\"letters\">");
+    for (const QString& l : letters) {
+        html << QLatin1String("<a href=\"#letter-") << QUrl::toPercentEncoding(l)
+             << QLatin1String("\">");
+        html.Escaped(l) << QLatin1String("</a>");
+    }
+    html << QLatin1String("</p>\n");
     if (options.Index)
-        html += QStringLiteral("<p><a href=\"index.htm\">Оглавление</a></p>\n");
-    html += QLatin1String("<table>\n");
-    letter.clear();
-    for (const TRow& row : rows) {
-        const TDecl& decl = FProject.Decl(row.Ref);
-        const QString first = decl.Name.left(1).toUpper();
-        if (first != letter) {
-            letter = first;
-            html += QLatin1String("<tr class=\"letter\"><th colspan=\"3\" id=\"letter-") +
-                    Escaped(letter) + QLatin1String("\">") + Escaped(letter) +
-                    QLatin1String("</th></tr>\n");
+        html << QStringView(u"<p><a href=\"index.htm\">Оглавление</a></p>\n");
+    html << QLatin1String("<table>\n");
+    for (size_t r = 0; r < rows.size(); ++r) {
+        const TDecl& decl = FProject.Decl(rows[r].Ref);
+        if (r == 0 || letterOf[r] != letterOf[r - 1]) {
+            const QString& letter = letters[letterOf[r]];
+            html << QLatin1String("<tr class=\"letter\"><th colspan=\"3\" id=\"letter-");
+            html.Escaped(letter) << QLatin1String("\">");
+            html.Escaped(letter) << QLatin1String("</th></tr>\n");
         }
         static const QRegularExpression number(QStringLiteral("~[0-9]+"));
         QString shownPath = decl.Id;
         if (shownPath.contains(u'~'))
             shownPath.remove(number);
-        const TXrefPages& pages = FPages[size_t(row.Ref.Unit)];
-        const QString& page = hrefs[size_t(row.Ref.Unit)];
-        html += QLatin1String("<tr><td><a href=\"") + page + u'#' + IdFragment(decl.Id) +
-                QLatin1String("\">") + Escaped(shownPath) + QLatin1String("</a></td><td>") +
-                KindOf(decl) + QLatin1String("</td><td><a href=\"") + page + QLatin1String("\">") +
-                Escaped(pages.Shown) + QLatin1String("</a></td></tr>\n");
+        const QByteArray& page = hrefs[size_t(rows[r].Ref.Unit)];
+        html << QLatin1String("<tr><td><a href=\"") << page << QLatin1String("#")
+             << IdFragment(decl.Id) << QLatin1String("\">");
+        html.Escaped(shownPath) << QLatin1String("</a></td><td>") << KindOf(decl)
+                                << QLatin1String("</td><td><a href=\"") << page
+                                << QLatin1String("\">") << shown[size_t(rows[r].Ref.Unit)]
+                                << QLatin1String("</a></td></tr>\n");
     }
-    html += QLatin1String("</table>\n</body>\n</html>\n");
-    WriteSitePage(QDir(output).filePath(QStringLiteral("symbols.htm")), html);
+    html << QLatin1String("</table>\n</body>\n</html>\n");
+    html.Commit();
 }
