@@ -3,16 +3,16 @@
 
 #include "PageTarget.h"
 
-#include <QByteArray>
 #include <QString>
+#include <string>
 
 // From "<!DOCTYPE html>" to "<body>", one element a line, each followed by "\n".
 QString SitePageStart(const QString& title, const QString& style);
 
 // `text` in UTF-8 after `out`, as QString::toUtf8 gives it.
-void AppendUtf8(QByteArray& out, QStringView text);
+void AppendUtf8(std::string& out, QStringView text);
 // The same HTML-escaped, as QString::toHtmlEscaped gives it.
-void AppendEscapedUtf8(QByteArray& out, QStringView text);
+void AppendEscapedUtf8(std::string& out, QStringView text);
 
 // A site page in UTF-8, written as it is put together: the references pages and the symbol
 // index are long. Raises Exception naming the page when it cannot be written.
@@ -22,7 +22,7 @@ public:
 
     TSitePageWriter& operator<<(QLatin1StringView markup);
     TSitePageWriter& operator<<(QStringView text);
-    TSitePageWriter& operator<<(const QByteArray& utf8);
+    TSitePageWriter& operator<<(std::string_view utf8);
     TSitePageWriter& operator<<(int number);
     TSitePageWriter& Escaped(QStringView text);
     // Makes the page the target's content.
@@ -33,7 +33,7 @@ private:
     void Flush();
 
     TPageTarget FTarget;
-    QByteArray FBuffer;
+    std::string FBuffer;
 };
 
 // Writes `html` as UTF-8 into the page `path`, replacing it whole; raises Exception.

@@ -2,28 +2,31 @@
 #include "SiteHtml.h"
 #include "TextFile.h"
 
+#include <charconv>
+
 namespace {
 
 constexpr qsizetype kBufferSize = 1 << 16;
 
 } // namespace
 
-void AppendUtf8(QByteArray& out, QStringView text) {
-    const qsizetype at = out.size();
-    out.resize(at + text.size());
+void AppendUtf8(std::string& out, QStringView text) {
+    const size_t at = out.size();
+    out.resize(at + size_t(text.size()));
     char* bytes = out.data() + at;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
         if (c >= 0x80) {
-            out.truncate(at + i);
-            out += text.sliced(i).toUtf8();
+            out.resize(at + size_t(i));
+            const QByteArray rest = text.sliced(i).toUtf8();
+            out.append(rest.constData(), size_t(rest.size()));
             return;
         }
         bytes[i] = char(c);
     }
 }
 
-void AppendEscapedUtf8(QByteArray& out, QStringView text) {
+void AppendEscapedUtf8(std::string& out, QStringView text) {
     qsizetype run = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
@@ -42,11 +45,11 @@ void AppendEscapedUtf8(QByteArray& out, QStringView text) {
 }
 
 TSitePageWriter::TSitePageWriter(const QString& path) : FTarget(path) {
-    FBuffer.reserve(2 * kBufferSize);
+    FBuffer.reserve(2 * size_t(kBufferSize));
 }
 
 TSitePageWriter& TSitePageWriter::operator<<(QLatin1StringView markup) {
-    FBuffer.append(markup.data(), markup.size());
+    FBuffer.append(markup.data(), size_t(markup.size()));
     FlushWhenFull();
     return *this;
 }
@@ -57,14 +60,16 @@ TSitePageWriter& TSitePageWriter::operator<<(QStringView text) {
     return *this;
 }
 
-TSitePageWriter& TSitePageWriter::operator<<(const QByteArray& utf8) {
+TSitePageWriter& TSitePageWriter::operator<<(std::string_view utf8) {
     FBuffer += utf8;
     FlushWhenFull();
     return *this;
 }
 
 TSitePageWriter& TSitePageWriter::operator<<(int number) {
-    FBuffer += QByteArray::number(number);
+    char digits[16];
+    FBuffer.append(digits,
+                   size_t(std::to_chars(digits, digits + sizeof digits, number).ptr - digits));
     FlushWhenFull();
     return *this;
 }
@@ -76,15 +81,15 @@ TSitePageWriter& TSitePageWriter::Escaped(QStringView text) {
 }
 
 void TSitePageWriter::FlushWhenFull() {
-    if (FBuffer.size() >= kBufferSize)
+    if (FBuffer.size() >= size_t(kBufferSize))
         Flush();
 }
 
 void TSitePageWriter::Flush() {
     QIODevice& device = FTarget.Open();
-    if (device.write(FBuffer) != FBuffer.size())
+    if (device.write(FBuffer.data(), qint64(FBuffer.size())) != qint64(FBuffer.size()))
         throw Exception(CannotWriteMessage(FTarget.Name(), device.errorString()));
-    FBuffer.resize(0);
+    FBuffer.clear();
 }
 
 void TSitePageWriter::Commit() {

@@ -170,7 +170,7 @@ void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses, TSourceLines& l
     // Of the pages uses stand in, made when needed: the link's start up to "#L", and the
     // source's path with its ":".
     struct TUsePage {
-        QByteArray Open, Shown;
+        std::string Open, Shown;
     };
     std::vector<TUsePage> usePages(FPages.size());
 
@@ -208,7 +208,7 @@ void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses, TSourceLines& l
         for (; use != uses.cend() && use->Decl == d; ++use) {
             const int from = FUnitOfJob[use->Job];
             TUsePage& at = usePages[size_t(from)];
-            if (at.Open.isEmpty()) {
+            if (at.Open.empty()) {
                 at.Open = "<li><a href=\"";
                 AppendUtf8(at.Open, RelativeHref(folder, FPages[size_t(from)].Page));
                 at.Open += "#L";
@@ -248,7 +248,7 @@ void TXrefRun::WriteSymbols(const TOptions& options,
 
     const QString output = QDir(options.Output).absolutePath();
     // Of each source: its page's href, and its path escaped.
-    std::vector<QByteArray> hrefs, shown;
+    std::vector<std::string> hrefs, shown;
     for (const TXrefPages& pages : FPages) {
         AppendUtf8(hrefs.emplace_back(), RelativeHref(output, pages.Page));
         AppendEscapedUtf8(shown.emplace_back(), pages.Shown);
@@ -271,7 +271,7 @@ void TXrefRun::WriteSymbols(const TOptions& options,
                        "p.letters a{margin-right:.5em}"));
     html << QStringView(u"<h1>Указатель имён</h1>\n<p class=\"letters\">");
     for (const QString& l : letters) {
-        html << QLatin1String("<a href=\"#letter-") << QUrl::toPercentEncoding(l)
+        html << QLatin1String("<a href=\"#letter-") << QLatin1StringView(QUrl::toPercentEncoding(l))
              << QLatin1String("\">");
         html.Escaped(l) << QLatin1String("</a>");
     }
@@ -291,7 +291,7 @@ void TXrefRun::WriteSymbols(const TOptions& options,
         QString shownPath = decl.Id;
         if (shownPath.contains(u'~'))
             shownPath.remove(number);
-        const QByteArray& page = hrefs[size_t(rows[r].Ref.Unit)];
+        const std::string& page = hrefs[size_t(rows[r].Ref.Unit)];
         html << QLatin1String("<tr><td><a href=\"") << page << QLatin1String("#")
              << IdFragment(decl.Id) << QLatin1String("\">");
         html.Escaped(shownPath) << QLatin1String("</a></td><td>") << KindOf(decl)
