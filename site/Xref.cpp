@@ -163,9 +163,13 @@ TXrefRun::TXrefRun(const TOptions& options, const TPlan& plan, int threads)
                 try {
                     const QString text =
                         ReadRunSource(FPlan.Jobs[wanted[k]], FUnmarked, &stamps[k]);
-                    if (!IsBlank(text))
-                        parsed[k] = ParseXrefSource(
-                            ReadXrefSource(text, IncludesOf(path, FRoots, FUnmarked, FIncludes)));
+                    if (IsBlank(text))
+                        return;
+                    // Its room serves every source this thread reads: a large source's tokens
+                    // are not given back to the system and faulted in again for the next one.
+                    thread_local TXrefSource source;
+                    ReadXrefSource(source, text, IncludesOf(path, FRoots, FUnmarked, FIncludes));
+                    parsed[k] = ParseXrefSource(source);
                 } catch (const std::bad_alloc&) {
                     parsed[k].reset(); // too large to browse: its page is written without links
                 }

@@ -71,24 +71,29 @@ public:
 
     // The line, valid until the next call.
     QStringView Line(size_t job, int line) {
-        QStringList* lines = FCache.object(qint64(job));
-        if (!lines) {
-            lines = new QStringList(SplitSourceLines(ReadRunSource(FPlan.Jobs[job], FUnmarked)));
-            for (QString& text : *lines)
-                text = text.trimmed().left(kUseLineLength);
-            const qsizetype cost = std::max<qsizetype>(1, lines->size());
-            FCache.insert(qint64(job), lines, cost); // the cache owns it from here
-            lines = FCache.object(qint64(job));
-            if (!lines)
+        TText* text = FCache.object(qint64(job));
+        if (!text) {
+            text = new TText{ReadRunSource(FPlan.Jobs[job], FUnmarked), {}};
+            text->Lines = SplitSourceLines(text->Text);
+            const qsizetype cost = std::max<qsizetype>(1, qsizetype(text->Lines.size()));
+            FCache.insert(qint64(job), text, cost); // the cache owns it from here
+            text = FCache.object(qint64(job));
+            if (!text)
                 return {};
         }
-        return line >= 1 && line <= lines->size() ? QStringView(lines->at(line - 1)) : QStringView();
+        return line >= 1 && size_t(line) <= text->Lines.size()
+                   ? text->Lines[size_t(line - 1)].trimmed().left(kUseLineLength)
+                   : QStringView();
     }
 
 private:
+    struct TText {
+        QString Text;
+        std::vector<QStringView> Lines; // into Text
+    };
     const TPlan& FPlan;
     const TUnmarkedSource FUnmarked;
-    QCache<qint64, QStringList> FCache;
+    QCache<qint64, TText> FCache;
 };
 
 namespace {

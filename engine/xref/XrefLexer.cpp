@@ -127,20 +127,20 @@ QString DirectiveBody(const QString& text) {
 
 } // namespace
 
-QStringList SplitSourceLines(const QString& text) {
-    QStringList lines;
+std::vector<QStringView> SplitSourceLines(QStringView text) {
+    std::vector<QStringView> lines;
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
         if (c != u'\r' && c != u'\n')
             continue;
-        lines << text.mid(start, i - start);
+        lines.push_back(text.sliced(start, i - start));
         if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
             ++i;
         start = i + 1;
     }
     if (start < text.size())
-        lines << text.mid(start);
+        lines.push_back(text.sliced(start));
     return lines;
 }
 
@@ -166,8 +166,8 @@ public:
         TLineScanner<char16_t> scanner(TTextEncoding::Utf16LE);
         TRecorder recorder;
         for (qsizetype n = first; n < end; ++n) {
-            const QString line = FSource.Lines[n]; // includes may grow the list meanwhile
-            const auto* s = reinterpret_cast<const char16_t*>(line.constData());
+            const QStringView line = FSource.Lines[size_t(n)]; // includes may grow the list
+            const auto* s = line.utf16();
             recorder.Begin(s);
             scanner.ConvertLine(s, line.size(), recorder);
             int ordinal = 0;
@@ -198,17 +198,17 @@ public:
                         Add(t.Kind == TCodeKind::Name     ? TXrefToken::TKind::Name
                             : t.Kind == TCodeKind::Number ? TXrefToken::TKind::Number
                                                           : TXrefToken::TKind::Symbol,
-                            int(n + 1), foreign ? -1 : number, t.Start, t.End - t.Start);
+                            int(n + 1), foreign ? -1 : number, int(t.Start), int(t.End - t.Start));
                     }
                     break;
                 }
                 case TRunClass::String:
-                    Add(TXrefToken::TKind::String, int(n + 1), -1, run.At, run.Length);
+                    Add(TXrefToken::TKind::String, int(n + 1), -1, int(run.At), int(run.Length));
                     break;
                 case TRunClass::Directive:
                     if (!FDirective.isEmpty())
                         FDirective += u' ';
-                    FDirective += line.mid(run.At, run.Length);
+                    FDirective += line.sliced(run.At, run.Length);
                     break;
                 case TRunClass::Comment:
                     break;
@@ -223,7 +223,7 @@ public:
     bool DelphiMode() const { return FConditions.DelphiMode(); }
 
 private:
-    void Add(TXrefToken::TKind kind, int line, int ordinal, qsizetype start, qsizetype length) {
+    void Add(TXrefToken::TKind kind, int line, int ordinal, int start, int length) {
         if (!FConditions.Active())
             return;
         TXrefToken token;
@@ -234,11 +234,11 @@ private:
         token.Start = start;
         token.Length = length;
         if (kind == TXrefToken::TKind::Name) {
-            const TName& name = Intern(FSource.Lines[line - 1].constData() + start, length);
+            const TName& name = Intern(FSource.Lines[size_t(line - 1)].constData() + start, length);
             token.Lower = name.Lower;
             token.Reserved = name.Reserved;
         } else if (kind == TXrefToken::TKind::Symbol) {
-            const QChar* from = FSource.Lines[line - 1].constData() + start;
+            const QChar* from = FSource.Lines[size_t(line - 1)].constData() + start;
             token.Chars = from[0].unicode() | (length > 1 ? quint32(from[1].unicode()) << 16 : 0);
         }
         FSource.Tokens.push_back(std::move(token));
@@ -311,9 +311,11 @@ private:
         const std::optional<QString> text = FIncludes(name);
         if (!text || (FIncludedLength += text->size()) > kMaxIncludedLength)
             return;
-        const qsizetype first = FSource.Lines.size();
-        FSource.Lines << SplitSourceLines(*text);
-        Read(first, FSource.Lines.size(), true, depth + 1);
+        FSource.Texts << *text;
+        const std::vector<QStringView> lines = SplitSourceLines(FSource.Texts.constLast());
+        const qsizetype first = qsizetype(FSource.Lines.size());
+        FSource.Lines.insert(FSource.Lines.end(), lines.begin(), lines.end());
+        Read(first, qsizetype(FSource.Lines.size()), true, depth + 1);
     }
 
     TXrefSource& FSource;
@@ -329,14 +331,14 @@ private:
 
 } // namespace
 
-TXrefSource ReadXrefSource(const QString& text, const TIncludeReader& includes) {
-    TXrefSource source;
-    source.Lines = SplitSourceLines(text);
-    source.PageLines = source.Lines.size();
+void ReadXrefSource(TXrefSource& source, const QString& text, const TIncludeReader& includes) {
+    source.Texts = QStringList{text};
+    source.Lines = SplitSourceLines(source.Texts.constFirst());
+    source.PageLines = qsizetype(source.Lines.size());
+    source.Tokens.clear();
     // Real code has about one token in five characters: growing the list costs more.
     source.Tokens.reserve(size_t(text.size() / 5));
     TReader reader(source, includes);
     reader.Read(0, source.PageLines, false, 0);
     source.DelphiMode = reader.DelphiMode();
-    return source;
 }

@@ -24,32 +24,36 @@ struct TXrefToken {
     quint32 Chars = 0;     // a symbol's one or two units, the second in the high half
     // Where it stands in its line: a name as written (without "&"), a symbol, a string with
     // its quotes.
-    qsizetype Start = 0, Length = 0;
+    int Start = 0, Length = 0;
     QString Lower; // a name in lower case, shared by all its occurrences
 };
 
 struct TXrefSource {
-    // The source's lines, then those of the files it includes. The names of included lines
-    // are read for the parse but have no place in the page: their ordinal is -1.
-    QStringList Lines;
+    // The texts read: the source's, then those of the files it includes.
+    QStringList Texts;
+    // Their lines. The names of included lines are read for the parse but have no place in
+    // the page: their ordinal is -1.
+    std::vector<QStringView> Lines;
     qsizetype PageLines = 0;
     std::vector<TXrefToken> Tokens;
     bool DelphiMode = false; // the last {$mode} seen chose delphi
 
     QStringView Text(const TXrefToken& t) const {
-        return QStringView(Lines[t.Line - 1]).mid(t.Start, t.Length);
+        return Lines[size_t(t.Line - 1)].mid(t.Start, t.Length);
     }
 };
 
 // The lines of a decoded text as a page counts them: CR LF, lone CR and lone LF end a line,
-// and a break at the very end starts no further line.
-QStringList SplitSourceLines(const QString& text);
+// and a break at the very end starts no further line. They are views into `text`.
+std::vector<QStringView> SplitSourceLines(QStringView text);
 
 // The text of the include file `name` ({$I name}), or none when it is not read.
 using TIncludeReader = std::function<std::optional<QString>(const QString& name)>;
 
-// Reads the tokens of `text`, and of the files it includes through `includes` when given.
-TXrefSource ReadXrefSource(const QString& text, const TIncludeReader& includes = {});
+// Reads the tokens of `text`, and of the files it includes through `includes` when given,
+// into `source`, replacing what it held but keeping its room: a reader of many sources
+// reuses one.
+void ReadXrefSource(TXrefSource& source, const QString& text, const TIncludeReader& includes = {});
 
 // The source text of a file's bytes as its page reads them: by its byte-order mark, else by
 // `unmarked`.

@@ -193,8 +193,8 @@ TParsedSource TXrefParser::Parse() {
         // Names declared in one line (parameters, a list of variables) share its text.
         if (previous && previous->Line == decl.Line)
             decl.Title = previous->Title;
-        else if (decl.Line >= 1 && decl.Line <= FLines.size())
-            decl.Title = FLines[decl.Line - 1].trimmed().left(kShownLineLength);
+        else if (decl.Line >= 1 && size_t(decl.Line) <= FLines.size())
+            decl.Title = FLines[size_t(decl.Line - 1)].trimmed().left(kShownLineLength).toString();
         previous = &decl;
     }
     return std::move(FOut);

@@ -93,7 +93,7 @@ private:
 
     const TXrefSource& FSource;
     const std::vector<TXrefToken>& FTokens;
-    const QStringList& FLines;
+    const std::vector<QStringView>& FLines;
     size_t FAt = 0;
     TParsedSource FOut;
     int FWith = -1;   // the innermost "with" being read

@@ -31,7 +31,7 @@ void Build(TRun& run, const QStringList& sources) {
         if (includes.contains(entry.left(bar)))
             continue;
         run.Names << entry.left(bar).section(u'.', 0, 0);
-        run.Sources.push_back(ReadXrefSource(entry.mid(bar + 1), reader));
+        ReadXrefSource(run.Sources.emplace_back(), entry.mid(bar + 1), reader);
         run.Project.Add(ParseXrefSource(run.Sources.back()).Unit,
                         QStringLiteral("/src/") + entry.left(bar));
     }
@@ -58,7 +58,10 @@ QString LinkOf(const TRun& run, const QString& where) {
         }
     if (ordinal < 0) {
         // Names of inactive code are no tokens; count them in the line, free of comments.
-        const QString text = run.Sources[size_t(unit)].Lines.value(line - 1);
+        const auto& lines = run.Sources[size_t(unit)].Lines;
+        const QString text = line >= 1 && size_t(line) <= lines.size()
+                                 ? lines[size_t(line - 1)].toString()
+                                 : QString();
         const auto* s = reinterpret_cast<const char16_t*>(text.constData());
         TCodeToken t;
         int names = 0;

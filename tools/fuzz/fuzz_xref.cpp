@@ -23,11 +23,13 @@ int FuzzXref(const uint8_t* data, size_t size) {
     const TIncludeReader includes = [&half](const QString&) -> std::optional<QString> {
         return half;
     };
-    const TXrefSource source = ReadXrefSource(text, includes);
+    TXrefSource source, other;
+    ReadXrefSource(source, text, includes);
+    ReadXrefSource(other, half);
     TXrefProject project;
     TParsedSource parsed = ParseXrefSource(source);
     project.Add(std::move(parsed.Unit), QStringLiteral("/f/a.pas"));
-    project.Add(ParseXrefSource(ReadXrefSource(half)).Unit, QStringLiteral("/f/b.pas"));
+    project.Add(ParseXrefSource(other).Unit, QStringLiteral("/f/b.pas"));
     project.Link();
     const std::vector<TXrefLink> links = project.Resolve(0, parsed.Sites, parsed.Withs);
     for (const TXrefLink& link : links) {
@@ -35,7 +37,7 @@ int FuzzXref(const uint8_t* data, size_t size) {
                        link.Target.Decl >= 0 &&
                        size_t(link.Target.Decl) < project.Unit(link.Target.Unit).Decls.size(),
                    "a link names a declaration");
-        FuzzExpect(link.Line >= 1 && link.Line <= source.Lines.size() && link.Ordinal >= 0,
+        FuzzExpect(link.Line >= 1 && size_t(link.Line) <= source.Lines.size() && link.Ordinal >= 0,
                    "a link stands in a line of the source");
     }
     const std::vector<TXrefPages> pages = {
