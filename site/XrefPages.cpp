@@ -17,6 +17,7 @@
 #include <QThreadPool>
 #include <QUrl>
 #include <algorithm>
+#include <atomic>
 #include <new>
 
 namespace {
@@ -113,28 +114,34 @@ void TXrefRun::WritePages(const TOptions& options, const std::vector<TPageResult
         for (const TUse& use : FUses[job])
             usesOf[size_t(use.Target.Unit)].push_back({use.Target.Decl, job, use.Line});
     }
-    // Each worker writes a run of sources, the symbol index in parallel with them.
+    // The symbol index is the longest single piece: it goes first, and the workers take the
+    // references pages one by one beside it, so none waits for another at the end. The first
+    // failure stops them; the first in the sources' order is reported, the index's last.
     const int count = FProject.Count();
-    const int chunks = std::max(1, std::min(FThreads, count));
-    std::vector<QString> errors(size_t(chunks) + 1);
+    std::vector<QString> errors(size_t(count) + 1);
+    std::atomic<int> next = 0;
+    std::atomic<bool> failed = false;
+    const auto guarded = [&errors, &failed](int slot, const auto& write) {
+        try {
+            write();
+        } catch (const Exception& e) {
+            errors[size_t(slot)] = e.Message();
+            failed = true;
+        } catch (const std::bad_alloc&) {
+            errors[size_t(slot)] = QStringLiteral("недостаточно памяти");
+            failed = true;
+        }
+    };
     QThreadPool pool;
     pool.setMaxThreadCount(FThreads);
-    for (int chunk = 0; chunk <= chunks; ++chunk)
-        pool.start([&, chunk] {
-            try {
-                if (chunk == chunks) {
-                    WriteSymbols(options, results);
-                    return;
-                }
-                TSourceLines lines(FPlan, FUnmarked);
-                for (int unit = chunk * count / chunks; unit < (chunk + 1) * count / chunks; ++unit)
-                    if (results[FJobOfUnit[size_t(unit)]].Written)
-                        WriteRefsPage(unit, std::move(usesOf[size_t(unit)]), lines);
-            } catch (const Exception& e) {
-                errors[size_t(chunk)] = e.Message();
-            } catch (const std::bad_alloc&) {
-                errors[size_t(chunk)] = QStringLiteral("недостаточно памяти");
-            }
+    pool.start([&] { guarded(count, [&] { WriteSymbols(options, results); }); });
+    for (int worker = 0; worker < FThreads; ++worker)
+        pool.start([&] {
+            TSourceLines lines(FPlan, FUnmarked);
+            for (int unit = next++; unit < count && !failed; unit = next++)
+                if (results[FJobOfUnit[size_t(unit)]].Written)
+                    guarded(unit,
+                            [&] { WriteRefsPage(unit, std::move(usesOf[size_t(unit)]), lines); });
         });
     pool.waitForDone();
     for (const QString& error : errors)
