@@ -12,13 +12,25 @@
 
 namespace {
 
+// Most ids and titles need no escape: they are kept as they are, not copied.
 QString Attribute(const QString& text) {
-    return text.toHtmlEscaped();
+    const bool plain = std::none_of(text.begin(), text.end(), [](QChar c) {
+        return c == u'<' || c == u'>' || c == u'&' || c == u'"';
+    });
+    return plain ? text : text.toHtmlEscaped();
+}
+
+bool IsUnreserved(QChar c) {
+    const char16_t u = c.unicode();
+    return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '-' ||
+           u == '.' || u == '_' || u == '~';
 }
 
 } // namespace
 
 QString IdFragment(const QString& id) {
+    if (std::all_of(id.begin(), id.end(), IsUnreserved))
+        return id;
     return QString::fromLatin1(QUrl::toPercentEncoding(id));
 }
 
