@@ -238,9 +238,10 @@ void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses, TSourceLines& l
 
 void TXrefRun::WriteSymbols(const TOptions& options,
                             const std::vector<TPageResult>& results) const {
+    // Plain records, cheap to move while sorted: equal names keep the sources' order.
     struct TRow {
         TXrefRef Ref;
-        QString Lower, Shown;
+        const QString *Lower, *Shown;
     };
     std::vector<TRow> rows;
     for (int unit = 0; unit < FProject.Count(); ++unit) {
@@ -251,11 +252,15 @@ void TXrefRun::WriteSymbols(const TOptions& options,
             const TDecl& decl = decls[d];
             if (decl.Public && decl.Ordinal >= 0 && decl.Scope != 0 &&
                 decl.Kind != TDeclKind::Parameter && decl.Kind != TDeclKind::TypeParameter)
-                rows.push_back({{unit, int(d)}, decl.Lower, FPages[size_t(unit)].Shown});
+                rows.push_back({{unit, int(d)}, &decl.Lower, &FPages[size_t(unit)].Shown});
         }
     }
-    std::stable_sort(rows.begin(), rows.end(), [](const TRow& a, const TRow& b) {
-        return std::tie(a.Lower, a.Shown) < std::tie(b.Lower, b.Shown);
+    std::sort(rows.begin(), rows.end(), [](const TRow& a, const TRow& b) {
+        if (const int c = a.Lower->compare(*b.Lower))
+            return c < 0;
+        if (const int c = a.Shown->compare(*b.Shown))
+            return c < 0;
+        return std::tie(a.Ref.Unit, a.Ref.Decl) < std::tie(b.Ref.Unit, b.Ref.Decl);
     });
 
     const QString output = QDir(options.Output).absolutePath();
