@@ -9,6 +9,8 @@
 #include "LineReplay.h"
 #include "XrefMarks.h"
 
+#include <QByteArray>
+#include <QHash>
 #include <vector>
 
 template <typename Unit> class TXrefSink {
@@ -56,7 +58,7 @@ public:
                     continue;
                 if (FNext < FMarks.size() && FMarks[FNext].Line == FLineNumber &&
                     FMarks[FNext].Ordinal == ordinal)
-                    FReplay.Link(t.Start, t.End, FReplay.Encode(FMarks[FNext++].Open));
+                    FReplay.Link(t.Start, t.End, Encoded(FMarks[FNext++].Open));
                 ++ordinal;
             }
         }
@@ -64,6 +66,18 @@ public:
     }
 
 private:
+    // The links of a page to one declaration share one opening tag: encoded once.
+    QByteArray Encoded(const QString& open) {
+        if (open.constData() != FLastOpen) {
+            FLastOpen = open.constData();
+            auto tag = FTags.constFind(FLastOpen);
+            if (tag == FTags.cend())
+                tag = FTags.insert(FLastOpen, FReplay.Encode(open));
+            FLastTag = *tag;
+        }
+        return FLastTag;
+    }
+
     static bool IsWordMarkup(TMarkup m) {
         return m == TMarkup::Bres || m == TMarkup::Eres || m == TMarkup::Bnum || m == TMarkup::Enum;
     }
@@ -73,4 +87,7 @@ private:
     int FLineNumber = 0;
     size_t FNext = 0;
     TRunClass FClass = TRunClass::Code;
+    QHash<const QChar*, QByteArray> FTags; // by the text of a mark's opening tag
+    const QChar* FLastOpen = nullptr;
+    QByteArray FLastTag;
 };
