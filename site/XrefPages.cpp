@@ -238,10 +238,19 @@ void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses, TSourceLines& l
 
 void TXrefRun::WriteSymbols(const TOptions& options,
                             const std::vector<TPageResult>& results) const {
-    // Plain records, cheap to move while sorted: equal names keep the sources' order.
+    // Plain records, cheap to move while sorted: equal names keep the sources' order. The
+    // first four units of the name, held in the row, decide most comparisons without a
+    // look at the declaration, which lies anywhere in memory.
     struct TRow {
+        quint64 Start;
         TXrefRef Ref;
         const QString *Lower, *Shown;
+    };
+    const auto startOf = [](const QString& lower) {
+        quint64 start = 0;
+        for (qsizetype i = 0; i < 4; ++i)
+            start = start << 16 | (i < lower.size() ? lower[i].unicode() : 0);
+        return start;
     };
     std::vector<TRow> rows;
     for (int unit = 0; unit < FProject.Count(); ++unit) {
@@ -252,10 +261,13 @@ void TXrefRun::WriteSymbols(const TOptions& options,
             const TDecl& decl = decls[d];
             if (decl.Public && decl.Ordinal >= 0 && decl.Scope != 0 &&
                 decl.Kind != TDeclKind::Parameter && decl.Kind != TDeclKind::TypeParameter)
-                rows.push_back({{unit, int(d)}, &decl.Lower, &FPages[size_t(unit)].Shown});
+                rows.push_back(
+                    {startOf(decl.Lower), {unit, int(d)}, &decl.Lower, &FPages[size_t(unit)].Shown});
         }
     }
     std::sort(rows.begin(), rows.end(), [](const TRow& a, const TRow& b) {
+        if (a.Start != b.Start)
+            return a.Start < b.Start;
         if (const int c = a.Lower->compare(*b.Lower))
             return c < 0;
         if (const int c = a.Shown->compare(*b.Shown))
@@ -305,13 +317,14 @@ void TXrefRun::WriteSymbols(const TOptions& options,
             html.Escaped(letter) << QLatin1String("</th></tr>\n");
         }
         static const QRegularExpression number(QStringLiteral("~[0-9]+"));
-        QString shownPath = decl.Id;
-        if (shownPath.contains(u'~'))
-            shownPath.remove(number);
+        QString shownPath;
+        if (decl.Id.contains(u'~'))
+            shownPath = QString(decl.Id).remove(number);
+        const QString& path = shownPath.isNull() ? decl.Id : shownPath;
         const std::string& page = hrefs[size_t(rows[r].Ref.Unit)];
         html << QLatin1String("<tr><td><a href=\"") << page << QLatin1String("#")
              << IdFragment(decl.Id) << QLatin1String("\">");
-        html.Escaped(shownPath) << QLatin1String("</a></td><td>") << KindOf(decl)
+        html.Escaped(path) << QLatin1String("</a></td><td>") << KindOf(decl)
                                 << QLatin1String("</td><td><a href=\"") << page
                                 << QLatin1String("\">") << shown[size_t(rows[r].Ref.Unit)]
                                 << QLatin1String("</a></td></tr>\n");
