@@ -13,6 +13,9 @@
 // A sink provides:
 //   void Text(const Unit* run, qsizetype length);  source characters, escaped by the sink
 //   void Markup(TMarkup which);
+// and may declare `static constexpr bool kWordMarkup = false;` when it has no use for the
+// markup of reserved words and numbers: the scan then spares their test. Runs and the other
+// markup stay the same, since such a word never holds a "{".
 
 #include "Markup.h"
 #include "WordClass.h"
@@ -21,6 +24,13 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+
+template <class Sink> constexpr bool WantsWordMarkup() {
+    if constexpr (requires { Sink::kWordMarkup; })
+        return Sink::kWordMarkup;
+    else
+        return true;
+}
 
 // What the scan needs to know of each character code below 256.
 class TScanClasses {
@@ -165,7 +175,7 @@ void TLineScanner<Unit>::ConvertLine(const Unit* s, qsizetype len, Sink& out) {
                  ++end)
                 seen |= cls;
             // A word that runs into "<" or ">" goes on with "&lt" or "&gt": no markup.
-            if (end == len || !Is(s[end], TScanClasses::kAngle)) {
+            if (WantsWordMarkup<Sink>() && (end == len || !Is(s[end], TScanClasses::kAngle))) {
                 const qsizetype wordLength = end - start;
                 bool marked = true;
                 if (FWords.IsReserved(s + start, wordLength)) {

@@ -13,6 +13,8 @@ namespace {
 // Records where the scan put comments, strings and directives in one line.
 class TRecorder {
 public:
+    static constexpr bool kWordMarkup = false;
+
     struct TRun {
         qsizetype At, Length;
         TRunClass Class;
