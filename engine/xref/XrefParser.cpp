@@ -53,24 +53,9 @@ bool IsRoutineWord(const QString& lower) {
 TXrefParser::TXrefParser(const TXrefSource& source)
     : FSource(source), FTokens(source.Tokens), FLines(source.Lines) {}
 
-const TXrefToken& TXrefParser::Tok(size_t ahead) const {
-    static const TXrefToken none;
-    return FAt + ahead < FTokens.size() ? FTokens[FAt + ahead] : none;
-}
-
 bool TXrefParser::Word(const char* lower, size_t ahead) const {
     const TXrefToken& t = Tok(ahead);
     return t.Kind == TXrefToken::TKind::Name && t.Lower == QLatin1String(lower);
-}
-
-bool TXrefParser::Sym(const char* text, size_t ahead) const {
-    const TXrefToken& t = Tok(ahead);
-    if (t.Kind != TXrefToken::TKind::Symbol || FAt + ahead >= FTokens.size())
-        return false;
-    // Symbols are one or two characters, compared without reading the line.
-    const size_t length = strlen(text);
-    const quint32 chars = quint8(text[0]) | (length > 1 ? quint32(quint8(text[1])) << 16 : 0);
-    return length <= 2 && t.Length == qsizetype(length) && t.Chars == chars;
 }
 
 bool TXrefParser::IsName(size_t ahead) const {

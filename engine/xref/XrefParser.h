@@ -6,6 +6,8 @@
 #include "XrefLexer.h"
 #include "XrefModel.h"
 
+#include <string>
+
 bool IsVisibilityWord(const QString& lower);
 bool IsRoutineWord(const QString& lower);
 
@@ -15,10 +17,20 @@ public:
     TParsedSource Parse();
 
 private:
-    // Tokens.
-    const TXrefToken& Tok(size_t ahead = 0) const;
+    // Tokens, read by the million: in line.
+    const TXrefToken& Tok(size_t ahead = 0) const {
+        return FAt + ahead < FTokens.size() ? FTokens[FAt + ahead] : kNoToken;
+    }
     bool Word(const char* lower, size_t ahead = 0) const;
-    bool Sym(const char* text, size_t ahead = 0) const;
+    bool Sym(const char* text, size_t ahead = 0) const {
+        const TXrefToken& t = Tok(ahead);
+        if (t.Kind != TXrefToken::TKind::Symbol || FAt + ahead >= FTokens.size())
+            return false;
+        // Symbols are one or two characters, compared without reading the line.
+        const size_t length = std::char_traits<char>::length(text);
+        const quint32 chars = quint8(text[0]) | (length > 1 ? quint32(quint8(text[1])) << 16 : 0);
+        return length <= 2 && size_t(t.Length) == length && t.Chars == chars;
+    }
     bool IsName(size_t ahead = 0) const;
     bool AtEnd() const { return FAt >= FTokens.size(); }
     QStringView Text(size_t token) const { return FSource.Text(FTokens[token]); }
@@ -90,6 +102,8 @@ private:
     private:
         TXrefParser& FParser;
     };
+
+    static inline const TXrefToken kNoToken{};
 
     const TXrefSource& FSource;
     const std::vector<TXrefToken>& FTokens;
