@@ -3,7 +3,7 @@
 #include "WordSet.h"
 
 #include <algorithm>
-#include <cstring>
+#include <bit>
 
 namespace {
 
@@ -36,6 +36,62 @@ bool LooksLikeLineAnchor(const QString& id) {
     return id.size() > 1 && id[0] == u'L' &&
            std::all_of(id.begin() + 1, id.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
+
+// Counts the paths of a source's declarations whatever their letter case, as `toLower()`
+// compares them; an ASCII path (nearly all) is hashed and compared without a lowered copy.
+class TPathCounter {
+public:
+    explicit TPathCounter(size_t paths) : FSlots(std::bit_ceil(2 * paths + 2)) {}
+
+    // The number of times `path` has been counted, this one included.
+    int Count(const QString& path) {
+        const bool ascii = IsAscii(path);
+        const QString lowered = ascii ? QString() : path.toLower();
+        const size_t hash = ascii ? FoldedHash(path) : NameHash(lowered);
+        const size_t mask = FSlots.size() - 1;
+        for (size_t k = hash & mask;; k = (k + 1) & mask) {
+            TSlot& slot = FSlots[k];
+            if (slot.Count == 0) {
+                slot = {hash, path, 1};
+                return 1;
+            }
+            if (slot.Hash == hash && SameLowered(slot.Path, path, ascii, lowered))
+                return ++slot.Count;
+        }
+    }
+
+private:
+    struct TSlot {
+        size_t Hash = 0;
+        QString Path;
+        int Count = 0;
+    };
+
+    static bool IsAscii(const QString& s) {
+        return std::all_of(s.begin(), s.end(), [](QChar c) { return c.unicode() < 0x80; });
+    }
+    static char16_t Folded(QChar c) {
+        const char16_t u = c.unicode();
+        return u >= 'A' && u <= 'Z' ? char16_t(u + 32) : u;
+    }
+    // The hash NameHash gives the lowered text.
+    static size_t FoldedHash(const QString& s) {
+        size_t hash = 14695981039346656037ull;
+        for (const QChar c : s)
+            hash = (hash ^ Folded(c)) * 1099511628211ull;
+        return hash;
+    }
+    static bool SameLowered(const QString& kept, const QString& path, bool ascii,
+                            const QString& lowered) {
+        if (ascii && IsAscii(kept))
+            return kept.size() == path.size() &&
+                   std::equal(kept.begin(), kept.end(), path.begin(),
+                              [](QChar a, QChar b) { return Folded(a) == Folded(b); });
+        return kept.toLower() == (ascii ? path.toLower() : lowered);
+    }
+
+    std::vector<TSlot> FSlots; // open addressing, at most half full
+};
 
 } // namespace
 
@@ -164,14 +220,14 @@ TParsedSource TXrefParser::Parse() {
     FOut.Sites.shrink_to_fit();
 
     // Ids: the scope path, numbered from the second declaration of the same path on.
-    QHash<QString, int> seen;
     TXrefUnit& unit = FOut.Unit;
+    TPathCounter seen(unit.Decls.size());
     const TDecl* previous = nullptr;
     for (TDecl& decl : unit.Decls) {
         const TScope& scope = unit.Scopes[size_t(decl.Scope)];
         const QString prefix = scope.Owner >= 0 ? unit.Decls[size_t(scope.Owner)].Id : scope.Path;
         const QString path = prefix.isEmpty() ? decl.Name : prefix + u'.' + decl.Name;
-        const int n = ++seen[path.toLower()];
+        const int n = seen.Count(path);
         decl.Id = n > 1                       ? path + u'~' + QString::number(n)
                   : LooksLikeLineAnchor(path) ? path + QStringLiteral("~1")
                                               : path;

@@ -492,6 +492,8 @@ void TestXref::ids() {
                 "const L12 = 1;\n"
                 "type TE = (eOne, eTwo);\n"
                 "resourcestring SHello = 'hi';\n"
+                // Paths differ in letter case only, the Kelvin sign lowers to "k".
+                "var Cnt, CNT, Счёт, СЧЁТ, \u212A, k: Integer;\n"
                 "implementation\n"
                 "procedure TFoo.Bump(n: Integer);\n"
                 "var k: Integer;\n"
@@ -506,7 +508,8 @@ void TestXref::ids() {
     for (const TDecl& decl : run.Project.Unit(0).Decls)
         ids << decl.Id;
     QCOMPARE(ids, (QStringList{"a", "TFoo", "TFoo.Bump", "TFoo.Bump.n", "TFoo.Bump~2", "L12~1",
-                               "TE", "eOne", "eTwo", "SHello", "TFoo.Bump.k", "TFoo.Bump.done"}));
+                               "TE", "eOne", "eTwo", "SHello", "Cnt", "CNT~2", "Счёт", "СЧЁТ~2",
+                               "\u212A", "k~2", "TFoo.Bump.k", "TFoo.Bump.done"}));
 }
 
 // Nesting deep enough to exhaust a worker's stack, were the parse to follow it (statements,
