@@ -113,23 +113,36 @@ TIncludeReader IncludesOf(const QString& source, const QStringList& roots, TUnma
         }))
         return {};
     return [folder, roots, unmarked, &cache](const QString& name) -> std::optional<QString> {
-        QString path = name;
-        path.replace(u'\\', u'/');
-        for (const QString& candidate : {path, path + QStringLiteral(".inc")}) {
-            const QString resolved = QFileInfo(folder + u'/' + candidate).canonicalFilePath();
-            if (resolved.isEmpty())
-                continue;
-            if (!IsBelow(resolved, roots))
-                return std::nullopt;
-            // Read once while the sources are read: every unit including it sees the same
-            // text.
+        // The units of a folder include the same files: each name is looked up once.
+        const QString key = folder + u'/' + name;
+        {
             const std::lock_guard lock(cache.Mutex);
-            auto text = cache.Texts.constFind(resolved);
-            if (text == cache.Texts.cend())
-                text = cache.Texts.insert(resolved, ReadIncludeFile(resolved, roots, unmarked));
-            return *text;
+            const auto found = cache.Found.constFind(key);
+            if (found != cache.Found.cend())
+                return *found;
         }
-        return std::nullopt;
+        const std::optional<QString> text = [&]() -> std::optional<QString> {
+            QString path = name;
+            path.replace(u'\\', u'/');
+            for (const QString& candidate : {path, path + QStringLiteral(".inc")}) {
+                const QString resolved = QFileInfo(folder + u'/' + candidate).canonicalFilePath();
+                if (resolved.isEmpty())
+                    continue;
+                if (!IsBelow(resolved, roots))
+                    return std::nullopt;
+                // Read once while the sources are read: every unit including it sees the
+                // same text.
+                const std::lock_guard lock(cache.Mutex);
+                auto text = cache.Texts.constFind(resolved);
+                if (text == cache.Texts.cend())
+                    text = cache.Texts.insert(resolved, ReadIncludeFile(resolved, roots, unmarked));
+                return *text;
+            }
+            return std::nullopt;
+        }();
+        const std::lock_guard lock(cache.Mutex);
+        cache.Found.insert(key, text);
+        return text;
     };
 }
 
@@ -176,6 +189,7 @@ TXrefRun::TXrefRun(const TOptions& options, const TPlan& plan, int threads)
             });
         pool.waitForDone();
         FIncludes.Texts.clear();
+        FIncludes.Found.clear();
     }
     // Added in the plan's order, whatever order the readers finished in.
     for (size_t k = 0; k < wanted.size(); ++k) {

@@ -11,6 +11,7 @@
 #include <QHash>
 #include <QMutex>
 #include <QString>
+#include <optional>
 #include <vector>
 
 struct TPageResult;
@@ -42,10 +43,12 @@ public:
     // The references page beside `page`: "u1_pas.htm" -> "u1_pas.refs.htm".
     static QString RefsPageOf(const QString& page);
 
-    // The include files read so far while the sources are read, by canonical path.
+    // The include files read so far while the sources are read: by canonical path, and by
+    // the folder and name of a directive naming one (none when it names nothing to read).
     struct TIncludeCache {
         QMutex Mutex;
         QHash<QString, QString> Texts;
+        QHash<QString, std::optional<QString>> Found;
     };
 
 private:
