@@ -41,12 +41,8 @@ QString RelativeHref(const QString& fromFolder, const QString& toFile) {
     return parts.join(u'/');
 }
 
-QString DeclarationHref(const TXrefProject& project, const std::vector<TXrefPages>& pages,
-                        const QString& fromFolder, TXrefRef target, bool samePage) {
-    const TDecl& decl = project.Decl(target);
-    const QString page =
-        samePage ? QString() : RelativeHref(fromFolder, pages[size_t(target.Unit)].Page);
-    if (decl.Scope == 0 && !samePage)
+QString DeclarationHref(const TDecl& decl, const QString& page) {
+    if (decl.Scope == 0 && !page.isEmpty())
         return page; // a unit's page itself, as the unit links of a site give it
     return page + u'#' + IdFragment(decl.Id);
 }
@@ -62,8 +58,10 @@ std::vector<TXrefMark> XrefMarks(const TXrefProject& project, const std::vector<
                              QLatin1String("<a id=\"") + Attribute(decl.Id) +
                                  QLatin1String("\" href=\"") + refs + u'#' + IdFragment(decl.Id) +
                                  QLatin1String("\">")});
-    // A declaration linked many times is put into words once.
+    // A declaration linked many times is put into words once, the way to its page once per
+    // page it lies in (none for this page).
     QHash<QPair<int, int>, QString> opened;
+    QHash<int, QString> pageHrefs;
     for (const TXrefLink& link : links) {
         QString& open = opened[{link.Target.Unit, link.Target.Decl}];
         if (open.isEmpty()) {
@@ -71,8 +69,14 @@ std::vector<TXrefMark> XrefMarks(const TXrefProject& project, const std::vector<
             const QString title = decl.Title + QStringLiteral(" — ") +
                                   pages[size_t(link.Target.Unit)].Shown + u':' +
                                   QString::number(decl.Line);
-            open = QLatin1String("<a href=\"") +
-                   DeclarationHref(project, pages, folder, link.Target, link.Target.Unit == unit) +
+            auto page = pageHrefs.constFind(link.Target.Unit);
+            if (page == pageHrefs.cend())
+                page = pageHrefs.insert(
+                    link.Target.Unit,
+                    link.Target.Unit == unit
+                        ? QString()
+                        : RelativeHref(folder, pages[size_t(link.Target.Unit)].Page));
+            open = QLatin1String("<a href=\"") + DeclarationHref(decl, *page) +
                    QLatin1String("\" title=\"") + Attribute(title) + QLatin1String("\">");
         }
         marks.push_back({link.Line, link.Ordinal, open});

@@ -30,6 +30,6 @@ QString RelativeHref(const QString& fromFolder, const QString& toFile);
 std::vector<TXrefMark> XrefMarks(const TXrefProject& project, const std::vector<TXrefPages>& pages,
                                  int unit, const std::vector<TXrefLink>& links);
 
-// The href of a declaration's entry: its page's "#id" (the page alone for a unit).
-QString DeclarationHref(const TXrefProject& project, const std::vector<TXrefPages>& pages,
-                        const QString& fromFolder, TXrefRef target, bool samePage);
+// The href of a declaration's entry, given the href of its page (empty for the same page):
+// the page's "#id", the page alone for a unit.
+QString DeclarationHref(const TDecl& decl, const QString& page);
