@@ -67,8 +67,8 @@ private:
         std::vector<TWith> Withs;
         TSourceStamp Stamp;
     };
-    class TSourceLines;
-    void WriteRefsPage(int unit, std::vector<TUseAt> uses, TSourceLines& lines) const;
+    class TUsedLines;
+    void WriteRefsPage(int unit, std::vector<TUseAt> uses, std::vector<TUsedLines>& lines) const;
     void WriteSymbols(const TOptions& options, const std::vector<TPageResult>& results) const;
 
     const TPlan& FPlan;

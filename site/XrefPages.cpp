@@ -10,7 +10,6 @@
 #include "Xref.h"
 #include "XrefLexer.h"
 
-#include <QCache>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -18,6 +17,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <atomic>
+#include <mutex>
 #include <new>
 
 namespace {
@@ -62,39 +62,40 @@ QString KindOf(const TDecl& decl) {
 // Whole lines of real code; a line of megabytes would otherwise be copied into every use.
 constexpr qsizetype kUseLineLength = 2000;
 
-// The lines of the sources that uses stand in, read again when needed and kept while they
-// fit.
-class TXrefRun::TSourceLines {
+// The lines of a source that uses stand in, read again from it when first needed: trimmed,
+// cut and escaped, the rest of its text let go.
+class TXrefRun::TUsedLines {
 public:
-    TSourceLines(const TPlan& plan, TUnmarkedSource unmarked) : FPlan(plan), FUnmarked(unmarked) {
-        FCache.setMaxCost(1 << 21);
-    }
-
-    // The line, valid until the next call.
-    QStringView Line(size_t job, int line) {
-        TText* text = FCache.object(qint64(job));
-        if (!text) {
-            text = new TText{ReadRunSource(FPlan.Jobs[job], FUnmarked), {}};
-            text->Lines = SplitSourceLines(text->Text);
-            const qsizetype cost = std::max<qsizetype>(1, qsizetype(text->Lines.size()));
-            FCache.insert(qint64(job), text, cost); // the cache owns it from here
-            text = FCache.object(qint64(job));
-            if (!text)
-                return {};
-        }
-        return line >= 1 && size_t(line) <= text->Lines.size()
-                   ? text->Lines[size_t(line - 1)].trimmed().left(kUseLineLength)
-                   : QStringView();
+    std::string_view Line(const TJob& job, TUnmarkedSource unmarked, const std::vector<TUse>& uses,
+                          int line) {
+        std::call_once(FRead, [&] { Read(job, unmarked, uses); });
+        const auto at = std::lower_bound(FLines.begin(), FLines.end(), line);
+        if (at == FLines.end() || *at != line)
+            return {};
+        const size_t k = size_t(at - FLines.begin());
+        const size_t start = k == 0 ? 0 : FEnds[k - 1];
+        return std::string_view(FText).substr(start, FEnds[k] - start);
     }
 
 private:
-    struct TText {
-        QString Text;
-        std::vector<QStringView> Lines; // into Text
-    };
-    const TPlan& FPlan;
-    const TUnmarkedSource FUnmarked;
-    QCache<qint64, TText> FCache;
+    void Read(const TJob& job, TUnmarkedSource unmarked, const std::vector<TUse>& uses) {
+        for (const TUse& use : uses)
+            FLines.push_back(use.Line);
+        std::sort(FLines.begin(), FLines.end());
+        FLines.erase(std::unique(FLines.begin(), FLines.end()), FLines.end());
+        const QString text = ReadRunSource(job, unmarked);
+        const std::vector<QStringView> lines = SplitSourceLines(text);
+        for (const int line : FLines) {
+            if (line >= 1 && size_t(line) <= lines.size())
+                AppendEscapedUtf8(FText, lines[size_t(line - 1)].trimmed().left(kUseLineLength));
+            FEnds.push_back(FText.size());
+        }
+    }
+
+    std::once_flag FRead;
+    std::vector<int> FLines; // sorted
+    std::string FText;
+    std::vector<size_t> FEnds; // of each line's text in FText
 };
 
 namespace {
@@ -132,12 +133,12 @@ void TXrefRun::WritePages(const TOptions& options, const std::vector<TPageResult
             failed = true;
         }
     };
+    std::vector<TUsedLines> lines(FUses.size()); // per job
     QThreadPool pool;
     pool.setMaxThreadCount(FThreads);
     pool.start([&] { guarded(count, [&] { WriteSymbols(options, results); }); });
     for (int worker = 0; worker < FThreads; ++worker)
         pool.start([&] {
-            TSourceLines lines(FPlan, FUnmarked);
             for (int unit = next++; unit < count && !failed; unit = next++)
                 if (results[FJobOfUnit[size_t(unit)]].Written)
                     guarded(unit,
@@ -167,7 +168,8 @@ QHash<size_t, QStringList> TXrefRun::LinksToFailed(const std::vector<TPageResult
     return from;
 }
 
-void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses, TSourceLines& lines) const {
+void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses,
+                             std::vector<TUsedLines>& lines) const {
     std::sort(uses.begin(), uses.end(), [](const TUseAt& a, const TUseAt& b) {
         return std::tie(a.Decl, a.Job, a.Line) < std::tie(b.Decl, b.Job, b.Line);
     });
@@ -228,7 +230,9 @@ void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses, TSourceLines& l
             }
             html << at.Open << use->Line << QLatin1String("\">") << at.Shown << QLatin1String(":")
                  << use->Line << QLatin1String("</a> <code>");
-            html.Escaped(lines.Line(use->Job, use->Line)) << QLatin1String("</code></li>\n");
+            html << lines[use->Job].Line(FPlan.Jobs[use->Job], FUnmarked, FUses[use->Job],
+                                         use->Line)
+                 << QLatin1String("</code></li>\n");
         }
         html << QLatin1String("</ul>\n</div>\n");
     }
@@ -261,8 +265,10 @@ void TXrefRun::WriteSymbols(const TOptions& options,
             const TDecl& decl = decls[d];
             if (decl.Public && decl.Ordinal >= 0 && decl.Scope != 0 &&
                 decl.Kind != TDeclKind::Parameter && decl.Kind != TDeclKind::TypeParameter)
-                rows.push_back(
-                    {startOf(decl.Lower), {unit, int(d)}, &decl.Lower, &FPages[size_t(unit)].Shown});
+                rows.push_back({startOf(decl.Lower),
+                                {unit, int(d)},
+                                &decl.Lower,
+                                &FPages[size_t(unit)].Shown});
         }
     }
     std::sort(rows.begin(), rows.end(), [](const TRow& a, const TRow& b) {
@@ -325,9 +331,8 @@ void TXrefRun::WriteSymbols(const TOptions& options,
         html << QLatin1String("<tr><td><a href=\"") << page << QLatin1String("#")
              << IdFragment(decl.Id) << QLatin1String("\">");
         html.Escaped(path) << QLatin1String("</a></td><td>") << KindOf(decl)
-                                << QLatin1String("</td><td><a href=\"") << page
-                                << QLatin1String("\">") << shown[size_t(rows[r].Ref.Unit)]
-                                << QLatin1String("</a></td></tr>\n");
+                           << QLatin1String("</td><td><a href=\"") << page << QLatin1String("\">")
+                           << shown[size_t(rows[r].Ref.Unit)] << QLatin1String("</a></td></tr>\n");
     }
     html << QLatin1String("</table>\n</body>\n</html>\n");
     html.Commit();
