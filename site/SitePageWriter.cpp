@@ -10,6 +10,38 @@ constexpr qsizetype kBufferSize = 1 << 16;
 
 } // namespace
 
+namespace {
+
+// The characters from `i` on, above ASCII too; a lone half of a surrogate pair as Qt writes it.
+void AppendUtf8From(std::string& out, QStringView text, qsizetype i) {
+    for (; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x80) {
+            out += char(c);
+        } else if (c < 0x800) {
+            out += char(0xC0 | c >> 6);
+            out += char(0x80 | (c & 0x3F));
+        } else if (!QChar::isSurrogate(c)) {
+            out += char(0xE0 | c >> 12);
+            out += char(0x80 | (c >> 6 & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        } else if (QChar::isHighSurrogate(c) && i + 1 < text.size() &&
+                   text[i + 1].isLowSurrogate()) {
+            const char32_t u = QChar::surrogateToUcs4(c, text[i + 1].unicode());
+            out += char(0xF0 | u >> 18);
+            out += char(0x80 | (u >> 12 & 0x3F));
+            out += char(0x80 | (u >> 6 & 0x3F));
+            out += char(0x80 | (u & 0x3F));
+            ++i;
+        } else {
+            const QByteArray half = text.sliced(i, 1).toUtf8();
+            out.append(half.constData(), size_t(half.size()));
+        }
+    }
+}
+
+} // namespace
+
 void AppendUtf8(std::string& out, QStringView text) {
     const size_t at = out.size();
     out.resize(at + size_t(text.size()));
@@ -18,8 +50,7 @@ void AppendUtf8(std::string& out, QStringView text) {
         const char16_t c = text[i].unicode();
         if (c >= 0x80) {
             out.resize(at + size_t(i));
-            const QByteArray rest = text.sliced(i).toUtf8();
-            out.append(rest.constData(), size_t(rest.size()));
+            AppendUtf8From(out, text, i);
             return;
         }
         bytes[i] = char(c);

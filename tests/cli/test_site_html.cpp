@@ -1,0 +1,41 @@
+// The site pages' own writing: text put into UTF-8 and escaped on the way must give the
+// bytes Qt's escaping and conversion give, since the pages are compared byte for byte with
+// what they were.
+
+#include "SiteHtml.h"
+
+#include <QTest>
+
+class TestSiteHtml : public QObject {
+    Q_OBJECT
+private slots:
+    void escapedUtf8_data();
+    void escapedUtf8();
+};
+
+void TestSiteHtml::escapedUtf8_data() {
+    QTest::addColumn<QString>("text");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("ascii") << QStringLiteral("procedure Bump(n: Integer);");
+    QTest::newRow("escapes") << QStringLiteral("a<b> & \"c\" 'd'");
+    QTest::newRow("cyrillic") << QStringLiteral("не используется & <ещё>");
+    QTest::newRow("two and three bytes") << QStringLiteral("é€ ü");
+    QTest::newRow("surrogate pair") << QString::fromUtf8("x\xF0\x9F\x98\x80y");
+    QTest::newRow("lone high at the end") << QStringLiteral("ab") + QChar(0xD83D);
+    QTest::newRow("lone high before text") << QChar(0xD83D) + QStringLiteral("<x");
+    QTest::newRow("lone low") << QStringLiteral("a") + QChar(0xDE00) + QStringLiteral("b");
+    QTest::newRow("controls") << QStringLiteral("\t\u0001\u007F\u0080");
+}
+
+void TestSiteHtml::escapedUtf8() {
+    QFETCH(QString, text);
+    std::string plain = "<";
+    AppendUtf8(plain, text);
+    QCOMPARE(QByteArray::fromStdString(plain), "<" + text.toUtf8());
+    std::string escaped;
+    AppendEscapedUtf8(escaped, text);
+    QCOMPARE(QByteArray::fromStdString(escaped), text.toHtmlEscaped().toUtf8());
+}
+
+QTEST_APPLESS_MAIN(TestSiteHtml)
+#include "test_site_html.moc"
