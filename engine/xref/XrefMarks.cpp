@@ -60,11 +60,12 @@ std::vector<TXrefMark> XrefMarks(const TXrefProject& project, const std::vector<
                                  QLatin1String("\">")});
     // A declaration linked many times is put into words once, the way to its page once per
     // page it lies in (none for this page).
-    QHash<QPair<int, int>, QString> opened;
+    QHash<QPair<int, int>, int> opened; // -> its number
+    std::vector<QString> opens;
     QHash<int, QString> pageHrefs;
     for (const TXrefLink& link : links) {
-        QString& open = opened[{link.Target.Unit, link.Target.Decl}];
-        if (open.isEmpty()) {
+        int& shared = opened[{link.Target.Unit, link.Target.Decl}];
+        if (shared == 0) {
             const TDecl& decl = project.Decl(link.Target);
             const QString title = decl.Title + QStringLiteral(" — ") +
                                   pages[size_t(link.Target.Unit)].Shown + u':' +
@@ -76,10 +77,11 @@ std::vector<TXrefMark> XrefMarks(const TXrefProject& project, const std::vector<
                     link.Target.Unit == unit
                         ? QString()
                         : RelativeHref(folder, pages[size_t(link.Target.Unit)].Page));
-            open = QLatin1String("<a href=\"") + DeclarationHref(decl, *page) +
-                   QLatin1String("\" title=\"") + Attribute(title) + QLatin1String("\">");
+            opens.push_back(QLatin1String("<a href=\"") + DeclarationHref(decl, *page) +
+                            QLatin1String("\" title=\"") + Attribute(title) + QLatin1String("\">"));
+            shared = int(opens.size()); // from 1 here: 0 is a new entry
         }
-        marks.push_back({link.Line, link.Ordinal, open});
+        marks.push_back({link.Line, link.Ordinal, opens[size_t(shared - 1)], shared - 1});
     }
     // A declaration's own mark comes first: its name is never also a link elsewhere.
     std::stable_sort(marks.begin(), marks.end(), [](const TXrefMark& a, const TXrefMark& b) {

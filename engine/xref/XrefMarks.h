@@ -9,7 +9,8 @@
 
 struct TXrefMark {
     int Line = 0, Ordinal = 0;
-    QString Open; // the opening tag; "</a>" closes it
+    QString Open;    // the opening tag; "</a>" closes it
+    int Shared = -1; // the marks of one opening tag share a number from 0; -1 for one alone
 };
 
 // Where a source's pages lie and how titles name it.

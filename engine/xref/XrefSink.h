@@ -10,7 +10,6 @@
 #include "XrefMarks.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <vector>
 
 template <typename Unit> class TXrefSink {
@@ -58,7 +57,7 @@ public:
                     continue;
                 if (FNext < FMarks.size() && FMarks[FNext].Line == FLineNumber &&
                     FMarks[FNext].Ordinal == ordinal)
-                    FReplay.Link(t.Start, t.End, Encoded(FMarks[FNext++].Open));
+                    FReplay.Link(t.Start, t.End, Encoded(FMarks[FNext++]));
                 ++ordinal;
             }
         }
@@ -67,15 +66,15 @@ public:
 
 private:
     // The links of a page to one declaration share one opening tag: encoded once.
-    QByteArray Encoded(const QString& open) {
-        if (open.constData() != FLastOpen) {
-            FLastOpen = open.constData();
-            auto tag = FTags.constFind(FLastOpen);
-            if (tag == FTags.cend())
-                tag = FTags.insert(FLastOpen, FReplay.Encode(open));
-            FLastTag = *tag;
-        }
-        return FLastTag;
+    QByteArray Encoded(const TXrefMark& mark) {
+        if (mark.Shared < 0)
+            return FReplay.Encode(mark.Open);
+        if (size_t(mark.Shared) >= FShared.size())
+            FShared.resize(size_t(mark.Shared) + 1);
+        QByteArray& tag = FShared[size_t(mark.Shared)];
+        if (tag.isEmpty())
+            tag = FReplay.Encode(mark.Open);
+        return tag;
     }
 
     static bool IsWordMarkup(TMarkup m) {
@@ -87,7 +86,5 @@ private:
     int FLineNumber = 0;
     size_t FNext = 0;
     TRunClass FClass = TRunClass::Code;
-    QHash<const QChar*, QByteArray> FTags; // by the text of a mark's opening tag
-    const QChar* FLastOpen = nullptr;
-    QByteArray FLastTag;
+    std::vector<QByteArray> FShared; // by a mark's number
 };
