@@ -131,13 +131,15 @@ QString DirectiveBody(const QString& text) {
 
 std::vector<QStringView> SplitSourceLines(QStringView text) {
     std::vector<QStringView> lines;
+    const char16_t* s = text.utf16();
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c != u'\r' && c != u'\n')
+        const char16_t c = s[i];
+        // Nearly every character is above both breaks: one comparison passes it.
+        if (c > u'\r' || (c != u'\r' && c != u'\n'))
             continue;
         lines.push_back(text.sliced(start, i - start));
-        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+        if (c == u'\r' && i + 1 < text.size() && s[i + 1] == u'\n')
             ++i;
         start = i + 1;
     }
