@@ -244,11 +244,13 @@ void TXrefRun::WriteSymbols(const TOptions& options,
                             const std::vector<TPageResult>& results) const {
     // Plain records, cheap to move while sorted: equal names keep the sources' order. The
     // first four units of the name, held in the row, decide most comparisons without a
-    // look at the declaration, which lies anywhere in memory.
+    // look at the declaration, which lies anywhere in memory; so does the name's first unit,
+    // which gives the row's letter.
     struct TRow {
         quint64 Start;
         TXrefRef Ref;
         const QString *Lower, *Shown;
+        char16_t First;
     };
     const auto startOf = [](const QString& lower) {
         quint64 start = 0;
@@ -268,7 +270,8 @@ void TXrefRun::WriteSymbols(const TOptions& options,
                 rows.push_back({startOf(decl.Lower),
                                 {unit, int(d)},
                                 &decl.Lower,
-                                &FPages[size_t(unit)].Shown});
+                                &FPages[size_t(unit)].Shown,
+                                decl.Name.isEmpty() ? char16_t(0) : decl.Name[0].unicode()});
         }
     }
     std::sort(rows.begin(), rows.end(), [](const TRow& a, const TRow& b) {
@@ -291,10 +294,15 @@ void TXrefRun::WriteSymbols(const TOptions& options,
     // A row's letter: the first of its name, in upper case.
     std::vector<int> letterOf(rows.size());
     QStringList letters;
+    QHash<char16_t, QString> upper;
     for (size_t r = 0; r < rows.size(); ++r) {
-        const QString first = FProject.Decl(rows[r].Ref).Name.left(1).toUpper();
-        if (letters.isEmpty() || first != letters.constLast())
-            letters << first;
+        auto first = upper.constFind(rows[r].First);
+        if (first == upper.cend())
+            first = upper.insert(rows[r].First, rows[r].First == 0
+                                                    ? QString()
+                                                    : QString(QChar(rows[r].First)).toUpper());
+        if (letters.isEmpty() || *first != letters.constLast())
+            letters << *first;
         letterOf[r] = int(letters.size() - 1);
     }
     TSitePageWriter html(QDir(output).filePath(QStringLiteral("symbols.htm")));
