@@ -39,20 +39,14 @@ def identifiers(data):
         c = data[i]
         if c == "\n":
             line, start, i = line + 1, i + 1, i + 1
-        elif c == "{":
-            j = data.find("}", i)
+        elif c == "{" or data.startswith("(*", i):
+            opening, close = ("{", "}") if c == "{" else ("(*", "*)")
+            j = data.find(close, i + len(opening))
             j = n if j < 0 else j
             line += data.count("\n", i, j)
             k = data.rfind("\n", i, j)
             start = k + 1 if k >= 0 else start
-            i = j + 1
-        elif data.startswith("(*", i):
-            j = data.find("*)", i + 2)
-            j = n if j < 0 else j
-            line += data.count("\n", i, j)
-            k = data.rfind("\n", i, j)
-            start = k + 1 if k >= 0 else start
-            i = j + 2
+            i = j + len(close)
         elif data.startswith("//", i):
             j = data.find("\n", i)
             i = n if j < 0 else j
