@@ -22,10 +22,8 @@ TPlan PlanWritable(const TOptions& options, const TPageNaming& naming) {
     return plan;
 }
 
-bool ConvertWalked(const TJob& job, TPageTarget& target, const TPageRecipe& recipe,
-                   TPageReport& report) {
-    struct stat info {};
-    const TFileHandle source = OpenWalkedSource(job, info);
+bool ConvertWalked(const TJob& job, const TFileHandle& source, const struct stat& info,
+                   TPageTarget& target, const TPageRecipe& recipe, TPageReport& report) {
     target.Check(info);
     QFile input;
     if (!input.open(source.Fd(), QIODevice::ReadOnly | QIODevice::Unbuffered,
@@ -65,7 +63,8 @@ QString TSitePublisher::Refusal() const {
     return SiteRefusal(FOptions, FPlan);
 }
 
-TPageRecipe TSitePublisher::RecipeFor(size_t job, std::vector<TXrefMark>& marks) {
+TPageRecipe TSitePublisher::RecipeFor(size_t job, std::vector<TXrefMark>& marks,
+                                      const struct stat* opened) {
     const TJob& j = FPlan.Jobs[job];
     const QString title = FOptions.Title    ? *FOptions.Title
                           : j.Source == "-" ? QString()
@@ -75,7 +74,7 @@ TPageRecipe TSitePublisher::RecipeFor(size_t job, std::vector<TXrefMark>& marks)
     recipe.Extras = FSite.ExtrasFor(j);
     recipe.Unmarked = FOptions.Unmarked;
     if (FXref) {
-        marks = FXref->MarksFor(job);
+        marks = FXref->MarksFor(job, opened);
         recipe.Extras.XrefMarks = &marks;
     }
     return recipe;
@@ -87,13 +86,18 @@ bool TSitePublisher::WritePage(size_t job) {
     TPageResult& result = FResults[job];
     try {
         std::vector<TXrefMark> marks;
-        const TPageRecipe recipe = RecipeFor(job, marks);
         TPageReport report;
         bool written = false;
         if (j.Walked) {
+            // The source is opened before its marks are made: they are for the file the page
+            // reads.
+            struct stat info {};
+            const TFileHandle source = OpenWalkedSource(j, info);
+            const TPageRecipe recipe = RecipeFor(job, marks, &info);
             TPageTarget target(j.Target, *j.Place, &FBatch);
-            written = ConvertWalked(j, target, recipe, report);
+            written = ConvertWalked(j, source, info, target, recipe, report);
         } else {
+            const TPageRecipe recipe = RecipeFor(job, marks);
             // A folder named with -o is made as needed, the way the user wrote it. Only a page
             // the user named is written on its own; the others of the run go in its batches.
             const QFileInfo page(j.Target);

@@ -205,15 +205,16 @@ TXrefRun::TXrefRun(const TOptions& options, const TPlan& plan, int threads)
     FProject.Link();
 }
 
-std::vector<TXrefMark> TXrefRun::MarksFor(size_t job) {
+std::vector<TXrefMark> TXrefRun::MarksFor(size_t job, const struct stat* opened) {
     const int unit = FUnitOfJob[job];
     if (unit < 0)
         return {};
     // Asked once: the names go when the page has its marks.
     const TNames names = std::move(FNames[size_t(unit)]);
-    // A source that changed since it was read gets no links rather than wrong ones.
+    // A source that changed since it was read gets no links rather than wrong ones: told by
+    // the file its page opened, or by its name when the page has not opened it yet.
     std::vector<TXrefLink> links;
-    if (StampOf(FPlan.Jobs[job].Source) == names.Stamp)
+    if ((opened ? StampOf(*opened) : StampOf(FPlan.Jobs[job].Source)) == names.Stamp)
         links = FProject.Resolve(unit, names.Sites, names.Withs);
     for (const TXrefLink& link : links)
         FUses[job].push_back({link.Target, link.Line});

@@ -1,6 +1,7 @@
 // pas2html with the file seams set from the environment, for tests that act at a step of a
 // run rather than at a moment:
 //   DWELK_TEST_SWAP=STEP:PATH  at STEP for PATH (once): PATH goes to PATH.away, PATH.swap to PATH
+//   DWELK_TEST_SWAP_AT=N       the swap is made the Nth time STEP meets PATH, not the first
 //   DWELK_TEST_KILL=STEP:N     the run is killed at its Nth STEP
 //   DWELK_TEST_LOG=FILE        each step is appended to FILE as "STEP NAME"
 //   DWELK_TEST_THREADS=N       no more than N worker threads start
@@ -8,6 +9,7 @@
 #include "FolderFiles.h"
 
 #include <QByteArray>
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdlib>
@@ -34,7 +36,7 @@ QByteArray PathOf(int folder, const QByteArray& name) {
 
 void Step(const char* step, int folder, const QByteArray& name) {
     static std::mutex mutex;
-    static std::atomic<bool> swapped{false};
+    static std::atomic<int> meetings{0};
     static std::atomic<int> steps{0};
     const std::lock_guard lock(mutex);
     const QByteArray path = PathOf(folder, name);
@@ -45,7 +47,8 @@ void Step(const char* step, int folder, const QByteArray& name) {
             close(fd);
     }
     const QByteArray swap = Setting("DWELK_TEST_SWAP");
-    if (!swap.isEmpty() && swap == QByteArray(step) + ':' + path && !swapped.exchange(true)) {
+    if (!swap.isEmpty() && swap == QByteArray(step) + ':' + path &&
+        ++meetings == std::max(1, Setting("DWELK_TEST_SWAP_AT").toInt())) {
         rename(path.constData(), (path + ".away").constData());
         rename((path + ".swap").constData(), path.constData());
     }

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -26,6 +27,7 @@ private slots:
     void init();
     void changedAtItsStep_data();
     void changedAtItsStep();
+    void xrefSourceChangedBeforeItsPage();
     void threadsThatCannotStart_data();
     void threadsThatCannotStart();
     void oneSyncPerBatch();
@@ -130,6 +132,24 @@ void TestPas2htmlWrites::changedAtItsStep() {
             QVERIFY2(!ReadBytes(Path(folder + "/" + page)).contains("secret"), qPrintable(page));
     if (code != 0)
         QVERIFY2(run.Err.contains(QFileInfo(victim).fileName().toUtf8()), run.Err.constData());
+}
+
+// The code browser read one text; the page opens another: its names get no links rather than
+// the links of the text that was read.
+void TestPas2htmlWrites::xrefSourceChangedBeforeItsPage() {
+    WriteBytes(Path("x/A.pas"), "unit A;\ninterface\nvar One, Two: Integer;\n"
+                                "implementation\nbegin One := Two; end.\n");
+    WriteBytes(Path("x/A.pas.swap"), "unit A;\ninterface\nvar Uno, Dos: Integer;\n"
+                                     "implementation\nbegin Dos := Uno; end.\n");
+    const QString real = QFileInfo(Path("x")).canonicalFilePath() + "/A.pas";
+    // Opened three times: whether it is blank, the code browser's reading, the page.
+    const TRun run = Run({"-q", "-j", "1", "--xref", "-o", "out", "x"},
+                         {"DWELK_TEST_SWAP=source:" + real, "DWELK_TEST_SWAP_AT=3"});
+    QVERIFY2(run.Code == 0, run.Err.constData());
+    QVERIFY2(!QFile::exists(Path("x/A.pas.swap")), "the step was never reached");
+    const QByteArray page = ReadBytes(Path("out/A_pas.htm"));
+    QVERIFY(page.contains("Dos"));
+    QVERIFY2(!page.contains("title="), page.constData());
 }
 
 void TestPas2htmlWrites::threadsThatCannotStart_data() {
