@@ -128,4 +128,5 @@ def check(name, flipper, args):
 bad = check("page <-> link out", flip_page, ["src"])
 bad += check("output subfolder <-> link out", flip_folder, ["-o", "out", "src"])
 bad += check("linked source <-> outside file", flip_link, ["-o", "out", "src"])
+bad += check("the same, with the code browser", flip_link, ["--site", "-o", "out", "src"])
 sys.exit(1 if bad else 0)
