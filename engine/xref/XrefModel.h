@@ -94,16 +94,17 @@ struct TSite {
     };
     TRole Role = TRole::Lexical;
     bool Sure = true;
+    quint8 Steps = 0; // the "^" and "[ ]" between Prev and the dot
     int Line = 0, Ordinal = 0;
     int Scope = -1;
     int Seq = 0;
-    int Args = -1;    // the number of arguments of a call that follows; -1 for none
-    int Prev = -1;    // the site before the dot, for Qualified
-    quint8 Steps = 0; // the "^" and "[ ]" between Prev and the dot
-    int Target = -1;  // for Preset: a declaration of this source
-    int With = -1;    // the innermost "with" around, an index into TParsedSource::Withs
+    int Args = -1; // the number of arguments of a call that follows; -1 for none
+    int Prev = -1; // the site before the dot, for Qualified
+    // For Preset: a declaration of this source; for UnitName: its entry in the uses clause
+    // of its scope.
+    int Target = -1;
+    int With = -1; // the innermost "with" around, an index into TParsedSource::Withs
     QString Lower;
-    QString InPath; // for UnitName
 };
 
 struct TWith {

@@ -313,9 +313,10 @@ void TXrefParser::Uses(int scope) {
                 used.InPath = path.mid(1, path.size() - 2).toString();
                 Skip();
             }
+            auto& uses = FOut.Unit.Scopes[size_t(scope)].Uses;
             FOut.Sites[size_t(site)].Lower = lower;
-            FOut.Sites[size_t(site)].InPath = used.InPath;
-            FOut.Unit.Scopes[size_t(scope)].Uses.push_back(std::move(used));
+            FOut.Sites[size_t(site)].Target = int(uses.size());
+            uses.push_back(std::move(used));
         }
         if (Accept(","))
             continue;

@@ -498,7 +498,8 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
                 found.Ref = {unit, site.Target};
             break;
         case TSite::TRole::UnitName: {
-            const int used = UsedUnit(unit, site.Lower, site.InPath);
+            // The uses clause was bound once for the whole run.
+            const int used = FUnits[size_t(unit)].Uses[size_t(site.Scope)][size_t(site.Target)];
             if (used >= 0 && UnitDecl(used) >= 0)
                 found.Ref = {used, UnitDecl(used)};
             break;
