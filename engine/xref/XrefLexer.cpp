@@ -239,7 +239,7 @@ private:
         token.Length = length;
         if (kind == TXrefToken::TKind::Name) {
             const TName& name = Intern(FSource.Lines[size_t(line - 1)].constData() + start, length);
-            token.Lower = name.Lower;
+            token.LowerName = name.Lower;
             token.Reserved = name.Reserved;
         } else if (kind == TXrefToken::TKind::Symbol) {
             const QChar* from = FSource.Lines[size_t(line - 1)].constData() + start;
@@ -249,7 +249,7 @@ private:
     }
 
     struct TName {
-        QString Lower;
+        const QString* Lower = nullptr; // in the source's names
         size_t Hash = 0;
         bool Reserved = false;
     };
@@ -269,12 +269,13 @@ private:
         const size_t mask = FNames.size() - 1;
         for (size_t k = hash & mask;; k = (k + 1) & mask) {
             TName& slot = FNames[k];
-            if (slot.Lower.isNull()) {
-                slot = {QString(FKey.constData(), length), hash, ReservedWords().contains(FKey)};
+            if (!slot.Lower) {
+                slot = {&FSource.Names.emplace_back(FKey.constData(), length), hash,
+                        ReservedWords().contains(FKey)};
                 ++FNameCount;
                 return slot;
             }
-            if (slot.Hash == hash && QStringView(slot.Lower) == QStringView(FKey))
+            if (slot.Hash == hash && QStringView(*slot.Lower) == QStringView(FKey))
                 return slot;
         }
     }
@@ -284,12 +285,12 @@ private:
         old.swap(FNames);
         const size_t mask = FNames.size() - 1;
         for (TName& name : old) {
-            if (name.Lower.isNull())
+            if (!name.Lower)
                 continue;
             size_t k = name.Hash & mask;
-            while (!FNames[k].Lower.isNull())
+            while (FNames[k].Lower)
                 k = (k + 1) & mask;
-            FNames[k] = std::move(name);
+            FNames[k] = name;
         }
     }
 
@@ -340,6 +341,7 @@ void ReadXrefSource(TXrefSource& source, const QString& text, const TIncludeRead
     source.Lines = SplitSourceLines(source.Texts.constFirst());
     source.PageLines = qsizetype(source.Lines.size());
     source.Tokens.clear();
+    source.Names.clear();
     // Real code has about one token in five characters: growing the list costs more.
     source.Tokens.reserve(size_t(text.size() / 5));
     TReader reader(source, includes);

@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -25,7 +26,12 @@ struct TXrefToken {
     // Where it stands in its line: a name as written (without "&"), a symbol, a string with
     // its quotes.
     int Start = 0, Length = 0;
-    QString Lower; // a name in lower case, shared by all its occurrences
+    // A name in lower case, kept once per source: a token is read by the million, and
+    // copying a string into each costs more than reading it.
+    const QString* LowerName = &kNoName;
+
+    const QString& Lower() const { return *LowerName; }
+    static inline const QString kNoName;
 };
 
 struct TXrefSource {
@@ -36,7 +42,12 @@ struct TXrefSource {
     std::vector<QStringView> Lines;
     qsizetype PageLines = 0;
     std::vector<TXrefToken> Tokens;
-    bool DelphiMode = false; // the last {$mode} seen chose delphi
+    std::deque<QString> Names; // what the tokens' lower names point at; never moved
+    bool DelphiMode = false;   // the last {$mode} seen chose delphi
+
+    TXrefSource() = default;
+    TXrefSource(TXrefSource&&) = default;
+    TXrefSource& operator=(TXrefSource&&) = default;
 
     QStringView Text(const TXrefToken& t) const {
         return Lines[size_t(t.Line - 1)].mid(t.Start, t.Length);

@@ -111,7 +111,7 @@ TXrefParser::TXrefParser(const TXrefSource& source)
 
 bool TXrefParser::Word(const char* lower, size_t ahead) const {
     const TXrefToken& t = Tok(ahead);
-    return t.Kind == TXrefToken::TKind::Name && t.Lower == QLatin1String(lower);
+    return t.Kind == TXrefToken::TKind::Name && t.Lower() == QLatin1String(lower);
 }
 
 bool TXrefParser::IsName(size_t ahead) const {
@@ -145,7 +145,7 @@ void TXrefParser::SkipStatementEnd() {
 
 bool TXrefParser::IsDirective() const {
     const TXrefToken& t = Tok();
-    if (t.Kind != TXrefToken::TKind::Name || !DirectiveWords().contains(t.Lower))
+    if (t.Kind != TXrefToken::TKind::Name || !DirectiveWords().contains(t.Lower()))
         return false;
     // A field or variable may bear a directive's name.
     return !(Sym(":", 1) || Sym("=", 1) || Sym(",", 1));
@@ -154,7 +154,7 @@ bool TXrefParser::IsDirective() const {
 void TXrefParser::SkipDirectives(int scope) {
     // Among a class's members "public" after a field opens a section: no directive.
     const bool inMembers = FOut.Unit.Scopes[size_t(scope)].Kind == TScopeKind::Members;
-    while (IsDirective() && !AtEnd() && !(inMembers && IsVisibilityWord(Tok().Lower)))
+    while (IsDirective() && !AtEnd() && !(inMembers && IsVisibilityWord(Tok().Lower())))
         SkipStatementEnd();
 }
 
@@ -172,7 +172,7 @@ int TXrefParser::Declare(int scope, TDeclKind kind, size_t token) {
     TXrefUnit& unit = FOut.Unit;
     TDecl decl;
     decl.Name = Text(token).toString();
-    decl.Lower = t.Lower;
+    decl.Lower = t.Lower();
     decl.Kind = kind;
     decl.Scope = scope;
     decl.Line = t.Line;
@@ -184,9 +184,9 @@ int TXrefParser::Declare(int scope, TDeclKind kind, size_t token) {
     // Every lookup walks the declarations of a name in its scope: past a number no real code
     // has, later ones keep their ids but are not found by name, and their uses stay plain.
     constexpr int kMaxSameNames = 256;
-    TSameNames& same = FSameNames[TNameKey{scope, t.Lower}];
+    TSameNames& same = FSameNames[TNameKey{scope, t.Lower()}];
     if (same.Count == 0)
-        unit.Index.insert(TNameKey{scope, t.Lower}, index);
+        unit.Index.insert(TNameKey{scope, t.Lower()}, index);
     else if (same.Count < kMaxSameNames)
         unit.Decls[size_t(same.Last)].NextSame = index;
     else
@@ -205,7 +205,7 @@ int TXrefParser::AddSite(TSite::TRole role, int scope, size_t token) {
     site.Ordinal = t.Ordinal;
     site.Scope = scope;
     site.Seq = int(token);
-    site.Lower = t.Lower;
+    site.Lower = t.Lower();
     site.With = FWith;
     FOut.Sites.push_back(std::move(site));
     return int(FOut.Sites.size() - 1);
@@ -301,10 +301,10 @@ void TXrefParser::Uses(int scope) {
     while (!AtEnd()) {
         if (IsName()) {
             const int site = AddSite(TSite::TRole::UnitName, scope, FAt);
-            QString lower = Tok().Lower;
+            QString lower = Tok().Lower();
             Skip();
             while (Sym(".") && IsName(1)) {
-                lower += u'.' + Tok(1).Lower;
+                lower += u'.' + Tok(1).Lower();
                 Skip(2);
             }
             TUsedUnit used{lower, {}};
@@ -330,7 +330,7 @@ void TXrefParser::Uses(int scope) {
 void TXrefParser::Declarations(int scope, bool isPublic) {
     while (!AtEnd()) {
         const TXrefToken& t = Tok();
-        const QString& w = t.Lower;
+        const QString& w = t.Lower();
         if (t.Kind != TXrefToken::TKind::Name) {
             if (Sym("["))
                 SkipStatementEnd(); // an attribute
@@ -355,8 +355,8 @@ void TXrefParser::Declarations(int scope, bool isPublic) {
         } else if (w == u"label") {
             Skip();
             LabelSection(scope);
-        } else if (IsRoutineWord(w) || (w == u"class" && IsRoutineWord(Tok(1).Lower)) ||
-                   (w == u"generic" && IsRoutineWord(Tok(1).Lower))) {
+        } else if (IsRoutineWord(w) || (w == u"class" && IsRoutineWord(Tok(1).Lower())) ||
+                   (w == u"generic" && IsRoutineWord(Tok(1).Lower()))) {
             Routine(scope, isPublic);
         } else if (w == u"exports") {
             SkipStatementEnd();

@@ -36,7 +36,7 @@ void TXrefParser::CountArguments() const {
         return t.Kind == TXrefToken::TKind::Symbol && t.Length == 1 && t.Chars == quint8(c);
     };
     const auto word = [](const TXrefToken& t, const char* lower) {
-        return t.Kind == TXrefToken::TKind::Name && t.Lower == QLatin1String(lower);
+        return t.Kind == TXrefToken::TKind::Name && t.Lower() == QLatin1String(lower);
     };
     struct TOpen {
         size_t At;
@@ -104,11 +104,11 @@ void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
     while (!AtEnd()) {
         const TXrefToken& t = Tok();
         const bool isName = t.Kind == TXrefToken::TKind::Name;
-        if (isName && (t.Lower == u"begin" || t.Lower == u"end"))
+        if (isName && (t.Lower() == u"begin" || t.Lower() == u"end"))
             return whole();
-        if (depth == 0 &&
-            (Sym(";") || Sym(",") || Sym(":") || Sym(")") || Sym("]") ||
-             (isName && EndsExpression(t.Lower)) || (isName && specifiers && IsSpecifier(t.Lower))))
+        if (depth == 0 && (Sym(";") || Sym(",") || Sym(":") || Sym(")") || Sym("]") ||
+                           (isName && EndsExpression(t.Lower())) ||
+                           (isName && specifiers && IsSpecifier(t.Lower()))))
             return whole();
         if (Sym("(") || Sym("[")) {
             chain().Open = chain().Site >= 0;
@@ -135,7 +135,7 @@ void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
             Skip();
             chain() = {ChainFrom(scope, site), 0, false};
             continue;
-        } else if (isName && t.Lower == u"inherited") {
+        } else if (isName && t.Lower() == u"inherited") {
             // "inherited Name" names the ancestor's member; a bare one, the method's own.
             const int site = AddSite(TSite::TRole::Inherited, scope, FAt);
             Skip();
@@ -154,7 +154,7 @@ void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
             }
             chain() = {};
             continue;
-        } else if (isName && (t.Lower == u"result" || t.Lower == u"self")) {
+        } else if (isName && (t.Lower() == u"result" || t.Lower() == u"self")) {
             const int site = AddSite(TSite::TRole::Implicit, scope, FAt);
             FOut.Sites[size_t(site)].Ordinal = -1;
             Skip();
@@ -200,7 +200,7 @@ void TXrefParser::Statement(int scope) {
         return;
     }
     const TXrefToken& t = Tok();
-    const QString w = t.Kind == TXrefToken::TKind::Name ? t.Lower : QString();
+    const QString w = t.Kind == TXrefToken::TKind::Name ? t.Lower() : QString();
     auto statements = [this, scope](std::initializer_list<const char*> ends) {
         while (!AtEnd()) {
             for (const char* end : ends)

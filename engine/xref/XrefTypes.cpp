@@ -21,14 +21,14 @@ void TXrefParser::TypeName(int scope, TTypeRef& ref) {
         return;
     }
     int site = AddSite(TSite::TRole::Lexical, scope, FAt);
-    QString name = Tok().Lower;
+    QString name = Tok().Lower();
     Skip();
     while (Sym(".") && IsName(1)) {
         Skip();
         const int next = AddSite(TSite::TRole::Qualified, scope, FAt);
         FOut.Sites[size_t(next)].Prev = site;
         site = next;
-        name += u'.' + Tok().Lower;
+        name += u'.' + Tok().Lower();
         Skip();
     }
     ref.Name = name;
@@ -55,7 +55,7 @@ QString TXrefParser::TypeDef(int scope, int decl, TTypeRef& ref) {
     }
     Accept("packed");
     Accept("bitpacked");
-    const QString w = Tok().Kind == TXrefToken::TKind::Name ? Tok().Lower : QString();
+    const QString w = Tok().Kind == TXrefToken::TKind::Name ? Tok().Lower() : QString();
     if (w == u"class" && Word("of", 1)) {
         Skip(2);
         TypeName(scope, ref);
@@ -211,14 +211,14 @@ QString TXrefParser::StructuredType(int scope, int decl, const QString& keyword,
 void TXrefParser::Members(int members, bool isPublic) {
     while (!AtEnd() && !Word("end")) {
         const TXrefToken& t = Tok();
-        const QString w = t.Kind == TXrefToken::TKind::Name ? t.Lower : QString();
+        const QString w = t.Kind == TXrefToken::TKind::Name ? t.Lower() : QString();
         const size_t before = FAt;
         if (w == u"case") {
             VariantPart(members);
             return;
         }
         if (IsRoutineWord(w) || w == u"generic" ||
-            (w == u"class" && (IsRoutineWord(Tok(1).Lower) || Word("generic", 1)))) {
+            (w == u"class" && (IsRoutineWord(Tok(1).Lower()) || Word("generic", 1)))) {
             Routine(members, isPublic);
         } else if (w == u"property" || (w == u"class" && Word("property", 1))) {
             Accept("class");
@@ -359,7 +359,7 @@ int TXrefParser::Parameters(int inner, bool declare, const char* close, int* def
             if (declare) {
                 names.push_back(Declare(inner, TDeclKind::Parameter, FAt));
             } else {
-                const int target = FOut.Unit.Find(inner, Tok().Lower);
+                const int target = FOut.Unit.Find(inner, Tok().Lower());
                 if (target >= 0)
                     FOut.Sites[size_t(AddSite(TSite::TRole::Preset, inner, FAt))].Target = target;
             }
@@ -424,7 +424,7 @@ int TXrefParser::Accessor(int members, quint32 signature) const {
         return -1;
     const TXrefUnit& unit = FOut.Unit;
     int count = 0, match = -1;
-    for (int d = unit.Find(members, Tok().Lower); d >= 0; d = unit.Decls[size_t(d)].NextSame) {
+    for (int d = unit.Find(members, Tok().Lower()); d >= 0; d = unit.Decls[size_t(d)].NextSame) {
         if (unit.Decls[size_t(d)].Kind != TDeclKind::Method)
             return -1;
         ++count;
@@ -436,7 +436,7 @@ int TXrefParser::Accessor(int members, quint32 signature) const {
 
 quint32 TXrefParser::TypeToken(size_t token, quint32 type) const {
     const TXrefToken& t = FTokens[token];
-    const auto word = quint32(NameHash(t.Lower.isEmpty() ? Text(token) : QStringView(t.Lower)));
+    const auto word = quint32(NameHash(t.Lower().isEmpty() ? Text(token) : QStringView(t.Lower())));
     return (type ^ word) * 16777619u;
 }
 
@@ -470,8 +470,8 @@ int TXrefParser::ParameterTypes(quint32& signature) const {
             typed = true;
         } else if (typed) {
             type = TypeToken(FAt + k, type);
-        } else if (t.Kind == TXrefToken::TKind::Name && !t.Reserved && t.Lower != u"constref" &&
-                   t.Lower != u"out") {
+        } else if (t.Kind == TXrefToken::TKind::Name && !t.Reserved && t.Lower() != u"constref" &&
+                   t.Lower() != u"out") {
             ++count;
             ++names;
         }
@@ -489,7 +489,7 @@ void TXrefParser::Routine(int scope, bool isPublic) {
     Accept("class");
     Accept("generic");
     const bool isOperator = Word("operator");
-    const QString keyword = Tok().Lower;
+    const QString keyword = Tok().Lower();
     Skip();
     TXrefUnit& unit = FOut.Unit;
     const TScopeKind where = unit.Scopes[size_t(scope)].Kind;
@@ -528,7 +528,7 @@ void TXrefParser::Routine(int scope, bool isPublic) {
         int members = -1;
         std::vector<int> found;
         for (int s = scope; s >= 0 && members < 0; s = unit.Scopes[size_t(s)].Outer)
-            for (int d = unit.Find(s, FTokens[parts[0]].Lower); d >= 0;
+            for (int d = unit.Find(s, FTokens[parts[0]].Lower()); d >= 0;
                  d = unit.Decls[size_t(d)].NextSame)
                 if (unit.Decls[size_t(d)].Kind == TDeclKind::Type &&
                     unit.Decls[size_t(d)].Inner >= 0) {
@@ -537,7 +537,7 @@ void TXrefParser::Routine(int scope, bool isPublic) {
                     break;
                 }
         for (size_t k = 1; k + 1 < parts.size() && members >= 0; ++k) {
-            const int d = unit.Find(members, FTokens[parts[k]].Lower);
+            const int d = unit.Find(members, FTokens[parts[k]].Lower());
             members = d >= 0 ? unit.Decls[size_t(d)].Inner : -1;
             found.push_back(d);
         }
@@ -545,7 +545,7 @@ void TXrefParser::Routine(int scope, bool isPublic) {
             // Overloads of one count are told apart by their parameters' types; a header
             // without parameters is the overload without, else the one declaration.
             int first = -1;
-            for (int d = unit.Find(members, FTokens[parts.back()].Lower); d >= 0;
+            for (int d = unit.Find(members, FTokens[parts.back()].Lower()); d >= 0;
                  d = unit.Decls[size_t(d)].NextSame) {
                 const TDecl& decl = unit.Decls[size_t(d)];
                 if (decl.Kind != TDeclKind::Method)
@@ -570,7 +570,7 @@ void TXrefParser::Routine(int scope, bool isPublic) {
             unknownClass = true;
         }
     } else if (!parts.empty() && !isMember && where != TScopeKind::Interface) {
-        target = ImplementedBy(scope, FTokens[parts[0]].Lower, count, hasParams, signature);
+        target = ImplementedBy(scope, FTokens[parts[0]].Lower(), count, hasParams, signature);
     }
 
     // A body never lies inside its own declaration's scope: the scopes would go round.
@@ -642,7 +642,7 @@ void TXrefParser::Routine(int scope, bool isPublic) {
     }
     Accept(";");
     bool body = !isMember && where != TScopeKind::Interface;
-    while (IsDirective() && !(isMember && IsVisibilityWord(Tok().Lower))) {
+    while (IsDirective() && !(isMember && IsVisibilityWord(Tok().Lower()))) {
         if (decl >= 0 && Word("overload"))
             unit.Decls[size_t(decl)].Overload = true;
         if (Word("forward") || Word("external")) {
