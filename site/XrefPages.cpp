@@ -19,6 +19,7 @@
 #include <atomic>
 #include <mutex>
 #include <new>
+#include <unordered_map>
 
 namespace {
 
@@ -182,11 +183,12 @@ void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses,
     const QString folder = QFileInfo(pages.Refs).path();
     const QString page = RelativeHref(folder, pages.Page);
     // Of the pages uses stand in, made when needed: the link's start up to "#L", and the
-    // source's path with its ":".
+    // source's path with its ":". Keyed by source: a page's uses come from a few of them,
+    // and a table as long as the run, made for every page, cost more than the page.
     struct TUsePage {
         std::string Open, Shown;
     };
-    std::vector<TUsePage> usePages(FPages.size());
+    std::unordered_map<int, TUsePage> usePages;
 
     TSitePageWriter html(pages.Refs);
     html << SitePageStart(pages.Shown + QStringLiteral(" — ссылки"),
@@ -221,7 +223,7 @@ void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses,
         html << QLatin1String("<ul>\n");
         for (; use != uses.cend() && use->Decl == d; ++use) {
             const int from = FUnitOfJob[use->Job];
-            TUsePage& at = usePages[size_t(from)];
+            TUsePage& at = usePages[from];
             if (at.Open.empty()) {
                 at.Open = "<li><a href=\"";
                 AppendUtf8(at.Open, RelativeHref(folder, FPages[size_t(from)].Page));
