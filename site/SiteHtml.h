@@ -19,6 +19,8 @@ void AppendEscapedUtf8(std::string& out, QStringView text);
 class TSitePageWriter {
 public:
     explicit TSitePageWriter(const QString& path);
+    // A page of the run at `place`, replaced when `batch` is.
+    TSitePageWriter(const QString& path, TPagePlace place, TPageBatch& batch);
 
     TSitePageWriter& operator<<(QLatin1StringView markup);
     TSitePageWriter& operator<<(QStringView text);

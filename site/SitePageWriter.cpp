@@ -79,6 +79,11 @@ TSitePageWriter::TSitePageWriter(const QString& path) : FTarget(path) {
     FBuffer.reserve(2 * size_t(kBufferSize));
 }
 
+TSitePageWriter::TSitePageWriter(const QString& path, TPagePlace place, TPageBatch& batch)
+    : FTarget(path, std::move(place), &batch) {
+    FBuffer.reserve(2 * size_t(kBufferSize));
+}
+
 TSitePageWriter& TSitePageWriter::operator<<(QLatin1StringView markup) {
     FBuffer.append(markup.data(), size_t(markup.size()));
     FlushWhenFull();

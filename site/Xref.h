@@ -15,6 +15,7 @@
 #include <vector>
 
 struct TPageResult;
+class TPageBatch;
 
 // What tells a source from the one the run read before: the same file, unchanged.
 struct TSourceStamp {
@@ -68,8 +69,10 @@ private:
         TSourceStamp Stamp;
     };
     class TUsedLines;
-    void WriteRefsPage(int unit, std::vector<TUseAt> uses, std::vector<TUsedLines>& lines) const;
-    void WriteSymbols(const TOptions& options, const std::vector<TPageResult>& results) const;
+    void WriteRefsPage(int unit, std::vector<TUseAt> uses, std::vector<TUsedLines>& lines,
+                       TPageBatch& batch) const;
+    void WriteSymbols(const TOptions& options, const std::vector<TPageResult>& results,
+                      TPageBatch& batch) const;
 
     const TPlan& FPlan;
     const int FThreads;

@@ -5,6 +5,7 @@
 #define QT_USE_QSTRINGBUILDER
 
 #include "Exception.h"
+#include "PageBatch.h"
 #include "Site.h"
 #include "SiteHtml.h"
 #include "Xref.h"
@@ -135,20 +136,32 @@ void TXrefRun::WritePages(const TOptions& options, const std::vector<TPageResult
         }
     };
     std::vector<TUsedLines> lines(FUses.size()); // per job
+    // Replaced in batches as the pages are, each synced once rather than page by page; what
+    // a failed batch left as it was is reported after the pages' own failures.
+    std::mutex batchMutex;
+    QStringList batchErrors;
+    TPageBatch batch({}, [&batchMutex, &batchErrors](const QString& message) {
+        const std::lock_guard lock(batchMutex);
+        batchErrors << message;
+    });
     QThreadPool pool;
     pool.setMaxThreadCount(FThreads);
-    pool.start([&] { guarded(count, [&] { WriteSymbols(options, results); }); });
+    pool.start([&] { guarded(count, [&] { WriteSymbols(options, results, batch); }); });
     for (int worker = 0; worker < FThreads; ++worker)
         pool.start([&] {
             for (int unit = next++; unit < count && !failed; unit = next++)
                 if (results[FJobOfUnit[size_t(unit)]].Written)
-                    guarded(unit,
-                            [&] { WriteRefsPage(unit, std::move(usesOf[size_t(unit)]), lines); });
+                    guarded(unit, [&] {
+                        WriteRefsPage(unit, std::move(usesOf[size_t(unit)]), lines, batch);
+                    });
         });
     pool.waitForDone();
+    batch.Commit();
     for (const QString& error : errors)
         if (!error.isEmpty())
             throw Exception(error);
+    if (!batchErrors.isEmpty())
+        throw Exception(batchErrors.constFirst());
 }
 
 QHash<size_t, QStringList> TXrefRun::LinksToFailed(const std::vector<TPageResult>& results) const {
@@ -169,8 +182,8 @@ QHash<size_t, QStringList> TXrefRun::LinksToFailed(const std::vector<TPageResult
     return from;
 }
 
-void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses,
-                             std::vector<TUsedLines>& lines) const {
+void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses, std::vector<TUsedLines>& lines,
+                             TPageBatch& batch) const {
     std::sort(uses.begin(), uses.end(), [](const TUseAt& a, const TUseAt& b) {
         return std::tie(a.Decl, a.Job, a.Line) < std::tie(b.Decl, b.Job, b.Line);
     });
@@ -190,7 +203,12 @@ void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses,
     };
     std::unordered_map<int, TUsePage> usePages;
 
-    TSitePageWriter html(pages.Refs);
+    TPagePlace place{folder, {}, QFileInfo(pages.Refs).fileName()};
+    if (const auto& job = FPlan.Jobs[FJobOfUnit[size_t(unit)]]; job.Place) {
+        place = *job.Place; // the folders below the named one are not followed when links
+        place.FileName = QFileInfo(pages.Refs).fileName();
+    }
+    TSitePageWriter html(pages.Refs, std::move(place), batch);
     html << SitePageStart(pages.Shown + QStringLiteral(" — ссылки"),
                           QString::fromLatin1(kRefsStyle));
     html << QLatin1String("<h1><a href=\"") << page << QLatin1String("\">");
@@ -242,8 +260,8 @@ void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses,
     html.Commit();
 }
 
-void TXrefRun::WriteSymbols(const TOptions& options,
-                            const std::vector<TPageResult>& results) const {
+void TXrefRun::WriteSymbols(const TOptions& options, const std::vector<TPageResult>& results,
+                            TPageBatch& batch) const {
     // Plain records, cheap to move while sorted: equal names keep the sources' order. The
     // first four units of the name, held in the row, decide most comparisons without a
     // look at the declaration, which lies anywhere in memory; so does the name's first unit,
@@ -307,7 +325,8 @@ void TXrefRun::WriteSymbols(const TOptions& options,
             letters << *first;
         letterOf[r] = int(letters.size() - 1);
     }
-    TSitePageWriter html(QDir(output).filePath(QStringLiteral("symbols.htm")));
+    TSitePageWriter html(QDir(output).filePath(QStringLiteral("symbols.htm")),
+                         TPagePlace{output, {}, QStringLiteral("symbols.htm")}, batch);
     html << SitePageStart(
         QStringLiteral("Указатель имён"),
         QStringLiteral("body{font-family:sans-serif;margin:1.5em}table{border-collapse:collapse}"
