@@ -133,13 +133,8 @@ QStringList TSitePublisher::Finish() {
             FResults[i] = {false, true, 0};
     QStringList failures = FSite.LinksToUnwritten(
         FPlan, FResults, FXref ? FXref->LinksToFailed(FResults) : QHash<size_t, QStringList>{});
-    if (FXref) {
-        try {
-            FXref->WritePages(FOptions, FResults);
-        } catch (const Exception& e) {
-            failures << e.Message();
-        }
-    }
+    if (FXref)
+        failures << FXref->WritePages(FOptions, FResults);
     if (FOptions.Index) {
         try {
             WriteIndex(FOptions, FPlan, FResults);

@@ -35,8 +35,9 @@ public:
     std::vector<TXrefMark> MarksFor(size_t job, const struct stat* opened = nullptr);
 
     // Writes the references page of every source whose page was written, with the uses in
-    // pages that were written, and the symbol index; raises Exception.
-    void WritePages(const TOptions& options, const std::vector<TPageResult>& results) const;
+    // pages that were written, and the symbol index. Returns what could not be written: the
+    // first page that failed, then the pages its batch left as they were.
+    QStringList WritePages(const TOptions& options, const std::vector<TPageResult>& results) const;
 
     // For each job whose page failed, the written pages that link into it.
     QHash<size_t, QStringList> LinksToFailed(const std::vector<TPageResult>& results) const;

@@ -109,7 +109,8 @@ constexpr const char* kRefsStyle =
 
 } // namespace
 
-void TXrefRun::WritePages(const TOptions& options, const std::vector<TPageResult>& results) const {
+QStringList TXrefRun::WritePages(const TOptions& options,
+                                 const std::vector<TPageResult>& results) const {
     std::vector<std::vector<TUseAt>> usesOf(size_t(FProject.Count()));
     for (size_t job = 0; job < FUses.size(); ++job) {
         if (!results[job].Written)
@@ -136,8 +137,7 @@ void TXrefRun::WritePages(const TOptions& options, const std::vector<TPageResult
         }
     };
     std::vector<TUsedLines> lines(FUses.size()); // per job
-    // Replaced in batches as the pages are, each synced once rather than page by page; what
-    // a failed batch left as it was is reported after the pages' own failures.
+    // Replaced in batches as the pages are, each synced once rather than page by page.
     std::mutex batchMutex;
     QStringList batchErrors;
     TPageBatch batch({}, [&batchMutex, &batchErrors](const QString& message) {
@@ -157,11 +157,13 @@ void TXrefRun::WritePages(const TOptions& options, const std::vector<TPageResult
         });
     pool.waitForDone();
     batch.Commit();
+    QStringList failures;
     for (const QString& error : errors)
-        if (!error.isEmpty())
-            throw Exception(error);
-    if (!batchErrors.isEmpty())
-        throw Exception(batchErrors.constFirst());
+        if (!error.isEmpty()) {
+            failures << error;
+            break;
+        }
+    return failures + batchErrors;
 }
 
 QHash<size_t, QStringList> TXrefRun::LinksToFailed(const std::vector<TPageResult>& results) const {

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -64,6 +65,7 @@ private slots:
     void codeBrowserHostileIncludes();
     void codeBrowserLongLine();
     void codeBrowserLeavesOutUnwrittenPages();
+    void codeBrowserReportsUnwrittenReferencesPage();
     void siteOfANamedFifo();
 
 private:
@@ -413,6 +415,28 @@ void TestPas2htmlSite::codeBrowserLeavesOutUnwrittenPages() {
     QVERIFY(refs.contains("<li><a href=\"Main_pas.htm#L6\">"));
     QVERIFY2(!refs.contains("Late_pas.htm"), refs.constData());
     QVERIFY(!ReadBytes(Path("out/symbols.htm")).contains("Late_pas.htm"));
+}
+
+// A references page too long to be written fails the run and its batch: the references pages
+// and the symbol index it was written with stay as they were, and both are reported.
+void TestPas2htmlSite::codeBrowserReportsUnwrittenReferencesPage() {
+    WriteBytes(Path("w/U.pas"), "unit U;\ninterface\nvar V: Integer;\nimplementation\nend.\n");
+    const QByteArray use = "  V := V + 1; { " + QByteArray(100, 'x') + " }\n";
+    for (int i = 1; i <= 30; ++i)
+        WriteBytes(Path(QStringLiteral("w/p%1.pas").arg(i, 2, 10, QChar(u'0'))),
+                   "program p;\nuses U;\nbegin\n" + use.repeated(100) + "end.\n");
+    const TRun run = Run({"-j1", "-q", "--xref", "-o", "out", "w"}, {}, SmallFilesAndFew);
+    QCOMPARE(run.Code, 1);
+    QVERIFY2(run.Err.contains("out/U_pas.refs.htm") && run.Err.contains("остались прежними"),
+             run.Err.constData());
+    QVERIFY(QFile::exists(Path("out/p01_pas.htm")));
+    QVERIFY(!QFile::exists(Path("out/U_pas.refs.htm")));
+    QVERIFY(!QFile::exists(Path("out/p01_pas.refs.htm")));
+    QVERIFY(!QFile::exists(Path("out/symbols.htm")));
+    const QStringList left = QDir(Path("out")).entryList(QDir::Files | QDir::Hidden);
+    QVERIFY2(std::all_of(left.begin(), left.end(),
+                         [](const QString& name) { return name.endsWith(".htm"); }),
+             qPrintable(left.join(' ')));
 }
 
 // A FIFO named on the command line is read once, by its page: the site's look for blank
