@@ -8,6 +8,8 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
+#include <bit>
 #include <vector>
 
 enum class TDeclKind : quint8 {
@@ -112,24 +114,91 @@ struct TWith {
     std::vector<int> Subjects; // the last site of each expression, -1 when not a name
 };
 
+// A lower-case name hashed once for a lookup that visits many scopes and units.
+struct THashedName {
+    THashedName(const QString& lower) : Lower(lower), Hash(NameHash(lower)) {}
+    const QString& Lower;
+    size_t Hash;
+};
+
 // A name in a scope, as declarations are found.
 struct TNameKey {
+    TNameKey(int scope, const THashedName& name)
+        : Scope(scope), Hash(name.Hash), Lower(name.Lower) {}
     int Scope = -1;
+    size_t Hash = 0;
     QString Lower;
     bool operator==(const TNameKey&) const = default;
 };
 inline size_t qHash(const TNameKey& key, size_t seed = 0) {
-    return qHashMulti(seed, key.Scope, NameHash(key.Lower));
+    return qHashMulti(seed, key.Scope, key.Hash);
 }
+
+// The first declaration of each name in each scope. Looked up for every name a run meets in
+// every scope it passes, mostly in vain: a slot keeps part of its name's hash, so a miss
+// seldom reaches the declarations, and nothing is copied or counted per look-up.
+class TNameIndex {
+public:
+    int Find(const std::vector<TDecl>& decls, int scope, const THashedName& name) const {
+        if (FSlots.empty())
+            return -1;
+        const quint32 check = quint32(name.Hash);
+        for (size_t k = Start(scope, name.Hash);; k = (k + 1) & (FSlots.size() - 1)) {
+            const TSlot& slot = FSlots[k];
+            if (slot.Decl < 0)
+                return -1;
+            if (slot.Check == check && decls[size_t(slot.Decl)].Scope == scope &&
+                decls[size_t(slot.Decl)].Lower == name.Lower)
+                return slot.Decl;
+        }
+    }
+
+    // `decl` is the first of its name in its scope.
+    void Insert(const std::vector<TDecl>& decls, int decl) {
+        if (2 * (FCount + 1) > FSlots.size())
+            Grow(decls);
+        Place(NameHash(decls[size_t(decl)].Lower), decls[size_t(decl)].Scope, decl);
+        ++FCount;
+    }
+
+private:
+    struct TSlot {
+        quint32 Check = 0;
+        int Decl = -1;
+    };
+
+    size_t Start(int scope, size_t hash) const {
+        return size_t(((hash + size_t(scope)) * 0x9E3779B97F4A7C15ull) >> FShift);
+    }
+    void Place(size_t hash, int scope, int decl) {
+        size_t k = Start(scope, hash);
+        while (FSlots[k].Decl >= 0)
+            k = (k + 1) & (FSlots.size() - 1);
+        FSlots[k] = {quint32(hash), decl};
+    }
+    void Grow(const std::vector<TDecl>& decls) {
+        std::vector<TSlot> old(std::max<size_t>(16, 2 * FSlots.size()));
+        old.swap(FSlots);
+        FShift = 64 - std::countr_zero(FSlots.size());
+        for (const TSlot& slot : old)
+            if (slot.Decl >= 0)
+                Place(NameHash(decls[size_t(slot.Decl)].Lower), decls[size_t(slot.Decl)].Scope,
+                      slot.Decl);
+    }
+
+    std::vector<TSlot> FSlots; // a power of two, never more than half full
+    size_t FCount = 0;
+    int FShift = 64;
+};
 
 struct TXrefUnit {
     QString Name; // the unit's or program's name as declared; empty when none
     std::vector<TDecl> Decls;
     std::vector<TScope> Scopes;
     int Interface = -1, Implementation = -1, Main = -1; // section scopes
-    QHash<TNameKey, int> Index; // -> the first declaration of the name in the scope
+    TNameIndex Index;
 
-    int Find(int scope, const QString& lower) const { return Index.value({scope, lower}, -1); }
+    int Find(int scope, const THashedName& name) const { return Index.Find(Decls, scope, name); }
 };
 
 struct TParsedSource {

@@ -181,12 +181,17 @@ int TXrefParser::Declare(int scope, TDeclKind kind, size_t token) {
     decl.Sure = t.Sure;
     const int index = int(unit.Decls.size());
     unit.Decls.push_back(std::move(decl));
+    // The unit's own name is found through the run's table of units, and becomes its dotted
+    // whole once read: no look-up in a scope wants it.
+    if (scope == 0)
+        return index;
     // Every lookup walks the declarations of a name in its scope: past a number no real code
     // has, later ones keep their ids but are not found by name, and their uses stay plain.
     constexpr int kMaxSameNames = 256;
-    TSameNames& same = FSameNames[TNameKey{scope, t.Lower()}];
+    const TNameKey key{scope, t.Lower()};
+    TSameNames& same = FSameNames[key];
     if (same.Count == 0)
-        unit.Index.insert(TNameKey{scope, t.Lower()}, index);
+        unit.Index.Insert(unit.Decls, index);
     else if (same.Count < kMaxSameNames)
         unit.Decls[size_t(same.Last)].NextSame = index;
     else

@@ -154,14 +154,14 @@ int TXrefProject::UnitDecl(int unit) const {
     return -1;
 }
 
-TXrefProject::TFound TXrefProject::FindIn(int unit, int scope, const QString& lower, int seq,
+TXrefProject::TFound TXrefProject::FindIn(int unit, int scope, const THashedName& name, int seq,
                                           int args) const {
     if (scope < 0)
         return {};
     const TXrefUnit& model = Unit(unit);
     const int given = std::max(args, 0);
     int first = -1, fits = -1;
-    for (int d = model.Find(scope, lower); d >= 0; d = model.Decls[size_t(d)].NextSame) {
+    for (int d = model.Find(scope, name); d >= 0; d = model.Decls[size_t(d)].NextSame) {
         const TDecl& decl = model.Decls[size_t(d)];
         if (seq >= 0 && decl.Seq > seq && decl.Kind != TDeclKind::Type)
             continue;
@@ -187,11 +187,11 @@ TXrefProject::TFound TXrefProject::FindIn(int unit, int scope, const QString& lo
     return {{unit, first}, false, args >= 0, false, true};
 }
 
-TXrefProject::TFound TXrefProject::FindMember(int unit, int scope, const QString& lower, int args,
-                                              int depth) const {
+TXrefProject::TFound TXrefProject::FindMember(int unit, int scope, const THashedName& name,
+                                              int args, int depth) const {
     if (depth > kMaxDepth)
         return {{}, true};
-    TFound own = FindIn(unit, scope, lower, -1, args);
+    TFound own = FindIn(unit, scope, name, -1, args);
     // Only a method declared "overload" lets the ancestors' of its name be called.
     if (own.Done() && (!own.Unfit || (!own.Loose && !Decl(own.Ref).Overload)))
         return own;
@@ -202,10 +202,10 @@ TXrefProject::TFound TXrefProject::FindMember(int unit, int scope, const QString
         further = {};
         break;
     case TAncestor::TKind::Root:
-        further = IsRootMember(lower) ? TFound{{}, true} : TFound{};
+        further = IsRootMember(name.Lower) ? TFound{{}, true} : TFound{};
         break;
     case TAncestor::TKind::Members:
-        further = FindMember(ancestor.Unit, ancestor.Scope, lower, args, depth + 1);
+        further = FindMember(ancestor.Unit, ancestor.Scope, name, args, depth + 1);
         break;
     case TAncestor::TKind::Unknown:
         break;
@@ -239,22 +239,22 @@ TXrefProject::TFound TXrefProject::Settle(const TFound& found, const TFound& loo
     return {{}, true};
 }
 
-TXrefProject::TFound TXrefProject::UnitNamed(int unit, int scope, const QString& lower) const {
+TXrefProject::TFound TXrefProject::UnitNamed(int unit, int scope, const THashedName& name) const {
     const TSource& source = FUnits[size_t(unit)];
-    if (source.Model.Name.toLower() == lower)
+    if (source.Model.Name.toLower() == name.Lower)
         return {{unit, UnitDecl(unit)}, false};
     for (int s = scope; s >= 0; s = source.Model.Scopes[size_t(s)].Outer) {
         const auto& uses = source.Model.Scopes[size_t(s)].Uses;
         for (size_t k = 0; k < uses.size(); ++k) {
             const int used = source.Uses[size_t(s)][k];
-            if (uses[k].Lower == lower && used >= 0 && UnitDecl(used) >= 0)
+            if (uses[k].Lower == name.Lower && used >= 0 && UnitDecl(used) >= 0)
                 return {{used, UnitDecl(used)}, false};
         }
     }
     return {};
 }
 
-TXrefProject::TFound TXrefProject::Section(int unit, int scope, const QString& lower, int seq,
+TXrefProject::TFound TXrefProject::Section(int unit, int scope, const THashedName& name, int seq,
                                            int args) const {
     const TSource& source = FUnits[size_t(unit)];
     const TXrefUnit& model = source.Model;
@@ -263,7 +263,7 @@ TXrefProject::TFound TXrefProject::Section(int unit, int scope, const QString& l
     // same parameters is hidden by the nearer.
     TFound loose, fit, result;
     const auto visit = [&](int u, int s, int since) {
-        const TFound found = FindIn(u, s, lower, since, args);
+        const TFound found = FindIn(u, s, name, since, args);
         if (fit.Ref.IsValid()) {
             if (found.Unknown || (found.Ref.IsValid() && !found.Loose && IsRoutine(found.Ref) &&
                                   Decl(found.Ref).Signature != Decl(fit.Ref).Signature)) {
@@ -300,19 +300,19 @@ TXrefProject::TFound TXrefProject::Section(int unit, int scope, const QString& l
         return result;
     if (fit.Ref.IsValid())
         return fit;
-    return Settle(UnitNamed(unit, scope, lower), loose);
+    return Settle(UnitNamed(unit, scope, name), loose);
 }
 
-bool TXrefProject::OwnName(int unit, int owner, const QString& lower) const {
+bool TXrefProject::OwnName(int unit, int owner, const THashedName& name) const {
     // In its own body a routine's name without arguments is its result, or a call of itself,
     // unless an overload beside it takes no arguments: that one would be called.
     if (owner < 0 || !IsRoutine({unit, owner}))
         return false;
     const TXrefUnit& model = Unit(unit);
     const TDecl& decl = model.Decls[size_t(owner)];
-    if (decl.Lower != lower)
+    if (decl.Lower != name.Lower)
         return false;
-    for (int d = model.Find(decl.Scope, lower); d >= 0; d = model.Decls[size_t(d)].NextSame)
+    for (int d = model.Find(decl.Scope, name); d >= 0; d = model.Decls[size_t(d)].NextSame)
         if (d != owner && model.Decls[size_t(d)].Params - model.Decls[size_t(d)].Defaults <= 0)
             return false;
     return true;
@@ -323,7 +323,7 @@ bool TXrefProject::IsRoutine(TXrefRef ref) const {
     return kind == TDeclKind::Routine || kind == TDeclKind::Method;
 }
 
-TXrefProject::TFound TXrefProject::Lexical(int unit, int scope, const QString& lower, int seq,
+TXrefProject::TFound TXrefProject::Lexical(int unit, int scope, const THashedName& name, int seq,
                                            int args) const {
     const TXrefUnit& model = Unit(unit);
     TFound loose;
@@ -337,7 +337,7 @@ TXrefProject::TFound TXrefProject::Lexical(int unit, int scope, const QString& l
         return result;
     };
     const auto member = [&](int members) {
-        const TFound found = FindMember(unit, members, lower, args);
+        const TFound found = FindMember(unit, members, name, args);
         hidden = hidden || found.Hidden;
         return found.Hidden ? TFound{} : found;
     };
@@ -351,7 +351,7 @@ TXrefProject::TFound TXrefProject::Lexical(int unit, int scope, const QString& l
         case TScopeKind::Interface:
         case TScopeKind::Implementation:
         case TScopeKind::Program:
-            return settle(Section(unit, s, lower, seq, args));
+            return settle(Section(unit, s, name, seq, args));
         case TScopeKind::Members: {
             const TFound found = member(s);
             if (Stops(found, loose))
@@ -359,10 +359,10 @@ TXrefProject::TFound TXrefProject::Lexical(int unit, int scope, const QString& l
             break;
         }
         case TScopeKind::Routine: {
-            TFound found = FindIn(unit, s, lower, seq, args);
+            TFound found = FindIn(unit, s, name, seq, args);
             if (Stops(found, loose))
                 return settle(found);
-            if (args < 0 && OwnName(unit, sc.Owner, lower))
+            if (args < 0 && OwnName(unit, sc.Owner, name))
                 return settle({{unit, sc.Owner}, false});
             if (sc.Class == -2)
                 return {{}, true};

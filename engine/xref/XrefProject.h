@@ -68,12 +68,12 @@ private:
     static bool Stops(const TFound& found, TFound& loose);
     TFound Settle(const TFound& found, const TFound& loose) const;
     bool IsRoutine(TXrefRef ref) const;
-    bool OwnName(int unit, int owner, const QString& lower) const;
-    TFound FindIn(int unit, int scope, const QString& lower, int seq, int args) const;
-    TFound FindMember(int unit, int scope, const QString& lower, int args, int depth = 0) const;
-    TFound Lexical(int unit, int scope, const QString& lower, int seq, int args) const;
-    TFound Section(int unit, int scope, const QString& lower, int seq, int args) const;
-    TFound UnitNamed(int unit, int scope, const QString& lower) const;
+    bool OwnName(int unit, int owner, const THashedName& name) const;
+    TFound FindIn(int unit, int scope, const THashedName& name, int seq, int args) const;
+    TFound FindMember(int unit, int scope, const THashedName& name, int args, int depth = 0) const;
+    TFound Lexical(int unit, int scope, const THashedName& name, int seq, int args) const;
+    TFound Section(int unit, int scope, const THashedName& name, int seq, int args) const;
+    TFound UnitNamed(int unit, int scope, const THashedName& name) const;
     // The members of what `ref` is or holds once `strip` "^" or "[ ]" are applied to it.
     TAncestor MembersOf(TXrefRef ref, int depth = 0, int strip = 0) const;
     TAncestor TypeMembers(int unit, int scope, const TTypeRef& type, int depth,
