@@ -190,7 +190,7 @@ int RunJobs(const TOptions& options, TWindowSettings settings) {
         try {
             bool written = false;
             if (job.Source == "-") {
-                std::vector<TXrefMark> marks;
+                TXrefMarks marks;
                 written = ConvertStandardInput(job, publisher.RecipeFor(index, marks));
             } else {
                 written = publisher.WritePage(index);

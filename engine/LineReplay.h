@@ -49,7 +49,7 @@ public:
             return {};
         return EncodeText(QLatin1String("<a href=\"") + href + QLatin1String("\">"), FEncoding);
     }
-    QByteArray Encode(const QString& text) const { return EncodeText(text, FEncoding); }
+    QByteArray Encode(QStringView text) const { return EncodeText(text, FEncoding); }
 
     // Links are added in the order of their characters.
     void Link(qsizetype start, qsizetype end, const QByteArray& open) {

@@ -11,7 +11,7 @@
 #include <functional>
 #include <vector>
 
-struct TXrefMark;
+struct TXrefMarks;
 
 struct TPageExtras {
     bool LineAnchors = false;
@@ -27,9 +27,9 @@ struct TPageExtras {
     // The relative href of the site's index; when set, a link to it follows the after-body
     // fragment.
     QString IndexHref;
-    // The code browser's marks of this page, in line and name order; unset: none. Unit
+    // The code browser's marks of this page; unset: none. Unit
     // names are then linked by the marks, not by UnitHref.
-    const std::vector<TXrefMark>* XrefMarks = nullptr;
+    const TXrefMarks* XrefMarks = nullptr;
 
     bool MarksLines() const { return LineAnchors || LineNumbers; }
     bool LinksUnits() const { return bool(UnitHref) || bool(FileHref); }

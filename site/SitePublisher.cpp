@@ -63,8 +63,7 @@ QString TSitePublisher::Refusal() const {
     return SiteRefusal(FOptions, FPlan);
 }
 
-TPageRecipe TSitePublisher::RecipeFor(size_t job, std::vector<TXrefMark>& marks,
-                                      const struct stat* opened) {
+TPageRecipe TSitePublisher::RecipeFor(size_t job, TXrefMarks& marks, const struct stat* opened) {
     const TJob& j = FPlan.Jobs[job];
     const QString title = FOptions.Title    ? *FOptions.Title
                           : j.Source == "-" ? QString()
@@ -85,7 +84,7 @@ bool TSitePublisher::WritePage(size_t job) {
     const TJob& j = FPlan.Jobs[job];
     TPageResult& result = FResults[job];
     try {
-        std::vector<TXrefMark> marks;
+        TXrefMarks marks;
         TPageReport report;
         bool written = false;
         if (j.Walked) {

@@ -37,8 +37,7 @@ public:
     // What the page of plan job `job` is made with: settings, title and extras, its names
     // linked to their declarations through `marks`, which it fills. Asked once per job;
     // `opened` is the source as the page opened it, when it is opened already.
-    TPageRecipe RecipeFor(size_t job, std::vector<TXrefMark>& marks,
-                          const struct stat* opened = nullptr);
+    TPageRecipe RecipeFor(size_t job, TXrefMarks& marks, const struct stat* opened = nullptr);
 
     // Writes the page of file job `job` from its source; false for a blank source, which
     // gets no page. Raises (Exception with the reason) when the page cannot be written or the

@@ -205,7 +205,7 @@ TXrefRun::TXrefRun(const TOptions& options, const TPlan& plan, int threads)
     FProject.Link();
 }
 
-std::vector<TXrefMark> TXrefRun::MarksFor(size_t job, const struct stat* opened) {
+TXrefMarks TXrefRun::MarksFor(size_t job, const struct stat* opened) {
     const int unit = FUnitOfJob[job];
     if (unit < 0)
         return {};

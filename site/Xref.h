@@ -32,7 +32,7 @@ public:
     // The marks of the page of plan job `job` (none when its source is not read), and its
     // uses recorded for the references pages. Each job is asked at most once; jobs may be
     // asked from several threads at once. `opened` is the source as its page opened it.
-    std::vector<TXrefMark> MarksFor(size_t job, const struct stat* opened = nullptr);
+    TXrefMarks MarksFor(size_t job, const struct stat* opened = nullptr);
 
     // Writes the references page of every source whose page was written, with the uses in
     // pages that were written, and the symbol index. Returns what could not be written: the

@@ -6,25 +6,70 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QPair>
 #include <QUrl>
 #include <algorithm>
+#include <bit>
 
 namespace {
-
-// Most ids and titles need no escape: they are kept as they are, not copied.
-QString Attribute(const QString& text) {
-    const bool plain = std::none_of(text.begin(), text.end(), [](QChar c) {
-        return c == u'<' || c == u'>' || c == u'&' || c == u'"';
-    });
-    return plain ? text : text.toHtmlEscaped();
-}
 
 bool IsUnreserved(QChar c) {
     const char16_t u = c.unicode();
     return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '-' ||
            u == '.' || u == '_' || u == '~';
 }
+
+// Text in an attribute, escaped as QString::toHtmlEscaped does; the plain stretches between
+// are copied whole.
+void AppendAttribute(QString& out, QStringView text) {
+    qsizetype plain = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        const char* escaped = c == u'<'   ? "&lt;"
+                              : c == u'>' ? "&gt;"
+                              : c == u'&' ? "&amp;"
+                              : c == u'"' ? "&quot;"
+                                          : nullptr;
+        if (!escaped)
+            continue;
+        out += text.sliced(plain, i - plain);
+        out += QLatin1String(escaped);
+        plain = i + 1;
+    }
+    out += text.sliced(plain);
+}
+
+void AppendFragment(QString& out, const QString& id) {
+    if (std::all_of(id.begin(), id.end(), IsUnreserved))
+        out += id;
+    else
+        out += QLatin1String(QUrl::toPercentEncoding(id));
+}
+
+// The tag of each declaration a page links to, from 1; 0 for none yet. Asked once for every
+// link of a page: a flat table costs a fraction of a general hash.
+class TTagOfDecl {
+public:
+    explicit TTagOfDecl(size_t links) : FSlots(std::bit_ceil(2 * links + 2)) {}
+
+    int& At(TXrefRef target) {
+        const quint64 key = quint64(quint32(target.Unit)) << 32 | quint32(target.Decl);
+        for (size_t k = (key * 0x9E3779B97F4A7C15ull) >> 40 & (FSlots.size() - 1);;
+             k = (k + 1) & (FSlots.size() - 1)) {
+            TSlot& slot = FSlots[k];
+            if (slot.Tag == 0)
+                slot.Key = key;
+            if (slot.Key == key)
+                return slot.Tag;
+        }
+    }
+
+private:
+    struct TSlot {
+        quint64 Key = 0;
+        int Tag = 0;
+    };
+    std::vector<TSlot> FSlots; // a power of two, at most half full
+};
 
 } // namespace
 
@@ -41,35 +86,38 @@ QString RelativeHref(const QString& fromFolder, const QString& toFile) {
     return parts.join(u'/');
 }
 
-QString DeclarationHref(const TDecl& decl, const QString& page) {
-    if (decl.Scope == 0 && !page.isEmpty())
-        return page; // a unit's page itself, as the unit links of a site give it
-    return page + u'#' + IdFragment(decl.Id);
-}
-
-std::vector<TXrefMark> XrefMarks(const TXrefProject& project, const std::vector<TXrefPages>& pages,
-                                 int unit, const std::vector<TXrefLink>& links) {
-    std::vector<TXrefMark> marks;
+TXrefMarks XrefMarks(const TXrefProject& project, const std::vector<TXrefPages>& pages, int unit,
+                     const std::vector<TXrefLink>& links) {
+    TXrefMarks result;
+    QString& text = result.Text;
+    text.reserve(qsizetype(project.Unit(unit).Decls.size()) * 64);
+    const auto addTag = [&result, &text](qsizetype start) {
+        result.Tags.push_back({start, text.size() - start});
+        return int(result.Tags.size() - 1);
+    };
     const QString folder = QFileInfo(pages[size_t(unit)].Page).path();
     const QString refs = RelativeHref(folder, pages[size_t(unit)].Refs);
+    std::vector<TXrefMark> own;
     for (const TDecl& decl : project.Unit(unit).Decls)
-        if (decl.Ordinal >= 0)
-            marks.push_back({decl.Line, decl.Ordinal,
-                             QLatin1String("<a id=\"") + Attribute(decl.Id) +
-                                 QLatin1String("\" href=\"") + refs + u'#' + IdFragment(decl.Id) +
-                                 QLatin1String("\">")});
+        if (decl.Ordinal >= 0) {
+            const qsizetype start = text.size();
+            text += QLatin1String("<a id=\"");
+            AppendAttribute(text, decl.Id);
+            text += QLatin1String("\" href=\"") + refs + u'#';
+            AppendFragment(text, decl.Id);
+            text += QLatin1String("\">");
+            own.push_back({decl.Line, decl.Ordinal, addTag(start)});
+        }
     // A declaration linked many times is put into words once, the way to its page once per
     // page it lies in (none for this page).
-    QHash<QPair<int, int>, int> opened; // -> its number
-    std::vector<QString> opens;
+    TTagOfDecl opened(links.size());
     QHash<int, QString> pageHrefs;
+    std::vector<TXrefMark> linked;
+    linked.reserve(links.size());
     for (const TXrefLink& link : links) {
-        int& shared = opened[{link.Target.Unit, link.Target.Decl}];
-        if (shared == 0) {
+        int& tag = opened.At(link.Target);
+        if (tag == 0) {
             const TDecl& decl = project.Decl(link.Target);
-            const QString title = decl.Title + QStringLiteral(" — ") +
-                                  pages[size_t(link.Target.Unit)].Shown + u':' +
-                                  QString::number(decl.Line);
             auto page = pageHrefs.constFind(link.Target.Unit);
             if (page == pageHrefs.cend())
                 page = pageHrefs.insert(
@@ -77,20 +125,37 @@ std::vector<TXrefMark> XrefMarks(const TXrefProject& project, const std::vector<
                     link.Target.Unit == unit
                         ? QString()
                         : RelativeHref(folder, pages[size_t(link.Target.Unit)].Page));
-            opens.push_back(QLatin1String("<a href=\"") + DeclarationHref(decl, *page) +
-                            QLatin1String("\" title=\"") + Attribute(title) + QLatin1String("\">"));
-            shared = int(opens.size()); // from 1 here: 0 is a new entry
+            const qsizetype start = text.size();
+            text += QLatin1String("<a href=\"") + *page;
+            // A unit's page itself, as the unit links of a site give it.
+            if (decl.Scope != 0 || page->isEmpty()) {
+                text += u'#';
+                AppendFragment(text, decl.Id);
+            }
+            text += QLatin1String("\" title=\"");
+            AppendAttribute(text, decl.Title);
+            text += QStringLiteral(" — ");
+            AppendAttribute(text, pages[size_t(link.Target.Unit)].Shown);
+            text += u':' + QString::number(decl.Line) + QLatin1String("\">");
+            tag = addTag(start) + 1;
         }
-        marks.push_back({link.Line, link.Ordinal, opens[size_t(shared - 1)], shared - 1});
+        linked.push_back({link.Line, link.Ordinal, tag - 1});
     }
-    // A declaration's own mark comes first: its name is never also a link elsewhere.
-    std::stable_sort(marks.begin(), marks.end(), [](const TXrefMark& a, const TXrefMark& b) {
+    // Both come nearly in order. A declaration's own mark comes first: its name is never also
+    // a link elsewhere.
+    const auto before = [](const TXrefMark& a, const TXrefMark& b) {
         return a.Line != b.Line ? a.Line < b.Line : a.Ordinal < b.Ordinal;
-    });
+    };
+    for (auto* marks : {&own, &linked})
+        if (!std::is_sorted(marks->begin(), marks->end(), before))
+            std::stable_sort(marks->begin(), marks->end(), before);
+    auto& marks = result.Marks;
+    marks.resize(own.size() + linked.size());
+    std::merge(own.begin(), own.end(), linked.begin(), linked.end(), marks.begin(), before);
     marks.erase(std::unique(marks.begin(), marks.end(),
                             [](const TXrefMark& a, const TXrefMark& b) {
                                 return a.Line == b.Line && a.Ordinal == b.Ordinal;
                             }),
                 marks.end());
-    return marks;
+    return result;
 }

@@ -9,8 +9,19 @@
 
 struct TXrefMark {
     int Line = 0, Ordinal = 0;
-    QString Open;    // the opening tag; "</a>" closes it
-    int Shared = -1; // the marks of one opening tag share a number from 0; -1 for one alone
+    int Tag = 0; // its opening tag among the page's; "</a>" closes it
+};
+
+// A page's marks, and their opening tags: the links of a page to one declaration share one.
+// The tags lie in one text: a page has thousands, each made once.
+struct TXrefMarks {
+    std::vector<TXrefMark> Marks; // in line and name order
+    QString Text;
+    std::vector<std::pair<qsizetype, qsizetype>> Tags; // start and length in Text
+
+    QStringView Tag(int tag) const {
+        return QStringView(Text).sliced(Tags[size_t(tag)].first, Tags[size_t(tag)].second);
+    }
 };
 
 // Where a source's pages lie and how titles name it.
@@ -26,11 +37,6 @@ QString IdFragment(const QString& id);
 // A relative link from a page in `fromFolder` to `toFile`, percent-encoded as UTF-8.
 QString RelativeHref(const QString& fromFolder, const QString& toFile);
 
-// The marks of the page of source `unit`, in line and name order. `pages` is indexed by
-// source number.
-std::vector<TXrefMark> XrefMarks(const TXrefProject& project, const std::vector<TXrefPages>& pages,
-                                 int unit, const std::vector<TXrefLink>& links);
-
-// The href of a declaration's entry, given the href of its page (empty for the same page):
-// the page's "#id", the page alone for a unit.
-QString DeclarationHref(const TDecl& decl, const QString& page);
+// The marks of the page of source `unit`. `pages` is indexed by source number.
+TXrefMarks XrefMarks(const TXrefProject& project, const std::vector<TXrefPages>& pages, int unit,
+                     const std::vector<TXrefLink>& links);

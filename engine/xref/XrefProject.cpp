@@ -254,53 +254,84 @@ TXrefProject::TFound TXrefProject::UnitNamed(int unit, int scope, const THashedN
     return {};
 }
 
+struct TXrefProject::TResolveCache {
+    struct TTail {
+        int Scope, Args;
+        size_t Hash;
+        QString Lower;
+        bool operator==(const TTail&) const = default;
+    };
+    struct TTailHash {
+        size_t operator()(const TTail& k) const {
+            return k.Hash ^ ((size_t(k.Scope) << 8 ^ size_t(k.Args + 1)) * 0x9E3779B97F4A7C15ull);
+        }
+    };
+    std::unordered_map<TTail, TFound, TTailHash> Tails;
+    std::unordered_map<quint64, TAncestor> Members; // by source, declaration and steps
+};
+
+bool TXrefProject::Visit(TSectionLookup& lookup, int u, int s, const THashedName& name, int since,
+                         int args) const {
+    const TFound found = FindIn(u, s, name, since, args);
+    if (lookup.Fit.Ref.IsValid()) {
+        if (found.Unknown || (found.Ref.IsValid() && !found.Loose && IsRoutine(found.Ref) &&
+                              Decl(found.Ref).Signature != Decl(lookup.Fit.Ref).Signature)) {
+            lookup.Result = {{}, true};
+            return true;
+        }
+        return false;
+    }
+    if (!Stops(found, lookup.Loose))
+        return false;
+    if (args >= 0 && found.Ref.IsValid() && IsRoutine(found.Ref) && Decl(found.Ref).Overload) {
+        lookup.Fit = found;
+        return false;
+    }
+    lookup.Result = Settle(found, lookup.Loose);
+    return true;
+}
+
 TXrefProject::TFound TXrefProject::Section(int unit, int scope, const THashedName& name, int seq,
-                                           int args) const {
+                                           int args, TResolveCache* cache) const {
+    const TXrefUnit& model = FUnits[size_t(unit)].Model;
+    // The section, the interface of an implementation, then the used units.
+    TSectionLookup lookup;
+    if (Visit(lookup, unit, scope, name, seq, args))
+        return lookup.Result;
+    const bool implementation = model.Scopes[size_t(scope)].Kind == TScopeKind::Implementation;
+    if (implementation && Visit(lookup, unit, model.Interface, name, -1, args))
+        return lookup.Result;
+    // Where the unit's own declarations said nothing, the rest depends on the name alone.
+    if (!cache || lookup.Loose.Ref.IsValid() || lookup.Fit.Ref.IsValid())
+        return UsedUnits(lookup, unit, scope, name, args);
+    const auto [tail, added] =
+        cache->Tails.try_emplace(TResolveCache::TTail{scope, args, name.Hash, name.Lower});
+    if (added)
+        tail->second = UsedUnits(lookup, unit, scope, name, args);
+    return tail->second;
+}
+
+TXrefProject::TFound TXrefProject::UsedUnits(TSectionLookup& lookup, int unit, int scope,
+                                             const THashedName& name, int args) const {
     const TSource& source = FUnits[size_t(unit)];
     const TXrefUnit& model = source.Model;
-    // The overloads of a call to a routine declared "overload" are gathered from every unit
-    // in reach: a second one that takes its arguments makes it undecided, while one of the
-    // same parameters is hidden by the nearer.
-    TFound loose, fit, result;
-    const auto visit = [&](int u, int s, int since) {
-        const TFound found = FindIn(u, s, name, since, args);
-        if (fit.Ref.IsValid()) {
-            if (found.Unknown || (found.Ref.IsValid() && !found.Loose && IsRoutine(found.Ref) &&
-                                  Decl(found.Ref).Signature != Decl(fit.Ref).Signature)) {
-                result = {{}, true};
-                return true;
-            }
-            return false;
-        }
-        if (!Stops(found, loose))
-            return false;
-        if (args >= 0 && found.Ref.IsValid() && IsRoutine(found.Ref) && Decl(found.Ref).Overload) {
-            fit = found;
-            return false;
-        }
-        result = Settle(found, loose);
-        return true;
-    };
-    // The section, the interface of an implementation, then the used units from the last
-    // named to the first (an implementation's before the interface's), then System.
-    if (visit(unit, scope, seq))
-        return result;
+    // From the last named to the first (an implementation's before the interface's), then
+    // System.
     const bool implementation = model.Scopes[size_t(scope)].Kind == TScopeKind::Implementation;
-    if (implementation && visit(unit, model.Interface, -1))
-        return result;
     for (const int s : {scope, implementation ? model.Interface : -1}) {
         if (s < 0)
             continue;
         const auto& used = source.Uses[size_t(s)];
         for (auto k = used.rbegin(); k != used.rend(); ++k)
-            if (*k >= 0 && visit(*k, Unit(*k).Interface, -1))
-                return result;
+            if (*k >= 0 && Visit(lookup, *k, Unit(*k).Interface, name, -1, args))
+                return lookup.Result;
     }
-    if (source.System >= 0 && visit(source.System, Unit(source.System).Interface, -1))
-        return result;
-    if (fit.Ref.IsValid())
-        return fit;
-    return Settle(UnitNamed(unit, scope, name), loose);
+    if (source.System >= 0 &&
+        Visit(lookup, source.System, Unit(source.System).Interface, name, -1, args))
+        return lookup.Result;
+    if (lookup.Fit.Ref.IsValid())
+        return lookup.Fit;
+    return Settle(UnitNamed(unit, scope, name), lookup.Loose);
 }
 
 bool TXrefProject::OwnName(int unit, int owner, const THashedName& name) const {
@@ -324,7 +355,7 @@ bool TXrefProject::IsRoutine(TXrefRef ref) const {
 }
 
 TXrefProject::TFound TXrefProject::Lexical(int unit, int scope, const THashedName& name, int seq,
-                                           int args) const {
+                                           int args, TResolveCache* cache) const {
     const TXrefUnit& model = Unit(unit);
     TFound loose;
     // Past a class whose ancestor lies outside the run only a type is certain: the classes
@@ -351,7 +382,7 @@ TXrefProject::TFound TXrefProject::Lexical(int unit, int scope, const THashedNam
         case TScopeKind::Interface:
         case TScopeKind::Implementation:
         case TScopeKind::Program:
-            return settle(Section(unit, s, name, seq, args));
+            return settle(Section(unit, s, name, seq, args, cache));
         case TScopeKind::Members: {
             const TFound found = member(s);
             if (Stops(found, loose))
@@ -391,7 +422,9 @@ TXrefProject::TAncestor TXrefProject::TypeMembers(int unit, int scope, const TTy
         return strip == 0 ? TAncestor{TAncestor::TKind::Members, unit, type.Members} : TAncestor{};
     if (type.Name.isEmpty())
         return {};
-    const QStringList parts = type.Name.split(u'.');
+    // Nearly every type is named by one word: split only a dotted one.
+    const QStringList parts =
+        type.Name.contains(u'.') ? type.Name.split(u'.') : QStringList{type.Name};
     TFound found = Lexical(unit, scope, parts.front(), -1, -1);
     for (qsizetype k = 1; k < parts.size() && found.Ref.IsValid(); ++k) {
         const TDecl& decl = Decl(found.Ref);
@@ -473,13 +506,21 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
     std::vector<TXrefLink> links;
     std::vector<TFound> resolved(sites.size());
     const TXrefUnit& model = Unit(unit);
+    TResolveCache cache;
+    const auto membersOf = [&](TXrefRef ref, int steps) {
+        const auto [members, added] = cache.Members.try_emplace(
+            quint64(ref.Unit) << 40 | quint64(ref.Decl) << 8 | quint64(steps));
+        if (added)
+            members->second = MembersOf(ref, 0, steps);
+        return members->second;
+    };
     auto withLookup = [&](const TSite& site) -> TFound {
         for (int w = site.With; w >= 0; w = withs[size_t(w)].Outer) {
             const auto& subjects = withs[size_t(w)].Subjects;
             for (auto k = subjects.rbegin(); k != subjects.rend(); ++k) {
                 if (*k < 0 || !resolved[size_t(*k)].Ref.IsValid())
                     return {{}, true};
-                const TAncestor members = MembersOf(resolved[size_t(*k)].Ref);
+                const TAncestor members = membersOf(resolved[size_t(*k)].Ref, 0);
                 if (members.Kind != TAncestor::TKind::Members)
                     return {{}, true};
                 const TFound found = FindMember(members.Unit, members.Scope, site.Lower, site.Args);
@@ -508,7 +549,7 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
             if (site.With >= 0)
                 found = withLookup(site);
             if (!found.Done())
-                found = Lexical(unit, site.Scope, site.Lower, site.Seq, site.Args);
+                found = Lexical(unit, site.Scope, site.Lower, site.Seq, site.Args, &cache);
             break;
         case TSite::TRole::Qualified: {
             const TXrefRef prev = site.Prev >= 0 ? resolved[size_t(site.Prev)].Ref : TXrefRef{};
@@ -525,7 +566,7 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
                                site.Lower, -1, site.Args);
                 break;
             }
-            const TAncestor members = MembersOf(prev, 0, site.Steps);
+            const TAncestor members = membersOf(prev, site.Steps);
             if (members.Kind == TAncestor::TKind::Members)
                 found = FindMember(members.Unit, members.Scope, site.Lower, site.Args);
             break;

@@ -5,6 +5,7 @@
 #include "XrefModel.h"
 
 #include <QString>
+#include <unordered_map>
 #include <vector>
 
 struct TXrefRef {
@@ -54,6 +55,9 @@ private:
         enum class TKind { None, Root, Members, Unknown } Kind = TKind::None;
         int Unit = -1, Scope = -1;
     };
+    // What one page's resolution learns once and asks again: a page names the same few
+    // hundred things thousands of times.
+    struct TResolveCache;
     struct TSource {
         TXrefUnit Model;
         QString Folder;                     // absolute
@@ -71,8 +75,23 @@ private:
     bool OwnName(int unit, int owner, const THashedName& name) const;
     TFound FindIn(int unit, int scope, const THashedName& name, int seq, int args) const;
     TFound FindMember(int unit, int scope, const THashedName& name, int args, int depth = 0) const;
-    TFound Lexical(int unit, int scope, const THashedName& name, int seq, int args) const;
-    TFound Section(int unit, int scope, const THashedName& name, int seq, int args) const;
+    TFound Lexical(int unit, int scope, const THashedName& name, int seq, int args,
+                   TResolveCache* cache = nullptr) const;
+    TFound Section(int unit, int scope, const THashedName& name, int seq, int args,
+                   TResolveCache* cache) const;
+    // A section's lookup, one unit's declarations at a time. The overloads of a call to a
+    // routine declared "overload" are gathered from every unit in reach: a second one that
+    // takes its arguments makes it undecided, while one of the same parameters is hidden by
+    // the nearer.
+    struct TSectionLookup {
+        TFound Loose, Fit, Result;
+    };
+    // Whether the lookup ends in scope `s` of source `u`, with its result.
+    bool Visit(TSectionLookup& lookup, int u, int s, const THashedName& name, int since,
+               int args) const;
+    // Past a section's own declarations: its used units, System, the unit names.
+    TFound UsedUnits(TSectionLookup& lookup, int unit, int scope, const THashedName& name,
+                     int args) const;
     TFound UnitNamed(int unit, int scope, const THashedName& name) const;
     // The members of what `ref` is or holds once `strip` "^" or "[ ]" are applied to it.
     TAncestor MembersOf(TXrefRef ref, int depth = 0, int strip = 0) const;

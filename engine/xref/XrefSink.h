@@ -15,7 +15,7 @@
 template <typename Unit> class TXrefSink {
 public:
     TXrefSink(TPageOutput& out, const TPageExtras& extras, TTextEncoding encoding)
-        : FReplay(out, extras, encoding), FMarks(*extras.XrefMarks) {}
+        : FReplay(out, extras, encoding), FMarks(*extras.XrefMarks), FEncoded(FMarks.Tags.size()) {}
 
     void Begin(const Unit* line) {
         FReplay.Begin(line);
@@ -25,7 +25,8 @@ public:
     void Markup(TMarkup which) { FReplay.Markup(which); }
 
     void End() {
-        while (FNext < FMarks.size() && FMarks[FNext].Line < FLineNumber)
+        const auto& marks = FMarks.Marks;
+        while (FNext < marks.size() && marks[FNext].Line < FLineNumber)
             ++FNext;
         const auto& events = FReplay.Events();
         int ordinal = 0;
@@ -55,9 +56,9 @@ public:
             for (qsizetype p = e.At; NextCodeToken(FReplay.Line(), p, end, t); p = t.End) {
                 if (t.Kind != TCodeKind::Name)
                     continue;
-                if (FNext < FMarks.size() && FMarks[FNext].Line == FLineNumber &&
-                    FMarks[FNext].Ordinal == ordinal)
-                    FReplay.Link(t.Start, t.End, Encoded(FMarks[FNext++]));
+                if (FNext < marks.size() && marks[FNext].Line == FLineNumber &&
+                    marks[FNext].Ordinal == ordinal)
+                    FReplay.Link(t.Start, t.End, Encoded(marks[FNext++]));
                 ++ordinal;
             }
         }
@@ -66,14 +67,10 @@ public:
 
 private:
     // The links of a page to one declaration share one opening tag: encoded once.
-    QByteArray Encoded(const TXrefMark& mark) {
-        if (mark.Shared < 0)
-            return FReplay.Encode(mark.Open);
-        if (size_t(mark.Shared) >= FShared.size())
-            FShared.resize(size_t(mark.Shared) + 1);
-        QByteArray& tag = FShared[size_t(mark.Shared)];
+    const QByteArray& Encoded(const TXrefMark& mark) {
+        QByteArray& tag = FEncoded[size_t(mark.Tag)];
         if (tag.isEmpty())
-            tag = FReplay.Encode(mark.Open);
+            tag = FReplay.Encode(FMarks.Tag(mark.Tag));
         return tag;
     }
 
@@ -82,9 +79,9 @@ private:
     }
 
     TLineReplay<Unit> FReplay;
-    const std::vector<TXrefMark>& FMarks;
+    const TXrefMarks& FMarks;
     int FLineNumber = 0;
     size_t FNext = 0;
     TRunClass FClass = TRunClass::Code;
-    std::vector<QByteArray> FShared; // by a mark's number
+    std::vector<QByteArray> FEncoded; // by tag
 };

@@ -43,7 +43,7 @@ int FuzzXref(const uint8_t* data, size_t size) {
     const std::vector<TXrefPages> pages = {
         {QStringLiteral("/o/a_pas.htm"), QStringLiteral("/o/a_pas.refs.htm"), QStringLiteral("a")},
         {QStringLiteral("/o/b_pas.htm"), QStringLiteral("/o/b_pas.refs.htm"), QStringLiteral("b")}};
-    const std::vector<TXrefMark> marks = XrefMarks(project, pages, 0, links);
+    const TXrefMarks marks = XrefMarks(project, pages, 0, links);
 
     QBuffer in(&bytes);
     in.open(QIODevice::ReadOnly);
