@@ -52,12 +52,16 @@ public:
                     break;
                 }
             }
+            // Names are counted only as far as the line's last mark.
+            const auto marksLeft = [&] {
+                return FNext < marks.size() && marks[FNext].Line == FLineNumber;
+            };
             TCodeToken t;
-            for (qsizetype p = e.At; NextCodeToken(FReplay.Line(), p, end, t); p = t.End) {
+            for (qsizetype p = e.At; marksLeft() && NextCodeToken(FReplay.Line(), p, end, t);
+                 p = t.End) {
                 if (t.Kind != TCodeKind::Name)
                     continue;
-                if (FNext < marks.size() && marks[FNext].Line == FLineNumber &&
-                    marks[FNext].Ordinal == ordinal)
+                if (marks[FNext].Ordinal == ordinal)
                     FReplay.Link(t.Start, t.End, Encoded(marks[FNext++]));
                 ++ordinal;
             }
