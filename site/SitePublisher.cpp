@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <optional>
 #include <sys/stat.h>
+#include <thread>
 
 namespace {
 
@@ -134,6 +135,8 @@ QStringList TSitePublisher::Finish() {
         FPlan, FResults, FXref ? FXref->LinksToFailed(FResults) : QHash<size_t, QStringList>{});
     if (FXref)
         failures << FXref->WritePages(FOptions, FResults);
+    // The code browser's tables take a while to let go: beside the index, not after it.
+    std::jthread release([this] { FXref.reset(); });
     if (FOptions.Index) {
         try {
             WriteIndex(FOptions, FPlan, FResults);

@@ -205,6 +205,11 @@ TXrefRun::TXrefRun(const TOptions& options, const TPlan& plan, int threads)
     FProject.Link();
 }
 
+TXrefRun::~TXrefRun() {
+    // Hundreds of thousands of declarations, each with its strings: let go by every worker.
+    FProject.Release(FThreads);
+}
+
 TXrefMarks TXrefRun::MarksFor(size_t job, const struct stat* opened) {
     const int unit = FUnitOfJob[job];
     if (unit < 0)

@@ -28,6 +28,7 @@ class TXrefRun {
 public:
     // Reads and parses every Pascal source the plan writes a page for; `threads` at once.
     TXrefRun(const TOptions& options, const TPlan& plan, int threads);
+    ~TXrefRun();
 
     // The marks of the page of plan job `job` (none when its source is not read), and its
     // uses recorded for the references pages. Each job is asked at most once; jobs may be

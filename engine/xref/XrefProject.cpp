@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <climits>
+#include <thread>
 
 namespace {
 
@@ -73,6 +74,15 @@ int TXrefProject::Add(TXrefUnit unit, const QString& path) {
         FByName[info.completeBaseName().toLower()].push_back(index);
     FUnits.push_back(std::move(source));
     return index;
+}
+
+void TXrefProject::Release(int threads) {
+    std::vector<std::jthread> workers;
+    for (int t = 0; t < threads; ++t)
+        workers.emplace_back([this, t, threads] {
+            for (size_t u = size_t(t); u < FUnits.size(); u += size_t(threads))
+                FUnits[u] = {};
+        });
 }
 
 int TXrefProject::UsedUnit(int from, const QString& lower, const QString& inPath) const {

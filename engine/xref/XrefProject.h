@@ -29,6 +29,8 @@ public:
     void Link();
 
     int Count() const { return int(FUnits.size()); }
+    // Lets go of every source's tables, `threads` at once.
+    void Release(int threads);
     const TXrefUnit& Unit(int i) const { return FUnits[size_t(i)].Model; }
     const TDecl& Decl(TXrefRef r) const { return Unit(r.Unit).Decls[size_t(r.Decl)]; }
 
