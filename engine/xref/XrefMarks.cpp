@@ -24,6 +24,8 @@ void AppendAttribute(QString& out, QStringView text) {
     qsizetype plain = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
+        if (c > u'>') // letters and most else
+            continue;
         const char* escaped = c == u'<'   ? "&lt;"
                               : c == u'>' ? "&gt;"
                               : c == u'&' ? "&amp;"
@@ -90,13 +92,18 @@ TXrefMarks XrefMarks(const TXrefProject& project, const std::vector<TXrefPages>&
                      const std::vector<TXrefLink>& links) {
     TXrefMarks result;
     QString& text = result.Text;
-    text.reserve(qsizetype(project.Unit(unit).Decls.size()) * 64);
     const auto addTag = [&result, &text](qsizetype start) {
         result.Tags.push_back({start, text.size() - start});
         return int(result.Tags.size() - 1);
     };
     const QString folder = QFileInfo(pages[size_t(unit)].Page).path();
     const QString refs = RelativeHref(folder, pages[size_t(unit)].Refs);
+    // A declaration's tag holds its id twice; the links' tags, far fewer than the links, a
+    // declaration's line each.
+    qsizetype room = qsizetype(links.size()) * 16;
+    for (const TDecl& decl : project.Unit(unit).Decls)
+        room += 2 * decl.Id.size() + refs.size() + 24;
+    text.reserve(room);
     std::vector<TXrefMark> own;
     for (const TDecl& decl : project.Unit(unit).Decls)
         if (decl.Ordinal >= 0) {
