@@ -50,9 +50,13 @@ public:
         return EncodeText(QLatin1String("<a href=\"") + href + QLatin1String("\">"), FEncoding);
     }
     QByteArray Encode(QStringView text) const { return EncodeText(text, FEncoding); }
+    void AppendEncodedTo(QByteArray& out, QStringView text) const {
+        AppendEncoded(out, text, FEncoding);
+    }
 
-    // Links are added in the order of their characters.
-    void Link(qsizetype start, qsizetype end, const QByteArray& open) {
+    // Links are added in the order of their characters; their tags stay until the line is
+    // replayed.
+    void Link(qsizetype start, qsizetype end, QByteArrayView open) {
         FLinks.push_back({start, end, open});
     }
 
@@ -107,7 +111,7 @@ public:
 private:
     struct TLink {
         qsizetype Start, End;
-        QByteArray Open;
+        QByteArrayView Open;
     };
 
     TPageOutput& FOut;

@@ -36,7 +36,7 @@ public:
     // opened again after it, so that every anchor looks the same.
     void LineStart(const char* anchor, qsizetype length);
     // Markup of the page's own, already in the page's encoding.
-    void Raw(const QByteArray& bytes) { Append(bytes); }
+    void Raw(QByteArrayView bytes) { Append(bytes.data(), bytes.size()); }
     // The same given in ASCII, widened for a UTF-16 page.
     void Ascii(const char* text, qsizetype length);
 

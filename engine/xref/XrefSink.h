@@ -15,7 +15,7 @@
 template <typename Unit> class TXrefSink {
 public:
     TXrefSink(TPageOutput& out, const TPageExtras& extras, TTextEncoding encoding)
-        : FReplay(out, extras, encoding), FMarks(*extras.XrefMarks), FEncoded(FMarks.Tags.size()) {}
+        : FReplay(out, extras, encoding), FMarks(*extras.XrefMarks) {}
 
     void Begin(const Unit* line) {
         FReplay.Begin(line);
@@ -70,12 +70,18 @@ public:
     }
 
 private:
-    // The links of a page to one declaration share one opening tag: encoded once.
-    const QByteArray& Encoded(const TXrefMark& mark) {
-        QByteArray& tag = FEncoded[size_t(mark.Tag)];
-        if (tag.isEmpty())
-            tag = FReplay.Encode(FMarks.Tag(mark.Tag));
-        return tag;
+    // The page's tags in its encoding, one after another, made when the first is needed: a
+    // page has thousands, each used at least once.
+    QByteArrayView Encoded(const TXrefMark& mark) {
+        if (FEnds.empty()) {
+            FEncoded.reserve(FMarks.Text.size() + FMarks.Text.size() / 8);
+            for (int tag = 0; tag < int(FMarks.Tags.size()); ++tag) {
+                FReplay.AppendEncodedTo(FEncoded, FMarks.Tag(tag));
+                FEnds.push_back(FEncoded.size());
+            }
+        }
+        const qsizetype start = mark.Tag == 0 ? 0 : FEnds[size_t(mark.Tag - 1)];
+        return QByteArrayView(FEncoded).sliced(start, FEnds[size_t(mark.Tag)] - start);
     }
 
     static bool IsWordMarkup(TMarkup m) {
@@ -87,5 +93,6 @@ private:
     int FLineNumber = 0;
     size_t FNext = 0;
     TRunClass FClass = TRunClass::Code;
-    std::vector<QByteArray> FEncoded; // by tag
+    QByteArray FEncoded;
+    std::vector<qsizetype> FEnds; // of each tag in FEncoded
 };
