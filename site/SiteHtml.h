@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <string>
+#include <string_view>
 
 // From "<!DOCTYPE html>" to "<body>", one element a line, each followed by "\n".
 QString SitePageStart(const QString& title, const QString& style);
@@ -13,6 +14,8 @@ QString SitePageStart(const QString& title, const QString& style);
 void AppendUtf8(std::string& out, QStringView text);
 // The same HTML-escaped, as QString::toHtmlEscaped gives it.
 void AppendEscapedUtf8(std::string& out, QStringView text);
+// ASCII text HTML-escaped the same way.
+void AppendEscapedAscii(std::string& out, std::string_view text);
 
 // A site page in UTF-8, written as it is put together: the references pages and the symbol
 // index are long. Raises Exception naming the page when it cannot be written.
@@ -22,16 +25,29 @@ public:
     // A page of the run at `place`, replaced when `batch` is.
     TSitePageWriter(const QString& path, TPagePlace place, TPageBatch& batch);
 
-    TSitePageWriter& operator<<(QLatin1StringView markup);
+    // Markup and UTF-8 go straight into the buffer: a references page puts together a
+    // hundred thousand pieces or more.
+    TSitePageWriter& operator<<(QLatin1StringView markup) {
+        return *this << std::string_view(markup.data(), size_t(markup.size()));
+    }
+    TSitePageWriter& operator<<(std::string_view utf8) {
+        FBuffer += utf8;
+        FlushWhenFull();
+        return *this;
+    }
     TSitePageWriter& operator<<(QStringView text);
-    TSitePageWriter& operator<<(std::string_view utf8);
     TSitePageWriter& operator<<(int number);
     TSitePageWriter& Escaped(QStringView text);
     // Makes the page the target's content.
     void Commit();
 
 private:
-    void FlushWhenFull();
+    static constexpr size_t kBufferSize = 1 << 16;
+
+    void FlushWhenFull() {
+        if (FBuffer.size() >= kBufferSize)
+            Flush();
+    }
     void Flush();
 
     TPageTarget FTarget;

@@ -6,12 +6,6 @@
 
 namespace {
 
-constexpr qsizetype kBufferSize = 1 << 16;
-
-} // namespace
-
-namespace {
-
 // The characters from `i` on, above ASCII too; a lone half of a surrogate pair as Qt writes it.
 void AppendUtf8From(std::string& out, QStringView text, qsizetype i) {
     for (; i < text.size(); ++i) {
@@ -40,64 +34,82 @@ void AppendUtf8From(std::string& out, QStringView text, qsizetype i) {
     }
 }
 
+// ASCII characters, as they are.
+void AppendAscii(std::string& out, const char16_t* text, qsizetype count) {
+    const size_t at = out.size();
+    out.resize(at + size_t(count));
+    char* bytes = out.data() + at;
+    for (qsizetype i = 0; i < count; ++i)
+        bytes[i] = char(text[i]);
+}
+
+// The characters HTML escapes, all below 64.
+constexpr quint64 kEscaped = 1ull << '"' | 1ull << '&' | 1ull << '<' | 1ull << '>';
+
+const char* EntityOf(char c) {
+    return c == '<' ? "&lt;" : c == '>' ? "&gt;" : c == '&' ? "&amp;" : "&quot;";
+}
+
 } // namespace
 
 void AppendUtf8(std::string& out, QStringView text) {
-    const size_t at = out.size();
-    out.resize(at + size_t(text.size()));
-    char* bytes = out.data() + at;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c >= 0x80) {
-            out.resize(at + size_t(i));
-            AppendUtf8From(out, text, i);
+    const char16_t* s = text.utf16();
+    qsizetype i = 0;
+    while (i < text.size() && s[i] < 0x80)
+        ++i;
+    AppendAscii(out, s, i);
+    AppendUtf8From(out, text, i);
+}
+
+// Runs of plain ASCII are scanned, then copied at once.
+void AppendEscapedUtf8(std::string& out, QStringView text) {
+    const char16_t* s = text.utf16();
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n;) {
+        qsizetype end = i;
+        while (end < n && s[end] < 0x80 && (s[end] >= 64 || !(kEscaped >> s[end] & 1)))
+            ++end;
+        AppendAscii(out, s + i, end - i);
+        if (end == n)
             return;
+        if (s[end] < 0x80) {
+            out += EntityOf(char(s[end]));
+            i = end + 1;
+            continue;
         }
-        bytes[i] = char(c);
+        // Up to the next ASCII character: a surrogate pair is never cut.
+        i = end;
+        while (end < n && s[end] >= 0x80)
+            ++end;
+        AppendUtf8From(out, text.first(end), i);
+        i = end;
     }
 }
 
-void AppendEscapedUtf8(std::string& out, QStringView text) {
-    qsizetype run = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        const char* entity = c == u'<'   ? "&lt;"
-                             : c == u'>' ? "&gt;"
-                             : c == u'&' ? "&amp;"
-                             : c == u'"' ? "&quot;"
-                                         : nullptr;
-        if (!entity)
-            continue;
-        AppendUtf8(out, text.sliced(run, i - run));
-        out += entity;
-        run = i + 1;
+void AppendEscapedAscii(std::string& out, std::string_view text) {
+    size_t run = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c < 64 && c >= 0 && kEscaped >> c & 1) {
+            out.append(text, run, i - run);
+            out += EntityOf(c);
+            run = i + 1;
+        }
     }
-    AppendUtf8(out, text.sliced(run));
+    out.append(text, run);
 }
 
 TSitePageWriter::TSitePageWriter(const QString& path) : FTarget(path) {
-    FBuffer.reserve(2 * size_t(kBufferSize));
+    FBuffer.reserve(2 * kBufferSize);
 }
 
 TSitePageWriter::TSitePageWriter(const QString& path, TPagePlace place, TPageBatch& batch)
     : FTarget(path, std::move(place), &batch) {
-    FBuffer.reserve(2 * size_t(kBufferSize));
-}
-
-TSitePageWriter& TSitePageWriter::operator<<(QLatin1StringView markup) {
-    FBuffer.append(markup.data(), size_t(markup.size()));
-    FlushWhenFull();
-    return *this;
+    FBuffer.reserve(2 * kBufferSize);
 }
 
 TSitePageWriter& TSitePageWriter::operator<<(QStringView text) {
     AppendUtf8(FBuffer, text);
-    FlushWhenFull();
-    return *this;
-}
-
-TSitePageWriter& TSitePageWriter::operator<<(std::string_view utf8) {
-    FBuffer += utf8;
     FlushWhenFull();
     return *this;
 }
@@ -114,11 +126,6 @@ TSitePageWriter& TSitePageWriter::Escaped(QStringView text) {
     AppendEscapedUtf8(FBuffer, text);
     FlushWhenFull();
     return *this;
-}
-
-void TSitePageWriter::FlushWhenFull() {
-    if (FBuffer.size() >= size_t(kBufferSize))
-        Flush();
 }
 
 void TSitePageWriter::Flush() {

@@ -54,18 +54,25 @@ TSourceStamp StampOf(const QString& path) {
     return stat(QFile::encodeName(path).constData(), &info) == 0 ? StampOf(info) : TSourceStamp{};
 }
 
-// The whole of an opened file, decoded as its page reads it; empty when it cannot be read.
-QString ReadOpened(const TFileHandle& file, TUnmarkedSource unmarked,
-                   TSourceStamp* stamp = nullptr) {
+// The whole of an opened file; none when it cannot be read.
+std::optional<QByteArray> ReadOpenedBytes(const TFileHandle& file, TSourceStamp* stamp = nullptr) {
     struct stat info {};
     QFile input;
     if (!file.IsValid() || fstat(file.Fd(), &info) != 0 || info.st_size > kMaxReadSize ||
         !input.open(file.Fd(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
-        return {};
+        return std::nullopt;
     if (stamp)
         *stamp = StampOf(info);
-    const QByteArray bytes = input.readAll();
-    return bytes.size() > kMaxReadSize ? QString() : DecodeSource(bytes, unmarked);
+    QByteArray bytes = input.readAll();
+    if (bytes.size() > kMaxReadSize)
+        return std::nullopt;
+    return bytes;
+}
+
+// The same decoded as its page reads it; empty when it cannot be read.
+QString ReadOpened(const TFileHandle& file, TUnmarkedSource unmarked) {
+    const std::optional<QByteArray> bytes = ReadOpenedBytes(file);
+    return bytes ? DecodeSource(*bytes, unmarked) : QString();
 }
 
 bool IsBelow(const QString& path, const QStringList& roots) {
@@ -88,18 +95,23 @@ QString ReadIncludeFile(const QString& path, const QStringList& roots, TUnmarked
 
 } // namespace
 
-QString ReadRunSource(const TJob& job, TUnmarkedSource unmarked, TSourceStamp* stamp) {
+std::optional<QByteArray> ReadRunSourceBytes(const TJob& job, TSourceStamp* stamp) {
     struct stat info {};
     QString reason;
     try {
         // A source of a walk is reached as its page reads it.
         if (job.Walked)
-            return ReadOpened(OpenWalkedSource(job, info), unmarked, stamp);
+            return ReadOpenedBytes(OpenWalkedSource(job, info), stamp);
         // One named alone may be a FIFO its page is to read.
-        return ReadOpened(OpenNamedRegularFile(job.Source, info, reason), unmarked, stamp);
+        return ReadOpenedBytes(OpenNamedRegularFile(job.Source, info, reason), stamp);
     } catch (const Exception&) {
-        return {};
+        return std::nullopt;
     }
+}
+
+QString ReadRunSource(const TJob& job, TUnmarkedSource unmarked, TSourceStamp* stamp) {
+    const std::optional<QByteArray> bytes = ReadRunSourceBytes(job, stamp);
+    return bytes ? DecodeSource(*bytes, unmarked) : QString();
 }
 
 namespace {

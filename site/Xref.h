@@ -92,6 +92,8 @@ private:
 // Reads the source of a job as text, reached and decoded as its page is: a regular file only;
 // empty when it cannot be read. `stamp`, when given, tells the file read.
 QString ReadRunSource(const TJob& job, TUnmarkedSource unmarked, TSourceStamp* stamp = nullptr);
+// The same undecoded; none when it cannot be read.
+std::optional<QByteArray> ReadRunSourceBytes(const TJob& job, TSourceStamp* stamp = nullptr);
 
 // Why a code browser may not be written with this plan; empty when it may.
 QString XrefRefusal(const TOptions& options, const TPlan& plan);

@@ -8,56 +8,87 @@
 #include "PageBatch.h"
 #include "Site.h"
 #include "SiteHtml.h"
+#include "TextCodec.h"
 #include "Xref.h"
 #include "XrefLexer.h"
+#include "XrefMarks.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QThreadPool>
 #include <QUrl>
 #include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <new>
+#include <numeric>
 #include <unordered_map>
 
 namespace {
 
-QString KindOf(const TDecl& decl) {
+// A declaration's kind in words, in UTF-8; a type's or routine's own words are put in `room`.
+std::string_view KindOf(const TDecl& decl, std::string& room) {
     switch (decl.Kind) {
     case TDeclKind::Unit:
-        return QStringLiteral("модуль");
+        return "модуль";
     case TDeclKind::Program:
-        return QStringLiteral("программа");
+        return "программа";
     case TDeclKind::Library:
-        return QStringLiteral("библиотека");
+        return "библиотека";
     case TDeclKind::Type:
     case TDeclKind::Routine:
-        return decl.What;
+        room.clear();
+        AppendUtf8(room, decl.What);
+        return room;
     case TDeclKind::EnumMember:
-        return QStringLiteral("элемент перечисления");
+        return "элемент перечисления";
     case TDeclKind::Field:
-        return QStringLiteral("поле");
+        return "поле";
     case TDeclKind::Method:
-        return QStringLiteral("метод");
+        return "метод";
     case TDeclKind::Property:
-        return QStringLiteral("свойство");
+        return "свойство";
     case TDeclKind::Parameter:
-        return QStringLiteral("параметр");
+        return "параметр";
     case TDeclKind::Variable:
-        return QStringLiteral("переменная");
+        return "переменная";
     case TDeclKind::Constant:
-        return QStringLiteral("константа");
+        return "константа";
     case TDeclKind::ResourceString:
-        return QStringLiteral("строковый ресурс");
+        return "строковый ресурс";
     case TDeclKind::Label:
-        return QStringLiteral("метка");
+        return "метка";
     case TDeclKind::TypeParameter:
-        return QStringLiteral("параметр типа");
+        return "параметр типа";
     }
     return {};
 }
+
+bool IsAsciiSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// Where the line starting at `from` ends: at its CR or LF, or at `end`. Most sources have no
+// CR or one before every LF: the next CR is looked for again only once passed.
+class TLineBreaks {
+public:
+    explicit TLineBreaks(std::string_view text) : FText(text) { FindCr(0); }
+
+    size_t EndOf(size_t from) {
+        if (FCr < from)
+            FindCr(from);
+        const size_t lf = FText.substr(0, FCr).find('\n', from);
+        return lf == std::string_view::npos ? FCr : lf;
+    }
+    // The start of the line after the one ending at `end`.
+    size_t After(size_t end) const { return end + (FText.substr(end, 2) == "\r\n" ? 2 : 1); }
+
+private:
+    void FindCr(size_t from) { FCr = std::min(FText.find('\r', from), FText.size()); }
+
+    std::string_view FText;
+    size_t FCr = 0; // the next CR, or the end
+};
 
 } // namespace
 
@@ -85,7 +116,49 @@ private:
             FLines.push_back(use.Line);
         std::sort(FLines.begin(), FLines.end());
         FLines.erase(std::unique(FLines.begin(), FLines.end()), FLines.end());
-        const QString text = ReadRunSource(job, unmarked);
+        const std::optional<QByteArray> bytes = ReadRunSourceBytes(job);
+        if (bytes && ReadAscii(*bytes))
+            return;
+        FText.clear();
+        FEnds.clear();
+        ReadDecoded(bytes ? DecodeSource(*bytes, unmarked) : QString());
+    }
+
+    // The lines taken from the bytes themselves, when every one of them is ASCII: in any
+    // encoding but UTF-16 a line break is the same byte, and an ASCII character stands for
+    // itself, even in malformed UTF-8. False when the text must be decoded.
+    bool ReadAscii(const QByteArray& bytes) {
+        qsizetype bom = 0;
+        const TTextEncoding encoding = DetectEncoding(bytes, &bom);
+        if (encoding == TTextEncoding::Utf16LE || encoding == TTextEncoding::Utf16BE)
+            return false;
+        const std::string_view text =
+            std::string_view(bytes.constData(), size_t(bytes.size())).substr(size_t(bom));
+        TLineBreaks breaks(text);
+        int number = 1;
+        size_t start = 0, end = breaks.EndOf(0);
+        for (const int line : FLines) {
+            while (number < line && start < text.size()) {
+                start = breaks.After(end);
+                end = start < text.size() ? breaks.EndOf(start) : start;
+                ++number;
+            }
+            if (line >= 1 && number == line && start < text.size()) {
+                std::string_view shown = text.substr(start, end - start);
+                if (std::any_of(shown.begin(), shown.end(), [](char c) { return c & 0x80; }))
+                    return false;
+                while (!shown.empty() && IsAsciiSpace(shown.front()))
+                    shown.remove_prefix(1);
+                while (!shown.empty() && IsAsciiSpace(shown.back()))
+                    shown.remove_suffix(1);
+                AppendEscapedAscii(FText, shown.substr(0, size_t(kUseLineLength)));
+            }
+            FEnds.push_back(FText.size());
+        }
+        return true;
+    }
+
+    void ReadDecoded(const QString& text) {
         const std::vector<QStringView> lines = SplitSourceLines(text);
         for (const int line : FLines) {
             if (line >= 1 && size_t(line) <= lines.size())
@@ -184,22 +257,58 @@ QHash<size_t, QStringList> TXrefRun::LinksToFailed(const std::vector<TPageResult
     return from;
 }
 
+namespace {
+
+// The uses of a source's declarations in the order they are listed: by declaration, then by
+// using source and line, each once. They come in the sources' order, mostly in line order
+// within one: they are put in their declarations' order keeping it, and only the few lines
+// out of order sorted.
+template <typename TUseAt> void SortUses(std::vector<TUseAt>& uses, size_t declCount) {
+    std::vector<size_t> starts(declCount + 1);
+    for (const TUseAt& use : uses)
+        ++starts[size_t(use.Decl) + 1];
+    for (size_t d = 1; d <= declCount; ++d)
+        starts[d] += starts[d - 1];
+    std::vector<TUseAt> sorted(uses.size());
+    for (const TUseAt& use : uses)
+        sorted[starts[size_t(use.Decl)]++] = use;
+    const auto byJobAndLine = [](const TUseAt& a, const TUseAt& b) {
+        return std::tie(a.Job, a.Line) < std::tie(b.Job, b.Line);
+    };
+    for (auto first = sorted.begin(); first != sorted.end();) {
+        const auto last = std::find_if(
+            first, sorted.end(), [&first](const TUseAt& use) { return use.Decl != first->Decl; });
+        if (!std::is_sorted(first, last, byJobAndLine))
+            std::sort(first, last, byJobAndLine);
+        first = last;
+    }
+    sorted.erase(std::unique(sorted.begin(), sorted.end(),
+                             [](const TUseAt& a, const TUseAt& b) {
+                                 return a.Decl == b.Decl && a.Job == b.Job && a.Line == b.Line;
+                             }),
+                 sorted.end());
+    uses.swap(sorted);
+}
+
+std::string Utf8(QStringView text) {
+    std::string utf8;
+    AppendUtf8(utf8, text);
+    return utf8;
+}
+
+} // namespace
+
 void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses, std::vector<TUsedLines>& lines,
                              TPageBatch& batch) const {
-    std::sort(uses.begin(), uses.end(), [](const TUseAt& a, const TUseAt& b) {
-        return std::tie(a.Decl, a.Job, a.Line) < std::tie(b.Decl, b.Job, b.Line);
-    });
-    uses.erase(std::unique(uses.begin(), uses.end(),
-                           [](const TUseAt& a, const TUseAt& b) {
-                               return a.Decl == b.Decl && a.Job == b.Job && a.Line == b.Line;
-                           }),
-               uses.end());
+    const auto& decls = FProject.Unit(unit).Decls;
+    SortUses(uses, decls.size());
     const TXrefPages& pages = FPages[size_t(unit)];
     const QString folder = QFileInfo(pages.Refs).path();
-    const QString page = RelativeHref(folder, pages.Page);
-    // Of the pages uses stand in, made when needed: the link's start up to "#L", and the
-    // source's path with its ":". Keyed by source: a page's uses come from a few of them,
-    // and a table as long as the run, made for every page, cost more than the page.
+    const std::string page = Utf8(RelativeHref(folder, pages.Page));
+    // Of the pages uses stand in, made when needed: the link's start up to "#L", and from
+    // the link's end to the line number the source's path. Keyed by source: a page's uses
+    // come from a few of them, and a table as long as the run, made for every page, cost
+    // more than the page.
     struct TUsePage {
         std::string Open, Shown;
     };
@@ -215,44 +324,54 @@ void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses, std::vector<TUs
                           QString::fromLatin1(kRefsStyle));
     html << QLatin1String("<h1><a href=\"") << page << QLatin1String("\">");
     html.Escaped(pages.Shown) << QLatin1String("</a></h1>\n");
-    const auto& decls = FProject.Unit(unit).Decls;
     std::vector<int> order;
     for (size_t d = 0; d < decls.size(); ++d)
         if (decls[d].Ordinal >= 0)
             order.push_back(int(d));
-    std::stable_sort(order.begin(), order.end(), [&decls](int a, int b) {
+    const auto byPlace = [&decls](int a, int b) {
         return std::tie(decls[size_t(a)].Line, decls[size_t(a)].Ordinal) <
                std::tie(decls[size_t(b)].Line, decls[size_t(b)].Ordinal);
-    });
+    };
+    if (!std::is_sorted(order.begin(), order.end(), byPlace))
+        std::stable_sort(order.begin(), order.end(), byPlace);
+    std::string room;
     auto use = uses.cbegin();
     for (const int d : order) {
         const TDecl& decl = decls[size_t(d)];
         html << QLatin1String("<div class=\"decl\" id=\"");
         html.Escaped(decl.Id) << QLatin1String("\"><p class=\"decl\"><a href=\"") << page;
-        if (decl.Scope != 0)
-            html << QLatin1String("#") << IdFragment(decl.Id);
+        if (decl.Scope != 0) {
+            room = "#";
+            AppendIdFragment(room, decl.Id);
+            html << room;
+        }
         html << QLatin1String("\"><code>");
         html.Escaped(decl.Title) << QLatin1String("</code></a><span class=\"kind\">")
-                                 << KindOf(decl) << QLatin1String("</span></p>\n");
+                                 << KindOf(decl, room) << QLatin1String("</span></p>\n");
         while (use != uses.cend() && use->Decl < d)
             ++use;
         if (use == uses.cend() || use->Decl != d) {
-            html << QStringView(u"<p class=\"none\">не используется</p>\n</div>\n");
+            html << std::string_view("<p class=\"none\">не используется</p>\n</div>\n");
             continue;
         }
         html << QLatin1String("<ul>\n");
+        const TUsePage* at = nullptr;
+        int atFrom = -1;
         for (; use != uses.cend() && use->Decl == d; ++use) {
-            const int from = FUnitOfJob[use->Job];
-            TUsePage& at = usePages[from];
-            if (at.Open.empty()) {
-                at.Open = "<li><a href=\"";
-                AppendUtf8(at.Open, RelativeHref(folder, FPages[size_t(from)].Page));
-                at.Open += "#L";
-                AppendEscapedUtf8(at.Shown, FPages[size_t(from)].Shown);
+            if (const int from = FUnitOfJob[use->Job]; from != atFrom) {
+                TUsePage& made = usePages[from];
+                if (made.Open.empty()) {
+                    made.Open = "<li><a href=\"" +
+                                Utf8(RelativeHref(folder, FPages[size_t(from)].Page)) + "#L";
+                    made.Shown = "\">";
+                    AppendEscapedUtf8(made.Shown, FPages[size_t(from)].Shown);
+                    made.Shown += ':';
+                }
+                at = &made;
+                atFrom = from;
             }
-            html << at.Open << use->Line << QLatin1String("\">") << at.Shown << QLatin1String(":")
-                 << use->Line << QLatin1String("</a> <code>");
-            html << lines[use->Job].Line(FPlan.Jobs[use->Job], FUnmarked, FUses[use->Job],
+            html << at->Open << use->Line << at->Shown << use->Line << QLatin1String("</a> <code>")
+                 << lines[use->Job].Line(FPlan.Jobs[use->Job], FUnmarked, FUses[use->Job],
                                          use->Line)
                  << QLatin1String("</code></li>\n");
         }
@@ -262,17 +381,59 @@ void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses, std::vector<TUs
     html.Commit();
 }
 
+namespace {
+
+// An id as the symbol index shows it: without the numbers "~N" that tell apart declarations
+// of one path, HTML-escaped. `room` holds it when it has any.
+void AppendShownId(std::string& out, QStringView id, std::u16string& room) {
+    const auto isDigit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    qsizetype at = id.indexOf(u'~');
+    if (at < 0) {
+        AppendEscapedUtf8(out, id);
+        return;
+    }
+    room.clear();
+    qsizetype run = 0;
+    for (; at >= 0; at = id.indexOf(u'~', at)) {
+        if (at + 1 < id.size() && isDigit(id[at + 1])) {
+            room.append(id.utf16() + run, size_t(at - run));
+            at += 2;
+            while (at < id.size() && isDigit(id[at]))
+                ++at;
+            run = at;
+        } else {
+            ++at;
+        }
+    }
+    room.append(id.utf16() + run, size_t(id.size() - run));
+    AppendEscapedUtf8(out, room);
+}
+
+} // namespace
+
 void TXrefRun::WriteSymbols(const TOptions& options, const std::vector<TPageResult>& results,
                             TPageBatch& batch) const {
-    // Plain records, cheap to move while sorted: equal names keep the sources' order. The
-    // first four units of the name, held in the row, decide most comparisons without a
-    // look at the declaration, which lies anywhere in memory; so does the name's first unit,
-    // which gives the row's letter.
+    // Equal names are listed by their sources' paths as shown: each source's place among them.
+    std::vector<int> byShown(FPages.size());
+    std::iota(byShown.begin(), byShown.end(), 0);
+    std::stable_sort(byShown.begin(), byShown.end(), [this](int a, int b) {
+        return FPages[size_t(a)].Shown.compare(FPages[size_t(b)].Shown) < 0;
+    });
+    std::vector<int> rankOf(FPages.size());
+    for (size_t k = 0; k < byShown.size(); ++k)
+        rankOf[size_t(byShown[k])] = int(k);
+
+    // The rows are listed in name order, and a declaration lies anywhere in memory: all that
+    // a row writes is gathered while the declarations are walked in memory order, and the
+    // rows sorted are small records. The first four units of the lower-case name, held in
+    // the row, decide most comparisons; equal names keep their sources' order.
     struct TRow {
         quint64 Start;
-        TXrefRef Ref;
-        const QString *Lower, *Shown;
-        char16_t First;
+        const QChar* Lower;
+        int LowerSize;  // below the size of a source read
+        int Rank;       // of its source
+        int Seq;        // of the row as gathered, in its source's declaration order
+        char16_t First; // of the name as written: gives the row's letter
     };
     const auto startOf = [](const QString& lower) {
         quint64 start = 0;
@@ -281,37 +442,49 @@ void TXrefRun::WriteSymbols(const TOptions& options, const std::vector<TPageResu
         return start;
     };
     std::vector<TRow> rows;
+    // Of each row: "fragment\">path</a></td><td>kind", ending at its entry in `textEnds`.
+    std::string texts;
+    std::vector<size_t> textEnds;
+    std::string kindRoom;
+    std::u16string idRoom;
     for (int unit = 0; unit < FProject.Count(); ++unit) {
         if (!results[FJobOfUnit[size_t(unit)]].Written)
             continue;
-        const auto& decls = FProject.Unit(unit).Decls;
-        for (size_t d = 0; d < decls.size(); ++d) {
-            const TDecl& decl = decls[d];
-            if (decl.Public && decl.Ordinal >= 0 && decl.Scope != 0 &&
-                decl.Kind != TDeclKind::Parameter && decl.Kind != TDeclKind::TypeParameter)
-                rows.push_back({startOf(decl.Lower),
-                                {unit, int(d)},
-                                &decl.Lower,
-                                &FPages[size_t(unit)].Shown,
-                                decl.Name.isEmpty() ? char16_t(0) : decl.Name[0].unicode()});
+        for (const TDecl& decl : FProject.Unit(unit).Decls) {
+            if (!decl.Public || decl.Ordinal < 0 || decl.Scope == 0 ||
+                decl.Kind == TDeclKind::Parameter || decl.Kind == TDeclKind::TypeParameter)
+                continue;
+            rows.push_back({startOf(decl.Lower), decl.Lower.constData(), int(decl.Lower.size()),
+                            rankOf[size_t(unit)], int(rows.size()),
+                            decl.Name.isEmpty() ? char16_t(0) : decl.Name[0].unicode()});
+            AppendIdFragment(texts, decl.Id);
+            texts += "\">";
+            AppendShownId(texts, decl.Id, idRoom);
+            texts += "</a></td><td>";
+            texts += KindOf(decl, kindRoom);
+            textEnds.push_back(texts.size());
         }
     }
     std::sort(rows.begin(), rows.end(), [](const TRow& a, const TRow& b) {
         if (a.Start != b.Start)
             return a.Start < b.Start;
-        if (const int c = a.Lower->compare(*b.Lower))
+        // The first units agree: compared from the fifth on, or the end of the shorter.
+        const int k = std::min({4, a.LowerSize, b.LowerSize});
+        if (const int c = QStringView(a.Lower + k, a.LowerSize - k)
+                              .compare(QStringView(b.Lower + k, b.LowerSize - k)))
             return c < 0;
-        if (const int c = a.Shown->compare(*b.Shown))
-            return c < 0;
-        return std::tie(a.Ref.Unit, a.Ref.Decl) < std::tie(b.Ref.Unit, b.Ref.Decl);
+        return std::tie(a.Rank, a.Seq) < std::tie(b.Rank, b.Seq);
     });
 
     const QString output = QDir(options.Output).absolutePath();
-    // Of each source: its page's href, and its path escaped.
-    std::vector<std::string> hrefs, shown;
+    // Of each source: what its rows write before and after their own text.
+    std::vector<std::string> heads, tails;
     for (const TXrefPages& pages : FPages) {
-        AppendUtf8(hrefs.emplace_back(), RelativeHref(output, pages.Page));
-        AppendEscapedUtf8(shown.emplace_back(), pages.Shown);
+        const std::string href = Utf8(RelativeHref(output, pages.Page));
+        heads.push_back("<tr><td><a href=\"" + href + "#");
+        std::string& tail = tails.emplace_back("</td><td><a href=\"" + href + "\">");
+        AppendEscapedUtf8(tail, pages.Shown);
+        tail += "</a></td></tr>\n";
     }
     // A row's letter: the first of its name, in upper case.
     std::vector<int> letterOf(rows.size());
@@ -346,24 +519,17 @@ void TXrefRun::WriteSymbols(const TOptions& options, const std::vector<TPageResu
         html << QStringView(u"<p><a href=\"index.htm\">Оглавление</a></p>\n");
     html << QLatin1String("<table>\n");
     for (size_t r = 0; r < rows.size(); ++r) {
-        const TDecl& decl = FProject.Decl(rows[r].Ref);
         if (r == 0 || letterOf[r] != letterOf[r - 1]) {
             const QString& letter = letters[letterOf[r]];
             html << QLatin1String("<tr class=\"letter\"><th colspan=\"3\" id=\"letter-");
             html.Escaped(letter) << QLatin1String("\">");
             html.Escaped(letter) << QLatin1String("</th></tr>\n");
         }
-        static const QRegularExpression number(QStringLiteral("~[0-9]+"));
-        QString shownPath;
-        if (decl.Id.contains(u'~'))
-            shownPath = QString(decl.Id).remove(number);
-        const QString& path = shownPath.isNull() ? decl.Id : shownPath;
-        const std::string& page = hrefs[size_t(rows[r].Ref.Unit)];
-        html << QLatin1String("<tr><td><a href=\"") << page << QLatin1String("#")
-             << IdFragment(decl.Id) << QLatin1String("\">");
-        html.Escaped(path) << QLatin1String("</a></td><td>") << KindOf(decl)
-                           << QLatin1String("</td><td><a href=\"") << page << QLatin1String("\">")
-                           << shown[size_t(rows[r].Ref.Unit)] << QLatin1String("</a></td></tr>\n");
+        const size_t seq = size_t(rows[r].Seq);
+        const size_t start = seq == 0 ? 0 : textEnds[seq - 1];
+        const size_t unit = size_t(byShown[size_t(rows[r].Rank)]);
+        html << heads[unit] << std::string_view(texts).substr(start, textEnds[seq] - start)
+             << tails[unit];
     }
     html << QLatin1String("</table>\n</body>\n</html>\n");
     html.Commit();

@@ -81,6 +81,19 @@ QString IdFragment(const QString& id) {
     return QString::fromLatin1(QUrl::toPercentEncoding(id));
 }
 
+void AppendIdFragment(std::string& out, QStringView id) {
+    const size_t at = out.size();
+    for (const QChar c : id) {
+        if (!IsUnreserved(c)) {
+            out.resize(at);
+            const QByteArray encoded = QUrl::toPercentEncoding(id.toString());
+            out.append(encoded.constData(), size_t(encoded.size()));
+            return;
+        }
+        out += char(c.unicode());
+    }
+}
+
 QString RelativeHref(const QString& fromFolder, const QString& toFile) {
     QStringList parts = QDir(fromFolder).relativeFilePath(toFile).split(u'/');
     for (QString& part : parts)

@@ -5,6 +5,7 @@
 #include "XrefProject.h"
 
 #include <QString>
+#include <string>
 #include <vector>
 
 struct TXrefMark {
@@ -33,6 +34,8 @@ struct TXrefPages {
 
 // The fragment of a link to the declaration of id `id`: percent-encoded as UTF-8.
 QString IdFragment(const QString& id);
+// The same, appended to `out`.
+void AppendIdFragment(std::string& out, QStringView id);
 
 // A relative link from a page in `fromFolder` to `toFile`, percent-encoded as UTF-8.
 QString RelativeHref(const QString& fromFolder, const QString& toFile);

@@ -64,6 +64,8 @@ private slots:
     void codeBrowserHostileIncludes_data();
     void codeBrowserHostileIncludes();
     void codeBrowserLongLine();
+    void codeBrowserUsedLines_data();
+    void codeBrowserUsedLines();
     void codeBrowserLeavesOutUnwrittenPages();
     void codeBrowserReportsUnwrittenReferencesPage();
     void siteOfANamedFifo();
@@ -393,6 +395,45 @@ void TestPas2htmlSite::codeBrowserLongLine() {
     QVERIFY(m.hasMatch());
     QCOMPARE(m.captured(1), QString::fromLatin1(uses.repeated(200)).trimmed().left(2000));
     QVERIFY(refs.size() < 10000);
+}
+
+void TestPas2htmlSite::codeBrowserUsedLines_data() {
+    QTest::addColumn<QByteArray>("source"); // uses of X on its lines 4 and 6
+    QTest::addColumn<QString>("line4");
+    const QByteArray lf =
+        "program p;\nvar X: Integer;\nbegin\n\t X := 1; \t\n\nX := X + 1;\nend.\n";
+    QTest::newRow("LF") << lf << "X := 1;";
+    QTest::newRow("CR LF") << QByteArray(lf).replace("\n", "\r\n") << "X := 1;";
+    QTest::newRow("lone CR") << QByteArray(lf).replace("\n", "\r") << "X := 1;";
+    QTest::newRow("mixed, no break at the end")
+        << QByteArray("program p;\r\nvar X: Integer;\rbegin\n\t X := 1; \t\r\n\rX := X + 1;\nend.")
+        << "X := 1;";
+    QTest::newRow("UTF-8 mark") << "\xEF\xBB\xBF" + lf << "X := 1;";
+    QTest::newRow("UTF-16 mark") << "\xFF\xFE" + QByteArray(reinterpret_cast<const char*>(
+                                                                QString::fromLatin1(lf).utf16()),
+                                                            2 * lf.size())
+                                 << "X := 1;";
+    QTest::newRow("escaped") << QByteArray(lf).replace("X := 1;", "X := Ord('<&>');")
+                             << "X := Ord('&lt;&amp;&gt;');";
+    QTest::newRow("UTF-8 in the line")
+        << QByteArray(lf).replace("1; \t", "1; { \xd1\x91 }\xc2\xa0") << "X := 1; { ё }";
+    QTest::newRow("UTF-8 elsewhere")
+        << QByteArray(lf).replace("\n\nX", "\n{ \xd1\x91 }\nX") << "X := 1;";
+    QTest::newRow("malformed UTF-8 before")
+        << QByteArray(lf).replace("begin\n", "begin { \xE2\x82 }\n") << "X := 1;";
+}
+
+// The lines uses stand in are the source's lines as its page numbers and shows them, trimmed
+// and escaped, whatever ends its lines and however it is encoded.
+void TestPas2htmlSite::codeBrowserUsedLines() {
+    QFETCH(QByteArray, source);
+    QFETCH(QString, line4);
+    WriteBytes(Path("w/p.pas"), source);
+    const TRun run = Run({"-q", "--xref", "-o", "out", "w"});
+    QVERIFY2(run.Code == 0, run.Err.constData());
+    const QString refs = QString::fromUtf8(ReadBytes(Path("out/p_pas.refs.htm")));
+    QVERIFY2(refs.contains("p.pas:4</a> <code>" + line4 + "</code>"), qPrintable(refs));
+    QVERIFY2(refs.contains("p.pas:6</a> <code>X := X + 1;</code>"), qPrintable(refs));
 }
 
 // A page whose batch fails is not linked from the references pages and the symbol index, and

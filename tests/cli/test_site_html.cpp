@@ -3,6 +3,7 @@
 // what they were.
 
 #include "SiteHtml.h"
+#include "XrefMarks.h"
 
 #include <QTest>
 
@@ -11,6 +12,8 @@ class TestSiteHtml : public QObject {
 private slots:
     void escapedUtf8_data();
     void escapedUtf8();
+    void idFragment_data();
+    void idFragment();
 };
 
 void TestSiteHtml::escapedUtf8_data() {
@@ -25,6 +28,10 @@ void TestSiteHtml::escapedUtf8_data() {
     QTest::newRow("lone high before text") << QChar(0xD83D) + QStringLiteral("<x");
     QTest::newRow("lone low") << QStringLiteral("a") + QChar(0xDE00) + QStringLiteral("b");
     QTest::newRow("controls") << QStringLiteral("\t\u0001\u007F\u0080");
+    QTest::newRow("only escapes") << QStringLiteral("\"<>&&\"");
+    QTest::newRow("escapes around a pair") << QString::fromUtf8("<\xF0\x9F\x98\x80>\"ж&");
+    QTest::newRow("lone halves between escapes")
+        << QChar(0xDE00) + QStringLiteral("&") + QChar(0xD83D) + QStringLiteral("\"");
 }
 
 void TestSiteHtml::escapedUtf8() {
@@ -35,6 +42,29 @@ void TestSiteHtml::escapedUtf8() {
     std::string escaped;
     AppendEscapedUtf8(escaped, text);
     QCOMPARE(QByteArray::fromStdString(escaped), text.toHtmlEscaped().toUtf8());
+    const QByteArray latin1 = text.toLatin1();
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; })) {
+        std::string ascii = "<";
+        AppendEscapedAscii(ascii, latin1.toStdString());
+        QCOMPARE(QByteArray::fromStdString(ascii), "<" + text.toHtmlEscaped().toUtf8());
+    }
+}
+
+void TestSiteHtml::idFragment_data() {
+    QTest::addColumn<QString>("id");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("plain") << QStringLiteral("TFoo.Bump~2");
+    QTest::newRow("reserved") << QStringLiteral("a b#c%d/e?f");
+    QTest::newRow("cyrillic") << QStringLiteral("Запись.Поле");
+    QTest::newRow("reserved last") << QStringLiteral("TFoo.Bump&");
+}
+
+// Put after other text, as the pages do, it reads as the fragment the pages' marks use.
+void TestSiteHtml::idFragment() {
+    QFETCH(QString, id);
+    std::string fragment = "page.htm#";
+    AppendIdFragment(fragment, id);
+    QCOMPARE(QString::fromStdString(fragment), "page.htm#" + IdFragment(id));
 }
 
 QTEST_APPLESS_MAIN(TestSiteHtml)
