@@ -425,8 +425,8 @@ void TXrefRun::WriteSymbols(const TOptions& options, const std::vector<TPageResu
 
     // The rows are listed in name order, and a declaration lies anywhere in memory: all that
     // a row writes is gathered while the declarations are walked in memory order, and the
-    // rows sorted are small records. The first four units of the lower-case name, held in
-    // the row, decide most comparisons; equal names keep their sources' order.
+    // rows sorted are small records. The start of the lower-case name, held in the row,
+    // decides most comparisons; equal names keep their sources' order.
     struct TRow {
         quint64 Start;
         const QChar* Lower;
@@ -435,10 +435,19 @@ void TXrefRun::WriteSymbols(const TOptions& options, const std::vector<TPageResu
         int Seq;        // of the row as gathered, in its source's declaration order
         char16_t First; // of the name as written: gives the row's letter
     };
+    // Its first eight characters a byte each, as far as they are ASCII, then 0xFF for one
+    // above and zeros: names whose starts differ are in the order of their starts.
     const auto startOf = [](const QString& lower) {
         quint64 start = 0;
-        for (qsizetype i = 0; i < 4; ++i)
-            start = start << 16 | (i < lower.size() ? lower[i].unicode() : 0);
+        bool above = false;
+        for (qsizetype i = 0; i < 8; ++i) {
+            char16_t c = above || i >= lower.size() ? 0 : lower[i].unicode();
+            if (c >= 0x80) {
+                above = true;
+                c = 0xFF;
+            }
+            start = start << 8 | c;
+        }
         return start;
     };
     std::vector<TRow> rows;
@@ -468,10 +477,8 @@ void TXrefRun::WriteSymbols(const TOptions& options, const std::vector<TPageResu
     std::sort(rows.begin(), rows.end(), [](const TRow& a, const TRow& b) {
         if (a.Start != b.Start)
             return a.Start < b.Start;
-        // The first units agree: compared from the fifth on, or the end of the shorter.
-        const int k = std::min({4, a.LowerSize, b.LowerSize});
-        if (const int c = QStringView(a.Lower + k, a.LowerSize - k)
-                              .compare(QStringView(b.Lower + k, b.LowerSize - k)))
+        if (const int c =
+                QStringView(a.Lower, a.LowerSize).compare(QStringView(b.Lower, b.LowerSize)))
             return c < 0;
         return std::tie(a.Rank, a.Seq) < std::tie(b.Rank, b.Seq);
     });

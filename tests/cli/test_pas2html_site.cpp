@@ -61,6 +61,7 @@ private slots:
     void includeAndFormLinks();
     void codeBrowser();
     void codeBrowserReadsAsPages();
+    void codeBrowserSymbolOrder();
     void codeBrowserHostileIncludes_data();
     void codeBrowserHostileIncludes();
     void codeBrowserLongLine();
@@ -331,6 +332,27 @@ void TestPas2htmlSite::codeBrowserReadsAsPages() {
     QVERIFY2(refs.contains(QStringLiteral("<code>const Hello = 'Пё';</code>")), qPrintable(refs));
     QVERIFY2(refs.contains(QStringLiteral("<code>Writeln(Hello); { Пё }</code>")),
              qPrintable(refs));
+}
+
+// The symbol index lists names by their lower case, a character's code deciding beyond
+// ASCII and beyond the eighth; equal names by their sources' paths, then as declared.
+void TestPas2htmlSite::codeBrowserSymbolOrder() {
+    WriteBytes(Path("w/u.pas"),
+               "unit u;\ninterface\nvar \xc5\xb7xa, \xc3\xbfxb, abcdefghz, "
+               "abcdefgha, ab, ab_long: Integer;\nprocedure P(a: Integer); "
+               "overload;\nprocedure P(s: string); overload;\nimplementation\nend.\n");
+    WriteBytes(Path("w/v.pas"), "unit v;\ninterface\nvar AB: Integer;\nimplementation\nend.\n");
+    const TRun run = Run({"-q", "--xref", "-o", "out", "w"});
+    QVERIFY2(run.Code == 0, run.Err.constData());
+    static const QRegularExpression row("<tr><td><a href=\"([^\"]*)\">([^<]*)</a>");
+    QStringList rows;
+    for (const auto& m : row.globalMatch(QString::fromUtf8(ReadBytes(Path("out/symbols.htm")))))
+        rows << QUrl::fromPercentEncoding(m.captured(1).toUtf8()) + " " + m.captured(2);
+    QCOMPARE(rows,
+             (QStringList{"u_pas.htm#ab ab", "v_pas.htm#AB AB", "u_pas.htm#ab_long ab_long",
+                          "u_pas.htm#abcdefgha abcdefgha", "u_pas.htm#abcdefghz abcdefghz",
+                          "u_pas.htm#P P", "u_pas.htm#P~2 P", QStringLiteral("u_pas.htm#ÿxb ÿxb"),
+                          QStringLiteral("u_pas.htm#ŷxa ŷxa")}));
 }
 
 void TestPas2htmlSite::codeBrowserHostileIncludes_data() {
