@@ -34,15 +34,6 @@ void AppendUtf8From(std::string& out, QStringView text, qsizetype i) {
     }
 }
 
-// ASCII characters, as they are.
-void AppendAscii(std::string& out, const char16_t* text, qsizetype count) {
-    const size_t at = out.size();
-    out.resize(at + size_t(count));
-    char* bytes = out.data() + at;
-    for (qsizetype i = 0; i < count; ++i)
-        bytes[i] = char(text[i]);
-}
-
 // The characters HTML escapes, all below 64.
 constexpr quint64 kEscaped = 1ull << '"' | 1ull << '&' | 1ull << '<' | 1ull << '>';
 
@@ -53,35 +44,46 @@ const char* EntityOf(char c) {
 } // namespace
 
 void AppendUtf8(std::string& out, QStringView text) {
-    const char16_t* s = text.utf16();
-    qsizetype i = 0;
-    while (i < text.size() && s[i] < 0x80)
-        ++i;
-    AppendAscii(out, s, i);
-    AppendUtf8From(out, text, i);
+    const size_t at = out.size();
+    out.resize(at + size_t(text.size()));
+    char* bytes = out.data() + at;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= 0x80) {
+            out.resize(at + size_t(i));
+            AppendUtf8From(out, text, i);
+            return;
+        }
+        bytes[i] = char(c);
+    }
 }
 
-// Runs of plain ASCII are scanned, then copied at once.
+// Most texts are ASCII with nothing to escape: copied in one pass into room made at once,
+// the rest escaped run by run from the first character that is not.
 void AppendEscapedUtf8(std::string& out, QStringView text) {
     const char16_t* s = text.utf16();
     const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n;) {
-        qsizetype end = i;
-        while (end < n && s[end] < 0x80 && (s[end] >= 64 || !(kEscaped >> s[end] & 1)))
-            ++end;
-        AppendAscii(out, s + i, end - i);
-        if (end == n)
-            return;
-        if (s[end] < 0x80) {
-            out += EntityOf(char(s[end]));
-            i = end + 1;
-            continue;
+    const size_t at = out.size();
+    out.resize(at + size_t(n));
+    char* bytes = out.data() + at;
+    qsizetype i = 0;
+    for (; i < n; ++i) {
+        const char16_t c = s[i];
+        if (c >= 0x80 || (c < 64 && kEscaped >> c & 1))
+            break;
+        bytes[i] = char(c);
+    }
+    out.resize(at + size_t(i));
+    while (i < n) {
+        if (s[i] < 0x80) {
+            out += EntityOf(char(s[i]));
+            ++i;
         }
-        // Up to the next ASCII character: a surrogate pair is never cut.
-        i = end;
-        while (end < n && s[end] >= 0x80)
+        // Up to the next character to escape: a surrogate pair is never cut.
+        qsizetype end = i;
+        while (end < n && (s[end] >= 64 || !(kEscaped >> s[end] & 1)))
             ++end;
-        AppendUtf8From(out, text.first(end), i);
+        AppendUtf8(out, text.sliced(i, end - i));
         i = end;
     }
 }
