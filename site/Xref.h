@@ -71,8 +71,9 @@ private:
         TSourceStamp Stamp;
     };
     class TUsedLines;
+    struct TUsePages;
     void WriteRefsPage(int unit, std::vector<TUseAt> uses, std::vector<TUsedLines>& lines,
-                       TPageBatch& batch) const;
+                       TUsePages& usePages, TPageBatch& batch) const;
     void WriteSymbols(const TOptions& options, const std::vector<TPageResult>& results,
                       TPageBatch& batch) const;
 

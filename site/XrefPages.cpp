@@ -173,6 +173,18 @@ private:
     std::vector<size_t> FEnds; // of each line's text in FText
 };
 
+// Of the pages uses stand in, as links from one folder, made when needed: the link's start
+// up to "#L", and from its end to the line number the source's path. Kept by a worker while
+// it writes the references pages of one folder, as it mostly does in a row. Keyed by source:
+// a page's uses come from a few of them.
+struct TXrefRun::TUsePages {
+    struct TPage {
+        std::string Open, Shown;
+    };
+    QString Folder;
+    std::unordered_map<int, TPage> Pages;
+};
+
 namespace {
 
 constexpr const char* kRefsStyle =
@@ -222,10 +234,12 @@ QStringList TXrefRun::WritePages(const TOptions& options,
     pool.start([&] { guarded(count, [&] { WriteSymbols(options, results, batch); }); });
     for (int worker = 0; worker < FThreads; ++worker)
         pool.start([&] {
+            TUsePages usePages;
             for (int unit = next++; unit < count && !failed; unit = next++)
                 if (results[FJobOfUnit[size_t(unit)]].Written)
                     guarded(unit, [&] {
-                        WriteRefsPage(unit, std::move(usesOf[size_t(unit)]), lines, batch);
+                        WriteRefsPage(unit, std::move(usesOf[size_t(unit)]), lines, usePages,
+                                      batch);
                     });
         });
     pool.waitForDone();
@@ -299,20 +313,16 @@ std::string Utf8(QStringView text) {
 } // namespace
 
 void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses, std::vector<TUsedLines>& lines,
-                             TPageBatch& batch) const {
+                             TUsePages& usePages, TPageBatch& batch) const {
     const auto& decls = FProject.Unit(unit).Decls;
     SortUses(uses, decls.size());
     const TXrefPages& pages = FPages[size_t(unit)];
     const QString folder = QFileInfo(pages.Refs).path();
     const std::string page = Utf8(RelativeHref(folder, pages.Page));
-    // Of the pages uses stand in, made when needed: the link's start up to "#L", and from
-    // the link's end to the line number the source's path. Keyed by source: a page's uses
-    // come from a few of them, and a table as long as the run, made for every page, cost
-    // more than the page.
-    struct TUsePage {
-        std::string Open, Shown;
-    };
-    std::unordered_map<int, TUsePage> usePages;
+    if (usePages.Folder != folder) {
+        usePages.Folder = folder;
+        usePages.Pages.clear();
+    }
 
     TPagePlace place{folder, {}, QFileInfo(pages.Refs).fileName()};
     if (const auto& job = FPlan.Jobs[FJobOfUnit[size_t(unit)]]; job.Place) {
@@ -355,11 +365,11 @@ void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses, std::vector<TUs
             continue;
         }
         html << QLatin1String("<ul>\n");
-        const TUsePage* at = nullptr;
+        const TUsePages::TPage* at = nullptr;
         int atFrom = -1;
         for (; use != uses.cend() && use->Decl == d; ++use) {
             if (const int from = FUnitOfJob[use->Job]; from != atFrom) {
-                TUsePage& made = usePages[from];
+                TUsePages::TPage& made = usePages.Pages[from];
                 if (made.Open.empty()) {
                     made.Open = "<li><a href=\"" +
                                 Utf8(RelativeHref(folder, FPages[size_t(from)].Page)) + "#L";

@@ -83,14 +83,15 @@ QString IdFragment(const QString& id) {
 
 void AppendIdFragment(std::string& out, QStringView id) {
     const size_t at = out.size();
-    for (const QChar c : id) {
-        if (!IsUnreserved(c)) {
-            out.resize(at);
+    out.resize(at + size_t(id.size()));
+    char* bytes = out.data() + at;
+    for (qsizetype i = 0; i < id.size(); ++i) {
+        if (!IsUnreserved(id[i])) {
             const QByteArray encoded = QUrl::toPercentEncoding(id.toString());
-            out.append(encoded.constData(), size_t(encoded.size()));
+            out.replace(at, out.size() - at, encoded.constData(), size_t(encoded.size()));
             return;
         }
-        out += char(c.unicode());
+        bytes[i] = char(id[i].unicode());
     }
 }
 
