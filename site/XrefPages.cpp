@@ -26,9 +26,9 @@
 
 namespace {
 
-// A declaration's kind in words, in UTF-8; a type's or routine's own words are put in `room`.
-std::string_view KindOf(const TDecl& decl, std::string& room) {
-    switch (decl.Kind) {
+// A kind of declaration in words, in UTF-8; none for types and routines, which have their own.
+std::string_view KindWords(TDeclKind kind) {
+    switch (kind) {
     case TDeclKind::Unit:
         return "модуль";
     case TDeclKind::Program:
@@ -37,9 +37,7 @@ std::string_view KindOf(const TDecl& decl, std::string& room) {
         return "библиотека";
     case TDeclKind::Type:
     case TDeclKind::Routine:
-        room.clear();
-        AppendUtf8(room, decl.What);
-        return room;
+        return {};
     case TDeclKind::EnumMember:
         return "элемент перечисления";
     case TDeclKind::Field:
@@ -62,6 +60,19 @@ std::string_view KindOf(const TDecl& decl, std::string& room) {
         return "параметр типа";
     }
     return {};
+}
+
+bool HasOwnWords(const TDecl& decl) {
+    return decl.Kind == TDeclKind::Type || decl.Kind == TDeclKind::Routine;
+}
+
+// A declaration's kind in words, in UTF-8; a type's or routine's own words are put in `room`.
+std::string_view KindOf(const TDecl& decl, std::string& room) {
+    if (!HasOwnWords(decl))
+        return KindWords(decl.Kind);
+    room.clear();
+    AppendUtf8(room, decl.What);
+    return room;
 }
 
 bool IsAsciiSpace(char c) {
@@ -439,10 +450,10 @@ void TXrefRun::WriteSymbols(const TOptions& options, const std::vector<TPageResu
     // decides most comparisons; equal names keep their sources' order.
     struct TRow {
         quint64 Start;
-        const QChar* Lower;
-        int LowerSize;  // below the size of a source read
+        const QString* Lower;
         int Rank;       // of its source
         int Seq;        // of the row as gathered, in its source's declaration order
+        int Kind;       // in `kinds`
         char16_t First; // of the name as written: gives the row's letter
     };
     // Its first eight characters a byte each, as far as they are ASCII, then 0xFF for one
@@ -461,11 +472,17 @@ void TXrefRun::WriteSymbols(const TOptions& options, const std::vector<TPageResu
         return start;
     };
     std::vector<TRow> rows;
-    // Of each row: "fragment\">path</a></td><td>kind", ending at its entry in `textEnds`.
+    // Of each row: its id's fragment, then, when it shows otherwise, a tab and the id as
+    // shown; ending at its entry in `textEnds`.
     std::string texts;
     std::vector<size_t> textEnds;
-    std::string kindRoom;
     std::u16string idRoom;
+    // The kinds in words: one for each kind of declaration, then the words of types and
+    // routines as met.
+    std::vector<std::string> kinds;
+    for (int k = 0; k <= int(TDeclKind::TypeParameter); ++k)
+        kinds.emplace_back(KindWords(TDeclKind(k)));
+    QHash<QString, int> kindOf;
     for (int unit = 0; unit < FProject.Count(); ++unit) {
         if (!results[FJobOfUnit[size_t(unit)]].Written)
             continue;
@@ -473,22 +490,33 @@ void TXrefRun::WriteSymbols(const TOptions& options, const std::vector<TPageResu
             if (!decl.Public || decl.Ordinal < 0 || decl.Scope == 0 ||
                 decl.Kind == TDeclKind::Parameter || decl.Kind == TDeclKind::TypeParameter)
                 continue;
-            rows.push_back({startOf(decl.Lower), decl.Lower.constData(), int(decl.Lower.size()),
-                            rankOf[size_t(unit)], int(rows.size()),
+            int kind = int(decl.Kind);
+            if (HasOwnWords(decl)) {
+                auto known = kindOf.constFind(decl.What);
+                if (known == kindOf.cend()) {
+                    known = kindOf.insert(decl.What, int(kinds.size()));
+                    AppendUtf8(kinds.emplace_back(), decl.What);
+                }
+                kind = *known;
+            }
+            rows.push_back({startOf(decl.Lower), &decl.Lower, rankOf[size_t(unit)],
+                            int(rows.size()), kind,
                             decl.Name.isEmpty() ? char16_t(0) : decl.Name[0].unicode()});
+            const size_t start = texts.size();
             AppendIdFragment(texts, decl.Id);
-            texts += "\">";
+            const size_t end = texts.size();
+            texts += '\t';
             AppendShownId(texts, decl.Id, idRoom);
-            texts += "</a></td><td>";
-            texts += KindOf(decl, kindRoom);
+            if (std::string_view(texts).substr(end + 1) ==
+                std::string_view(texts).substr(start, end - start))
+                texts.resize(end);
             textEnds.push_back(texts.size());
         }
     }
     std::sort(rows.begin(), rows.end(), [](const TRow& a, const TRow& b) {
         if (a.Start != b.Start)
             return a.Start < b.Start;
-        if (const int c =
-                QStringView(a.Lower, a.LowerSize).compare(QStringView(b.Lower, b.LowerSize)))
+        if (const int c = a.Lower->compare(*b.Lower))
             return c < 0;
         return std::tie(a.Rank, a.Seq) < std::tie(b.Rank, b.Seq);
     });
@@ -544,9 +572,13 @@ void TXrefRun::WriteSymbols(const TOptions& options, const std::vector<TPageResu
         }
         const size_t seq = size_t(rows[r].Seq);
         const size_t start = seq == 0 ? 0 : textEnds[seq - 1];
+        const std::string_view text = std::string_view(texts).substr(start, textEnds[seq] - start);
+        const size_t tab = text.find('\t'); // never in a fragment
+        const std::string_view fragment = text.substr(0, tab);
         const size_t unit = size_t(byShown[size_t(rows[r].Rank)]);
-        html << heads[unit] << std::string_view(texts).substr(start, textEnds[seq] - start)
-             << tails[unit];
+        html << heads[unit] << fragment << QLatin1String("\">")
+             << (tab == std::string_view::npos ? fragment : text.substr(tab + 1))
+             << QLatin1String("</a></td><td>") << kinds[size_t(rows[r].Kind)] << tails[unit];
     }
     html << QLatin1String("</table>\n</body>\n</html>\n");
     html.Commit();
