@@ -4,6 +4,9 @@
 #include "PageTarget.h"
 
 #include <QString>
+#include <algorithm>
+#include <charconv>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -25,18 +28,24 @@ public:
     // A page of the run at `place`, replaced when `batch` is.
     TSitePageWriter(const QString& path, TPagePlace place, TPageBatch& batch);
 
-    // Markup and UTF-8 go straight into the buffer: a references page puts together a
-    // hundred thousand pieces or more.
+    // Markup, UTF-8 and numbers are copied straight into the buffer: a references page puts
+    // together a hundred thousand pieces or more.
     TSitePageWriter& operator<<(QLatin1StringView markup) {
         return *this << std::string_view(markup.data(), size_t(markup.size()));
     }
     TSitePageWriter& operator<<(std::string_view utf8) {
-        FBuffer += utf8;
-        FlushWhenFull();
+        if (utf8.size() > kBufferSize - FSize)
+            return Spill(utf8);
+        std::copy(utf8.begin(), utf8.end(), FBuffer.get() + FSize);
+        FSize += utf8.size();
         return *this;
     }
+    TSitePageWriter& operator<<(int number) {
+        char digits[16];
+        const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+        return *this << std::string_view(digits, size_t(end - digits));
+    }
     TSitePageWriter& operator<<(QStringView text);
-    TSitePageWriter& operator<<(int number);
     TSitePageWriter& Escaped(QStringView text);
     // Makes the page the target's content.
     void Commit();
@@ -44,14 +53,14 @@ public:
 private:
     static constexpr size_t kBufferSize = 1 << 16;
 
-    void FlushWhenFull() {
-        if (FBuffer.size() >= kBufferSize)
-            Flush();
-    }
+    // Writes out the buffer to make room for `utf8`.
+    TSitePageWriter& Spill(std::string_view utf8);
     void Flush();
 
     TPageTarget FTarget;
-    std::string FBuffer;
+    std::unique_ptr<char[]> FBuffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
+    size_t FSize = 0;  // of the buffer in use
+    std::string FText; // converted or escaped on its way into the buffer
 };
 
 // Writes `html` as UTF-8 into the page `path`, replacing it whole; raises Exception.

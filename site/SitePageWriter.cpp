@@ -2,8 +2,6 @@
 #include "SiteHtml.h"
 #include "TextFile.h"
 
-#include <charconv>
-
 namespace {
 
 // The characters from `i` on, above ASCII too; a lone half of a surrogate pair as Qt writes it.
@@ -101,40 +99,38 @@ void AppendEscapedAscii(std::string& out, std::string_view text) {
     out.append(text, run);
 }
 
-TSitePageWriter::TSitePageWriter(const QString& path) : FTarget(path) {
-    FBuffer.reserve(2 * kBufferSize);
-}
+TSitePageWriter::TSitePageWriter(const QString& path) : FTarget(path) {}
 
 TSitePageWriter::TSitePageWriter(const QString& path, TPagePlace place, TPageBatch& batch)
-    : FTarget(path, std::move(place), &batch) {
-    FBuffer.reserve(2 * kBufferSize);
-}
+    : FTarget(path, std::move(place), &batch) {}
 
 TSitePageWriter& TSitePageWriter::operator<<(QStringView text) {
-    AppendUtf8(FBuffer, text);
-    FlushWhenFull();
-    return *this;
-}
-
-TSitePageWriter& TSitePageWriter::operator<<(int number) {
-    char digits[16];
-    FBuffer.append(digits,
-                   size_t(std::to_chars(digits, digits + sizeof digits, number).ptr - digits));
-    FlushWhenFull();
-    return *this;
+    FText.clear();
+    AppendUtf8(FText, text);
+    return *this << FText;
 }
 
 TSitePageWriter& TSitePageWriter::Escaped(QStringView text) {
-    AppendEscapedUtf8(FBuffer, text);
-    FlushWhenFull();
+    FText.clear();
+    AppendEscapedUtf8(FText, text);
+    return *this << FText;
+}
+
+TSitePageWriter& TSitePageWriter::Spill(std::string_view utf8) {
+    Flush();
+    if (utf8.size() <= kBufferSize)
+        return *this << utf8;
+    QIODevice& device = FTarget.Open();
+    if (device.write(utf8.data(), qint64(utf8.size())) != qint64(utf8.size()))
+        throw Exception(CannotWriteMessage(FTarget.Name(), device.errorString()));
     return *this;
 }
 
 void TSitePageWriter::Flush() {
     QIODevice& device = FTarget.Open();
-    if (device.write(FBuffer.data(), qint64(FBuffer.size())) != qint64(FBuffer.size()))
+    if (device.write(FBuffer.get(), qint64(FSize)) != qint64(FSize))
         throw Exception(CannotWriteMessage(FTarget.Name(), device.errorString()));
-    FBuffer.clear();
+    FSize = 0;
 }
 
 void TSitePageWriter::Commit() {
