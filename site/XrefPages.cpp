@@ -75,6 +75,14 @@ std::string_view KindOf(const TDecl& decl, std::string& room) {
     return room;
 }
 
+// Or-ed whole, in a loop that vectorizes: nearly every line is ASCII.
+bool IsAscii(std::string_view text) {
+    unsigned char any = 0;
+    for (const char c : text)
+        any |= static_cast<unsigned char>(c);
+    return any < 0x80;
+}
+
 bool IsAsciiSpace(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
@@ -156,7 +164,7 @@ private:
             }
             if (line >= 1 && number == line && start < text.size()) {
                 std::string_view shown = text.substr(start, end - start);
-                if (std::any_of(shown.begin(), shown.end(), [](char c) { return c & 0x80; }))
+                if (!IsAscii(shown))
                     return false;
                 while (!shown.empty() && IsAsciiSpace(shown.front()))
                     shown.remove_prefix(1);
