@@ -442,26 +442,23 @@ void AppendShownId(std::string& out, QStringView id, std::u16string& room) {
 
 void TXrefRun::WriteSymbols(const TOptions& options, const std::vector<TPageResult>& results,
                             TPageBatch& batch) const {
-    // Equal names are listed by their sources' paths as shown: each source's place among them.
+    // Equal names are listed by their sources' paths as shown, then as declared: the sources
+    // are walked in that order, and the rows numbered as met.
     std::vector<int> byShown(FPages.size());
     std::iota(byShown.begin(), byShown.end(), 0);
     std::stable_sort(byShown.begin(), byShown.end(), [this](int a, int b) {
         return FPages[size_t(a)].Shown.compare(FPages[size_t(b)].Shown) < 0;
     });
-    std::vector<int> rankOf(FPages.size());
-    for (size_t k = 0; k < byShown.size(); ++k)
-        rankOf[size_t(byShown[k])] = int(k);
 
     // The rows are listed in name order, and a declaration lies anywhere in memory: all that
     // a row writes is gathered while the declarations are walked in memory order, and the
     // rows sorted are small records. The start of the lower-case name, held in the row,
-    // decides most comparisons; equal names keep their sources' order.
+    // decides most comparisons.
     struct TRow {
         quint64 Start;
-        const QString* Lower;
-        int Rank;       // of its source
-        int Seq;        // of the row as gathered, in its source's declaration order
-        int Kind;       // in `kinds`
+        const QChar* Lower;
+        int LowerSize;  // below the size of a source read
+        int Seq;        // of the row as met
         char16_t First; // of the name as written: gives the row's letter
     };
     // Its first eight characters a byte each, as far as they are ASCII, then 0xFF for one
@@ -480,10 +477,16 @@ void TXrefRun::WriteSymbols(const TOptions& options, const std::vector<TPageResu
         return start;
     };
     std::vector<TRow> rows;
-    // Of each row: its id's fragment, then, when it shows otherwise, a tab and the id as
-    // shown; ending at its entry in `textEnds`.
+    // What each row writes, by its number: its id's fragment in `texts`, then, when it shows
+    // otherwise, the id as shown; its source and its kind.
+    struct TRowText {
+        size_t End;
+        int Shown; // from the row's start in `texts`; -1 when the fragment shows as it is
+        int Unit;
+        int Kind; // in `kinds`
+    };
     std::string texts;
-    std::vector<size_t> textEnds;
+    std::vector<TRowText> rowTexts;
     std::u16string idRoom;
     // The kinds in words: one for each kind of declaration, then the words of types and
     // routines as met.
@@ -491,7 +494,7 @@ void TXrefRun::WriteSymbols(const TOptions& options, const std::vector<TPageResu
     for (int k = 0; k <= int(TDeclKind::TypeParameter); ++k)
         kinds.emplace_back(KindWords(TDeclKind(k)));
     QHash<QString, int> kindOf;
-    for (int unit = 0; unit < FProject.Count(); ++unit) {
+    for (const int unit : byShown) {
         if (!results[FJobOfUnit[size_t(unit)]].Written)
             continue;
         for (const TDecl& decl : FProject.Unit(unit).Decls) {
@@ -507,26 +510,29 @@ void TXrefRun::WriteSymbols(const TOptions& options, const std::vector<TPageResu
                 }
                 kind = *known;
             }
-            rows.push_back({startOf(decl.Lower), &decl.Lower, rankOf[size_t(unit)],
-                            int(rows.size()), kind,
+            rows.push_back({startOf(decl.Lower), decl.Lower.constData(), int(decl.Lower.size()),
+                            int(rows.size()),
                             decl.Name.isEmpty() ? char16_t(0) : decl.Name[0].unicode()});
             const size_t start = texts.size();
             AppendIdFragment(texts, decl.Id);
-            const size_t end = texts.size();
-            texts += '\t';
+            const size_t fragment = texts.size();
             AppendShownId(texts, decl.Id, idRoom);
-            if (std::string_view(texts).substr(end + 1) ==
-                std::string_view(texts).substr(start, end - start))
-                texts.resize(end);
-            textEnds.push_back(texts.size());
+            int shown = int(fragment - start);
+            if (std::string_view(texts).substr(fragment) ==
+                std::string_view(texts).substr(start, fragment - start)) {
+                texts.resize(fragment);
+                shown = -1;
+            }
+            rowTexts.push_back({texts.size(), shown, unit, kind});
         }
     }
     std::sort(rows.begin(), rows.end(), [](const TRow& a, const TRow& b) {
         if (a.Start != b.Start)
             return a.Start < b.Start;
-        if (const int c = a.Lower->compare(*b.Lower))
+        if (const int c =
+                QStringView(a.Lower, a.LowerSize).compare(QStringView(b.Lower, b.LowerSize)))
             return c < 0;
-        return std::tie(a.Rank, a.Seq) < std::tie(b.Rank, b.Seq);
+        return a.Seq < b.Seq;
     });
 
     const QString output = QDir(options.Output).absolutePath();
@@ -579,14 +585,14 @@ void TXrefRun::WriteSymbols(const TOptions& options, const std::vector<TPageResu
             html.Escaped(letter) << QLatin1String("</th></tr>\n");
         }
         const size_t seq = size_t(rows[r].Seq);
-        const size_t start = seq == 0 ? 0 : textEnds[seq - 1];
-        const std::string_view text = std::string_view(texts).substr(start, textEnds[seq] - start);
-        const size_t tab = text.find('\t'); // never in a fragment
-        const std::string_view fragment = text.substr(0, tab);
-        const size_t unit = size_t(byShown[size_t(rows[r].Rank)]);
+        const TRowText& row = rowTexts[seq];
+        const size_t start = seq == 0 ? 0 : rowTexts[seq - 1].End;
+        const std::string_view text = std::string_view(texts).substr(start, row.End - start);
+        const std::string_view fragment = row.Shown < 0 ? text : text.substr(0, size_t(row.Shown));
+        const size_t unit = size_t(row.Unit);
         html << heads[unit] << fragment << QLatin1String("\">")
-             << (tab == std::string_view::npos ? fragment : text.substr(tab + 1))
-             << QLatin1String("</a></td><td>") << kinds[size_t(rows[r].Kind)] << tails[unit];
+             << (row.Shown < 0 ? text : text.substr(size_t(row.Shown)))
+             << QLatin1String("</a></td><td>") << kinds[size_t(row.Kind)] << tails[unit];
     }
     html << QLatin1String("</table>\n</body>\n</html>\n");
     html.Commit();
