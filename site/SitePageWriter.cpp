@@ -39,6 +39,20 @@ const char* EntityOf(char c) {
     return c == '<' ? "&lt;" : c == '>' ? "&gt;" : c == '&' ? "&amp;" : "&quot;";
 }
 
+// Copies the characters of `text` up to the first that is above ASCII or to be escaped,
+// narrowed, to `out`, which has room for all; returns how many.
+qsizetype CopyPlainAscii(char* out, QStringView text) {
+    const char16_t* s = text.utf16();
+    qsizetype i = 0;
+    for (; i < text.size(); ++i) {
+        const char16_t c = s[i];
+        if (c >= 0x80 || (c < 64 && kEscaped >> c & 1))
+            break;
+        out[i] = char(c);
+    }
+    return i;
+}
+
 } // namespace
 
 void AppendUtf8(std::string& out, QStringView text) {
@@ -63,14 +77,7 @@ void AppendEscapedUtf8(std::string& out, QStringView text) {
     const qsizetype n = text.size();
     const size_t at = out.size();
     out.resize(at + size_t(n));
-    char* bytes = out.data() + at;
-    qsizetype i = 0;
-    for (; i < n; ++i) {
-        const char16_t c = s[i];
-        if (c >= 0x80 || (c < 64 && kEscaped >> c & 1))
-            break;
-        bytes[i] = char(c);
-    }
+    qsizetype i = CopyPlainAscii(out.data() + at, text);
     out.resize(at + size_t(i));
     while (i < n) {
         if (s[i] < 0x80) {
@@ -111,6 +118,14 @@ TSitePageWriter& TSitePageWriter::operator<<(QStringView text) {
 }
 
 TSitePageWriter& TSitePageWriter::Escaped(QStringView text) {
+    // Most texts are plain ASCII: narrowed straight into the buffer.
+    if (size_t(text.size()) <= kBufferSize - FSize) {
+        const qsizetype plain = CopyPlainAscii(FBuffer.get() + FSize, text);
+        if (plain == text.size()) {
+            FSize += size_t(plain);
+            return *this;
+        }
+    }
     FText.clear();
     AppendEscapedUtf8(FText, text);
     return *this << FText;

@@ -5,6 +5,8 @@
 #include "SiteHtml.h"
 #include "XrefMarks.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 class TestSiteHtml : public QObject {
@@ -42,6 +44,16 @@ void TestSiteHtml::escapedUtf8() {
     std::string escaped;
     AppendEscapedUtf8(escaped, text);
     QCOMPARE(QByteArray::fromStdString(escaped), text.toHtmlEscaped().toUtf8());
+    // And as a page's writer puts it into its page.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("page.htm"));
+    TSitePageWriter page(path);
+    page << std::string_view("<p>");
+    page.Escaped(text) << std::string_view("</p>");
+    page.Commit();
+    QFile written(path);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QCOMPARE(written.readAll(), "<p>" + text.toHtmlEscaped().toUtf8() + "</p>");
     const QByteArray latin1 = text.toLatin1();
     if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; })) {
         std::string ascii = "<";
