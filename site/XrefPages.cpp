@@ -131,16 +131,20 @@ public:
 
 private:
     void Read(const TJob& job, TUnmarkedSource unmarked, const std::vector<TUse>& uses) {
+        FLines.reserve(uses.size());
         for (const TUse& use : uses)
             FLines.push_back(use.Line);
-        std::sort(FLines.begin(), FLines.end());
+        if (!std::is_sorted(FLines.begin(), FLines.end()))
+            std::sort(FLines.begin(), FLines.end());
         FLines.erase(std::unique(FLines.begin(), FLines.end()), FLines.end());
+        FEnds.reserve(FLines.size());
         const std::optional<QByteArray> bytes = ReadRunSourceBytes(job);
-        if (bytes && ReadAscii(*bytes))
-            return;
-        FText.clear();
-        FEnds.clear();
-        ReadDecoded(bytes ? DecodeSource(*bytes, unmarked) : QString());
+        if (!bytes || !ReadAscii(*bytes)) {
+            FText.clear();
+            FEnds.clear();
+            ReadDecoded(bytes ? DecodeSource(*bytes, unmarked) : QString());
+        }
+        FText.shrink_to_fit(); // kept until the run's references pages are written
     }
 
     // The lines taken from the bytes themselves, when every one of them is ASCII: in any

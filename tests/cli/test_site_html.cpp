@@ -31,6 +31,9 @@ void TestSiteHtml::escapedUtf8_data() {
     QTest::newRow("lone low") << QStringLiteral("a") + QChar(0xDE00) + QStringLiteral("b");
     QTest::newRow("controls") << QStringLiteral("\t\u0001\u007F\u0080");
     QTest::newRow("only escapes") << QStringLiteral("\"<>&&\"");
+    QTest::newRow("escapes far in")
+        << QStringLiteral("procedure Bump(const a: array of Integer; b: TList<T>); { \"x\" & y }");
+    QTest::newRow("escapes at eighths") << QStringLiteral("1234567<1234567>12345678&12345678\"");
     QTest::newRow("escapes around a pair") << QString::fromUtf8("<\xF0\x9F\x98\x80>\"ж&");
     QTest::newRow("lone halves between escapes")
         << QChar(0xDE00) + QStringLiteral("&") + QChar(0xD83D) + QStringLiteral("\"");
