@@ -7,6 +7,7 @@
 #include "Markup.h"
 
 #include <QtGlobal>
+#include <array>
 
 enum class TCodeKind { Name, Number, Symbol };
 
@@ -34,11 +35,21 @@ struct TCodeToken {
     qsizetype Start = 0, End = 0; // in the line's units; a "&name" starts at the name
 };
 
+// Per ASCII code, whether a name may start with it (1) and go on with it (2); every unit above
+// ASCII does both. Looked up for each character of a source's code.
+inline constexpr auto kNameUnits = [] {
+    std::array<unsigned char, 128> table{};
+    for (unsigned c = 0; c < 128; ++c)
+        table[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' ? 3
+                   : c >= '0' && c <= '9'                                       ? 2
+                                                                                : 0;
+    return table;
+}();
 inline bool IsNameStart(unsigned c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c >= 0x80;
+    return c >= 0x80 || (kNameUnits[c] & 1);
 }
 inline bool IsNameUnit(unsigned c) {
-    return IsNameStart(c) || (c >= '0' && c <= '9');
+    return c >= 0x80 || kNameUnits[c] != 0;
 }
 
 // The next token of s[i, end) into `out`; false when only blanks are left.
@@ -52,7 +63,7 @@ bool NextCodeToken(const Unit* s, qsizetype i, qsizetype end, TCodeToken& out) {
                 break;
         return k;
     };
-    while (i < end && at(i) <= ' ' && at(i) != 0)
+    while (i < end && unsigned(s[i]) <= ' ' && unsigned(s[i]) != 0)
         ++i;
     if (i >= end)
         return false;
@@ -61,7 +72,7 @@ bool NextCodeToken(const Unit* s, qsizetype i, qsizetype end, TCodeToken& out) {
     if (IsNameStart(c) || (c == '&' && IsNameStart(at(i + 1)))) {
         if (c == '&')
             out.Start = ++i;
-        while (IsNameUnit(at(i)))
+        while (i < end && IsNameUnit(unsigned(s[i])))
             ++i;
         out.Kind = TCodeKind::Name;
         out.End = i;

@@ -7,6 +7,7 @@
 #include "WordSet.h"
 
 #include <QHash>
+#include <cstring>
 
 namespace {
 
@@ -131,17 +132,23 @@ QString DirectiveBody(const QString& text) {
 
 std::vector<QStringView> SplitSourceLines(QStringView text) {
     std::vector<QStringView> lines;
+    // Nearly every text breaks its lines with LF alone: the library's vectorized search then
+    // finds each break.
+    const bool lfOnly = !text.contains(QChar(u'\r'));
     const char16_t* s = text.utf16();
+    const auto nextBreak = [&](qsizetype from) -> qsizetype {
+        if (lfOnly)
+            return text.indexOf(u'\n', from);
+        for (qsizetype i = from; i < text.size(); ++i)
+            if (s[i] == u'\r' || s[i] == u'\n')
+                return i;
+        return -1;
+    };
     qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = s[i];
-        // Nearly every character is above both breaks: one comparison passes it.
-        if (c > u'\r' || (c != u'\r' && c != u'\n'))
-            continue;
+    for (qsizetype i; (i = nextBreak(start)) >= 0; start = i + 1) {
         lines.push_back(text.sliced(start, i - start));
-        if (c == u'\r' && i + 1 < text.size() && s[i + 1] == u'\n')
+        if (s[i] == u'\r' && i + 1 < text.size() && s[i + 1] == u'\n')
             ++i;
-        start = i + 1;
     }
     if (start < text.size())
         lines.push_back(text.sliced(start));
@@ -158,6 +165,70 @@ QString DecodeSource(const QByteArray& bytes, TUnmarkedSource unmarked) {
 }
 
 namespace {
+
+// Names by their characters, which lie in text that outlives the table: open addressing, the
+// entries hashed a word of four units at a time.
+class TNameTable {
+public:
+    struct TEntry {
+        const char16_t* At = nullptr;
+        qsizetype Length = 0;
+        size_t Hash = 0;
+        const QString* Lower = nullptr; // in the source's names; none in an entry just added
+        bool Reserved = false;
+    };
+
+    // The entry of the `length` units at `at`; one just added when it has no Lower.
+    TEntry& Find(const char16_t* at, qsizetype length) {
+        if (2 * (FCount + 1) > FEntries.size())
+            Grow();
+        const size_t hash = Hash(at, length);
+        const size_t mask = FEntries.size() - 1;
+        for (size_t k = hash & mask;; k = (k + 1) & mask) {
+            TEntry& entry = FEntries[k];
+            if (!entry.At) {
+                entry = {at, length, hash};
+                ++FCount;
+                return entry;
+            }
+            if (entry.Hash == hash && entry.Length == length &&
+                std::memcmp(entry.At, at, size_t(length) * sizeof(char16_t)) == 0)
+                return entry;
+        }
+    }
+
+private:
+    static size_t Hash(const char16_t* at, qsizetype length) {
+        quint64 hash = quint64(length) * 0x9E3779B97F4A7C15ull;
+        qsizetype i = 0;
+        for (quint64 word; i + 4 <= length; i += 4) {
+            std::memcpy(&word, at + i, sizeof word);
+            hash = (hash ^ word) * 0xFF51AFD7ED558CCDull;
+            hash ^= hash >> 32;
+        }
+        quint64 rest = 0;
+        std::memcpy(&rest, at + i, size_t(length - i) * sizeof(char16_t));
+        hash = (hash ^ rest) * 0xC4CEB9FE1A85EC53ull;
+        return size_t(hash ^ (hash >> 29));
+    }
+
+    void Grow() {
+        std::vector<TEntry> old(std::max<size_t>(1024, 2 * FEntries.size()));
+        old.swap(FEntries);
+        const size_t mask = FEntries.size() - 1;
+        for (const TEntry& entry : old) {
+            if (!entry.At)
+                continue;
+            size_t k = entry.Hash & mask;
+            while (FEntries[k].At)
+                k = (k + 1) & mask;
+            FEntries[k] = entry;
+        }
+    }
+
+    std::vector<TEntry> FEntries; // a power of two in size, at most half full
+    size_t FCount = 0;
+};
 
 // Reads lines into tokens; an include file's lines are read where it is included.
 class TReader {
@@ -238,7 +309,8 @@ private:
         token.Start = start;
         token.Length = length;
         if (kind == TXrefToken::TKind::Name) {
-            const TName& name = Intern(FSource.Lines[size_t(line - 1)].constData() + start, length);
+            const TNameTable::TEntry& name =
+                Intern(FSource.Lines[size_t(line - 1)].utf16() + start, length);
             token.LowerName = name.Lower;
             token.Reserved = name.Reserved;
         } else if (kind == TXrefToken::TKind::Symbol) {
@@ -248,50 +320,29 @@ private:
         FSource.Tokens.push_back(std::move(token));
     }
 
-    struct TName {
-        const QString* Lower = nullptr; // in the source's names
-        size_t Hash = 0;
-        bool Reserved = false;
-    };
-
-    // A name is lowered into one buffer and kept once per spelling.
-    const TName& Intern(const QChar* from, qsizetype length) {
+    // A name is looked up as written: nearly every one has been met before in the same
+    // spelling, and is then neither lowered nor copied.
+    const TNameTable::TEntry& Intern(const char16_t* from, qsizetype length) {
+        TNameTable::TEntry& spelling = FSpellings.Find(from, length);
+        if (spelling.Lower)
+            return spelling;
         FKey.resize(length);
-        QChar* to = FKey.data();
+        char16_t* to = reinterpret_cast<char16_t*>(FKey.data());
         for (qsizetype i = 0; i < length; ++i) {
-            const char16_t c = from[i].unicode();
-            to[i] =
-                c < 0x80 ? QChar(char16_t(c >= 'A' && c <= 'Z' ? c + 32 : c)) : from[i].toLower();
+            const char16_t c = from[i];
+            to[i] = c < 0x80 ? char16_t(c >= 'A' && c <= 'Z' ? c + 32 : c)
+                             : QChar(c).toLower().unicode();
         }
-        const size_t hash = NameHash(FKey);
-        if (2 * (FNameCount + 1) > FNames.size())
-            Grow();
-        const size_t mask = FNames.size() - 1;
-        for (size_t k = hash & mask;; k = (k + 1) & mask) {
-            TName& slot = FNames[k];
-            if (!slot.Lower) {
-                slot = {&FSource.Names.emplace_back(FKey.constData(), length), hash,
-                        ReservedWords().contains(FKey)};
-                ++FNameCount;
-                return slot;
-            }
-            if (slot.Hash == hash && QStringView(*slot.Lower) == QStringView(FKey))
-                return slot;
+        TNameTable::TEntry& lower = FLowers.Find(to, length);
+        if (!lower.Lower) {
+            const QString& kept = FSource.Names.emplace_back(FKey.constData(), length);
+            lower.At = reinterpret_cast<const char16_t*>(kept.constData()); // not the reused key
+            lower.Lower = &kept;
+            lower.Reserved = ReservedWords().contains(kept);
         }
-    }
-
-    void Grow() {
-        std::vector<TName> old(std::max<size_t>(1024, 2 * FNames.size()));
-        old.swap(FNames);
-        const size_t mask = FNames.size() - 1;
-        for (TName& name : old) {
-            if (!name.Lower)
-                continue;
-            size_t k = name.Hash & mask;
-            while (FNames[k].Lower)
-                k = (k + 1) & mask;
-            FNames[k] = name;
-        }
+        spelling.Lower = lower.Lower;
+        spelling.Reserved = lower.Reserved;
+        return spelling;
     }
 
     void Directive(const QString& body, int depth) {
@@ -328,8 +379,8 @@ private:
     TConditions FConditions;
     QString FDirective;
     QString FKey;
-    std::vector<TName> FNames; // open addressing, a power of two in size
-    size_t FNameCount = 0;
+    TNameTable FSpellings; // keyed by the source's own characters
+    TNameTable FLowers;    // keyed by the source's names
     int FIncludeCount = 0;
     qsizetype FIncludedLength = 0;
 };
