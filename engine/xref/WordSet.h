@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringView>
 #include <initializer_list>
+#include <string>
 #include <vector>
 
 inline size_t NameHash(QStringView name) {
@@ -12,6 +13,19 @@ inline size_t NameHash(QStringView name) {
     for (const QChar c : name)
         hash = (hash ^ c.unicode()) * 1099511628211ull;
     return hash;
+}
+
+// Whether `name` is the ASCII `word`: told by the length first and without a call, since nearly
+// every name compared with a word of the language differs in length. Inlined with a literal
+// word, its length is known when compiled.
+inline bool IsWord(QStringView name, const char* word) {
+    const size_t length = std::char_traits<char>::length(word);
+    if (size_t(name.size()) != length)
+        return false;
+    for (size_t i = 0; i < length; ++i)
+        if (name.utf16()[i] != char16_t(static_cast<unsigned char>(word[i])))
+            return false;
+    return true;
 }
 
 // A fixed set of lower-case words.

@@ -102,29 +102,16 @@ bool IsVisibilityWord(const QString& lower) {
 }
 
 bool IsRoutineWord(const QString& lower) {
-    return lower == u"procedure" || lower == u"function" || lower == u"constructor" ||
-           lower == u"destructor" || lower == u"operator";
+    return IsWord(lower, "procedure") || IsWord(lower, "function") ||
+           IsWord(lower, "constructor") || IsWord(lower, "destructor") || IsWord(lower, "operator");
 }
 
 TXrefParser::TXrefParser(const TXrefSource& source)
     : FSource(source), FTokens(source.Tokens), FLines(source.Lines) {}
 
-bool TXrefParser::Word(const char* lower, size_t ahead) const {
-    const TXrefToken& t = Tok(ahead);
-    return t.Kind == TXrefToken::TKind::Name && t.Lower() == QLatin1String(lower);
-}
-
 bool TXrefParser::IsName(size_t ahead) const {
     const TXrefToken& t = Tok(ahead);
     return FAt + ahead < FTokens.size() && t.Kind == TXrefToken::TKind::Name && !t.Reserved;
-}
-
-bool TXrefParser::Accept(const char* lowerOrSymbol) {
-    if (Word(lowerOrSymbol) || Sym(lowerOrSymbol)) {
-        Skip();
-        return true;
-    }
-    return false;
 }
 
 void TXrefParser::SkipStatementEnd() {
@@ -343,30 +330,30 @@ void TXrefParser::Declarations(int scope, bool isPublic) {
                 Skip();
             continue;
         }
-        if (w == u"uses") {
+        if (IsWord(w, "uses")) {
             Uses(scope);
-        } else if (w == u"type") {
+        } else if (IsWord(w, "type")) {
             Skip();
             TypeSection(scope, isPublic);
-        } else if (w == u"const") {
+        } else if (IsWord(w, "const")) {
             Skip();
             ConstSection(scope, TDeclKind::Constant, isPublic);
-        } else if (w == u"resourcestring") {
+        } else if (IsWord(w, "resourcestring")) {
             Skip();
             ConstSection(scope, TDeclKind::ResourceString, isPublic);
-        } else if (w == u"var" || w == u"threadvar") {
+        } else if (IsWord(w, "var") || IsWord(w, "threadvar")) {
             Skip();
             VarSection(scope, TDeclKind::Variable, isPublic);
-        } else if (w == u"label") {
+        } else if (IsWord(w, "label")) {
             Skip();
             LabelSection(scope);
-        } else if (IsRoutineWord(w) || (w == u"class" && IsRoutineWord(Tok(1).Lower())) ||
-                   (w == u"generic" && IsRoutineWord(Tok(1).Lower()))) {
+        } else if (IsRoutineWord(w) || (IsWord(w, "class") && IsRoutineWord(Tok(1).Lower())) ||
+                   (IsWord(w, "generic") && IsRoutineWord(Tok(1).Lower()))) {
             Routine(scope, isPublic);
-        } else if (w == u"exports") {
+        } else if (IsWord(w, "exports")) {
             SkipStatementEnd();
-        } else if (w == u"begin" || w == u"asm" || w == u"implementation" ||
-                   w == u"initialization" || w == u"finalization" || w == u"end") {
+        } else if (IsWord(w, "begin") || IsWord(w, "asm") || IsWord(w, "implementation") ||
+                   IsWord(w, "initialization") || IsWord(w, "finalization") || IsWord(w, "end")) {
             return;
         } else {
             Skip();

@@ -21,7 +21,10 @@ private:
     const TXrefToken& Tok(size_t ahead = 0) const {
         return FAt + ahead < FTokens.size() ? FTokens[FAt + ahead] : kNoToken;
     }
-    bool Word(const char* lower, size_t ahead = 0) const;
+    bool Word(const char* lower, size_t ahead = 0) const {
+        const TXrefToken& t = Tok(ahead);
+        return t.Kind == TXrefToken::TKind::Name && IsWord(t.Lower(), lower);
+    }
     bool Sym(const char* text, size_t ahead = 0) const {
         const TXrefToken& t = Tok(ahead);
         if (t.Kind != TXrefToken::TKind::Symbol || FAt + ahead >= FTokens.size())
@@ -35,7 +38,12 @@ private:
     bool AtEnd() const { return FAt >= FTokens.size(); }
     QStringView Text(size_t token) const { return FSource.Text(FTokens[token]); }
     void Skip(size_t n = 1) { FAt += n; }
-    bool Accept(const char* lowerOrSymbol);
+    bool Accept(const char* lowerOrSymbol) {
+        if (!Word(lowerOrSymbol) && !Sym(lowerOrSymbol))
+            return false;
+        Skip();
+        return true;
+    }
     // Passes to just after the next ";" at bracket depth 0, stopping before "end".
     void SkipStatementEnd();
     bool IsDirective() const;

@@ -104,7 +104,7 @@ void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
     while (!AtEnd()) {
         const TXrefToken& t = Tok();
         const bool isName = t.Kind == TXrefToken::TKind::Name;
-        if (isName && (t.Lower() == u"begin" || t.Lower() == u"end"))
+        if (isName && (IsWord(t.Lower(), "begin") || IsWord(t.Lower(), "end")))
             return whole();
         if (depth == 0 && (Sym(";") || Sym(",") || Sym(":") || Sym(")") || Sym("]") ||
                            (isName && EndsExpression(t.Lower())) ||
@@ -135,7 +135,7 @@ void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
             Skip();
             chain() = {ChainFrom(scope, site), 0, false};
             continue;
-        } else if (isName && t.Lower() == u"inherited") {
+        } else if (isName && IsWord(t.Lower(), "inherited")) {
             // "inherited Name" names the ancestor's member; a bare one, the method's own.
             const int site = AddSite(TSite::TRole::Inherited, scope, FAt);
             Skip();
@@ -154,7 +154,7 @@ void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
             }
             chain() = {};
             continue;
-        } else if (isName && (t.Lower() == u"result" || t.Lower() == u"self")) {
+        } else if (isName && (IsWord(t.Lower(), "result") || IsWord(t.Lower(), "self"))) {
             const int site = AddSite(TSite::TRole::Implicit, scope, FAt);
             FOut.Sites[size_t(site)].Ordinal = -1;
             Skip();
@@ -166,7 +166,7 @@ void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
                 continue;
             }
             if (FAt > 0 && FTokens[FAt - 1].Kind == TXrefToken::TKind::Symbol &&
-                Text(FAt - 1) == u".") {
+                FTokens[FAt - 1].Length == 1 && FTokens[FAt - 1].Chars == u'.') {
                 // After what cannot be followed: the name stays plain.
                 Skip();
                 continue;
@@ -200,7 +200,7 @@ void TXrefParser::Statement(int scope) {
         return;
     }
     const TXrefToken& t = Tok();
-    const QString w = t.Kind == TXrefToken::TKind::Name ? t.Lower() : QString();
+    const QString& w = t.Lower(); // empty but for names
     auto statements = [this, scope](std::initializer_list<const char*> ends) {
         while (!AtEnd()) {
             for (const char* end : ends)
@@ -221,28 +221,28 @@ void TXrefParser::Statement(int scope) {
         }
         Accept(word);
     };
-    if (w == u"begin") {
+    if (IsWord(w, "begin")) {
         Skip();
         statements({"end"});
         Accept("end");
-    } else if (w == u"asm") {
+    } else if (IsWord(w, "asm")) {
         Block(scope);
-    } else if (w == u"if") {
+    } else if (IsWord(w, "if")) {
         Skip();
         upTo("then");
         Statement(scope);
         if (Accept("else"))
             Statement(scope);
-    } else if (w == u"while" || w == u"for") {
+    } else if (IsWord(w, "while") || IsWord(w, "for")) {
         Skip();
         upTo("do");
         Statement(scope);
-    } else if (w == u"repeat") {
+    } else if (IsWord(w, "repeat")) {
         Skip();
         statements({"until"});
         Accept("until");
         Expression(scope);
-    } else if (w == u"case") {
+    } else if (IsWord(w, "case")) {
         Skip();
         upTo("of");
         while (!AtEnd() && !Word("end") && !Word("else") && !Word("otherwise")) {
@@ -261,7 +261,7 @@ void TXrefParser::Statement(int scope) {
         if (Accept("else") || Accept("otherwise"))
             statements({"end"});
         Accept("end");
-    } else if (w == u"try") {
+    } else if (IsWord(w, "try")) {
         Skip();
         statements({"except", "finally", "end"});
         if (Accept("finally")) {
@@ -293,7 +293,7 @@ void TXrefParser::Statement(int scope) {
             statements({"end"});
         }
         Accept("end");
-    } else if (w == u"with") {
+    } else if (IsWord(w, "with")) {
         Skip();
         TWith with;
         with.Outer = FWith;
@@ -313,19 +313,19 @@ void TXrefParser::Statement(int scope) {
         FWith = int(FOut.Withs.size() - 1);
         Statement(scope);
         FWith = saved;
-    } else if (w == u"goto") {
+    } else if (IsWord(w, "goto")) {
         Skip();
         if (IsName())
             NameChain(scope);
-    } else if (w == u"raise") {
+    } else if (IsWord(w, "raise")) {
         Skip();
         Expression(scope);
     } else if (IsName() && Sym(":", 1)) {
         NameChain(scope); // a label
         Skip();
         Statement(scope);
-    } else if (w == u"end" || w == u"else" || w == u"until" || w == u"except" || w == u"finally" ||
-               Sym(";")) {
+    } else if (IsWord(w, "end") || IsWord(w, "else") || IsWord(w, "until") || IsWord(w, "except") ||
+               IsWord(w, "finally") || Sym(";")) {
         return;
     } else {
         Expression(scope);

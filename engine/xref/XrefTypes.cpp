@@ -55,15 +55,15 @@ QString TXrefParser::TypeDef(int scope, int decl, TTypeRef& ref) {
     }
     Accept("packed");
     Accept("bitpacked");
-    const QString w = Tok().Kind == TXrefToken::TKind::Name ? Tok().Lower() : QString();
-    if (w == u"class" && Word("of", 1)) {
+    const QString& w = Tok().Lower(); // empty but for names
+    if (IsWord(w, "class") && Word("of", 1)) {
         Skip(2);
         TypeName(scope, ref);
         return QStringLiteral("ссылка на класс");
     }
-    if (w == u"class" || w == u"object" || w == u"record" || w == u"interface" ||
-        w == u"dispinterface" || w == u"helper" || w == u"objcclass" || w == u"objcprotocol" ||
-        w == u"cppclass")
+    if (IsWord(w, "class") || IsWord(w, "object") || IsWord(w, "record") ||
+        IsWord(w, "interface") || IsWord(w, "dispinterface") || IsWord(w, "helper") ||
+        IsWord(w, "objcclass") || IsWord(w, "objcprotocol") || IsWord(w, "cppclass"))
         return StructuredType(scope, decl, w, ref);
     if (Sym("(")) {
         Skip();
@@ -82,14 +82,14 @@ QString TXrefParser::TypeDef(int scope, int decl, TTypeRef& ref) {
         Accept(")");
         return QStringLiteral("перечисление");
     }
-    if (w == u"set") {
+    if (IsWord(w, "set")) {
         Skip();
         Accept("of");
         TTypeRef element;
         TypeDef(scope, -1, element);
         return QStringLiteral("множество");
     }
-    if (w == u"array") {
+    if (IsWord(w, "array")) {
         Skip();
         if (Accept("[")) {
             while (!AtEnd() && !Sym("]") && !Sym(";")) {
@@ -113,7 +113,7 @@ QString TXrefParser::TypeDef(int scope, int decl, TTypeRef& ref) {
         ref.Indirections = 1;
         return QStringLiteral("указатель");
     }
-    if (w == u"reference" && Word("to", 1))
+    if (IsWord(w, "reference") && Word("to", 1))
         Skip(2);
     if (Word("procedure") || Word("function")) {
         Skip();
@@ -134,7 +134,7 @@ QString TXrefParser::TypeDef(int scope, int decl, TTypeRef& ref) {
             Skip(2);
         return QStringLiteral("процедурный тип");
     }
-    if (w == u"file") {
+    if (IsWord(w, "file")) {
         Skip();
         if (Accept("of")) {
             TTypeRef element;
@@ -163,11 +163,11 @@ QString TXrefParser::StructuredType(int scope, int decl, const QString& keyword,
             unit.Decls[size_t(decl)].Inner = members;
     }
     ref.Members = members;
-    QString what = keyword == u"record"   ? QStringLiteral("запись")
-                   : keyword == u"object" ? QStringLiteral("объект")
-                   : keyword == u"class"  ? QStringLiteral("класс")
-                   : keyword == u"helper" ? QStringLiteral("помощник")
-                                          : QStringLiteral("интерфейс");
+    QString what = IsWord(keyword, "record")   ? QStringLiteral("запись")
+                   : IsWord(keyword, "object") ? QStringLiteral("объект")
+                   : IsWord(keyword, "class")  ? QStringLiteral("класс")
+                   : IsWord(keyword, "helper") ? QStringLiteral("помощник")
+                                               : QStringLiteral("интерфейс");
     Accept("abstract");
     Accept("sealed");
     QStringList ancestors;
@@ -196,11 +196,11 @@ QString TXrefParser::StructuredType(int scope, int decl, const QString& keyword,
         // A helper's methods see the members of what it extends.
         ancestors.prepend(extended.Name);
     }
-    if (ancestors.isEmpty() && (keyword == u"class" || keyword == u"interface"))
+    if (ancestors.isEmpty() && (IsWord(keyword, "class") || IsWord(keyword, "interface")))
         ancestors << QStringLiteral("-");
     unit.Scopes[size_t(members)].Ancestors = ancestors;
     unit.Scopes[size_t(members)].AncestorSeq = ancestorSeq;
-    if ((keyword == u"class" || keyword == u"interface") && Sym(";"))
+    if ((IsWord(keyword, "class") || IsWord(keyword, "interface")) && Sym(";"))
         return what; // no members of its own
     const bool isPublic = decl >= 0 && unit.Decls[size_t(decl)].Public;
     Members(members, isPublic);
@@ -211,27 +211,28 @@ QString TXrefParser::StructuredType(int scope, int decl, const QString& keyword,
 void TXrefParser::Members(int members, bool isPublic) {
     while (!AtEnd() && !Word("end")) {
         const TXrefToken& t = Tok();
-        const QString w = t.Kind == TXrefToken::TKind::Name ? t.Lower() : QString();
+        const QString& w = t.Lower(); // empty but for names
         const size_t before = FAt;
-        if (w == u"case") {
+        if (IsWord(w, "case")) {
             VariantPart(members);
             return;
         }
-        if (IsRoutineWord(w) || w == u"generic" ||
-            (w == u"class" && (IsRoutineWord(Tok(1).Lower()) || Word("generic", 1)))) {
+        if (IsRoutineWord(w) || IsWord(w, "generic") ||
+            (IsWord(w, "class") && (IsRoutineWord(Tok(1).Lower()) || Word("generic", 1)))) {
             Routine(members, isPublic);
-        } else if (w == u"property" || (w == u"class" && Word("property", 1))) {
+        } else if (IsWord(w, "property") || (IsWord(w, "class") && Word("property", 1))) {
             Accept("class");
             Property(members, isPublic);
-        } else if (w == u"var" || w == u"threadvar" || (w == u"class" && Word("var", 1)) ||
-                   (w == u"class" && Word("threadvar", 1))) {
+        } else if (IsWord(w, "var") || IsWord(w, "threadvar") ||
+                   (IsWord(w, "class") && Word("var", 1)) ||
+                   (IsWord(w, "class") && Word("threadvar", 1))) {
             Accept("class");
             Skip();
             VarSection(members, TDeclKind::Field, isPublic);
-        } else if (w == u"const") {
+        } else if (IsWord(w, "const")) {
             Skip();
             ConstSection(members, TDeclKind::Constant, isPublic);
-        } else if (w == u"type") {
+        } else if (IsWord(w, "type")) {
             Skip();
             TypeSection(members, isPublic);
         } else if (Sym("[")) {
@@ -470,8 +471,8 @@ int TXrefParser::ParameterTypes(quint32& signature) const {
             typed = true;
         } else if (typed) {
             type = TypeToken(FAt + k, type);
-        } else if (t.Kind == TXrefToken::TKind::Name && !t.Reserved && t.Lower() != u"constref" &&
-                   t.Lower() != u"out") {
+        } else if (t.Kind == TXrefToken::TKind::Name && !t.Reserved &&
+                   !IsWord(t.Lower(), "constref") && !IsWord(t.Lower(), "out")) {
             ++count;
             ++names;
         }
@@ -619,11 +620,12 @@ void TXrefParser::Routine(int scope, bool isPublic) {
         unit.Decls[size_t(decl)].Params = Parameters(inner, true, ")", &defaults);
         unit.Decls[size_t(decl)].Defaults = defaults;
         unit.Decls[size_t(decl)].Forward = where == TScopeKind::Interface;
-        unit.Decls[size_t(decl)].What = keyword == u"function" ? QStringLiteral("функция")
-                                        : keyword == u"constructor" ? QStringLiteral("конструктор")
-                                        : keyword == u"destructor" ? QStringLiteral("деструктор")
-                                        : keyword == u"operator" ? QStringLiteral("оператор")
-                                                                 : QStringLiteral("процедура");
+        unit.Decls[size_t(decl)].What =
+            IsWord(keyword, "function")      ? QStringLiteral("функция")
+            : IsWord(keyword, "constructor") ? QStringLiteral("конструктор")
+            : IsWord(keyword, "destructor")  ? QStringLiteral("деструктор")
+            : IsWord(keyword, "operator")    ? QStringLiteral("оператор")
+                                             : QStringLiteral("процедура");
     }
     if (Accept(":")) {
         if (IsName() && Sym(":", 1)) {
