@@ -130,16 +130,36 @@ QString DirectiveBody(const QString& text) {
 
 } // namespace
 
+namespace {
+
+// The first LF of s[from, end), or -1: found by the C library's vectorized search for its byte,
+// far cheaper per line than a search of units.
+qsizetype FindLineFeed(const char16_t* s, qsizetype from, qsizetype end) {
+    const auto* bytes = reinterpret_cast<const char*>(s);
+    for (qsizetype at = from * 2; at < end * 2;) {
+        const void* hit = std::memchr(bytes + at, '\n', size_t(end * 2 - at));
+        if (!hit)
+            return -1;
+        at = static_cast<const char*>(hit) - bytes;
+        if (s[at / 2] == u'\n') // not a byte of another unit
+            return at / 2;
+        ++at;
+    }
+    return -1;
+}
+
+} // namespace
+
 std::vector<QStringView> SplitSourceLines(QStringView text) {
     std::vector<QStringView> lines;
-    // Nearly every text breaks its lines with LF alone: the library's vectorized search then
-    // finds each break.
-    const bool lfOnly = !text.contains(QChar(u'\r'));
     const char16_t* s = text.utf16();
+    const qsizetype size = text.size();
+    // Nearly every text breaks its lines with LF alone.
+    const bool lfOnly = !text.contains(QChar(u'\r'));
     const auto nextBreak = [&](qsizetype from) -> qsizetype {
         if (lfOnly)
-            return text.indexOf(u'\n', from);
-        for (qsizetype i = from; i < text.size(); ++i)
+            return FindLineFeed(s, from, size);
+        for (qsizetype i = from; i < size; ++i)
             if (s[i] == u'\r' || s[i] == u'\n')
                 return i;
         return -1;
@@ -147,10 +167,10 @@ std::vector<QStringView> SplitSourceLines(QStringView text) {
     qsizetype start = 0;
     for (qsizetype i; (i = nextBreak(start)) >= 0; start = i + 1) {
         lines.push_back(text.sliced(start, i - start));
-        if (s[i] == u'\r' && i + 1 < text.size() && s[i + 1] == u'\n')
+        if (s[i] == u'\r' && i + 1 < size && s[i + 1] == u'\n')
             ++i;
     }
-    if (start < text.size())
+    if (start < size)
         lines.push_back(text.sliced(start));
     return lines;
 }
@@ -192,7 +212,7 @@ public:
                 return entry;
             }
             if (entry.Hash == hash && entry.Length == length &&
-                std::memcmp(entry.At, at, size_t(length) * sizeof(char16_t)) == 0)
+                std::equal(at, at + length, entry.At))
                 return entry;
         }
     }
@@ -207,7 +227,8 @@ private:
             hash ^= hash >> 32;
         }
         quint64 rest = 0;
-        std::memcpy(&rest, at + i, size_t(length - i) * sizeof(char16_t));
+        for (; i < length; ++i)
+            rest = rest << 16 | at[i];
         hash = (hash ^ rest) * 0xC4CEB9FE1A85EC53ull;
         return size_t(hash ^ (hash >> 29));
     }
@@ -273,12 +294,13 @@ public:
                         Add(t.Kind == TCodeKind::Name     ? TXrefToken::TKind::Name
                             : t.Kind == TCodeKind::Number ? TXrefToken::TKind::Number
                                                           : TXrefToken::TKind::Symbol,
-                            int(n + 1), foreign ? -1 : number, int(t.Start), int(t.End - t.Start));
+                            s, int(n + 1), foreign ? -1 : number, int(t.Start),
+                            int(t.End - t.Start));
                     }
                     break;
                 }
                 case TRunClass::String:
-                    Add(TXrefToken::TKind::String, int(n + 1), -1, int(run.At), int(run.Length));
+                    Add(TXrefToken::TKind::String, s, int(n + 1), -1, int(run.At), int(run.Length));
                     break;
                 case TRunClass::Directive:
                     if (!FDirective.isEmpty())
@@ -298,10 +320,12 @@ public:
     bool DelphiMode() const { return FConditions.DelphiMode(); }
 
 private:
-    void Add(TXrefToken::TKind kind, int line, int ordinal, int start, int length) {
+    // A token of `s`, the characters of line `line`.
+    void Add(TXrefToken::TKind kind, const char16_t* s, int line, int ordinal, int start,
+             int length) {
         if (!FConditions.Active())
             return;
-        TXrefToken token;
+        TXrefToken& token = FSource.Tokens.emplace_back();
         token.Kind = kind;
         token.Sure = FConditions.Sure();
         token.Line = line;
@@ -309,15 +333,12 @@ private:
         token.Start = start;
         token.Length = length;
         if (kind == TXrefToken::TKind::Name) {
-            const TNameTable::TEntry& name =
-                Intern(FSource.Lines[size_t(line - 1)].utf16() + start, length);
+            const TNameTable::TEntry& name = Intern(s + start, length);
             token.LowerName = name.Lower;
             token.Reserved = name.Reserved;
         } else if (kind == TXrefToken::TKind::Symbol) {
-            const QChar* from = FSource.Lines[size_t(line - 1)].constData() + start;
-            token.Chars = from[0].unicode() | (length > 1 ? quint32(from[1].unicode()) << 16 : 0);
+            token.Chars = s[start] | (length > 1 ? quint32(s[start + 1]) << 16 : 0);
         }
-        FSource.Tokens.push_back(std::move(token));
     }
 
     // A name is looked up as written: nearly every one has been met before in the same
