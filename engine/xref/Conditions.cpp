@@ -206,18 +206,31 @@ private:
 } // namespace
 
 TConditions::TConditions() {
-    for (const char* name : kPredefined)
-        FDefines.insert(QString::fromLatin1(name), QString());
-    FDefines.insert(QStringLiteral("FPC_VERSION"), QStringLiteral("3"));
-    FDefines.insert(QStringLiteral("FPC_RELEASE"), QStringLiteral("2"));
-    FDefines.insert(QStringLiteral("FPC_PATCH"), QStringLiteral("2"));
-    FDefines.insert(QStringLiteral("FPC_FULLVERSION"), QStringLiteral("30202"));
+    // Built once and shared by every reader: a unit that defines a symbol of its own copies it.
+    static const QHash<QString, QString> predefined = [] {
+        QHash<QString, QString> defines;
+        for (const char* name : kPredefined)
+            defines.insert(QString::fromLatin1(name), QString());
+        defines.insert(QStringLiteral("FPC_VERSION"), QStringLiteral("3"));
+        defines.insert(QStringLiteral("FPC_RELEASE"), QStringLiteral("2"));
+        defines.insert(QStringLiteral("FPC_PATCH"), QStringLiteral("2"));
+        defines.insert(QStringLiteral("FPC_FULLVERSION"), QStringLiteral("30202"));
+        return defines;
+    }();
+    FDefines = predefined;
 }
 
 void TConditions::SetMode(const QString& mode) {
-    for (const char* name : {"FPC_OBJFPC", "FPC_DELPHI", "FPC_TP", "FPC_MACPAS", "FPC_ISO",
-                             "FPC_DELPHIUNICODE", "FPC_EXTENDEDPASCAL"})
-        FDefines.remove(QString::fromLatin1(name));
+    static const QStringList modeSymbols = {QStringLiteral("FPC_OBJFPC"),
+                                            QStringLiteral("FPC_DELPHI"),
+                                            QStringLiteral("FPC_TP"),
+                                            QStringLiteral("FPC_MACPAS"),
+                                            QStringLiteral("FPC_ISO"),
+                                            QStringLiteral("FPC_DELPHIUNICODE"),
+                                            QStringLiteral("FPC_EXTENDEDPASCAL")};
+    for (const QString& name : modeSymbols)
+        if (FDefines.contains(name)) // left shared with the predefined ones when none is set
+            FDefines.remove(name);
     const QString m = mode.toUpper();
     FDelphi = m == u"DELPHI" || m == u"DELPHIUNICODE";
     if (m == u"DELPHIUNICODE")
