@@ -5,7 +5,6 @@
 #include <QString>
 #include <QStringView>
 #include <initializer_list>
-#include <string>
 #include <vector>
 
 inline size_t NameHash(QStringView name) {
@@ -15,15 +14,20 @@ inline size_t NameHash(QStringView name) {
     return hash;
 }
 
+// A word or symbol of the language as the code names it, its length known when compiled.
+struct TLiteral {
+    template <size_t N> constexpr TLiteral(const char (&text)[N]) : Text(text), Length(N - 1) {}
+    const char* Text;
+    size_t Length;
+};
+
 // Whether `name` is the ASCII `word`: told by the length first and without a call, since nearly
-// every name compared with a word of the language differs in length. Inlined with a literal
-// word, its length is known when compiled.
-inline bool IsWord(QStringView name, const char* word) {
-    const size_t length = std::char_traits<char>::length(word);
-    if (size_t(name.size()) != length)
+// every name compared with a word of the language differs in length.
+inline bool IsWord(QStringView name, TLiteral word) {
+    if (size_t(name.size()) != word.Length)
         return false;
-    for (size_t i = 0; i < length; ++i)
-        if (name.utf16()[i] != char16_t(static_cast<unsigned char>(word[i])))
+    for (size_t i = 0; i < word.Length; ++i)
+        if (name.utf16()[i] != char16_t(static_cast<unsigned char>(word.Text[i])))
             return false;
     return true;
 }

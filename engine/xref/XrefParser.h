@@ -6,8 +6,6 @@
 #include "XrefLexer.h"
 #include "XrefModel.h"
 
-#include <string>
-
 bool IsVisibilityWord(const QString& lower);
 bool IsRoutineWord(const QString& lower);
 
@@ -21,24 +19,24 @@ private:
     const TXrefToken& Tok(size_t ahead = 0) const {
         return FAt + ahead < FTokens.size() ? FTokens[FAt + ahead] : kNoToken;
     }
-    bool Word(const char* lower, size_t ahead = 0) const {
+    bool Word(TLiteral lower, size_t ahead = 0) const {
         const TXrefToken& t = Tok(ahead);
         return t.Kind == TXrefToken::TKind::Name && IsWord(t.Lower(), lower);
     }
-    bool Sym(const char* text, size_t ahead = 0) const {
+    bool Sym(TLiteral text, size_t ahead = 0) const {
         const TXrefToken& t = Tok(ahead);
         if (t.Kind != TXrefToken::TKind::Symbol || FAt + ahead >= FTokens.size())
             return false;
         // Symbols are one or two characters, compared without reading the line.
-        const size_t length = std::char_traits<char>::length(text);
-        const quint32 chars = quint8(text[0]) | (length > 1 ? quint32(quint8(text[1])) << 16 : 0);
-        return length <= 2 && size_t(t.Length) == length && t.Chars == chars;
+        const quint32 chars =
+            quint8(text.Text[0]) | (text.Length > 1 ? quint32(quint8(text.Text[1])) << 16 : 0);
+        return text.Length <= 2 && size_t(t.Length) == text.Length && t.Chars == chars;
     }
     bool IsName(size_t ahead = 0) const;
     bool AtEnd() const { return FAt >= FTokens.size(); }
     QStringView Text(size_t token) const { return FSource.Text(FTokens[token]); }
     void Skip(size_t n = 1) { FAt += n; }
-    bool Accept(const char* lowerOrSymbol) {
+    bool Accept(TLiteral lowerOrSymbol) {
         if (!Word(lowerOrSymbol) && !Sym(lowerOrSymbol))
             return false;
         Skip();
@@ -63,7 +61,7 @@ private:
     void VarSection(int scope, TDeclKind kind, bool isPublic);
     void LabelSection(int scope);
     void Routine(int scope, bool isPublic);
-    int Parameters(int inner, bool declare, const char* close, int* defaults = nullptr);
+    int Parameters(int inner, bool declare, TLiteral close, int* defaults = nullptr);
     void RoutineBody(int inner);
     int ImplementedBy(int scope, const QString& lower, int params, bool hasParams,
                       quint32 signature) const;
@@ -128,4 +126,13 @@ private:
     };
     QHash<TNameKey, TSameNames> FSameNames;
     mutable std::vector<int> FArgumentCounts; // per opening bracket, once asked
+    // Per bracket depth of the expression being read: the chain of names the next ".Name"
+    // selects from, with the "^" and "[ ]" it went through since its last name; a call's or
+    // cast's brackets keep it. Kept for its room: expressions are read by the million.
+    struct TChain {
+        int Site = -1;
+        int Steps = 0;
+        bool Open = false; // the bracket opened right after it
+    };
+    std::vector<TChain> FChains;
 };

@@ -32,12 +32,6 @@ int TXrefParser::ArgumentCount() const {
 }
 
 void TXrefParser::CountArguments() const {
-    const auto symbol = [](const TXrefToken& t, char c) {
-        return t.Kind == TXrefToken::TKind::Symbol && t.Length == 1 && t.Chars == quint8(c);
-    };
-    const auto word = [](const TXrefToken& t, const char* lower) {
-        return t.Kind == TXrefToken::TKind::Name && t.Lower() == QLatin1String(lower);
-    };
     struct TOpen {
         size_t At;
         int Commas;
@@ -47,19 +41,33 @@ void TXrefParser::CountArguments() const {
     FArgumentCounts.assign(FTokens.size(), -1);
     for (size_t k = 0; k < FTokens.size(); ++k) {
         const TXrefToken& t = FTokens[k];
-        if (symbol(t, '(') || symbol(t, '[')) {
+        if (t.Kind == TXrefToken::TKind::Name) {
+            if (IsWord(t.Lower(), "begin") || IsWord(t.Lower(), "end"))
+                open.clear();
+            continue;
+        }
+        if (t.Kind != TXrefToken::TKind::Symbol || t.Length != 1)
+            continue;
+        switch (t.Chars) {
+        case '(':
+        case '[':
             open.push_back({k, 0});
-        } else if (symbol(t, ')') || symbol(t, ']')) {
-            if (open.empty())
-                continue;
-            const TOpen bracket = open.back();
-            open.pop_back();
-            FArgumentCounts[bracket.At] = k == bracket.At + 1 ? 0 : bracket.Commas + 1;
-        } else if (symbol(t, ',')) {
+            break;
+        case ')':
+        case ']':
+            if (!open.empty()) {
+                const TOpen bracket = open.back();
+                open.pop_back();
+                FArgumentCounts[bracket.At] = k == bracket.At + 1 ? 0 : bracket.Commas + 1;
+            }
+            break;
+        case ',':
             if (!open.empty())
                 ++open.back().Commas;
-        } else if (word(t, "begin") || word(t, "end") || symbol(t, ';')) {
+            break;
+        case ';':
             open.clear();
+            break;
         }
     }
 }
@@ -85,14 +93,8 @@ int TXrefParser::ChainFrom(int scope, int site) {
 }
 
 void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
-    // Per bracket depth: the chain of names the next ".Name" selects from, with the "^" and
-    // "[ ]" it went through since its last name; a call's or cast's brackets keep it.
-    struct TChain {
-        int Site = -1;
-        int Steps = 0;
-        bool Open = false; // the bracket opened right after it
-    };
-    std::vector<TChain> chains(1);
+    std::vector<TChain>& chains = FChains; // an expression never holds another
+    chains.assign(1, {});
     int depth = 0;
     auto chain = [&chains, &depth]() -> TChain& {
         if (chains.size() <= size_t(depth))
@@ -201,9 +203,9 @@ void TXrefParser::Statement(int scope) {
     }
     const TXrefToken& t = Tok();
     const QString& w = t.Lower(); // empty but for names
-    auto statements = [this, scope](std::initializer_list<const char*> ends) {
+    auto statements = [this, scope](std::initializer_list<TLiteral> ends) {
         while (!AtEnd()) {
-            for (const char* end : ends)
+            for (const TLiteral end : ends)
                 if (Word(end))
                     return;
             const size_t before = FAt;
@@ -212,7 +214,7 @@ void TXrefParser::Statement(int scope) {
                 Skip();
         }
     };
-    auto upTo = [this, scope](const char* word) {
+    auto upTo = [this, scope](TLiteral word) {
         while (!AtEnd() && !Word(word) && !Sym(";") && !Word("end")) {
             const size_t before = FAt;
             Expression(scope);

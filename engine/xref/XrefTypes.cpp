@@ -346,8 +346,8 @@ void TXrefParser::Property(int members, bool isPublic) {
         Skip(2);
 }
 
-int TXrefParser::Parameters(int inner, bool declare, const char* close, int* defaults) {
-    const bool square = close[0] == ']';
+int TXrefParser::Parameters(int inner, bool declare, TLiteral close, int* defaults) {
+    const bool square = close.Text[0] == ']';
     if (!Accept(square ? "[" : "("))
         return 0;
     int count = 0;
