@@ -121,19 +121,6 @@ struct THashedName {
     size_t Hash;
 };
 
-// A name in a scope, as declarations are found.
-struct TNameKey {
-    TNameKey(int scope, const THashedName& name)
-        : Scope(scope), Hash(name.Hash), Lower(name.Lower) {}
-    int Scope = -1;
-    size_t Hash = 0;
-    QString Lower;
-    bool operator==(const TNameKey&) const = default;
-};
-inline size_t qHash(const TNameKey& key, size_t seed = 0) {
-    return qHashMulti(seed, key.Scope, key.Hash);
-}
-
 // The first declaration of each name in each scope. Looked up for every name a run meets in
 // every scope it passes, mostly in vain: a slot keeps part of its name's hash, so a miss
 // seldom reaches the declarations, and nothing is copied or counted per look-up.

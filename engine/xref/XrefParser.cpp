@@ -2,6 +2,7 @@
 
 #include "WordSet.h"
 
+#include <QStringBuilder>
 #include <algorithm>
 #include <bit>
 
@@ -157,8 +158,12 @@ int TXrefParser::NewScope(TScopeKind kind, int outer, int owner) {
 int TXrefParser::Declare(int scope, TDeclKind kind, size_t token) {
     const TXrefToken& t = FTokens[token];
     TXrefUnit& unit = FOut.Unit;
-    TDecl decl;
-    decl.Name = Text(token).toString();
+    QString& spelling = FSpellings(t.LowerName, 0);
+    if (spelling != Text(token))
+        spelling = Text(token).toString();
+    const int index = int(unit.Decls.size());
+    TDecl& decl = unit.Decls.emplace_back();
+    decl.Name = spelling;
     decl.Lower = t.Lower();
     decl.Kind = kind;
     decl.Scope = scope;
@@ -166,8 +171,6 @@ int TXrefParser::Declare(int scope, TDeclKind kind, size_t token) {
     decl.Ordinal = t.Ordinal;
     decl.Seq = int(token);
     decl.Sure = t.Sure;
-    const int index = int(unit.Decls.size());
-    unit.Decls.push_back(std::move(decl));
     // The unit's own name is found through the run's table of units, and becomes its dotted
     // whole once read: no look-up in a scope wants it.
     if (scope == 0)
@@ -175,8 +178,7 @@ int TXrefParser::Declare(int scope, TDeclKind kind, size_t token) {
     // Every lookup walks the declarations of a name in its scope: past a number no real code
     // has, later ones keep their ids but are not found by name, and their uses stay plain.
     constexpr int kMaxSameNames = 256;
-    const TNameKey key{scope, t.Lower()};
-    TSameNames& same = FSameNames[key];
+    TSameNames& same = FSameNames(t.LowerName, scope);
     if (same.Count == 0)
         unit.Index.Insert(unit.Decls, index);
     else if (same.Count < kMaxSameNames)
@@ -190,7 +192,7 @@ int TXrefParser::Declare(int scope, TDeclKind kind, size_t token) {
 
 int TXrefParser::AddSite(TSite::TRole role, int scope, size_t token) {
     const TXrefToken& t = FTokens[token];
-    TSite site;
+    TSite& site = FOut.Sites.emplace_back();
     site.Role = role;
     site.Sure = t.Sure;
     site.Line = t.Line;
@@ -199,7 +201,6 @@ int TXrefParser::AddSite(TSite::TRole role, int scope, size_t token) {
     site.Seq = int(token);
     site.Lower = t.Lower();
     site.With = FWith;
-    FOut.Sites.push_back(std::move(site));
     return int(FOut.Sites.size() - 1);
 }
 
@@ -217,8 +218,8 @@ TParsedSource TXrefParser::Parse() {
     const TDecl* previous = nullptr;
     for (TDecl& decl : unit.Decls) {
         const TScope& scope = unit.Scopes[size_t(decl.Scope)];
-        const QString prefix = scope.Owner >= 0 ? unit.Decls[size_t(scope.Owner)].Id : scope.Path;
-        const QString path = prefix.isEmpty() ? decl.Name : prefix + u'.' + decl.Name;
+        const QString& prefix = scope.Owner >= 0 ? unit.Decls[size_t(scope.Owner)].Id : scope.Path;
+        const QString path = prefix.isEmpty() ? decl.Name : QString(prefix % u'.' % decl.Name);
         const int n = seen.Count(path);
         decl.Id = n > 1                       ? path + u'~' + QString::number(n)
                   : LooksLikeLineAnchor(path) ? path + QStringLiteral("~1")

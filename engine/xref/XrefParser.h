@@ -120,11 +120,62 @@ private:
     int FWhole = -1;  // the site the last expression read names as a whole, or -1
     int FMethod = -1; // the scope of the method body being read
     int FNesting = 0;
+    // What the parse keeps per name of the source (its lower case, kept once per source) and
+    // scope: open addressing on the name's address, without hashing or copying its text.
+    template <typename TValue> class TPerName {
+    public:
+        TValue& operator()(const QString* name, int scope) {
+            if (2 * (FCount + 1) > FSlots.size())
+                Grow();
+            const size_t mask = FSlots.size() - 1;
+            for (size_t k = Hash(name, scope) & mask;; k = (k + 1) & mask) {
+                TSlot& slot = FSlots[k];
+                if (!slot.Name) {
+                    slot.Name = name;
+                    slot.Scope = scope;
+                    ++FCount;
+                    return slot.Value;
+                }
+                if (slot.Name == name && slot.Scope == scope)
+                    return slot.Value;
+            }
+        }
+
+    private:
+        struct TSlot {
+            const QString* Name = nullptr;
+            int Scope = 0;
+            TValue Value{};
+        };
+        static size_t Hash(const QString* name, int scope) {
+            const quint64 h =
+                (quint64(quintptr(name)) ^ quint64(quint32(scope)) << 40) * 0x9E3779B97F4A7C15ull;
+            return size_t(h ^ (h >> 31));
+        }
+        void Grow() {
+            std::vector<TSlot> old(std::max<size_t>(64, 2 * FSlots.size()));
+            old.swap(FSlots);
+            const size_t mask = FSlots.size() - 1;
+            for (TSlot& slot : old) {
+                if (!slot.Name)
+                    continue;
+                size_t k = Hash(slot.Name, slot.Scope) & mask;
+                while (FSlots[k].Name)
+                    k = (k + 1) & mask;
+                FSlots[k] = std::move(slot);
+            }
+        }
+        std::vector<TSlot> FSlots; // a power of two in size, at most half full
+        size_t FCount = 0;
+    };
     // Per name and scope: its last declaration found by name, and how many are.
     struct TSameNames {
         int Last = -1, Count = 0;
     };
-    QHash<TNameKey, TSameNames> FSameNames;
+    TPerName<TSameNames> FSameNames;
+    // Per name: the spelling it was last declared with, shared by the declarations that spell
+    // it so (parameters and locals of the same names in routine after routine).
+    TPerName<QString> FSpellings;
     mutable std::vector<int> FArgumentCounts; // per opening bracket, once asked
     // Per bracket depth of the expression being read: the chain of names the next ".Name"
     // selects from, with the "^" and "[ ]" it went through since its last name; a call's or
