@@ -122,19 +122,20 @@ struct THashedName {
 };
 
 // The first declaration of each name in each scope. Looked up for every name a run meets in
-// every scope it passes, mostly in vain: a slot keeps part of its name's hash, so a miss
-// seldom reaches the declarations, and nothing is copied or counted per look-up.
+// every scope it passes, mostly in vain: a slot keeps its scope and part of its name's hash,
+// so a miss seldom reaches the declarations, and nothing is copied or counted per look-up;
+// growing the table hashes no name again.
 class TNameIndex {
 public:
     int Find(const std::vector<TDecl>& decls, int scope, const THashedName& name) const {
         if (FSlots.empty())
             return -1;
         const quint32 check = quint32(name.Hash);
-        for (size_t k = Start(scope, name.Hash);; k = (k + 1) & (FSlots.size() - 1)) {
+        for (size_t k = Start(scope, check);; k = (k + 1) & (FSlots.size() - 1)) {
             const TSlot& slot = FSlots[k];
             if (slot.Decl < 0)
                 return -1;
-            if (slot.Check == check && decls[size_t(slot.Decl)].Scope == scope &&
+            if (slot.Check == check && slot.Scope == scope &&
                 decls[size_t(slot.Decl)].Lower == name.Lower)
                 return slot.Decl;
         }
@@ -143,34 +144,35 @@ public:
     // `decl` is the first of its name in its scope.
     void Insert(const std::vector<TDecl>& decls, int decl) {
         if (2 * (FCount + 1) > FSlots.size())
-            Grow(decls);
-        Place(NameHash(decls[size_t(decl)].Lower), decls[size_t(decl)].Scope, decl);
+            Grow();
+        Place({quint32(NameHash(decls[size_t(decl)].Lower)), decl, decls[size_t(decl)].Scope});
         ++FCount;
     }
 
 private:
     struct TSlot {
-        quint32 Check = 0;
+        quint32 Check = 0; // the low half of the name's hash
         int Decl = -1;
+        int Scope = -1;
     };
 
-    size_t Start(int scope, size_t hash) const {
-        return size_t(((hash + size_t(scope)) * 0x9E3779B97F4A7C15ull) >> FShift);
+    size_t Start(int scope, quint32 check) const {
+        return size_t(((quint64(check) + quint64(quint32(scope))) * 0x9E3779B97F4A7C15ull) >>
+                      FShift);
     }
-    void Place(size_t hash, int scope, int decl) {
-        size_t k = Start(scope, hash);
+    void Place(const TSlot& slot) {
+        size_t k = Start(slot.Scope, slot.Check);
         while (FSlots[k].Decl >= 0)
             k = (k + 1) & (FSlots.size() - 1);
-        FSlots[k] = {quint32(hash), decl};
+        FSlots[k] = slot;
     }
-    void Grow(const std::vector<TDecl>& decls) {
+    void Grow() {
         std::vector<TSlot> old(std::max<size_t>(16, 2 * FSlots.size()));
         old.swap(FSlots);
         FShift = 64 - std::countr_zero(FSlots.size());
         for (const TSlot& slot : old)
             if (slot.Decl >= 0)
-                Place(NameHash(decls[size_t(slot.Decl)].Lower), decls[size_t(slot.Decl)].Scope,
-                      slot.Decl);
+                Place(slot);
     }
 
     std::vector<TSlot> FSlots; // a power of two, never more than half full
