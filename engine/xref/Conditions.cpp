@@ -2,6 +2,8 @@
 
 #include "CodeTokens.h"
 
+#include <algorithm>
+
 namespace {
 
 // What Free Pascal 3.2.2 defines for Linux on x86-64 before reading a unit.
@@ -71,13 +73,12 @@ public:
         bool Bool = false;
     };
 
-    TExpression(const QString& text, const QHash<QString, QString>& defines,
+    TExpression(QStringView text, const QHash<QString, QString>& defines,
                 const QSet<QString>& doubtful)
-        : FText(text), FDefines(defines), FDoubtful(doubtful) {
+        : FDefines(defines), FDoubtful(doubtful) {
         TCodeToken t;
-        const auto* s = reinterpret_cast<const char16_t*>(text.constData());
-        for (qsizetype i = 0; NextCodeToken(s, i, text.size(), t); i = t.End)
-            FTokens.push_back(text.mid(t.Start, t.End - t.Start).toUpper());
+        for (qsizetype i = 0; NextCodeToken(text.utf16(), i, text.size(), t); i = t.End)
+            FTokens.push_back(text.sliced(t.Start, t.End - t.Start).toString().toUpper());
     }
 
     TValue Whole() {
@@ -194,7 +195,6 @@ private:
         return {};
     }
 
-    const QString& FText;
     const QHash<QString, QString>& FDefines;
     const QSet<QString>& FDoubtful;
     QStringList FTokens;
@@ -239,7 +239,7 @@ void TConditions::SetMode(const QString& mode) {
         FDefines.insert(QStringLiteral("FPC_") + m, QString());
 }
 
-TConditions::TTruth TConditions::Evaluate(const QString& expression) const {
+TConditions::TTruth TConditions::Evaluate(QStringView expression) const {
     const TExpression::TValue v = TExpression(expression, FDefines, FDoubtful).Whole();
     if (v.Kind != TExpression::TKind::Bool)
         return TTruth::Unknown;
@@ -262,49 +262,62 @@ void TConditions::Branch(TFrame& frame, TTruth truth) {
     FSure = frame.OuterSure && sure;
 }
 
-void TConditions::Directive(const QString& text) {
+bool IsUpperWord(QStringView word, const char* text) {
+    const QLatin1StringView upper(text);
+    if (std::any_of(word.begin(), word.end(), [](QChar c) { return c.unicode() >= 0x80; }))
+        return word.toString().toUpper() == upper;
+    return word.size() == upper.size() &&
+           std::equal(word.begin(), word.end(), upper.begin(), [](QChar c, char u) {
+               return (c >= u'a' && c <= u'z' ? c.unicode() - 32 : c.unicode()) == char16_t(u);
+           });
+}
+
+void TConditions::Directive(QStringView text) {
     qsizetype split = 0;
     while (split < text.size() && (text[split].isLetterOrNumber() || text[split] == u'_'))
         ++split;
-    const QString word = text.left(split).toUpper();
-    const QString rest = text.mid(split).trimmed();
+    const QStringView word = text.left(split);
+    const QStringView rest = text.sliced(split).trimmed();
     auto name = [&rest]() {
         qsizetype n = 0;
         while (n < rest.size() && (rest[n].isLetterOrNumber() || rest[n] == u'_'))
             ++n;
-        return rest.left(n).toUpper();
+        return rest.left(n).toString().toUpper();
     };
-    if (word == u"IFDEF" || word == u"IFNDEF" || word == u"IF" || word == u"IFOPT") {
+    const auto is = [&word](const char* upper) { return IsUpperWord(word, upper); };
+    if (is("IFDEF") || is("IFNDEF") || is("IF") || is("IFOPT")) {
         TFrame frame{FActive, FSure, false, false};
         TTruth truth = TTruth::Unknown;
-        if ((word == u"IFDEF" || word == u"IFNDEF") && FDoubtful.contains(name()))
+        if ((is("IFDEF") || is("IFNDEF")) && FDoubtful.contains(name()))
             truth = TTruth::Unknown;
-        else if (word == u"IFDEF" || word == u"IFNDEF")
-            truth = FDefines.contains(name()) == (word == u"IFDEF") ? TTruth::Yes : TTruth::No;
-        else if (word == u"IF")
+        else if (is("IFDEF") || is("IFNDEF"))
+            truth = FDefines.contains(name()) == is("IFDEF") ? TTruth::Yes : TTruth::No;
+        else if (is("IF"))
             truth = Evaluate(rest);
         Branch(frame, truth);
         FFrames.push_back(frame);
-    } else if ((word == u"ELSE" || word == u"ELSEIF") && !FFrames.empty()) {
-        Branch(FFrames.back(), word == u"ELSE" ? TTruth::Yes : Evaluate(rest));
-    } else if ((word == u"ENDIF" || word == u"IFEND") && !FFrames.empty()) {
+    } else if ((is("ELSE") || is("ELSEIF")) && !FFrames.empty()) {
+        Branch(FFrames.back(), is("ELSE") ? TTruth::Yes : Evaluate(rest));
+    } else if ((is("ENDIF") || is("IFEND")) && !FFrames.empty()) {
         FActive = FFrames.back().OuterActive;
         FSure = FFrames.back().OuterSure;
         FFrames.pop_back();
     } else if (!FActive) {
         return;
-    } else if (word == u"DEFINE" || word == u"UNDEF") {
+    } else if (is("DEFINE") || is("UNDEF")) {
+        const QString symbol = name();
         // Set in a branch whose condition was beyond the reader, a symbol is in doubt.
         if (FSure)
-            FDoubtful.remove(name());
+            FDoubtful.remove(symbol);
         else
-            FDoubtful.insert(name());
+            FDoubtful.insert(symbol);
         const qsizetype value = rest.indexOf(QLatin1String(":="));
-        if (word == u"UNDEF")
-            FDefines.remove(name());
+        if (is("UNDEF"))
+            FDefines.remove(symbol);
         else
-            FDefines.insert(name(), value < 0 ? QString() : rest.mid(value + 2).trimmed());
-    } else if (word == u"MODE") {
+            FDefines.insert(symbol,
+                            value < 0 ? QString() : rest.sliced(value + 2).trimmed().toString());
+    } else if (is("MODE")) {
         SetMode(name());
     }
 }

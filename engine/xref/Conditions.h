@@ -7,12 +7,16 @@
 #include <QString>
 #include <vector>
 
+// Whether `word` reads `upper` (ASCII capitals) once in upper case as QString::toUpper() has
+// it, without a copy when the word is ASCII.
+bool IsUpperWord(QStringView word, const char* upper);
+
 class TConditions {
 public:
     TConditions();
 
     // Takes one directive's text without its brackets and "$" ("IFDEF X", "mode delphi").
-    void Directive(const QString& text);
+    void Directive(QStringView text);
 
     // Code here is compiled.
     bool Active() const { return FActive; }
@@ -28,7 +32,7 @@ private:
         bool Unknown; // its condition could not be evaluated
     };
     void Branch(TFrame& frame, TTruth truth);
-    TTruth Evaluate(const QString& expression) const;
+    TTruth Evaluate(QStringView expression) const;
     void SetMode(const QString& mode);
 
     QHash<QString, QString> FDefines; // upper case -> value ("" when it has none)

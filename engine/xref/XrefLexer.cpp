@@ -115,17 +115,16 @@ const TWordSet& ReservedWords() {
 }
 
 // The directive's words without "{$" or "(*$" and the closing bracket.
-QString DirectiveBody(const QString& text) {
-    QString body = text;
-    if (body.startsWith(u"{$"))
-        body = body.mid(2);
-    else if (body.startsWith(u"(*$"))
-        body = body.mid(3);
-    if (body.endsWith(u'}'))
-        body.chop(1);
-    else if (body.endsWith(u"*)"))
-        body.chop(2);
-    return body.trimmed();
+QStringView DirectiveBody(QStringView text) {
+    if (text.startsWith(u"{$"))
+        text = text.sliced(2);
+    else if (text.startsWith(u"(*$"))
+        text = text.sliced(3);
+    if (text.endsWith(u'}'))
+        text.chop(1);
+    else if (text.endsWith(u"*)"))
+        text.chop(2);
+    return text.trimmed();
 }
 
 } // namespace
@@ -272,9 +271,8 @@ public:
                 const auto& run = runs[r];
                 if (run.Length < 0) {
                     if (run.Class == TRunClass::Directive) {
-                        const QString body = DirectiveBody(FDirective);
-                        FDirective.clear(); // an include file's own directives come next
-                        Directive(body, depth);
+                        Directive(DirectiveBody(FDirective), depth);
+                        FDirective.truncate(0); // its room kept for the next one
                     }
                     continue;
                 }
@@ -314,7 +312,7 @@ public:
             if (!FDirective.isEmpty())
                 FDirective += u' '; // a directive that goes on in the next line
         }
-        FDirective.clear();
+        FDirective.truncate(0);
     }
 
     bool DelphiMode() const { return FConditions.DelphiMode(); }
@@ -366,28 +364,30 @@ private:
         return spelling;
     }
 
-    void Directive(const QString& body, int depth) {
+    // `body` lies in FDirective, which an include file's reading takes over.
+    void Directive(QStringView body, int depth) {
         FConditions.Directive(body);
         qsizetype split = 0;
         while (split < body.size() && body[split].isLetter())
             ++split;
-        const QString word = body.left(split).toUpper();
-        QString name = body.mid(split).trimmed();
-        if ((word != u"I" && word != u"INCLUDE") || split == body.size() ||
+        const QStringView word = body.left(split);
+        QStringView name = body.sliced(split).trimmed();
+        if ((!IsUpperWord(word, "I") && !IsUpperWord(word, "INCLUDE")) || split == body.size() ||
             !body[split].isSpace() || name.startsWith(u'%') || !FConditions.Active() ||
             !FIncludes || depth >= 16)
             return;
         if (name.startsWith(u'\'') && name.endsWith(u'\'') && name.size() >= 2)
-            name = name.mid(1, name.size() - 2);
+            name = name.sliced(1, name.size() - 2);
         // Files that include each other several times would be read in numbers that double
         // at every level: past what any real unit reads, the rest stays unread.
         constexpr int kMaxIncludes = 4096;
         constexpr qsizetype kMaxIncludedLength = 32 << 20;
         if (++FIncludeCount > kMaxIncludes)
             return;
-        const std::optional<QString> text = FIncludes(name);
+        const std::optional<QString> text = FIncludes(name.toString());
         if (!text || (FIncludedLength += text->size()) > kMaxIncludedLength)
             return;
+        FDirective.truncate(0); // the included file's own directives come next
         FSource.Texts << *text;
         const std::vector<QStringView> lines = SplitSourceLines(FSource.Texts.constLast());
         const qsizetype first = qsizetype(FSource.Lines.size());
