@@ -26,6 +26,8 @@ public:
         Runs.clear();
     }
     void Text(const char16_t* s, qsizetype n) { Runs.push_back({s - FLine, n, FClass}); }
+    // Outside comments, directives and strings: the scan is in no state of its own either.
+    bool InCode() const { return FClass == TRunClass::Code; }
     void Markup(TMarkup which) {
         // A comment, string or directive ends with its closing markup.
         if (which == TMarkup::Ecom || which == TMarkup::Estr || which == TMarkup::Edir)
@@ -131,16 +133,16 @@ QStringView DirectiveBody(QStringView text) {
 
 namespace {
 
-// The first LF of s[from, end), or -1: found by the C library's vectorized search for its byte,
-// far cheaper per line than a search of units.
-qsizetype FindLineFeed(const char16_t* s, qsizetype from, qsizetype end) {
+// The first `c` (ASCII) of s[from, end), or -1: found by the C library's vectorized search for
+// its byte, far cheaper per line than a search of units.
+qsizetype FindAscii(const char16_t* s, qsizetype from, qsizetype end, char c) {
     const auto* bytes = reinterpret_cast<const char*>(s);
     for (qsizetype at = from * 2; at < end * 2;) {
-        const void* hit = std::memchr(bytes + at, '\n', size_t(end * 2 - at));
+        const void* hit = std::memchr(bytes + at, c, size_t(end * 2 - at));
         if (!hit)
             return -1;
         at = static_cast<const char*>(hit) - bytes;
-        if (s[at / 2] == u'\n') // not a byte of another unit
+        if (s[at / 2] == char16_t(c)) // not a byte of another unit
             return at / 2;
         ++at;
     }
@@ -154,10 +156,10 @@ std::vector<QStringView> SplitSourceLines(QStringView text) {
     const char16_t* s = text.utf16();
     const qsizetype size = text.size();
     // Nearly every text breaks its lines with LF alone.
-    const bool lfOnly = !text.contains(QChar(u'\r'));
+    const bool lfOnly = FindAscii(s, 0, size, '\r') < 0;
     const auto nextBreak = [&](qsizetype from) -> qsizetype {
         if (lfOnly)
-            return FindLineFeed(s, from, size);
+            return FindAscii(s, from, size, '\n');
         for (qsizetype i = from; i < size; ++i)
             if (s[i] == u'\r' || s[i] == u'\n')
                 return i;
@@ -184,6 +186,19 @@ QString DecodeSource(const QByteArray& bytes, TUnmarkedSource unmarked) {
 }
 
 namespace {
+
+// Whether the scan could find a comment, directive or string opening in a line of code: else
+// the line is code alone. Most lines of code are, and are told so by a loop the compiler
+// vectorizes.
+bool OpensAnything(const char16_t* s, qsizetype length) {
+    unsigned opens = 0;
+    for (qsizetype i = 0; i < length; ++i) {
+        const char16_t c = s[i];
+        opens |=
+            unsigned(c == u'{') | unsigned(c == u'\'') | unsigned(c == u'*') | unsigned(c == u'/');
+    }
+    return opens != 0;
+}
 
 // Names by their characters, which lie in text that outlives the table: open addressing, the
 // entries hashed a word of four units at a time.
@@ -264,7 +279,10 @@ public:
             const QStringView line = FSource.Lines[size_t(n)]; // includes may grow the list
             const auto* s = line.utf16();
             recorder.Begin(s);
-            scanner.ConvertLine(s, line.size(), recorder);
+            if (!recorder.InCode() || OpensAnything(s, line.size()))
+                scanner.ConvertLine(s, line.size(), recorder);
+            else if (!line.isEmpty())
+                recorder.Text(s, line.size()); // what the scan would find, at a fraction
             int ordinal = 0;
             const auto& runs = recorder.Runs; // an include is read by a recorder of its own
             for (size_t r = 0; r < runs.size(); ++r) {

@@ -388,6 +388,23 @@ void TestXref::links_data() {
     row("a condition decided by its known side", {doubt}, "u22:9:C", "C");
     row("a symbol defined in an undecided branch is in doubt", {doubt}, "u22:9:B", "-");
 
+    // Lines inside a comment that began on an earlier line are read by the scan, whatever
+    // they hold.
+    const QString comments = "u23.pas|unit u23;\ninterface\n"                    // 1-2
+                             "{$define Mine}\n"                                  // 3
+                             "{$ifdef mine}var A: Integer;{$endif}\n"            // 4
+                             "var B: Integer;\nimplementation\ninitialization\n" // 5-7
+                             "  (* a comment\n"                                  // 8
+                             "  Zz; A := 1; *) B := 2;\n"                        // 9
+                             "  { another\n"                                     // 10
+                             "  Zz; A := 3; } B := 4;\n"                         // 11
+                             "  A := 5;\n"                                       // 12
+                             "end.\n";
+    row("lower-case directives", {comments}, "u23:12:A", "A");
+    row("a line in a comment opened by (* before it", {comments}, "u23:9:A", "-");
+    row("a line in a comment opened by { before it", {comments}, "u23:11:A", "-");
+    row("code after a comment closed in its line", {comments}, "u23:11:B", "B");
+
     const QString included = "u12.pas|unit u12;\n"                       // 1
                              "interface\n"                               // 2
                              "{$I defs.inc}\n"                           // 3
