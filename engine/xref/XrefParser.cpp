@@ -5,6 +5,7 @@
 #include <QStringBuilder>
 #include <algorithm>
 #include <bit>
+#include <iterator>
 
 namespace {
 
@@ -93,6 +94,15 @@ private:
 
     std::vector<TSlot> FSlots; // open addressing, at most half full
 };
+
+// The items of `room` in a list of their own exact size, leaving the room empty but for its
+// capacity.
+template <typename T> std::vector<T> TakeExact(std::vector<T>& room) {
+    std::vector<T> exact(std::make_move_iterator(room.begin()),
+                         std::make_move_iterator(room.end()));
+    room.clear();
+    return exact;
+}
 
 } // namespace
 
@@ -205,12 +215,19 @@ int TXrefParser::AddSite(TSite::TRole role, int scope, size_t token) {
 }
 
 TParsedSource TXrefParser::Parse() {
-    // About a third of the tokens of real code are names: growing the list costs more.
-    FOut.Sites.reserve(FTokens.size() / 3);
+    // The names and declarations grow in rooms the thread keeps for the source it parses next,
+    // their pages mapped already; they are kept until the pages are made, copied at their
+    // exact size.
+    static thread_local std::vector<TSite> siteRoom;
+    static thread_local std::vector<TDecl> declRoom;
+    FOut.Sites.swap(siteRoom);
+    FOut.Unit.Decls.swap(declRoom);
     NewScope(TScopeKind::File, -1, -1);
     UnitOrProgram();
-    // The names are kept until the page is made: no room beyond them.
-    FOut.Sites.shrink_to_fit();
+    siteRoom.swap(FOut.Sites);
+    declRoom.swap(FOut.Unit.Decls);
+    FOut.Sites = TakeExact(siteRoom);
+    FOut.Unit.Decls = TakeExact(declRoom);
 
     // Ids: the scope path, numbered from the second declaration of the same path on.
     TXrefUnit& unit = FOut.Unit;
