@@ -54,7 +54,7 @@ inline bool IsNameUnit(unsigned c) {
 
 // The next token of s[i, end) into `out`; false when only blanks are left.
 template <typename Unit>
-bool NextCodeToken(const Unit* s, qsizetype i, qsizetype end, TCodeToken& out) {
+Q_ALWAYS_INLINE bool NextCodeToken(const Unit* s, qsizetype i, qsizetype end, TCodeToken& out) {
     auto at = [&](qsizetype k) -> unsigned { return k < end ? unsigned(s[k]) : 0u; };
     auto digits = [&](qsizetype k, bool hex) {
         for (unsigned c; (c = at(k)) != 0; ++k)

@@ -225,13 +225,19 @@ public:
                 ++FCount;
                 return entry;
             }
-            if (entry.Hash == hash && entry.Length == length &&
-                std::equal(at, at + length, entry.At))
+            if (entry.Hash == hash && entry.Length == length && Same(entry.At, at, length))
                 return entry;
         }
     }
 
 private:
+    // Names are short: compared in line rather than by a call.
+    static bool Same(const char16_t* a, const char16_t* b, qsizetype length) {
+        for (qsizetype i = 0; i < length; ++i)
+            if (a[i] != b[i])
+                return false;
+        return true;
+    }
     static size_t Hash(const char16_t* at, qsizetype length) {
         quint64 hash = quint64(length) * 0x9E3779B97F4A7C15ull;
         qsizetype i = 0;
@@ -337,8 +343,8 @@ public:
 
 private:
     // A token of `s`, the characters of line `line`.
-    void Add(TXrefToken::TKind kind, const char16_t* s, int line, int ordinal, int start,
-             int length) {
+    Q_ALWAYS_INLINE void Add(TXrefToken::TKind kind, const char16_t* s, int line, int ordinal,
+                             int start, int length) {
         if (!FConditions.Active())
             return;
         TXrefToken& token = FSource.Tokens.emplace_back();
