@@ -200,77 +200,6 @@ bool OpensAnything(const char16_t* s, qsizetype length) {
     return opens != 0;
 }
 
-// Names by their characters, which lie in text that outlives the table: open addressing, the
-// entries hashed a word of four units at a time.
-class TNameTable {
-public:
-    struct TEntry {
-        const char16_t* At = nullptr;
-        qsizetype Length = 0;
-        size_t Hash = 0;
-        const QString* Lower = nullptr; // in the source's names; none in an entry just added
-        bool Reserved = false;
-    };
-
-    // The entry of the `length` units at `at`; one just added when it has no Lower.
-    TEntry& Find(const char16_t* at, qsizetype length) {
-        if (2 * (FCount + 1) > FEntries.size())
-            Grow();
-        const size_t hash = Hash(at, length);
-        const size_t mask = FEntries.size() - 1;
-        for (size_t k = hash & mask;; k = (k + 1) & mask) {
-            TEntry& entry = FEntries[k];
-            if (!entry.At) {
-                entry = {at, length, hash};
-                ++FCount;
-                return entry;
-            }
-            if (entry.Hash == hash && entry.Length == length && Same(entry.At, at, length))
-                return entry;
-        }
-    }
-
-private:
-    // Names are short: compared in line rather than by a call.
-    static bool Same(const char16_t* a, const char16_t* b, qsizetype length) {
-        for (qsizetype i = 0; i < length; ++i)
-            if (a[i] != b[i])
-                return false;
-        return true;
-    }
-    static size_t Hash(const char16_t* at, qsizetype length) {
-        quint64 hash = quint64(length) * 0x9E3779B97F4A7C15ull;
-        qsizetype i = 0;
-        for (quint64 word; i + 4 <= length; i += 4) {
-            std::memcpy(&word, at + i, sizeof word);
-            hash = (hash ^ word) * 0xFF51AFD7ED558CCDull;
-            hash ^= hash >> 32;
-        }
-        quint64 rest = 0;
-        for (; i < length; ++i)
-            rest = rest << 16 | at[i];
-        hash = (hash ^ rest) * 0xC4CEB9FE1A85EC53ull;
-        return size_t(hash ^ (hash >> 29));
-    }
-
-    void Grow() {
-        std::vector<TEntry> old(std::max<size_t>(1024, 2 * FEntries.size()));
-        old.swap(FEntries);
-        const size_t mask = FEntries.size() - 1;
-        for (const TEntry& entry : old) {
-            if (!entry.At)
-                continue;
-            size_t k = entry.Hash & mask;
-            while (FEntries[k].At)
-                k = (k + 1) & mask;
-            FEntries[k] = entry;
-        }
-    }
-
-    std::vector<TEntry> FEntries; // a power of two in size, at most half full
-    size_t FCount = 0;
-};
-
 // Reads lines into tokens; an include file's lines are read where it is included.
 class TReader {
 public:
@@ -376,7 +305,7 @@ private:
             to[i] = c < 0x80 ? char16_t(c >= 'A' && c <= 'Z' ? c + 32 : c)
                              : QChar(c).toLower().unicode();
         }
-        TNameTable::TEntry& lower = FLowers.Find(to, length);
+        TNameTable::TEntry& lower = FSource.Lowers.Find(to, length);
         if (!lower.Lower) {
             const QString& kept = FSource.Names.emplace_back(FKey.constData(), length);
             lower.At = reinterpret_cast<const char16_t*>(kept.constData()); // not the reused key
@@ -425,7 +354,6 @@ private:
     QString FDirective;
     QString FKey;
     TNameTable FSpellings; // keyed by the source's own characters
-    TNameTable FLowers;    // keyed by the source's names
     int FIncludeCount = 0;
     qsizetype FIncludedLength = 0;
 };
@@ -437,7 +365,13 @@ void ReadXrefSource(TXrefSource& source, const QString& text, const TIncludeRead
     source.Lines = SplitSourceLines(source.Texts.constFirst());
     source.PageLines = qsizetype(source.Lines.size());
     source.Tokens.clear();
-    source.Names.clear();
+    // The names met are kept for the next source, up to a number past which a reader of many
+    // sources would hold more than they save.
+    constexpr size_t kMaxKeptNames = 1 << 16;
+    if (source.Names.size() > kMaxKeptNames) {
+        source.Lowers = {};
+        source.Names.clear();
+    }
     // Real code has about one token in five characters: growing the list costs more.
     source.Tokens.reserve(size_t(text.size() / 5));
     TReader reader(source, includes);

@@ -8,6 +8,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <algorithm>
+#include <cstring>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -34,6 +36,77 @@ struct TXrefToken {
     static inline const QString kNoName;
 };
 
+// Names by their characters, which lie in text that outlives the table: open addressing, the
+// entries hashed a word of four units at a time.
+class TNameTable {
+public:
+    struct TEntry {
+        const char16_t* At = nullptr;
+        qsizetype Length = 0;
+        size_t Hash = 0;
+        const QString* Lower = nullptr; // in the source's names; none in an entry just added
+        bool Reserved = false;
+    };
+
+    // The entry of the `length` units at `at`; one just added when it has no Lower.
+    TEntry& Find(const char16_t* at, qsizetype length) {
+        if (2 * (FCount + 1) > FEntries.size())
+            Grow();
+        const size_t hash = Hash(at, length);
+        const size_t mask = FEntries.size() - 1;
+        for (size_t k = hash & mask;; k = (k + 1) & mask) {
+            TEntry& entry = FEntries[k];
+            if (!entry.At) {
+                entry = {at, length, hash};
+                ++FCount;
+                return entry;
+            }
+            if (entry.Hash == hash && entry.Length == length && Same(entry.At, at, length))
+                return entry;
+        }
+    }
+
+private:
+    // Names are short: compared in line rather than by a call.
+    static bool Same(const char16_t* a, const char16_t* b, qsizetype length) {
+        for (qsizetype i = 0; i < length; ++i)
+            if (a[i] != b[i])
+                return false;
+        return true;
+    }
+    static size_t Hash(const char16_t* at, qsizetype length) {
+        quint64 hash = quint64(length) * 0x9E3779B97F4A7C15ull;
+        qsizetype i = 0;
+        for (quint64 word; i + 4 <= length; i += 4) {
+            std::memcpy(&word, at + i, sizeof word);
+            hash = (hash ^ word) * 0xFF51AFD7ED558CCDull;
+            hash ^= hash >> 32;
+        }
+        quint64 rest = 0;
+        for (; i < length; ++i)
+            rest = rest << 16 | at[i];
+        hash = (hash ^ rest) * 0xC4CEB9FE1A85EC53ull;
+        return size_t(hash ^ (hash >> 29));
+    }
+
+    void Grow() {
+        std::vector<TEntry> old(std::max<size_t>(1024, 2 * FEntries.size()));
+        old.swap(FEntries);
+        const size_t mask = FEntries.size() - 1;
+        for (const TEntry& entry : old) {
+            if (!entry.At)
+                continue;
+            size_t k = entry.Hash & mask;
+            while (FEntries[k].At)
+                k = (k + 1) & mask;
+            FEntries[k] = entry;
+        }
+    }
+
+    std::vector<TEntry> FEntries; // a power of two in size, at most half full
+    size_t FCount = 0;
+};
+
 struct TXrefSource {
     // The texts read: the source's, then those of the files it includes.
     QStringList Texts;
@@ -42,8 +115,11 @@ struct TXrefSource {
     std::vector<QStringView> Lines;
     qsizetype PageLines = 0;
     std::vector<TXrefToken> Tokens;
-    std::deque<QString> Names; // what the tokens' lower names point at; never moved
-    bool DelphiMode = false;   // the last {$mode} seen chose delphi
+    // What the tokens' lower names point at, never moved, and their table: kept from source to
+    // source by a reader of many, so that a name every unit uses is made once.
+    std::deque<QString> Names;
+    TNameTable Lowers;
+    bool DelphiMode = false; // the last {$mode} seen chose delphi
 
     TXrefSource() = default;
     TXrefSource(TXrefSource&&) = default;
