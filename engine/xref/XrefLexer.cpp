@@ -129,10 +129,6 @@ QStringView DirectiveBody(QStringView text) {
     return text.trimmed();
 }
 
-} // namespace
-
-namespace {
-
 // The first `c` (ASCII) of s[from, end), or -1: found by the C library's vectorized search for
 // its byte, far cheaper per line than a search of units.
 qsizetype FindAscii(const char16_t* s, qsizetype from, qsizetype end, char c) {

@@ -28,8 +28,8 @@ struct TXrefToken {
     // Where it stands in its line: a name as written (without "&"), a symbol, a string with
     // its quotes.
     int Start = 0, Length = 0;
-    // A name in lower case, kept once per source: a token is read by the million, and
-    // copying a string into each costs more than reading it.
+    // A name in lower case, of which the reader keeps one copy: a token is read by the
+    // million, and copying a string into each costs more than reading it.
     const QString* LowerName = &kNoName;
 
     const QString& Lower() const { return *LowerName; }

@@ -120,7 +120,7 @@ private:
     int FWhole = -1;  // the site the last expression read names as a whole, or -1
     int FMethod = -1; // the scope of the method body being read
     int FNesting = 0;
-    // What the parse keeps per name of the source (its lower case, kept once per source) and
+    // What the parse keeps per name (its lower case, of which the reader keeps one copy) and
     // scope: open addressing on the name's address, without hashing or copying its text.
     template <typename TValue> class TPerName {
     public:
