@@ -42,9 +42,9 @@ class TNameTable {
 public:
     struct TEntry {
         const char16_t* At = nullptr;
-        qsizetype Length = 0;
-        size_t Hash = 0;
         const QString* Lower = nullptr; // in the source's names; none in an entry just added
+        quint32 Hash = 0;
+        qint32 Length = 0; // in units, as a token's
         bool Reserved = false;
     };
 
@@ -52,12 +52,12 @@ public:
     TEntry& Find(const char16_t* at, qsizetype length) {
         if (2 * (FCount + 1) > FEntries.size())
             Grow();
-        const size_t hash = Hash(at, length);
+        const quint32 hash = Hash(at, length);
         const size_t mask = FEntries.size() - 1;
         for (size_t k = hash & mask;; k = (k + 1) & mask) {
             TEntry& entry = FEntries[k];
             if (!entry.At) {
-                entry = {at, length, hash};
+                entry = {at, nullptr, hash, qint32(length)};
                 ++FCount;
                 return entry;
             }
@@ -74,7 +74,7 @@ private:
                 return false;
         return true;
     }
-    static size_t Hash(const char16_t* at, qsizetype length) {
+    static quint32 Hash(const char16_t* at, qsizetype length) {
         quint64 hash = quint64(length) * 0x9E3779B97F4A7C15ull;
         qsizetype i = 0;
         for (quint64 word; i + 4 <= length; i += 4) {
@@ -86,7 +86,7 @@ private:
         for (; i < length; ++i)
             rest = rest << 16 | at[i];
         hash = (hash ^ rest) * 0xC4CEB9FE1A85EC53ull;
-        return size_t(hash ^ (hash >> 29));
+        return quint32(hash ^ (hash >> 29));
     }
 
     void Grow() {
