@@ -28,7 +28,7 @@ QString ReadDecoded(const QString& path) {
 }
 
 struct TSourceFile {
-    QString Folder, Text;
+    QString Path, Folder, Text;
 };
 
 } // namespace
@@ -51,10 +51,10 @@ int main(int argc, char* argv[]) {
             files.insert(path, ReadDecoded(path));
         if (suffix == u"pp" || suffix == u"pas" || suffix == u"p" || suffix == u"lpr" ||
             suffix == u"dpr")
-            sources.push_back({QFileInfo(path).path(), files.value(path)});
+            sources.push_back({path, QFileInfo(path).path(), files.value(path)});
     }
     std::sort(sources.begin(), sources.end(),
-              [](const TSourceFile& a, const TSourceFile& b) { return a.Text < b.Text; });
+              [](const TSourceFile& a, const TSourceFile& b) { return a.Path < b.Path; });
 
     double bestRead = 1e9, bestParse = 1e9;
     size_t tokens = 0, decls = 0, sites = 0, scopes = 0;
