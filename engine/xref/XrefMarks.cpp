@@ -112,14 +112,40 @@ TXrefMarks XrefMarks(const TXrefProject& project, const std::vector<TXrefPages>&
     };
     const QString folder = QFileInfo(pages[size_t(unit)].Page).path();
     const QString refs = RelativeHref(folder, pages[size_t(unit)].Refs);
-    // A declaration's tag holds its id twice; the links' tags, far fewer than the links, a
-    // declaration's line each.
-    qsizetype room = qsizetype(links.size()) * 16;
-    for (const TDecl& decl : project.Unit(unit).Decls)
+    const auto& decls = project.Unit(unit).Decls;
+    // A declaration linked many times is put into words once, after the page's own: each
+    // tag follows the ones before it.
+    TTagOfDecl opened(links.size());
+    std::vector<TXrefRef> targets;
+    std::vector<TXrefMark> linked;
+    linked.reserve(links.size());
+    for (const TXrefLink& link : links) {
+        int& tag = opened.At(link.Target);
+        if (tag == 0) {
+            targets.push_back(link.Target);
+            tag = int(targets.size());
+        }
+        linked.push_back({link.Line, link.Ordinal, tag - 1});
+    }
+    // The way to each page linked into, once per page (none for this page).
+    QHash<int, QString> pageHrefs;
+    for (const TXrefRef& target : targets)
+        if (target.Unit != unit && !pageHrefs.contains(target.Unit))
+            pageHrefs.insert(target.Unit, RelativeHref(folder, pages[size_t(target.Unit)].Page));
+    // The text's room, given once: a declaration's tag holds its id twice, a link's tag its
+    // declaration's line and source.
+    qsizetype room = 0;
+    for (const TDecl& decl : decls)
         room += 2 * decl.Id.size() + refs.size() + 24;
+    for (const TXrefRef& target : targets) {
+        const TDecl& decl = project.Decl(target);
+        room += decl.Id.size() + decl.Title.size() + pages[size_t(target.Unit)].Shown.size() +
+                pageHrefs.value(target.Unit).size() + 40;
+    }
     text.reserve(room);
+
     std::vector<TXrefMark> own;
-    for (const TDecl& decl : project.Unit(unit).Decls)
+    for (const TDecl& decl : decls)
         if (decl.Ordinal >= 0) {
             const qsizetype start = text.size();
             text += QLatin1String("<a id=\"");
@@ -129,38 +155,24 @@ TXrefMarks XrefMarks(const TXrefProject& project, const std::vector<TXrefPages>&
             text += QLatin1String("\">");
             own.push_back({decl.Line, decl.Ordinal, addTag(start)});
         }
-    // A declaration linked many times is put into words once, the way to its page once per
-    // page it lies in (none for this page).
-    TTagOfDecl opened(links.size());
-    QHash<int, QString> pageHrefs;
-    std::vector<TXrefMark> linked;
-    linked.reserve(links.size());
-    for (const TXrefLink& link : links) {
-        int& tag = opened.At(link.Target);
-        if (tag == 0) {
-            const TDecl& decl = project.Decl(link.Target);
-            auto page = pageHrefs.constFind(link.Target.Unit);
-            if (page == pageHrefs.cend())
-                page = pageHrefs.insert(
-                    link.Target.Unit,
-                    link.Target.Unit == unit
-                        ? QString()
-                        : RelativeHref(folder, pages[size_t(link.Target.Unit)].Page));
-            const qsizetype start = text.size();
-            text += QLatin1String("<a href=\"") + *page;
-            // A unit's page itself, as the unit links of a site give it.
-            if (decl.Scope != 0 || page->isEmpty()) {
-                text += u'#';
-                AppendFragment(text, decl.Id);
-            }
-            text += QLatin1String("\" title=\"");
-            AppendAttribute(text, decl.Title);
-            text += QStringLiteral(" — ");
-            AppendAttribute(text, pages[size_t(link.Target.Unit)].Shown);
-            text += u':' + QString::number(decl.Line) + QLatin1String("\">");
-            tag = addTag(start) + 1;
+    for (TXrefMark& mark : linked)
+        mark.Tag += int(own.size());
+    for (const TXrefRef& target : targets) {
+        const TDecl& decl = project.Decl(target);
+        const QString page = pageHrefs.value(target.Unit);
+        const qsizetype start = text.size();
+        text += QLatin1String("<a href=\"") + page;
+        // A unit's page itself, as the unit links of a site give it.
+        if (decl.Scope != 0 || page.isEmpty()) {
+            text += u'#';
+            AppendFragment(text, decl.Id);
         }
-        linked.push_back({link.Line, link.Ordinal, tag - 1});
+        text += QLatin1String("\" title=\"");
+        AppendAttribute(text, decl.Title);
+        text += QStringLiteral(" — ");
+        AppendAttribute(text, pages[size_t(target.Unit)].Shown);
+        text += u':' + QString::number(decl.Line) + QLatin1String("\">");
+        addTag(start);
     }
     // Both come nearly in order. A declaration's own mark comes first: its name is never also
     // a link elsewhere.
