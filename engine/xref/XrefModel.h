@@ -186,6 +186,9 @@ struct TXrefUnit {
     std::vector<TScope> Scopes;
     int Interface = -1, Implementation = -1, Main = -1; // section scopes
     TNameIndex Index;
+    // The text the declarations' names, ids and titles view (QString::fromRawData): a unit has
+    // thousands of each, made and let go as one allocation instead. Never changed once made.
+    QString Strings;
 
     int Find(int scope, const THashedName& name) const { return Index.Find(Decls, scope, name); }
 };

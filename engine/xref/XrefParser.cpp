@@ -4,6 +4,7 @@
 
 #include <QStringBuilder>
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <iterator>
 
@@ -229,24 +230,56 @@ TParsedSource TXrefParser::Parse() {
     FOut.Sites = TakeExact(siteRoom);
     FOut.Unit.Decls = TakeExact(declRoom);
 
-    // Ids: the scope path, numbered from the second declaration of the same path on.
+    // Ids: the scope path, numbered from the second declaration of the same path on. Names,
+    // ids and titles are written into the unit's one text first, then viewed from it.
     TXrefUnit& unit = FOut.Unit;
+    QString& strings = unit.Strings;
+    struct TSpan {
+        qsizetype Start = 0, Length = -1; // -1: none
+    };
+    const auto append = [&strings](QStringView text) {
+        strings += text;
+        return TSpan{strings.size() - text.size(), text.size()};
+    };
+    const auto view = [&strings](TSpan span) {
+        return span.Length < 0
+                   ? QString()
+                   : QString::fromRawData(strings.constData() + span.Start, span.Length);
+    };
+    std::vector<std::array<TSpan, 3>> spans(unit.Decls.size()); // name, id, title
     TPathCounter seen(unit.Decls.size());
-    const TDecl* previous = nullptr;
-    for (TDecl& decl : unit.Decls) {
+    for (size_t d = 0; d < unit.Decls.size(); ++d) {
+        const TDecl& decl = unit.Decls[d];
         const TScope& scope = unit.Scopes[size_t(decl.Scope)];
-        const QString& prefix = scope.Owner >= 0 ? unit.Decls[size_t(scope.Owner)].Id : scope.Path;
+        QStringView prefix = scope.Path;
+        if (scope.Owner >= 0) {
+            const TSpan owner = spans[size_t(scope.Owner)][1];
+            prefix = owner.Length > 0 ? QStringView(strings).sliced(owner.Start, owner.Length)
+                                      : QStringView();
+        }
         const QString path = prefix.isEmpty() ? decl.Name : QString(prefix % u'.' % decl.Name);
+        auto& [name, id, title] = spans[d];
+        name = append(decl.Name);
         const int n = seen.Count(path);
-        decl.Id = n > 1                       ? path + u'~' + QString::number(n)
-                  : LooksLikeLineAnchor(path) ? path + QStringLiteral("~1")
-                                              : path;
+        id = append(path);
+        if (n > 1) {
+            strings += u'~' + QString::number(n);
+            id.Length = strings.size() - id.Start;
+        } else if (LooksLikeLineAnchor(path)) {
+            strings += QStringLiteral("~1");
+            id.Length += 2;
+        }
         // Names declared in one line (parameters, a list of variables) share its text.
-        if (previous && previous->Line == decl.Line)
-            decl.Title = previous->Title;
+        if (d > 0 && unit.Decls[d - 1].Line == decl.Line)
+            title = spans[d - 1][2];
         else if (decl.Line >= 1 && size_t(decl.Line) <= FLines.size())
-            decl.Title = FLines[size_t(decl.Line - 1)].trimmed().left(kShownLineLength).toString();
-        previous = &decl;
+            title = append(FLines[size_t(decl.Line - 1)].trimmed().left(kShownLineLength));
+    }
+    for (size_t d = 0; d < unit.Decls.size(); ++d) {
+        TDecl& decl = unit.Decls[d];
+        decl.Name = view(spans[d][0]);
+        decl.Id = view(spans[d][1]);
+        decl.Title = view(spans[d][2]);
     }
     return std::move(FOut);
 }
