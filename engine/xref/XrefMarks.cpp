@@ -3,12 +3,13 @@
 
 #include "XrefMarks.h"
 
+#include "FlatTable.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QUrl>
 #include <algorithm>
-#include <bit>
 
 namespace {
 
@@ -46,32 +47,6 @@ void AppendFragment(QString& out, const QString& id) {
     else
         out += QLatin1String(QUrl::toPercentEncoding(id));
 }
-
-// The tag of each declaration a page links to, from 1; 0 for none yet. Asked once for every
-// link of a page: a flat table costs a fraction of a general hash.
-class TTagOfDecl {
-public:
-    explicit TTagOfDecl(size_t links) : FSlots(std::bit_ceil(2 * links + 2)) {}
-
-    int& At(TXrefRef target) {
-        const quint64 key = quint64(quint32(target.Unit)) << 32 | quint32(target.Decl);
-        for (size_t k = (key * 0x9E3779B97F4A7C15ull) >> 40 & (FSlots.size() - 1);;
-             k = (k + 1) & (FSlots.size() - 1)) {
-            TSlot& slot = FSlots[k];
-            if (slot.Tag == 0)
-                slot.Key = key;
-            if (slot.Key == key)
-                return slot.Tag;
-        }
-    }
-
-private:
-    struct TSlot {
-        quint64 Key = 0;
-        int Tag = 0;
-    };
-    std::vector<TSlot> FSlots; // a power of two, at most half full
-};
 
 } // namespace
 
@@ -115,17 +90,18 @@ TXrefMarks XrefMarks(const TXrefProject& project, const std::vector<TXrefPages>&
     const auto& decls = project.Unit(unit).Decls;
     // A declaration linked many times is put into words once, after the page's own: each
     // tag follows the ones before it.
-    TTagOfDecl opened(links.size());
+    TFlatTable<quint64, int> opened(links.size() / 4);
     std::vector<TXrefRef> targets;
     std::vector<TXrefMark> linked;
     linked.reserve(links.size());
     for (const TXrefLink& link : links) {
-        int& tag = opened.At(link.Target);
-        if (tag == 0) {
-            targets.push_back(link.Target);
+        const quint64 key = quint64(quint32(link.Target.Unit)) << 32 | quint32(link.Target.Decl);
+        const auto [tag, added] = opened.Insert(key, key);
+        if (added) {
             tag = int(targets.size());
+            targets.push_back(link.Target);
         }
-        linked.push_back({link.Line, link.Ordinal, tag - 1});
+        linked.push_back({link.Line, link.Ordinal, tag});
     }
     // The way to each page linked into, once per page (none for this page).
     QHash<int, QString> pageHrefs;

@@ -1,5 +1,6 @@
 #include "XrefProject.h"
 
+#include "FlatTable.h"
 #include "WordSet.h"
 
 #include <QFileInfo>
@@ -265,19 +266,15 @@ TXrefProject::TFound TXrefProject::UnitNamed(int unit, int scope, const THashedN
 }
 
 struct TXrefProject::TResolveCache {
+    // A name is told by its text's address: the names of a page's sites share their source's
+    // one copy of each, alive while the page is resolved.
     struct TTail {
-        int Scope, Args;
-        size_t Hash;
-        QString Lower;
+        const QChar* Name = nullptr;
+        int Scope = 0, Args = 0;
         bool operator==(const TTail&) const = default;
     };
-    struct TTailHash {
-        size_t operator()(const TTail& k) const {
-            return k.Hash ^ ((size_t(k.Scope) << 8 ^ size_t(k.Args + 1)) * 0x9E3779B97F4A7C15ull);
-        }
-    };
-    std::unordered_map<TTail, TFound, TTailHash> Tails;
-    std::unordered_map<quint64, TAncestor> Members; // by source, declaration and steps
+    TFlatTable<TTail, TFound> Tails;
+    TFlatTable<quint64, TAncestor> Members; // by source, declaration and steps
 };
 
 bool TXrefProject::Visit(TSectionLookup& lookup, int u, int s, const THashedName& name, int since,
@@ -314,11 +311,12 @@ TXrefProject::TFound TXrefProject::Section(int unit, int scope, const THashedNam
     // Where the unit's own declarations said nothing, the rest depends on the name alone.
     if (!cache || lookup.Loose.Ref.IsValid() || lookup.Fit.Ref.IsValid())
         return UsedUnits(lookup, unit, scope, name, args);
-    const auto [tail, added] =
-        cache->Tails.try_emplace(TResolveCache::TTail{scope, args, name.Hash, name.Lower});
+    const auto [tail, added] = cache->Tails.Insert(
+        {name.Lower.constData(), scope, args},
+        name.Hash ^ (size_t(scope) << 32 ^ size_t(args + 1)) * 0x9E3779B97F4A7C15ull);
     if (added)
-        tail->second = UsedUnits(lookup, unit, scope, name, args);
-    return tail->second;
+        tail = UsedUnits(lookup, unit, scope, name, args);
+    return tail;
 }
 
 TXrefProject::TFound TXrefProject::UsedUnits(TSectionLookup& lookup, int unit, int scope,
@@ -518,11 +516,11 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
     const TXrefUnit& model = Unit(unit);
     TResolveCache cache;
     const auto membersOf = [&](TXrefRef ref, int steps) {
-        const auto [members, added] = cache.Members.try_emplace(
-            quint64(ref.Unit) << 40 | quint64(ref.Decl) << 8 | quint64(steps));
+        const quint64 key = quint64(ref.Unit) << 40 | quint64(ref.Decl) << 8 | quint64(steps);
+        const auto [members, added] = cache.Members.Insert(key, key);
         if (added)
-            members->second = MembersOf(ref, 0, steps);
-        return members->second;
+            members = MembersOf(ref, 0, steps);
+        return members;
     };
     auto withLookup = [&](const TSite& site) -> TFound {
         for (int w = site.With; w >= 0; w = withs[size_t(w)].Outer) {

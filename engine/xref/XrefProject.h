@@ -5,7 +5,6 @@
 #include "XrefModel.h"
 
 #include <QString>
-#include <unordered_map>
 #include <vector>
 
 struct TXrefRef {
