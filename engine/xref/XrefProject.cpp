@@ -172,30 +172,37 @@ TXrefProject::TFound TXrefProject::FindIn(int unit, int scope, const THashedName
     const TXrefUnit& model = Unit(unit);
     const int given = std::max(args, 0);
     int first = -1, fits = -1;
+    bool later = false;
+    const auto found = [&later](TFound f) {
+        f.Later = later;
+        return f;
+    };
     for (int d = model.Find(scope, name); d >= 0; d = model.Decls[size_t(d)].NextSame) {
         const TDecl& decl = model.Decls[size_t(d)];
-        if (seq >= 0 && decl.Seq > seq && decl.Kind != TDeclKind::Type)
+        if (seq >= 0 && decl.Seq > seq && decl.Kind != TDeclKind::Type) {
+            later = true;
             continue;
+        }
         const bool routine = decl.Kind == TDeclKind::Routine || decl.Kind == TDeclKind::Method;
         if (first < 0) {
             first = d;
             if (!routine)
-                return {{unit, d}, false};
+                return found({{unit, d}, false});
         }
         if (routine && decl.Params - decl.Defaults <= given && given <= decl.Params) {
             // Overloads that take as many arguments differ by their types, not followed.
             if (fits >= 0)
-                return {{}, true};
+                return found({{}, true});
             fits = d;
         }
     }
     if (fits >= 0)
-        return {{unit, fits}, false};
+        return found({{unit, fits}, false});
     if (first < 0)
-        return {};
+        return found({});
     // A call none of them takes may be meant for an overload further out; a name without
     // brackets may be the routine itself, not a call.
-    return {{unit, first}, false, args >= 0, false, true};
+    return found({{unit, first}, false, args >= 0, false, true});
 }
 
 TXrefProject::TFound TXrefProject::FindMember(int unit, int scope, const THashedName& name,
@@ -274,12 +281,21 @@ struct TXrefProject::TResolveCache {
         bool operator==(const TTail&) const = default;
     };
     TFlatTable<TTail, TFound> Tails;
+    // Whole lookups from a scope outwards, each with the place it was made from: it holds
+    // for every later place unless a declaration after that place was passed over.
+    struct TLexical {
+        TFound Found;
+        int Seq = -1; // -1: none kept
+    };
+    TFlatTable<TTail, TLexical> Lexicals;
+    bool Later = false;                     // the lookup under way passed over a later declaration
     TFlatTable<quint64, TAncestor> Members; // by source, declaration and steps
 };
 
 bool TXrefProject::Visit(TSectionLookup& lookup, int u, int s, const THashedName& name, int since,
                          int args) const {
     const TFound found = FindIn(u, s, name, since, args);
+    lookup.Later = lookup.Later || found.Later;
     if (lookup.Fit.Ref.IsValid()) {
         if (found.Unknown || (found.Ref.IsValid() && !found.Loose && IsRoutine(found.Ref) &&
                               Decl(found.Ref).Signature != Decl(lookup.Fit.Ref).Signature)) {
@@ -303,7 +319,10 @@ TXrefProject::TFound TXrefProject::Section(int unit, int scope, const THashedNam
     const TXrefUnit& model = FUnits[size_t(unit)].Model;
     // The section, the interface of an implementation, then the used units.
     TSectionLookup lookup;
-    if (Visit(lookup, unit, scope, name, seq, args))
+    const bool ended = Visit(lookup, unit, scope, name, seq, args);
+    if (cache && lookup.Later)
+        cache->Later = true;
+    if (ended)
         return lookup.Result;
     const bool implementation = model.Scopes[size_t(scope)].Kind == TScopeKind::Implementation;
     if (implementation && Visit(lookup, unit, model.Interface, name, -1, args))
@@ -399,6 +418,8 @@ TXrefProject::TFound TXrefProject::Lexical(int unit, int scope, const THashedNam
         }
         case TScopeKind::Routine: {
             TFound found = FindIn(unit, s, name, seq, args);
+            if (cache && found.Later)
+                cache->Later = true;
             if (Stops(found, loose))
                 return settle(found);
             if (args < 0 && OwnName(unit, sc.Owner, name))
@@ -515,6 +536,20 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
     std::vector<TFound> resolved(sites.size());
     const TXrefUnit& model = Unit(unit);
     TResolveCache cache;
+    // Sites come in the order of their places: a lookup made once holds for the later ones.
+    const auto lexical = [&](const TSite& site) {
+        const THashedName name(site.Lower);
+        const auto [kept, added] = cache.Lexicals.Insert(
+            {site.Lower.constData(), site.Scope, site.Args},
+            name.Hash ^ (size_t(site.Scope) << 32 ^ size_t(site.Args + 1)) * 0x9E3779B97F4A7C15ull);
+        if (!added && kept.Seq >= 0 && kept.Seq <= site.Seq)
+            return kept.Found;
+        cache.Later = false;
+        const TFound found = Lexical(unit, site.Scope, name, site.Seq, site.Args, &cache);
+        if (!cache.Later)
+            kept = {found, site.Seq};
+        return found;
+    };
     const auto membersOf = [&](TXrefRef ref, int steps) {
         const quint64 key = quint64(ref.Unit) << 40 | quint64(ref.Decl) << 8 | quint64(steps);
         const auto [members, added] = cache.Members.Insert(key, key);
@@ -557,7 +592,7 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
             if (site.With >= 0)
                 found = withLookup(site);
             if (!found.Done())
-                found = Lexical(unit, site.Scope, site.Lower, site.Seq, site.Args, &cache);
+                found = lexical(site);
             break;
         case TSite::TRole::Qualified: {
             const TXrefRef prev = site.Prev >= 0 ? resolved[size_t(site.Prev)].Ref : TXrefRef{};

@@ -48,6 +48,9 @@ private:
         bool Loose = false;   // a routine none of whose overloads takes the call's arguments
         bool Hidden = false;  // Unknown as a class's ancestor lies outside the run
         bool Unfit = false;   // the first of routines none of which takes the arguments
+        // A declaration of the name after the place looked from was passed over: the answer
+        // holds for that place only.
+        bool Later = false;
         bool Done() const { return Ref.IsValid() || Unknown; }
     };
     // Where a class's members go on: its ancestor's members, the implicit root, nothing,
@@ -86,6 +89,7 @@ private:
     // the nearer.
     struct TSectionLookup {
         TFound Loose, Fit, Result;
+        bool Later = false; // as TFound's
     };
     // Whether the lookup ends in scope `s` of source `u`, with its result.
     bool Visit(TSectionLookup& lookup, int u, int s, const THashedName& name, int since,

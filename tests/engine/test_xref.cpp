@@ -173,6 +173,17 @@ void TestXref::links_data() {
     const QString u5 = "u5.pas|unit u5;\ninterface\nvar Shared: Integer;\nimplementation\nend.\n";
     row("implementation uses before interface uses", QStringList{order, u4, u5}, "u3:8:Shared",
         "u5/Shared");
+    const QString later = "u7.pas|unit u7;\n"       // 1
+                          "interface\n"             // 2
+                          "uses u4;\n"              // 3
+                          "const A = Shared;\n"     // 4
+                          "var Shared: Integer;\n"  // 5
+                          "const B = Shared + A;\n" // 6
+                          "implementation\nend.\n";
+    row("declared after its use: the used unit's", QStringList{later, u4}, "u7:4:Shared",
+        "u4/Shared");
+    row("declared before its use: its own, after a use before it", QStringList{later, u4},
+        "u7:6:Shared", "Shared");
 
     const QString outside = "u6.pas|unit u6;\n"            // 1
                             "interface\n"                  // 2
