@@ -74,10 +74,19 @@ private:
     // page has thousands, each used at least once.
     QByteArrayView Encoded(const TXrefMark& mark) {
         if (FEnds.empty()) {
-            FEncoded.reserve(FMarks.Text.size() + FMarks.Text.size() / 8);
-            for (int tag = 0; tag < int(FMarks.Tags.size()); ++tag) {
-                FReplay.AppendEncodedTo(FEncoded, FMarks.Tag(tag));
-                FEnds.push_back(FEncoded.size());
+            const QString& text = FMarks.Text;
+            // Nearly always a byte per character (ASCII and a dash, in an 8-bit page): then
+            // encoded at once, each tag where its characters were.
+            FReplay.AppendEncodedTo(FEncoded, text);
+            if (FEncoded.size() == text.size()) {
+                for (const auto& [start, length] : FMarks.Tags)
+                    FEnds.push_back(start + length);
+            } else {
+                FEncoded.clear();
+                for (int tag = 0; tag < int(FMarks.Tags.size()); ++tag) {
+                    FReplay.AppendEncodedTo(FEncoded, FMarks.Tag(tag));
+                    FEnds.push_back(FEncoded.size());
+                }
             }
         }
         const qsizetype start = mark.Tag == 0 ? 0 : FEnds[size_t(mark.Tag - 1)];
