@@ -149,6 +149,7 @@ qsizetype FindAscii(const char16_t* s, qsizetype from, qsizetype end, char c) {
 
 std::vector<QStringView> SplitSourceLines(QStringView text) {
     std::vector<QStringView> lines;
+    lines.reserve(size_t(text.size() / 32)); // real code has some thirty units a line
     const char16_t* s = text.utf16();
     const qsizetype size = text.size();
     // Nearly every text breaks its lines with LF alone.
@@ -216,6 +217,12 @@ public:
                 recorder.Text(s, line.size()); // what the scan would find, at a fraction
             int ordinal = 0;
             const auto& runs = recorder.Runs; // an include is read by a recorder of its own
+            // Whether code is read changes at directives only: past a line's last one, code
+            // that is not read needs no tokens, nor its names counting.
+            size_t settled = runs.size();
+            while (settled > 0 && (runs[settled - 1].Length >= 0 ||
+                                   runs[settled - 1].Class != TRunClass::Directive))
+                --settled;
             for (size_t r = 0; r < runs.size(); ++r) {
                 const auto& run = runs[r];
                 if (run.Length < 0) {
@@ -234,6 +241,8 @@ public:
                         ++r;
                         stretch = runs[r].At + runs[r].Length;
                     }
+                    if (r >= settled && !FConditions.Active())
+                        break;
                     TCodeToken t;
                     for (qsizetype i = run.At; NextCodeToken(s, i, stretch, t); i = t.End) {
                         // Every name counts, also where nothing is read: the page counts so.

@@ -67,9 +67,16 @@ public:
     }
 
 private:
-    // Names are short: compared in line rather than by a call.
+    // Names are short: compared in line rather than by a call, four units at a time as hashed.
     static bool Same(const char16_t* a, const char16_t* b, qsizetype length) {
-        for (qsizetype i = 0; i < length; ++i)
+        qsizetype i = 0;
+        for (quint64 x, y; i + 4 <= length; i += 4) {
+            std::memcpy(&x, a + i, sizeof x);
+            std::memcpy(&y, b + i, sizeof y);
+            if (x != y)
+                return false;
+        }
+        for (; i < length; ++i)
             if (a[i] != b[i])
                 return false;
         return true;
