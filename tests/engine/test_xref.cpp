@@ -113,6 +113,8 @@ private slots:
     void links_data();
     void links();
     void ids();
+    void ordinals_data();
+    void ordinals();
     void hostileNesting();
 };
 
@@ -538,6 +540,37 @@ void TestXref::ids() {
     QCOMPARE(ids, (QStringList{"a", "TFoo", "TFoo.Bump", "TFoo.Bump.n", "TFoo.Bump~2", "L12~1",
                                "TE", "eOne", "eTwo", "SHello", "Cnt", "CNT~2", "Счёт", "СЧЁТ~2",
                                "\u212A", "k~2", "TFoo.Bump.k", "TFoo.Bump.done"}));
+}
+
+void TestXref::ordinals_data() {
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("ordinal");
+    // The page counts every name of a line outside comments, directives and strings.
+    QTest::newRow("after a comment") << "Aa := 1; { Zz } Bb := 2;"
+                                     << "Bb" << 1;
+    QTest::newRow("after a branch not read") << "{$IFDEF WINDOWS}Aa := Zz;{$ELSE}Bb := 2;{$ENDIF}"
+                                             << "Bb" << 2;
+    QTest::newRow("after a branch not read, in code alone")
+        << "{$IFDEF WINDOWS}Aa Zz{$ENDIF} Bb := 2;"
+        << "Bb" << 2;
+    QTest::newRow("a line's last branch read")
+        << "{$IFDEF WINDOWS}Aa := 1;{$ENDIF}{$IFDEF LINUX}Bb := 2;"
+        << "Bb" << 1;
+}
+
+void TestXref::ordinals() {
+    QFETCH(QString, line);
+    QFETCH(QString, name);
+    QFETCH(int, ordinal);
+    TXrefSource source;
+    ReadXrefSource(source, "unit u;\ninterface\nimplementation\ninitialization\n" + line +
+                               "\n{$ENDIF}\nend.\n");
+    const auto token = std::find_if(source.Tokens.begin(), source.Tokens.end(),
+                                    [&](const TXrefToken& t) { return source.Text(t) == name; });
+    QVERIFY(token != source.Tokens.end());
+    QCOMPARE(token->Line, 5);
+    QCOMPARE(token->Ordinal, ordinal);
 }
 
 // Nesting deep enough to exhaust a worker's stack, were the parse to follow it (statements,
