@@ -25,6 +25,22 @@
 #include <array>
 #include <cstring>
 
+// The first `c` (ASCII) of s[from, end), or `end`: found by the C library's vectorized search for
+// its byte, far cheaper per line than a loop over units.
+inline qsizetype FindAsciiUnit(const char16_t* s, qsizetype from, qsizetype end, char16_t c) {
+    const auto* bytes = reinterpret_cast<const char*>(s);
+    for (qsizetype at = from * 2; at < end * 2;) {
+        const void* hit = std::memchr(bytes + at, int(c), size_t(end * 2 - at));
+        if (!hit)
+            return end;
+        at = static_cast<const char*>(hit) - bytes;
+        if (s[at / 2] == c) // not a byte of another unit
+            return at / 2;
+        ++at;
+    }
+    return end;
+}
+
 template <class Sink> constexpr bool WantsWordMarkup() {
     if constexpr (requires { Sink::kWordMarkup; })
         return Sink::kWordMarkup;
@@ -71,7 +87,8 @@ private:
                 from < len ? std::memchr(s + from, int(c), size_t(len - from)) : nullptr;
             return hit ? static_cast<const Unit*>(hit) - s : len;
         } else {
-            return std::find(s + from, s + len, c) - s;
+            static_assert(sizeof(Unit) == sizeof(char16_t));
+            return FindAsciiUnit(reinterpret_cast<const char16_t*>(s), from, len, char16_t(c));
         }
     }
 

@@ -129,22 +129,6 @@ QStringView DirectiveBody(QStringView text) {
     return text.trimmed();
 }
 
-// The first `c` (ASCII) of s[from, end), or -1: found by the C library's vectorized search for
-// its byte, far cheaper per line than a search of units.
-qsizetype FindAscii(const char16_t* s, qsizetype from, qsizetype end, char c) {
-    const auto* bytes = reinterpret_cast<const char*>(s);
-    for (qsizetype at = from * 2; at < end * 2;) {
-        const void* hit = std::memchr(bytes + at, c, size_t(end * 2 - at));
-        if (!hit)
-            return -1;
-        at = static_cast<const char*>(hit) - bytes;
-        if (s[at / 2] == char16_t(c)) // not a byte of another unit
-            return at / 2;
-        ++at;
-    }
-    return -1;
-}
-
 } // namespace
 
 std::vector<QStringView> SplitSourceLines(QStringView text) {
@@ -153,10 +137,12 @@ std::vector<QStringView> SplitSourceLines(QStringView text) {
     const char16_t* s = text.utf16();
     const qsizetype size = text.size();
     // Nearly every text breaks its lines with LF alone.
-    const bool lfOnly = FindAscii(s, 0, size, '\r') < 0;
+    const bool lfOnly = FindAsciiUnit(s, 0, size, u'\r') == size;
     const auto nextBreak = [&](qsizetype from) -> qsizetype {
-        if (lfOnly)
-            return FindAscii(s, from, size, '\n');
+        if (lfOnly) {
+            const qsizetype at = FindAsciiUnit(s, from, size, u'\n');
+            return at < size ? at : -1;
+        }
         for (qsizetype i = from; i < size; ++i)
             if (s[i] == u'\r' || s[i] == u'\n')
                 return i;
@@ -371,8 +357,9 @@ void ReadXrefSource(TXrefSource& source, const QString& text, const TIncludeRead
     source.PageLines = qsizetype(source.Lines.size());
     source.Tokens.clear();
     // The names met are kept for the next source, up to a number past which a reader of many
-    // sources would hold more than they save.
-    constexpr size_t kMaxKeptNames = 1 << 16;
+    // sources would hold more than they save: their table, looked up for each name a source
+    // spells anew, would no longer stay in the cache.
+    constexpr size_t kMaxKeptNames = 1 << 14;
     if (source.Names.size() > kMaxKeptNames) {
         source.Lowers = {};
         source.Names.clear();
