@@ -35,30 +35,35 @@ const TWordSet& DirectiveWords() {
 }
 
 // "L" and digits, as the page's line anchors are named.
-bool LooksLikeLineAnchor(const QString& id) {
+bool LooksLikeLineAnchor(QStringView id) {
     return id.size() > 1 && id[0] == u'L' &&
            std::all_of(id.begin() + 1, id.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
 // Counts the paths of a source's declarations whatever their letter case, as `toLower()`
 // compares them; an ASCII path (nearly all) is hashed and compared without a lowered copy.
+// The paths lie in `text`, each counted where it is written, so none is copied.
 class TPathCounter {
 public:
-    explicit TPathCounter(size_t paths) : FSlots(std::bit_ceil(2 * paths + 2)) {}
+    TPathCounter(const QString& text, size_t paths)
+        : FText(text), FSlots(std::bit_ceil(2 * paths + 2)) {}
 
-    // The number of times `path` has been counted, this one included.
-    int Count(const QString& path) {
+    // The number of times the path at [start, start + length) of the text has been counted,
+    // this one included.
+    int Count(qsizetype start, qsizetype length) {
+        const QStringView path = QStringView(FText).sliced(start, length);
         const bool ascii = IsAscii(path);
-        const QString lowered = ascii ? QString() : path.toLower();
+        const QString lowered = ascii ? QString() : path.toString().toLower();
         const size_t hash = ascii ? FoldedHash(path) : NameHash(lowered);
         const size_t mask = FSlots.size() - 1;
         for (size_t k = hash & mask;; k = (k + 1) & mask) {
             TSlot& slot = FSlots[k];
             if (slot.Count == 0) {
-                slot = {hash, path, 1};
+                slot = {hash, start, int(length), 1};
                 return 1;
             }
-            if (slot.Hash == hash && SameLowered(slot.Path, path, ascii, lowered))
+            if (slot.Hash == hash && SameLowered(QStringView(FText).sliced(slot.Start, slot.Length),
+                                                 path, ascii, lowered))
                 return ++slot.Count;
         }
     }
@@ -66,11 +71,12 @@ public:
 private:
     struct TSlot {
         size_t Hash = 0;
-        QString Path;
+        qsizetype Start = 0;
+        int Length = 0;
         int Count = 0;
     };
 
-    static bool IsAscii(const QString& s) {
+    static bool IsAscii(QStringView s) {
         return std::all_of(s.begin(), s.end(), [](QChar c) { return c.unicode() < 0x80; });
     }
     static char16_t Folded(QChar c) {
@@ -78,21 +84,22 @@ private:
         return u >= 'A' && u <= 'Z' ? char16_t(u + 32) : u;
     }
     // The hash NameHash gives the lowered text.
-    static size_t FoldedHash(const QString& s) {
+    static size_t FoldedHash(QStringView s) {
         size_t hash = 14695981039346656037ull;
         for (const QChar c : s)
             hash = (hash ^ Folded(c)) * 1099511628211ull;
         return hash;
     }
-    static bool SameLowered(const QString& kept, const QString& path, bool ascii,
+    static bool SameLowered(QStringView kept, QStringView path, bool ascii,
                             const QString& lowered) {
         if (ascii && IsAscii(kept))
             return kept.size() == path.size() &&
                    std::equal(kept.begin(), kept.end(), path.begin(),
                               [](QChar a, QChar b) { return Folded(a) == Folded(b); });
-        return kept.toLower() == (ascii ? path.toLower() : lowered);
+        return kept.toString().toLower() == (ascii ? path.toString().toLower() : lowered);
     }
 
+    const QString& FText;
     std::vector<TSlot> FSlots; // open addressing, at most half full
 };
 
@@ -247,25 +254,47 @@ TParsedSource TXrefParser::Parse() {
                    : QString::fromRawData(strings.constData() + span.Start, span.Length);
     };
     std::vector<std::array<TSpan, 3>> spans(unit.Decls.size()); // name, id, title
-    TPathCounter seen(unit.Decls.size());
+    // The text's room, made once: at most an id's path, a number and a line each.
+    {
+        std::vector<qsizetype> paths(unit.Decls.size());
+        qsizetype room = 0;
+        for (size_t d = 0; d < unit.Decls.size(); ++d) {
+            const TDecl& decl = unit.Decls[d];
+            const TScope& scope = unit.Scopes[size_t(decl.Scope)];
+            const qsizetype prefix = scope.Owner >= 0 && size_t(scope.Owner) < d
+                                         ? paths[size_t(scope.Owner)]
+                                         : scope.Path.size();
+            paths[d] = prefix + 1 + decl.Name.size() + 12;
+            room += paths[d];
+            if (decl.Line >= 1 && size_t(decl.Line) <= FLines.size())
+                room += std::min(FLines[size_t(decl.Line - 1)].size(), kShownLineLength);
+        }
+        strings.reserve(room);
+    }
+    TPathCounter seen(strings, unit.Decls.size());
     for (size_t d = 0; d < unit.Decls.size(); ++d) {
         const TDecl& decl = unit.Decls[d];
         const TScope& scope = unit.Scopes[size_t(decl.Scope)];
-        QStringView prefix = scope.Path;
+        auto& [name, id, title] = spans[d];
+        // The path is written where the id goes; the name is its end.
+        id.Start = strings.size();
         if (scope.Owner >= 0) {
             const TSpan owner = spans[size_t(scope.Owner)][1];
-            prefix = owner.Length > 0 ? QStringView(strings).sliced(owner.Start, owner.Length)
-                                      : QStringView();
+            if (owner.Length > 0) {
+                strings += QStringView(strings).sliced(owner.Start, owner.Length);
+                strings += u'.';
+            }
+        } else if (!scope.Path.isEmpty()) {
+            strings += scope.Path;
+            strings += u'.';
         }
-        const QString path = prefix.isEmpty() ? decl.Name : QString(prefix % u'.' % decl.Name);
-        auto& [name, id, title] = spans[d];
         name = append(decl.Name);
-        const int n = seen.Count(path);
-        id = append(path);
+        id.Length = strings.size() - id.Start;
+        const int n = seen.Count(id.Start, id.Length);
         if (n > 1) {
             strings += u'~' + QString::number(n);
             id.Length = strings.size() - id.Start;
-        } else if (LooksLikeLineAnchor(path)) {
+        } else if (LooksLikeLineAnchor(QStringView(strings).sliced(id.Start, id.Length))) {
             strings += QStringLiteral("~1");
             id.Length += 2;
         }
