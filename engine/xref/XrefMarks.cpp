@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QUrl>
 #include <algorithm>
+#include <initializer_list>
 
 namespace {
 
@@ -17,6 +18,18 @@ bool IsUnreserved(QChar c) {
     const char16_t u = c.unicode();
     return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '-' ||
            u == '.' || u == '_' || u == '~';
+}
+
+// Writes `pieces` at the end of `out` in one go.
+void AppendAll(QString& out, std::initializer_list<QStringView> pieces) {
+    qsizetype length = 0;
+    for (const QStringView piece : pieces)
+        length += piece.size();
+    const qsizetype at = out.size();
+    out.resize(at + length);
+    QChar* to = out.data() + at;
+    for (const QStringView piece : pieces)
+        to = std::copy(piece.begin(), piece.end(), to);
 }
 
 // Text in an attribute, escaped as QString::toHtmlEscaped does; the plain stretches between
@@ -124,11 +137,16 @@ TXrefMarks XrefMarks(const TXrefProject& project, const std::vector<TXrefPages>&
     for (const TDecl& decl : decls)
         if (decl.Ordinal >= 0) {
             const qsizetype start = text.size();
-            text += QLatin1String("<a id=\"");
-            AppendAttribute(text, decl.Id);
-            text += QLatin1String("\" href=\"") + refs + u'#';
-            AppendFragment(text, decl.Id);
-            text += QLatin1String("\">");
+            // Nearly every id is plain, the same in an attribute and in a link.
+            if (std::all_of(decl.Id.begin(), decl.Id.end(), IsUnreserved)) {
+                AppendAll(text, {u"<a id=\"", decl.Id, u"\" href=\"", refs, u"#", decl.Id, u"\">"});
+            } else {
+                text += QLatin1String("<a id=\"");
+                AppendAttribute(text, decl.Id);
+                text += QLatin1String("\" href=\"") + refs + u'#';
+                AppendFragment(text, decl.Id);
+                text += QLatin1String("\">");
+            }
             own.push_back({decl.Line, decl.Ordinal, addTag(start)});
         }
     for (TXrefMark& mark : linked)
