@@ -368,6 +368,9 @@ void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses, std::vector<TUs
     if (!std::is_sorted(order.begin(), order.end(), byPlace))
         std::stable_sort(order.begin(), order.end(), byPlace);
     std::string room;
+    // Declarations of one line (parameters, a list of variables) share its text: escaped once.
+    std::string title;
+    QStringView titleOf;
     auto use = uses.cbegin();
     for (const int d : order) {
         const TDecl& decl = decls[size_t(d)];
@@ -378,9 +381,14 @@ void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses, std::vector<TUs
             AppendIdFragment(room, decl.Id);
             html << room;
         }
-        html << QLatin1String("\"><code>");
-        html.Escaped(decl.Title) << QLatin1String("</code></a><span class=\"kind\">")
-                                 << KindOf(decl, room) << QLatin1String("</span></p>\n");
+        if (decl.Title.constData() != titleOf.constData() || decl.Title.size() != titleOf.size()) {
+            titleOf = decl.Title;
+            title.clear();
+            AppendEscapedUtf8(title, titleOf);
+        }
+        html << QLatin1String("\"><code>") << title
+             << QLatin1String("</code></a><span class=\"kind\">") << KindOf(decl, room)
+             << QLatin1String("</span></p>\n");
         while (use != uses.cend() && use->Decl < d)
             ++use;
         if (use == uses.cend() || use->Decl != d) {
