@@ -280,6 +280,10 @@ struct TXrefProject::TResolveCache {
         int Scope = 0, Args = 0;
         bool operator==(const TTail&) const = default;
     };
+    static std::pair<TTail, size_t> Key(const THashedName& name, int scope, int args) {
+        return {{name.Lower.constData(), scope, args},
+                name.Hash ^ (size_t(scope) << 32 ^ size_t(args + 1)) * 0x9E3779B97F4A7C15ull};
+    }
     TFlatTable<TTail, TFound> Tails;
     // Whole lookups from a scope outwards, each with the place it was made from: it holds
     // for every later place unless a declaration after that place was passed over.
@@ -330,9 +334,8 @@ TXrefProject::TFound TXrefProject::Section(int unit, int scope, const THashedNam
     // Where the unit's own declarations said nothing, the rest depends on the name alone.
     if (!cache || lookup.Loose.Ref.IsValid() || lookup.Fit.Ref.IsValid())
         return UsedUnits(lookup, unit, scope, name, args);
-    const auto [tail, added] = cache->Tails.Insert(
-        {name.Lower.constData(), scope, args},
-        name.Hash ^ (size_t(scope) << 32 ^ size_t(args + 1)) * 0x9E3779B97F4A7C15ull);
+    const auto [key, hash] = TResolveCache::Key(name, scope, args);
+    const auto [tail, added] = cache->Tails.Insert(key, hash);
     if (added)
         tail = UsedUnits(lookup, unit, scope, name, args);
     return tail;
@@ -539,9 +542,8 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
     // Sites come in the order of their places: a lookup made once holds for the later ones.
     const auto lexical = [&](const TSite& site) {
         const THashedName name(site.Lower);
-        const auto [kept, added] = cache.Lexicals.Insert(
-            {site.Lower.constData(), site.Scope, site.Args},
-            name.Hash ^ (size_t(site.Scope) << 32 ^ size_t(site.Args + 1)) * 0x9E3779B97F4A7C15ull);
+        const auto [key, hash] = TResolveCache::Key(name, site.Scope, site.Args);
+        const auto [kept, added] = cache.Lexicals.Insert(key, hash);
         if (!added && kept.Seq >= 0 && kept.Seq <= site.Seq)
             return kept.Found;
         cache.Later = false;
