@@ -54,13 +54,6 @@ void AppendAttribute(QString& out, QStringView text) {
     out += text.sliced(plain);
 }
 
-void AppendFragment(QString& out, const QString& id) {
-    if (std::all_of(id.begin(), id.end(), IsUnreserved))
-        out += id;
-    else
-        out += QLatin1String(QUrl::toPercentEncoding(id));
-}
-
 } // namespace
 
 QString IdFragment(const QString& id) {
@@ -144,7 +137,7 @@ TXrefMarks XrefMarks(const TXrefProject& project, const std::vector<TXrefPages>&
                 text += QLatin1String("<a id=\"");
                 AppendAttribute(text, decl.Id);
                 text += QLatin1String("\" href=\"") + refs + u'#';
-                AppendFragment(text, decl.Id);
+                text += IdFragment(decl.Id);
                 text += QLatin1String("\">");
             }
             own.push_back({decl.Line, decl.Ordinal, addTag(start)});
@@ -159,7 +152,7 @@ TXrefMarks XrefMarks(const TXrefProject& project, const std::vector<TXrefPages>&
         // A unit's page itself, as the unit links of a site give it.
         if (decl.Scope != 0 || page.isEmpty()) {
             text += u'#';
-            AppendFragment(text, decl.Id);
+            text += IdFragment(decl.Id);
         }
         text += QLatin1String("\" title=\"");
         AppendAttribute(text, decl.Title);
