@@ -7,6 +7,7 @@
 #include "PageTarget.h"
 #include "SitePublisher.h"
 #include "StandardStreams.h"
+#include "Workers.h"
 #include "__pas2html.h"
 
 #include <QFile>
@@ -117,29 +118,6 @@ bool ConvertStandardInput(const TJob& job, const TPageRecipe& recipe) {
     target->Commit();
     ReportDamagedForm(inName, report.FormProblem);
     return true;
-}
-
-// Runs `work` for every index below `count` on up to `workers` threads, this one among them.
-// A thread the system will not start leaves its share to those that did.
-void RunOnWorkers(size_t count, int workers, const std::function<void(size_t)>& work) {
-    std::atomic<size_t> next{0};
-    const auto loop = [&next, count, &work] {
-        for (size_t i = next++; i < count; i = next++)
-            work(i);
-    };
-    std::vector<std::thread> threads;
-    for (size_t k = 1; k < size_t(std::max(workers, 1)) && k < count; ++k) {
-        if (gFileHooks.ThreadMayStart && !gFileHooks.ThreadMayStart())
-            break;
-        try {
-            threads.emplace_back(loop);
-        } catch (const std::system_error&) {
-            break;
-        }
-    }
-    loop();
-    for (std::thread& thread : threads)
-        thread.join();
 }
 
 // Folders a batch may hold open: what the descriptor limit leaves beside the workers' own.

@@ -207,5 +207,19 @@ else
     echo "skip  few processes (root without setpriv or runuser)"
 fi
 
+# --- the code browser where no worker thread may start at all: its reading and its
+# references pages go on in the one thread there is (they once waited for threads forever)
+if [ "$(id -u)" -ne 0 ] || [ ${#as_user[@]} -gt 0 ]; then
+    mkdir -p browsed/src browsed/out
+    for i in $(seq 40); do printf 'unit b%d;\ninterface\nvar V%d: Integer;\nimplementation\nend.\n' "$i" "$i" > "browsed/src/b$i.pas"; done
+    chmod -R a+rwX browsed
+    (ulimit -u 2 && "${as_user[@]}" timeout 600 "$BIN" -q -j 8 --site -o browsed/out browsed/src)
+    rc=$?
+    check "--site with ulimit -u 2 (no thread starts): every page, exit 0 (was $rc)" \
+        test $rc -eq 0 -a "$(find browsed/out -name '*.refs.htm' | wc -l)" -eq 40 -a -f browsed/out/symbols.htm
+else
+    echo "skip  no threads (root without setpriv or runuser)"
+fi
+
 echo "$failures failed"
 [ $failures -eq 0 ]

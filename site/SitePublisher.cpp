@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <optional>
 #include <sys/stat.h>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -135,8 +136,13 @@ QStringList TSitePublisher::Finish() {
         FPlan, FResults, FXref ? FXref->LinksToFailed(FResults) : QHash<size_t, QStringList>{});
     if (FXref)
         failures << FXref->WritePages(FOptions, FResults);
-    // The code browser's tables take a while to let go: beside the index, not after it.
-    std::jthread release([this] { FXref.reset(); });
+    // The code browser's tables take a while to let go: beside the index, not after it (or
+    // when the publisher goes, where no thread may start).
+    std::optional<std::jthread> release;
+    try {
+        release.emplace([this] { FXref.reset(); });
+    } catch (const std::system_error&) {
+    }
     if (FOptions.Index) {
         try {
             WriteIndex(FOptions, FPlan, FResults);

@@ -3,12 +3,12 @@
 #include "Exception.h"
 #include "HtmlName.h"
 #include "Site.h"
+#include "Workers.h"
 #include "XrefLexer.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QThreadPool>
 #include <fcntl.h>
 #include <mutex>
 #include <optional>
@@ -180,26 +180,21 @@ TXrefRun::TXrefRun(const TOptions& options, const TPlan& plan, int threads)
     std::vector<std::optional<TParsedSource>> parsed(wanted.size());
     std::vector<TSourceStamp> stamps(wanted.size());
     {
-        QThreadPool pool;
-        pool.setMaxThreadCount(threads);
-        for (size_t k = 0; k < wanted.size(); ++k)
-            pool.start([this, &parsed, &stamps, &wanted, k] {
-                const QString& path = FPlan.Jobs[wanted[k]].Source;
-                try {
-                    const QString text =
-                        ReadRunSource(FPlan.Jobs[wanted[k]], FUnmarked, &stamps[k]);
-                    if (IsBlank(text))
-                        return;
-                    // Its room serves every source this thread reads: a large source's tokens
-                    // are not given back to the system and faulted in again for the next one.
-                    thread_local TXrefSource source;
-                    ReadXrefSource(source, text, IncludesOf(path, FRoots, FUnmarked, FIncludes));
-                    parsed[k] = ParseXrefSource(source);
-                } catch (const std::bad_alloc&) {
-                    parsed[k].reset(); // too large to browse: its page is written without links
-                }
-            });
-        pool.waitForDone();
+        RunOnWorkers(wanted.size(), threads, [this, &parsed, &stamps, &wanted](size_t k) {
+            const QString& path = FPlan.Jobs[wanted[k]].Source;
+            try {
+                const QString text = ReadRunSource(FPlan.Jobs[wanted[k]], FUnmarked, &stamps[k]);
+                if (IsBlank(text))
+                    return;
+                // Its room serves every source this thread reads: a large source's tokens are
+                // not given back to the system and faulted in again for the next one.
+                thread_local TXrefSource source;
+                ReadXrefSource(source, text, IncludesOf(path, FRoots, FUnmarked, FIncludes));
+                parsed[k] = ParseXrefSource(source);
+            } catch (const std::bad_alloc&) {
+                parsed[k].reset(); // too large to browse: its page is written without links
+            }
+        });
         FIncludes.Texts.clear();
         FIncludes.Found.clear();
     }

@@ -9,13 +9,13 @@
 #include "Site.h"
 #include "SiteHtml.h"
 #include "TextCodec.h"
+#include "Workers.h"
 #include "Xref.h"
 #include "XrefLexer.h"
 #include "XrefMarks.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QThreadPool>
 #include <QUrl>
 #include <algorithm>
 #include <atomic>
@@ -252,20 +252,20 @@ QStringList TXrefRun::WritePages(const TOptions& options,
         const std::lock_guard lock(batchMutex);
         batchErrors << message;
     });
-    QThreadPool pool;
-    pool.setMaxThreadCount(FThreads);
-    pool.start([&] { guarded(count, [&] { WriteSymbols(options, results, batch); }); });
-    for (int worker = 0; worker < FThreads; ++worker)
-        pool.start([&] {
-            TUsePages usePages;
-            for (int unit = next++; unit < count && !failed; unit = next++)
-                if (results[FJobOfUnit[size_t(unit)]].Written)
-                    guarded(unit, [&] {
-                        WriteRefsPage(unit, std::move(usesOf[size_t(unit)]), lines, usePages,
-                                      batch);
-                    });
-        });
-    pool.waitForDone();
+    // The index is the first piece taken; each of the others takes references pages until
+    // none is left.
+    RunOnWorkers(size_t(FThreads) + 1, FThreads, [&](size_t piece) {
+        if (piece == 0) {
+            guarded(count, [&] { WriteSymbols(options, results, batch); });
+            return;
+        }
+        TUsePages usePages;
+        for (int unit = next++; unit < count && !failed; unit = next++)
+            if (results[FJobOfUnit[size_t(unit)]].Written)
+                guarded(unit, [&] {
+                    WriteRefsPage(unit, std::move(usesOf[size_t(unit)]), lines, usePages, batch);
+                });
+    });
     batch.Commit();
     QStringList failures;
     for (const QString& error : errors)

@@ -4,7 +4,9 @@
 #include "WordSet.h"
 
 #include <QFileInfo>
+#include <atomic>
 #include <climits>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -78,12 +80,19 @@ int TXrefProject::Add(TXrefUnit unit, const QString& path) {
 }
 
 void TXrefProject::Release(int threads) {
+    std::atomic<size_t> next = 0;
+    const auto work = [this, &next] {
+        for (size_t u; (u = next++) < FUnits.size();)
+            FUnits[u] = {};
+    };
     std::vector<std::jthread> workers;
-    for (int t = 0; t < threads; ++t)
-        workers.emplace_back([this, t, threads] {
-            for (size_t u = size_t(t); u < FUnits.size(); u += size_t(threads))
-                FUnits[u] = {};
-        });
+    try {
+        for (int t = 1; t < threads; ++t)
+            workers.emplace_back(work);
+    } catch (const std::system_error&) {
+        // No more threads may start (a limit of the process's): this one does the rest.
+    }
+    work();
 }
 
 int TXrefProject::UsedUnit(int from, const QString& lower, const QString& inPath) const {

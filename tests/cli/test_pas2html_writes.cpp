@@ -154,18 +154,26 @@ void TestPas2htmlWrites::xrefSourceChangedBeforeItsPage() {
 
 void TestPas2htmlWrites::threadsThatCannotStart_data() {
     QTest::addColumn<QString>("threads");
-    QTest::newRow("none starts") << "0";
-    QTest::newRow("two start") << "2";
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("files");
+    QTest::newRow("none starts") << "0" << QStringList{} << 40;
+    QTest::newRow("two start") << "2" << QStringList{} << 40;
+    // Pages, references pages, the symbol index and the index.
+    QTest::newRow("none starts, code browser") << "0" << QStringList{"--site"} << 82;
+    QTest::newRow("two start, code browser") << "2" << QStringList{"--site"} << 82;
 }
 
 // -j asks for far more workers than the system gives: the run goes on with those it got.
 void TestPas2htmlWrites::threadsThatCannotStart() {
     QFETCH(QString, threads);
+    QFETCH(QStringList, options);
+    QFETCH(int, files);
     for (int i = 0; i < 40; ++i)
         WriteBytes(Path(QString("many/M%1.pas").arg(i)), "unit M;");
-    const TRun run = Run({"-j", "1000", "-o", "out", "many"}, {"DWELK_TEST_THREADS=" + threads});
+    const TRun run = Run(options + QStringList{"-j", "1000", "-o", "out", "many"},
+                         {"DWELK_TEST_THREADS=" + threads});
     QVERIFY2(run.Code == 0, run.Err.constData());
-    QCOMPARE(FilesUnder("out").size(), 40);
+    QCOMPARE(FilesUnder("out").size(), files);
 }
 
 // Pages go to their temporaries, then one sync, the renames, and one more sync.
