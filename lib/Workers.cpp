@@ -28,3 +28,15 @@ void RunOnWorkers(size_t count, int workers, const std::function<void(size_t)>& 
     for (std::thread& thread : threads)
         thread.join();
 }
+
+void RunElsewhere(const std::function<void()>& work) {
+    if (!gFileHooks.ThreadMayStart || gFileHooks.ThreadMayStart()) {
+        try {
+            std::thread(work).join();
+            return;
+        } catch (const std::system_error&) {
+            // No thread may start: this one does the work.
+        }
+    }
+    work();
+}
