@@ -2,12 +2,10 @@
 
 #include "FlatTable.h"
 #include "WordSet.h"
+#include "Workers.h"
 
 #include <QFileInfo>
-#include <atomic>
 #include <climits>
-#include <system_error>
-#include <thread>
 
 namespace {
 
@@ -80,19 +78,7 @@ int TXrefProject::Add(TXrefUnit unit, const QString& path) {
 }
 
 void TXrefProject::Release(int threads) {
-    std::atomic<size_t> next = 0;
-    const auto work = [this, &next] {
-        for (size_t u; (u = next++) < FUnits.size();)
-            FUnits[u] = {};
-    };
-    std::vector<std::jthread> workers;
-    try {
-        for (int t = 1; t < threads; ++t)
-            workers.emplace_back(work);
-    } catch (const std::system_error&) {
-        // No more threads may start (a limit of the process's): this one does the rest.
-    }
-    work();
+    RunOnWorkers(FUnits.size(), threads, [this](size_t u) { FUnits[u] = {}; });
 }
 
 int TXrefProject::UsedUnit(int from, const QString& lower, const QString& inPath) const {
