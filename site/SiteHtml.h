@@ -6,6 +6,7 @@
 #include <QString>
 #include <algorithm>
 #include <charconv>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -19,6 +20,10 @@ void AppendUtf8(std::string& out, QStringView text);
 void AppendEscapedUtf8(std::string& out, QStringView text);
 // ASCII text HTML-escaped the same way.
 void AppendEscapedAscii(std::string& out, std::string_view text);
+// Whether `text` is ASCII with nothing for HTML to escape, as nearly every text of these pages
+// is: in one pass the compiler vectorizes, to be copied whole after it.
+bool IsPlainAscii(std::string_view text);
+bool IsPlainAscii(QStringView text);
 
 // A site page in UTF-8, written as it is put together: the references pages and the symbol
 // index are long. Raises Exception naming the page when it cannot be written.
@@ -38,6 +43,22 @@ public:
             return Spill(utf8);
         std::copy(utf8.begin(), utf8.end(), FBuffer.get() + FSize);
         FSize += utf8.size();
+        return *this;
+    }
+    // Pieces copied after one check for room: an entry of a references page has several.
+    TSitePageWriter& Write(std::initializer_list<std::string_view> pieces) {
+        size_t size = 0;
+        for (const std::string_view piece : pieces)
+            size += piece.size();
+        if (size > kBufferSize - FSize) {
+            for (const std::string_view piece : pieces)
+                *this << piece;
+            return *this;
+        }
+        char* to = FBuffer.get() + FSize;
+        for (const std::string_view piece : pieces)
+            to = std::copy(piece.begin(), piece.end(), to);
+        FSize += size;
         return *this;
     }
     TSitePageWriter& operator<<(int number) {

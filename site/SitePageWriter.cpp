@@ -2,6 +2,9 @@
 #include "SiteHtml.h"
 #include "TextFile.h"
 
+#include <cstring>
+#include <type_traits>
+
 namespace {
 
 // The characters from `i` on, above ASCII too; a lone half of a surrogate pair as Qt writes it.
@@ -53,6 +56,40 @@ qsizetype CopyPlainAscii(char* out, QStringView text) {
     return i;
 }
 
+// Sixteen bytes at a time, the last sixteen overlapping the ones before: the texts are short,
+// and a loop left to the compiler spent more on its remainder than on its vectors.
+template <typename TChar> bool IsPlainAsciiOf(const TChar* text, size_t size) {
+    using TUnit = std::make_unsigned_t<TChar>;
+    typedef TUnit TBlock __attribute__((vector_size(16)));
+    constexpr size_t kUnits = sizeof(TBlock) / sizeof(TChar);
+    TBlock bad = {};
+    const auto check = [&bad](const TChar* at) {
+        TBlock units;
+        std::memcpy(&units, at, sizeof units);
+        bad |= (units & TUnit(~0x7F)) | TBlock(units == '"') | TBlock(units == '&') |
+               TBlock(units == '<') | TBlock(units == '>');
+    };
+    if (size < kUnits) {
+        TChar block[kUnits] = {};
+        std::copy(text, text + size, block);
+        check(block);
+    } else {
+        for (size_t i = 0; i + kUnits < size; i += kUnits)
+            check(text + i);
+        check(text + size - kUnits);
+    }
+    quint64 halves[2];
+    std::memcpy(halves, &bad, sizeof halves);
+    return (halves[0] | halves[1]) == 0;
+}
+
+// ASCII characters narrowed to `out`, which has room for them.
+void Narrow(char* out, QStringView text) {
+    const char16_t* s = text.utf16();
+    for (qsizetype i = 0; i < text.size(); ++i)
+        out[i] = char(s[i]);
+}
+
 } // namespace
 
 void AppendUtf8(std::string& out, QStringView text) {
@@ -77,6 +114,10 @@ void AppendEscapedUtf8(std::string& out, QStringView text) {
     const qsizetype n = text.size();
     const size_t at = out.size();
     out.resize(at + size_t(n));
+    if (IsPlainAscii(text)) {
+        Narrow(out.data() + at, text);
+        return;
+    }
     qsizetype i = CopyPlainAscii(out.data() + at, text);
     out.resize(at + size_t(i));
     while (i < n) {
@@ -94,6 +135,10 @@ void AppendEscapedUtf8(std::string& out, QStringView text) {
 }
 
 void AppendEscapedAscii(std::string& out, std::string_view text) {
+    if (IsPlainAscii(text)) {
+        out.append(text);
+        return;
+    }
     size_t run = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
@@ -104,6 +149,14 @@ void AppendEscapedAscii(std::string& out, std::string_view text) {
         }
     }
     out.append(text, run);
+}
+
+bool IsPlainAscii(std::string_view text) {
+    return IsPlainAsciiOf(text.data(), text.size());
+}
+
+bool IsPlainAscii(QStringView text) {
+    return IsPlainAsciiOf(text.utf16(), size_t(text.size()));
 }
 
 TSitePageWriter::TSitePageWriter(const QString& path) : FTarget(path) {}
@@ -119,12 +172,10 @@ TSitePageWriter& TSitePageWriter::operator<<(QStringView text) {
 
 TSitePageWriter& TSitePageWriter::Escaped(QStringView text) {
     // Most texts are plain ASCII: narrowed straight into the buffer.
-    if (size_t(text.size()) <= kBufferSize - FSize) {
-        const qsizetype plain = CopyPlainAscii(FBuffer.get() + FSize, text);
-        if (plain == text.size()) {
-            FSize += size_t(plain);
-            return *this;
-        }
+    if (size_t(text.size()) <= kBufferSize - FSize && IsPlainAscii(text)) {
+        Narrow(FBuffer.get() + FSize, text);
+        FSize += size_t(text.size());
+        return *this;
     }
     FText.clear();
     AppendEscapedUtf8(FText, text);

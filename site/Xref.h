@@ -62,7 +62,7 @@ private:
     struct TUseAt {
         int Decl = 0;
         size_t Job = 0;
-        int Line = 0;
+        int Entry = 0; // its line's among the lines its source's uses stand in, in line order
     };
     // A source's names as its one parse found them, until its page is made.
     struct TNames {

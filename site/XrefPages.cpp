@@ -114,29 +114,53 @@ private:
 // Whole lines of real code; a line of megabytes would otherwise be copied into every use.
 constexpr qsizetype kUseLineLength = 2000;
 
-// The lines of a source that uses stand in, read again from it when first needed: trimmed,
-// cut and escaped, the rest of its text let go.
+// The lines of a source that uses stand in, read again from it when first needed: each kept
+// as the end of the entries of a references page that list it, from its number on
+// ("12</a> <code>text</code></li>\n"), the rest of the text let go.
 class TXrefRun::TUsedLines {
 public:
-    std::string_view Line(const TJob& job, TUnmarkedSource unmarked, const std::vector<TUse>& uses,
-                          int line) {
-        std::call_once(FRead, [&] { Read(job, unmarked, uses); });
-        const auto at = std::lower_bound(FLines.begin(), FLines.end(), line);
-        if (at == FLines.end() || *at != line)
-            return {};
-        const size_t k = size_t(at - FLines.begin());
-        const size_t start = k == 0 ? 0 : FEnds[k - 1];
-        return std::string_view(FText).substr(start, FEnds[k] - start);
-    }
-
-private:
-    void Read(const TJob& job, TUnmarkedSource unmarked, const std::vector<TUse>& uses) {
+    // Takes the lines of the uses in a page, before it is read; gives the entry of each use.
+    void Take(const std::vector<TUse>& uses, std::vector<int>& entries) {
         FLines.reserve(uses.size());
         for (const TUse& use : uses)
             FLines.push_back(use.Line);
         if (!std::is_sorted(FLines.begin(), FLines.end()))
             std::sort(FLines.begin(), FLines.end());
         FLines.erase(std::unique(FLines.begin(), FLines.end()), FLines.end());
+        // The uses come mostly in line order: a use's line is mostly the last one's or the next.
+        entries.clear();
+        size_t k = 0;
+        for (const TUse& use : uses) {
+            if (FLines[k] != use.Line)
+                k = k + 1 < FLines.size() && FLines[k + 1] == use.Line
+                        ? k + 1
+                        : size_t(std::lower_bound(FLines.begin(), FLines.end(), use.Line) -
+                                 FLines.begin());
+            entries.push_back(int(k));
+        }
+    }
+
+    // The entries' ends, read on the first call; from several threads at once.
+    const TUsedLines& Read(const TJob& job, TUnmarkedSource unmarked) {
+        std::call_once(FRead, [&] { ReadOnce(job, unmarked); });
+        return *this;
+    }
+    // The end of entry `entry`, and how long its line number is at its start.
+    std::string_view Entry(int entry, size_t& digits) const {
+        const size_t start = entry == 0 ? 0 : FEnds[size_t(entry) - 1];
+        digits = DigitsOf(FLines[size_t(entry)]);
+        return std::string_view(FText).substr(start, FEnds[size_t(entry)] - start);
+    }
+
+private:
+    static size_t DigitsOf(int line) {
+        size_t digits = 1;
+        for (; line >= 10; line /= 10)
+            ++digits;
+        return digits;
+    }
+
+    void ReadOnce(const TJob& job, TUnmarkedSource unmarked) {
         FEnds.reserve(FLines.size());
         const std::optional<QByteArray> bytes = ReadRunSourceBytes(job);
         if (!bytes || !ReadAscii(*bytes)) {
@@ -144,7 +168,17 @@ private:
             FEnds.clear();
             ReadDecoded(bytes ? DecodeSource(*bytes, unmarked) : QString());
         }
-        FText.shrink_to_fit(); // kept until the run's references pages are written
+    }
+
+    void OpenEntry(int line) {
+        char digits[16];
+        const auto end = std::to_chars(digits, digits + sizeof digits, line).ptr;
+        FText.append(digits, size_t(end - digits));
+        FText += "</a> <code>";
+    }
+    void CloseEntry() {
+        FText += "</code></li>\n";
+        FEnds.push_back(FText.size());
     }
 
     // The lines taken from the bytes themselves, when every one of them is ASCII: in any
@@ -166,17 +200,21 @@ private:
                 end = start < text.size() ? breaks.EndOf(start) : start;
                 ++number;
             }
+            OpenEntry(line);
             if (line >= 1 && number == line && start < text.size()) {
                 std::string_view shown = text.substr(start, end - start);
-                if (!IsAscii(shown))
-                    return false;
                 while (!shown.empty() && IsAsciiSpace(shown.front()))
                     shown.remove_prefix(1);
                 while (!shown.empty() && IsAsciiSpace(shown.back()))
                     shown.remove_suffix(1);
-                AppendEscapedAscii(FText, shown.substr(0, size_t(kUseLineLength)));
+                if (IsPlainAscii(shown))
+                    FText.append(shown.substr(0, size_t(kUseLineLength)));
+                else if (IsAscii(shown))
+                    AppendEscapedAscii(FText, shown.substr(0, size_t(kUseLineLength)));
+                else
+                    return false;
             }
-            FEnds.push_back(FText.size());
+            CloseEntry();
         }
         return true;
     }
@@ -184,16 +222,17 @@ private:
     void ReadDecoded(const QString& text) {
         const std::vector<QStringView> lines = SplitSourceLines(text);
         for (const int line : FLines) {
+            OpenEntry(line);
             if (line >= 1 && size_t(line) <= lines.size())
                 AppendEscapedUtf8(FText, lines[size_t(line - 1)].trimmed().left(kUseLineLength));
-            FEnds.push_back(FText.size());
+            CloseEntry();
         }
     }
 
     std::once_flag FRead;
     std::vector<int> FLines; // sorted
     std::string FText;
-    std::vector<size_t> FEnds; // of each line's text in FText
+    std::vector<size_t> FEnds; // of each entry's end in FText
 };
 
 // Of the pages uses stand in, as links from one folder, made when needed: the link's start
@@ -219,12 +258,17 @@ constexpr const char* kRefsStyle =
 
 QStringList TXrefRun::WritePages(const TOptions& options,
                                  const std::vector<TPageResult>& results) const {
+    std::vector<TUsedLines> lines(FUses.size()); // per job
     std::vector<std::vector<TUseAt>> usesOf(size_t(FProject.Count()));
+    std::vector<int> entries;
     for (size_t job = 0; job < FUses.size(); ++job) {
         if (!results[job].Written)
             continue; // a page that is not there has no line to link to
-        for (const TUse& use : FUses[job])
-            usesOf[size_t(use.Target.Unit)].push_back({use.Target.Decl, job, use.Line});
+        lines[job].Take(FUses[job], entries);
+        for (size_t u = 0; u < FUses[job].size(); ++u) {
+            const TUse& use = FUses[job][u];
+            usesOf[size_t(use.Target.Unit)].push_back({use.Target.Decl, job, entries[u]});
+        }
     }
     // The symbol index is the longest single piece: it goes first, and the workers take the
     // references pages one by one beside it, so none waits for another at the end. The first
@@ -244,7 +288,6 @@ QStringList TXrefRun::WritePages(const TOptions& options,
             failed = true;
         }
     };
-    std::vector<TUsedLines> lines(FUses.size()); // per job
     // Replaced in batches as the pages are, each synced once rather than page by page.
     std::mutex batchMutex;
     QStringList batchErrors;
@@ -310,7 +353,7 @@ template <typename TUseAt> void SortUses(std::vector<TUseAt>& uses, size_t declC
     for (const TUseAt& use : uses)
         sorted[starts[size_t(use.Decl)]++] = use;
     const auto byJobAndLine = [](const TUseAt& a, const TUseAt& b) {
-        return std::tie(a.Job, a.Line) < std::tie(b.Job, b.Line);
+        return std::tie(a.Job, a.Entry) < std::tie(b.Job, b.Entry);
     };
     for (auto first = sorted.begin(); first != sorted.end();) {
         const auto last = std::find_if(
@@ -321,7 +364,7 @@ template <typename TUseAt> void SortUses(std::vector<TUseAt>& uses, size_t declC
     }
     sorted.erase(std::unique(sorted.begin(), sorted.end(),
                              [](const TUseAt& a, const TUseAt& b) {
-                                 return a.Decl == b.Decl && a.Job == b.Job && a.Line == b.Line;
+                                 return a.Decl == b.Decl && a.Job == b.Job && a.Entry == b.Entry;
                              }),
                  sorted.end());
     uses.swap(sorted);
@@ -367,7 +410,7 @@ void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses, std::vector<TUs
     };
     if (!std::is_sorted(order.begin(), order.end(), byPlace))
         std::stable_sort(order.begin(), order.end(), byPlace);
-    std::string room;
+    std::string room, fragment;
     // Declarations of one line (parameters, a list of variables) share its text: escaped once.
     std::string title;
     QStringView titleOf;
@@ -375,11 +418,18 @@ void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses, std::vector<TUs
     for (const int d : order) {
         const TDecl& decl = decls[size_t(d)];
         html << QLatin1String("<div class=\"decl\" id=\"");
-        html.Escaped(decl.Id) << QLatin1String("\"><p class=\"decl\"><a href=\"") << page;
-        if (decl.Scope != 0) {
-            room = "#";
-            AppendIdFragment(room, decl.Id);
-            html << room;
+        if (decl.Scope == 0) {
+            html.Escaped(decl.Id) << QLatin1String("\"><p class=\"decl\"><a href=\"") << page;
+        } else {
+            // Nearly every id is its own fragment, with nothing to escape either: when no
+            // character of it is encoded, the fragment is as long.
+            fragment = "#";
+            AppendIdFragment(fragment, decl.Id);
+            if (fragment.size() == size_t(decl.Id.size()) + 1)
+                html << std::string_view(fragment).substr(1);
+            else
+                html.Escaped(decl.Id);
+            html << QLatin1String("\"><p class=\"decl\"><a href=\"") << page << fragment;
         }
         if (decl.Title.constData() != titleOf.constData() || decl.Title.size() != titleOf.size()) {
             titleOf = decl.Title;
@@ -397,9 +447,11 @@ void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses, std::vector<TUs
         }
         html << QLatin1String("<ul>\n");
         const TUsePages::TPage* at = nullptr;
-        int atFrom = -1;
+        const TUsedLines* entries = nullptr;
+        size_t atJob = 0;
         for (; use != uses.cend() && use->Decl == d; ++use) {
-            if (const int from = FUnitOfJob[use->Job]; from != atFrom) {
+            if (!entries || use->Job != atJob) {
+                const int from = FUnitOfJob[use->Job];
                 TUsePages::TPage& made = usePages.Pages[from];
                 if (made.Open.empty()) {
                     made.Open = "<li><a href=\"" +
@@ -409,12 +461,12 @@ void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses, std::vector<TUs
                     made.Shown += ':';
                 }
                 at = &made;
-                atFrom = from;
+                atJob = use->Job;
+                entries = &lines[atJob].Read(FPlan.Jobs[atJob], FUnmarked);
             }
-            html << at->Open << use->Line << at->Shown << use->Line << QLatin1String("</a> <code>")
-                 << lines[use->Job].Line(FPlan.Jobs[use->Job], FUnmarked, FUses[use->Job],
-                                         use->Line)
-                 << QLatin1String("</code></li>\n");
+            size_t digits = 0;
+            const std::string_view entry = entries->Entry(use->Entry, digits);
+            html.Write({at->Open, entry.substr(0, digits), at->Shown, entry});
         }
         html << QLatin1String("</ul>\n</div>\n");
     }
@@ -528,12 +580,17 @@ void TXrefRun::WriteSymbols(const TOptions& options, const std::vector<TPageResu
             const size_t start = texts.size();
             AppendIdFragment(texts, decl.Id);
             const size_t fragment = texts.size();
-            AppendShownId(texts, decl.Id, idRoom);
-            int shown = int(fragment - start);
-            if (std::string_view(texts).substr(fragment) ==
-                std::string_view(texts).substr(start, fragment - start)) {
-                texts.resize(fragment);
-                shown = -1;
+            // An id with no character encoded, and no number, shows as its fragment.
+            int shown = -1;
+            if (fragment - start != size_t(decl.Id.size()) ||
+                std::string_view(texts).substr(start).find('~') != std::string_view::npos) {
+                AppendShownId(texts, decl.Id, idRoom);
+                shown = int(fragment - start);
+                if (std::string_view(texts).substr(fragment) ==
+                    std::string_view(texts).substr(start, fragment - start)) {
+                    texts.resize(fragment);
+                    shown = -1;
+                }
             }
             rowTexts.push_back({texts.size(), shown, unit, kind});
         }
