@@ -115,8 +115,8 @@ private:
 constexpr qsizetype kUseLineLength = 2000;
 
 // The lines of a source that uses stand in, read again from it when first needed: each kept
-// as the end of the entries of a references page that list it, from its number on
-// ("12</a> <code>text</code></li>\n"), the rest of the text let go.
+// as the end of the entries of the references pages that list it, all but the link's start
+// ("12\">a/b.pas:12</a> <code>text</code></li>\n"), the rest of the text let go.
 class TXrefRun::TUsedLines {
 public:
     // Takes the lines of the uses in a page, before it is read; gives the entry of each use.
@@ -140,40 +140,43 @@ public:
         }
     }
 
-    // The entries' ends, read on the first call; from several threads at once.
-    const TUsedLines& Read(const TJob& job, TUnmarkedSource unmarked) {
-        std::call_once(FRead, [&] { ReadOnce(job, unmarked); });
+    // The entries' ends, read on the first call, `shown` the source's path as its pages show
+    // it; from several threads at once.
+    const TUsedLines& Read(const TJob& job, TUnmarkedSource unmarked, QStringView shown) {
+        std::call_once(FRead, [&] { ReadOnce(job, unmarked, shown); });
         return *this;
     }
-    // The end of entry `entry`, and how long its line number is at its start.
-    std::string_view Entry(int entry, size_t& digits) const {
+    std::string_view Entry(int entry) const {
         const size_t start = entry == 0 ? 0 : FEnds[size_t(entry) - 1];
-        digits = DigitsOf(FLines[size_t(entry)]);
         return std::string_view(FText).substr(start, FEnds[size_t(entry)] - start);
     }
 
 private:
-    static size_t DigitsOf(int line) {
-        size_t digits = 1;
-        for (; line >= 10; line /= 10)
-            ++digits;
-        return digits;
-    }
-
-    void ReadOnce(const TJob& job, TUnmarkedSource unmarked) {
+    void ReadOnce(const TJob& job, TUnmarkedSource unmarked, QStringView shown) {
+        FShown = "\">";
+        AppendEscapedUtf8(FShown, shown);
+        FShown += ':';
         FEnds.reserve(FLines.size());
         const std::optional<QByteArray> bytes = ReadRunSourceBytes(job);
+        // Room for the whole text and each entry's numbers and markup, made once: what is
+        // not used of it is never touched.
+        if (bytes)
+            FText.reserve(size_t(bytes->size()) + FLines.size() * (FShown.size() + 64));
         if (!bytes || !ReadAscii(*bytes)) {
             FText.clear();
             FEnds.clear();
             ReadDecoded(bytes ? DecodeSource(*bytes, unmarked) : QString());
         }
+        FShown = {};
     }
 
     void OpenEntry(int line) {
         char digits[16];
-        const auto end = std::to_chars(digits, digits + sizeof digits, line).ptr;
-        FText.append(digits, size_t(end - digits));
+        const std::string_view number(
+            digits, size_t(std::to_chars(digits, std::end(digits), line).ptr - digits));
+        FText += number;
+        FText += FShown;
+        FText += number;
         FText += "</a> <code>";
     }
     void CloseEntry() {
@@ -233,18 +236,15 @@ private:
     std::vector<int> FLines; // sorted
     std::string FText;
     std::vector<size_t> FEnds; // of each entry's end in FText
+    std::string FShown;        // while read: the entries' part from the line number to the next
 };
 
-// Of the pages uses stand in, as links from one folder, made when needed: the link's start
-// up to "#L", and from its end to the line number the source's path. Kept by a worker while
-// it writes the references pages of one folder, as it mostly does in a row. Keyed by source:
-// a page's uses come from a few of them.
+// Of the pages uses stand in, as links from one folder, made when needed: the entry's start
+// up to "#L". Kept by a worker while it writes the references pages of one folder, as it
+// mostly does in a row. Keyed by source: a page's uses come from a few of them.
 struct TXrefRun::TUsePages {
-    struct TPage {
-        std::string Open, Shown;
-    };
     QString Folder;
-    std::unordered_map<int, TPage> Pages;
+    std::unordered_map<int, std::string> Opens;
 };
 
 namespace {
@@ -387,7 +387,7 @@ void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses, std::vector<TUs
     const std::string page = Utf8(RelativeHref(folder, pages.Page));
     if (usePages.Folder != folder) {
         usePages.Folder = folder;
-        usePages.Pages.clear();
+        usePages.Opens.clear();
     }
 
     TPagePlace place{folder, {}, QFileInfo(pages.Refs).fileName()};
@@ -446,27 +446,20 @@ void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses, std::vector<TUs
             continue;
         }
         html << QLatin1String("<ul>\n");
-        const TUsePages::TPage* at = nullptr;
+        const std::string* open = nullptr;
         const TUsedLines* entries = nullptr;
         size_t atJob = 0;
         for (; use != uses.cend() && use->Decl == d; ++use) {
             if (!entries || use->Job != atJob) {
-                const int from = FUnitOfJob[use->Job];
-                TUsePages::TPage& made = usePages.Pages[from];
-                if (made.Open.empty()) {
-                    made.Open = "<li><a href=\"" +
-                                Utf8(RelativeHref(folder, FPages[size_t(from)].Page)) + "#L";
-                    made.Shown = "\">";
-                    AppendEscapedUtf8(made.Shown, FPages[size_t(from)].Shown);
-                    made.Shown += ':';
-                }
-                at = &made;
                 atJob = use->Job;
-                entries = &lines[atJob].Read(FPlan.Jobs[atJob], FUnmarked);
+                const TXrefPages& from = FPages[size_t(FUnitOfJob[atJob])];
+                std::string& made = usePages.Opens[FUnitOfJob[atJob]];
+                if (made.empty())
+                    made = "<li><a href=\"" + Utf8(RelativeHref(folder, from.Page)) + "#L";
+                open = &made;
+                entries = &lines[atJob].Read(FPlan.Jobs[atJob], FUnmarked, from.Shown);
             }
-            size_t digits = 0;
-            const std::string_view entry = entries->Entry(use->Entry, digits);
-            html.Write({at->Open, entry.substr(0, digits), at->Shown, entry});
+            html.Write({*open, entries->Entry(use->Entry)});
         }
         html << QLatin1String("</ul>\n</div>\n");
     }
