@@ -62,7 +62,8 @@ private:
     struct TUseAt {
         int Decl = 0;
         size_t Job = 0;
-        int Entry = 0; // its line's among the lines its source's uses stand in, in line order
+        int Line = 0;
+        int Use = 0; // of the uses of its job
     };
     // A source's names as its one parse found them, until its page is made.
     struct TNames {

@@ -19,6 +19,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <mutex>
 #include <new>
 #include <numeric>
@@ -88,7 +89,8 @@ bool IsAsciiSpace(char c) {
 }
 
 // Where the line starting at `from` ends: at its CR or LF, or at `end`. Most sources have no
-// CR or one before every LF: the next CR is looked for again only once passed.
+// CR or one before every LF: the next CR is looked for again only once passed. Searched
+// straight for: most lines are short, and this is done for every line up to the last used.
 class TLineBreaks {
 public:
     explicit TLineBreaks(std::string_view text) : FText(text) { FindCr(0); }
@@ -96,14 +98,21 @@ public:
     size_t EndOf(size_t from) {
         if (FCr < from)
             FindCr(from);
-        const size_t lf = FText.substr(0, FCr).find('\n', from);
-        return lf == std::string_view::npos ? FCr : lf;
+        return Find('\n', from, FCr);
     }
     // The start of the line after the one ending at `end`.
-    size_t After(size_t end) const { return end + (FText.substr(end, 2) == "\r\n" ? 2 : 1); }
+    size_t After(size_t end) const {
+        return end + 1 < FText.size() && FText[end] == '\r' && FText[end + 1] == '\n' ? end + 2
+                                                                                      : end + 1;
+    }
 
 private:
-    void FindCr(size_t from) { FCr = std::min(FText.find('\r', from), FText.size()); }
+    void FindCr(size_t from) { FCr = Find('\r', from, FText.size()); }
+    // Where `c` is first from `from` on before `end`, or `end`.
+    size_t Find(char c, size_t from, size_t end) const {
+        const void* at = std::memchr(FText.data() + from, c, end - from);
+        return at ? size_t(static_cast<const char*>(at) - FText.data()) : end;
+    }
 
     std::string_view FText;
     size_t FCr = 0; // the next CR, or the end
@@ -119,8 +128,25 @@ constexpr qsizetype kUseLineLength = 2000;
 // ("12\">a/b.pas:12</a> <code>text</code></li>\n"), the rest of the text let go.
 class TXrefRun::TUsedLines {
 public:
-    // Takes the lines of the uses in a page, before it is read; gives the entry of each use.
-    void Take(const std::vector<TUse>& uses, std::vector<int>& entries) {
+    // The entries, read on the first call from the uses in a page, `shown` the source's path
+    // as its pages show it; from several threads at once.
+    const TUsedLines& Read(const TJob& job, TUnmarkedSource unmarked, const std::vector<TUse>& uses,
+                           QStringView shown) {
+        std::call_once(FRead, [&] {
+            Take(uses);
+            ReadOnce(job, unmarked, shown);
+        });
+        return *this;
+    }
+    // The end of the entry of use `use` of the uses read.
+    std::string_view EntryOf(int use) const {
+        const size_t entry = size_t(FEntryOfUse[size_t(use)]);
+        const size_t start = entry == 0 ? 0 : FEnds[entry - 1];
+        return std::string_view(FText).substr(start, FEnds[entry] - start);
+    }
+
+private:
+    void Take(const std::vector<TUse>& uses) {
         FLines.reserve(uses.size());
         for (const TUse& use : uses)
             FLines.push_back(use.Line);
@@ -128,7 +154,7 @@ public:
             std::sort(FLines.begin(), FLines.end());
         FLines.erase(std::unique(FLines.begin(), FLines.end()), FLines.end());
         // The uses come mostly in line order: a use's line is mostly the last one's or the next.
-        entries.clear();
+        FEntryOfUse.reserve(uses.size());
         size_t k = 0;
         for (const TUse& use : uses) {
             if (FLines[k] != use.Line)
@@ -136,22 +162,10 @@ public:
                         ? k + 1
                         : size_t(std::lower_bound(FLines.begin(), FLines.end(), use.Line) -
                                  FLines.begin());
-            entries.push_back(int(k));
+            FEntryOfUse.push_back(int(k));
         }
     }
 
-    // The entries' ends, read on the first call, `shown` the source's path as its pages show
-    // it; from several threads at once.
-    const TUsedLines& Read(const TJob& job, TUnmarkedSource unmarked, QStringView shown) {
-        std::call_once(FRead, [&] { ReadOnce(job, unmarked, shown); });
-        return *this;
-    }
-    std::string_view Entry(int entry) const {
-        const size_t start = entry == 0 ? 0 : FEnds[size_t(entry) - 1];
-        return std::string_view(FText).substr(start, FEnds[size_t(entry)] - start);
-    }
-
-private:
     void ReadOnce(const TJob& job, TUnmarkedSource unmarked, QStringView shown) {
         FShown = "\">";
         AppendEscapedUtf8(FShown, shown);
@@ -233,7 +247,8 @@ private:
     }
 
     std::once_flag FRead;
-    std::vector<int> FLines; // sorted
+    std::vector<int> FLines;      // sorted
+    std::vector<int> FEntryOfUse; // in FLines and FEnds
     std::string FText;
     std::vector<size_t> FEnds; // of each entry's end in FText
     std::string FShown;        // while read: the entries' part from the line number to the next
@@ -260,14 +275,20 @@ QStringList TXrefRun::WritePages(const TOptions& options,
                                  const std::vector<TPageResult>& results) const {
     std::vector<TUsedLines> lines(FUses.size()); // per job
     std::vector<std::vector<TUseAt>> usesOf(size_t(FProject.Count()));
-    std::vector<int> entries;
+    // Counted first: each list is made at once, before the workers start.
+    std::vector<size_t> counts(usesOf.size());
+    for (size_t job = 0; job < FUses.size(); ++job)
+        if (results[job].Written) // a page that is not there has no line to link to
+            for (const TUse& use : FUses[job])
+                ++counts[size_t(use.Target.Unit)];
+    for (size_t unit = 0; unit < usesOf.size(); ++unit)
+        usesOf[unit].reserve(counts[unit]);
     for (size_t job = 0; job < FUses.size(); ++job) {
         if (!results[job].Written)
-            continue; // a page that is not there has no line to link to
-        lines[job].Take(FUses[job], entries);
+            continue;
         for (size_t u = 0; u < FUses[job].size(); ++u) {
             const TUse& use = FUses[job][u];
-            usesOf[size_t(use.Target.Unit)].push_back({use.Target.Decl, job, entries[u]});
+            usesOf[size_t(use.Target.Unit)].push_back({use.Target.Decl, job, use.Line, int(u)});
         }
     }
     // The symbol index is the longest single piece: it goes first, and the workers take the
@@ -353,7 +374,7 @@ template <typename TUseAt> void SortUses(std::vector<TUseAt>& uses, size_t declC
     for (const TUseAt& use : uses)
         sorted[starts[size_t(use.Decl)]++] = use;
     const auto byJobAndLine = [](const TUseAt& a, const TUseAt& b) {
-        return std::tie(a.Job, a.Entry) < std::tie(b.Job, b.Entry);
+        return std::tie(a.Job, a.Line) < std::tie(b.Job, b.Line);
     };
     for (auto first = sorted.begin(); first != sorted.end();) {
         const auto last = std::find_if(
@@ -364,7 +385,7 @@ template <typename TUseAt> void SortUses(std::vector<TUseAt>& uses, size_t declC
     }
     sorted.erase(std::unique(sorted.begin(), sorted.end(),
                              [](const TUseAt& a, const TUseAt& b) {
-                                 return a.Decl == b.Decl && a.Job == b.Job && a.Entry == b.Entry;
+                                 return a.Decl == b.Decl && a.Job == b.Job && a.Line == b.Line;
                              }),
                  sorted.end());
     uses.swap(sorted);
@@ -457,9 +478,10 @@ void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses, std::vector<TUs
                 if (made.empty())
                     made = "<li><a href=\"" + Utf8(RelativeHref(folder, from.Page)) + "#L";
                 open = &made;
-                entries = &lines[atJob].Read(FPlan.Jobs[atJob], FUnmarked, from.Shown);
+                entries =
+                    &lines[atJob].Read(FPlan.Jobs[atJob], FUnmarked, FUses[atJob], from.Shown);
             }
-            html.Write({*open, entries->Entry(use->Entry)});
+            html.Write({*open, entries->EntryOf(use->Use)});
         }
         html << QLatin1String("</ul>\n</div>\n");
     }
