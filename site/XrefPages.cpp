@@ -431,42 +431,42 @@ void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses, std::vector<TUs
     };
     if (!std::is_sorted(order.begin(), order.end(), byPlace))
         std::stable_sort(order.begin(), order.end(), byPlace);
-    std::string room, fragment;
+    std::string room, fragment, escapedId;
     // Declarations of one line (parameters, a list of variables) share its text: escaped once.
     std::string title;
     QStringView titleOf;
     auto use = uses.cbegin();
     for (const int d : order) {
         const TDecl& decl = decls[size_t(d)];
-        html << QLatin1String("<div class=\"decl\" id=\"");
-        if (decl.Scope == 0) {
-            html.Escaped(decl.Id) << QLatin1String("\"><p class=\"decl\"><a href=\"") << page;
-        } else {
-            // Nearly every id is its own fragment, with nothing to escape either: when no
-            // character of it is encoded, the fragment is as long.
+        // Nearly every id is its own fragment, with nothing to escape either: when no
+        // character of it is encoded, the fragment is as long.
+        fragment.clear();
+        if (decl.Scope != 0) {
             fragment = "#";
             AppendIdFragment(fragment, decl.Id);
-            if (fragment.size() == size_t(decl.Id.size()) + 1)
-                html << std::string_view(fragment).substr(1);
-            else
-                html.Escaped(decl.Id);
-            html << QLatin1String("\"><p class=\"decl\"><a href=\"") << page << fragment;
+        }
+        std::string_view id;
+        if (decl.Scope != 0 && fragment.size() == size_t(decl.Id.size()) + 1) {
+            id = std::string_view(fragment).substr(1);
+        } else {
+            escapedId.clear();
+            AppendEscapedUtf8(escapedId, decl.Id);
+            id = escapedId;
         }
         if (decl.Title.constData() != titleOf.constData() || decl.Title.size() != titleOf.size()) {
             titleOf = decl.Title;
             title.clear();
             AppendEscapedUtf8(title, titleOf);
         }
-        html << QLatin1String("\"><code>") << title
-             << QLatin1String("</code></a><span class=\"kind\">") << KindOf(decl, room)
-             << QLatin1String("</span></p>\n");
         while (use != uses.cend() && use->Decl < d)
             ++use;
-        if (use == uses.cend() || use->Decl != d) {
-            html << std::string_view("<p class=\"none\">не используется</p>\n</div>\n");
+        const bool used = use != uses.cend() && use->Decl == d;
+        html.Write({"<div class=\"decl\" id=\"", id, "\"><p class=\"decl\"><a href=\"", page,
+                    fragment, "\"><code>", title, "</code></a><span class=\"kind\">",
+                    KindOf(decl, room), "</span></p>\n",
+                    used ? "<ul>\n" : "<p class=\"none\">не используется</p>\n</div>\n"});
+        if (!used)
             continue;
-        }
-        html << QLatin1String("<ul>\n");
         const std::string* open = nullptr;
         const TUsedLines* entries = nullptr;
         size_t atJob = 0;
@@ -674,9 +674,9 @@ void TXrefRun::WriteSymbols(const TOptions& options, const std::vector<TPageResu
         const std::string_view text = std::string_view(texts).substr(start, row.End - start);
         const std::string_view fragment = row.Shown < 0 ? text : text.substr(0, size_t(row.Shown));
         const size_t unit = size_t(row.Unit);
-        html << heads[unit] << fragment << QLatin1String("\">")
-             << (row.Shown < 0 ? text : text.substr(size_t(row.Shown)))
-             << QLatin1String("</a></td><td>") << kinds[size_t(row.Kind)] << tails[unit];
+        html.Write({heads[unit], fragment, "\">",
+                    row.Shown < 0 ? text : text.substr(size_t(row.Shown)), "</a></td><td>",
+                    kinds[size_t(row.Kind)], tails[unit]});
     }
     html << QLatin1String("</table>\n</body>\n</html>\n");
     html.Commit();
