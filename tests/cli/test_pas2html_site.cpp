@@ -441,6 +441,10 @@ void TestPas2htmlSite::codeBrowserUsedLines_data() {
         << QByteArray(lf).replace("1; \t", "1; { \xd1\x91 }\xc2\xa0") << "X := 1; { ё }";
     QTest::newRow("UTF-8 elsewhere")
         << QByteArray(lf).replace("\n\nX", "\n{ \xd1\x91 }\nX") << "X := 1;";
+    // Cut to 2000 characters before it is escaped.
+    QTest::newRow("over the length limit")
+        << QByteArray(lf).replace("1; \t", "1; { " + QByteArray(1989, 'a') + "<b> }")
+        << "X := 1; { " + QString(1989, u'a') + "&lt;";
     QTest::newRow("malformed UTF-8 before")
         << QByteArray(lf).replace("begin\n", "begin { \xE2\x82 }\n") << "X := 1;";
 }

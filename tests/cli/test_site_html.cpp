@@ -35,6 +35,12 @@ void TestSiteHtml::escapedUtf8_data() {
         << QStringLiteral("procedure Bump(const a: array of Integer; b: TList<T>); { \"x\" & y }");
     QTest::newRow("escapes at eighths") << QStringLiteral("1234567<1234567>12345678&12345678\"");
     QTest::newRow("escapes around a pair") << QString::fromUtf8("<\xF0\x9F\x98\x80>\"ж&");
+    // Texts are told plain sixteen bytes at a time, the last sixteen overlapping.
+    QTest::newRow("escape last of sixteen") << QStringLiteral("procedure Bump;<");
+    QTest::newRow("escape last of seventeen") << QStringLiteral("procedure Bmp(x)&");
+    QTest::newRow("escape first of seventeen") << QStringLiteral("\"procedure Bmp(x)");
+    QTest::newRow("above ASCII last of thirty-three")
+        << QStringLiteral("procedure Bump(const a: Integer)") + QChar(0xE9);
     QTest::newRow("lone halves between escapes")
         << QChar(0xDE00) + QStringLiteral("&") + QChar(0xD83D) + QStringLiteral("\"");
 }
