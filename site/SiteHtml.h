@@ -74,7 +74,7 @@ public:
 private:
     static constexpr size_t kBufferSize = 1 << 16;
 
-    // Writes out the buffer to make room for `utf8`.
+    // Copies `utf8`, writing out the buffer each time it is full.
     TSitePageWriter& Spill(std::string_view utf8);
     void Flush();
 
