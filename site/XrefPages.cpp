@@ -573,6 +573,12 @@ void TXrefRun::WriteSymbols(const TOptions& options, const std::vector<TPageResu
     for (int k = 0; k <= int(TDeclKind::TypeParameter); ++k)
         kinds.emplace_back(KindWords(TDeclKind(k)));
     QHash<QString, int> kindOf;
+    // Room for a row of every declaration, made at once: what is not used is never touched.
+    size_t declCount = 0;
+    for (int unit = 0; unit < FProject.Count(); ++unit)
+        declCount += FProject.Unit(unit).Decls.size();
+    rows.reserve(declCount);
+    rowTexts.reserve(declCount);
     for (const int unit : byShown) {
         if (!results[FJobOfUnit[size_t(unit)]].Written)
             continue;
