@@ -59,9 +59,9 @@ private:
         TXrefRef Target;
         int Line = 0;
     };
-    struct TUseAt {
+    struct TUseAt { // small: a references page sorts its uses
         int Decl = 0;
-        size_t Job = 0;
+        int Job = 0;
         int Line = 0;
         int Use = 0; // of the uses of its job
     };

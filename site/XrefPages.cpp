@@ -288,7 +288,8 @@ QStringList TXrefRun::WritePages(const TOptions& options,
             continue;
         for (size_t u = 0; u < FUses[job].size(); ++u) {
             const TUse& use = FUses[job][u];
-            usesOf[size_t(use.Target.Unit)].push_back({use.Target.Decl, job, use.Line, int(u)});
+            usesOf[size_t(use.Target.Unit)].push_back(
+                {use.Target.Decl, int(job), use.Line, int(u)});
         }
     }
     // The symbol index is the longest single piece: it goes first, and the workers take the
@@ -471,8 +472,8 @@ void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses, std::vector<TUs
         const TUsedLines* entries = nullptr;
         size_t atJob = 0;
         for (; use != uses.cend() && use->Decl == d; ++use) {
-            if (!entries || use->Job != atJob) {
-                atJob = use->Job;
+            if (!entries || size_t(use->Job) != atJob) {
+                atJob = size_t(use->Job);
                 const TXrefPages& from = FPages[size_t(FUnitOfJob[atJob])];
                 std::string& made = usePages.Opens[FUnitOfJob[atJob]];
                 if (made.empty())
