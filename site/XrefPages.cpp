@@ -133,6 +133,11 @@ public:
     const TUsedLines& Read(const TJob& job, TUnmarkedSource unmarked, const std::vector<TUse>& uses,
                            QStringView shown) {
         std::call_once(FRead, [&] {
+            // From nothing, should a call that ran out of memory have left some behind.
+            FLines.clear();
+            FEntryOfUse.clear();
+            FText.clear();
+            FEnds.clear();
             Take(uses);
             ReadOnce(job, unmarked, shown);
         });
