@@ -49,10 +49,7 @@ public:
             return {};
         return EncodeText(QLatin1String("<a href=\"") + href + QLatin1String("\">"), FEncoding);
     }
-    QByteArray Encode(QStringView text) const { return EncodeText(text, FEncoding); }
-    void AppendEncodedTo(QByteArray& out, QStringView text) const {
-        AppendEncoded(out, text, FEncoding);
-    }
+    TTextEncoding Encoding() const { return FEncoding; }
 
     // Links are added in the order of their characters; their tags stay until the line is
     // replayed.

@@ -10,26 +10,29 @@
 #include <QHash>
 #include <QUrl>
 #include <algorithm>
-#include <initializer_list>
+#include <array>
+#include <charconv>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace {
 
+// Per ASCII code, whether it stands in a fragment as it is.
+constexpr auto kUnreserved = [] {
+    std::array<bool, 128> table{};
+    for (unsigned c = 0; c < 128; ++c)
+        table[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                   c == '-' || c == '.' || c == '_' || c == '~';
+    return table;
+}();
+
 bool IsUnreserved(QChar c) {
-    const char16_t u = c.unicode();
-    return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '-' ||
-           u == '.' || u == '_' || u == '~';
+    return c.unicode() < 0x80 && kUnreserved[c.unicode()];
 }
 
-// Writes `pieces` at the end of `out` in one go.
-void AppendAll(QString& out, std::initializer_list<QStringView> pieces) {
-    qsizetype length = 0;
-    for (const QStringView piece : pieces)
-        length += piece.size();
-    const qsizetype at = out.size();
-    out.resize(at + length);
-    QChar* to = out.data() + at;
-    for (const QStringView piece : pieces)
-        to = std::copy(piece.begin(), piece.end(), to);
+bool IsPlainId(QStringView id) {
+    return std::all_of(id.begin(), id.end(), IsUnreserved);
 }
 
 // Text in an attribute, escaped as QString::toHtmlEscaped does; the plain stretches between
@@ -54,10 +57,141 @@ void AppendAttribute(QString& out, QStringView text) {
     out += text.sliced(plain);
 }
 
+// Per ASCII code, whether it stands in an attribute as it is.
+constexpr auto kPlainInAttribute = [] {
+    std::array<bool, 128> table{};
+    for (unsigned c = 0; c < 128; ++c)
+        table[c] = c != '<' && c != '>' && c != '&' && c != '"';
+    return table;
+}();
+
+enum class TPlainIn { Attribute, Fragment };
+
+#ifdef __SSE2__
+// Writes the eight characters at `from` as bytes to `to` when each is ASCII that stands as it
+// is `where`; false when one is not.
+bool AppendPlainEight(const char16_t* from, char* to, TPlainIn where) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+    const auto is = [&v](char c) { return _mm_cmpeq_epi16(v, _mm_set1_epi16(c)); };
+    const auto within = [](__m128i x, char low, char high) {
+        return _mm_and_si128(_mm_cmpgt_epi16(x, _mm_set1_epi16(short(low - 1))),
+                             _mm_cmplt_epi16(x, _mm_set1_epi16(short(high + 1))));
+    };
+    const __m128i ascii =
+        _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(short(0xFF80))), _mm_setzero_si128());
+    __m128i plain;
+    if (where == TPlainIn::Attribute) {
+        const __m128i special =
+            _mm_or_si128(_mm_or_si128(is('<'), is('>')), _mm_or_si128(is('&'), is('"')));
+        plain = _mm_andnot_si128(special, ascii);
+    } else {
+        const __m128i letter = within(_mm_or_si128(v, _mm_set1_epi16(0x20)), 'a', 'z');
+        const __m128i other =
+            _mm_or_si128(_mm_or_si128(is('-'), is('.')), _mm_or_si128(is('_'), is('~')));
+        plain =
+            _mm_and_si128(_mm_or_si128(_mm_or_si128(letter, within(v, '0', '9')), other), ascii);
+    }
+    if (_mm_movemask_epi8(plain) != 0xFFFF)
+        return false;
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(to), _mm_packus_epi16(v, v));
+    return true;
+}
+#endif
+
+// Appends `text` as bytes when each of its characters is ASCII that stands as it is `where`;
+// false, with nothing appended, when one is not. Ids and titles are long enough to be taken
+// eight characters at a time.
+bool AppendPlain(std::string& out, QStringView text, TPlainIn where) {
+    const size_t at = out.size();
+    const qsizetype n = text.size();
+    out.resize(at + size_t(n));
+    char* to = out.data() + at;
+    const char16_t* from = text.utf16();
+    qsizetype i = 0;
+#ifdef __SSE2__
+    while (n - i >= 8 && AppendPlainEight(from + i, to + i, where))
+        i += 8;
+#endif
+    const auto& plain = where == TPlainIn::Attribute ? kPlainInAttribute : kUnreserved;
+    for (; i < n; ++i) {
+        const char16_t u = from[i];
+        if (u >= 0x80 || !plain[u]) {
+            out.resize(at);
+            return false;
+        }
+        to[i] = char(u);
+    }
+    return true;
+}
+
+// Writes a page's tags in its encoding: ASCII as it stands in an 8-bit page, anything else
+// through the page's encoder a whole string at a time, as if the tags were encoded at once.
+class TTagWriter {
+public:
+    TTagWriter(std::string& out, TTextEncoding encoding)
+        : FOut(out), FEncoding(encoding),
+          FBytes(encoding == TTextEncoding::Ansi || encoding == TTextEncoding::Utf8) {}
+
+    // The markup between the strings.
+    void Markup(std::string_view ascii) {
+        if (FBytes)
+            FOut += ascii;
+        else
+            Encode(QString::fromLatin1(ascii.data(), qsizetype(ascii.size())));
+    }
+    void Number(int n) {
+        char digits[16];
+        const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+        Markup(std::string_view(digits, size_t(end - digits)));
+    }
+    // Text that needs no escaping: a percent-encoded href, a dash.
+    void Plain(QStringView text) {
+        if (!FBytes || !AppendPlain(FOut, text, TPlainIn::Attribute))
+            Encode(text);
+    }
+    void Fragment(QStringView id) {
+        if (!FBytes || !AppendPlain(FOut, id, TPlainIn::Fragment))
+            Plain(IdFragment(id.toString()));
+    }
+    // An id as an attribute, then `between` (in the page's encoding), then the id as a
+    // fragment: a plain id, nearly every one, reads the same in both and is copied.
+    void IdTwice(QStringView id, std::string_view between) {
+        const size_t at = FOut.size();
+        if (!FBytes || !AppendPlain(FOut, id, TPlainIn::Fragment)) {
+            Attribute(id);
+            FOut += between;
+            Fragment(id);
+            return;
+        }
+        const size_t length = FOut.size() - at;
+        FOut.reserve(FOut.size() + between.size() + length); // the copy's source stays put
+        FOut += between;
+        FOut.append(FOut.data() + at, length);
+    }
+    void Attribute(QStringView text) {
+        if (FBytes && AppendPlain(FOut, text, TPlainIn::Attribute))
+            return;
+        QString escaped;
+        AppendAttribute(escaped, text);
+        Encode(escaped);
+    }
+
+private:
+    void Encode(QStringView text) {
+        QByteArray bytes;
+        AppendEncoded(bytes, text, FEncoding);
+        FOut.append(bytes.constData(), size_t(bytes.size()));
+    }
+
+    std::string& FOut;
+    TTextEncoding FEncoding;
+    bool FBytes; // ASCII is itself in the page
+};
+
 } // namespace
 
 QString IdFragment(const QString& id) {
-    if (std::all_of(id.begin(), id.end(), IsUnreserved))
+    if (IsPlainId(id))
         return id;
     return QString::fromLatin1(QUrl::toPercentEncoding(id));
 }
@@ -86,80 +220,39 @@ QString RelativeHref(const QString& fromFolder, const QString& toFile) {
 TXrefMarks XrefMarks(const TXrefProject& project, const std::vector<TXrefPages>& pages, int unit,
                      const std::vector<TXrefLink>& links) {
     TXrefMarks result;
-    QString& text = result.Text;
-    const auto addTag = [&result, &text](qsizetype start) {
-        result.Tags.push_back({start, text.size() - start});
-        return int(result.Tags.size() - 1);
-    };
+    result.Project = &project;
+    result.Pages = &pages;
+    result.Unit = unit;
     const QString folder = QFileInfo(pages[size_t(unit)].Page).path();
-    const QString refs = RelativeHref(folder, pages[size_t(unit)].Refs);
-    const auto& decls = project.Unit(unit).Decls;
-    // A declaration linked many times is put into words once, after the page's own: each
-    // tag follows the ones before it.
+    result.Refs = RelativeHref(folder, pages[size_t(unit)].Refs);
+    std::vector<TXrefMark> own;
+    for (const TDecl& decl : project.Unit(unit).Decls)
+        if (decl.Ordinal >= 0)
+            own.push_back({decl.Line, decl.Ordinal, int(own.size())});
+    // A declaration linked many times gets one tag, after the page's own: each tag follows
+    // the ones before it. Each page linked into is reached one way.
     TFlatTable<quint64, int> opened(links.size() / 4);
-    std::vector<TXrefRef> targets;
+    TFlatTable<int, int> linkedPages(64);
     std::vector<TXrefMark> linked;
     linked.reserve(links.size());
     for (const TXrefLink& link : links) {
         const quint64 key = quint64(quint32(link.Target.Unit)) << 32 | quint32(link.Target.Decl);
         const auto [tag, added] = opened.Insert(key, key);
         if (added) {
-            tag = int(targets.size());
-            targets.push_back(link.Target);
+            tag = int(own.size() + result.Targets.size());
+            const auto [page, first] =
+                linkedPages.Insert(link.Target.Unit, size_t(link.Target.Unit));
+            if (first) {
+                page = int(result.Linked.size());
+                result.Linked.push_back(
+                    {link.Target.Unit,
+                     link.Target.Unit == unit
+                         ? QString()
+                         : RelativeHref(folder, pages[size_t(link.Target.Unit)].Page)});
+            }
+            result.Targets.push_back({link.Target, page});
         }
         linked.push_back({link.Line, link.Ordinal, tag});
-    }
-    // The way to each page linked into, once per page (none for this page).
-    QHash<int, QString> pageHrefs;
-    for (const TXrefRef& target : targets)
-        if (target.Unit != unit && !pageHrefs.contains(target.Unit))
-            pageHrefs.insert(target.Unit, RelativeHref(folder, pages[size_t(target.Unit)].Page));
-    // The text's room, given once: a declaration's tag holds its id twice, a link's tag its
-    // declaration's line and source.
-    qsizetype room = 0;
-    for (const TDecl& decl : decls)
-        room += 2 * decl.Id.size() + refs.size() + 24;
-    for (const TXrefRef& target : targets) {
-        const TDecl& decl = project.Decl(target);
-        room += decl.Id.size() + decl.Title.size() + pages[size_t(target.Unit)].Shown.size() +
-                pageHrefs.value(target.Unit).size() + 40;
-    }
-    text.reserve(room);
-
-    std::vector<TXrefMark> own;
-    for (const TDecl& decl : decls)
-        if (decl.Ordinal >= 0) {
-            const qsizetype start = text.size();
-            // Nearly every id is plain, the same in an attribute and in a link.
-            if (std::all_of(decl.Id.begin(), decl.Id.end(), IsUnreserved)) {
-                AppendAll(text, {u"<a id=\"", decl.Id, u"\" href=\"", refs, u"#", decl.Id, u"\">"});
-            } else {
-                text += QLatin1String("<a id=\"");
-                AppendAttribute(text, decl.Id);
-                text += QLatin1String("\" href=\"") + refs + u'#';
-                text += IdFragment(decl.Id);
-                text += QLatin1String("\">");
-            }
-            own.push_back({decl.Line, decl.Ordinal, addTag(start)});
-        }
-    for (TXrefMark& mark : linked)
-        mark.Tag += int(own.size());
-    for (const TXrefRef& target : targets) {
-        const TDecl& decl = project.Decl(target);
-        const QString page = pageHrefs.value(target.Unit);
-        const qsizetype start = text.size();
-        text += QLatin1String("<a href=\"") + page;
-        // A unit's page itself, as the unit links of a site give it.
-        if (decl.Scope != 0 || page.isEmpty()) {
-            text += u'#';
-            text += IdFragment(decl.Id);
-        }
-        text += QLatin1String("\" title=\"");
-        AppendAttribute(text, decl.Title);
-        text += QStringLiteral(" — ");
-        AppendAttribute(text, pages[size_t(target.Unit)].Shown);
-        text += u':' + QString::number(decl.Line) + QLatin1String("\">");
-        addTag(start);
     }
     // Both come nearly in order. A declaration's own mark comes first: its name is never also
     // a link elsewhere.
@@ -178,4 +271,60 @@ TXrefMarks XrefMarks(const TXrefProject& project, const std::vector<TXrefPages>&
                             }),
                 marks.end());
     return result;
+}
+
+void EncodeXrefTags(const TXrefMarks& marks, TTextEncoding encoding, std::string& out,
+                    std::vector<qsizetype>& ends) {
+    if (!marks.Project)
+        return;
+    const TXrefProject& project = *marks.Project;
+    const auto& decls = project.Unit(marks.Unit).Decls;
+    TTagWriter tags(out, encoding);
+    // What every tag of a kind has in common is written once and copied.
+    const auto once = [&](auto write) {
+        const size_t at = out.size();
+        write();
+        std::string common = out.substr(at);
+        out.resize(at);
+        return common;
+    };
+    const std::string toRefs = once([&] {
+        tags.Markup("\" href=\"");
+        tags.Plain(marks.Refs);
+        tags.Markup("#");
+    });
+    std::vector<std::string> pageHrefs, pageNames;
+    for (const auto& [unit, href] : marks.Linked) {
+        pageHrefs.push_back(once([&] {
+            tags.Markup("<a href=\"");
+            tags.Plain(href);
+        }));
+        pageNames.push_back(once([&] {
+            tags.Plain(u" — ");
+            tags.Attribute((*marks.Pages)[size_t(unit)].Shown);
+            tags.Markup(":");
+        }));
+    }
+    for (const TDecl& decl : decls)
+        if (decl.Ordinal >= 0) {
+            tags.Markup("<a id=\"");
+            tags.IdTwice(decl.Id, toRefs);
+            tags.Markup("\">");
+            ends.push_back(qsizetype(out.size()));
+        }
+    for (const auto& [target, page] : marks.Targets) {
+        const TDecl& decl = project.Decl(target);
+        out += pageHrefs[size_t(page)];
+        // A unit's page itself, as the unit links of a site give it.
+        if (decl.Scope != 0 || marks.Linked[size_t(page)].Href.isEmpty()) {
+            tags.Markup("#");
+            tags.Fragment(decl.Id);
+        }
+        tags.Markup("\" title=\"");
+        tags.Attribute(decl.Title);
+        out += pageNames[size_t(page)];
+        tags.Number(decl.Line);
+        tags.Markup("\">");
+        ends.push_back(qsizetype(out.size()));
+    }
 }

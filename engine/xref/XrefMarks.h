@@ -2,6 +2,7 @@
 // The markup a page of the run gets around its names: an id and a link to its references
 // page on every declaration, a link with a title on every name linked to a declaration.
 
+#include "TextCodec.h"
 #include "XrefProject.h"
 
 #include <QString>
@@ -13,23 +14,35 @@ struct TXrefMark {
     int Tag = 0; // its opening tag among the page's; "</a>" closes it
 };
 
-// A page's marks, and their opening tags: the links of a page to one declaration share one.
-// The tags lie in one text: a page has thousands, each made once.
-struct TXrefMarks {
-    std::vector<TXrefMark> Marks; // in line and name order
-    QString Text;
-    std::vector<std::pair<qsizetype, qsizetype>> Tags; // start and length in Text
-
-    QStringView Tag(int tag) const {
-        return QStringView(Text).sliced(Tags[size_t(tag)].first, Tags[size_t(tag)].second);
-    }
-};
-
 // Where a source's pages lie and how titles name it.
 struct TXrefPages {
     QString Page;  // absolute
     QString Refs;  // absolute
     QString Shown; // the source's path relative to the walked folder
+};
+
+// A page's marks, and what their opening tags say: the links of a page to one declaration
+// share one. The tags are put into words once the page's encoding is known, straight into it:
+// a page has thousands, each made once.
+struct TXrefMarks {
+    std::vector<TXrefMark> Marks; // in line and name order
+
+    // The page's declarations with a mark come first among the tags, in their order; then the
+    // declarations linked to, each with the page it lies in among Linked.
+    struct TTarget {
+        TXrefRef Decl;
+        int Page = 0;
+    };
+    struct TLinkedPage {
+        int Unit = -1;
+        QString Href; // empty for this page
+    };
+    const TXrefProject* Project = nullptr;
+    const std::vector<TXrefPages>* Pages = nullptr;
+    int Unit = -1;
+    QString Refs; // the way to the page's references page
+    std::vector<TTarget> Targets;
+    std::vector<TLinkedPage> Linked;
 };
 
 // The fragment of a link to the declaration of id `id`: percent-encoded as UTF-8.
@@ -40,6 +53,11 @@ void AppendIdFragment(std::string& out, QStringView id);
 // A relative link from a page in `fromFolder` to `toFile`, percent-encoded as UTF-8.
 QString RelativeHref(const QString& fromFolder, const QString& toFile);
 
-// The marks of the page of source `unit`. `pages` is indexed by source number.
+// The marks of the page of source `unit`. `pages` is indexed by source number; it and
+// `project` outlive the marks.
 TXrefMarks XrefMarks(const TXrefProject& project, const std::vector<TXrefPages>& pages, int unit,
                      const std::vector<TXrefLink>& links);
+// The opening tags of `marks` in `encoding`, one after another into `out`, and where each
+// ends into `ends`.
+void EncodeXrefTags(const TXrefMarks& marks, TTextEncoding encoding, std::string& out,
+                    std::vector<qsizetype>& ends);

@@ -10,6 +10,7 @@
 #include "XrefMarks.h"
 
 #include <QByteArray>
+#include <string>
 #include <vector>
 
 template <typename Unit> class TXrefSink {
@@ -73,22 +74,8 @@ private:
     // The page's tags in its encoding, one after another, made when the first is needed: a
     // page has thousands, each used at least once.
     QByteArrayView Encoded(const TXrefMark& mark) {
-        if (FEnds.empty()) {
-            const QString& text = FMarks.Text;
-            // Nearly always a byte per character (ASCII and a dash, in an 8-bit page): then
-            // encoded at once, each tag where its characters were.
-            FReplay.AppendEncodedTo(FEncoded, text);
-            if (FEncoded.size() == text.size()) {
-                for (const auto& [start, length] : FMarks.Tags)
-                    FEnds.push_back(start + length);
-            } else {
-                FEncoded.clear();
-                for (int tag = 0; tag < int(FMarks.Tags.size()); ++tag) {
-                    FReplay.AppendEncodedTo(FEncoded, FMarks.Tag(tag));
-                    FEnds.push_back(FEncoded.size());
-                }
-            }
-        }
+        if (FEnds.empty())
+            EncodeXrefTags(FMarks, FReplay.Encoding(), FEncoded, FEnds);
         const qsizetype start = mark.Tag == 0 ? 0 : FEnds[size_t(mark.Tag - 1)];
         return QByteArrayView(FEncoded).sliced(start, FEnds[size_t(mark.Tag)] - start);
     }
@@ -102,6 +89,6 @@ private:
     int FLineNumber = 0;
     size_t FNext = 0;
     TRunClass FClass = TRunClass::Code;
-    QByteArray FEncoded;
+    std::string FEncoded;
     std::vector<qsizetype> FEnds; // of each tag in FEncoded
 };
