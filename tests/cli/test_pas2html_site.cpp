@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -422,44 +423,73 @@ void TestPas2htmlSite::codeBrowserLongLine() {
 void TestPas2htmlSite::codeBrowserUsedLines_data() {
     QTest::addColumn<QByteArray>("source"); // uses of X on its lines 4 and 6
     QTest::addColumn<QString>("line4");
+    QTest::addColumn<QString>("title"); // of the links to X, as its page shows it
     const QByteArray lf =
         "program p;\nvar X: Integer;\nbegin\n\t X := 1; \t\n\nX := X + 1;\nend.\n";
-    QTest::newRow("LF") << lf << "X := 1;";
-    QTest::newRow("CR LF") << QByteArray(lf).replace("\n", "\r\n") << "X := 1;";
-    QTest::newRow("lone CR") << QByteArray(lf).replace("\n", "\r") << "X := 1;";
+    const QString plain = QStringLiteral("var X: Integer;");
+    const auto utf16 = [](const QString& text) {
+        return "\xFF\xFE" +
+               QByteArray(reinterpret_cast<const char*>(text.utf16()), 2 * text.size());
+    };
+    QTest::newRow("LF") << lf << "X := 1;" << plain;
+    QTest::newRow("CR LF") << QByteArray(lf).replace("\n", "\r\n") << "X := 1;" << plain;
+    QTest::newRow("lone CR") << QByteArray(lf).replace("\n", "\r") << "X := 1;" << plain;
     QTest::newRow("mixed, no break at the end")
         << QByteArray("program p;\r\nvar X: Integer;\rbegin\n\t X := 1; \t\r\n\rX := X + 1;\nend.")
-        << "X := 1;";
-    QTest::newRow("UTF-8 mark") << "\xEF\xBB\xBF" + lf << "X := 1;";
-    QTest::newRow("UTF-16 mark") << "\xFF\xFE" + QByteArray(reinterpret_cast<const char*>(
-                                                                QString::fromLatin1(lf).utf16()),
-                                                            2 * lf.size())
-                                 << "X := 1;";
+        << "X := 1;" << plain;
+    QTest::newRow("UTF-8 mark") << "\xEF\xBB\xBF" + lf << "X := 1;" << plain;
+    QTest::newRow("UTF-16 mark") << utf16(QString::fromLatin1(lf)) << "X := 1;" << plain;
     QTest::newRow("escaped") << QByteArray(lf).replace("X := 1;", "X := Ord('<&>');")
-                             << "X := Ord('&lt;&amp;&gt;');";
+                             << "X := Ord('&lt;&amp;&gt;');" << plain;
     QTest::newRow("UTF-8 in the line")
-        << QByteArray(lf).replace("1; \t", "1; { \xd1\x91 }\xc2\xa0") << "X := 1; { ё }";
+        << QByteArray(lf).replace("1; \t", "1; { \xd1\x91 }\xc2\xa0") << "X := 1; { ё }" << plain;
     QTest::newRow("UTF-8 elsewhere")
-        << QByteArray(lf).replace("\n\nX", "\n{ \xd1\x91 }\nX") << "X := 1;";
+        << QByteArray(lf).replace("\n\nX", "\n{ \xd1\x91 }\nX") << "X := 1;" << plain;
     // Cut to 2000 characters before it is escaped.
     QTest::newRow("over the length limit")
         << QByteArray(lf).replace("1; \t", "1; { " + QByteArray(1989, 'a') + "<b> }")
-        << "X := 1; { " + QString(1989, u'a') + "&lt;";
+        << "X := 1; { " + QString(1989, u'a') + "&lt;" << plain;
     QTest::newRow("malformed UTF-8 before")
-        << QByteArray(lf).replace("begin\n", "begin { \xE2\x82 }\n") << "X := 1;";
+        << QByteArray(lf).replace("begin\n", "begin { \xE2\x82 }\n") << "X := 1;" << plain;
+    // A declaration's line beyond ASCII and with markup characters, and an id beyond ASCII.
+    const QByteArray declared =
+        QString::fromLatin1(lf)
+            .replace("var X: Integer;", QStringLiteral("var X, Ёж: Integer; { <ё> & \"😀\" }"))
+            .toUtf8();
+    const QString title = QStringLiteral("var X, Ёж: Integer; { &lt;ё&gt; &amp; &quot;😀&quot; }");
+    QTest::newRow("title in UTF-8") << declared << "X := 1;" << title;
+    QTest::newRow("title in UTF-16") << utf16(QString::fromUtf8(declared)) << "X := 1;" << title;
+    QTest::newRow("title in windows-1251")
+        << QByteArray(lf).replace("var X: Integer;", "var X, \xc5\xe6: Integer; { <\xb8> & \"\" }")
+        << "X := 1;" << QStringLiteral("var X, Еж: Integer; { &lt;ё&gt; &amp; &quot;&quot; }");
 }
 
 // The lines uses stand in are the source's lines as its page numbers and shows them, trimmed
-// and escaped, whatever ends its lines and however it is encoded.
+// and escaped, whatever ends its lines and however it is encoded; the links to a declaration
+// carry its line the same way, in the page's encoding.
 void TestPas2htmlSite::codeBrowserUsedLines() {
     QFETCH(QByteArray, source);
     QFETCH(QString, line4);
+    QFETCH(QString, title);
     WriteBytes(Path("w/p.pas"), source);
     const TRun run = Run({"-q", "--xref", "-o", "out", "w"});
     QVERIFY2(run.Code == 0, run.Err.constData());
     const QString refs = QString::fromUtf8(ReadBytes(Path("out/p_pas.refs.htm")));
     QVERIFY2(refs.contains("p.pas:4</a> <code>" + line4 + "</code>"), qPrintable(refs));
     QVERIFY2(refs.contains("p.pas:6</a> <code>X := X + 1;</code>"), qPrintable(refs));
+    const QByteArray bytes = ReadBytes(Path("out/p_pas.htm"));
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString page = utf8(bytes);
+    if (bytes.startsWith("\xFF\xFE"))
+        page = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2),
+                                  (bytes.size() - 2) / 2);
+    else if (utf8.hasError())
+        page = QStringDecoder("windows-1251")(bytes);
+    QCOMPARE(page.count("title=\"" + title + QStringLiteral(" — p.pas:2\">X</a>")), 3);
+    if (title.contains(QStringLiteral("Ёж")))
+        QVERIFY2(page.contains(
+                     QStringLiteral("<a id=\"Ёж\" href=\"p_pas.refs.htm#%D0%81%D0%B6\">Ёж</a>")),
+                 qPrintable(page));
 }
 
 // A page whose batch fails is not linked from the references pages and the symbol index, and
