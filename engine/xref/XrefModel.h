@@ -114,11 +114,22 @@ struct TWith {
     std::vector<int> Subjects; // the last site of each expression, -1 when not a name
 };
 
-// A lower-case name hashed once for a lookup that visits many scopes and units.
+// A lower-case name hashed once for a lookup that visits many scopes and units, when first
+// needed: a lookup a page has made before needs none.
 struct THashedName {
-    THashedName(const QString& lower) : Lower(lower), Hash(NameHash(lower)) {}
+    THashedName(const QString& lower) : Lower(lower) {}
     const QString& Lower;
-    size_t Hash;
+    size_t Hash() const {
+        if (!FHashed) {
+            FHash = NameHash(Lower);
+            FHashed = true;
+        }
+        return FHash;
+    }
+
+private:
+    mutable size_t FHash = 0;
+    mutable bool FHashed = false;
 };
 
 // The first declaration of each name in each scope. Looked up for every name a run meets in
@@ -130,7 +141,7 @@ public:
     int Find(const std::vector<TDecl>& decls, int scope, const THashedName& name) const {
         if (FSlots.empty())
             return -1;
-        const quint32 check = quint32(name.Hash);
+        const quint32 check = quint32(name.Hash());
         for (size_t k = Start(scope, check);; k = (k + 1) & (FSlots.size() - 1)) {
             const TSlot& slot = FSlots[k];
             if (slot.Decl < 0)

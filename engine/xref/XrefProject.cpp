@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 #include <climits>
+#include <utility>
 
 namespace {
 
@@ -268,16 +269,26 @@ TXrefProject::TFound TXrefProject::UnitNamed(int unit, int scope, const THashedN
 }
 
 struct TXrefProject::TResolveCache {
-    // A name is told by its text's address: the names of a page's sites share their source's
-    // one copy of each, alive while the page is resolved.
+    // Sized for the page's names, as far as real pages ask: grown past that.
+    explicit TResolveCache(size_t sites)
+        : Tails(sites / 32), Lexicals(sites / 4), Sections(sites / 16), Members(sites / 8) {}
+
+    // A name is told, and hashed, by its text's address: the names of a page's sites share
+    // their source's one copy of each, alive while the page is resolved, and declarations'
+    // names live longer.
     struct TTail {
         const QChar* Name = nullptr;
         int Scope = 0, Args = 0;
+        int Unit = -1; // of the scope, when not the page's
         bool operator==(const TTail&) const = default;
     };
-    static std::pair<TTail, size_t> Key(const THashedName& name, int scope, int args) {
-        return {{name.Lower.constData(), scope, args},
-                name.Hash ^ (size_t(scope) << 32 ^ size_t(args + 1)) * 0x9E3779B97F4A7C15ull};
+    static std::pair<TTail, size_t> Key(const THashedName& name, int scope, int args,
+                                        int unit = -1) {
+        const QChar* text = name.Lower.constData();
+        return {{text, scope, args, unit},
+                (quintptr(text) ^ size_t(scope) << 32 ^ size_t(args + 1) << 48 ^
+                 size_t(unit + 1) << 20) *
+                    0x9E3779B97F4A7C15ull};
     }
     TFlatTable<TTail, TFound> Tails;
     // Whole lookups from a scope outwards, each with the place it was made from: it holds
@@ -287,9 +298,23 @@ struct TXrefProject::TResolveCache {
         int Seq = -1; // -1: none kept
     };
     TFlatTable<TTail, TLexical> Lexicals;
-    bool Later = false;                     // the lookup under way passed over a later declaration
-    TFlatTable<quint64, TAncestor> Members; // by source, declaration and steps
+    TFlatTable<TTail, TLexical>
+        Sections;                      // the same from a section: every routine's lookups end there
+    TFlatTable<TTail, TFound> Members; // a class's, by its source too
+    bool Later = false;                // the lookup under way passed over a later declaration
+    TFlatTable<quint64, TAncestor> Types; // by source, declaration and steps
 };
+
+TXrefProject::TFound TXrefProject::Member(int unit, int scope, const THashedName& name, int args,
+                                          TResolveCache* cache) const {
+    if (!cache)
+        return FindMember(unit, scope, name, args);
+    const auto [key, hash] = TResolveCache::Key(name, scope, args, unit);
+    const auto [kept, added] = cache->Members.Insert(key, hash);
+    if (added)
+        kept = FindMember(unit, scope, name, args);
+    return kept;
+}
 
 bool TXrefProject::Visit(TSectionLookup& lookup, int u, int s, const THashedName& name, int since,
                          int args) const {
@@ -315,6 +340,22 @@ bool TXrefProject::Visit(TSectionLookup& lookup, int u, int s, const THashedName
 
 TXrefProject::TFound TXrefProject::Section(int unit, int scope, const THashedName& name, int seq,
                                            int args, TResolveCache* cache) const {
+    if (!cache)
+        return SectionLookup(unit, scope, name, seq, args, cache);
+    const auto [key, hash] = TResolveCache::Key(name, scope, args);
+    const auto [kept, added] = cache->Sections.Insert(key, hash);
+    if (!added && kept.Seq >= 0 && kept.Seq <= seq)
+        return kept.Found;
+    const bool later = std::exchange(cache->Later, false);
+    const TFound found = SectionLookup(unit, scope, name, seq, args, cache);
+    if (!cache->Later)
+        kept = {found, seq};
+    cache->Later = cache->Later || later;
+    return found;
+}
+
+TXrefProject::TFound TXrefProject::SectionLookup(int unit, int scope, const THashedName& name,
+                                                 int seq, int args, TResolveCache* cache) const {
     const TXrefUnit& model = FUnits[size_t(unit)].Model;
     // The section, the interface of an implementation, then the used units.
     TSectionLookup lookup;
@@ -393,7 +434,7 @@ TXrefProject::TFound TXrefProject::Lexical(int unit, int scope, const THashedNam
         return result;
     };
     const auto member = [&](int members) {
-        const TFound found = FindMember(unit, members, name, args);
+        const TFound found = Member(unit, members, name, args, cache);
         hidden = hidden || found.Hidden;
         return found.Hidden ? TFound{} : found;
     };
@@ -531,9 +572,9 @@ TXrefRef TXrefProject::ImplicitOf(int unit, const TSite& site) const {
 std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>& sites,
                                              const std::vector<TWith>& withs) const {
     std::vector<TXrefLink> links;
-    std::vector<TFound> resolved(sites.size());
+    std::vector<TXrefRef> resolved(sites.size());
     const TXrefUnit& model = Unit(unit);
-    TResolveCache cache;
+    TResolveCache cache(sites.size());
     // Sites come in the order of their places: a lookup made once holds for the later ones.
     const auto lexical = [&](const TSite& site) {
         const THashedName name(site.Lower);
@@ -549,7 +590,7 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
     };
     const auto membersOf = [&](TXrefRef ref, int steps) {
         const quint64 key = quint64(ref.Unit) << 40 | quint64(ref.Decl) << 8 | quint64(steps);
-        const auto [members, added] = cache.Members.Insert(key, key);
+        const auto [members, added] = cache.Types.Insert(key, key);
         if (added)
             members = MembersOf(ref, 0, steps);
         return members;
@@ -558,12 +599,13 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
         for (int w = site.With; w >= 0; w = withs[size_t(w)].Outer) {
             const auto& subjects = withs[size_t(w)].Subjects;
             for (auto k = subjects.rbegin(); k != subjects.rend(); ++k) {
-                if (*k < 0 || !resolved[size_t(*k)].Ref.IsValid())
+                if (*k < 0 || !resolved[size_t(*k)].IsValid())
                     return {{}, true};
-                const TAncestor members = membersOf(resolved[size_t(*k)].Ref, 0);
+                const TAncestor members = membersOf(resolved[size_t(*k)], 0);
                 if (members.Kind != TAncestor::TKind::Members)
                     return {{}, true};
-                const TFound found = FindMember(members.Unit, members.Scope, site.Lower, site.Args);
+                const TFound found =
+                    Member(members.Unit, members.Scope, site.Lower, site.Args, &cache);
                 if (found.Done())
                     return found;
             }
@@ -592,7 +634,7 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
                 found = lexical(site);
             break;
         case TSite::TRole::Qualified: {
-            const TXrefRef prev = site.Prev >= 0 ? resolved[size_t(site.Prev)].Ref : TXrefRef{};
+            const TXrefRef prev = site.Prev >= 0 ? resolved[size_t(site.Prev)] : TXrefRef{};
             if (!prev.IsValid())
                 break;
             const TDecl& decl = Decl(prev);
@@ -608,11 +650,11 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
             }
             const TAncestor members = membersOf(prev, site.Steps);
             if (members.Kind == TAncestor::TKind::Members)
-                found = FindMember(members.Unit, members.Scope, site.Lower, site.Args);
+                found = Member(members.Unit, members.Scope, site.Lower, site.Args, &cache);
             break;
         }
         case TSite::TRole::Member:
-            found = FindMember(unit, site.Scope, site.Lower, site.Args);
+            found = Member(unit, site.Scope, site.Lower, site.Args, &cache);
             break;
         case TSite::TRole::Implicit:
             found.Ref = ImplicitOf(unit, site);
@@ -629,13 +671,13 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
             if (ancestor.Kind != TAncestor::TKind::Members || body.Owner < 0)
                 break;
             const TDecl& method = model.Decls[size_t(body.Owner)];
-            found = FindMember(ancestor.Unit, ancestor.Scope,
-                               site.Lower.isEmpty() ? method.Lower : site.Lower,
-                               site.Lower.isEmpty() ? method.Params : site.Args);
+            found = Member(ancestor.Unit, ancestor.Scope,
+                           site.Lower.isEmpty() ? method.Lower : site.Lower,
+                           site.Lower.isEmpty() ? method.Params : site.Args, &cache);
             break;
         }
         }
-        resolved[i] = found;
+        resolved[i] = found.Ref;
         // What stands in an include file has no place in a page: neither a link nor a target;
         // a declaration in a branch whose condition was beyond the reader may not be there.
         if (found.Ref.IsValid() && site.Sure && site.Ordinal >= 0 && found.Ref.Decl >= 0 &&

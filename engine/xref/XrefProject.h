@@ -79,10 +79,15 @@ private:
     bool OwnName(int unit, int owner, const THashedName& name) const;
     TFound FindIn(int unit, int scope, const THashedName& name, int seq, int args) const;
     TFound FindMember(int unit, int scope, const THashedName& name, int args, int depth = 0) const;
+    // The same, asked once a page for each class, name and argument count.
+    TFound Member(int unit, int scope, const THashedName& name, int args,
+                  TResolveCache* cache) const;
     TFound Lexical(int unit, int scope, const THashedName& name, int seq, int args,
                    TResolveCache* cache = nullptr) const;
     TFound Section(int unit, int scope, const THashedName& name, int seq, int args,
                    TResolveCache* cache) const;
+    TFound SectionLookup(int unit, int scope, const THashedName& name, int seq, int args,
+                         TResolveCache* cache) const;
     // A section's lookup, one unit's declarations at a time. The overloads of a call to a
     // routine declared "overload" are gathered from every unit in reach: a second one that
     // takes its arguments makes it undecided, while one of the same parameters is hidden by
