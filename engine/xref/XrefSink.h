@@ -16,19 +16,39 @@
 template <typename Unit> class TXrefSink {
 public:
     TXrefSink(TPageOutput& out, const TPageExtras& extras, TTextEncoding encoding)
-        : FReplay(out, extras, encoding), FMarks(*extras.XrefMarks) {}
+        : FOut(out), FReplay(out, extras, encoding), FMarks(*extras.XrefMarks) {}
 
     void Begin(const Unit* line) {
         FReplay.Begin(line);
         ++FLineNumber;
-    }
-    void Text(const Unit* s, qsizetype n) { FReplay.Text(s, n); }
-    void Markup(TMarkup which) { FReplay.Markup(which); }
-
-    void End() {
         const auto& marks = FMarks.Marks;
         while (FNext < marks.size() && marks[FNext].Line < FLineNumber)
             ++FNext;
+        // A line without marks goes straight on to the page as far as a directive, the only
+        // other thing a link is made for; most lines have none.
+        FKept = (FNext < marks.size() && marks[FNext].Line == FLineNumber) ||
+                FClass == TRunClass::Directive;
+    }
+    void Text(const Unit* s, qsizetype n) {
+        if (FKept)
+            FReplay.Text(s, n);
+        else
+            FOut.Text(s, n);
+    }
+    void Markup(TMarkup which) {
+        FKept = FKept || which == TMarkup::Bdir;
+        if (FKept) {
+            FReplay.Markup(which);
+            return;
+        }
+        FClass = ClassAfter(which, FClass);
+        FOut.Markup(which);
+    }
+
+    void End() {
+        if (!FKept)
+            return;
+        const auto& marks = FMarks.Marks;
         const auto& events = FReplay.Events();
         int ordinal = 0;
         for (size_t i = 0; i < events.size(); ++i) {
@@ -84,11 +104,13 @@ private:
         return m == TMarkup::Bres || m == TMarkup::Eres || m == TMarkup::Bnum || m == TMarkup::Enum;
     }
 
+    TPageOutput& FOut;
     TLineReplay<Unit> FReplay;
     const TXrefMarks& FMarks;
     int FLineNumber = 0;
     size_t FNext = 0;
-    TRunClass FClass = TRunClass::Code;
+    TRunClass FClass = TRunClass::Code; // as of the line's runs kept, or of those passed on
+    bool FKept = false;                 // the line's runs are kept, to be replayed at its end
     std::string FEncoded;
     std::vector<qsizetype> FEnds; // of each tag in FEncoded
 };
