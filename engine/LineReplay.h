@@ -56,6 +56,7 @@ public:
     void Link(qsizetype start, qsizetype end, QByteArrayView open) {
         FLinks.push_back({start, end, open});
     }
+    void DropLinks() { FLinks.clear(); }
 
     // A directive naming a form or an include file links to its page. Only a directive whose
     // first letter after "$" is R or I can name a file, so no other is decoded.

@@ -228,7 +228,7 @@ TXrefMarks XrefMarks(const TXrefProject& project, const std::vector<TXrefPages>&
     std::vector<TXrefMark> own;
     for (const TDecl& decl : project.Unit(unit).Decls)
         if (decl.Ordinal >= 0)
-            own.push_back({decl.Line, decl.Ordinal, int(own.size())});
+            own.push_back({decl.Line, decl.Ordinal, decl.Column, decl.Length, int(own.size())});
     // A declaration linked many times gets one tag, after the page's own: each tag follows
     // the ones before it. Each page linked into is reached one way.
     TFlatTable<quint64, int> opened(links.size() / 4);
@@ -252,7 +252,7 @@ TXrefMarks XrefMarks(const TXrefProject& project, const std::vector<TXrefPages>&
             }
             result.Targets.push_back({link.Target, page});
         }
-        linked.push_back({link.Line, link.Ordinal, tag});
+        linked.push_back({link.Line, link.Ordinal, link.Column, link.Length, tag});
     }
     // Both come nearly in order. A declaration's own mark comes first: its name is never also
     // a link elsewhere.

@@ -11,7 +11,8 @@
 
 struct TXrefMark {
     int Line = 0, Ordinal = 0;
-    int Tag = 0; // its opening tag among the page's; "</a>" closes it
+    int Column = 0, Length = 0; // where the name stands in its line, as TSite's
+    int Tag = 0;                // its opening tag among the page's; "</a>" closes it
 };
 
 // Where a source's pages lie and how titles name it.

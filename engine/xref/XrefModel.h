@@ -49,11 +49,13 @@ struct TDecl {
     int Scope = -1; // where it is declared
     int Inner = -1; // its members, or its parameters and locals
     int Line = 0, Ordinal = -1;
-    int Seq = 0; // the token it stands at: declared before what follows
+    int Column = 0; // where its name starts in its line, in units of the decoded text
+    int Seq = 0;    // the token it stands at: declared before what follows
     bool Sure = true;
     bool Public = false;   // in an interface section or a program, outside routines
     bool Forward = false;  // a routine declared "forward" and not yet given its body
     bool Overload = false; // declared "overload": a call looks for more in other units
+    quint8 Length = 0;     // its name's units as written where it stands; 0 for over 255
     int Params = -1;       // a routine's parameter count
     int Defaults = 0;      // how many of them have a default value
     quint32 Signature = 0; // a hash of its parameters' types as written
@@ -96,8 +98,10 @@ struct TSite {
     };
     TRole Role = TRole::Lexical;
     bool Sure = true;
-    quint8 Steps = 0; // the "^" and "[ ]" between Prev and the dot
+    quint8 Steps = 0;  // the "^" and "[ ]" between Prev and the dot
+    quint8 Length = 0; // as TDecl's
     int Line = 0, Ordinal = 0;
+    int Column = 0; // as TDecl's
     int Scope = -1;
     int Seq = 0;
     int Args = -1; // the number of arguments of a call that follows; -1 for none

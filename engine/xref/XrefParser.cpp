@@ -187,6 +187,8 @@ int TXrefParser::Declare(int scope, TDeclKind kind, size_t token) {
     decl.Scope = scope;
     decl.Line = t.Line;
     decl.Ordinal = t.Ordinal;
+    decl.Column = t.Start;
+    decl.Length = quint8(t.Length <= 255 ? t.Length : 0);
     decl.Seq = int(token);
     decl.Sure = t.Sure;
     // The unit's own name is found through the run's table of units, and becomes its dotted
@@ -215,6 +217,8 @@ int TXrefParser::AddSite(TSite::TRole role, int scope, size_t token) {
     site.Sure = t.Sure;
     site.Line = t.Line;
     site.Ordinal = t.Ordinal;
+    site.Column = t.Start;
+    site.Length = quint8(t.Length <= 255 ? t.Length : 0);
     site.Scope = scope;
     site.Seq = int(token);
     site.Lower = t.Lower();

@@ -682,7 +682,7 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
         // a declaration in a branch whose condition was beyond the reader may not be there.
         if (found.Ref.IsValid() && site.Sure && site.Ordinal >= 0 && found.Ref.Decl >= 0 &&
             Decl(found.Ref).Ordinal >= 0 && Decl(found.Ref).Sure)
-            links.push_back({site.Line, site.Ordinal, found.Ref});
+            links.push_back({site.Line, site.Ordinal, site.Column, site.Length, found.Ref});
     }
     return links;
 }

@@ -17,6 +17,7 @@ struct TXrefRef {
 // A name of a page linked to a declaration.
 struct TXrefLink {
     int Line = 0, Ordinal = 0;
+    int Column = 0, Length = 0; // where the name stands in its line, as TSite's
     TXrefRef Target;
 };
 

@@ -10,6 +10,7 @@
 #include "XrefMarks.h"
 
 #include <QByteArray>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -49,7 +50,37 @@ public:
         if (!FKept)
             return;
         const auto& marks = FMarks.Marks;
+        const size_t first = FNext;
+        size_t last = first;
+        while (last < marks.size() && marks[last].Line == FLineNumber)
+            ++last;
+        const TRunClass before = FClass;
+        if (!MarkLine(last, true)) {
+            FReplay.DropLinks();
+            FNext = first;
+            FClass = before;
+            MarkLine(last, false);
+        }
+        FReplay.Replay();
+    }
+
+private:
+    // Links the names of the line's marks [FNext, last): `byColumn` where the line is ASCII as
+    // far as its last mark's name, since it is then the text the cross-reference read. False
+    // when it is not, or a mark's place holds no name of the line's code: the line's names
+    // are then counted as the cross-reference counted them, as far as its last mark.
+    bool MarkLine(size_t last, bool byColumn) {
+        const auto& marks = FMarks.Marks;
         const auto& events = FReplay.Events();
+        const Unit* line = FReplay.Line();
+        if (byColumn && FNext < last) {
+            const TXrefMark& final = marks[last - 1];
+            qsizetype extent = 0;
+            for (auto e = events.rbegin(); e != events.rend() && extent == 0; ++e)
+                extent = e->Markup < 0 ? e->At + e->Length : 0;
+            if (final.Column + final.Length > extent || !IsAscii(line, final.Column + final.Length))
+                return false;
+        }
         int ordinal = 0;
         for (size_t i = 0; i < events.size(); ++i) {
             const auto& e = events[i];
@@ -73,13 +104,21 @@ public:
                     break;
                 }
             }
-            // Names are counted only as far as the line's last mark.
-            const auto marksLeft = [&] {
-                return FNext < marks.size() && marks[FNext].Line == FLineNumber;
-            };
+            if (byColumn) {
+                for (; FNext < last && marks[FNext].Column < end; ++FNext) {
+                    const TXrefMark& mark = marks[FNext];
+                    const qsizetype start = mark.Column, stop = start + mark.Length;
+                    if (mark.Length == 0 || start < e.At || stop > end ||
+                        !IsNameStart(unsigned(line[start])) ||
+                        (start > e.At && IsNameUnit(unsigned(line[start - 1]))) ||
+                        (stop < end && IsNameUnit(unsigned(line[stop]))))
+                        return false;
+                    FReplay.Link(start, stop, Encoded(mark));
+                }
+                continue;
+            }
             TCodeToken t;
-            for (qsizetype p = e.At; marksLeft() && NextCodeToken(FReplay.Line(), p, end, t);
-                 p = t.End) {
+            for (qsizetype p = e.At; FNext < last && NextCodeToken(line, p, end, t); p = t.End) {
                 if (t.Kind != TCodeKind::Name)
                     continue;
                 if (marks[FNext].Ordinal == ordinal)
@@ -87,10 +126,9 @@ public:
                 ++ordinal;
             }
         }
-        FReplay.Replay();
+        return !byColumn || FNext == last;
     }
 
-private:
     // The page's tags in its encoding, one after another, made when the first is needed: a
     // page has thousands, each used at least once.
     QByteArrayView Encoded(const TXrefMark& mark) {
@@ -98,6 +136,21 @@ private:
             EncodeXrefTags(FMarks, FReplay.Encoding(), FEncoded, FEnds);
         const qsizetype start = mark.Tag == 0 ? 0 : FEnds[size_t(mark.Tag - 1)];
         return QByteArrayView(FEncoded).sliced(start, FEnds[size_t(mark.Tag)] - start);
+    }
+
+    // Whether the first `to` units of `line` are ASCII, eight bytes at a time.
+    static bool IsAscii(const Unit* line, qsizetype to) {
+        qsizetype from = 0;
+        constexpr quint64 high = sizeof(Unit) == 1 ? 0x8080808080808080ull : 0xFF80FF80FF80FF80ull;
+        constexpr qsizetype step = 8 / sizeof(Unit);
+        quint64 any = 0;
+        for (quint64 word; to - from >= step; from += step) {
+            std::memcpy(&word, line + from, sizeof word);
+            any |= word;
+        }
+        for (; from < to; ++from)
+            any |= quint64(line[from]);
+        return (any & high) == 0;
     }
 
     static bool IsWordMarkup(TMarkup m) {

@@ -449,6 +449,11 @@ void TestPas2htmlSite::codeBrowserUsedLines_data() {
     QTest::newRow("over the length limit")
         << QByteArray(lf).replace("1; \t", "1; { " + QByteArray(1989, 'a') + "<b> }")
         << "X := 1; { " + QString(1989, u'a') + "&lt;" << plain;
+    QTest::newRow("UTF-8 before the name")
+        << QByteArray(lf).replace("\t X := 1;", "\t { \xd1\x91 } X := 1;") << "{ ё } X := 1;"
+        << plain;
+    QTest::newRow("windows-1251 before the name")
+        << QByteArray(lf).replace("\t X := 1;", "\t { \xb8 } X := 1;") << "{ ё } X := 1;" << plain;
     QTest::newRow("malformed UTF-8 before")
         << QByteArray(lf).replace("begin\n", "begin { \xE2\x82 }\n") << "X := 1;" << plain;
     // A declaration's line beyond ASCII and with markup characters, and an id beyond ASCII.
