@@ -233,6 +233,7 @@ TXrefMarks TXrefRun::MarksFor(size_t job, const struct stat* opened) {
     std::vector<TXrefLink> links;
     if ((opened ? StampOf(*opened) : StampOf(FPlan.Jobs[job].Source)) == names.Stamp)
         links = FProject.Resolve(unit, names.Sites, names.Withs);
+    FUses[job].reserve(links.size());
     for (const TXrefLink& link : links)
         FUses[job].push_back({link.Target, link.Line});
     return XrefMarks(FProject, FPages, unit, links);

@@ -279,6 +279,19 @@ void EncodeXrefTags(const TXrefMarks& marks, TTextEncoding encoding, std::string
         return;
     const TXrefProject& project = *marks.Project;
     const auto& decls = project.Unit(marks.Unit).Decls;
+    // The room, given once: a declaration's tag holds its id twice, a link's tag its
+    // declaration's line and source.
+    size_t room = 0;
+    for (const TDecl& decl : decls)
+        if (decl.Ordinal >= 0)
+            room += size_t(2 * decl.Id.size() + marks.Refs.size()) + 24;
+    for (const auto& [target, page] : marks.Targets) {
+        const TDecl& decl = project.Decl(target);
+        room += size_t(decl.Id.size() + decl.Title.size() + marks.Linked[size_t(page)].Href.size() +
+                       (*marks.Pages)[size_t(target.Unit)].Shown.size()) +
+                40;
+    }
+    out.reserve(out.size() + room);
     TTagWriter tags(out, encoding);
     // What every tag of a kind has in common is written once and copied.
     const auto once = [&](auto write) {
