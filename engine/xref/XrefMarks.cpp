@@ -211,6 +211,14 @@ void AppendIdFragment(std::string& out, QStringView id) {
 }
 
 QString RelativeHref(const QString& fromFolder, const QString& toFile) {
+    // Most pages link into their own folder, given as an absolute path: the file's name,
+    // found without cleaning either path.
+    const QStringView name =
+        QStringView(toFile).sliced(std::min(fromFolder.size() + 1, toFile.size()));
+    if (fromFolder.startsWith(u'/') && toFile.size() > fromFolder.size() + 1 &&
+        toFile.startsWith(fromFolder) && toFile[fromFolder.size()] == u'/' &&
+        !name.contains(u'/') && name != u"." && name != u"..")
+        return QString::fromLatin1(QUrl::toPercentEncoding(name.toString()));
     QStringList parts = QDir(fromFolder).relativeFilePath(toFile).split(u'/');
     for (QString& part : parts)
         part = QString::fromLatin1(QUrl::toPercentEncoding(part));

@@ -5,9 +5,11 @@
 #include "SiteHtml.h"
 #include "XrefMarks.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 class TestSiteHtml : public QObject {
     Q_OBJECT
@@ -16,6 +18,8 @@ private slots:
     void escapedUtf8();
     void idFragment_data();
     void idFragment();
+    void relativeHref_data();
+    void relativeHref();
 };
 
 void TestSiteHtml::escapedUtf8_data() {
@@ -86,6 +90,40 @@ void TestSiteHtml::idFragment() {
     std::string fragment = "page.htm#";
     AppendIdFragment(fragment, id);
     QCOMPARE(QString::fromStdString(fragment), "page.htm#" + IdFragment(id));
+}
+
+void TestSiteHtml::relativeHref_data() {
+    QTest::addColumn<QString>("from"); // a page's folder
+    QTest::addColumn<QString>("to");   // the file it links to
+    QTest::newRow("beside") << "/out/a"
+                            << "/out/a/u_pas.htm";
+    QTest::newRow("beside, to be encoded") << "/out/a" << QStringLiteral("/out/a/ё 100%.htm");
+    QTest::newRow("below") << "/out/a"
+                           << "/out/a/sub/u_pas.htm";
+    QTest::newRow("above") << "/out/a"
+                           << "/out/u_pas.htm";
+    QTest::newRow("a sibling named alike") << "/out/a"
+                                           << "/out/ab/u_pas.htm";
+    QTest::newRow("a folder up from") << "/out/a/.."
+                                      << "/out/a/../u_pas.htm";
+    QTest::newRow("a name of dots") << "/out/a"
+                                    << "/out/a/..";
+    QTest::newRow("from the root") << "/"
+                                   << "/u_pas.htm";
+    QTest::newRow("from a relative folder") << ""
+                                            << "/u_pas.htm";
+    QTest::newRow("doubled slashes") << "/out//a"
+                                     << "/out//a/u_pas.htm";
+}
+
+// The way from a page to another is what the file system's rules make it, encoded part by part.
+void TestSiteHtml::relativeHref() {
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QStringList parts = QDir(from).relativeFilePath(to).split(u'/');
+    for (QString& part : parts)
+        part = QString::fromLatin1(QUrl::toPercentEncoding(part));
+    QCOMPARE(RelativeHref(from, to), parts.join(u'/'));
 }
 
 QTEST_APPLESS_MAIN(TestSiteHtml)
