@@ -70,6 +70,7 @@ int TXrefProject::Add(TXrefUnit unit, const QString& path) {
     const QFileInfo info(path);
     source.Folder = info.path();
     source.LowerPath = path.toLower();
+    source.LowerName = source.Model.Name.toLower();
     const int index = int(FUnits.size());
     FByPath.insert(source.LowerPath, index);
     if (source.Model.Interface >= 0)
@@ -255,7 +256,7 @@ TXrefProject::TFound TXrefProject::Settle(const TFound& found, const TFound& loo
 
 TXrefProject::TFound TXrefProject::UnitNamed(int unit, int scope, const THashedName& name) const {
     const TSource& source = FUnits[size_t(unit)];
-    if (source.Model.Name.toLower() == name.Lower)
+    if (source.LowerName == name.Lower)
         return {{unit, UnitDecl(unit)}, false};
     for (int s = scope; s >= 0; s = source.Model.Scopes[size_t(s)].Outer) {
         const auto& uses = source.Model.Scopes[size_t(s)].Uses;

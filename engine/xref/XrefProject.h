@@ -67,6 +67,7 @@ private:
         TXrefUnit Model;
         QString Folder;                     // absolute
         QString LowerPath;                  // absolute, lower case
+        QString LowerName;                  // the unit's or program's name, lower case
         std::vector<std::vector<int>> Uses; // per scope: the sources its uses clause names
         std::vector<TAncestor> Ancestors;   // per scope
         int System = -1;
