@@ -456,6 +456,14 @@ void TestPas2htmlSite::codeBrowserUsedLines_data() {
         << QByteArray(lf).replace("\t X := 1;", "\t { \xb8 } X := 1;") << "{ ё } X := 1;" << plain;
     QTest::newRow("malformed UTF-8 before")
         << QByteArray(lf).replace("begin\n", "begin { \xE2\x82 }\n") << "X := 1;" << plain;
+    // A name of 300 letters, linked on the line of X and declared beside it, in a title cut short.
+    const QByteArray longName(300, 'a');
+    QTest::newRow("a long name")
+        << QByteArray(lf)
+               .replace("var X:", "var X, " + longName + ":")
+               .replace("\t X := 1;", "\t X := 1; " + longName + " := 2;")
+        << "X := 1; " + QString::fromLatin1(longName) + " := 2;"
+        << QString::fromLatin1("var X, " + longName + ": Integer;").left(200);
     // A declaration's line beyond ASCII and with markup characters, and an id beyond ASCII.
     const QByteArray declared =
         QString::fromLatin1(lf)
