@@ -8,6 +8,10 @@
 
 #include <QtGlobal>
 #include <array>
+#include <bit>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 enum class TCodeKind { Name, Number, Symbol };
 
@@ -52,6 +56,59 @@ inline bool IsNameUnit(unsigned c) {
     return c >= 0x80 || kNameUnits[c] != 0;
 }
 
+// Blanks are the control characters and the space, but for NUL.
+inline bool IsBlank(unsigned c) {
+    return c - 1u < unsigned(' ');
+}
+
+// The runs of units a token reader passes over at once.
+enum class TUnitRun { Blanks, NameUnits };
+
+inline bool InRun(TUnitRun run, unsigned c) {
+    return run == TUnitRun::Blanks ? IsBlank(c) : IsNameUnit(c);
+}
+
+#ifdef __SSE2__
+// Per 16-bit lane, whether `low` <= the unit <= `low` + `span`.
+inline __m128i UnitsWithin(__m128i units, char16_t low, char16_t span) {
+    const __m128i above = _mm_subs_epu16(_mm_sub_epi16(units, _mm_set1_epi16(short(low))),
+                                         _mm_set1_epi16(short(span)));
+    return _mm_cmpeq_epi16(above, _mm_setzero_si128());
+}
+
+// Two bits per unit of the eight at `s`, set where the unit is not of `run`.
+inline unsigned OutOfRun(TUnitRun run, const char16_t* s) {
+    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+    __m128i in;
+    if (run == TUnitRun::Blanks) {
+        in = UnitsWithin(units, 1, ' ' - 1);
+    } else {
+        const __m128i letter = UnitsWithin(_mm_or_si128(units, _mm_set1_epi16(0x20)), 'a', 25);
+        const __m128i digit = UnitsWithin(units, '0', 9);
+        const __m128i underscore = _mm_cmpeq_epi16(units, _mm_set1_epi16('_'));
+        const __m128i above = _mm_andnot_si128(UnitsWithin(units, 0, 0x7F), _mm_set1_epi16(-1));
+        in = _mm_or_si128(_mm_or_si128(letter, digit), _mm_or_si128(underscore, above));
+    }
+    return ~unsigned(_mm_movemask_epi8(in)) & 0xFFFFu;
+}
+#endif
+
+// The first unit of s[i, end) not of `run`, or `end`. UTF-16 text is looked at eight units at
+// a time where the machine compares them at once: names and indentation run for several.
+template <typename Unit>
+Q_ALWAYS_INLINE qsizetype RunEnd(TUnitRun run, const Unit* s, qsizetype i, qsizetype end) {
+#ifdef __SSE2__
+    if constexpr (sizeof(Unit) == 2) {
+        for (; i + 8 <= end; i += 8)
+            if (const unsigned out = OutOfRun(run, reinterpret_cast<const char16_t*>(s + i)))
+                return i + std::countr_zero(out) / 2;
+    }
+#endif
+    while (i < end && InRun(run, unsigned(s[i])))
+        ++i;
+    return i;
+}
+
 // The next token of s[i, end) into `out`; false when only blanks are left.
 template <typename Unit>
 Q_ALWAYS_INLINE bool NextCodeToken(const Unit* s, qsizetype i, qsizetype end, TCodeToken& out) {
@@ -63,8 +120,8 @@ Q_ALWAYS_INLINE bool NextCodeToken(const Unit* s, qsizetype i, qsizetype end, TC
                 break;
         return k;
     };
-    while (i < end && unsigned(s[i]) <= ' ' && unsigned(s[i]) != 0)
-        ++i;
+    if (i < end && IsBlank(unsigned(s[i])))
+        i = RunEnd(TUnitRun::Blanks, s, i + 1, end);
     if (i >= end)
         return false;
     const unsigned c = at(i);
@@ -72,8 +129,7 @@ Q_ALWAYS_INLINE bool NextCodeToken(const Unit* s, qsizetype i, qsizetype end, TC
     if (IsNameStart(c) || (c == '&' && IsNameStart(at(i + 1)))) {
         if (c == '&')
             out.Start = ++i;
-        while (i < end && IsNameUnit(unsigned(s[i])))
-            ++i;
+        i = RunEnd(TUnitRun::NameUnits, s, i + 1, end);
         out.Kind = TCodeKind::Name;
         out.End = i;
         return true;

@@ -7,7 +7,11 @@
 #include "WordSet.h"
 
 #include <QHash>
+#include <bit>
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -131,37 +135,78 @@ QStringView DirectiveBody(QStringView text) {
 
 } // namespace
 
-std::vector<QStringView> SplitSourceLines(QStringView text) {
-    std::vector<QStringView> lines;
-    lines.reserve(size_t(text.size() / 32)); // real code has some thirty units a line
+namespace {
+
+// The first CR or LF of s[from, size), or `size`: looked for eight units at a time where the
+// machine compares them at once, since a call per line of some thirty units costs more.
+qsizetype NextLineBreak(const char16_t* s, qsizetype from, qsizetype size) {
+    qsizetype i = from;
+#ifdef __SSE2__
+    const __m128i lf = _mm_set1_epi16('\n'), cr = _mm_set1_epi16('\r');
+    for (; i + 8 <= size; i += 8) {
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        const int hits =
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(units, lf), _mm_cmpeq_epi16(units, cr)));
+        if (hits != 0)
+            return i + std::countr_zero(unsigned(hits)) / 2;
+    }
+#endif
+    for (; i < size; ++i)
+        if (s[i] == u'\n' || s[i] == u'\r')
+            return i;
+    return size;
+}
+
+} // namespace
+
+void AppendSourceLines(std::vector<QStringView>& lines, QStringView text) {
+    // Real code has some thirty units a line.
+    const size_t expected = lines.size() + size_t(text.size() / 32);
+    if (lines.capacity() < expected)
+        lines.reserve(std::max(expected, 2 * lines.capacity()));
     const char16_t* s = text.utf16();
     const qsizetype size = text.size();
-    // Nearly every text breaks its lines with LF alone.
-    const bool lfOnly = FindAsciiUnit(s, 0, size, u'\r') == size;
-    const auto nextBreak = [&](qsizetype from) -> qsizetype {
-        if (lfOnly) {
-            const qsizetype at = FindAsciiUnit(s, from, size, u'\n');
-            return at < size ? at : -1;
-        }
-        for (qsizetype i = from; i < size; ++i)
-            if (s[i] == u'\r' || s[i] == u'\n')
-                return i;
-        return -1;
-    };
     qsizetype start = 0;
-    for (qsizetype i; (i = nextBreak(start)) >= 0; start = i + 1) {
+    for (qsizetype i; (i = NextLineBreak(s, start, size)) < size; start = i + 1) {
         lines.push_back(text.sliced(start, i - start));
         if (s[i] == u'\r' && i + 1 < size && s[i + 1] == u'\n')
             ++i;
     }
     if (start < size)
         lines.push_back(text.sliced(start));
-    return lines;
 }
+
+namespace {
+
+// Told by a loop the compiler vectorizes: the whole text is read whatever it holds.
+bool IsAscii(QByteArrayView bytes) {
+    unsigned char any = 0;
+    for (const char c : bytes)
+        any |= static_cast<unsigned char>(c);
+    return any < 0x80;
+}
+
+// Whether windows-1251 reads ASCII bytes as ASCII, as UTF-8 does.
+bool AnsiKeepsAscii() {
+    static const bool keeps = [] {
+        const char16_t* table = AnsiToUnicodeTable();
+        for (char16_t c = 0; c < 0x80; ++c)
+            if (table[c] != c)
+                return false;
+        return true;
+    }();
+    return keeps;
+}
+
+} // namespace
 
 QString DecodeSource(const QByteArray& bytes, TUnmarkedSource unmarked) {
     qsizetype bom = 0;
     TTextEncoding encoding = DetectEncoding(bytes, &bom);
+    // Nearly every source is ASCII throughout, which every encoding reads alike: widened
+    // without checking and decoding it as UTF-8.
+    if (bom == 0 && IsAscii(bytes) && AnsiKeepsAscii())
+        return QString::fromLatin1(bytes);
     if (bom == 0 && unmarked != TUnmarkedSource::Windows1251 &&
         (unmarked == TUnmarkedSource::Utf8 || IsValidUtf8(bytes)))
         encoding = TTextEncoding::Utf8;
@@ -171,16 +216,32 @@ QString DecodeSource(const QByteArray& bytes, TUnmarkedSource unmarked) {
 namespace {
 
 // Whether the scan could find a comment, directive or string opening in a line of code: else
-// the line is code alone. Most lines of code are, and are told so by a loop the compiler
-// vectorizes.
+// the line is code alone. Most lines of code are, and are told so eight units at a time
+// where the machine compares them at once.
 bool OpensAnything(const char16_t* s, qsizetype length) {
-    unsigned opens = 0;
-    for (qsizetype i = 0; i < length; ++i) {
-        const char16_t c = s[i];
-        opens |=
-            unsigned(c == u'{') | unsigned(c == u'\'') | unsigned(c == u'*') | unsigned(c == u'/');
+    const auto opens = [](char16_t c) { return c == u'{' || c == u'\'' || c == u'*' || c == u'/'; };
+    qsizetype i = 0;
+#ifdef __SSE2__
+    const auto block = [s](qsizetype at) {
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at));
+        const __m128i brace = _mm_cmpeq_epi16(units, _mm_set1_epi16('{'));
+        const __m128i quote = _mm_cmpeq_epi16(units, _mm_set1_epi16('\''));
+        const __m128i star = _mm_cmpeq_epi16(units, _mm_set1_epi16('*'));
+        const __m128i slash = _mm_cmpeq_epi16(units, _mm_set1_epi16('/'));
+        return _mm_movemask_epi8(
+                   _mm_or_si128(_mm_or_si128(brace, quote), _mm_or_si128(star, slash))) != 0;
+    };
+    if (length >= 8) {
+        for (; i + 8 <= length; i += 8)
+            if (block(i))
+                return true;
+        return i < length && block(length - 8); // the last units, some looked at again
     }
-    return opens != 0;
+#endif
+    for (; i < length; ++i)
+        if (opens(s[i]))
+            return true;
+    return false;
 }
 
 // Reads lines into tokens; an include file's lines are read where it is included.
@@ -196,12 +257,16 @@ public:
         for (qsizetype n = first; n < end; ++n) {
             const QStringView line = FSource.Lines[size_t(n)]; // includes may grow the list
             const auto* s = line.utf16();
-            recorder.Begin(s);
-            if (!recorder.InCode() || OpensAnything(s, line.size()))
-                scanner.ConvertLine(s, line.size(), recorder);
-            else if (!line.isEmpty())
-                recorder.Text(s, line.size()); // what the scan would find, at a fraction
             int ordinal = 0;
+            recorder.Begin(s);
+            if (recorder.InCode() && !OpensAnything(s, line.size())) {
+                // What the scan would find, one run of code, at a fraction; code that is not
+                // read needs no tokens, nor its names counting, with no directive after it.
+                if (FConditions.Active())
+                    Code(s, 0, line.size(), int(n + 1), foreign, ordinal);
+                continue;
+            }
+            scanner.ConvertLine(s, line.size(), recorder);
             const auto& runs = recorder.Runs; // an include is read by a recorder of its own
             // Whether code is read changes at directives only: past a line's last one, code
             // that is not read needs no tokens, nor its names counting.
@@ -227,22 +292,17 @@ public:
                         ++r;
                         stretch = runs[r].At + runs[r].Length;
                     }
-                    if (r >= settled && !FConditions.Active())
-                        break;
-                    TCodeToken t;
-                    for (qsizetype i = run.At; NextCodeToken(s, i, stretch, t); i = t.End) {
-                        // Every name counts, also where nothing is read: the page counts so.
-                        const int number = t.Kind == TCodeKind::Name ? ordinal++ : -1;
-                        Add(t.Kind == TCodeKind::Name     ? TXrefToken::TKind::Name
-                            : t.Kind == TCodeKind::Number ? TXrefToken::TKind::Number
-                                                          : TXrefToken::TKind::Symbol,
-                            s, int(n + 1), foreign ? -1 : number, int(t.Start),
-                            int(t.End - t.Start));
-                    }
+                    if (r < settled || FConditions.Active())
+                        Code(s, run.At, stretch, int(n + 1), foreign, ordinal);
                     break;
                 }
                 case TRunClass::String:
-                    Add(TXrefToken::TKind::String, s, int(n + 1), -1, int(run.At), int(run.Length));
+                    if (FConditions.Active())
+                        FSource.Tokens.push_back({.Kind = TXrefToken::TKind::String,
+                                                  .Sure = FConditions.Sure(),
+                                                  .Line = int(n + 1),
+                                                  .Start = int(run.At),
+                                                  .Length = int(run.Length)});
                     break;
                 case TRunClass::Directive:
                     if (!FDirective.isEmpty())
@@ -262,33 +322,53 @@ public:
     bool DelphiMode() const { return FConditions.DelphiMode(); }
 
 private:
-    // A token of `s`, the characters of line `line`.
-    Q_ALWAYS_INLINE void Add(TXrefToken::TKind kind, const char16_t* s, int line, int ordinal,
-                             int start, int length) {
-        if (!FConditions.Active())
+    // The tokens of the code s[from, end) of line `line`, its names numbered from `ordinal`
+    // on. Every name counts, also where nothing is read: the page counts so.
+    void Code(const char16_t* s, qsizetype from, qsizetype end, int line, bool foreign,
+              int& ordinal) {
+        TCodeToken t;
+        if (!FConditions.Active()) {
+            for (qsizetype i = from; NextCodeToken(s, i, end, t); i = t.End)
+                ordinal += t.Kind == TCodeKind::Name ? 1 : 0;
             return;
-        TXrefToken& token = FSource.Tokens.emplace_back();
-        token.Kind = kind;
-        token.Sure = FConditions.Sure();
-        token.Line = line;
-        token.Ordinal = ordinal;
-        token.Start = start;
-        token.Length = length;
-        if (kind == TXrefToken::TKind::Name) {
-            const TNameTable::TEntry& name = Intern(s + start, length);
-            token.LowerName = name.Lower;
-            token.Reserved = name.Reserved;
-        } else if (kind == TXrefToken::TKind::Symbol) {
-            token.Chars = s[start] | (length > 1 ? quint32(s[start + 1]) << 16 : 0);
+        }
+        const bool sure = FConditions.Sure();
+        for (qsizetype i = from; NextCodeToken(s, i, end, t); i = t.End) {
+            TXrefToken& token = FSource.Tokens.emplace_back();
+            token.Sure = sure;
+            token.Line = line;
+            token.Start = int(t.Start);
+            token.Length = int(t.End - t.Start);
+            switch (t.Kind) {
+            case TCodeKind::Name: {
+                const TNameTable::TEntry& name = Intern(s + t.Start, t.End - t.Start);
+                token.Kind = TXrefToken::TKind::Name;
+                token.Reserved = name.Reserved;
+                token.Ordinal = foreign ? -1 : ordinal;
+                token.LowerName = name.Lower;
+                ++ordinal;
+                break;
+            }
+            case TCodeKind::Number:
+                token.Kind = TXrefToken::TKind::Number;
+                break;
+            case TCodeKind::Symbol:
+                token.Chars =
+                    s[t.Start] | (t.End - t.Start > 1 ? quint32(s[t.Start + 1]) << 16 : 0);
+                break;
+            }
         }
     }
 
     // A name is looked up as written: nearly every one has been met before in the same
-    // spelling, and is then neither lowered nor copied.
+    // spelling, in this source or an earlier one, and is then neither lowered nor copied.
     const TNameTable::TEntry& Intern(const char16_t* from, qsizetype length) {
-        TNameTable::TEntry& spelling = FSpellings.Find(from, length);
+        TNameTable::TEntry& spelling = FSource.Spellings.Find(from, length);
         if (spelling.Lower)
             return spelling;
+        // Kept as the source's text is not.
+        spelling.At = reinterpret_cast<const char16_t*>(
+            FSource.Names.emplace_back(reinterpret_cast<const QChar*>(from), length).constData());
         FKey.resize(length);
         char16_t* to = reinterpret_cast<char16_t*>(FKey.data());
         for (qsizetype i = 0; i < length; ++i) {
@@ -333,9 +413,8 @@ private:
             return;
         FDirective.truncate(0); // the included file's own directives come next
         FSource.Texts << *text;
-        const std::vector<QStringView> lines = SplitSourceLines(FSource.Texts.constLast());
         const qsizetype first = qsizetype(FSource.Lines.size());
-        FSource.Lines.insert(FSource.Lines.end(), lines.begin(), lines.end());
+        AppendSourceLines(FSource.Lines, FSource.Texts.constLast());
         Read(first, qsizetype(FSource.Lines.size()), true, depth + 1);
     }
 
@@ -344,7 +423,6 @@ private:
     TConditions FConditions;
     QString FDirective;
     QString FKey;
-    TNameTable FSpellings; // keyed by the source's own characters
     int FIncludeCount = 0;
     qsizetype FIncludedLength = 0;
 };
@@ -353,14 +431,16 @@ private:
 
 void ReadXrefSource(TXrefSource& source, const QString& text, const TIncludeReader& includes) {
     source.Texts = QStringList{text};
-    source.Lines = SplitSourceLines(source.Texts.constFirst());
+    source.Lines.clear(); // its room kept
+    AppendSourceLines(source.Lines, source.Texts.constFirst());
     source.PageLines = qsizetype(source.Lines.size());
     source.Tokens.clear();
     // The names met are kept for the next source, up to a number past which a reader of many
     // sources would hold more than they save: their table, looked up for each name a source
     // spells anew, would no longer stay in the cache.
-    constexpr size_t kMaxKeptNames = 1 << 14;
+    constexpr size_t kMaxKeptNames = 1 << 16;
     if (source.Names.size() > kMaxKeptNames) {
+        source.Spellings = {};
         source.Lowers = {};
         source.Names.clear();
     }

@@ -67,32 +67,42 @@ public:
     }
 
 private:
-    // Names are short: compared in line rather than by a call, four units at a time as hashed.
+    // Names are short: compared in line rather than by a call, four units at a time as hashed;
+    // the last four of a name of four or more, those before included.
+    static quint64 Word(const char16_t* at) {
+        quint64 word;
+        std::memcpy(&word, at, sizeof word);
+        return word;
+    }
     static bool Same(const char16_t* a, const char16_t* b, qsizetype length) {
-        qsizetype i = 0;
-        for (quint64 x, y; i + 4 <= length; i += 4) {
-            std::memcpy(&x, a + i, sizeof x);
-            std::memcpy(&y, b + i, sizeof y);
-            if (x != y)
-                return false;
+        if (length < 4) {
+            for (qsizetype i = 0; i < length; ++i)
+                if (a[i] != b[i])
+                    return false;
+            return true;
         }
-        for (; i < length; ++i)
-            if (a[i] != b[i])
+        for (qsizetype i = 0; i + 4 < length; i += 4)
+            if (Word(a + i) != Word(b + i))
                 return false;
-        return true;
+        return Word(a + length - 4) == Word(b + length - 4);
     }
     static quint32 Hash(const char16_t* at, qsizetype length) {
         quint64 hash = quint64(length) * 0x9E3779B97F4A7C15ull;
-        qsizetype i = 0;
-        for (quint64 word; i + 4 <= length; i += 4) {
-            std::memcpy(&word, at + i, sizeof word);
+        const auto mix = [&hash](quint64 word) {
             hash = (hash ^ word) * 0xFF51AFD7ED558CCDull;
             hash ^= hash >> 32;
+        };
+        if (length < 4) {
+            quint64 rest = 0;
+            for (qsizetype i = 0; i < length; ++i)
+                rest = rest << 16 | at[i];
+            mix(rest);
+        } else {
+            for (qsizetype i = 0; i + 4 < length; i += 4)
+                mix(Word(at + i));
+            mix(Word(at + length - 4));
         }
-        quint64 rest = 0;
-        for (; i < length; ++i)
-            rest = rest << 16 | at[i];
-        hash = (hash ^ rest) * 0xC4CEB9FE1A85EC53ull;
+        hash *= 0xC4CEB9FE1A85EC53ull;
         return quint32(hash ^ (hash >> 29));
     }
 
@@ -122,10 +132,12 @@ struct TXrefSource {
     std::vector<QStringView> Lines;
     qsizetype PageLines = 0;
     std::vector<TXrefToken> Tokens;
-    // What the tokens' lower names point at, never moved, and their table: kept from source to
-    // source by a reader of many, so that a name every unit uses is made once.
+    // The names in lower case, which the tokens point at, and as spelled, never moved, and
+    // their tables: kept from source to source by a reader of many, so that a name every unit
+    // uses is made once.
     std::deque<QString> Names;
     TNameTable Lowers;
+    TNameTable Spellings;    // each with its lower case
     bool DelphiMode = false; // the last {$mode} seen chose delphi
 
     TXrefSource() = default;
@@ -138,8 +150,14 @@ struct TXrefSource {
 };
 
 // The lines of a decoded text as a page counts them: CR LF, lone CR and lone LF end a line,
-// and a break at the very end starts no further line. They are views into `text`.
-std::vector<QStringView> SplitSourceLines(QStringView text);
+// and a break at the very end starts no further line. They are views into `text`, added to
+// `lines`.
+void AppendSourceLines(std::vector<QStringView>& lines, QStringView text);
+inline std::vector<QStringView> SplitSourceLines(QStringView text) {
+    std::vector<QStringView> lines;
+    AppendSourceLines(lines, text);
+    return lines;
+}
 
 // The text of the include file `name` ({$I name}), or none when it is not read.
 using TIncludeReader = std::function<std::optional<QString>(const QString& name)>;
