@@ -120,6 +120,41 @@ const TWordSet& ReservedWords() {
     return words;
 }
 
+quint8 WordsOf(const QString& lower) {
+    static const TWordSet endsExpression = {"then",  "do",        "of",    "to",     "downto",
+                                            "else",  "end",       "until", "except", "finally",
+                                            "begin", "otherwise", "in"};
+    static const TWordSet specifiers = {"read",      "write",      "stored", "default",
+                                        "nodefault", "implements", "index"};
+    static const TWordSet directives = {"overload",       "virtual",        "override",
+                                        "abstract",       "dynamic",        "reintroduce",
+                                        "static",         "inline",         "cdecl",
+                                        "stdcall",        "pascal",         "register",
+                                        "safecall",       "varargs",        "assembler",
+                                        "forward",        "external",       "export",
+                                        "public",         "message",        "dispid",
+                                        "deprecated",     "platform",       "experimental",
+                                        "unimplemented",  "library",        "final",
+                                        "nostackframe",   "noreturn",       "compilerproc",
+                                        "iocheck",        "local",          "far",
+                                        "near",           "interrupt",      "alias",
+                                        "winapi",         "cppdecl",        "mwpascal",
+                                        "softfloat",      "hardfloat",      "sysv_abi_default",
+                                        "sysv_abi_cdecl", "ms_abi_default", "ms_abi_cdecl",
+                                        "vectorcall",     "enumerator",     "rtlproc",
+                                        "internproc",     "saveregisters",  "oldfpccall",
+                                        "weakexternal",   "cvar",           "section",
+                                        "internconst",    "extdecl",        "syscall",
+                                        "far16",          "normal"};
+    static const TWordSet visibility = {"private",   "protected", "public",
+                                        "published", "automated", "strict"};
+    return quint8((IsWord(lower, "begin") || IsWord(lower, "end") ? kXrefBlockEdge : 0) |
+                  (endsExpression.contains(lower) ? kXrefEndsExpression : 0) |
+                  (specifiers.contains(lower) ? kXrefSpecifier : 0) |
+                  (directives.contains(lower) ? kXrefDirective : 0) |
+                  (visibility.contains(lower) ? kXrefVisibility : 0));
+}
+
 // The directive's words without "{$" or "(*$" and the closing bracket.
 QStringView DirectiveBody(QStringView text) {
     if (text.startsWith(u"{$"))
@@ -344,6 +379,7 @@ private:
                 const TNameTable::TEntry& name = Intern(s + t.Start, t.End - t.Start);
                 token.Kind = TXrefToken::TKind::Name;
                 token.Reserved = name.Reserved;
+                token.Words = name.Words;
                 token.Ordinal = foreign ? -1 : ordinal;
                 token.LowerName = name.Lower;
                 ++ordinal;
@@ -382,9 +418,11 @@ private:
             lower.At = reinterpret_cast<const char16_t*>(kept.constData()); // not the reused key
             lower.Lower = &kept;
             lower.Reserved = ReservedWords().contains(kept);
+            lower.Words = WordsOf(kept);
         }
         spelling.Lower = lower.Lower;
         spelling.Reserved = lower.Reserved;
+        spelling.Words = lower.Words;
         return spelling;
     }
 

@@ -15,6 +15,16 @@
 #include <optional>
 #include <vector>
 
+// What the parse asks of a name, told by the reader once per name in lower case it meets
+// rather than by the parse at each of its uses.
+enum TXrefWord : quint8 {
+    kXrefBlockEdge = 1,      // "begin" or "end"
+    kXrefEndsExpression = 2, // a word no expression goes on past ("then", "do"...)
+    kXrefSpecifier = 4,      // of a property's specifiers ("read", "index"...)
+    kXrefDirective = 8,      // of the directives after a declaration ("overload"...)
+    kXrefVisibility = 16,    // of the sections of a class's members ("private"...)
+};
+
 struct TXrefToken {
     enum class TKind : quint8 { Name, Number, String, Symbol };
     TKind Kind = TKind::Symbol;
@@ -22,6 +32,7 @@ struct TXrefToken {
     // for the parse but never linked.
     bool Sure = true;
     bool Reserved = false; // a word of the language, never a name of the source's
+    quint8 Words = 0;      // of a name: its TXrefWord bits
     int Line = 0;          // from 1
     int Ordinal = -1;      // a name's number among the names of its line, from 0
     quint32 Chars = 0;     // a symbol's one or two units, the second in the high half
@@ -46,6 +57,7 @@ public:
         quint32 Hash = 0;
         qint32 Length = 0; // in units, as a token's
         bool Reserved = false;
+        quint8 Words = 0;
     };
 
     // The entry of the `length` units at `at`; one just added when it has no Lower.

@@ -10,30 +10,6 @@
 
 namespace {
 
-const TWordSet& DirectiveWords() {
-    static const TWordSet words = {"overload",       "virtual",        "override",
-                                   "abstract",       "dynamic",        "reintroduce",
-                                   "static",         "inline",         "cdecl",
-                                   "stdcall",        "pascal",         "register",
-                                   "safecall",       "varargs",        "assembler",
-                                   "forward",        "external",       "export",
-                                   "public",         "message",        "dispid",
-                                   "deprecated",     "platform",       "experimental",
-                                   "unimplemented",  "library",        "final",
-                                   "nostackframe",   "noreturn",       "compilerproc",
-                                   "iocheck",        "local",          "far",
-                                   "near",           "interrupt",      "alias",
-                                   "winapi",         "cppdecl",        "mwpascal",
-                                   "softfloat",      "hardfloat",      "sysv_abi_default",
-                                   "sysv_abi_cdecl", "ms_abi_default", "ms_abi_cdecl",
-                                   "vectorcall",     "enumerator",     "rtlproc",
-                                   "internproc",     "saveregisters",  "oldfpccall",
-                                   "weakexternal",   "cvar",           "section",
-                                   "internconst",    "extdecl",        "syscall",
-                                   "far16",          "normal"};
-    return words;
-}
-
 // "L" and digits, as the page's line anchors are named.
 bool LooksLikeLineAnchor(QStringView id) {
     return id.size() > 1 && id[0] == u'L' &&
@@ -114,12 +90,6 @@ template <typename T> std::vector<T> TakeExact(std::vector<T>& room) {
 
 } // namespace
 
-bool IsVisibilityWord(const QString& lower) {
-    static const TWordSet words = {"private",   "protected", "public",
-                                   "published", "automated", "strict"};
-    return words.contains(lower);
-}
-
 bool IsRoutineWord(const QString& lower) {
     return IsWord(lower, "procedure") || IsWord(lower, "function") ||
            IsWord(lower, "constructor") || IsWord(lower, "destructor") || IsWord(lower, "operator");
@@ -151,7 +121,7 @@ void TXrefParser::SkipStatementEnd() {
 
 bool TXrefParser::IsDirective() const {
     const TXrefToken& t = Tok();
-    if (t.Kind != TXrefToken::TKind::Name || !DirectiveWords().contains(t.Lower()))
+    if (!(t.Words & kXrefDirective))
         return false;
     // A field or variable may bear a directive's name.
     return !(Sym(":", 1) || Sym("=", 1) || Sym(",", 1));
@@ -160,7 +130,7 @@ bool TXrefParser::IsDirective() const {
 void TXrefParser::SkipDirectives(int scope) {
     // Among a class's members "public" after a field opens a section: no directive.
     const bool inMembers = FOut.Unit.Scopes[size_t(scope)].Kind == TScopeKind::Members;
-    while (IsDirective() && !AtEnd() && !(inMembers && IsVisibilityWord(Tok().Lower())))
+    while (IsDirective() && !AtEnd() && !(inMembers && (Tok().Words & kXrefVisibility)))
         SkipStatementEnd();
 }
 

@@ -6,7 +6,6 @@
 #include "XrefLexer.h"
 #include "XrefModel.h"
 
-bool IsVisibilityWord(const QString& lower);
 bool IsRoutineWord(const QString& lower);
 
 class TXrefParser {

@@ -6,23 +6,6 @@
 #include <algorithm>
 #include <vector>
 
-namespace {
-
-bool EndsExpression(const QString& lower) {
-    static const TWordSet words = {"then",  "do",        "of",    "to",     "downto",
-                                   "else",  "end",       "until", "except", "finally",
-                                   "begin", "otherwise", "in"};
-    return words.contains(lower);
-}
-
-bool IsSpecifier(const QString& lower) {
-    static const TWordSet words = {"read",      "write",      "stored", "default",
-                                   "nodefault", "implements", "index"};
-    return words.contains(lower);
-}
-
-} // namespace
-
 int TXrefParser::ArgumentCount() const {
     // Counted for every bracket in one pass: calls nested in calls would otherwise each scan
     // to their closing bracket.
@@ -42,7 +25,7 @@ void TXrefParser::CountArguments() const {
     for (size_t k = 0; k < FTokens.size(); ++k) {
         const TXrefToken& t = FTokens[k];
         if (t.Kind == TXrefToken::TKind::Name) {
-            if (IsWord(t.Lower(), "begin") || IsWord(t.Lower(), "end"))
+            if (t.Words & kXrefBlockEdge)
                 open.clear();
             continue;
         }
@@ -104,65 +87,49 @@ void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
     // What the whole expression names, when it is a chain of names, a call or a cast.
     const auto whole = [&chains, this] { FWhole = chains[0].Steps == 0 ? chains[0].Site : -1; };
     while (!AtEnd()) {
-        const TXrefToken& t = Tok();
-        const bool isName = t.Kind == TXrefToken::TKind::Name;
-        if (isName && (IsWord(t.Lower(), "begin") || IsWord(t.Lower(), "end")))
-            return whole();
-        if (depth == 0 && (Sym(";") || Sym(",") || Sym(":") || Sym(")") || Sym("]") ||
-                           (isName && EndsExpression(t.Lower())) ||
-                           (isName && specifiers && IsSpecifier(t.Lower()))))
-            return whole();
-        if (Sym("(") || Sym("[")) {
-            chain().Open = chain().Site >= 0;
-            ++depth;
-            chain() = {};
-        } else if (Sym(")") || Sym("]")) {
-            --depth;
-            if (depth >= 0) {
-                TChain& c = chain();
-                if (c.Open && Sym("]"))
-                    ++c.Steps;
-                else if (!c.Open)
-                    c.Site = -1;
-                c.Open = false;
-            }
-        } else if (Sym("^")) {
-            if (chain().Site >= 0)
-                ++chain().Steps;
-        } else if (Sym(".") && IsName(1) && chain().Site >= 0) {
-            Skip();
-            const int site = AddSite(TSite::TRole::Qualified, scope, FAt);
-            FOut.Sites[size_t(site)].Prev = chain().Site;
-            FOut.Sites[size_t(site)].Steps = quint8(std::min(chain().Steps, 255));
-            Skip();
-            chain() = {ChainFrom(scope, site), 0, false};
-            continue;
-        } else if (isName && IsWord(t.Lower(), "inherited")) {
-            // "inherited Name" names the ancestor's member; a bare one, the method's own.
-            const int site = AddSite(TSite::TRole::Inherited, scope, FAt);
-            Skip();
-            if (IsName()) {
-                FOut.Sites.pop_back();
-                const int named = AddSite(TSite::TRole::Inherited, scope, FAt);
-                if (Sym("(", 1)) {
+        const TXrefToken& t = FTokens[FAt];
+        if (t.Kind == TXrefToken::TKind::Name) {
+            // Nearly every name is no word of the language: one test tells.
+            if (t.Reserved || t.Words != 0) {
+                if (t.Words & kXrefBlockEdge)
+                    return whole();
+                if (depth == 0 &&
+                    ((t.Words & kXrefEndsExpression) || (specifiers && (t.Words & kXrefSpecifier))))
+                    return whole();
+                if (IsWord(t.Lower(), "inherited")) {
+                    // "inherited Name" names the ancestor's member; a bare one, the method's
+                    // own.
+                    const int site = AddSite(TSite::TRole::Inherited, scope, FAt);
                     Skip();
-                    FOut.Sites[size_t(named)].Args = ArgumentCount();
-                } else {
-                    Skip();
-                    FOut.Sites[size_t(named)].Args = 0;
+                    if (IsName()) {
+                        FOut.Sites.pop_back();
+                        const int named = AddSite(TSite::TRole::Inherited, scope, FAt);
+                        if (Sym("(", 1)) {
+                            Skip();
+                            FOut.Sites[size_t(named)].Args = ArgumentCount();
+                        } else {
+                            Skip();
+                            FOut.Sites[size_t(named)].Args = 0;
+                        }
+                    } else {
+                        FOut.Sites[size_t(site)].Lower.clear();
+                    }
+                    chain() = {};
+                    continue;
                 }
-            } else {
-                FOut.Sites[size_t(site)].Lower.clear();
+                if (IsWord(t.Lower(), "result") || IsWord(t.Lower(), "self")) {
+                    const int site = AddSite(TSite::TRole::Implicit, scope, FAt);
+                    FOut.Sites[size_t(site)].Ordinal = -1;
+                    Skip();
+                    chain() = {ChainFrom(scope, site), 0, false};
+                    continue;
+                }
+                if (t.Reserved) {
+                    chain() = {};
+                    Skip();
+                    continue;
+                }
             }
-            chain() = {};
-            continue;
-        } else if (isName && (IsWord(t.Lower(), "result") || IsWord(t.Lower(), "self"))) {
-            const int site = AddSite(TSite::TRole::Implicit, scope, FAt);
-            FOut.Sites[size_t(site)].Ordinal = -1;
-            Skip();
-            chain() = {ChainFrom(scope, site), 0, false};
-            continue;
-        } else if (isName && !t.Reserved) {
             if (constant && depth > 0 && Sym(":", 1)) {
                 Skip(2); // a field of a record constant
                 continue;
@@ -175,7 +142,48 @@ void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
             }
             chain() = {NameChain(scope), 0, false};
             continue;
-        } else {
+        }
+        // Symbols of one character, the only ones that matter here.
+        const quint32 symbol = t.Kind == TXrefToken::TKind::Symbol && t.Length == 1 ? t.Chars : 0;
+        if (depth == 0 &&
+            (symbol == ';' || symbol == ',' || symbol == ':' || symbol == ')' || symbol == ']'))
+            return whole();
+        switch (symbol) {
+        case '(':
+        case '[':
+            chain().Open = chain().Site >= 0;
+            ++depth;
+            chain() = {};
+            break;
+        case ')':
+        case ']':
+            --depth;
+            if (depth >= 0) {
+                TChain& c = chain();
+                if (c.Open && symbol == ']')
+                    ++c.Steps;
+                else if (!c.Open)
+                    c.Site = -1;
+                c.Open = false;
+            }
+            break;
+        case '^':
+            if (chain().Site >= 0)
+                ++chain().Steps;
+            break;
+        case '.':
+            if (IsName(1) && chain().Site >= 0) {
+                Skip();
+                const int site = AddSite(TSite::TRole::Qualified, scope, FAt);
+                FOut.Sites[size_t(site)].Prev = chain().Site;
+                FOut.Sites[size_t(site)].Steps = quint8(std::min(chain().Steps, 255));
+                Skip();
+                chain() = {ChainFrom(scope, site), 0, false};
+                continue;
+            }
+            chain() = {};
+            break;
+        default:
             chain() = {};
         }
         Skip();

@@ -644,7 +644,7 @@ void TXrefParser::Routine(int scope, bool isPublic) {
     }
     Accept(";");
     bool body = !isMember && where != TScopeKind::Interface;
-    while (IsDirective() && !(isMember && IsVisibilityWord(Tok().Lower()))) {
+    while (IsDirective() && !(isMember && (Tok().Words & kXrefVisibility))) {
         if (decl >= 0 && Word("overload"))
             unit.Decls[size_t(decl)].Overload = true;
         if (Word("forward") || Word("external")) {
