@@ -121,38 +121,42 @@ const TWordSet& ReservedWords() {
 }
 
 quint8 WordsOf(const QString& lower) {
-    static const TWordSet endsExpression = {"then",  "do",        "of",    "to",     "downto",
-                                            "else",  "end",       "until", "except", "finally",
-                                            "begin", "otherwise", "in"};
-    static const TWordSet specifiers = {"read",      "write",      "stored", "default",
-                                        "nodefault", "implements", "index"};
-    static const TWordSet directives = {"overload",       "virtual",        "override",
-                                        "abstract",       "dynamic",        "reintroduce",
-                                        "static",         "inline",         "cdecl",
-                                        "stdcall",        "pascal",         "register",
-                                        "safecall",       "varargs",        "assembler",
-                                        "forward",        "external",       "export",
-                                        "public",         "message",        "dispid",
-                                        "deprecated",     "platform",       "experimental",
-                                        "unimplemented",  "library",        "final",
-                                        "nostackframe",   "noreturn",       "compilerproc",
-                                        "iocheck",        "local",          "far",
-                                        "near",           "interrupt",      "alias",
-                                        "winapi",         "cppdecl",        "mwpascal",
-                                        "softfloat",      "hardfloat",      "sysv_abi_default",
-                                        "sysv_abi_cdecl", "ms_abi_default", "ms_abi_cdecl",
-                                        "vectorcall",     "enumerator",     "rtlproc",
-                                        "internproc",     "saveregisters",  "oldfpccall",
-                                        "weakexternal",   "cvar",           "section",
-                                        "internconst",    "extdecl",        "syscall",
-                                        "far16",          "normal"};
-    static const TWordSet visibility = {"private",   "protected", "public",
-                                        "published", "automated", "strict"};
-    return quint8((IsWord(lower, "begin") || IsWord(lower, "end") ? kXrefBlockEdge : 0) |
-                  (endsExpression.contains(lower) ? kXrefEndsExpression : 0) |
-                  (specifiers.contains(lower) ? kXrefSpecifier : 0) |
-                  (directives.contains(lower) ? kXrefDirective : 0) |
-                  (visibility.contains(lower) ? kXrefVisibility : 0));
+    static const QHash<QString, quint8> words = [] {
+        QHash<QString, quint8> words;
+        const auto add = [&words](quint8 bit, std::initializer_list<const char*> list) {
+            for (const char* word : list)
+                words[QString::fromLatin1(word)] |= bit;
+        };
+        add(kXrefBlockEdge, {"begin", "end"});
+        add(kXrefEndsExpression, {"then", "do", "of", "to", "downto", "else", "end", "until",
+                                  "except", "finally", "begin", "otherwise", "in"});
+        add(kXrefSpecifier,
+            {"read", "write", "stored", "default", "nodefault", "implements", "index"});
+        add(kXrefDirective, {"overload",       "virtual",        "override",
+                             "abstract",       "dynamic",        "reintroduce",
+                             "static",         "inline",         "cdecl",
+                             "stdcall",        "pascal",         "register",
+                             "safecall",       "varargs",        "assembler",
+                             "forward",        "external",       "export",
+                             "public",         "message",        "dispid",
+                             "deprecated",     "platform",       "experimental",
+                             "unimplemented",  "library",        "final",
+                             "nostackframe",   "noreturn",       "compilerproc",
+                             "iocheck",        "local",          "far",
+                             "near",           "interrupt",      "alias",
+                             "winapi",         "cppdecl",        "mwpascal",
+                             "softfloat",      "hardfloat",      "sysv_abi_default",
+                             "sysv_abi_cdecl", "ms_abi_default", "ms_abi_cdecl",
+                             "vectorcall",     "enumerator",     "rtlproc",
+                             "internproc",     "saveregisters",  "oldfpccall",
+                             "weakexternal",   "cvar",           "section",
+                             "internconst",    "extdecl",        "syscall",
+                             "far16",          "normal"});
+        add(kXrefVisibility,
+            {"private", "protected", "public", "published", "automated", "strict"});
+        return words;
+    }();
+    return words.value(lower);
 }
 
 // The directive's words without "{$" or "(*$" and the closing bracket.
@@ -403,8 +407,7 @@ private:
         if (spelling.Lower)
             return spelling;
         // Kept as the source's text is not.
-        spelling.At = reinterpret_cast<const char16_t*>(
-            FSource.Names.emplace_back(reinterpret_cast<const QChar*>(from), length).constData());
+        spelling.At = FSource.SpelledNames.Keep(from, length);
         FKey.resize(length);
         char16_t* to = reinterpret_cast<char16_t*>(FKey.data());
         for (qsizetype i = 0; i < length; ++i) {
@@ -476,9 +479,10 @@ void ReadXrefSource(TXrefSource& source, const QString& text, const TIncludeRead
     // The names met are kept for the next source, up to a number past which a reader of many
     // sources would hold more than they save: their table, looked up for each name a source
     // spells anew, would no longer stay in the cache.
-    constexpr size_t kMaxKeptNames = 1 << 16;
+    constexpr size_t kMaxKeptNames = 1 << 15;
     if (source.Names.size() > kMaxKeptNames) {
         source.Spellings = {};
+        source.SpelledNames.Clear();
         source.Lowers = {};
         source.Names.clear();
     }

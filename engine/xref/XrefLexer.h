@@ -12,6 +12,7 @@
 #include <cstring>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -136,6 +137,32 @@ private:
     size_t FCount = 0;
 };
 
+// Units kept where they never move, in blocks: names kept by the ten thousand need no
+// allocation each.
+class TUnitArena {
+public:
+    const char16_t* Keep(const char16_t* from, qsizetype length) {
+        if (FBlocks.empty() || FUsed + length > FBlockLength) {
+            FBlockLength = std::max(kBlockLength, length);
+            FBlocks.emplace_back(new char16_t[size_t(FBlockLength)]);
+            FUsed = 0;
+        }
+        char16_t* to = FBlocks.back().get() + FUsed;
+        std::copy(from, from + length, to);
+        FUsed += length;
+        return to;
+    }
+    void Clear() {
+        FBlocks.clear();
+        FUsed = FBlockLength = 0;
+    }
+
+private:
+    static constexpr qsizetype kBlockLength = 1 << 15;
+    std::vector<std::unique_ptr<char16_t[]>> FBlocks;
+    qsizetype FUsed = 0, FBlockLength = 0;
+};
+
 struct TXrefSource {
     // The texts read: the source's, then those of the files it includes.
     QStringList Texts;
@@ -149,6 +176,7 @@ struct TXrefSource {
     // uses is made once.
     std::deque<QString> Names;
     TNameTable Lowers;
+    TUnitArena SpelledNames;
     TNameTable Spellings;    // each with its lower case
     bool DelphiMode = false; // the last {$mode} seen chose delphi
 

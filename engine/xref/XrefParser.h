@@ -172,9 +172,6 @@ private:
         int Last = -1, Count = 0;
     };
     TPerName<TSameNames> FSameNames;
-    // Per name: the spelling it was last declared with, shared by the declarations that spell
-    // it so (parameters and locals of the same names in routine after routine).
-    TPerName<QString> FSpellings;
     mutable std::vector<int> FArgumentCounts; // per opening bracket, once asked
     // Per bracket depth of the expression being read: the chain of names the next ".Name"
     // selects from, with the "^" and "[ ]" it went through since its last name; a call's or
