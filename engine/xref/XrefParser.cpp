@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstring>
 #include <iterator>
 
 namespace {
@@ -28,9 +29,13 @@ public:
     // this one included.
     int Count(qsizetype start, qsizetype length) {
         const QStringView path = QStringView(FText).sliced(start, length);
-        const bool ascii = IsAscii(path);
-        const QString lowered = ascii ? QString() : path.toString().toLower();
-        const size_t hash = ascii ? FoldedHash(path) : NameHash(lowered);
+        bool ascii = true;
+        size_t hash = FoldedHash(path, &ascii);
+        QString lowered;
+        if (!ascii) {
+            lowered = path.toString().toLower();
+            hash = FoldedHash(lowered);
+        }
         const size_t mask = FSlots.size() - 1;
         for (size_t k = hash & mask;; k = (k + 1) & mask) {
             TSlot& slot = FSlots[k];
@@ -59,12 +64,37 @@ private:
         const char16_t u = c.unicode();
         return u >= 'A' && u <= 'Z' ? char16_t(u + 32) : u;
     }
-    // The hash NameHash gives the lowered text.
-    static size_t FoldedHash(QStringView s) {
-        size_t hash = 14695981039346656037ull;
-        for (const QChar c : s)
-            hash = (hash ^ Folded(c)) * 1099511628211ull;
-        return hash;
+    // Four units with ASCII capitals lowered, told apart in each 16-bit lane at once.
+    static quint64 Folded(quint64 units) {
+        constexpr quint64 kLanes = 0x0001000100010001ull;
+        const quint64 low = units & 0x7FFF * kLanes;
+        const quint64 fromA = low + (0x8000 - 'A') * kLanes; // a lane's top bit: from 'A' on
+        const quint64 pastZ = low + (0x8000 - 'Z' - 1) * kLanes;
+        const quint64 capital = fromA & ~pastZ & ~units & 0x8000 * kLanes;
+        return units | capital >> 10; // the lane's top bit moved to 0x20
+    }
+    // The hash of the text with ASCII capitals lowered, so of the text toLower() makes of an
+    // ASCII one, four units at a time; `ascii`, when given, tells whether the text is ASCII.
+    static size_t FoldedHash(QStringView s, bool* ascii = nullptr) {
+        const char16_t* units = s.utf16();
+        size_t hash = quint64(s.size()) * 0x9E3779B97F4A7C15ull;
+        quint64 any = 0;
+        qsizetype i = 0;
+        for (quint64 word; i + 4 <= s.size(); i += 4) {
+            std::memcpy(&word, units + i, sizeof word);
+            any |= word;
+            hash = (hash ^ Folded(word)) * 0xFF51AFD7ED558CCDull;
+            hash ^= hash >> 32;
+        }
+        quint64 rest = 0;
+        for (; i < s.size(); ++i) {
+            any |= units[i];
+            rest = rest << 16 | Folded(QChar(units[i]));
+        }
+        hash = (hash ^ rest) * 0xC4CEB9FE1A85EC53ull;
+        if (ascii)
+            *ascii = (any & 0xFF80 * 0x0001000100010001ull) == 0;
+        return hash ^ (hash >> 29);
     }
     static bool SameLowered(QStringView kept, QStringView path, bool ascii,
                             const QString& lowered) {

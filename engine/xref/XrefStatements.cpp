@@ -79,11 +79,8 @@ void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
     std::vector<TChain>& chains = FChains; // an expression never holds another
     chains.assign(1, {});
     int depth = 0;
-    auto chain = [&chains, &depth]() -> TChain& {
-        if (chains.size() <= size_t(depth))
-            chains.resize(size_t(depth) + 1);
-        return chains[size_t(depth)];
-    };
+    // Made for each depth on entering it.
+    auto chain = [&chains, &depth]() -> TChain& { return chains[size_t(depth)]; };
     // What the whole expression names, when it is a chain of names, a call or a cast.
     const auto whole = [&chains, this] { FWhole = chains[0].Steps == 0 ? chains[0].Site : -1; };
     while (!AtEnd()) {
@@ -153,6 +150,8 @@ void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
         case '[':
             chain().Open = chain().Site >= 0;
             ++depth;
+            if (chains.size() <= size_t(depth))
+                chains.emplace_back();
             chain() = {};
             break;
         case ')':
