@@ -92,7 +92,7 @@ private:
     int ChainFrom(int scope, int site);
     // The arguments of the brackets opening at the current token; -1 when not known.
     int ArgumentCount() const;
-    void CountArguments() const;
+    void CountArguments(size_t from) const;
 
     // Counts how deep statements, types and routines nest: hostile nesting must not
     // exhaust the stack; past the limit tokens are passed over one by one.
@@ -172,7 +172,7 @@ private:
         int Last = -1, Count = 0;
     };
     TPerName<TSameNames> FSameNames;
-    mutable std::vector<int> FArgumentCounts; // per opening bracket, once asked
+    mutable std::vector<int> FArgumentCounts; // per token: its bracket's, once counted
     // Per bracket depth of the expression being read: the chain of names the next ".Name"
     // selects from, with the "^" and "[ ]" it went through since its last name; a call's or
     // cast's brackets keep it. Kept for its room: expressions are read by the million.

@@ -7,52 +7,55 @@
 #include <vector>
 
 int TXrefParser::ArgumentCount() const {
-    // Counted for every bracket in one pass: calls nested in calls would otherwise each scan
-    // to their closing bracket.
+    constexpr int kNotCounted = -2;
     if (FArgumentCounts.empty())
-        CountArguments();
-    return FAt < FArgumentCounts.size() ? FArgumentCounts[FAt] : -1;
+        FArgumentCounts.assign(FTokens.size(), kNotCounted);
+    if (FAt >= FTokens.size())
+        return -1;
+    if (FArgumentCounts[FAt] == kNotCounted)
+        CountArguments(FAt);
+    return FArgumentCounts[FAt];
 }
 
-void TXrefParser::CountArguments() const {
+void TXrefParser::CountArguments(size_t from) const {
+    // Counted from the bracket to its closing one, with every bracket met on the way: calls
+    // nested in calls are known when asked next, and no token is looked at twice.
     struct TOpen {
         size_t At;
         int Commas;
     };
+    const auto opens = [](const TXrefToken& t) {
+        return t.Kind == TXrefToken::TKind::Symbol && t.Length == 1 &&
+               (t.Chars == '(' || t.Chars == '[');
+    };
     std::vector<TOpen> open;
-    // -1: no closing bracket before the statement ends.
-    FArgumentCounts.assign(FTokens.size(), -1);
-    for (size_t k = 0; k < FTokens.size(); ++k) {
+    if (opens(FTokens[from]))
+        open.push_back({from, 0});
+    for (size_t k = from + 1; k < FTokens.size() && !open.empty(); ++k) {
         const TXrefToken& t = FTokens[k];
         if (t.Kind == TXrefToken::TKind::Name) {
             if (t.Words & kXrefBlockEdge)
-                open.clear();
+                break; // the statement ends
             continue;
         }
         if (t.Kind != TXrefToken::TKind::Symbol || t.Length != 1)
             continue;
-        switch (t.Chars) {
-        case '(':
-        case '[':
+        if (t.Chars == ';')
+            break;
+        if (opens(t)) {
             open.push_back({k, 0});
-            break;
-        case ')':
-        case ']':
-            if (!open.empty()) {
-                const TOpen bracket = open.back();
-                open.pop_back();
-                FArgumentCounts[bracket.At] = k == bracket.At + 1 ? 0 : bracket.Commas + 1;
-            }
-            break;
-        case ',':
-            if (!open.empty())
-                ++open.back().Commas;
-            break;
-        case ';':
-            open.clear();
-            break;
+        } else if (t.Chars == ')' || t.Chars == ']') {
+            const TOpen bracket = open.back();
+            open.pop_back();
+            FArgumentCounts[bracket.At] = k == bracket.At + 1 ? 0 : bracket.Commas + 1;
+        } else if (t.Chars == ',') {
+            ++open.back().Commas;
         }
     }
+    // No closing bracket before the statement ends.
+    FArgumentCounts[from] = std::max(FArgumentCounts[from], -1);
+    for (const TOpen& bracket : open)
+        FArgumentCounts[bracket.At] = -1;
 }
 
 int TXrefParser::NameChain(int scope) {
