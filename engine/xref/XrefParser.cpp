@@ -3,6 +3,7 @@
 #include "WordSet.h"
 
 #include <QStringBuilder>
+#include <QVarLengthArray>
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -524,7 +525,7 @@ void TXrefParser::ConstSection(int scope, TDeclKind kind, bool isPublic) {
 
 void TXrefParser::VarSection(int scope, TDeclKind kind, bool isPublic) {
     while (IsName() && (Sym(":", 1) || Sym(",", 1))) {
-        std::vector<int> names;
+        QVarLengthArray<int, 8> names; // room for most lists without an allocation
         while (IsName()) {
             names.push_back(Declare(scope, kind, FAt));
             FOut.Unit.Decls[size_t(names.back())].Public = isPublic;

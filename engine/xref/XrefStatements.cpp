@@ -3,6 +3,7 @@
 #include "WordSet.h"
 #include "XrefParser.h"
 
+#include <QVarLengthArray>
 #include <algorithm>
 #include <vector>
 
@@ -28,7 +29,7 @@ void TXrefParser::CountArguments(size_t from) const {
         return t.Kind == TXrefToken::TKind::Symbol && t.Length == 1 &&
                (t.Chars == '(' || t.Chars == '[');
     };
-    std::vector<TOpen> open;
+    QVarLengthArray<TOpen, 16> open; // room for most without an allocation
     if (opens(FTokens[from]))
         open.push_back({from, 0});
     for (size_t k = from + 1; k < FTokens.size() && !open.empty(); ++k) {

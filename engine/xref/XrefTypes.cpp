@@ -2,6 +2,8 @@
 
 #include "XrefParser.h"
 
+#include <QVarLengthArray>
+
 void TXrefParser::TypeName(int scope, TTypeRef& ref) {
     const TNesting nesting(*this); // type arguments nest
     if (nesting.TooDeep()) {
@@ -355,7 +357,7 @@ int TXrefParser::Parameters(int inner, bool declare, TLiteral close, int* defaul
         const size_t before = FAt;
         if (Word("const") || Word("var") || Word("out") || Word("constref"))
             Skip();
-        std::vector<int> names;
+        QVarLengthArray<int, 8> names; // room for most lists without an allocation
         while (IsName()) {
             if (declare) {
                 names.push_back(Declare(inner, TDeclKind::Parameter, FAt));
@@ -397,7 +399,7 @@ int TXrefParser::Parameters(int inner, bool declare, TLiteral close, int* defaul
 int TXrefParser::ImplementedBy(int scope, const QString& lower, int params, bool hasParams,
                                quint32 signature) const {
     const TXrefUnit& unit = FOut.Unit;
-    std::vector<int> places = {scope};
+    QVarLengthArray<int, 2> places = {scope};
     if (unit.Scopes[size_t(scope)].Kind == TScopeKind::Implementation)
         places.push_back(unit.Interface);
     int fits = -1, first = -1;
@@ -496,7 +498,7 @@ void TXrefParser::Routine(int scope, bool isPublic) {
     const TScopeKind where = unit.Scopes[size_t(scope)].Kind;
     const bool isMember = where == TScopeKind::Members;
 
-    std::vector<size_t> parts;
+    QVarLengthArray<size_t, 4> parts; // room for most without an allocation
     size_t genericAt = 0;
     if (isOperator) {
         if (IsName())
@@ -527,7 +529,7 @@ void TXrefParser::Routine(int scope, bool isPublic) {
     if (parts.size() >= 2) {
         // A method's body: its class, then its declaration there.
         int members = -1;
-        std::vector<int> found;
+        QVarLengthArray<int, 4> found;
         for (int s = scope; s >= 0 && members < 0; s = unit.Scopes[size_t(s)].Outer)
             for (int d = unit.Find(s, FTokens[parts[0]].Lower()); d >= 0;
                  d = unit.Decls[size_t(d)].NextSame)
@@ -537,7 +539,7 @@ void TXrefParser::Routine(int scope, bool isPublic) {
                     found.push_back(d);
                     break;
                 }
-        for (size_t k = 1; k + 1 < parts.size() && members >= 0; ++k) {
+        for (qsizetype k = 1; k + 1 < parts.size() && members >= 0; ++k) {
             const int d = unit.Find(members, FTokens[parts[k]].Lower());
             members = d >= 0 ? unit.Decls[size_t(d)].Inner : -1;
             found.push_back(d);
@@ -564,7 +566,7 @@ void TXrefParser::Routine(int scope, bool isPublic) {
         }
         if (target >= 0) {
             classMembers = members;
-            for (size_t k = 0; k + 1 < parts.size(); ++k)
+            for (qsizetype k = 0; k + 1 < parts.size(); ++k)
                 FOut.Sites[size_t(AddSite(TSite::TRole::Preset, scope, parts[k]))].Target =
                     found[k];
         } else {
