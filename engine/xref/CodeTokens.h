@@ -56,6 +56,21 @@ inline bool IsNameUnit(unsigned c) {
     return c >= 0x80 || kNameUnits[c] != 0;
 }
 
+// What a token starting with an ASCII code is; every unit above ASCII starts a name.
+enum class TTokenStart : unsigned char { Symbol, Name, Digit, Ampersand, Dollar, Percent, Hash };
+inline constexpr auto kTokenStarts = [] {
+    std::array<TTokenStart, 128> table{};
+    for (unsigned c = 0; c < 128; ++c)
+        table[c] = kNameUnits[c] & 1 ? TTokenStart::Name
+                   : kNameUnits[c]   ? TTokenStart::Digit
+                   : c == '&'        ? TTokenStart::Ampersand
+                   : c == '$'        ? TTokenStart::Dollar
+                   : c == '%'        ? TTokenStart::Percent
+                   : c == '#'        ? TTokenStart::Hash
+                                     : TTokenStart::Symbol;
+    return table;
+}();
+
 // Blanks are the control characters and the space, but for NUL.
 inline bool IsBlank(unsigned c) {
     return c - 1u < unsigned(' ');
@@ -126,16 +141,20 @@ Q_ALWAYS_INLINE bool NextCodeToken(const Unit* s, qsizetype i, qsizetype end, TC
         return false;
     const unsigned c = at(i);
     out.Start = i;
-    if (IsNameStart(c) || (c == '&' && IsNameStart(at(i + 1)))) {
-        if (c == '&')
-            out.Start = ++i;
-        i = RunEnd(TUnitRun::NameUnits, s, i + 1, end);
-        out.Kind = TCodeKind::Name;
-        out.End = i;
-        return true;
-    }
     out.Kind = TCodeKind::Number;
-    if (c >= '0' && c <= '9') {
+    switch (c < 0x80 ? kTokenStarts[c] : TTokenStart::Name) {
+    case TTokenStart::Ampersand:
+        if (!IsNameStart(at(i + 1))) {
+            out.End = digits(i + 1, false);
+            return true;
+        }
+        out.Start = ++i;
+        [[fallthrough]];
+    case TTokenStart::Name:
+        out.Kind = TCodeKind::Name;
+        out.End = RunEnd(TUnitRun::NameUnits, s, i + 1, end);
+        return true;
+    case TTokenStart::Digit:
         i = digits(i, false);
         if (at(i) == '.' && at(i + 1) >= '0' && at(i + 1) <= '9')
             i = digits(i + 1, false);
@@ -145,14 +164,17 @@ Q_ALWAYS_INLINE bool NextCodeToken(const Unit* s, qsizetype i, qsizetype end, TC
             i = digits(i + 2, false);
         out.End = i;
         return true;
-    }
-    if (c == '$' || c == '%' || c == '&') {
-        out.End = digits(i + 1, c == '$');
+    case TTokenStart::Dollar:
+        out.End = digits(i + 1, true);
         return true;
-    }
-    if (c == '#') {
+    case TTokenStart::Percent:
+        out.End = digits(i + 1, false);
+        return true;
+    case TTokenStart::Hash:
         out.End = at(i + 1) == '$' ? digits(i + 2, true) : digits(i + 1, false);
         return true;
+    case TTokenStart::Symbol:
+        break;
     }
     out.Kind = TCodeKind::Symbol;
     const unsigned n = at(i + 1);
