@@ -109,9 +109,10 @@ std::optional<QByteArray> ReadRunSourceBytes(const TJob& job, TSourceStamp* stam
     }
 }
 
-QString ReadRunSource(const TJob& job, TUnmarkedSource unmarked, TSourceStamp* stamp) {
+QString ReadRunSource(const TJob& job, TUnmarkedSource unmarked, TSourceStamp* stamp,
+                      QString room) {
     const std::optional<QByteArray> bytes = ReadRunSourceBytes(job, stamp);
-    return bytes ? DecodeSource(*bytes, unmarked) : QString();
+    return bytes ? DecodeSource(*bytes, unmarked, std::move(room)) : QString();
 }
 
 namespace {
@@ -186,13 +187,15 @@ TXrefRun::TXrefRun(const TOptions& options, const TPlan& plan, int threads)
             RunOnWorkers(wanted.size(), threads, [this, &parsed, &stamps, &wanted](size_t k) {
                 const QString& path = FPlan.Jobs[wanted[k]].Source;
                 try {
-                    const QString text =
-                        ReadRunSource(FPlan.Jobs[wanted[k]], FUnmarked, &stamps[k]);
+                    // Their room serves every source this thread reads: a large source's text and
+                    // tokens are not given back to the system and faulted in again for the next.
+                    thread_local TXrefSource source;
+                    thread_local QString text;
+                    source.Texts.clear(); // the last source's text, whose memory this one takes
+                    text = ReadRunSource(FPlan.Jobs[wanted[k]], FUnmarked, &stamps[k],
+                                         std::move(text));
                     if (IsBlank(text))
                         return;
-                    // Its room serves every source this thread reads: a large source's tokens are
-                    // not given back to the system and faulted in again for the next one.
-                    thread_local TXrefSource source;
                     ReadXrefSource(source, text, IncludesOf(path, FRoots, FUnmarked, FIncludes));
                     parsed[k] = ParseXrefSource(source);
                 } catch (const std::bad_alloc&) {

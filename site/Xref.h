@@ -92,8 +92,10 @@ private:
 };
 
 // Reads the source of a job as text, reached and decoded as its page is: a regular file only;
-// empty when it cannot be read. `stamp`, when given, tells the file read.
-QString ReadRunSource(const TJob& job, TUnmarkedSource unmarked, TSourceStamp* stamp = nullptr);
+// empty when it cannot be read. `stamp`, when given, tells the file read; `room` is a text no
+// longer needed whose memory the result may take.
+QString ReadRunSource(const TJob& job, TUnmarkedSource unmarked, TSourceStamp* stamp = nullptr,
+                      QString room = {});
 // The same undecoded; none when it cannot be read.
 std::optional<QByteArray> ReadRunSourceBytes(const TJob& job, TSourceStamp* stamp = nullptr);
 

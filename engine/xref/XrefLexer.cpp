@@ -239,13 +239,15 @@ bool AnsiKeepsAscii() {
 
 } // namespace
 
-QString DecodeSource(const QByteArray& bytes, TUnmarkedSource unmarked) {
+QString DecodeSource(const QByteArray& bytes, TUnmarkedSource unmarked, QString room) {
     qsizetype bom = 0;
     TTextEncoding encoding = DetectEncoding(bytes, &bom);
     // Nearly every source is ASCII throughout, which every encoding reads alike: widened
     // without checking and decoding it as UTF-8.
-    if (bom == 0 && IsAscii(bytes) && AnsiKeepsAscii())
-        return QString::fromLatin1(bytes);
+    if (bom == 0 && IsAscii(bytes) && AnsiKeepsAscii()) {
+        room = QLatin1StringView(bytes); // into the room's memory when it is the room's alone
+        return room;
+    }
     if (bom == 0 && unmarked != TUnmarkedSource::Windows1251 &&
         (unmarked == TUnmarkedSource::Utf8 || IsValidUtf8(bytes)))
         encoding = TTextEncoding::Utf8;

@@ -208,5 +208,6 @@ using TIncludeReader = std::function<std::optional<QString>(const QString& name)
 void ReadXrefSource(TXrefSource& source, const QString& text, const TIncludeReader& includes = {});
 
 // The source text of a file's bytes as its page reads them: by its byte-order mark, else by
-// `unmarked`.
-QString DecodeSource(const QByteArray& bytes, TUnmarkedSource unmarked);
+// `unmarked`. `room`, a text no longer needed, lends its memory when large enough: a reader of
+// many sources need not have every one's text mapped afresh.
+QString DecodeSource(const QByteArray& bytes, TUnmarkedSource unmarked, QString room = {});
