@@ -228,18 +228,16 @@ int TXrefParser::AddSite(TSite::TRole role, int scope, size_t token) {
 }
 
 TParsedSource TXrefParser::Parse() {
-    // The names and declarations grow in rooms the thread keeps for the source it parses next,
-    // their pages mapped already; they are kept until the pages are made, copied at their
-    // exact size.
-    static thread_local std::vector<TSite> siteRoom;
+    // The declarations grow in a room the thread keeps for the source it parses next, its
+    // pages mapped already, and are kept until the pages are made, copied at their exact size.
+    // A site is a name's: the sites get room for every name at once and never grow, nor are
+    // copied; room never written is never mapped.
     static thread_local std::vector<TDecl> declRoom;
-    FOut.Sites.swap(siteRoom);
     FOut.Unit.Decls.swap(declRoom);
+    FOut.Sites.reserve(FSource.NameTokens);
     NewScope(TScopeKind::File, -1, -1);
     UnitOrProgram();
-    siteRoom.swap(FOut.Sites);
     declRoom.swap(FOut.Unit.Decls);
-    FOut.Sites = TakeExact(siteRoom);
     FOut.Unit.Decls = TakeExact(declRoom);
 
     // Ids: the scope path, numbered from the second declaration of the same path on. Names,
