@@ -115,6 +115,10 @@ private slots:
     void ids();
     void ordinals_data();
     void ordinals();
+    void lines_data();
+    void lines();
+    void decoding_data();
+    void decoding();
     void hostileNesting();
 };
 
@@ -557,6 +561,28 @@ void TestXref::ordinals_data() {
     QTest::newRow("a line's last branch read")
         << "{$IFDEF WINDOWS}Aa := 1;{$ENDIF}{$IFDEF LINUX}Bb := 2;"
         << "Bb" << 1;
+    // Names and blanks are passed over eight units at a time where they run that long.
+    QTest::newRow("after a name of many units") << "Abcdefghijklmnopq_19 := Bb;"
+                                                << "Bb" << 1;
+    QTest::newRow("a name of many units") << "Aa := Abcdefghijklmnopq_19;"
+                                          << "Abcdefghijklmnopq_19" << 1;
+    QTest::newRow("a long name at the line's end") << "Aa := Bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb"
+                                                   << "Bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb" << 1;
+    QTest::newRow("names above ASCII") << "Счётчик1 := Имя_переменной + Zz;"
+                                       << "Zz" << 2;
+    QTest::newRow("a name above ASCII after eight") << "Aa := ЁжикВТуманеПоЛесу;"
+                                                    << "ЁжикВТуманеПоЛесу" << 1;
+    QTest::newRow("after blanks and tabs") << "Aa \t\t                 \t  \f Bb"
+                                           << "Bb" << 1;
+    QTest::newRow("after numbers of every kind")
+        << "Aa := $1F + 1.5e+3 + 7E2 + #13 + #$0A + %101 + &17 + Bb;"
+        << "Bb" << 1;
+    QTest::newRow("an escaped word") << "&Begin := Zz;"
+                                     << "Zz" << 1;
+    QTest::newRow("after operators that open nothing") << "Aa := Bb * Cc / Dd;"
+                                                       << "Dd" << 3;
+    QTest::newRow("after a comment of two slashes, in code alone") << "Aa := Bb; // Cc Dd"
+                                                                   << "Bb" << 1;
 }
 
 void TestXref::ordinals() {
@@ -571,6 +597,69 @@ void TestXref::ordinals() {
     QVERIFY(token != source.Tokens.end());
     QCOMPARE(token->Line, 5);
     QCOMPARE(token->Ordinal, ordinal);
+}
+
+void TestXref::lines_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("lines");
+    // Breaks are found eight units at a time: some lie on either side of such a block's edge.
+    QTest::newRow("LF") << "ab\ncd\n" << QStringList{"ab", "cd"};
+    QTest::newRow("no break at the end") << "ab\ncd" << QStringList{"ab", "cd"};
+    QTest::newRow("CR alone") << "abcdefgh\rij\r\rk" << QStringList{"abcdefgh", "ij", "", "k"};
+    QTest::newRow("CR LF across eight units") << "abcdefg\r\nhijklmnopqrstu\r\n"
+                                              << QStringList{"abcdefg", "hijklmnopqrstu"};
+    QTest::newRow("LF CR") << "abcdefghijklmno\n\rp" << QStringList{"abcdefghijklmno", "", "p"};
+    QTest::newRow("empty lines") << "\n\n\r\n" << QStringList{"", "", ""};
+    QTest::newRow("a unit ending in 0D or 0A")
+        << QString::fromUtf8("ЍਊЊ\nx") << QStringList{QString::fromUtf8("ЍਊЊ"), "x"};
+}
+
+void TestXref::lines() {
+    QFETCH(QString, text);
+    QFETCH(QStringList, lines);
+    QStringList split;
+    for (const QStringView line : SplitSourceLines(text))
+        split << line.toString();
+    QCOMPARE(split, lines);
+}
+
+void TestXref::decoding_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("unmarked");
+    QTest::addColumn<QString>("text");
+    const auto row = [](const char* name, const QByteArray& bytes, TUnmarkedSource unmarked,
+                        const QString& text) {
+        QTest::newRow(name) << bytes << int(unmarked) << text;
+    };
+    const char asciiBytes[] = "unit u;\tx := #0;\r\n\0end.";
+    const QByteArray ascii(asciiBytes, sizeof asciiBytes - 1);
+    const QString asciiText = QString::fromLatin1(ascii);
+    row("ASCII", ascii, TUnmarkedSource::Auto, asciiText);
+    row("ASCII as windows-1251", ascii, TUnmarkedSource::Windows1251, asciiText);
+    row("ASCII as UTF-8", ascii, TUnmarkedSource::Utf8, asciiText);
+    row("UTF-8", "x := '\xD0\x81';", TUnmarkedSource::Auto, QString::fromUtf8("x := 'Ё';"));
+    row("not UTF-8: windows-1251", "x := '\xA8';", TUnmarkedSource::Auto,
+        QString::fromUtf8("x := 'Ё';"));
+    row("UTF-8 as windows-1251", "'\xD0\x81'", TUnmarkedSource::Windows1251,
+        QString::fromUtf8("'РЃ'"));
+    row("marked UTF-8", "\xEF\xBB\xBFx", TUnmarkedSource::Windows1251, "x");
+    row("marked UTF-16", QByteArray("\xFF\xFEx\0y\0", 6), TUnmarkedSource::Auto, "xy");
+}
+
+void TestXref::decoding() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, unmarked);
+    QFETCH(QString, text);
+    QCOMPARE(DecodeSource(bytes, TUnmarkedSource(unmarked)), text);
+    // A room still shared keeps what it holds.
+    const QString kept = QStringLiteral("kept text longer than the source");
+    QString room = kept;
+    room.reserve(1000);
+    const QString shared = room;
+    QCOMPARE(DecodeSource(bytes, TUnmarkedSource(unmarked), room), text);
+    QCOMPARE(shared, kept);
+    QCOMPARE(DecodeSource(bytes, TUnmarkedSource(unmarked), std::move(room)), text);
+    QCOMPARE(shared, kept);
 }
 
 // Nesting deep enough to exhaust a worker's stack, were the parse to follow it (statements,
