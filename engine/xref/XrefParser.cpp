@@ -247,9 +247,21 @@ TParsedSource TXrefParser::Parse() {
     struct TSpan {
         qsizetype Start = 0, Length = -1; // -1: none
     };
-    const auto append = [&strings](QStringView text) {
-        strings += text;
-        return TSpan{strings.size() - text.size(), text.size()};
+    // Written in place, without a call for each piece: the room made below is never
+    // exceeded, but would be grown.
+    qsizetype used = 0;
+    const auto make = [&strings, &used](qsizetype length) {
+        if (used + length > strings.size())
+            strings.resize(std::max(2 * strings.size(), used + length));
+        used += length;
+        return strings.data() + used - length;
+    };
+    const auto write = [&make](QStringView text) {
+        std::copy(text.begin(), text.end(), make(text.size()));
+    };
+    const auto append = [&write, &used](QStringView text) {
+        write(text);
+        return TSpan{used - text.size(), text.size()};
     };
     const auto view = [&strings](TSpan span) {
         return span.Length < 0
@@ -272,7 +284,7 @@ TParsedSource TXrefParser::Parse() {
             if (decl.Line >= 1 && size_t(decl.Line) <= FLines.size())
                 room += std::min(FLines[size_t(decl.Line - 1)].size(), kShownLineLength);
         }
-        strings.reserve(room);
+        strings.resize(room);
     }
     TPathCounter seen(strings, unit.Decls.size());
     for (size_t d = 0; d < unit.Decls.size(); ++d) {
@@ -280,25 +292,26 @@ TParsedSource TXrefParser::Parse() {
         const TScope& scope = unit.Scopes[size_t(decl.Scope)];
         auto& [name, id, title] = spans[d];
         // The path is written where the id goes; the name is its end.
-        id.Start = strings.size();
+        id.Start = used;
         if (scope.Owner >= 0) {
             const TSpan owner = spans[size_t(scope.Owner)][1];
             if (owner.Length > 0) {
-                strings += QStringView(strings).sliced(owner.Start, owner.Length);
-                strings += u'.';
+                QChar* to = make(owner.Length + 1); // first: the text may move
+                std::copy_n(strings.constData() + owner.Start, owner.Length, to);
+                to[owner.Length] = u'.';
             }
         } else if (!scope.Path.isEmpty()) {
-            strings += scope.Path;
-            strings += u'.';
+            write(scope.Path);
+            write(u".");
         }
         name = append(decl.Name);
-        id.Length = strings.size() - id.Start;
+        id.Length = used - id.Start;
         const int n = seen.Count(id.Start, id.Length);
         if (n > 1) {
-            strings += u'~' + QString::number(n);
-            id.Length = strings.size() - id.Start;
+            write(QString(u'~' + QString::number(n)));
+            id.Length = used - id.Start;
         } else if (LooksLikeLineAnchor(QStringView(strings).sliced(id.Start, id.Length))) {
-            strings += QStringLiteral("~1");
+            write(u"~1");
             id.Length += 2;
         }
         // Names declared in one line (parameters, a list of variables) share its text.
@@ -307,6 +320,7 @@ TParsedSource TXrefParser::Parse() {
         else if (decl.Line >= 1 && size_t(decl.Line) <= FLines.size())
             title = append(FLines[size_t(decl.Line - 1)].trimmed().left(kShownLineLength));
     }
+    strings.resize(used);
     for (size_t d = 0; d < unit.Decls.size(); ++d) {
         TDecl& decl = unit.Decls[d];
         decl.Name = view(spans[d][0]);
