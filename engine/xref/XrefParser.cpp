@@ -183,7 +183,7 @@ int TXrefParser::Declare(int scope, TDeclKind kind, size_t token) {
     // unit's own text.
     const QStringView name = Text(token);
     decl.Name = QString::fromRawData(reinterpret_cast<const QChar*>(name.data()), name.size());
-    decl.Lower = t.Lower();
+    decl.Lower = QString(t.Lower()); // copied and moved in line: an assignment is a call
     decl.Kind = kind;
     decl.Scope = scope;
     decl.Line = t.Line;
@@ -213,17 +213,17 @@ int TXrefParser::Declare(int scope, TDeclKind kind, size_t token) {
 
 int TXrefParser::AddSite(TSite::TRole role, int scope, size_t token) {
     const TXrefToken& t = FTokens[token];
-    // Made whole, its name copied rather than assigned: a call less for each of many.
-    FOut.Sites.push_back({.Role = role,
-                          .Sure = t.Sure,
-                          .Length = quint8(t.Length <= 255 ? t.Length : 0),
-                          .Line = t.Line,
-                          .Ordinal = t.Ordinal,
-                          .Column = t.Start,
-                          .Scope = scope,
-                          .Seq = int(token),
-                          .With = FWith,
-                          .Lower = t.Lower()});
+    TSite& site = FOut.Sites.emplace_back();
+    site.Role = role;
+    site.Sure = t.Sure;
+    site.Line = t.Line;
+    site.Ordinal = t.Ordinal;
+    site.Column = t.Start;
+    site.Length = quint8(t.Length <= 255 ? t.Length : 0);
+    site.Scope = scope;
+    site.Seq = int(token);
+    site.With = FWith;
+    site.Lower = QString(t.Lower()); // copied and moved in line: an assignment is a call
     return int(FOut.Sites.size() - 1);
 }
 
