@@ -262,14 +262,18 @@ void TConditions::Branch(TFrame& frame, TTruth truth) {
     FSure = frame.OuterSure && sure;
 }
 
-bool IsUpperWord(QStringView word, const char* text) {
-    const QLatin1StringView upper(text);
-    if (std::any_of(word.begin(), word.end(), [](QChar c) { return c.unicode() >= 0x80; }))
-        return word.toString().toUpper() == upper;
-    return word.size() == upper.size() &&
-           std::equal(word.begin(), word.end(), upper.begin(), [](QChar c, char u) {
-               return (c >= u'a' && c <= u'z' ? c.unicode() - 32 : c.unicode()) == char16_t(u);
-           });
+bool IsUpperWord(QStringView word, const char* upper) {
+    // Told by the first unit that differs while the word is ASCII: a letter above ASCII may
+    // upper-case to ASCII, or to more letters than one.
+    qsizetype i = 0;
+    for (; i < word.size(); ++i) {
+        const char16_t c = word[i].unicode();
+        if (c >= 0x80)
+            return word.toString().toUpper() == QLatin1StringView(upper);
+        if (upper[i] == 0 || (c >= u'a' && c <= u'z' ? c - 32 : c) != char16_t(upper[i]))
+            return false;
+    }
+    return upper[i] == 0;
 }
 
 void TConditions::Directive(QStringView text) {
