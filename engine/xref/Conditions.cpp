@@ -286,18 +286,27 @@ void TConditions::Directive(QStringView text) {
         qsizetype n = 0;
         while (n < rest.size() && (rest[n].isLetterOrNumber() || rest[n] == u'_'))
             ++n;
-        return rest.left(n).toString().toUpper();
+        // Upper-cased here while ASCII: toUpper() costs more than the whole directive.
+        QString upper = rest.left(n).toString();
+        for (QChar& c : upper) {
+            if (c.unicode() >= 0x80)
+                return upper.toUpper();
+            if (c >= u'a' && c <= u'z')
+                c = QChar(c.unicode() - 32);
+        }
+        return upper;
     };
     const auto is = [&word](const char* upper) { return IsUpperWord(word, upper); };
     if (is("IFDEF") || is("IFNDEF") || is("IF") || is("IFOPT")) {
         TFrame frame{FActive, FSure, false, false};
         TTruth truth = TTruth::Unknown;
-        if ((is("IFDEF") || is("IFNDEF")) && FDoubtful.contains(name()))
-            truth = TTruth::Unknown;
-        else if (is("IFDEF") || is("IFNDEF"))
-            truth = FDefines.contains(name()) == is("IFDEF") ? TTruth::Yes : TTruth::No;
-        else if (is("IF"))
+        if (is("IFDEF") || is("IFNDEF")) {
+            const QString symbol = name();
+            if (!FDoubtful.contains(symbol))
+                truth = FDefines.contains(symbol) == is("IFDEF") ? TTruth::Yes : TTruth::No;
+        } else if (is("IF")) {
             truth = Evaluate(rest);
+        }
         Branch(frame, truth);
         FFrames.push_back(frame);
     } else if ((is("ELSE") || is("ELSEIF")) && !FFrames.empty()) {
