@@ -129,11 +129,6 @@ bool IsRoutineWord(const QString& lower) {
 TXrefParser::TXrefParser(const TXrefSource& source)
     : FSource(source), FTokens(source.Tokens), FLines(source.Lines) {}
 
-bool TXrefParser::IsName(size_t ahead) const {
-    const TXrefToken& t = Tok(ahead);
-    return FAt + ahead < FTokens.size() && t.Kind == TXrefToken::TKind::Name && !t.Reserved;
-}
-
 void TXrefParser::SkipStatementEnd() {
     int depth = 0;
     while (!AtEnd()) {

@@ -22,16 +22,19 @@ private:
         const TXrefToken& t = Tok(ahead);
         return t.Kind == TXrefToken::TKind::Name && IsWord(t.Lower(), lower);
     }
+    // Past the end, Tok() is a symbol of no characters: neither a name nor any symbol.
     bool Sym(TLiteral text, size_t ahead = 0) const {
         const TXrefToken& t = Tok(ahead);
-        if (t.Kind != TXrefToken::TKind::Symbol || FAt + ahead >= FTokens.size())
-            return false;
         // Symbols are one or two characters, compared without reading the line.
         const quint32 chars =
             quint8(text.Text[0]) | (text.Length > 1 ? quint32(quint8(text.Text[1])) << 16 : 0);
-        return text.Length <= 2 && size_t(t.Length) == text.Length && t.Chars == chars;
+        return t.Kind == TXrefToken::TKind::Symbol && text.Length <= 2 &&
+               size_t(t.Length) == text.Length && t.Chars == chars;
     }
-    bool IsName(size_t ahead = 0) const;
+    bool IsName(size_t ahead = 0) const {
+        const TXrefToken& t = Tok(ahead);
+        return t.Kind == TXrefToken::TKind::Name && !t.Reserved;
+    }
     bool AtEnd() const { return FAt >= FTokens.size(); }
     QStringView Text(size_t token) const { return FSource.Text(FTokens[token]); }
     void Skip(size_t n = 1) { FAt += n; }

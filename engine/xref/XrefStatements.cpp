@@ -67,8 +67,10 @@ int TXrefParser::NameChain(int scope) {
 
 int TXrefParser::ChainFrom(int scope, int site) {
     for (;;) {
-        if (Sym("("))
+        if (Sym("(")) {
             FOut.Sites[size_t(site)].Args = ArgumentCount();
+            return site;
+        }
         if (!Sym(".") || !IsName(1))
             return site;
         Skip();
