@@ -39,7 +39,9 @@ private:
     QStringView Text(size_t token) const { return FSource.Text(FTokens[token]); }
     void Skip(size_t n = 1) { FAt += n; }
     bool Accept(TLiteral lowerOrSymbol) {
-        if (!Word(lowerOrSymbol) && !Sym(lowerOrSymbol))
+        // A word is never a symbol: looked for as the one it reads.
+        const char first = lowerOrSymbol.Text[0];
+        if (!(first >= 'a' && first <= 'z' ? Word(lowerOrSymbol) : Sym(lowerOrSymbol)))
             return false;
         Skip();
         return true;

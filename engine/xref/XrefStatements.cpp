@@ -236,7 +236,23 @@ void TXrefParser::Statement(int scope) {
         }
         Accept(word);
     };
-    if (IsWord(w, "begin")) {
+    const auto assignment = [this, scope] {
+        Expression(scope);
+        if (Sym(":=")) {
+            Skip();
+            Expression(scope);
+        }
+    };
+    if (IsName()) {
+        // No word of a statement's: a label, an assignment or a call.
+        if (Sym(":", 1)) {
+            NameChain(scope);
+            Skip();
+            Statement(scope);
+        } else {
+            assignment();
+        }
+    } else if (IsWord(w, "begin")) {
         Skip();
         statements({"end"});
         Accept("end");
@@ -335,19 +351,11 @@ void TXrefParser::Statement(int scope) {
     } else if (IsWord(w, "raise")) {
         Skip();
         Expression(scope);
-    } else if (IsName() && Sym(":", 1)) {
-        NameChain(scope); // a label
-        Skip();
-        Statement(scope);
     } else if (IsWord(w, "end") || IsWord(w, "else") || IsWord(w, "until") || IsWord(w, "except") ||
                IsWord(w, "finally") || Sym(";")) {
         return;
     } else {
-        Expression(scope);
-        if (Sym(":=")) {
-            Skip();
-            Expression(scope);
-        }
+        assignment();
     }
 }
 
