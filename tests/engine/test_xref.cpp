@@ -608,6 +608,9 @@ void TestXref::lines_data() {
     QTest::newRow("CR alone") << "abcdefgh\rij\r\rk" << QStringList{"abcdefgh", "ij", "", "k"};
     QTest::newRow("CR LF across eight units") << "abcdefg\r\nhijklmnopqrstu\r\n"
                                               << QStringList{"abcdefg", "hijklmnopqrstu"};
+    QTest::newRow("breaks past sixteen units")
+        << "abcdefghijklmnopqrstuvwxyz\r\n0123456789abcdefghi\rjklmnopqrst\nX"
+        << QStringList{"abcdefghijklmnopqrstuvwxyz", "0123456789abcdefghi", "jklmnopqrst", "X"};
     QTest::newRow("LF CR") << "abcdefghijklmno\n\rp" << QStringList{"abcdefghijklmno", "", "p"};
     QTest::newRow("empty lines") << "\n\n\r\n" << QStringList{"", "", ""};
     QTest::newRow("a unit ending in 0D or 0A")
