@@ -272,20 +272,22 @@ bool OpensAnything(const char16_t* s, qsizetype length) {
     const auto opens = [](char16_t c) { return c == u'{' || c == u'\'' || c == u'*' || c == u'/'; };
     qsizetype i = 0;
 #ifdef __SSE2__
-    const auto block = [s](qsizetype at) {
+    const auto openers = [s](qsizetype at) {
         const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at));
         const __m128i brace = _mm_cmpeq_epi16(units, _mm_set1_epi16('{'));
         const __m128i quote = _mm_cmpeq_epi16(units, _mm_set1_epi16('\''));
         const __m128i star = _mm_cmpeq_epi16(units, _mm_set1_epi16('*'));
         const __m128i slash = _mm_cmpeq_epi16(units, _mm_set1_epi16('/'));
-        return _mm_movemask_epi8(
-                   _mm_or_si128(_mm_or_si128(brace, quote), _mm_or_si128(star, slash))) != 0;
+        return _mm_or_si128(_mm_or_si128(brace, quote), _mm_or_si128(star, slash));
     };
+    const auto any = [](__m128i found) { return _mm_movemask_epi8(found) != 0; };
     if (length >= 8) {
-        for (; i + 8 <= length; i += 8)
-            if (block(i))
+        for (; i + 16 <= length; i += 16)
+            if (any(_mm_or_si128(openers(i), openers(i + 8))))
                 return true;
-        return i < length && block(length - 8); // the last units, some looked at again
+        if (i + 8 <= length && any(openers(i)))
+            return true;
+        return any(openers(length - 8)); // the last units, some looked at again
     }
 #endif
     for (; i < length; ++i)
