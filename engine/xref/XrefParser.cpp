@@ -206,22 +206,6 @@ int TXrefParser::Declare(int scope, TDeclKind kind, size_t token) {
     return index;
 }
 
-int TXrefParser::AddSite(TSite::TRole role, int scope, size_t token) {
-    const TXrefToken& t = FTokens[token];
-    TSite& site = FOut.Sites.emplace_back();
-    site.Role = role;
-    site.Sure = t.Sure;
-    site.Line = t.Line;
-    site.Ordinal = t.Ordinal;
-    site.Column = t.Start;
-    site.Length = quint8(t.Length <= 255 ? t.Length : 0);
-    site.Scope = scope;
-    site.Seq = int(token);
-    site.With = FWith;
-    site.Lower = QString(t.Lower()); // copied and moved in line: an assignment is a call
-    return int(FOut.Sites.size() - 1);
-}
-
 TParsedSource TXrefParser::Parse() {
     // The declarations grow in a room the thread keeps for the source it parses next, its
     // pages mapped already, and are kept until the pages are made, copied at their exact size.

@@ -54,7 +54,22 @@ private:
     // The model.
     int NewScope(TScopeKind kind, int outer, int owner);
     int Declare(int scope, TDeclKind kind, size_t token);
-    int AddSite(TSite::TRole role, int scope, size_t token);
+    // Made for nearly every name of code: in line.
+    int AddSite(TSite::TRole role, int scope, size_t token) {
+        const TXrefToken& t = FTokens[token];
+        TSite& site = FOut.Sites.emplace_back();
+        site.Role = role;
+        site.Sure = t.Sure;
+        site.Line = t.Line;
+        site.Ordinal = t.Ordinal;
+        site.Column = t.Start;
+        site.Length = quint8(t.Length <= 255 ? t.Length : 0);
+        site.Scope = scope;
+        site.Seq = int(token);
+        site.With = FWith;
+        site.Lower = QString(t.Lower()); // copied and moved in line: an assignment is a call
+        return int(FOut.Sites.size() - 1);
+    }
 
     // Declarations.
     void UnitOrProgram();
@@ -92,7 +107,11 @@ private:
     void Statement(int scope);
     void Block(int scope);
     // A name and the names after its dots; returns its last site.
-    int NameChain(int scope);
+    int NameChain(int scope) {
+        const int site = AddSite(TSite::TRole::Lexical, scope, FAt);
+        Skip();
+        return ChainFrom(scope, site);
+    }
     // The names after the dots that follow `site`; returns the last site.
     int ChainFrom(int scope, int site);
     // The arguments of the brackets opening at the current token; -1 when not known.

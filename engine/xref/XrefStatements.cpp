@@ -59,12 +59,6 @@ void TXrefParser::CountArguments(size_t from) const {
         FArgumentCounts[bracket.At] = -1;
 }
 
-int TXrefParser::NameChain(int scope) {
-    const int site = AddSite(TSite::TRole::Lexical, scope, FAt);
-    Skip();
-    return ChainFrom(scope, site);
-}
-
 int TXrefParser::ChainFrom(int scope, int site) {
     for (;;) {
         if (Sym("(")) {
