@@ -113,7 +113,21 @@ private:
         return ChainFrom(scope, site);
     }
     // The names after the dots that follow `site`; returns the last site.
-    int ChainFrom(int scope, int site);
+    int ChainFrom(int scope, int site) {
+        for (;;) {
+            if (Sym("(")) {
+                FOut.Sites[size_t(site)].Args = ArgumentCount();
+                return site;
+            }
+            if (!Sym(".") || !IsName(1))
+                return site;
+            Skip();
+            const int next = AddSite(TSite::TRole::Qualified, scope, FAt);
+            FOut.Sites[size_t(next)].Prev = site;
+            site = next;
+            Skip();
+        }
+    }
     // The arguments of the brackets opening at the current token; -1 when not known.
     int ArgumentCount() const;
     void CountArguments(size_t from) const;

@@ -59,22 +59,6 @@ void TXrefParser::CountArguments(size_t from) const {
         FArgumentCounts[bracket.At] = -1;
 }
 
-int TXrefParser::ChainFrom(int scope, int site) {
-    for (;;) {
-        if (Sym("(")) {
-            FOut.Sites[size_t(site)].Args = ArgumentCount();
-            return site;
-        }
-        if (!Sym(".") || !IsName(1))
-            return site;
-        Skip();
-        const int next = AddSite(TSite::TRole::Qualified, scope, FAt);
-        FOut.Sites[size_t(next)].Prev = site;
-        site = next;
-        Skip();
-    }
-}
-
 void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
     std::vector<TChain>& chains = FChains; // an expression never holds another
     chains.assign(1, {});
