@@ -505,14 +505,17 @@ void ReadXrefSource(TXrefSource& source, const QString& text, const TIncludeRead
     // sources would hold more than they save: their table, looked up for each name a source
     // spells anew, would no longer stay in the cache.
     constexpr size_t kMaxKeptNames = 1 << 15;
-    if (source.Names.size() > kMaxKeptNames) {
-        source.Spellings = {};
-        source.SpelledNames.Clear();
-        source.Lowers = {};
-        source.Names.clear();
-    }
+    if (source.Names.size() > kMaxKeptNames)
+        source.ForgetNames();
     ReserveTokens(source.Tokens, text.size());
     TReader reader(source, includes);
-    reader.Read(0, source.PageLines, false, 0);
+    try {
+        reader.Read(0, source.PageLines, false, 0);
+    } catch (...) {
+        // A name met but not yet kept (no memory left) still points into this source's text:
+        // none is kept for the next source.
+        source.ForgetNames();
+        throw;
+    }
     source.DelphiMode = reader.DelphiMode();
 }

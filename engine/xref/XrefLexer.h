@@ -185,6 +185,14 @@ struct TXrefSource {
     TXrefSource(TXrefSource&&) = default;
     TXrefSource& operator=(TXrefSource&&) = default;
 
+    // Lets go of the names kept from earlier sources.
+    void ForgetNames() {
+        Spellings = {};
+        SpelledNames.Clear();
+        Lowers = {};
+        Names.clear();
+    }
+
     QStringView Text(const TXrefToken& t) const {
         return Lines[size_t(t.Line - 1)].mid(t.Start, t.Length);
     }
