@@ -55,7 +55,7 @@ private:
     int NewScope(TScopeKind kind, int outer, int owner);
     int Declare(int scope, TDeclKind kind, size_t token);
     // Made for nearly every name of code: in line.
-    int AddSite(TSite::TRole role, int scope, size_t token) {
+    Q_ALWAYS_INLINE int AddSite(TSite::TRole role, int scope, size_t token) {
         const TXrefToken& t = FTokens[token];
         TSite& site = FOut.Sites.emplace_back();
         site.Role = role;
