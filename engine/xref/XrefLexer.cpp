@@ -409,7 +409,7 @@ private:
                 token.Ordinal = foreign ? -1 : ordinal;
                 token.LowerName = name.Lower;
                 ++ordinal;
-                ++FSource.NameTokens;
+                FSource.UnreservedNames += name.Reserved ? 0 : 1;
                 break;
             }
             case TCodeKind::Number:
@@ -500,7 +500,7 @@ void ReadXrefSource(TXrefSource& source, const QString& text, const TIncludeRead
     AppendSourceLines(source.Lines, source.Texts.constFirst());
     source.PageLines = qsizetype(source.Lines.size());
     source.Tokens.clear();
-    source.NameTokens = 0;
+    source.UnreservedNames = 0;
     // The names met are kept for the next source, up to a number past which a reader of many
     // sources would hold more than they save: their table, looked up for each name a source
     // spells anew, would no longer stay in the cache.

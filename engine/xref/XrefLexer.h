@@ -171,7 +171,7 @@ struct TXrefSource {
     std::vector<QStringView> Lines;
     qsizetype PageLines = 0;
     std::vector<TXrefToken> Tokens;
-    size_t NameTokens = 0; // of Kind Name
+    size_t UnreservedNames = 0; // name tokens that are no word of the language
     // The names in lower case, which the tokens point at, and as spelled, never moved, and
     // their tables: kept from source to source by a reader of many, so that a name every unit
     // uses is made once.

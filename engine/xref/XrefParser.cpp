@@ -209,11 +209,12 @@ int TXrefParser::Declare(int scope, TDeclKind kind, size_t token) {
 TParsedSource TXrefParser::Parse() {
     // The declarations grow in a room the thread keeps for the source it parses next, its
     // pages mapped already, and are kept until the pages are made, copied at their exact size.
-    // A site is a name's: the sites get room for every name at once and never grow, nor are
-    // copied; room never written is never mapped.
+    // A site is a name's, nearly always one that is no word of the language (Self and Result
+    // are the few that are): the sites get that room at once and seldom grow, nor are copied.
+    // Room for every name would hold a third more than is used, kept with the source.
     static thread_local std::vector<TDecl> declRoom;
     FOut.Unit.Decls.swap(declRoom);
-    FOut.Sites.reserve(FSource.NameTokens);
+    FOut.Sites.reserve(FSource.UnreservedNames + FSource.UnreservedNames / 16);
     NewScope(TScopeKind::File, -1, -1);
     UnitOrProgram();
     declRoom.swap(FOut.Unit.Decls);
@@ -299,7 +300,10 @@ TParsedSource TXrefParser::Parse() {
         else if (decl.Line >= 1 && size_t(decl.Line) <= FLines.size())
             title = append(FLines[size_t(decl.Line - 1)].trimmed().left(kShownLineLength));
     }
+    // The room made was for the longest the text could be: what it did not take is given
+    // back (before the views are made: it moves the text), not kept with the source all run.
     strings.resize(used);
+    strings.squeeze();
     for (size_t d = 0; d < unit.Decls.size(); ++d) {
         TDecl& decl = unit.Decls[d];
         decl.Name = view(spans[d][0]);
