@@ -49,7 +49,7 @@ struct TXrefToken {
 };
 
 // Names by their characters, which lie in text that outlives the table: open addressing, the
-// entries hashed a word of four units at a time.
+// entries hashed by their first and last four units.
 class TNameTable {
 public:
     struct TEntry {
@@ -63,11 +63,10 @@ public:
 
     // The entry of the `length` units at `at`; one just added when it has no Lower.
     TEntry& Find(const char16_t* at, qsizetype length) {
-        if (2 * (FCount + 1) > FEntries.size())
+        if (FCount >= FLimit)
             Grow();
         const quint32 hash = Hash(at, length);
-        const size_t mask = FEntries.size() - 1;
-        for (size_t k = hash & mask;; k = (k + 1) & mask) {
+        for (size_t k = hash & FMask;; k = (k + 1) & FMask) {
             TEntry& entry = FEntries[k];
             if (!entry.At) {
                 entry = {at, nullptr, hash, qint32(length)};
@@ -111,8 +110,9 @@ private:
                 rest = rest << 16 | at[i];
             mix(rest);
         } else {
-            for (qsizetype i = 0; i + 4 < length; i += 4)
-                mix(Word(at + i));
+            // The first four units and the last four: names that share both and their length
+            // are rare enough to be told apart by the comparison.
+            mix(Word(at));
             mix(Word(at + length - 4));
         }
         hash *= 0xC4CEB9FE1A85EC53ull;
@@ -122,19 +122,21 @@ private:
     void Grow() {
         std::vector<TEntry> old(std::max<size_t>(1024, 2 * FEntries.size()));
         old.swap(FEntries);
-        const size_t mask = FEntries.size() - 1;
+        FMask = FEntries.size() - 1;
+        FLimit = FEntries.size() / 2;
         for (const TEntry& entry : old) {
             if (!entry.At)
                 continue;
-            size_t k = entry.Hash & mask;
+            size_t k = entry.Hash & FMask;
             while (FEntries[k].At)
-                k = (k + 1) & mask;
+                k = (k + 1) & FMask;
             FEntries[k] = entry;
         }
     }
 
     std::vector<TEntry> FEntries; // a power of two in size, at most half full
     size_t FCount = 0;
+    size_t FMask = 0, FLimit = 0; // of FEntries' size, not worked out for each name
 };
 
 // Units kept where they never move, in blocks: names kept by the ten thousand need no
