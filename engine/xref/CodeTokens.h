@@ -135,7 +135,8 @@ Q_ALWAYS_INLINE bool NextCodeToken(const Unit* s, qsizetype i, qsizetype end, TC
                 break;
         return k;
     };
-    if (i < end && IsBlank(unsigned(s[i])))
+    // Tokens are most often apart by one blank, told without starting a run.
+    if (i < end && IsBlank(unsigned(s[i])) && ++i < end && IsBlank(unsigned(s[i])))
         i = RunEnd(TUnitRun::Blanks, s, i + 1, end);
     if (i >= end)
         return false;
