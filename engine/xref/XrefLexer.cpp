@@ -266,28 +266,31 @@ QString DecodeSource(const QByteArray& bytes, TUnmarkedSource unmarked, QString 
 namespace {
 
 // Whether the scan could find a comment, directive or string opening in a line of code: else
-// the line is code alone. Most lines of code are, and are told so eight units at a time
+// the line is code alone. Most lines of code are, and are told so sixteen units at a time
 // where the machine compares them at once.
 bool OpensAnything(const char16_t* s, qsizetype length) {
     const auto opens = [](char16_t c) { return c == u'{' || c == u'\'' || c == u'*' || c == u'/'; };
     qsizetype i = 0;
 #ifdef __SSE2__
-    const auto openers = [s](qsizetype at) {
-        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at));
-        const __m128i brace = _mm_cmpeq_epi16(units, _mm_set1_epi16('{'));
-        const __m128i quote = _mm_cmpeq_epi16(units, _mm_set1_epi16('\''));
-        const __m128i star = _mm_cmpeq_epi16(units, _mm_set1_epi16('*'));
-        const __m128i slash = _mm_cmpeq_epi16(units, _mm_set1_epi16('/'));
-        return _mm_or_si128(_mm_or_si128(brace, quote), _mm_or_si128(star, slash));
+    // Sixteen units narrowed to bytes, those beyond a byte to none of the openers, then
+    // compared at once.
+    const auto opensIn = [s](qsizetype first, qsizetype second) {
+        const __m128i bytes =
+            _mm_packus_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + first)),
+                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + second)));
+        const __m128i brace = _mm_cmpeq_epi8(bytes, _mm_set1_epi8('{'));
+        const __m128i quote = _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\''));
+        const __m128i star = _mm_cmpeq_epi8(bytes, _mm_set1_epi8('*'));
+        const __m128i slash = _mm_cmpeq_epi8(bytes, _mm_set1_epi8('/'));
+        return _mm_movemask_epi8(
+                   _mm_or_si128(_mm_or_si128(brace, quote), _mm_or_si128(star, slash))) != 0;
     };
-    const auto any = [](__m128i found) { return _mm_movemask_epi8(found) != 0; };
     if (length >= 8) {
         for (; i + 16 <= length; i += 16)
-            if (any(_mm_or_si128(openers(i), openers(i + 8))))
+            if (opensIn(i, i + 8))
                 return true;
-        if (i + 8 <= length && any(openers(i)))
-            return true;
-        return any(openers(length - 8)); // the last units, some looked at again
+        // The last units, some looked at again.
+        return i < length && opensIn(std::max<qsizetype>(0, length - 16), length - 8);
     }
 #endif
     for (; i < length; ++i)
