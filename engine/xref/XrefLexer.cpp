@@ -430,8 +430,15 @@ private:
     // spelling, in this source or an earlier one, and is then neither lowered nor copied.
     const TNameTable::TEntry& Intern(const char16_t* from, qsizetype length) {
         TNameTable::TEntry& spelling = FSource.Spellings.Find(from, length);
-        if (spelling.Lower)
-            return spelling;
+        if (!spelling.Lower)
+            Spelled(spelling, from, length);
+        return spelling;
+    }
+
+    // A spelling met for the first time: out of line, leaving the registers of the tokens'
+    // loop to it.
+    Q_DECL_COLD_FUNCTION Q_NEVER_INLINE void Spelled(TNameTable::TEntry& spelling,
+                                                     const char16_t* from, qsizetype length) {
         // Kept as the source's text is not.
         spelling.At = FSource.SpelledNames.Keep(from, length);
         FKey.resize(length);
@@ -452,7 +459,6 @@ private:
         spelling.Lower = lower.Lower;
         spelling.Reserved = lower.Reserved;
         spelling.Words = lower.Words;
-        return spelling;
     }
 
     // `body` lies in FDirective, which an include file's reading takes over.
