@@ -191,6 +191,18 @@ void TestXref::links_data() {
     row("declared before its use: its own, after a use before it", QStringList{later, u4},
         "u7:6:Shared", "Shared");
 
+    // Names are hashed by their first and last units: these are told apart by the rest.
+    const QString alike = "u8.pas|unit u8;\n"                          // 1
+                          "interface\n"                                // 2
+                          "var NameXxxxLast, NameYyyyLast: Integer;\n" // 3
+                          "implementation\n"                           // 4
+                          "initialization\n"                           // 5
+                          "  NameYyyyLast := NameXxxxLast;\n"          // 6
+                          "end.\n";
+    row("a name alike another but in its middle", QStringList{alike}, "u8:6:NameXxxxLast",
+        "NameXxxxLast");
+    row("the other name alike it", QStringList{alike}, "u8:6:NameYyyyLast", "NameYyyyLast");
+
     const QString outside = "u6.pas|unit u6;\n"            // 1
                             "interface\n"                  // 2
                             "uses Forms;\n"                // 3
