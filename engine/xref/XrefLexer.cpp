@@ -4,7 +4,6 @@
 #include "Conditions.h"
 #include "LineScanner.h"
 #include "TextCodec.h"
-#include "WordSet.h"
 
 #include <QHash>
 #include <bit>
@@ -46,86 +45,93 @@ private:
     TRunClass FClass = TRunClass::Code;
 };
 
-const TWordSet& ReservedWords() {
-    static const TWordSet words = {"and",
-                                   "array",
-                                   "as",
-                                   "asm",
-                                   "begin",
-                                   "case",
-                                   "class",
-                                   "const",
-                                   "constructor",
-                                   "destructor",
-                                   "dispinterface",
-                                   "div",
-                                   "do",
-                                   "downto",
-                                   "else",
-                                   "end",
-                                   "except",
-                                   "exports",
-                                   "file",
-                                   "finalization",
-                                   "finally",
-                                   "for",
-                                   "function",
-                                   "goto",
-                                   "if",
-                                   "implementation",
-                                   "in",
-                                   "inherited",
-                                   "initialization",
-                                   "inline",
-                                   "interface",
-                                   "is",
-                                   "label",
-                                   "library",
-                                   "mod",
-                                   "nil",
-                                   "not",
-                                   "object",
-                                   "of",
-                                   "operator",
-                                   "or",
-                                   "packed",
-                                   "procedure",
-                                   "program",
-                                   "property",
-                                   "raise",
-                                   "record",
-                                   "repeat",
-                                   "resourcestring",
-                                   "set",
-                                   "shl",
-                                   "shr",
-                                   "string",
-                                   "then",
-                                   "threadvar",
-                                   "to",
-                                   "try",
-                                   "type",
-                                   "unit",
-                                   "until",
-                                   "uses",
-                                   "var",
-                                   "while",
-                                   "with",
-                                   "xor",
-                                   "specialize",
-                                   "generic",
-                                   "result",
-                                   "self",
-                                   "bitpacked"};
-    return words;
-}
+// What the reader tells of a name in lower case.
+struct TWordClasses {
+    bool Reserved = false; // a word of the language
+    quint8 Words = 0;      // its TXrefWord bits
+};
 
-quint8 WordsOf(const QString& lower) {
-    static const QHash<QString, quint8> words = [] {
-        QHash<QString, quint8> words;
-        const auto add = [&words](quint8 bit, std::initializer_list<const char*> list) {
+TWordClasses ClassesOf(const QString& lower) {
+    struct TTable {
+        QHash<QString, TWordClasses> Words;
+        qsizetype Longest = 0;
+    };
+    static const TTable table = [] {
+        TTable table;
+        for (const char* word : {"and",
+                                 "array",
+                                 "as",
+                                 "asm",
+                                 "begin",
+                                 "case",
+                                 "class",
+                                 "const",
+                                 "constructor",
+                                 "destructor",
+                                 "dispinterface",
+                                 "div",
+                                 "do",
+                                 "downto",
+                                 "else",
+                                 "end",
+                                 "except",
+                                 "exports",
+                                 "file",
+                                 "finalization",
+                                 "finally",
+                                 "for",
+                                 "function",
+                                 "goto",
+                                 "if",
+                                 "implementation",
+                                 "in",
+                                 "inherited",
+                                 "initialization",
+                                 "inline",
+                                 "interface",
+                                 "is",
+                                 "label",
+                                 "library",
+                                 "mod",
+                                 "nil",
+                                 "not",
+                                 "object",
+                                 "of",
+                                 "operator",
+                                 "or",
+                                 "packed",
+                                 "procedure",
+                                 "program",
+                                 "property",
+                                 "raise",
+                                 "record",
+                                 "repeat",
+                                 "resourcestring",
+                                 "set",
+                                 "shl",
+                                 "shr",
+                                 "string",
+                                 "then",
+                                 "threadvar",
+                                 "to",
+                                 "try",
+                                 "type",
+                                 "unit",
+                                 "until",
+                                 "uses",
+                                 "var",
+                                 "while",
+                                 "with",
+                                 "xor",
+                                 "specialize",
+                                 "generic",
+                                 "result",
+                                 "self",
+                                 "bitpacked"})
+            table.Words[QString::fromLatin1(word)].Reserved = true;
+        const auto add = [&table](quint8 bit, std::initializer_list<const char*> list) {
             for (const char* word : list)
-                words[QString::fromLatin1(word)] |= bit;
+                table.Words[QString::fromLatin1(word)].Words |= bit;
         };
         add(kXrefBlockEdge, {"begin", "end"});
         add(kXrefEndsExpression, {"then", "do", "of", "to", "downto", "else", "end", "until",
@@ -154,9 +160,12 @@ quint8 WordsOf(const QString& lower) {
                              "far16",          "normal"});
         add(kXrefVisibility,
             {"private", "protected", "public", "published", "automated", "strict"});
-        return words;
+        for (auto it = table.Words.cbegin(); it != table.Words.cend(); ++it)
+            table.Longest = std::max(table.Longest, it.key().size());
+        return table;
     }();
-    return words.value(lower);
+    // A name longer than every one of these words needs no look-up.
+    return lower.size() > table.Longest ? TWordClasses{} : table.Words.value(lower);
 }
 
 // The directive's words without "{$" or "(*$" and the closing bracket.
@@ -437,8 +446,8 @@ private:
 
     // A spelling met for the first time: out of line, leaving the registers of the tokens'
     // loop to it.
-    Q_DECL_COLD_FUNCTION Q_NEVER_INLINE void Spelled(TNameTable::TEntry& spelling,
-                                                     const char16_t* from, qsizetype length) {
+    Q_NEVER_INLINE void Spelled(TNameTable::TEntry& spelling, const char16_t* from,
+                                qsizetype length) {
         // Kept as the source's text is not.
         spelling.At = FSource.SpelledNames.Keep(from, length);
         FKey.resize(length);
@@ -453,8 +462,9 @@ private:
             const QString& kept = FSource.Names.emplace_back(FKey.constData(), length);
             lower.At = reinterpret_cast<const char16_t*>(kept.constData()); // not the reused key
             lower.Lower = &kept;
-            lower.Reserved = ReservedWords().contains(kept);
-            lower.Words = WordsOf(kept);
+            const TWordClasses classes = ClassesOf(kept);
+            lower.Reserved = classes.Reserved;
+            lower.Words = classes.Words;
         }
         spelling.Lower = lower.Lower;
         spelling.Reserved = lower.Reserved;
