@@ -185,27 +185,35 @@ QStringView DirectiveBody(QStringView text) {
 
 namespace {
 
-// The first CR or LF of s[from, size), or `size`: looked for eight units at a time where the
+#ifdef __SSE2__
+// The sixteen units at `first` and `second`, eight each, as bytes: those beyond a byte become
+// 0 or 0xFF, none of the ASCII codes looked for.
+__m128i Narrowed(const char16_t* s, qsizetype first, qsizetype second) {
+    return _mm_packus_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + first)),
+                            _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + second)));
+}
+#endif
+
+// The first CR or LF of s[from, size), or `size`: looked for sixteen units at a time where the
 // machine compares them at once, since a call per line of some thirty units costs more.
 qsizetype NextLineBreak(const char16_t* s, qsizetype from, qsizetype size) {
     qsizetype i = from;
 #ifdef __SSE2__
-    const __m128i lf = _mm_set1_epi16('\n'), cr = _mm_set1_epi16('\r');
-    const auto breaks = [&](qsizetype at) {
-        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at));
-        return _mm_or_si128(_mm_cmpeq_epi16(units, lf), _mm_cmpeq_epi16(units, cr));
+    const auto breaks = [s](qsizetype first) {
+        const __m128i bytes = Narrowed(s, first, first + 8);
+        return unsigned(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')),
+                                           _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')))));
     };
-    // Sixteen units a step: a line of some thirty takes two.
-    for (; i + 16 <= size; i += 16) {
-        const unsigned hits =
-            unsigned(_mm_movemask_epi8(_mm_packs_epi16(breaks(i), breaks(i + 8))));
-        if (hits != 0)
+    for (; i + 16 <= size; i += 16)
+        if (const unsigned hits = breaks(i))
             return i + std::countr_zero(hits);
-    }
-    for (; i + 8 <= size; i += 8) {
-        const int hits = _mm_movemask_epi8(breaks(i));
-        if (hits != 0)
-            return i + std::countr_zero(unsigned(hits)) / 2;
+    if (i < size && size >= 16) {
+        // The last units, those before `i` left out.
+        const qsizetype last = size - 16;
+        if (const unsigned hits = breaks(last) >> (i - last))
+            return i + std::countr_zero(hits);
+        return size;
     }
 #endif
     for (; i < size; ++i)
@@ -281,12 +289,9 @@ bool OpensAnything(const char16_t* s, qsizetype length) {
     const auto opens = [](char16_t c) { return c == u'{' || c == u'\'' || c == u'*' || c == u'/'; };
     qsizetype i = 0;
 #ifdef __SSE2__
-    // Sixteen units narrowed to bytes, those beyond a byte to none of the openers, then
-    // compared at once.
+    // Sixteen units as bytes, compared at once.
     const auto opensIn = [s](qsizetype first, qsizetype second) {
-        const __m128i bytes =
-            _mm_packus_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + first)),
-                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + second)));
+        const __m128i bytes = Narrowed(s, first, second);
         const __m128i brace = _mm_cmpeq_epi8(bytes, _mm_set1_epi8('{'));
         const __m128i quote = _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\''));
         const __m128i star = _mm_cmpeq_epi8(bytes, _mm_set1_epi8('*'));

@@ -614,7 +614,8 @@ void TestXref::ordinals() {
 void TestXref::lines_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("lines");
-    // Breaks are found eight units at a time: some lie on either side of such a block's edge.
+    // Breaks are found sixteen units at a time: some lie on either side of such a block's edge,
+    // or before the last sixteen units, which are looked at again.
     QTest::newRow("LF") << "ab\ncd\n" << QStringList{"ab", "cd"};
     QTest::newRow("no break at the end") << "ab\ncd" << QStringList{"ab", "cd"};
     QTest::newRow("CR alone") << "abcdefgh\rij\r\rk" << QStringList{"abcdefgh", "ij", "", "k"};
@@ -623,6 +624,8 @@ void TestXref::lines_data() {
     QTest::newRow("breaks past sixteen units")
         << "abcdefghijklmnopqrstuvwxyz\r\n0123456789abcdefghi\rjklmnopqrst\nX"
         << QStringList{"abcdefghijklmnopqrstuvwxyz", "0123456789abcdefghi", "jklmnopqrst", "X"};
+    QTest::newRow("a text's last units looked at with a break before them")
+        << "abcdefghijklmnopqrs\ntu\nv" << QStringList{"abcdefghijklmnopqrs", "tu", "v"};
     QTest::newRow("LF CR") << "abcdefghijklmno\n\rp" << QStringList{"abcdefghijklmno", "", "p"};
     QTest::newRow("empty lines") << "\n\n\r\n" << QStringList{"", "", ""};
     QTest::newRow("a unit ending in 0D or 0A")
