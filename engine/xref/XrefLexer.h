@@ -49,7 +49,7 @@ struct TXrefToken {
 };
 
 // Names by their characters, which lie in text that outlives the table: open addressing, the
-// entries hashed by their first and last four units.
+// entries hashed a word of four units at a time.
 class TNameTable {
 public:
     struct TEntry {
@@ -110,9 +110,11 @@ private:
                 rest = rest << 16 | at[i];
             mix(rest);
         } else {
-            // The first four units and the last four: names that share both and their length
-            // are rare enough to be told apart by the comparison.
-            mix(Word(at));
+            // Every unit counts: generated code names thousands of things alike but in their
+            // middle (Item0001Value...), which a hash of their ends alone would pile into one
+            // chain of the table.
+            for (qsizetype i = 0; i + 4 < length; i += 4)
+                mix(Word(at + i));
             mix(Word(at + length - 4));
         }
         hash *= 0xC4CEB9FE1A85EC53ull;
