@@ -68,39 +68,43 @@ constexpr auto kPlainInAttribute = [] {
 enum class TPlainIn { Attribute, Fragment };
 
 #ifdef __SSE2__
-// Writes the eight characters at `from` as bytes to `to` when each is ASCII that stands as it
-// is `where`; false when one is not.
-bool AppendPlainEight(const char16_t* from, char* to, TPlainIn where) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
-    const auto is = [&v](char c) { return _mm_cmpeq_epi16(v, _mm_set1_epi16(c)); };
-    const auto within = [](__m128i x, char low, char high) {
-        return _mm_and_si128(_mm_cmpgt_epi16(x, _mm_set1_epi16(short(low - 1))),
-                             _mm_cmplt_epi16(x, _mm_set1_epi16(short(high + 1))));
+// Writes the eight characters at `from + a` and the eight at `from + b` as bytes to the same
+// places of `to` when each is ASCII that stands as it is `where`; false when one is not.
+bool AppendPlainSixteen(const char16_t* from, qsizetype a, qsizetype b, char* to, TPlainIn where) {
+    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + a));
+    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + b));
+    // Adding 0x7F80, saturated, sets the high bit of every character past ASCII.
+    const __m128i past = _mm_set1_epi16(short(0x7F80));
+    const int wide =
+        _mm_movemask_epi8(_mm_or_si128(_mm_adds_epu16(low, past), _mm_adds_epu16(high, past)));
+    const __m128i v = _mm_packus_epi16(low, high); // exact where all are ASCII
+    const auto is = [&v](char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
+    const auto within = [](__m128i x, char first, char last) {
+        return _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(char(first - 1))),
+                             _mm_cmplt_epi8(x, _mm_set1_epi8(char(last + 1))));
     };
-    const __m128i ascii =
-        _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(short(0xFF80))), _mm_setzero_si128());
-    __m128i plain;
+    int plain;
     if (where == TPlainIn::Attribute) {
-        const __m128i special =
-            _mm_or_si128(_mm_or_si128(is('<'), is('>')), _mm_or_si128(is('&'), is('"')));
-        plain = _mm_andnot_si128(special, ascii);
+        plain = ~_mm_movemask_epi8(
+            _mm_or_si128(_mm_or_si128(is('<'), is('>')), _mm_or_si128(is('&'), is('"'))));
     } else {
-        const __m128i letter = within(_mm_or_si128(v, _mm_set1_epi16(0x20)), 'a', 'z');
-        const __m128i other =
-            _mm_or_si128(_mm_or_si128(is('-'), is('.')), _mm_or_si128(is('_'), is('~')));
-        plain =
-            _mm_and_si128(_mm_or_si128(_mm_or_si128(letter, within(v, '0', '9')), other), ascii);
+        const __m128i letter = within(_mm_or_si128(v, _mm_set1_epi8(0x20)), 'a', 'z');
+        // '-', '.' and the digits, without the '/' among them.
+        const __m128i digitOrDot = _mm_andnot_si128(is('/'), within(v, '-', '9'));
+        plain = _mm_movemask_epi8(
+            _mm_or_si128(_mm_or_si128(letter, digitOrDot), _mm_or_si128(is('_'), is('~'))));
     }
-    if (_mm_movemask_epi8(plain) != 0xFFFF)
+    if ((plain & 0xFFFF) != 0xFFFF || (wide & 0xAAAA) != 0)
         return false;
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(to), _mm_packus_epi16(v, v));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(to + a), v);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(to + b), _mm_srli_si128(v, 8));
     return true;
 }
 #endif
 
 // Appends `text` as bytes when each of its characters is ASCII that stands as it is `where`;
 // false, with nothing appended, when one is not. Ids and titles are long enough to be taken
-// eight characters at a time.
+// sixteen characters at a time.
 bool AppendPlain(std::string& out, QStringView text, TPlainIn where) {
     const size_t at = out.size();
     const qsizetype n = text.size();
@@ -109,8 +113,15 @@ bool AppendPlain(std::string& out, QStringView text, TPlainIn where) {
     const char16_t* from = text.utf16();
     qsizetype i = 0;
 #ifdef __SSE2__
-    while (n - i >= 8 && AppendPlainEight(from + i, to + i, where))
-        i += 8;
+    if (n >= 8) {
+        // The last ones overlap those before them: written twice, the same.
+        for (; i < n; i += 16)
+            if (!AppendPlainSixteen(from, std::min(i, n - 8), std::min(i + 8, n - 8), to, where)) {
+                out.resize(at);
+                return false;
+            }
+        return true;
+    }
 #endif
     const auto& plain = where == TPlainIn::Attribute ? kPlainInAttribute : kUnreserved;
     for (; i < n; ++i) {
@@ -137,7 +148,7 @@ public:
         if (FBytes)
             FOut += ascii;
         else
-            Encode(QString::fromLatin1(ascii.data(), qsizetype(ascii.size())));
+            EncodeLatin1(ascii);
     }
     void Number(int n) {
         char digits[16];
@@ -177,6 +188,10 @@ public:
     }
 
 private:
+    // Kept apart so that the plain path of Markup, called for every tag, stays short.
+    [[gnu::noinline]] void EncodeLatin1(std::string_view ascii) {
+        Encode(QString::fromLatin1(ascii.data(), qsizetype(ascii.size())));
+    }
     void Encode(QStringView text) {
         QByteArray bytes;
         AppendEncoded(bytes, text, FEncoding);
@@ -197,17 +212,10 @@ QString IdFragment(const QString& id) {
 }
 
 void AppendIdFragment(std::string& out, QStringView id) {
-    const size_t at = out.size();
-    out.resize(at + size_t(id.size()));
-    char* bytes = out.data() + at;
-    for (qsizetype i = 0; i < id.size(); ++i) {
-        if (!IsUnreserved(id[i])) {
-            const QByteArray encoded = QUrl::toPercentEncoding(id.toString());
-            out.replace(at, out.size() - at, encoded.constData(), size_t(encoded.size()));
-            return;
-        }
-        bytes[i] = char(id[i].unicode());
-    }
+    if (AppendPlain(out, id, TPlainIn::Fragment))
+        return;
+    const QByteArray encoded = QUrl::toPercentEncoding(id.toString());
+    out.append(encoded.constData(), size_t(encoded.size()));
 }
 
 QString RelativeHref(const QString& fromFolder, const QString& toFile) {

@@ -82,6 +82,16 @@ void TestSiteHtml::idFragment_data() {
     QTest::newRow("reserved") << QStringLiteral("a b#c%d/e?f");
     QTest::newRow("cyrillic") << QStringLiteral("Запись.Поле");
     QTest::newRow("reserved last") << QStringLiteral("TFoo.Bump&");
+    // Long ids are taken sixteen characters at a time, the last ones overlapping.
+    QTest::newRow("plain, long") << QStringLiteral("TSynEditStrings.DoGetPhysicalWidths.Start~2");
+    QTest::newRow("'/' among the digits, past eight") << QStringLiteral("TFoo.Bump0123/456");
+    QTest::newRow("before 'A', in the second eight") << QStringLiteral("ABCDEFGHIJKLMNO@");
+    QTest::newRow("after 'z', in the overlap") << QStringLiteral("abcdefghijklmnopq{");
+    QTest::newRow("'[' and '`', nine") << QStringLiteral("abcdefgh[`");
+    QTest::newRow("Latin-1") << QStringLiteral("Straße.Größe.Wert");
+    QTest::newRow("past Latin-1") << QStringLiteral("Lošinj.Value.Item");
+    QTest::newRow("past 0x7FFF") << QStringLiteral("TFooBarBazQux.\uFB00x");
+    QTest::newRow("NUL") << QString::fromUtf16(u"abcdefgh\0ij", 11);
 }
 
 // Put after other text, as the pages do, it reads as the fragment the pages' marks use.
@@ -90,6 +100,7 @@ void TestSiteHtml::idFragment() {
     std::string fragment = "page.htm#";
     AppendIdFragment(fragment, id);
     QCOMPARE(QString::fromStdString(fragment), "page.htm#" + IdFragment(id));
+    QCOMPARE(IdFragment(id), QString::fromLatin1(QUrl::toPercentEncoding(id)));
 }
 
 void TestSiteHtml::relativeHref_data() {
