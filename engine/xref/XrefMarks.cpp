@@ -246,11 +246,13 @@ TXrefMarks XrefMarks(const TXrefProject& project, const std::vector<TXrefPages>&
         if (decl.Ordinal >= 0)
             own.push_back({decl.Line, decl.Ordinal, decl.Column, decl.Length, int(own.size())});
     // A declaration linked many times gets one tag, after the page's own: each tag follows
-    // the ones before it. Each page linked into is reached one way.
+    // the ones before it. Each page linked into is reached one way. The links' marks go to the
+    // end of the page's marks, the room the own ones are merged into.
     TFlatTable<quint64, int> opened(links.size() / 4);
     TFlatTable<int, int> linkedPages(64);
-    std::vector<TXrefMark> linked;
-    linked.reserve(links.size());
+    auto& marks = result.Marks;
+    marks.resize(own.size() + links.size());
+    auto mark = marks.begin() + qsizetype(own.size());
     for (const TXrefLink& link : links) {
         const quint64 key = quint64(quint32(link.Target.Unit)) << 32 | quint32(link.Target.Decl);
         const auto [tag, added] = opened.Insert(key, key);
@@ -268,24 +270,29 @@ TXrefMarks XrefMarks(const TXrefProject& project, const std::vector<TXrefPages>&
             }
             result.Targets.push_back({link.Target, page});
         }
-        linked.push_back({link.Line, link.Ordinal, link.Column, link.Length, tag});
+        *mark++ = {link.Line, link.Ordinal, link.Column, link.Length, tag};
     }
     // Both come nearly in order. A declaration's own mark comes first: its name is never also
-    // a link elsewhere.
+    // a link elsewhere. Each mark is written at or before the place it is read from.
     const auto before = [](const TXrefMark& a, const TXrefMark& b) {
         return a.Line != b.Line ? a.Line < b.Line : a.Ordinal < b.Ordinal;
     };
-    for (auto* marks : {&own, &linked})
-        if (!std::is_sorted(marks->begin(), marks->end(), before))
-            std::stable_sort(marks->begin(), marks->end(), before);
-    auto& marks = result.Marks;
-    marks.resize(own.size() + linked.size());
-    std::merge(own.begin(), own.end(), linked.begin(), linked.end(), marks.begin(), before);
-    marks.erase(std::unique(marks.begin(), marks.end(),
-                            [](const TXrefMark& a, const TXrefMark& b) {
-                                return a.Line == b.Line && a.Ordinal == b.Ordinal;
-                            }),
-                marks.end());
+    const auto linked = marks.begin() + qsizetype(own.size());
+    if (!std::is_sorted(own.begin(), own.end(), before))
+        std::stable_sort(own.begin(), own.end(), before);
+    if (!std::is_sorted(linked, marks.end(), before))
+        std::stable_sort(linked, marks.end(), before);
+    auto next = own.cbegin();
+    auto from = linked;
+    auto to = marks.begin();
+    const auto end = marks.end();
+    while (next != own.cend() || from != end) {
+        const TXrefMark taken =
+            next != own.cend() && (from == end || !before(*from, *next)) ? *next++ : *from++;
+        if (to == marks.begin() || before(to[-1], taken))
+            *to++ = taken;
+    }
+    marks.erase(to, end);
     return result;
 }
 
