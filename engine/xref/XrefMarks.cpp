@@ -275,7 +275,7 @@ TXrefMarks XrefMarks(const TXrefProject& project, const std::vector<TXrefPages>&
     // Both come nearly in order. A declaration's own mark comes first: its name is never also
     // a link elsewhere. Each mark is written at or before the place it is read from.
     const auto before = [](const TXrefMark& a, const TXrefMark& b) {
-        return a.Line != b.Line ? a.Line < b.Line : a.Ordinal < b.Ordinal;
+        return std::pair(a.Line, a.Ordinal) < std::pair(b.Line, b.Ordinal);
     };
     const auto linked = marks.begin() + qsizetype(own.size());
     if (!std::is_sorted(own.begin(), own.end(), before))

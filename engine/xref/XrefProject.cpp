@@ -573,6 +573,7 @@ TXrefRef TXrefProject::ImplicitOf(int unit, const TSite& site) const {
 std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>& sites,
                                              const std::vector<TWith>& withs) const {
     std::vector<TXrefLink> links;
+    links.reserve(sites.size()); // most names are linked: room given once
     std::vector<TXrefRef> resolved(sites.size());
     const TXrefUnit& model = Unit(unit);
     TResolveCache cache(sites.size());
