@@ -40,7 +40,7 @@ private:
         return size_t((quint64(hash) * 0x9E3779B97F4A7C15ull) >> FShift);
     }
     void Resize(size_t size) {
-        FSlots.assign(size, {});
+        FSlots = std::vector<TSlot>(size);
         FShift = 64 - std::countr_zero(size);
     }
     void Grow() {
