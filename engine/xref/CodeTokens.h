@@ -91,9 +91,8 @@ inline __m128i UnitsWithin(__m128i units, char16_t low, char16_t span) {
     return _mm_cmpeq_epi16(above, _mm_setzero_si128());
 }
 
-// Two bits per unit of the eight at `s`, set where the unit is not of `run`.
-inline unsigned OutOfRun(TUnitRun run, const char16_t* s) {
-    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+// Two bits per unit of the eight `units`, set where the unit is not of `run`.
+inline unsigned OutOfRun(TUnitRun run, __m128i units) {
     __m128i in;
     if (run == TUnitRun::Blanks) {
         in = UnitsWithin(units, 1, ' ' - 1);
@@ -105,6 +104,9 @@ inline unsigned OutOfRun(TUnitRun run, const char16_t* s) {
         in = _mm_or_si128(_mm_or_si128(letter, digit), _mm_or_si128(underscore, above));
     }
     return ~unsigned(_mm_movemask_epi8(in)) & 0xFFFFu;
+}
+inline unsigned OutOfRun(TUnitRun run, const char16_t* s) {
+    return OutOfRun(run, _mm_loadu_si128(reinterpret_cast<const __m128i*>(s)));
 }
 #endif
 
@@ -124,9 +126,20 @@ Q_ALWAYS_INLINE qsizetype RunEnd(TUnitRun run, const Unit* s, qsizetype i, qsize
     return i;
 }
 
-// The next token of s[i, end) into `out`; false when only blanks are left.
-template <typename Unit>
-Q_ALWAYS_INLINE bool NextCodeToken(const Unit* s, qsizetype i, qsizetype end, TCodeToken& out) {
+// Where the name whose first unit is s[i] ends: at the first unit of s[i + 1, end) that is no
+// name unit, or `end`.
+struct TNameEnd {
+    template <typename Unit>
+    Q_ALWAYS_INLINE qsizetype operator()(const Unit* s, qsizetype i, qsizetype end) const {
+        return RunEnd(TUnitRun::NameUnits, s, i + 1, end);
+    }
+};
+
+// The next token of s[i, end) into `out`; false when only blanks are left. `nameEnd` finds
+// where a name ends as TNameEnd does, and may learn more of the name on the way.
+template <typename Unit, typename TFindNameEnd = TNameEnd>
+Q_ALWAYS_INLINE bool NextCodeToken(const Unit* s, qsizetype i, qsizetype end, TCodeToken& out,
+                                   TFindNameEnd&& nameEnd = {}) {
     auto at = [&](qsizetype k) -> unsigned { return k < end ? unsigned(s[k]) : 0u; };
     auto digits = [&](qsizetype k, bool hex) {
         for (unsigned c; (c = at(k)) != 0; ++k)
@@ -153,7 +166,7 @@ Q_ALWAYS_INLINE bool NextCodeToken(const Unit* s, qsizetype i, qsizetype end, TC
         [[fallthrough]];
     case TTokenStart::Name:
         out.Kind = TCodeKind::Name;
-        out.End = RunEnd(TUnitRun::NameUnits, s, i + 1, end);
+        out.End = nameEnd(s, i, end);
         return true;
     case TTokenStart::Digit:
         i = digits(i, false);

@@ -7,7 +7,9 @@
 
 #include <QHash>
 #include <bit>
+#include <cstddef>
 #include <cstring>
+#include <type_traits>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -322,6 +324,33 @@ void ReserveTokens(std::vector<TXrefToken>& tokens, qsizetype length) {
         tokens.reserve(std::max(wanted, tokens.empty() ? 0 : 2 * tokens.capacity()));
 }
 
+// Finds where a name ends as TNameEnd does, and the key of a short one from the same eight units:
+// nearly every name is short, and is then read once.
+struct TKeyedNameEnd {
+    const char16_t* Readable; // units before it may be read ahead
+    TNameKey Key;
+    bool Keyed = false; // whether Key is the last name's
+
+    Q_ALWAYS_INLINE qsizetype operator()(const char16_t* s, qsizetype i, qsizetype end) {
+        Keyed = false;
+#ifdef __SSE2__
+        constexpr qsizetype kShort = TNameTable::kShort;
+        if (s + i + kShort <= Readable) {
+            const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+            const unsigned out = OutOfRun(TUnitRun::NameUnits, units);
+            const qsizetype run = out ? std::countr_zero(out) / 2 : kShort; // from 1 on
+            if (run == kShort && i + kShort < end)
+                return RunEnd(TUnitRun::NameUnits, s, i + kShort, end);
+            const qsizetype length = std::min(run, end - i);
+            Key = TNameTable::KeyOf(units, length);
+            Keyed = true;
+            return i + length;
+        }
+#endif
+        return TNameEnd{}(s, i, end);
+    }
+};
+
 // Reads lines into tokens; an include file's lines are read where it is included.
 class TReader {
 public:
@@ -332,6 +361,11 @@ public:
     void Read(qsizetype first, qsizetype end, bool foreign, int depth) {
         TLineScanner<char16_t> scanner(TTextEncoding::Utf16LE);
         TRecorder recorder;
+        // The lines lie in one text in order: up to the last one's end it may be read ahead.
+        const char16_t* const readable = first < end ? FSource.Lines[size_t(end - 1)].utf16() +
+                                                           FSource.Lines[size_t(end - 1)].size()
+                                                     : nullptr;
+        FReadable = readable;
         for (qsizetype n = first; n < end; ++n) {
             const QStringView line = FSource.Lines[size_t(n)]; // includes may grow the list
             const auto* s = line.utf16();
@@ -357,6 +391,7 @@ public:
                 if (run.Length < 0) {
                     if (run.Class == TRunClass::Directive) {
                         Directive(DirectiveBody(FDirective), depth);
+                        FReadable = readable;   // an include file read has its own
                         FDirective.truncate(0); // its room kept for the next one
                     }
                     continue;
@@ -376,11 +411,10 @@ public:
                 }
                 case TRunClass::String:
                     if (FConditions.Active())
-                        FSource.Tokens.push_back({.Kind = TXrefToken::TKind::String,
-                                                  .Sure = FConditions.Sure(),
-                                                  .Line = int(n + 1),
-                                                  .Start = int(run.At),
-                                                  .Length = int(run.Length)});
+                        FSource.Tokens.emplace_back(
+                            TXrefToken::Head(TXrefToken::TKind::String, FConditions.Sure(), 0,
+                                             int(n + 1)),
+                            -1, 0, int(run.At), int(run.Length), &TXrefToken::kNoName);
                     break;
                 case TRunClass::Directive:
                     if (!FDirective.isEmpty())
@@ -411,39 +445,47 @@ private:
             return;
         }
         const bool sure = FConditions.Sure();
-        for (qsizetype i = from; NextCodeToken(s, i, end, t); i = t.End) {
-            TXrefToken& token = FSource.Tokens.emplace_back();
-            token.Sure = sure;
-            token.Line = line;
-            token.Start = int(t.Start);
-            token.Length = int(t.End - t.Start);
-            switch (t.Kind) {
-            case TCodeKind::Name: {
-                const TNameTable::TEntry& name = Intern(s + t.Start, t.End - t.Start);
-                token.Kind = TXrefToken::TKind::Name;
-                token.Reserved = name.Reserved;
-                token.Words = name.Words;
-                token.Ordinal = foreign ? -1 : ordinal;
-                token.LowerName = name.Lower;
-                ++ordinal;
-                FSource.UnreservedNames += name.Reserved ? 0 : 1;
-                break;
-            }
-            case TCodeKind::Number:
-                token.Kind = TXrefToken::TKind::Number;
-                break;
-            case TCodeKind::Symbol:
-                token.Chars =
-                    s[t.Start] | (t.End - t.Start > 1 ? quint32(s[t.Start + 1]) << 16 : 0);
-                break;
+        // The counts kept apart till the end: the compiler then need not read them again
+        // after each token stored.
+        std::vector<TXrefToken>& tokens = FSource.Tokens;
+        size_t unreserved = 0;
+        int count = ordinal;
+        TKeyedNameEnd names{FReadable, {}, false};
+        for (qsizetype i = from; NextCodeToken(s, i, end, t, names); i = t.End) {
+            const int start = int(t.Start), length = int(t.End - t.Start);
+            if (t.Kind == TCodeKind::Name) {
+                const TNameTable::TEntry& name =
+                    names.Keyed ? Intern(names.Key, s + start, length) : Intern(s + start, length);
+                tokens.emplace_back(
+                    TXrefToken::Head(TXrefToken::TKind::Name, sure, name.Classes, line),
+                    foreign ? -1 : count, 0, start, length, name.Lower);
+                ++count;
+                unreserved += name.Classes & 1 ? 0 : 1;
+            } else if (t.Kind == TCodeKind::Number) {
+                tokens.emplace_back(TXrefToken::Head(TXrefToken::TKind::Number, sure, 0, line), -1,
+                                    0, start, length, &TXrefToken::kNoName);
+            } else {
+                const quint32 chars = s[start] | (length > 1 ? quint32(s[start + 1]) << 16 : 0);
+                tokens.emplace_back(TXrefToken::Head(TXrefToken::TKind::Symbol, sure, 0, line), -1,
+                                    chars, start, length, &TXrefToken::kNoName);
             }
         }
+        ordinal = count;
+        FSource.UnreservedNames += unreserved;
     }
 
     // A name is looked up as written: nearly every one has been met before in the same
     // spelling, in this source or an earlier one, and is then neither lowered nor copied.
     const TNameTable::TEntry& Intern(const char16_t* from, qsizetype length) {
-        TNameTable::TEntry& spelling = FSource.Spellings.Find(from, length);
+        return length <= TNameTable::kShort
+                   ? Intern(TNameTable::KeyOf(from, length), from, length)
+                   : Known(FSource.Spellings.FindLong(from, length), from, length);
+    }
+    const TNameTable::TEntry& Intern(TNameKey key, const char16_t* from, qsizetype length) {
+        return Known(FSource.Spellings.FindShort(key, length), from, length);
+    }
+    TNameTable::TEntry& Known(TNameTable::TEntry& spelling, const char16_t* from,
+                              qsizetype length) {
         if (!spelling.Lower)
             Spelled(spelling, from, length);
         return spelling;
@@ -453,8 +495,8 @@ private:
     // loop to it.
     Q_NEVER_INLINE void Spelled(TNameTable::TEntry& spelling, const char16_t* from,
                                 qsizetype length) {
-        // Kept as the source's text is not.
-        spelling.At = FSource.SpelledNames.Keep(from, length);
+        if (length > TNameTable::kShort) // kept as the source's text is not
+            spelling.SetLongUnits(FSource.SpelledNames.Keep(from, length));
         FKey.resize(length);
         char16_t* to = reinterpret_cast<char16_t*>(FKey.data());
         for (qsizetype i = 0; i < length; ++i) {
@@ -465,15 +507,14 @@ private:
         TNameTable::TEntry& lower = FSource.Lowers.Find(to, length);
         if (!lower.Lower) {
             const QString& kept = FSource.Names.emplace_back(FKey.constData(), length);
-            lower.At = reinterpret_cast<const char16_t*>(kept.constData()); // not the reused key
+            if (length > TNameTable::kShort) // not the reused key
+                lower.SetLongUnits(reinterpret_cast<const char16_t*>(kept.constData()));
             lower.Lower = &kept;
             const TWordClasses classes = ClassesOf(kept);
-            lower.Reserved = classes.Reserved;
-            lower.Words = classes.Words;
+            lower.Classes = quint16(classes.Reserved | classes.Words << 8);
         }
         spelling.Lower = lower.Lower;
-        spelling.Reserved = lower.Reserved;
-        spelling.Words = lower.Words;
+        spelling.Classes = lower.Classes;
     }
 
     // `body` lies in FDirective, which an include file's reading takes over.
@@ -512,6 +553,8 @@ private:
     TConditions FConditions;
     QString FDirective;
     QString FKey;
+    // The end of the text whose lines are being read: units up to it may be read ahead.
+    const char16_t* FReadable = nullptr;
     int FIncludeCount = 0;
     qsizetype FIncludedLength = 0;
 };

@@ -9,12 +9,17 @@
 #include <QString>
 #include <QStringList>
 #include <algorithm>
+#include <bit>
+#include <cstddef>
 #include <cstring>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 // What the parse asks of a name, told by the reader once per name in lower case it meets
 // rather than by the parse at each of its uses.
@@ -46,39 +51,112 @@ struct TXrefToken {
 
     const QString& Lower() const { return *LowerName; }
     static inline const QString kNoName;
+
+    TXrefToken() = default;
+    // Made by the reader by the million: its first eight bytes, from Kind to Line, given as
+    // one word, as they lie in memory.
+    TXrefToken(quint64 head, int ordinal, quint32 chars, int start, int length,
+               const QString* lower)
+        : Ordinal(ordinal), Chars(chars), Start(start), Length(length), LowerName(lower) {
+        std::memcpy(static_cast<void*>(this), &head, sizeof head);
+    }
+    static quint64 Head(TKind kind, bool sure, quint16 classes, int line) {
+        return quint64(kind) | quint64(sure) << 8 | quint64(classes) << 16 |
+               quint64(quint32(line)) << 32;
+    }
+};
+static_assert(offsetof(TXrefToken, Sure) == 1 && offsetof(TXrefToken, Reserved) == 2 &&
+                  offsetof(TXrefToken, Words) == 3 && offsetof(TXrefToken, Line) == 4 &&
+                  sizeof(bool) == 1 && Q_BYTE_ORDER == Q_LITTLE_ENDIAN,
+              "a token's head is its first eight bytes");
+
+// A name of up to eight units as two words, the units past its end zero: nearly every name is
+// that short, and is then hashed and compared as two words rather than unit by unit.
+struct TNameKey {
+    quint64 Low = 0, High = 0;
+    bool operator==(const TNameKey&) const = default;
 };
 
-// Names by their characters, which lie in text that outlives the table: open addressing, the
-// entries hashed a word of four units at a time.
+// Names by their characters, which lie in text that outlives the table: open addressing, a
+// short name kept in its entry, a longer one hashed a word of four units at a time.
 class TNameTable {
 public:
+    static constexpr qsizetype kShort = 8; // units of a name its key holds
+
     struct TEntry {
-        const char16_t* At = nullptr;
+        // A short name's units; of a longer one, its hash and where its units lie: an entry
+        // in 32 bytes.
+        TNameKey Key;
         const QString* Lower = nullptr; // in the source's names; none in an entry just added
-        quint32 Hash = 0;
-        qint32 Length = 0; // in units, as a token's
-        bool Reserved = false;
-        quint8 Words = 0;
+        qint32 Length = 0;              // in units, as a token's; none in an empty slot
+        // Whether it is a word of the language (1), and its TXrefWord bits above: a token's
+        // Reserved and Words as they lie in it.
+        quint16 Classes = 0;
+
+        const char16_t* LongUnits() const { return std::bit_cast<const char16_t*>(Key.High); }
+        void SetLongUnits(const char16_t* at) { Key.High = std::bit_cast<quint64>(at); }
     };
 
-    // The entry of the `length` units at `at`; one just added when it has no Lower.
-    TEntry& Find(const char16_t* at, qsizetype length) {
+#ifdef __SSE2__
+    // The key of the first `length` (at most kShort) of eight units.
+    static TNameKey KeyOf(__m128i units, qsizetype length) {
+        // Eight lanes of all ones, then eight of none: read from `length` lanes before the
+        // middle, they keep the name's units and clear those after it.
+        static constexpr char16_t kKept[2 * kShort] = {0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF,
+                                                       0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
+        units = _mm_and_si128(
+            units, _mm_loadu_si128(reinterpret_cast<const __m128i*>(kKept + kShort - length)));
+        return {quint64(_mm_cvtsi128_si64(units)),
+                quint64(_mm_cvtsi128_si64(_mm_unpackhi_epi64(units, units)))};
+    }
+#endif
+    // The key of the `length` (at most kShort) units at `at`.
+    static TNameKey KeyOf(const char16_t* at, qsizetype length) {
+        char16_t units[kShort] = {};
+        std::copy(at, at + length, units);
+        return {Word(units), Word(units + 4)};
+    }
+
+    // The entry of a short name; one just added when it has no Lower.
+    TEntry& FindShort(TNameKey key, qsizetype length) {
         if (FCount >= FLimit)
             Grow();
-        const quint32 hash = Hash(at, length);
-        for (size_t k = hash & FMask;; k = (k + 1) & FMask) {
+        for (size_t k = ShortHash(key) >> FShift;; k = (k + 1) & FMask) {
             TEntry& entry = FEntries[k];
-            if (!entry.At) {
-                entry = {at, nullptr, hash, qint32(length)};
-                ++FCount;
+            if (entry.Key == key && entry.Length == length)
                 return entry;
-            }
-            if (entry.Hash == hash && entry.Length == length && Same(entry.At, at, length))
-                return entry;
+            if (entry.Length == 0)
+                return Add(entry, key, length);
         }
     }
 
+    // The entry of a longer name, whose units stay at `at` unless the caller moves them
+    // (SetLongUnits); one just added when it has no Lower.
+    TEntry& FindLong(const char16_t* at, qsizetype length) {
+        if (FCount >= FLimit)
+            Grow();
+        const quint64 hash = LongHash(at, length);
+        for (size_t k = hash >> FShift;; k = (k + 1) & FMask) {
+            TEntry& entry = FEntries[k];
+            if (entry.Length == length && entry.Key.Low == hash &&
+                Same(entry.LongUnits(), at, length))
+                return entry;
+            if (entry.Length == 0)
+                return Add(entry, {hash, std::bit_cast<quint64>(at)}, length);
+        }
+    }
+
+    TEntry& Find(const char16_t* at, qsizetype length) {
+        return length <= kShort ? FindShort(KeyOf(at, length), length) : FindLong(at, length);
+    }
+
 private:
+    TEntry& Add(TEntry& entry, TNameKey key, qsizetype length) {
+        entry = {key, nullptr, qint32(length)};
+        ++FCount;
+        return entry;
+    }
+
     // Names are short: compared in line rather than by a call, four units at a time as hashed;
     // the last four of a name of four or more, those before included.
     static quint64 Word(const char16_t* at) {
@@ -87,50 +165,49 @@ private:
         return word;
     }
     static bool Same(const char16_t* a, const char16_t* b, qsizetype length) {
-        if (length < 4) {
-            for (qsizetype i = 0; i < length; ++i)
-                if (a[i] != b[i])
-                    return false;
-            return true;
-        }
         for (qsizetype i = 0; i + 4 < length; i += 4)
             if (Word(a + i) != Word(b + i))
                 return false;
         return Word(a + length - 4) == Word(b + length - 4);
     }
-    static quint32 Hash(const char16_t* at, qsizetype length) {
+    // Hashes whose high bits choose a slot: multiplication carries every bit upwards.
+    static void Mix(quint64& hash, quint64 word) {
+        hash = (hash ^ word) * 0xFF51AFD7ED558CCDull;
+        hash ^= hash >> 32;
+    }
+    static quint64 Final(quint64 hash) {
+        return hash * 0xC4CEB9FE1A85EC53ull;
+    }
+    // Two multiplications, each one-to-one: names that differ in one half only differ in
+    // the high bits as much as any.
+    static quint64 ShortHash(TNameKey key) {
+        return ((key.Low * 0x9E3779B97F4A7C15ull) ^ key.High) * 0xFF51AFD7ED558CCDull;
+    }
+    static quint64 LongHash(const char16_t* at, qsizetype length) {
         quint64 hash = quint64(length) * 0x9E3779B97F4A7C15ull;
-        const auto mix = [&hash](quint64 word) {
-            hash = (hash ^ word) * 0xFF51AFD7ED558CCDull;
-            hash ^= hash >> 32;
-        };
-        if (length < 4) {
-            quint64 rest = 0;
-            for (qsizetype i = 0; i < length; ++i)
-                rest = rest << 16 | at[i];
-            mix(rest);
-        } else {
-            // Every unit counts: generated code names thousands of things alike but in their
-            // middle (Item0001Value...), which a hash of their ends alone would pile into one
-            // chain of the table.
-            for (qsizetype i = 0; i + 4 < length; i += 4)
-                mix(Word(at + i));
-            mix(Word(at + length - 4));
-        }
-        hash *= 0xC4CEB9FE1A85EC53ull;
-        return quint32(hash ^ (hash >> 29));
+        // Every unit counts: generated code names thousands of things alike but in their
+        // middle (Item0001Value...), which a hash of their ends alone would pile into one
+        // chain of the table.
+        for (qsizetype i = 0; i + 4 < length; i += 4)
+            Mix(hash, Word(at + i));
+        Mix(hash, Word(at + length - 4));
+        return Final(hash);
+    }
+    static quint64 HashOf(const TEntry& entry) {
+        return entry.Length <= kShort ? ShortHash(entry.Key) : entry.Key.Low;
     }
 
     void Grow() {
         std::vector<TEntry> old(std::max<size_t>(1024, 2 * FEntries.size()));
         old.swap(FEntries);
         FMask = FEntries.size() - 1;
+        FShift = 64 - std::countr_zero(FEntries.size());
         FLimit = FEntries.size() / 2;
         for (const TEntry& entry : old) {
-            if (!entry.At)
+            if (entry.Length == 0)
                 continue;
-            size_t k = entry.Hash & FMask;
-            while (FEntries[k].At)
+            size_t k = HashOf(entry) >> FShift;
+            while (FEntries[k].Length != 0)
                 k = (k + 1) & FMask;
             FEntries[k] = entry;
         }
@@ -138,7 +215,9 @@ private:
 
     std::vector<TEntry> FEntries; // a power of two in size, at most half full
     size_t FCount = 0;
-    size_t FMask = 0, FLimit = 0; // of FEntries' size, not worked out for each name
+    // Of FEntries' size, not worked out for each name.
+    size_t FMask = 0, FLimit = 0;
+    int FShift = 63;
 };
 
 // Units kept where they never move, in blocks: names kept by the ten thousand need no
