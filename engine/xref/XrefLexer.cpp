@@ -339,8 +339,8 @@ struct TKeyedNameEnd {
             const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
             const unsigned out = OutOfRun(TUnitRun::NameUnits, units);
             const qsizetype run = out ? std::countr_zero(out) / 2 : kShort; // from 1 on
-            if (run == kShort && i + kShort < end)
-                return RunEnd(TUnitRun::NameUnits, s, i + kShort, end);
+            if (run == kShort && i + kShort < end && IsNameUnit(s[i + kShort]))
+                return RunEnd(TUnitRun::NameUnits, s, i + kShort + 1, end);
             const qsizetype length = std::min(run, end - i);
             Key = TNameTable::KeyOf(units, length);
             Keyed = true;
@@ -367,17 +367,12 @@ public:
                                                      : nullptr;
         FReadable = readable;
         for (qsizetype n = first; n < end; ++n) {
+            if (recorder.InCode() && (n = CodeLines(n, end, foreign)) == end)
+                break;
             const QStringView line = FSource.Lines[size_t(n)]; // includes may grow the list
             const auto* s = line.utf16();
             int ordinal = 0;
             recorder.Begin(s);
-            if (recorder.InCode() && !OpensAnything(s, line.size())) {
-                // What the scan would find, one run of code, at a fraction; code that is not
-                // read needs no tokens, nor its names counting, with no directive after it.
-                if (FConditions.Active())
-                    Code(s, 0, line.size(), int(n + 1), foreign, ordinal);
-                continue;
-            }
             scanner.ConvertLine(s, line.size(), recorder);
             const auto& runs = recorder.Runs; // an include is read by a recorder of its own
             // Whether code is read changes at directives only: past a line's last one, code
@@ -434,16 +429,41 @@ public:
     bool DelphiMode() const { return FConditions.DelphiMode(); }
 
 private:
+    // Reads the lines from `n` on that are code alone, as the scan would find them at a
+    // fraction, up to the first that may be more; returns that one, or `end`. Most lines are
+    // such: read here in one call, the tokens' loop in line.
+    Q_NEVER_INLINE qsizetype CodeLines(qsizetype n, qsizetype end, bool foreign) {
+        // Code that is not read needs no tokens, nor its names counting, with no directive
+        // after it.
+        const bool active = FConditions.Active();
+        for (; n < end; ++n) {
+            const QStringView line = FSource.Lines[size_t(n)];
+            if (OpensAnything(line.utf16(), line.size()))
+                break;
+            int ordinal = 0;
+            if (active)
+                Tokens(line.utf16(), 0, line.size(), int(n + 1), foreign, ordinal);
+        }
+        return n;
+    }
+
     // The tokens of the code s[from, end) of line `line`, its names numbered from `ordinal`
     // on. Every name counts, also where nothing is read: the page counts so.
     void Code(const char16_t* s, qsizetype from, qsizetype end, int line, bool foreign,
               int& ordinal) {
-        TCodeToken t;
         if (!FConditions.Active()) {
+            TCodeToken t;
             for (qsizetype i = from; NextCodeToken(s, i, end, t); i = t.End)
                 ordinal += t.Kind == TCodeKind::Name ? 1 : 0;
             return;
         }
+        Tokens(s, from, end, line, foreign, ordinal);
+    }
+
+    // The same where code is read.
+    Q_ALWAYS_INLINE void Tokens(const char16_t* s, qsizetype from, qsizetype end, int line,
+                                bool foreign, int& ordinal) {
+        TCodeToken t;
         const bool sure = FConditions.Sure();
         // The counts kept apart till the end: the compiler then need not read them again
         // after each token stored.

@@ -113,7 +113,8 @@ public:
     // The key of the `length` (at most kShort) units at `at`.
     static TNameKey KeyOf(const char16_t* at, qsizetype length) {
         char16_t units[kShort] = {};
-        std::copy(at, at + length, units);
+        for (qsizetype i = 0; i < length; ++i)
+            units[i] = at[i];
         return {Word(units), Word(units + 4)};
     }
 
