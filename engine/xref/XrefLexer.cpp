@@ -464,34 +464,33 @@ private:
     Q_ALWAYS_INLINE void Tokens(const char16_t* s, qsizetype from, qsizetype end, int line,
                                 bool foreign, int& ordinal) {
         TCodeToken t;
-        const bool sure = FConditions.Sure();
+        // Made once: a token's kind and classes are added to it.
+        const quint64 head = TXrefToken::Head(TXrefToken::TKind::Name, FConditions.Sure(), 0, line);
         // The counts kept apart till the end: the compiler then need not read them again
         // after each token stored.
         std::vector<TXrefToken>& tokens = FSource.Tokens;
-        size_t unreserved = 0;
-        int count = ordinal;
+        int count = ordinal, reserved = 0;
         TKeyedNameEnd names{FReadable, {}, false};
         for (qsizetype i = from; NextCodeToken(s, i, end, t, names); i = t.End) {
             const int start = int(t.Start), length = int(t.End - t.Start);
             if (t.Kind == TCodeKind::Name) {
                 const TNameTable::TEntry& name =
                     names.Keyed ? Intern(names.Key, s + start, length) : Intern(s + start, length);
-                tokens.emplace_back(
-                    TXrefToken::Head(TXrefToken::TKind::Name, sure, name.Classes, line),
-                    foreign ? -1 : count, 0, start, length, name.Lower);
+                tokens.emplace_back(head | quint64(name.Classes) << 16, foreign ? -1 : count, 0,
+                                    start, length, name.Lower);
                 ++count;
-                unreserved += name.Classes & 1 ? 0 : 1;
+                reserved += name.Classes & 1;
             } else if (t.Kind == TCodeKind::Number) {
-                tokens.emplace_back(TXrefToken::Head(TXrefToken::TKind::Number, sure, 0, line), -1,
-                                    0, start, length, &TXrefToken::kNoName);
+                tokens.emplace_back(head | quint64(TXrefToken::TKind::Number), -1, 0, start, length,
+                                    &TXrefToken::kNoName);
             } else {
                 const quint32 chars = s[start] | (length > 1 ? quint32(s[start + 1]) << 16 : 0);
-                tokens.emplace_back(TXrefToken::Head(TXrefToken::TKind::Symbol, sure, 0, line), -1,
-                                    chars, start, length, &TXrefToken::kNoName);
+                tokens.emplace_back(head | quint64(TXrefToken::TKind::Symbol), -1, chars, start,
+                                    length, &TXrefToken::kNoName);
             }
         }
+        FSource.UnreservedNames += size_t(count - ordinal - reserved);
         ordinal = count;
-        FSource.UnreservedNames += unreserved;
     }
 
     // A name is looked up as written: nearly every one has been met before in the same
