@@ -317,11 +317,12 @@ bool OpensAnything(const char16_t* s, qsizetype length) {
 
 // Room for the tokens of `length` more units: real code has about one token in five. Made
 // at once rather than grown token by token, which copies a large file's tokens several times,
-// each time into memory mapped afresh; yet at least doubled, for the many small includes.
+// each time into memory mapped afresh; yet at least doubled, for the many small includes and
+// for the next larger source of a reader of many.
 void ReserveTokens(std::vector<TXrefToken>& tokens, qsizetype length) {
     const size_t wanted = tokens.size() + size_t(length / 5);
     if (wanted > tokens.capacity())
-        tokens.reserve(std::max(wanted, tokens.empty() ? 0 : 2 * tokens.capacity()));
+        tokens.reserve(std::max(wanted, 2 * tokens.capacity()));
 }
 
 // Finds where a name ends as TNameEnd does, and the key of a short one from the same eight units:
