@@ -179,10 +179,14 @@ private:
     static quint64 Final(quint64 hash) {
         return hash * 0xC4CEB9FE1A85EC53ull;
     }
-    // Two multiplications, each one-to-one: names that differ in one half only differ in
-    // the high bits as much as any.
+    // Its two words mixed in turn as a longer name's are: a multiplication alone carries no
+    // bit downwards, so names alike but in the high units of both words would share the
+    // bits that choose their slot.
     static quint64 ShortHash(TNameKey key) {
-        return ((key.Low * 0x9E3779B97F4A7C15ull) ^ key.High) * 0xFF51AFD7ED558CCDull;
+        quint64 hash = 0;
+        Mix(hash, key.Low);
+        Mix(hash, key.High);
+        return hash;
     }
     static quint64 LongHash(const char16_t* at, qsizetype length) {
         quint64 hash = quint64(length) * 0x9E3779B97F4A7C15ull;

@@ -115,6 +115,7 @@ private slots:
     void ids();
     void ordinals_data();
     void ordinals();
+    void names();
     void lines_data();
     void lines();
     void decoding_data();
@@ -595,6 +596,17 @@ void TestXref::ordinals_data() {
                                                        << "Dd" << 3;
     QTest::newRow("after a comment of two slashes, in code alone") << "Aa := Bb; // Cc Dd"
                                                                    << "Bb" << 1;
+    // Names of up to eight units are read with the units after them.
+    QTest::newRow("a name of eight units") << "Aa := Abcdefgh + Zz;"
+                                           << "Abcdefgh" << 1;
+    QTest::newRow("a name of nine units") << "Abcdefgh := Abcdefghi;"
+                                          << "Abcdefghi" << 1;
+    QTest::newRow("after a name of eight units before a comment") << "Abcdefgh{Zz}Bb := 1;"
+                                                                  << "Bb" << 1;
+    QTest::newRow("a name of eight units before a string") << "Aa := Abcdefgh'Zz';"
+                                                           << "Abcdefgh" << 1;
+    QTest::newRow("a name above ASCII of eight units") << "Aa := АбвгдеёЖ;"
+                                                       << "АбвгдеёЖ" << 1;
 }
 
 void TestXref::ordinals() {
@@ -609,6 +621,37 @@ void TestXref::ordinals() {
     QVERIFY(token != source.Tokens.end());
     QCOMPARE(token->Line, 5);
     QCOMPARE(token->Ordinal, ordinal);
+    QCOMPARE(token->Lower(), name.toLower());
+}
+
+// Every name in lower case, one copy of each, with what the parse asks of it, whatever its
+// length, its letter case and where it ends: also at the text's very end, where no units
+// follow it.
+void TestXref::names() {
+    for (const QString last : {"Zz", "Abcdefgh", "Abcdefghijk"}) {
+        TXrefSource source;
+        ReadXrefSource(source, "unit u;\ninterface\nvar Abc, ABC, Abcdefgh, ABCDEFGH, "
+                               "Abcdefghijk, ABCDEFGHIJK, Zz, ZZ, Ёж, ЁЖ: Integer;\n"
+                               "implementation\nBEGIN if Zz Then Zz\n" +
+                                   last);
+        QHash<QString, const QString*> kept;
+        int read = 0;
+        for (const TXrefToken& t : source.Tokens) {
+            if (t.Kind != TXrefToken::TKind::Name)
+                continue;
+            const QString lower = source.Text(t).toString().toLower();
+            QCOMPARE(t.Lower(), lower);
+            QCOMPARE(kept.value(lower, &t.Lower()), &t.Lower());
+            kept.insert(lower, &t.Lower());
+            QCOMPARE(t.Reserved, lower == u"unit" || lower == u"interface" || lower == u"var" ||
+                                     lower == u"implementation" || lower == u"begin" ||
+                                     lower == u"if" || lower == u"then");
+            QCOMPARE(bool(t.Words & kXrefBlockEdge), lower == u"begin");
+            QCOMPARE(bool(t.Words & kXrefEndsExpression), lower == u"then" || lower == u"begin");
+            read += source.Text(t) == last ? 1 : 0;
+        }
+        QCOMPARE(read, last == u"Zz" ? 4 : 2);
+    }
 }
 
 void TestXref::lines_data() {
