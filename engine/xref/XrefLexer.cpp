@@ -317,12 +317,15 @@ bool OpensAnything(const char16_t* s, qsizetype length) {
 
 // Room for the tokens of `length` more units: real code has about one token in five. Made
 // at once rather than grown token by token, which copies a large file's tokens several times,
-// each time into memory mapped afresh; yet at least doubled, for the many small includes and
-// for the next larger source of a reader of many.
+// each time into memory mapped afresh; yet at least doubled, for the many small includes, and
+// for the next larger source of a reader of many where no more than a real source's room.
 void ReserveTokens(std::vector<TXrefToken>& tokens, qsizetype length) {
     const size_t wanted = tokens.size() + size_t(length / 5);
-    if (wanted > tokens.capacity())
-        tokens.reserve(std::max(wanted, 2 * tokens.capacity()));
+    if (wanted <= tokens.capacity())
+        return;
+    constexpr size_t kRealTokens = 1 << 20;
+    const bool doubled = !tokens.empty() || tokens.capacity() <= kRealTokens;
+    tokens.reserve(std::max(wanted, doubled ? 2 * tokens.capacity() : 0));
 }
 
 // Finds where a name ends as TNameEnd does, and the key of a short one from the same eight units:
