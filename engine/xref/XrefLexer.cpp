@@ -7,9 +7,7 @@
 
 #include <QHash>
 #include <bit>
-#include <cstddef>
 #include <cstring>
-#include <type_traits>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
