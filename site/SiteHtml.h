@@ -20,10 +20,9 @@ void AppendUtf8(std::string& out, QStringView text);
 void AppendEscapedUtf8(std::string& out, QStringView text);
 // ASCII text HTML-escaped the same way.
 void AppendEscapedAscii(std::string& out, std::string_view text);
-// Whether `text` is ASCII with nothing for HTML to escape, as nearly every text of these pages
-// is: in one pass the compiler vectorizes, to be copied whole after it.
+// Whether `text` is ASCII with nothing for HTML to escape, as nearly every line of a source
+// is: to be copied whole after it.
 bool IsPlainAscii(std::string_view text);
-bool IsPlainAscii(QStringView text);
 
 // A site page in UTF-8, written as it is put together: the references pages and the symbol
 // index are long. Raises Exception naming the page when it cannot be written.

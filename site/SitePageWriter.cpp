@@ -1,9 +1,9 @@
 #include "Exception.h"
 #include "SiteHtml.h"
 #include "TextFile.h"
+#include "XrefMarks.h"
 
 #include <cstring>
-#include <type_traits>
 
 namespace {
 
@@ -58,36 +58,28 @@ qsizetype CopyPlainAscii(char* out, QStringView text) {
 
 // Sixteen bytes at a time, the last sixteen overlapping the ones before: the texts are short,
 // and a loop left to the compiler spent more on its remainder than on its vectors.
-template <typename TChar> bool IsPlainAsciiOf(const TChar* text, size_t size) {
-    using TUnit = std::make_unsigned_t<TChar>;
-    typedef TUnit TBlock __attribute__((vector_size(16)));
-    constexpr size_t kUnits = sizeof(TBlock) / sizeof(TChar);
+bool IsPlainAsciiBytes(const char* text, size_t size) {
+    typedef unsigned char TBlock __attribute__((vector_size(16)));
+    constexpr size_t kBytes = sizeof(TBlock);
     TBlock bad = {};
-    const auto check = [&bad](const TChar* at) {
-        TBlock units;
-        std::memcpy(&units, at, sizeof units);
-        bad |= (units & TUnit(~0x7F)) | TBlock(units == '"') | TBlock(units == '&') |
-               TBlock(units == '<') | TBlock(units == '>');
+    const auto check = [&bad](const char* at) {
+        TBlock bytes;
+        std::memcpy(&bytes, at, sizeof bytes);
+        bad |= (bytes & 0x80) | TBlock(bytes == '"') | TBlock(bytes == '&') | TBlock(bytes == '<') |
+               TBlock(bytes == '>');
     };
-    if (size < kUnits) {
-        TChar block[kUnits] = {};
+    if (size < kBytes) {
+        char block[kBytes] = {};
         std::copy(text, text + size, block);
         check(block);
     } else {
-        for (size_t i = 0; i + kUnits < size; i += kUnits)
+        for (size_t i = 0; i + kBytes < size; i += kBytes)
             check(text + i);
-        check(text + size - kUnits);
+        check(text + size - kBytes);
     }
     quint64 halves[2];
     std::memcpy(halves, &bad, sizeof halves);
     return (halves[0] | halves[1]) == 0;
-}
-
-// ASCII characters narrowed to `out`, which has room for them.
-void Narrow(char* out, QStringView text) {
-    const char16_t* s = text.utf16();
-    for (qsizetype i = 0; i < text.size(); ++i)
-        out[i] = char(s[i]);
 }
 
 } // namespace
@@ -107,17 +99,15 @@ void AppendUtf8(std::string& out, QStringView text) {
     }
 }
 
-// Most texts are ASCII with nothing to escape: copied in one pass into room made at once,
-// the rest escaped run by run from the first character that is not.
+// Most texts are ASCII with nothing to escape: copied in one pass, the rest escaped run by
+// run from the first character that is not.
 void AppendEscapedUtf8(std::string& out, QStringView text) {
+    if (AppendPlainAscii(out, text))
+        return;
     const char16_t* s = text.utf16();
     const qsizetype n = text.size();
     const size_t at = out.size();
     out.resize(at + size_t(n));
-    if (IsPlainAscii(text)) {
-        Narrow(out.data() + at, text);
-        return;
-    }
     qsizetype i = CopyPlainAscii(out.data() + at, text);
     out.resize(at + size_t(i));
     while (i < n) {
@@ -152,11 +142,7 @@ void AppendEscapedAscii(std::string& out, std::string_view text) {
 }
 
 bool IsPlainAscii(std::string_view text) {
-    return IsPlainAsciiOf(text.data(), text.size());
-}
-
-bool IsPlainAscii(QStringView text) {
-    return IsPlainAsciiOf(text.utf16(), size_t(text.size()));
+    return IsPlainAsciiBytes(text.data(), text.size());
 }
 
 TSitePageWriter::TSitePageWriter(const QString& path) : FTarget(path) {}
@@ -171,12 +157,6 @@ TSitePageWriter& TSitePageWriter::operator<<(QStringView text) {
 }
 
 TSitePageWriter& TSitePageWriter::Escaped(QStringView text) {
-    // Most texts are plain ASCII: narrowed straight into the buffer.
-    if (size_t(text.size()) <= kBufferSize - FSize && IsPlainAscii(text)) {
-        Narrow(FBuffer.get() + FSize, text);
-        FSize += size_t(text.size());
-        return *this;
-    }
     FText.clear();
     AppendEscapedUtf8(FText, text);
     return *this << FText;

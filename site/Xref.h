@@ -59,12 +59,11 @@ private:
         TXrefRef Target;
         int Line = 0;
     };
-    struct TUseAt { // small: a references page sorts its uses
-        int Decl = 0;
+    struct TUseAt { // small: a references page sorts the uses of each declaration
         int Job = 0;
         int Line = 0;
-        int Use = 0; // of the uses of its job
     };
+    struct TUsesByDecl;
     // A source's names as its one parse found them, until its page is made.
     struct TNames {
         std::vector<TSite> Sites;
@@ -73,7 +72,7 @@ private:
     };
     class TUsedLines;
     struct TUsePages;
-    void WriteRefsPage(int unit, std::vector<TUseAt> uses, std::vector<TUsedLines>& lines,
+    void WriteRefsPage(int unit, TUsesByDecl& uses, std::vector<TUsedLines>& lines,
                        TUsePages& usePages, TPageBatch& batch) const;
     void WriteSymbols(const TOptions& options, const std::vector<TPageResult>& results,
                       TPageBatch& batch) const;

@@ -5,6 +5,7 @@
 #define QT_USE_QSTRINGBUILDER
 
 #include "Exception.h"
+#include "LineBreaks.h"
 #include "PageBatch.h"
 #include "Site.h"
 #include "SiteHtml.h"
@@ -19,10 +20,12 @@
 #include <QUrl>
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cstring>
 #include <mutex>
 #include <new>
 #include <numeric>
+#include <span>
 #include <unordered_map>
 
 namespace {
@@ -88,35 +91,26 @@ bool IsAsciiSpace(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
-// Where the line starting at `from` ends: at its CR or LF, or at `end`. Most sources have no
-// CR or one before every LF: the next CR is looked for again only once passed. Searched
-// straight for: most lines are short, and this is done for every line up to the last used.
-class TLineBreaks {
-public:
-    explicit TLineBreaks(std::string_view text) : FText(text) { FindCr(0); }
-
-    size_t EndOf(size_t from) {
-        if (FCr < from)
-            FindCr(from);
-        return Find('\n', from, FCr);
+// `text` without the ASCII white space at its ends. The indentation, spaces and tabs nearly
+// always, is passed sixteen bytes at a time where the machine compares them at once.
+std::string_view TrimmedAscii(std::string_view text) {
+#ifdef __SSE2__
+    while (text.size() >= 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data()));
+        const unsigned blanks =
+            unsigned(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(' ')),
+                                                    _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t')))));
+        text.remove_prefix(size_t(std::countr_one(blanks)));
+        if (blanks != 0xFFFF)
+            break;
     }
-    // The start of the line after the one ending at `end`.
-    size_t After(size_t end) const {
-        return end + 1 < FText.size() && FText[end] == '\r' && FText[end + 1] == '\n' ? end + 2
-                                                                                      : end + 1;
-    }
-
-private:
-    void FindCr(size_t from) { FCr = Find('\r', from, FText.size()); }
-    // Where `c` is first from `from` on before `end`, or `end`.
-    size_t Find(char c, size_t from, size_t end) const {
-        const void* at = std::memchr(FText.data() + from, c, end - from);
-        return at ? size_t(static_cast<const char*>(at) - FText.data()) : end;
-    }
-
-    std::string_view FText;
-    size_t FCr = 0; // the next CR, or the end
-};
+#endif
+    while (!text.empty() && IsAsciiSpace(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsAsciiSpace(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
 
 } // namespace
 
@@ -134,73 +128,72 @@ public:
                            QStringView shown) {
         std::call_once(FRead, [&] {
             // From nothing, should a call that ran out of memory have left some behind.
-            FLines.clear();
-            FEntryOfUse.clear();
             FText.clear();
-            FEnds.clear();
             Take(uses);
-            ReadOnce(job, unmarked, shown);
+            ReadOnce(job, unmarked, uses, shown);
         });
         return *this;
     }
-    // The end of the entry of use `use` of the uses read.
-    std::string_view EntryOf(int use) const {
-        const size_t entry = size_t(FEntryOfUse[size_t(use)]);
-        const size_t start = entry == 0 ? 0 : FEnds[entry - 1];
-        return std::string_view(FText).substr(start, FEnds[entry] - start);
+    // The end of the entry of line `line` (from 1) of a use read.
+    std::string_view EntryOf(int line) const {
+        const size_t start = FEnds[size_t(line) - 1];
+        return std::string_view(FText).substr(start, FEnds[size_t(line)] - start);
     }
 
 private:
+    // Marks the lines used, up to the last one: its end is set to 1, any other's to 0.
     void Take(const std::vector<TUse>& uses) {
-        FLines.reserve(uses.size());
+        int last = 0;
         for (const TUse& use : uses)
-            FLines.push_back(use.Line);
-        if (!std::is_sorted(FLines.begin(), FLines.end()))
-            std::sort(FLines.begin(), FLines.end());
-        FLines.erase(std::unique(FLines.begin(), FLines.end()), FLines.end());
-        // The uses come mostly in line order: a use's line is mostly the last one's or the next.
-        FEntryOfUse.reserve(uses.size());
-        size_t k = 0;
-        for (const TUse& use : uses) {
-            if (FLines[k] != use.Line)
-                k = k + 1 < FLines.size() && FLines[k + 1] == use.Line
-                        ? k + 1
-                        : size_t(std::lower_bound(FLines.begin(), FLines.end(), use.Line) -
-                                 FLines.begin());
-            FEntryOfUse.push_back(int(k));
-        }
+            last = std::max(last, use.Line);
+        FEnds.assign(size_t(last) + 1, 0);
+        FUsed = 0;
+        for (const TUse& use : uses)
+            if (use.Line >= 1 && !FEnds[size_t(use.Line)]) {
+                FEnds[size_t(use.Line)] = 1;
+                ++FUsed;
+            }
     }
 
-    void ReadOnce(const TJob& job, TUnmarkedSource unmarked, QStringView shown) {
+    void ReadOnce(const TJob& job, TUnmarkedSource unmarked, const std::vector<TUse>& uses,
+                  QStringView shown) {
         FShown = "\">";
         AppendEscapedUtf8(FShown, shown);
         FShown += ':';
-        FEnds.reserve(FLines.size());
         const std::optional<QByteArray> bytes = ReadRunSourceBytes(job);
         // Room for the whole text and each entry's numbers and markup, made once: what is
         // not used of it is never touched.
         if (bytes)
-            FText.reserve(size_t(bytes->size()) + FLines.size() * (FShown.size() + 64));
+            FText.reserve(size_t(bytes->size()) + FUsed * (FShown.size() + 64));
         if (!bytes || !ReadAscii(*bytes)) {
             FText.clear();
-            FEnds.clear();
+            Take(uses);
             ReadDecoded(bytes ? DecodeSource(*bytes, unmarked) : QString());
         }
         FShown = {};
+        FRoom = {};
     }
 
-    void OpenEntry(int line) {
+    // The entry of line `line` showing `code`, escaped, after the others.
+    void AddEntry(int line, std::string_view code) {
+        static constexpr std::string_view kOpenCode = "</a> <code>", kClose = "</code></li>\n";
         char digits[16];
-        const std::string_view number(
-            digits, size_t(std::to_chars(digits, std::end(digits), line).ptr - digits));
-        FText += number;
-        FText += FShown;
-        FText += number;
-        FText += "</a> <code>";
-    }
-    void CloseEntry() {
-        FText += "</code></li>\n";
-        FEnds.push_back(FText.size());
+        const size_t digitCount =
+            size_t(std::to_chars(digits, std::end(digits), line).ptr - digits);
+        // Made in one piece, the number copied whole into room left after the entry: there is
+        // an entry for nearly every line that has a name.
+        const size_t at = FText.size();
+        const size_t size =
+            2 * digitCount + FShown.size() + kOpenCode.size() + code.size() + kClose.size();
+        FText.resize(at + size + sizeof digits);
+        char* to = FText.data() + at;
+        std::memcpy(to, digits, sizeof digits);
+        to = std::copy(FShown.begin(), FShown.end(), to + digitCount);
+        std::memcpy(to, digits, sizeof digits);
+        to = std::copy(kOpenCode.begin(), kOpenCode.end(), to + digitCount);
+        to = std::copy(code.begin(), code.end(), to);
+        std::copy(kClose.begin(), kClose.end(), to);
+        FText.resize(at + size);
     }
 
     // The lines taken from the bytes themselves, when every one of them is ASCII: in any
@@ -213,50 +206,53 @@ private:
             return false;
         const std::string_view text =
             std::string_view(bytes.constData(), size_t(bytes.size())).substr(size_t(bom));
-        TLineBreaks breaks(text);
-        int number = 1;
-        size_t start = 0, end = breaks.EndOf(0);
-        for (const int line : FLines) {
-            while (number < line && start < text.size()) {
-                start = breaks.After(end);
-                end = start < text.size() ? breaks.EndOf(start) : start;
-                ++number;
-            }
-            OpenEntry(line);
-            if (line >= 1 && number == line && start < text.size()) {
-                std::string_view shown = text.substr(start, end - start);
-                while (!shown.empty() && IsAsciiSpace(shown.front()))
-                    shown.remove_prefix(1);
-                while (!shown.empty() && IsAsciiSpace(shown.back()))
-                    shown.remove_suffix(1);
-                if (IsPlainAscii(shown))
-                    FText.append(shown.substr(0, size_t(kUseLineLength)));
-                else if (IsAscii(shown))
-                    AppendEscapedAscii(FText, shown.substr(0, size_t(kUseLineLength)));
-                else
+        // A line ends at its CR or LF, and the next starts after it, or after both of CR LF.
+        size_t start = 0;
+        for (size_t line = 1; line < FEnds.size(); ++line) {
+            const size_t end =
+                start < text.size() ? NextLineBreak(text.data(), start, text.size()) : start;
+            if (FEnds[line]) {
+                std::string_view shown;
+                if (start < text.size())
+                    shown = TrimmedAscii(text.substr(start, end - start));
+                if (IsPlainAscii(shown)) {
+                    AddEntry(int(line), shown.substr(0, size_t(kUseLineLength)));
+                } else if (IsAscii(shown)) {
+                    FRoom.clear();
+                    AppendEscapedAscii(FRoom, shown.substr(0, size_t(kUseLineLength)));
+                    AddEntry(int(line), FRoom);
+                } else {
                     return false;
+                }
             }
-            CloseEntry();
+            FEnds[line] = FText.size();
+            start = end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n' ? end + 2
+                                                                                        : end + 1;
         }
         return true;
     }
 
     void ReadDecoded(const QString& text) {
         const std::vector<QStringView> lines = SplitSourceLines(text);
-        for (const int line : FLines) {
-            OpenEntry(line);
-            if (line >= 1 && size_t(line) <= lines.size())
-                AppendEscapedUtf8(FText, lines[size_t(line - 1)].trimmed().left(kUseLineLength));
-            CloseEntry();
+        for (size_t line = 1; line < FEnds.size(); ++line) {
+            if (FEnds[line]) {
+                FRoom.clear();
+                if (line <= lines.size())
+                    AppendEscapedUtf8(FRoom, lines[line - 1].trimmed().left(kUseLineLength));
+                AddEntry(int(line), FRoom);
+            }
+            FEnds[line] = FText.size();
         }
     }
 
     std::once_flag FRead;
-    std::vector<int> FLines;      // sorted
-    std::vector<int> FEntryOfUse; // in FLines and FEnds
     std::string FText;
-    std::vector<size_t> FEnds; // of each entry's end in FText
-    std::string FShown;        // while read: the entries' part from the line number to the next
+    // Of each line up to the last used, where its entry ends in FText: a line not used has an
+    // empty one. Before the lines are read, whether the line is used.
+    std::vector<size_t> FEnds;
+    size_t FUsed = 0;   // lines
+    std::string FShown; // while read: the entries' part from the line number to the next
+    std::string FRoom;  // while read: a line escaped
 };
 
 // Of the pages uses stand in, as links from one folder, made when needed: the entry's start
@@ -276,26 +272,49 @@ constexpr const char* kRefsStyle =
 
 } // namespace
 
+// The uses of every declaration of the run, by source, declaration, using source and line.
+struct TXrefRun::TUsesByDecl {
+    std::vector<size_t> First; // of each source, its first declaration's place in Ends
+    std::vector<size_t> Ends;  // of each declaration, where its uses end in Uses
+    std::vector<TUseAt> Uses;
+
+    std::span<TUseAt> Of(int unit, int decl) {
+        const size_t k = First[size_t(unit)] + size_t(decl);
+        const size_t start = k == 0 ? 0 : Ends[k - 1];
+        return std::span(Uses).subspan(start, Ends[k] - start);
+    }
+};
+
 QStringList TXrefRun::WritePages(const TOptions& options,
                                  const std::vector<TPageResult>& results) const {
     std::vector<TUsedLines> lines(FUses.size()); // per job
-    std::vector<std::vector<TUseAt>> usesOf(size_t(FProject.Count()));
-    // Counted first: each list is made at once, before the workers start.
-    std::vector<size_t> counts(usesOf.size());
+    // Counted first, then placed in the declarations' order keeping the sources' and each
+    // source's: mostly in line order. A page that is not there has no line to link to.
+    TUsesByDecl uses;
+    uses.First.resize(size_t(FProject.Count()) + 1);
+    for (int unit = 0; unit < FProject.Count(); ++unit)
+        uses.First[size_t(unit) + 1] = uses.First[size_t(unit)] + FProject.Unit(unit).Decls.size();
+    uses.Ends.resize(uses.First.back());
+    const auto slotOf = [&uses](const TUse& use) {
+        return uses.First[size_t(use.Target.Unit)] + size_t(use.Target.Decl);
+    };
     for (size_t job = 0; job < FUses.size(); ++job)
-        if (results[job].Written) // a page that is not there has no line to link to
+        if (results[job].Written)
             for (const TUse& use : FUses[job])
-                ++counts[size_t(use.Target.Unit)];
-    for (size_t unit = 0; unit < usesOf.size(); ++unit)
-        usesOf[unit].reserve(counts[unit]);
-    for (size_t job = 0; job < FUses.size(); ++job) {
-        if (!results[job].Written)
-            continue;
-        for (size_t u = 0; u < FUses[job].size(); ++u) {
-            const TUse& use = FUses[job][u];
-            usesOf[size_t(use.Target.Unit)].push_back(
-                {use.Target.Decl, int(job), use.Line, int(u)});
-        }
+                if (use.Line >= 1)
+                    ++uses.Ends[slotOf(use)];
+    std::partial_sum(uses.Ends.begin(), uses.Ends.end(), uses.Ends.begin());
+    uses.Uses.resize(uses.Ends.empty() ? 0 : uses.Ends.back());
+    // Placed from the back, each declaration's end becomes its start; then each start is the
+    // end of the declaration before.
+    for (size_t job = FUses.size(); job-- > 0;)
+        if (results[job].Written)
+            for (auto use = FUses[job].crbegin(); use != FUses[job].crend(); ++use)
+                if (use->Line >= 1)
+                    uses.Uses[--uses.Ends[slotOf(*use)]] = {int(job), use->Line};
+    if (!uses.Ends.empty()) {
+        std::move(uses.Ends.begin() + 1, uses.Ends.end(), uses.Ends.begin());
+        uses.Ends.back() = uses.Uses.size();
     }
     // The symbol index is the longest single piece: it goes first, and the workers take the
     // references pages one by one beside it, so none waits for another at the end. The first
@@ -332,9 +351,7 @@ QStringList TXrefRun::WritePages(const TOptions& options,
         TUsePages usePages;
         for (int unit = next++; unit < count && !failed; unit = next++)
             if (results[FJobOfUnit[size_t(unit)]].Written)
-                guarded(unit, [&] {
-                    WriteRefsPage(unit, std::move(usesOf[size_t(unit)]), lines, usePages, batch);
-                });
+                guarded(unit, [&] { WriteRefsPage(unit, uses, lines, usePages, batch); });
     });
     batch.Commit();
     QStringList failures;
@@ -348,6 +365,9 @@ QStringList TXrefRun::WritePages(const TOptions& options,
 
 QHash<size_t, QStringList> TXrefRun::LinksToFailed(const std::vector<TPageResult>& results) const {
     QHash<size_t, QStringList> from;
+    if (std::none_of(results.begin(), results.end(),
+                     [](const TPageResult& result) { return result.Failed; }))
+        return from;
     for (size_t job = 0; job < FUses.size(); ++job) {
         if (!results[job].Written)
             continue;
@@ -366,37 +386,6 @@ QHash<size_t, QStringList> TXrefRun::LinksToFailed(const std::vector<TPageResult
 
 namespace {
 
-// The uses of a source's declarations in the order they are listed: by declaration, then by
-// using source and line, each once. They come in the sources' order, mostly in line order
-// within one: they are put in their declarations' order keeping it, and only the few lines
-// out of order sorted.
-template <typename TUseAt> void SortUses(std::vector<TUseAt>& uses, size_t declCount) {
-    std::vector<size_t> starts(declCount + 1);
-    for (const TUseAt& use : uses)
-        ++starts[size_t(use.Decl) + 1];
-    for (size_t d = 1; d <= declCount; ++d)
-        starts[d] += starts[d - 1];
-    std::vector<TUseAt> sorted(uses.size());
-    for (const TUseAt& use : uses)
-        sorted[starts[size_t(use.Decl)]++] = use;
-    const auto byJobAndLine = [](const TUseAt& a, const TUseAt& b) {
-        return std::tie(a.Job, a.Line) < std::tie(b.Job, b.Line);
-    };
-    for (auto first = sorted.begin(); first != sorted.end();) {
-        const auto last = std::find_if(
-            first, sorted.end(), [&first](const TUseAt& use) { return use.Decl != first->Decl; });
-        if (!std::is_sorted(first, last, byJobAndLine))
-            std::sort(first, last, byJobAndLine);
-        first = last;
-    }
-    sorted.erase(std::unique(sorted.begin(), sorted.end(),
-                             [](const TUseAt& a, const TUseAt& b) {
-                                 return a.Decl == b.Decl && a.Job == b.Job && a.Line == b.Line;
-                             }),
-                 sorted.end());
-    uses.swap(sorted);
-}
-
 std::string Utf8(QStringView text) {
     std::string utf8;
     AppendUtf8(utf8, text);
@@ -405,10 +394,9 @@ std::string Utf8(QStringView text) {
 
 } // namespace
 
-void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses, std::vector<TUsedLines>& lines,
+void TXrefRun::WriteRefsPage(int unit, TUsesByDecl& uses, std::vector<TUsedLines>& lines,
                              TUsePages& usePages, TPageBatch& batch) const {
     const auto& decls = FProject.Unit(unit).Decls;
-    SortUses(uses, decls.size());
     const TXrefPages& pages = FPages[size_t(unit)];
     const QString folder = QFileInfo(pages.Refs).path();
     const std::string page = Utf8(RelativeHref(folder, pages.Page));
@@ -441,7 +429,6 @@ void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses, std::vector<TUs
     // Declarations of one line (parameters, a list of variables) share its text: escaped once.
     std::string title;
     QStringView titleOf;
-    auto use = uses.cbegin();
     for (const int d : order) {
         const TDecl& decl = decls[size_t(d)];
         // Nearly every id is its own fragment, with nothing to escape either: when no
@@ -464,9 +451,15 @@ void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses, std::vector<TUs
             title.clear();
             AppendEscapedUtf8(title, titleOf);
         }
-        while (use != uses.cend() && use->Decl < d)
-            ++use;
-        const bool used = use != uses.cend() && use->Decl == d;
+        // Listed by using source and line, each once: they come in the sources' order, mostly
+        // in line order within one.
+        const std::span<TUseAt> usesOf = uses.Of(unit, d);
+        const auto byJobAndLine = [](const TUseAt& a, const TUseAt& b) {
+            return std::tie(a.Job, a.Line) < std::tie(b.Job, b.Line);
+        };
+        if (!std::is_sorted(usesOf.begin(), usesOf.end(), byJobAndLine))
+            std::sort(usesOf.begin(), usesOf.end(), byJobAndLine);
+        const bool used = !usesOf.empty();
         html.Write({"<div class=\"decl\" id=\"", id, "\"><p class=\"decl\"><a href=\"", page,
                     fragment, "\"><code>", title, "</code></a><span class=\"kind\">",
                     KindOf(decl, room), "</span></p>\n",
@@ -475,19 +468,21 @@ void TXrefRun::WriteRefsPage(int unit, std::vector<TUseAt> uses, std::vector<TUs
             continue;
         const std::string* open = nullptr;
         const TUsedLines* entries = nullptr;
-        size_t atJob = 0;
-        for (; use != uses.cend() && use->Decl == d; ++use) {
-            if (!entries || size_t(use->Job) != atJob) {
-                atJob = size_t(use->Job);
-                const TXrefPages& from = FPages[size_t(FUnitOfJob[atJob])];
-                std::string& made = usePages.Opens[FUnitOfJob[atJob]];
+        TUseAt last{-1, 0};
+        for (const TUseAt& use : usesOf) {
+            if (use.Job == last.Job && use.Line == last.Line)
+                continue;
+            if (use.Job != last.Job) {
+                const size_t job = size_t(use.Job);
+                const TXrefPages& from = FPages[size_t(FUnitOfJob[job])];
+                std::string& made = usePages.Opens[FUnitOfJob[job]];
                 if (made.empty())
                     made = "<li><a href=\"" + Utf8(RelativeHref(folder, from.Page)) + "#L";
                 open = &made;
-                entries =
-                    &lines[atJob].Read(FPlan.Jobs[atJob], FUnmarked, FUses[atJob], from.Shown);
+                entries = &lines[job].Read(FPlan.Jobs[job], FUnmarked, FUses[job], from.Shown);
             }
-            html.Write({*open, entries->EntryOf(use->Use)});
+            last = use;
+            html.Write({*open, entries->EntryOf(use.Line)});
         }
         html << QLatin1String("</ul>\n</div>\n");
     }

@@ -218,6 +218,10 @@ void AppendIdFragment(std::string& out, QStringView id) {
     out.append(encoded.constData(), size_t(encoded.size()));
 }
 
+bool AppendPlainAscii(std::string& out, QStringView text) {
+    return AppendPlain(out, text, TPlainIn::Attribute);
+}
+
 QString RelativeHref(const QString& fromFolder, const QString& toFile) {
     // Most pages link into their own folder, given as an absolute path: the file's name,
     // found without cleaning either path.

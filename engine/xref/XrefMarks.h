@@ -51,6 +51,10 @@ QString IdFragment(const QString& id);
 // The same, appended to `out`.
 void AppendIdFragment(std::string& out, QStringView id);
 
+// Appends `text` a byte a character when it is ASCII with nothing for HTML to escape, as
+// nearly every text of the pages is; false, leaving `out` as it was, when it is not.
+bool AppendPlainAscii(std::string& out, QStringView text);
+
 // A relative link from a page in `fromFolder` to `toFile`, percent-encoded as UTF-8.
 QString RelativeHref(const QString& fromFolder, const QString& toFile);
 
