@@ -18,11 +18,12 @@ QString SitePageStart(const QString& title, const QString& style);
 void AppendUtf8(std::string& out, QStringView text);
 // The same HTML-escaped, as QString::toHtmlEscaped gives it.
 void AppendEscapedUtf8(std::string& out, QStringView text);
-// ASCII text HTML-escaped the same way.
-void AppendEscapedAscii(std::string& out, std::string_view text);
-// Whether `text` is ASCII with nothing for HTML to escape, as nearly every line of a source
-// is: to be copied whole after it.
-bool IsPlainAscii(std::string_view text);
+// ASCII text HTML-escaped the same way to `to`, which has room for six bytes a character;
+// returns the end.
+char* EscapeAscii(char* to, std::string_view text);
+// Copies `text` to `to`, which has room for it and sixteen bytes, when it is ASCII with nothing
+// for HTML to escape, as nearly every line of a source is; false, `to` left of no use, if not.
+bool CopyIfPlainAscii(char* to, std::string_view text);
 
 // A site page in UTF-8, written as it is put together: the references pages and the symbol
 // index are long. Raises Exception naming the page when it cannot be written.

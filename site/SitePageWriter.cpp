@@ -1,4 +1,5 @@
 #include "Exception.h"
+#include "FindFirst.h"
 #include "SiteHtml.h"
 #include "TextFile.h"
 #include "XrefMarks.h"
@@ -38,7 +39,7 @@ void AppendUtf8From(std::string& out, QStringView text, qsizetype i) {
 // The characters HTML escapes, all below 64.
 constexpr quint64 kEscaped = 1ull << '"' | 1ull << '&' | 1ull << '<' | 1ull << '>';
 
-const char* EntityOf(char c) {
+std::string_view EntityOf(char c) {
     return c == '<' ? "&lt;" : c == '>' ? "&gt;" : c == '&' ? "&amp;" : "&quot;";
 }
 
@@ -54,32 +55,6 @@ qsizetype CopyPlainAscii(char* out, QStringView text) {
         out[i] = char(c);
     }
     return i;
-}
-
-// Sixteen bytes at a time, the last sixteen overlapping the ones before: the texts are short,
-// and a loop left to the compiler spent more on its remainder than on its vectors.
-bool IsPlainAsciiBytes(const char* text, size_t size) {
-    typedef unsigned char TBlock __attribute__((vector_size(16)));
-    constexpr size_t kBytes = sizeof(TBlock);
-    TBlock bad = {};
-    const auto check = [&bad](const char* at) {
-        TBlock bytes;
-        std::memcpy(&bytes, at, sizeof bytes);
-        bad |= (bytes & 0x80) | TBlock(bytes == '"') | TBlock(bytes == '&') | TBlock(bytes == '<') |
-               TBlock(bytes == '>');
-    };
-    if (size < kBytes) {
-        char block[kBytes] = {};
-        std::copy(text, text + size, block);
-        check(block);
-    } else {
-        for (size_t i = 0; i + kBytes < size; i += kBytes)
-            check(text + i);
-        check(text + size - kBytes);
-    }
-    quint64 halves[2];
-    std::memcpy(halves, &bad, sizeof halves);
-    return (halves[0] | halves[1]) == 0;
 }
 
 } // namespace
@@ -124,25 +99,55 @@ void AppendEscapedUtf8(std::string& out, QStringView text) {
     }
 }
 
-void AppendEscapedAscii(std::string& out, std::string_view text) {
-    if (IsPlainAscii(text)) {
-        out.append(text);
-        return;
+// The lines that have a character to escape have one or two: the runs between are copied whole.
+char* EscapeAscii(char* to, std::string_view text) {
+    const char* s = text.data();
+    for (size_t i = 0;;) {
+        const size_t next = FindFirst(
+            s, i, text.size(), [](char c) { return c < 64 && c >= 0 && kEscaped >> c & 1; },
+            [s](size_t at) {
+#ifdef __SSE2__
+                return BytesAmong<'<', '>', '&', '"'>(s + at);
+#else
+                return at;
+#endif
+            });
+        to = std::copy(s + i, s + next, to);
+        if (next == text.size())
+            return to;
+        const std::string_view entity = EntityOf(s[next]);
+        to = std::copy(entity.begin(), entity.end(), to);
+        i = next + 1;
     }
-    size_t run = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c < 64 && c >= 0 && kEscaped >> c & 1) {
-            out.append(text, run, i - run);
-            out += EntityOf(c);
-            run = i + 1;
-        }
-    }
-    out.append(text, run);
 }
 
-bool IsPlainAscii(std::string_view text) {
-    return IsPlainAsciiBytes(text.data(), text.size());
+// Sixteen bytes at a time, each block stored as it is checked, the last sixteen overlapping
+// the ones before: the lines are short, and a loop left to the compiler spent more on its
+// remainder than on its vectors.
+bool CopyIfPlainAscii(char* to, std::string_view text) {
+    typedef unsigned char TBlock __attribute__((vector_size(16)));
+    constexpr size_t kBytes = sizeof(TBlock);
+    TBlock bad = {};
+    const auto copy = [&bad](char* at, const char* from) {
+        TBlock bytes;
+        std::memcpy(&bytes, from, sizeof bytes);
+        bad |= (bytes & 0x80) | TBlock(bytes == '"') | TBlock(bytes == '&') | TBlock(bytes == '<') |
+               TBlock(bytes == '>');
+        std::memcpy(at, &bytes, sizeof bytes);
+    };
+    const size_t size = text.size();
+    if (size < kBytes) {
+        char block[kBytes] = {};
+        std::copy(text.begin(), text.end(), block);
+        copy(to, block);
+    } else {
+        for (size_t i = 0; i + kBytes < size; i += kBytes)
+            copy(to + i, text.data() + i);
+        copy(to + size - kBytes, text.data() + size - kBytes);
+    }
+    quint64 halves[2];
+    std::memcpy(halves, &bad, sizeof halves);
+    return (halves[0] | halves[1]) == 0;
 }
 
 TSitePageWriter::TSitePageWriter(const QString& path) : FTarget(path) {}

@@ -5,7 +5,7 @@
 #define QT_USE_QSTRINGBUILDER
 
 #include "Exception.h"
-#include "LineBreaks.h"
+#include "FindFirst.h"
 #include "PageBatch.h"
 #include "Site.h"
 #include "SiteHtml.h"
@@ -128,7 +128,7 @@ public:
                            QStringView shown) {
         std::call_once(FRead, [&] {
             // From nothing, should a call that ran out of memory have left some behind.
-            FText.clear();
+            FSize = 0;
             Take(uses);
             ReadOnce(job, unmarked, uses, shown);
         });
@@ -137,10 +137,12 @@ public:
     // The end of the entry of line `line` (from 1) of a use read.
     std::string_view EntryOf(int line) const {
         const size_t start = FEnds[size_t(line) - 1];
-        return std::string_view(FText).substr(start, FEnds[size_t(line)] - start);
+        return {FText.get() + start, FEnds[size_t(line)] - start};
     }
 
 private:
+    static constexpr std::string_view kOpenCode = "</a> <code>", kClose = "</code></li>\n";
+
     // Marks the lines used, up to the last one: its end is set to 1, any other's to 0.
     void Take(const std::vector<TUse>& uses) {
         int last = 0;
@@ -164,36 +166,45 @@ private:
         // Room for the whole text and each entry's numbers and markup, made once: what is
         // not used of it is never touched.
         if (bytes)
-            FText.reserve(size_t(bytes->size()) + FUsed * (FShown.size() + 64));
+            Room(size_t(bytes->size()) + FUsed * (FShown.size() + 64));
         if (!bytes || !ReadAscii(*bytes)) {
-            FText.clear();
+            FSize = 0;
             Take(uses);
             ReadDecoded(bytes ? DecodeSource(*bytes, unmarked) : QString());
         }
         FShown = {};
-        FRoom = {};
     }
 
-    // The entry of line `line` showing `code`, escaped, after the others.
-    void AddEntry(int line, std::string_view code) {
-        static constexpr std::string_view kOpenCode = "</a> <code>", kClose = "</code></li>\n";
+    // Room for `size` bytes after the entries made: twice as much as there is made when short.
+    char* Room(size_t size) {
+        if (FCapacity - FSize < size) {
+            const size_t capacity = std::max(2 * FCapacity, FSize + size);
+            auto text = std::make_unique_for_overwrite<char[]>(capacity);
+            std::copy_n(FText.get(), FSize, text.get());
+            FText = std::move(text);
+            FCapacity = capacity;
+        }
+        return FText.get() + FSize;
+    }
+
+    // Starts the entry of line `line` with room for `code` bytes of its text: returns where
+    // they go. Each number is copied whole into the room: nearly every line with a name has
+    // an entry.
+    char* OpenEntry(int line, size_t code) {
         char digits[16];
         const size_t digitCount =
             size_t(std::to_chars(digits, std::end(digits), line).ptr - digits);
-        // Made in one piece, the number copied whole into room left after the entry: there is
-        // an entry for nearly every line that has a name.
-        const size_t at = FText.size();
-        const size_t size =
-            2 * digitCount + FShown.size() + kOpenCode.size() + code.size() + kClose.size();
-        FText.resize(at + size + sizeof digits);
-        char* to = FText.data() + at;
+        char* to =
+            Room(2 * sizeof digits + FShown.size() + kOpenCode.size() + code + kClose.size());
         std::memcpy(to, digits, sizeof digits);
         to = std::copy(FShown.begin(), FShown.end(), to + digitCount);
         std::memcpy(to, digits, sizeof digits);
-        to = std::copy(kOpenCode.begin(), kOpenCode.end(), to + digitCount);
-        to = std::copy(code.begin(), code.end(), to);
-        std::copy(kClose.begin(), kClose.end(), to);
-        FText.resize(at + size);
+        return std::copy(kOpenCode.begin(), kOpenCode.end(), to + digitCount);
+    }
+    // Ends the entry of line `line`, whose text ends at `end`.
+    void CloseEntry(size_t line, char* end) {
+        FSize = size_t(std::copy(kClose.begin(), kClose.end(), end) - FText.get());
+        FEnds[line] = FSize;
     }
 
     // The lines taken from the bytes themselves, when every one of them is ASCII: in any
@@ -215,17 +226,18 @@ private:
                 std::string_view shown;
                 if (start < text.size())
                     shown = TrimmedAscii(text.substr(start, end - start));
-                if (IsPlainAscii(shown)) {
-                    AddEntry(int(line), shown.substr(0, size_t(kUseLineLength)));
-                } else if (IsAscii(shown)) {
-                    FRoom.clear();
-                    AppendEscapedAscii(FRoom, shown.substr(0, size_t(kUseLineLength)));
-                    AddEntry(int(line), FRoom);
-                } else {
+                // Escaped, a character takes six bytes at most; copied, sixteen are written.
+                const std::string_view cut = shown.substr(0, size_t(kUseLineLength));
+                char* code = OpenEntry(int(line), 6 * cut.size() + 16);
+                if (CopyIfPlainAscii(code, cut) && IsAscii(shown.substr(cut.size())))
+                    CloseEntry(line, code + cut.size());
+                else if (IsAscii(shown))
+                    CloseEntry(line, EscapeAscii(code, cut));
+                else
                     return false;
-                }
+            } else {
+                FEnds[line] = FSize;
             }
-            FEnds[line] = FText.size();
             start = end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n' ? end + 2
                                                                                         : end + 1;
         }
@@ -234,25 +246,29 @@ private:
 
     void ReadDecoded(const QString& text) {
         const std::vector<QStringView> lines = SplitSourceLines(text);
+        std::string code;
         for (size_t line = 1; line < FEnds.size(); ++line) {
             if (FEnds[line]) {
-                FRoom.clear();
+                code.clear();
                 if (line <= lines.size())
-                    AppendEscapedUtf8(FRoom, lines[line - 1].trimmed().left(kUseLineLength));
-                AddEntry(int(line), FRoom);
+                    AppendEscapedUtf8(code, lines[line - 1].trimmed().left(kUseLineLength));
+                CloseEntry(line,
+                           std::copy(code.begin(), code.end(), OpenEntry(int(line), code.size())));
+            } else {
+                FEnds[line] = FSize;
             }
-            FEnds[line] = FText.size();
         }
     }
 
     std::once_flag FRead;
-    std::string FText;
+    // The entries one after another, in room made for more.
+    std::unique_ptr<char[]> FText;
+    size_t FSize = 0, FCapacity = 0;
     // Of each line up to the last used, where its entry ends in FText: a line not used has an
     // empty one. Before the lines are read, whether the line is used.
     std::vector<size_t> FEnds;
     size_t FUsed = 0;   // lines
     std::string FShown; // while read: the entries' part from the line number to the next
-    std::string FRoom;  // while read: a line escaped
 };
 
 // Of the pages uses stand in, as links from one folder, made when needed: the entry's start

@@ -69,10 +69,17 @@ void TestSiteHtml::escapedUtf8() {
     QCOMPARE(written.readAll(), "<p>" + text.toHtmlEscaped().toUtf8() + "</p>");
     const QByteArray latin1 = text.toLatin1();
     if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; })) {
-        std::string ascii = "<";
-        AppendEscapedAscii(ascii, latin1.toStdString());
-        QCOMPARE(QByteArray::fromStdString(ascii), "<" + text.toHtmlEscaped().toUtf8());
+        std::string ascii(6 * size_t(latin1.size()) + 16, '\0');
+        ascii.resize(size_t(EscapeAscii(ascii.data(), latin1.toStdString()) - ascii.data()));
+        QCOMPARE(QByteArray::fromStdString(ascii), text.toHtmlEscaped().toUtf8());
     }
+    // A line of a source, its bytes taken as they are when there is nothing to escape.
+    const QByteArray utf8 = text.toUtf8();
+    std::string copied(size_t(utf8.size()) + 16, '\0');
+    const bool plainAscii = text.toHtmlEscaped() == text && utf8.size() == text.size();
+    QCOMPARE(CopyIfPlainAscii(copied.data(), utf8.toStdString()), plainAscii);
+    if (plainAscii)
+        QCOMPARE(QByteArray(copied.data(), utf8.size()), utf8);
 }
 
 void TestSiteHtml::idFragment_data() {
