@@ -187,19 +187,43 @@ private:
         return FText.get() + FSize;
     }
 
+    // The lines from 1 on, each number in decimal too: counted up as the lines are walked
+    // rather than converted for each entry.
+    class TLineCount {
+    public:
+        size_t Line() const { return FLine; }
+        // Sixteen bytes, to be copied whole, of which the first DigitCount() are the number.
+        const char* Digits() const { return FDigits; }
+        size_t DigitCount() const { return FCount; }
+        void Next() {
+            ++FLine;
+            size_t i = FCount;
+            while (i > 0 && FDigits[i - 1] == '9')
+                FDigits[--i] = '0';
+            if (i > 0) {
+                ++FDigits[i - 1];
+                return;
+            }
+            std::memmove(FDigits + 1, FDigits, FCount++);
+            FDigits[0] = '1';
+        }
+
+    private:
+        size_t FLine = 1;
+        char FDigits[16] = {'1'};
+        size_t FCount = 1;
+    };
+
     // Starts the entry of line `line` with room for `code` bytes of its text: returns where
     // they go. Each number is copied whole into the room: nearly every line with a name has
     // an entry.
-    char* OpenEntry(int line, size_t code) {
-        char digits[16];
-        const size_t digitCount =
-            size_t(std::to_chars(digits, std::end(digits), line).ptr - digits);
-        char* to =
-            Room(2 * sizeof digits + FShown.size() + kOpenCode.size() + code + kClose.size());
-        std::memcpy(to, digits, sizeof digits);
-        to = std::copy(FShown.begin(), FShown.end(), to + digitCount);
-        std::memcpy(to, digits, sizeof digits);
-        return std::copy(kOpenCode.begin(), kOpenCode.end(), to + digitCount);
+    char* OpenEntry(const TLineCount& line, size_t code) {
+        const size_t digits = line.DigitCount();
+        char* to = Room(32 + FShown.size() + kOpenCode.size() + code + kClose.size());
+        std::memcpy(to, line.Digits(), 16);
+        to = std::copy(FShown.begin(), FShown.end(), to + digits);
+        std::memcpy(to, line.Digits(), 16);
+        return std::copy(kOpenCode.begin(), kOpenCode.end(), to + digits);
     }
     // Ends the entry of line `line`, whose text ends at `end`.
     void CloseEntry(size_t line, char* end) {
@@ -219,7 +243,8 @@ private:
             std::string_view(bytes.constData(), size_t(bytes.size())).substr(size_t(bom));
         // A line ends at its CR or LF, and the next starts after it, or after both of CR LF.
         size_t start = 0;
-        for (size_t line = 1; line < FEnds.size(); ++line) {
+        for (TLineCount count; count.Line() < FEnds.size(); count.Next()) {
+            const size_t line = count.Line();
             const size_t end =
                 start < text.size() ? NextLineBreak(text.data(), start, text.size()) : start;
             if (FEnds[line]) {
@@ -228,7 +253,7 @@ private:
                     shown = TrimmedAscii(text.substr(start, end - start));
                 // Escaped, a character takes six bytes at most; copied, sixteen are written.
                 const std::string_view cut = shown.substr(0, size_t(kUseLineLength));
-                char* code = OpenEntry(int(line), 6 * cut.size() + 16);
+                char* code = OpenEntry(count, 6 * cut.size() + 16);
                 if (CopyIfPlainAscii(code, cut) && IsAscii(shown.substr(cut.size())))
                     CloseEntry(line, code + cut.size());
                 else if (IsAscii(shown))
@@ -247,13 +272,14 @@ private:
     void ReadDecoded(const QString& text) {
         const std::vector<QStringView> lines = SplitSourceLines(text);
         std::string code;
-        for (size_t line = 1; line < FEnds.size(); ++line) {
+        for (TLineCount count; count.Line() < FEnds.size(); count.Next()) {
+            const size_t line = count.Line();
             if (FEnds[line]) {
                 code.clear();
                 if (line <= lines.size())
                     AppendEscapedUtf8(code, lines[line - 1].trimmed().left(kUseLineLength));
                 CloseEntry(line,
-                           std::copy(code.begin(), code.end(), OpenEntry(int(line), code.size())));
+                           std::copy(code.begin(), code.end(), OpenEntry(count, code.size())));
             } else {
                 FEnds[line] = FSize;
             }
@@ -471,7 +497,8 @@ void TXrefRun::WriteRefsPage(int unit, TUsesByDecl& uses, std::vector<TUsedLines
         // in line order within one.
         const std::span<TUseAt> usesOf = uses.Of(unit, d);
         const auto byJobAndLine = [](const TUseAt& a, const TUseAt& b) {
-            return std::tie(a.Job, a.Line) < std::tie(b.Job, b.Line);
+            return (quint64(a.Job) << 32 | quint32(a.Line)) <
+                   (quint64(b.Job) << 32 | quint32(b.Line));
         };
         if (!std::is_sorted(usesOf.begin(), usesOf.end(), byJobAndLine))
             std::sort(usesOf.begin(), usesOf.end(), byJobAndLine);
