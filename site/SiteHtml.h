@@ -11,7 +11,12 @@
 #include <string>
 #include <string_view>
 
-// From "<!DOCTYPE html>" to "<body>", one element a line, each followed by "\n".
+// From "<!DOCTYPE html>" to "<body>", one element a line, each followed by "\n": the head,
+// the title escaped, kPageStyle, the style and kPageBody.
+inline constexpr std::string_view kPageHead =
+    "<!DOCTYPE html>\n<html lang=\"ru\">\n<head>\n<meta charset=\"utf-8\">\n<title>";
+inline constexpr std::string_view kPageStyle = "</title>\n<style>";
+inline constexpr std::string_view kPageBody = "</style>\n</head>\n<body>\n";
 QString SitePageStart(const QString& title, const QString& style);
 
 // `text` in UTF-8 after `out`, as QString::toUtf8 gives it.
@@ -68,6 +73,11 @@ public:
     }
     TSitePageWriter& operator<<(QStringView text);
     TSitePageWriter& Escaped(QStringView text);
+    // The page's start, as SitePageStart gives it, with a style in ASCII.
+    TSitePageWriter& Start(QStringView title, std::string_view style) {
+        *this << kPageHead;
+        return Escaped(title) << kPageStyle << style << kPageBody;
+    }
     // Makes the page the target's content.
     void Commit();
 

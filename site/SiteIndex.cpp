@@ -133,8 +133,9 @@ void WriteIndex(const TOptions& options, const TPlan& plan,
 }
 
 QString SitePageStart(const QString& title, const QString& style) {
-    return QLatin1String("<!DOCTYPE html>\n<html lang=\"ru\">\n<head>\n<meta charset=\"utf-8\">\n"
-                         "<title>") +
-           title.toHtmlEscaped() + QLatin1String("</title>\n<style>") + style +
-           QLatin1String("</style>\n</head>\n<body>\n");
+    const auto latin1 = [](std::string_view text) {
+        return QLatin1StringView(text.data(), qsizetype(text.size()));
+    };
+    return latin1(kPageHead) + title.toHtmlEscaped() + latin1(kPageStyle) + style +
+           latin1(kPageBody);
 }

@@ -26,7 +26,6 @@
 #include <new>
 #include <numeric>
 #include <span>
-#include <unordered_map>
 
 namespace {
 
@@ -299,15 +298,15 @@ private:
 
 // Of the pages uses stand in, as links from one folder, made when needed: the entry's start
 // up to "#L". Kept by a worker while it writes the references pages of one folder, as it
-// mostly does in a row. Keyed by source: a page's uses come from a few of them.
+// mostly does in a row. By source.
 struct TXrefRun::TUsePages {
     QString Folder;
-    std::unordered_map<int, std::string> Opens;
+    std::vector<std::string> Opens;
 };
 
 namespace {
 
-constexpr const char* kRefsStyle =
+constexpr std::string_view kRefsStyle =
     "body{font-family:sans-serif;margin:1.5em}div.decl{margin:.2em 0 .8em}"
     "div.decl:target{background:#ffea80}p.decl{margin:0}span.kind{color:#666;margin-left:.8em}"
     "ul{margin:.2em 0}p.none{margin:.2em 2em;color:#999}";
@@ -444,7 +443,7 @@ void TXrefRun::WriteRefsPage(int unit, TUsesByDecl& uses, std::vector<TUsedLines
     const std::string page = Utf8(RelativeHref(folder, pages.Page));
     if (usePages.Folder != folder) {
         usePages.Folder = folder;
-        usePages.Opens.clear();
+        usePages.Opens.assign(FPages.size(), {});
     }
 
     TPagePlace place{folder, {}, QFileInfo(pages.Refs).fileName()};
@@ -453,8 +452,7 @@ void TXrefRun::WriteRefsPage(int unit, TUsesByDecl& uses, std::vector<TUsedLines
         place.FileName = QFileInfo(pages.Refs).fileName();
     }
     TSitePageWriter html(pages.Refs, std::move(place), batch);
-    html << SitePageStart(pages.Shown + QStringLiteral(" — ссылки"),
-                          QString::fromLatin1(kRefsStyle));
+    html.Start(QString(pages.Shown + QStringLiteral(" — ссылки")), kRefsStyle);
     html << QLatin1String("<h1><a href=\"") << page << QLatin1String("\">");
     html.Escaped(pages.Shown) << QLatin1String("</a></h1>\n");
     std::vector<int> order;
@@ -518,7 +516,7 @@ void TXrefRun::WriteRefsPage(int unit, TUsesByDecl& uses, std::vector<TUsedLines
             if (use.Job != last.Job) {
                 const size_t job = size_t(use.Job);
                 const TXrefPages& from = FPages[size_t(FUnitOfJob[job])];
-                std::string& made = usePages.Opens[FUnitOfJob[job]];
+                std::string& made = usePages.Opens[size_t(FUnitOfJob[job])];
                 if (made.empty())
                     made = "<li><a href=\"" + Utf8(RelativeHref(folder, from.Page)) + "#L";
                 open = &made;
@@ -695,12 +693,11 @@ void TXrefRun::WriteSymbols(const TOptions& options, const std::vector<TPageResu
     }
     TSitePageWriter html(QDir(output).filePath(QStringLiteral("symbols.htm")),
                          TPagePlace{output, {}, QStringLiteral("symbols.htm")}, batch);
-    html << SitePageStart(
-        QStringLiteral("Указатель имён"),
-        QStringLiteral("body{font-family:sans-serif;margin:1.5em}table{border-collapse:collapse}"
-                       "th,td{padding:.1em .8em;text-align:left}"
-                       "tr.letter th{background:#eef;border-top:1px solid #99b}"
-                       "p.letters a{margin-right:.5em}"));
+    html.Start(QStringLiteral("Указатель имён"),
+               "body{font-family:sans-serif;margin:1.5em}table{border-collapse:collapse}"
+               "th,td{padding:.1em .8em;text-align:left}"
+               "tr.letter th{background:#eef;border-top:1px solid #99b}"
+               "p.letters a{margin-right:.5em}");
     html << QStringView(u"<h1>Указатель имён</h1>\n<p class=\"letters\">");
     for (const QString& l : letters) {
         html << QLatin1String("<a href=\"#letter-") << QLatin1StringView(QUrl::toPercentEncoding(l))
