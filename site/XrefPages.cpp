@@ -441,6 +441,8 @@ void TXrefRun::WriteRefsPage(int unit, TUsesByDecl& uses, std::vector<TUsedLines
     const TXrefPages& pages = FPages[size_t(unit)];
     const QString folder = QFileInfo(pages.Refs).path();
     const std::string page = Utf8(RelativeHref(folder, pages.Page));
+    // What each declaration writes between its id and its fragment.
+    const std::string toPage = "\"><p class=\"decl\"><a href=\"" + page;
     if (usePages.Folder != folder) {
         usePages.Folder = folder;
         usePages.Opens.assign(FPages.size(), {});
@@ -501,9 +503,8 @@ void TXrefRun::WriteRefsPage(int unit, TUsesByDecl& uses, std::vector<TUsedLines
         if (!std::is_sorted(usesOf.begin(), usesOf.end(), byJobAndLine))
             std::sort(usesOf.begin(), usesOf.end(), byJobAndLine);
         const bool used = !usesOf.empty();
-        html.Write({"<div class=\"decl\" id=\"", id, "\"><p class=\"decl\"><a href=\"", page,
-                    fragment, "\"><code>", title, "</code></a><span class=\"kind\">",
-                    KindOf(decl, room), "</span></p>\n",
+        html.Write({"<div class=\"decl\" id=\"", id, toPage, fragment, "\"><code>", title,
+                    "</code></a><span class=\"kind\">", KindOf(decl, room), "</span></p>\n",
                     used ? "<ul>\n" : "<p class=\"none\">не используется</p>\n</div>\n"});
         if (!used)
             continue;
@@ -682,6 +683,11 @@ void TXrefRun::WriteSymbols(const TOptions& options, const std::vector<TPageResu
     QStringList letters;
     QHash<char16_t, QString> upper;
     for (size_t r = 0; r < rows.size(); ++r) {
+        // Rows in name order mostly begin as the one before.
+        if (r > 0 && rows[r].First == rows[r - 1].First) {
+            letterOf[r] = letterOf[r - 1];
+            continue;
+        }
         auto first = upper.constFind(rows[r].First);
         if (first == upper.cend())
             first = upper.insert(rows[r].First, rows[r].First == 0
