@@ -133,6 +133,11 @@ public:
         });
         return *this;
     }
+    // Lets go of the entries once the last page to list them is written.
+    void Release() {
+        FText.reset();
+        FEnds = {};
+    }
     // The end of the entry of line `line` (from 1) of a use read.
     std::string_view EntryOf(int line) const {
         const size_t start = FEnds[size_t(line) - 1];
@@ -253,7 +258,8 @@ private:
                 // Escaped, a character takes six bytes at most; copied, sixteen are written.
                 const std::string_view cut = shown.substr(0, size_t(kUseLineLength));
                 char* code = OpenEntry(count, 6 * cut.size() + 16);
-                if (CopyIfPlainAscii(code, cut) && IsAscii(shown.substr(cut.size())))
+                if (CopyIfPlainAscii(code, cut) &&
+                    (cut.size() == shown.size() || IsAscii(shown.substr(cut.size()))))
                     CloseEntry(line, code + cut.size());
                 else if (IsAscii(shown))
                     CloseEntry(line, EscapeAscii(code, cut));
@@ -357,10 +363,28 @@ QStringList TXrefRun::WritePages(const TOptions& options,
         std::move(uses.Ends.begin() + 1, uses.Ends.end(), uses.Ends.begin());
         uses.Ends.back() = uses.Uses.size();
     }
+    // The used lines of a source are let go once the references pages that may list them are
+    // written: the sources each page may list, and how many pages may list each source.
+    const int count = FProject.Count();
+    std::vector<std::vector<int>> listedIn(uses.First.size() - 1);
+    std::vector<std::atomic<int>> readers(FUses.size());
+    for (size_t job = 0; job < FUses.size(); ++job) {
+        if (!results[job].Written)
+            continue;
+        int unit = -1; // of the use before: most uses of a source are of a few others
+        for (const TUse& use : FUses[job])
+            if (use.Target.Unit != unit) {
+                unit = use.Target.Unit;
+                std::vector<int>& listed = listedIn[size_t(unit)];
+                if (listed.empty() || listed.back() != int(job)) {
+                    listed.push_back(int(job));
+                    ++readers[job];
+                }
+            }
+    }
     // The symbol index is the longest single piece: it goes first, and the workers take the
     // references pages one by one beside it, so none waits for another at the end. The first
     // failure stops them; the first in the sources' order is reported, the index's last.
-    const int count = FProject.Count();
     std::vector<QString> errors(size_t(count) + 1);
     std::atomic<int> next = 0;
     std::atomic<bool> failed = false;
@@ -390,9 +414,14 @@ QStringList TXrefRun::WritePages(const TOptions& options,
             return;
         }
         TUsePages usePages;
-        for (int unit = next++; unit < count && !failed; unit = next++)
-            if (results[FJobOfUnit[size_t(unit)]].Written)
-                guarded(unit, [&] { WriteRefsPage(unit, uses, lines, usePages, batch); });
+        for (int unit = next++; unit < count && !failed; unit = next++) {
+            if (!results[FJobOfUnit[size_t(unit)]].Written)
+                continue;
+            guarded(unit, [&] { WriteRefsPage(unit, uses, lines, usePages, batch); });
+            for (const int job : listedIn[size_t(unit)])
+                if (--readers[size_t(job)] == 0)
+                    lines[size_t(job)].Release();
+        }
     });
     batch.Commit();
     QStringList failures;
