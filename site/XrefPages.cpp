@@ -153,12 +153,9 @@ private:
         for (const TUse& use : uses)
             last = std::max(last, use.Line);
         FEnds.assign(size_t(last) + 1, 0);
-        FUsed = 0;
         for (const TUse& use : uses)
-            if (use.Line >= 1 && !FEnds[size_t(use.Line)]) {
+            if (use.Line >= 1)
                 FEnds[size_t(use.Line)] = 1;
-                ++FUsed;
-            }
     }
 
     void ReadOnce(const TJob& job, TUnmarkedSource unmarked, const std::vector<TUse>& uses,
@@ -167,10 +164,10 @@ private:
         AppendEscapedUtf8(FShown, shown);
         FShown += ':';
         const std::optional<QByteArray> bytes = ReadRunSourceBytes(job);
-        // Room for the whole text and each entry's numbers and markup, made once: what is
-        // not used of it is never touched.
+        // Room for the whole text and the numbers and markup of an entry a use, made once:
+        // what is not used of it is never touched.
         if (bytes)
-            Room(size_t(bytes->size()) + FUsed * (FShown.size() + 64));
+            Room(size_t(bytes->size()) + uses.size() * (FShown.size() + 64));
         if (!bytes || !ReadAscii(*bytes)) {
             FSize = 0;
             Take(uses);
@@ -298,7 +295,6 @@ private:
     // Of each line up to the last used, where its entry ends in FText: a line not used has an
     // empty one. Before the lines are read, whether the line is used.
     std::vector<size_t> FEnds;
-    size_t FUsed = 0;   // lines
     std::string FShown; // while read: the entries' part from the line number to the next
 };
 
@@ -468,7 +464,8 @@ void TXrefRun::WriteRefsPage(int unit, TUsesByDecl& uses, std::vector<TUsedLines
                              TUsePages& usePages, TPageBatch& batch) const {
     const auto& decls = FProject.Unit(unit).Decls;
     const TXrefPages& pages = FPages[size_t(unit)];
-    const QString folder = QFileInfo(pages.Refs).path();
+    const QFileInfo refs(pages.Refs);
+    const QString folder = refs.path();
     const std::string page = Utf8(RelativeHref(folder, pages.Page));
     // What each declaration writes between its id and its fragment.
     const std::string toPage = "\"><p class=\"decl\"><a href=\"" + page;
@@ -477,10 +474,10 @@ void TXrefRun::WriteRefsPage(int unit, TUsesByDecl& uses, std::vector<TUsedLines
         usePages.Opens.assign(FPages.size(), {});
     }
 
-    TPagePlace place{folder, {}, QFileInfo(pages.Refs).fileName()};
+    TPagePlace place{folder, {}, refs.fileName()};
     if (const auto& job = FPlan.Jobs[FJobOfUnit[size_t(unit)]]; job.Place) {
         place = *job.Place; // the folders below the named one are not followed when links
-        place.FileName = QFileInfo(pages.Refs).fileName();
+        place.FileName = refs.fileName();
     }
     TSitePageWriter html(pages.Refs, std::move(place), batch);
     html.Start(QString(pages.Shown + QStringLiteral(" — ссылки")), kRefsStyle);
