@@ -69,13 +69,17 @@ bool HasOwnWords(const TDecl& decl) {
     return decl.Kind == TDeclKind::Type || decl.Kind == TDeclKind::Routine;
 }
 
-// A declaration's kind in words, in UTF-8; a type's or routine's own words are put in `room`.
-std::string_view KindOf(const TDecl& decl, std::string& room) {
+// A declaration's kind in words, in UTF-8. A type's or routine's own words are kept in `room`,
+// made again only when they differ from those of the declaration before.
+std::string_view KindOf(const TDecl& decl, std::pair<QString, std::string>& room) {
     if (!HasOwnWords(decl))
         return KindWords(decl.Kind);
-    room.clear();
-    AppendUtf8(room, decl.What);
-    return room;
+    if (room.first != decl.What) {
+        room.first = decl.What;
+        room.second.clear();
+        AppendUtf8(room.second, decl.What);
+    }
+    return room.second;
 }
 
 // Or-ed whole, in a loop that vectorizes: nearly every line is ASCII.
@@ -493,7 +497,8 @@ void TXrefRun::WriteRefsPage(int unit, TUsesByDecl& uses, std::vector<TUsedLines
     };
     if (!std::is_sorted(order.begin(), order.end(), byPlace))
         std::stable_sort(order.begin(), order.end(), byPlace);
-    std::string room, fragment, escapedId;
+    std::string fragment, escapedId;
+    std::pair<QString, std::string> room;
     // Declarations of one line (parameters, a list of variables) share its text: escaped once.
     std::string title;
     QStringView titleOf;
