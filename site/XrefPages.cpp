@@ -488,6 +488,7 @@ void TXrefRun::WriteRefsPage(int unit, TUsesByDecl& uses, std::vector<TUsedLines
     html << QLatin1String("<h1><a href=\"") << page << QLatin1String("\">");
     html.Escaped(pages.Shown) << QLatin1String("</a></h1>\n");
     std::vector<int> order;
+    order.reserve(decls.size());
     for (size_t d = 0; d < decls.size(); ++d)
         if (decls[d].Ordinal >= 0)
             order.push_back(int(d));
