@@ -437,6 +437,15 @@ void TestPas2htmlSite::codeBrowserUsedLines_data() {
     QTest::newRow("mixed, no break at the end")
         << QByteArray("program p;\r\nvar X: Integer;\rbegin\n\t X := 1; \t\r\n\rX := X + 1;\nend.")
         << "X := 1;" << plain;
+    // Indentation is passed sixteen bytes at a time, and the lines found so.
+    QTest::newRow("deep indentation")
+        << QByteArray(lf).replace("\t X := 1;", QByteArray(18, ' ') + "\t\t X := 1;") << "X := 1;"
+        << plain;
+    QTest::newRow("breaks past sixteen bytes")
+        << QByteArray(lf)
+               .replace("program p;\n", "program p; { " + QByteArray(20, '-') + " }\r")
+               .replace("begin\n", "begin { " + QByteArray(9, '-') + " }\r\n")
+        << "X := 1;" << plain;
     QTest::newRow("UTF-8 mark") << "\xEF\xBB\xBF" + lf << "X := 1;" << plain;
     QTest::newRow("UTF-16 mark") << utf16(QString::fromLatin1(lf)) << "X := 1;" << plain;
     QTest::newRow("escaped") << QByteArray(lf).replace("X := 1;", "X := Ord('<&>');")
