@@ -157,9 +157,12 @@ private:
         for (const TUse& use : uses)
             last = std::max(last, use.Line);
         FEnds.assign(size_t(last) + 1, 0);
+        FUsed = 0;
         for (const TUse& use : uses)
-            if (use.Line >= 1)
+            if (use.Line >= 1) {
+                FUsed += !FEnds[size_t(use.Line)];
                 FEnds[size_t(use.Line)] = 1;
+            }
     }
 
     void ReadOnce(const TJob& job, TUnmarkedSource unmarked, const std::vector<TUse>& uses,
@@ -168,10 +171,11 @@ private:
         AppendEscapedUtf8(FShown, shown);
         FShown += ':';
         const std::optional<QByteArray> bytes = ReadRunSourceBytes(job);
-        // Room for the whole text and the numbers and markup of an entry a use, made once:
-        // what is not used of it is never touched.
+        // Room for the whole text and each entry's numbers and markup, made once: what is
+        // not used of it is never touched, and little more is asked for, so that the room
+        // may be made of memory let go before.
         if (bytes)
-            Room(size_t(bytes->size()) + uses.size() * (FShown.size() + 64));
+            Room(size_t(bytes->size()) + FUsed * (FShown.size() + 64));
         if (!bytes || !ReadAscii(*bytes)) {
             FSize = 0;
             Take(uses);
@@ -299,6 +303,7 @@ private:
     // Of each line up to the last used, where its entry ends in FText: a line not used has an
     // empty one. Before the lines are read, whether the line is used.
     std::vector<size_t> FEnds;
+    size_t FUsed = 0;   // lines
     std::string FShown; // while read: the entries' part from the line number to the next
 };
 
