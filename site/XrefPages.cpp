@@ -99,10 +99,7 @@ bool IsAsciiSpace(char c) {
 std::string_view TrimmedAscii(std::string_view text) {
 #ifdef __SSE2__
     while (text.size() >= 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data()));
-        const unsigned blanks =
-            unsigned(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(' ')),
-                                                    _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t')))));
+        const unsigned blanks = BytesAmong<' ', '\t'>(text.data());
         text.remove_prefix(size_t(std::countr_one(blanks)));
         if (blanks != 0xFFFF)
             break;

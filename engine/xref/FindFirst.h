@@ -33,10 +33,13 @@ size_t FindFirst(const TUnit* s, size_t from, size_t size, TIs is, [[maybe_unuse
 }
 
 #ifdef __SSE2__
-// A bit for each of the sixteen bytes at `at` that is one of `chars`.
-template <char... chars> unsigned BytesAmong(const char* at) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+// A bit for each of sixteen bytes that is one of `chars`.
+template <char... chars> unsigned BytesAmong(__m128i bytes) {
     return unsigned(_mm_movemask_epi8((_mm_cmpeq_epi8(bytes, _mm_set1_epi8(chars)) | ...)));
+}
+// The same of the sixteen bytes at `at`.
+template <char... chars> unsigned BytesAmong(const char* at) {
+    return BytesAmong<chars...>(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)));
 }
 #endif
 
