@@ -82,10 +82,12 @@ std::string_view KindOf(const TDecl& decl, std::pair<QString, std::string>& room
 
 // Of the pages uses stand in, as links from one folder, made when needed: the entry's start
 // up to "#L". Kept by a worker while it writes the references pages of one folder, as it
-// mostly does in a row. By source.
+// mostly does in a row. By source. And the used lines of each job, once read, for all its
+// pages: they are let go only once no page of any worker may list them.
 struct TXrefRun::TUsePages {
     QString Folder;
     std::vector<std::string> Opens;
+    std::vector<const TUsedLines*> Lines;
 };
 
 namespace {
@@ -192,6 +194,7 @@ QStringList TXrefRun::WritePages(const TOptions& options,
             return;
         }
         TUsePages usePages;
+        usePages.Lines.resize(lines.size());
         for (int unit = next++; unit < count && !failed; unit = next++) {
             if (!results[FJobOfUnit[size_t(unit)]].Written)
                 continue;
@@ -331,7 +334,10 @@ void TXrefRun::WriteRefsPage(int unit, TUsesByDecl& uses, std::vector<TUsedLines
                 if (made.empty())
                     made = "<li><a href=\"" + Utf8(RelativeHref(folder, from.Page)) + "#L";
                 open = &made;
-                entries = &lines[job].Read(FPlan.Jobs[job], FUnmarked, FUses[job], from.Shown);
+                const TUsedLines*& read = usePages.Lines[job];
+                if (!read)
+                    read = &lines[job].Read(FPlan.Jobs[job], FUnmarked, FUses[job], from.Shown);
+                entries = read;
             }
             last = use;
             html.Write({*open, entries->EntryOf(use.Line)});
