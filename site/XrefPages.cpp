@@ -105,6 +105,38 @@ struct TXrefRun::TUsesByDecl {
     std::vector<size_t> Ends;  // of each declaration, where its uses end in Uses
     std::vector<TUseAt> Uses;
 
+    // The uses recorded by the pages written, `uses` by job. Counted first, then placed in the
+    // declarations' order keeping the sources' and each source's: mostly in line order.
+    TUsesByDecl(const TXrefProject& project, const std::vector<std::vector<TUse>>& uses,
+                const std::vector<TPageResult>& results) {
+        First.resize(size_t(project.Count()) + 1);
+        for (int unit = 0; unit < project.Count(); ++unit)
+            First[size_t(unit) + 1] = First[size_t(unit)] + project.Unit(unit).Decls.size();
+        Ends.resize(First.back());
+        const auto slotOf = [this](const TUse& use) {
+            return First[size_t(use.Target.Unit)] + size_t(use.Target.Decl);
+        };
+        // A page that is not there has no line to link to.
+        for (size_t job = 0; job < uses.size(); ++job)
+            if (results[job].Written)
+                for (const TUse& use : uses[job])
+                    if (use.Line >= 1)
+                        ++Ends[slotOf(use)];
+        std::partial_sum(Ends.begin(), Ends.end(), Ends.begin());
+        Uses.resize(Ends.empty() ? 0 : Ends.back());
+        // Placed from the back, each declaration's end becomes its start; then each start is
+        // the end of the declaration before.
+        for (size_t job = uses.size(); job-- > 0;)
+            if (results[job].Written)
+                for (auto use = uses[job].crbegin(); use != uses[job].crend(); ++use)
+                    if (use->Line >= 1)
+                        Uses[--Ends[slotOf(*use)]] = {int(job), use->Line};
+        if (!Ends.empty()) {
+            std::move(Ends.begin() + 1, Ends.end(), Ends.begin());
+            Ends.back() = Uses.size();
+        }
+    }
+
     std::span<TUseAt> Of(int unit, int decl) {
         const size_t k = First[size_t(unit)] + size_t(decl);
         const size_t start = k == 0 ? 0 : Ends[k - 1];
@@ -115,34 +147,7 @@ struct TXrefRun::TUsesByDecl {
 QStringList TXrefRun::WritePages(const TOptions& options,
                                  const std::vector<TPageResult>& results) const {
     std::vector<TUsedLines> lines(FUses.size()); // per job
-    // Counted first, then placed in the declarations' order keeping the sources' and each
-    // source's: mostly in line order. A page that is not there has no line to link to.
-    TUsesByDecl uses;
-    uses.First.resize(size_t(FProject.Count()) + 1);
-    for (int unit = 0; unit < FProject.Count(); ++unit)
-        uses.First[size_t(unit) + 1] = uses.First[size_t(unit)] + FProject.Unit(unit).Decls.size();
-    uses.Ends.resize(uses.First.back());
-    const auto slotOf = [&uses](const TUse& use) {
-        return uses.First[size_t(use.Target.Unit)] + size_t(use.Target.Decl);
-    };
-    for (size_t job = 0; job < FUses.size(); ++job)
-        if (results[job].Written)
-            for (const TUse& use : FUses[job])
-                if (use.Line >= 1)
-                    ++uses.Ends[slotOf(use)];
-    std::partial_sum(uses.Ends.begin(), uses.Ends.end(), uses.Ends.begin());
-    uses.Uses.resize(uses.Ends.empty() ? 0 : uses.Ends.back());
-    // Placed from the back, each declaration's end becomes its start; then each start is the
-    // end of the declaration before.
-    for (size_t job = FUses.size(); job-- > 0;)
-        if (results[job].Written)
-            for (auto use = FUses[job].crbegin(); use != FUses[job].crend(); ++use)
-                if (use->Line >= 1)
-                    uses.Uses[--uses.Ends[slotOf(*use)]] = {int(job), use->Line};
-    if (!uses.Ends.empty()) {
-        std::move(uses.Ends.begin() + 1, uses.Ends.end(), uses.Ends.begin());
-        uses.Ends.back() = uses.Uses.size();
-    }
+    TUsesByDecl uses(FProject, FUses, results);
     // The used lines of a source are let go once the references pages that may list them are
     // written: the sources each page may list, and how many pages may list each source.
     const int count = FProject.Count();
