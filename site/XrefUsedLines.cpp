@@ -14,14 +14,6 @@
 
 namespace {
 
-// Or-ed whole, in a loop that vectorizes: nearly every line is ASCII.
-bool IsAscii(std::string_view text) {
-    unsigned char any = 0;
-    for (const char c : text)
-        any |= static_cast<unsigned char>(c);
-    return any < 0x80;
-}
-
 bool IsAsciiSpace(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }

@@ -5,6 +5,7 @@
 
 #include <bit>
 #include <cstddef>
+#include <string_view>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -51,7 +52,16 @@ inline size_t NextLineBreak(const char* s, size_t from, size_t size) {
 #ifdef __SSE2__
             return BytesAmong<'\n', '\r'>(s + at);
 #else
-            return at;
+            return 0u;
 #endif
         });
+}
+
+// Whether every byte is ASCII: or-ed whole, in a loop the compiler vectorizes, since nearly
+// every text is.
+inline bool IsAscii(std::string_view bytes) {
+    unsigned char any = 0;
+    for (const char c : bytes)
+        any |= static_cast<unsigned char>(c);
+    return any < 0x80;
 }

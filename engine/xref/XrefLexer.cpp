@@ -2,6 +2,7 @@
 
 #include "CodeTokens.h"
 #include "Conditions.h"
+#include "FindFirst.h"
 #include "LineScanner.h"
 #include "TextCodec.h"
 
@@ -194,32 +195,17 @@ __m128i Narrowed(const char16_t* s, qsizetype first, qsizetype second) {
 }
 #endif
 
-// The first CR or LF of s[from, size), or `size`: looked for sixteen units at a time where the
-// machine compares them at once, since a call per line of some thirty units costs more.
+// The first CR or LF of s[from, size), or `size`.
 qsizetype NextLineBreak(const char16_t* s, qsizetype from, qsizetype size) {
-    qsizetype i = from;
+    return qsizetype(FindFirst(
+        s, size_t(from), size_t(size), [](char16_t c) { return c == u'\n' || c == u'\r'; },
+        [s](size_t at) {
 #ifdef __SSE2__
-    const auto breaks = [s](qsizetype first) {
-        const __m128i bytes = Narrowed(s, first, first + 8);
-        return unsigned(
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')),
-                                           _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')))));
-    };
-    for (; i + 16 <= size; i += 16)
-        if (const unsigned hits = breaks(i))
-            return i + std::countr_zero(hits);
-    if (i < size && size >= 16) {
-        // The last units, those before `i` left out.
-        const qsizetype last = size - 16;
-        if (const unsigned hits = breaks(last) >> (i - last))
-            return i + std::countr_zero(hits);
-        return size;
-    }
+            return BytesAmong<'\n', '\r'>(Narrowed(s, qsizetype(at), qsizetype(at + 8)));
+#else
+            return 0u;
 #endif
-    for (; i < size; ++i)
-        if (s[i] == u'\n' || s[i] == u'\r')
-            return i;
-    return size;
+        }));
 }
 
 } // namespace
@@ -243,14 +229,6 @@ void AppendSourceLines(std::vector<QStringView>& lines, QStringView text) {
 
 namespace {
 
-// Told by a loop the compiler vectorizes: the whole text is read whatever it holds.
-bool IsAscii(QByteArrayView bytes) {
-    unsigned char any = 0;
-    for (const char c : bytes)
-        any |= static_cast<unsigned char>(c);
-    return any < 0x80;
-}
-
 // Whether windows-1251 reads ASCII bytes as ASCII, as UTF-8 does.
 bool AnsiKeepsAscii() {
     static const bool keeps = [] {
@@ -270,7 +248,8 @@ QString DecodeSource(const QByteArray& bytes, TUnmarkedSource unmarked, QString 
     TTextEncoding encoding = DetectEncoding(bytes, &bom);
     // Nearly every source is ASCII throughout, which every encoding reads alike: widened
     // without checking and decoding it as UTF-8.
-    if (bom == 0 && IsAscii(bytes) && AnsiKeepsAscii()) {
+    if (bom == 0 && IsAscii(std::string_view(bytes.constData(), size_t(bytes.size()))) &&
+        AnsiKeepsAscii()) {
         room = QLatin1StringView(bytes); // into the room's memory when it is the room's alone
         return room;
     }
