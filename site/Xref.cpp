@@ -212,7 +212,8 @@ TXrefRun::TXrefRun(const TOptions& options, const TPlan& plan, int threads)
             continue;
         const TJob& job = plan.Jobs[wanted[k]];
         FUnitOfJob[wanted[k]] = FProject.Add(std::move(parsed[k]->Unit), Absolute(job.Source));
-        FNames.push_back({std::move(parsed[k]->Sites), std::move(parsed[k]->Withs), stamps[k]});
+        FNames.push_back({std::move(parsed[k]->Sites), std::move(parsed[k]->Names),
+                          std::move(parsed[k]->Withs), stamps[k]});
         FJobOfUnit.push_back(wanted[k]);
         const QString page = Absolute(job.Target);
         FPages.push_back({page, RefsPageOf(page), Shown(options, job)});
@@ -235,7 +236,7 @@ TXrefMarks TXrefRun::MarksFor(size_t job, const struct stat* opened) {
     // the file its page opened, or by its name when the page has not opened it yet.
     std::vector<TXrefLink> links;
     if ((opened ? StampOf(*opened) : StampOf(FPlan.Jobs[job].Source)) == names.Stamp)
-        links = FProject.Resolve(unit, names.Sites, names.Withs);
+        links = FProject.Resolve(unit, names.Sites, names.Names, names.Withs);
     FUses[job].reserve(links.size());
     for (const TXrefLink& link : links)
         FUses[job].push_back({link.Target, link.Line});

@@ -67,6 +67,7 @@ private:
     // A source's names as its one parse found them, until its page is made.
     struct TNames {
         std::vector<TSite> Sites;
+        std::vector<QString> Names;
         std::vector<TWith> Withs;
         TSourceStamp Stamp;
     };

@@ -98,19 +98,22 @@ struct TSite {
     };
     TRole Role = TRole::Lexical;
     bool Sure = true;
-    quint8 Steps = 0;  // the "^" and "[ ]" between Prev and the dot
+    quint8 Steps = 0;  // the "^" and "[ ]" between the site before the dot and the dot
     quint8 Length = 0; // as TDecl's
     int Line = 0, Ordinal = 0;
     int Column = 0; // as TDecl's
     int Scope = -1;
     int Seq = 0;
     int Args = -1; // the number of arguments of a call that follows; -1 for none
-    int Prev = -1; // the site before the dot, for Qualified
-    // For Preset: a declaration of this source; for UnitName: its entry in the uses clause
-    // of its scope.
+    // For Qualified: the site before the dot; for Preset: a declaration of this source; for
+    // UnitName: its entry in the uses clause of its scope, which alone finds it. One field: no
+    // role has two.
     int Target = -1;
     int With = -1; // the innermost "with" around, an index into TParsedSource::Withs
-    QString Lower;
+    // Its lower case, an index into TParsedSource::Names; 0, the empty name, for a bare
+    // "inherited". Sites are kept by the hundred thousand until their page is made: a string
+    // in each was a third of their memory.
+    int Name = 0;
 };
 
 struct TWith {
@@ -211,6 +214,7 @@ struct TXrefUnit {
 struct TParsedSource {
     TXrefUnit Unit;
     std::vector<TSite> Sites;
+    std::vector<QString> Names; // the sites' names in lower case, each once, after the empty one
     std::vector<TWith> Withs;
 };
 

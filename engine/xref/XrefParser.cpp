@@ -126,8 +126,47 @@ bool IsRoutineWord(const QString& lower) {
            IsWord(lower, "constructor") || IsWord(lower, "destructor") || IsWord(lower, "operator");
 }
 
+void TXrefParser::TSiteNames::Begin() {
+    if (FSlots.empty())
+        Grow();
+    if (++FStamp == 0) { // after four billion sources: the stamps start again
+        std::fill(FSlots.begin(), FSlots.end(), TSlot{});
+        FStamp = 1;
+    }
+    FCount = 0;
+}
+
+int TXrefParser::TSiteNames::Add(size_t k, const QString* lower, std::vector<QString>& names) {
+    const int index = int(names.size());
+    names.push_back(*lower);
+    FSlots[k] = {lower, index, FStamp};
+    if (2 * ++FCount > FSlots.size())
+        Grow();
+    return index;
+}
+
+void TXrefParser::TSiteNames::Grow() {
+    std::vector<TSlot> old(std::max<size_t>(1024, 2 * FSlots.size()));
+    old.swap(FSlots);
+    FMask = FSlots.size() - 1;
+    FShift = 64 - std::countr_zero(FSlots.size());
+    for (const TSlot& slot : old) {
+        if (slot.Stamp != FStamp)
+            continue;
+        size_t k = Start(slot.Lower);
+        while (FSlots[k].Stamp == FStamp)
+            k = (k + 1) & FMask;
+        FSlots[k] = slot;
+    }
+}
+
 TXrefParser::TXrefParser(const TXrefSource& source)
-    : FSource(source), FTokens(source.Tokens), FLines(source.Lines) {}
+    : FSource(source), FTokens(source.Tokens), FLines(source.Lines), FSiteNames([]() -> auto& {
+          thread_local TSiteNames names;
+          return names;
+      }()) {
+    FSiteNames.Begin();
+}
 
 void TXrefParser::SkipStatementEnd() {
     int depth = 0;
@@ -215,6 +254,7 @@ TParsedSource TXrefParser::Parse() {
     static thread_local std::vector<TDecl> declRoom;
     FOut.Unit.Decls.swap(declRoom);
     FOut.Sites.reserve(FSource.UnreservedNames + FSource.UnreservedNames / 16);
+    FOut.Names.emplace_back();
     NewScope(TScopeKind::File, -1, -1);
     UnitOrProgram();
     declRoom.swap(FOut.Unit.Decls);
@@ -386,7 +426,6 @@ void TXrefParser::Uses(int scope) {
                 Skip();
             }
             auto& uses = FOut.Unit.Scopes[size_t(scope)].Uses;
-            FOut.Sites[size_t(site)].Lower = lower;
             FOut.Sites[size_t(site)].Target = int(uses.size());
             uses.push_back(std::move(used));
         }

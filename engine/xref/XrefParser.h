@@ -67,7 +67,7 @@ private:
         site.Scope = scope;
         site.Seq = int(token);
         site.With = FWith;
-        site.Lower = QString(t.Lower()); // copied and moved in line: an assignment is a call
+        site.Name = FSiteNames.Find(t.LowerName, FOut.Names);
         return int(FOut.Sites.size() - 1);
     }
 
@@ -107,13 +107,14 @@ private:
     void Statement(int scope);
     void Block(int scope);
     // A name and the names after its dots; returns its last site.
-    int NameChain(int scope) {
+    Q_ALWAYS_INLINE int NameChain(int scope) {
         const int site = AddSite(TSite::TRole::Lexical, scope, FAt);
         Skip();
         return ChainFrom(scope, site);
     }
-    // The names after the dots that follow `site`; returns the last site.
-    int ChainFrom(int scope, int site) {
+    // The names after the dots that follow `site`; returns the last site. Met for nearly every
+    // name of code: in line.
+    Q_ALWAYS_INLINE int ChainFrom(int scope, int site) {
         for (;;) {
             if (Sym("(")) {
                 FOut.Sites[size_t(site)].Args = ArgumentCount();
@@ -123,7 +124,7 @@ private:
                 return site;
             Skip();
             const int next = AddSite(TSite::TRole::Qualified, scope, FAt);
-            FOut.Sites[size_t(next)].Prev = site;
+            FOut.Sites[size_t(next)].Target = site;
             site = next;
             Skip();
         }
@@ -210,6 +211,41 @@ private:
         int Last = -1, Count = 0;
     };
     TPerName<TSameNames> FSameNames;
+    // The sites' names, each given its index in FOut.Names on its first site. Asked for every
+    // site: told in line by the address of the reader's one copy. One table serves every
+    // source a thread parses: a slot an earlier source stamped counts as empty, so none is
+    // cleared.
+    class TSiteNames {
+    public:
+        // Starts the names of a source.
+        void Begin();
+        int Find(const QString* lower, std::vector<QString>& names) {
+            for (size_t k = Start(lower);; k = (k + 1) & FMask) {
+                const TSlot& slot = FSlots[k];
+                if (slot.Stamp != FStamp)
+                    return Add(k, lower, names);
+                if (slot.Lower == lower)
+                    return slot.Index;
+            }
+        }
+
+    private:
+        struct TSlot {
+            const QString* Lower = nullptr;
+            int Index = 0;
+            quint32 Stamp = 0; // of the source that put it there; 0 for none
+        };
+        size_t Start(const QString* lower) const {
+            return size_t((quint64(quintptr(lower)) * 0x9E3779B97F4A7C15ull) >> FShift);
+        }
+        int Add(size_t k, const QString* lower, std::vector<QString>& names);
+        void Grow();
+        std::vector<TSlot> FSlots; // a power of two in size, at most half full
+        size_t FMask = 0, FCount = 0;
+        int FShift = 64;
+        quint32 FStamp = 0;
+    };
+    TSiteNames& FSiteNames;
     mutable std::vector<int> FArgumentCounts; // per token: its bracket's, once counted
     // Per bracket depth of the expression being read: the chain of names the next ".Name"
     // selects from, with the "^" and "[ ]" it went through since its last name; a call's or

@@ -546,11 +546,11 @@ TXrefProject::TAncestor TXrefProject::MembersOf(TXrefRef ref, int depth, int str
     }
 }
 
-TXrefRef TXrefProject::ImplicitOf(int unit, const TSite& site) const {
+TXrefRef TXrefProject::ImplicitOf(int unit, const TSite& site, const QString& lower) const {
     // "Self" is the class of the method around; "Result" the innermost routine, whose type
     // its members are reached through.
     const TXrefUnit& model = Unit(unit);
-    const bool self = site.Lower == u"self";
+    const bool self = lower == u"self";
     for (int s = site.Scope, steps = 0; s >= 0 && steps < kMaxSteps;
          s = model.Scopes[size_t(s)].Outer, ++steps) {
         const TScope& sc = model.Scopes[size_t(s)];
@@ -571,6 +571,7 @@ TXrefRef TXrefProject::ImplicitOf(int unit, const TSite& site) const {
 }
 
 std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>& sites,
+                                             const std::vector<QString>& names,
                                              const std::vector<TWith>& withs) const {
     std::vector<TXrefLink> links;
     links.reserve(sites.size()); // most names are linked: room given once
@@ -578,8 +579,8 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
     const TXrefUnit& model = Unit(unit);
     TResolveCache cache(sites.size());
     // Sites come in the order of their places: a lookup made once holds for the later ones.
-    const auto lexical = [&](const TSite& site) {
-        const THashedName name(site.Lower);
+    const auto lexical = [&](const TSite& site, const QString& lower) {
+        const THashedName name(lower);
         const auto [key, hash] = TResolveCache::Key(name, site.Scope, site.Args);
         const auto [kept, added] = cache.Lexicals.Insert(key, hash);
         if (!added && kept.Seq >= 0 && kept.Seq <= site.Seq)
@@ -597,7 +598,7 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
             members = MembersOf(ref, 0, steps);
         return members;
     };
-    auto withLookup = [&](const TSite& site) -> TFound {
+    auto withLookup = [&](const TSite& site, const QString& lower) -> TFound {
         for (int w = site.With; w >= 0; w = withs[size_t(w)].Outer) {
             const auto& subjects = withs[size_t(w)].Subjects;
             for (auto k = subjects.rbegin(); k != subjects.rend(); ++k) {
@@ -606,8 +607,7 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
                 const TAncestor members = membersOf(resolved[size_t(*k)], 0);
                 if (members.Kind != TAncestor::TKind::Members)
                     return {{}, true};
-                const TFound found =
-                    Member(members.Unit, members.Scope, site.Lower, site.Args, &cache);
+                const TFound found = Member(members.Unit, members.Scope, lower, site.Args, &cache);
                 if (found.Done())
                     return found;
             }
@@ -616,6 +616,7 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
     };
     for (size_t i = 0; i < sites.size(); ++i) {
         const TSite& site = sites[i];
+        const QString& lower = names[size_t(site.Name)];
         TFound found;
         switch (site.Role) {
         case TSite::TRole::Preset:
@@ -631,35 +632,35 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
         }
         case TSite::TRole::Lexical:
             if (site.With >= 0)
-                found = withLookup(site);
+                found = withLookup(site, lower);
             if (!found.Done())
-                found = lexical(site);
+                found = lexical(site, lower);
             break;
         case TSite::TRole::Qualified: {
-            const TXrefRef prev = site.Prev >= 0 ? resolved[size_t(site.Prev)] : TXrefRef{};
+            const TXrefRef prev = site.Target >= 0 ? resolved[size_t(site.Target)] : TXrefRef{};
             if (!prev.IsValid())
                 break;
             const TDecl& decl = Decl(prev);
             if (decl.Scope == 0) {
                 const TXrefUnit& target = Unit(prev.Unit);
                 if (prev.Unit == unit && target.Implementation >= 0)
-                    found = FindIn(unit, target.Implementation, site.Lower, -1, site.Args);
+                    found = FindIn(unit, target.Implementation, lower, -1, site.Args);
                 if (!found.Done())
                     found =
                         FindIn(prev.Unit, target.Interface >= 0 ? target.Interface : target.Main,
-                               site.Lower, -1, site.Args);
+                               lower, -1, site.Args);
                 break;
             }
             const TAncestor members = membersOf(prev, site.Steps);
             if (members.Kind == TAncestor::TKind::Members)
-                found = Member(members.Unit, members.Scope, site.Lower, site.Args, &cache);
+                found = Member(members.Unit, members.Scope, lower, site.Args, &cache);
             break;
         }
         case TSite::TRole::Member:
-            found = Member(unit, site.Scope, site.Lower, site.Args, &cache);
+            found = Member(unit, site.Scope, lower, site.Args, &cache);
             break;
         case TSite::TRole::Implicit:
-            found.Ref = ImplicitOf(unit, site);
+            found.Ref = ImplicitOf(unit, site, lower);
             break;
         case TSite::TRole::Inherited: {
             int s = site.Scope;
@@ -673,9 +674,8 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
             if (ancestor.Kind != TAncestor::TKind::Members || body.Owner < 0)
                 break;
             const TDecl& method = model.Decls[size_t(body.Owner)];
-            found = Member(ancestor.Unit, ancestor.Scope,
-                           site.Lower.isEmpty() ? method.Lower : site.Lower,
-                           site.Lower.isEmpty() ? method.Params : site.Args, &cache);
+            found = Member(ancestor.Unit, ancestor.Scope, lower.isEmpty() ? method.Lower : lower,
+                           lower.isEmpty() ? method.Params : site.Args, &cache);
             break;
         }
         }

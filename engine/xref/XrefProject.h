@@ -36,6 +36,7 @@ public:
 
     // The links of the names of source `unit`, as its parse found them, in order.
     std::vector<TXrefLink> Resolve(int unit, const std::vector<TSite>& sites,
+                                   const std::vector<QString>& names,
                                    const std::vector<TWith>& withs) const;
 
     // The source that `lower` (a name in a uses clause of source `from`, with its `in`
@@ -111,7 +112,7 @@ private:
                           int strip = 0) const;
     TAncestor ResolveAncestor(int unit, int scope, int depth);
     // What "Result" or "Self" at `site` stands for: a routine or a class; none when unknown.
-    TXrefRef ImplicitOf(int unit, const TSite& site) const;
+    TXrefRef ImplicitOf(int unit, const TSite& site, const QString& lower) const;
     int UnitDecl(int unit) const;
 
     std::vector<TSource> FUnits;

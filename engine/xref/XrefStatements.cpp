@@ -93,7 +93,7 @@ void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
                             FOut.Sites[size_t(named)].Args = 0;
                         }
                     } else {
-                        FOut.Sites[size_t(site)].Lower.clear();
+                        FOut.Sites[size_t(site)].Name = 0;
                     }
                     chain() = {};
                     continue;
@@ -158,7 +158,7 @@ void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
             if (IsName(1) && chain().Site >= 0) {
                 Skip();
                 const int site = AddSite(TSite::TRole::Qualified, scope, FAt);
-                FOut.Sites[size_t(site)].Prev = chain().Site;
+                FOut.Sites[size_t(site)].Target = chain().Site;
                 FOut.Sites[size_t(site)].Steps = quint8(std::min(chain().Steps, 255));
                 Skip();
                 chain() = {ChainFrom(scope, site), 0, false};

@@ -28,7 +28,7 @@ void TXrefParser::TypeName(int scope, TTypeRef& ref) {
     while (Sym(".") && IsName(1)) {
         Skip();
         const int next = AddSite(TSite::TRole::Qualified, scope, FAt);
-        FOut.Sites[size_t(next)].Prev = site;
+        FOut.Sites[size_t(next)].Target = site;
         site = next;
         name += u'.' + Tok().Lower();
         Skip();
@@ -327,7 +327,7 @@ void TXrefParser::Property(int members, bool isPublic) {
             while (Sym(".") && IsName(1)) {
                 Skip();
                 const int next = AddSite(TSite::TRole::Qualified, members, FAt);
-                FOut.Sites[size_t(next)].Prev = site;
+                FOut.Sites[size_t(next)].Target = site;
                 site = next;
                 Skip();
             }

@@ -74,7 +74,8 @@ QString LinkOf(const TRun& run, const QString& where) {
     if (ordinal < 0)
         return QStringLiteral("no such name");
     const TParsedSource parsed = ParseXrefSource(run.Sources[size_t(unit)]);
-    for (const TXrefLink& link : run.Project.Resolve(unit, parsed.Sites, parsed.Withs))
+    for (const TXrefLink& link :
+         run.Project.Resolve(unit, parsed.Sites, parsed.Names, parsed.Withs))
         if (link.Line == line && link.Ordinal == ordinal) {
             const QString id = run.Project.Decl(link.Target).Id;
             return link.Target.Unit == unit ? id : run.Names[link.Target.Unit] + u'/' + id;

@@ -31,7 +31,8 @@ int FuzzXref(const uint8_t* data, size_t size) {
     project.Add(std::move(parsed.Unit), QStringLiteral("/f/a.pas"));
     project.Add(ParseXrefSource(other).Unit, QStringLiteral("/f/b.pas"));
     project.Link();
-    const std::vector<TXrefLink> links = project.Resolve(0, parsed.Sites, parsed.Withs);
+    const std::vector<TXrefLink> links =
+        project.Resolve(0, parsed.Sites, parsed.Names, parsed.Withs);
     for (const TXrefLink& link : links) {
         FuzzExpect(link.Target.Unit >= 0 && link.Target.Unit < project.Count() &&
                        link.Target.Decl >= 0 &&
