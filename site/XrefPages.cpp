@@ -67,13 +67,13 @@ bool HasOwnWords(const TDecl& decl) {
 
 // A declaration's kind in words, in UTF-8. A type's or routine's own words are kept in `room`,
 // made again only when they differ from those of the declaration before.
-std::string_view KindOf(const TDecl& decl, std::pair<QString, std::string>& room) {
+std::string_view KindOf(const TDecl& decl, std::pair<TDeclWhat, std::string>& room) {
     if (!HasOwnWords(decl))
         return KindWords(decl.Kind);
     if (room.first != decl.What) {
         room.first = decl.What;
         room.second.clear();
-        AppendUtf8(room.second, decl.What);
+        AppendUtf8(room.second, WhatWords(decl.What));
     }
     return room.second;
 }
@@ -285,7 +285,7 @@ void TXrefRun::WriteRefsPage(int unit, TUsesByDecl& uses, std::vector<TUsedLines
     if (!std::is_sorted(order.begin(), order.end(), byPlace))
         std::stable_sort(order.begin(), order.end(), byPlace);
     std::string fragment, escapedId;
-    std::pair<QString, std::string> room;
+    std::pair<TDeclWhat, std::string> room;
     // Declarations of one line (parameters, a list of variables) share its text: escaped once.
     std::string title;
     QStringView titleOf;
@@ -452,10 +452,11 @@ void TXrefRun::WriteSymbols(const TOptions& options, const std::vector<TPageResu
                 continue;
             int kind = int(decl.Kind);
             if (HasOwnWords(decl)) {
-                auto known = kindOf.constFind(decl.What);
+                const QString what = WhatWords(decl.What);
+                auto known = kindOf.constFind(what);
                 if (known == kindOf.cend()) {
-                    known = kindOf.insert(decl.What, int(kinds.size()));
-                    AppendUtf8(kinds.emplace_back(), decl.What);
+                    known = kindOf.insert(what, int(kinds.size()));
+                    AppendUtf8(kinds.emplace_back(), what);
                 }
                 kind = *known;
             }

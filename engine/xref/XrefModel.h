@@ -30,6 +30,31 @@ enum class TDeclKind : quint8 {
     TypeParameter
 };
 
+// A type's or routine's kind, as its declaration tells.
+enum class TDeclWhat : quint8 {
+    None,
+    ClassReference,
+    Enumeration,
+    Set,
+    Array,
+    Pointer,
+    ProceduralType,
+    File,
+    Type,
+    Record,
+    Object,
+    Class,
+    Helper,
+    Interface,
+    Function,
+    Constructor,
+    Destructor,
+    Operator,
+    Procedure
+};
+// The same in words ("класс", "запись"); empty for None.
+QString WhatWords(TDeclWhat what);
+
 // The type a name was declared with, as written: enough to find members through it.
 struct TTypeRef {
     QString Name;            // lower case, dotted when qualified; empty when anonymous or none
@@ -45,17 +70,17 @@ struct TDecl {
     QString Name; // as written
     QString Lower;
     TDeclKind Kind = TDeclKind::Variable;
-    QString What;   // a type's kind in words ("класс", "запись"), empty otherwise
-    int Scope = -1; // where it is declared
-    int Inner = -1; // its members, or its parameters and locals
-    int Line = 0, Ordinal = -1;
-    int Column = 0; // where its name starts in its line, in units of the decoded text
-    int Seq = 0;    // the token it stands at: declared before what follows
+    TDeclWhat What = TDeclWhat::None; // of a type or routine
     bool Sure = true;
     bool Public = false;   // in an interface section or a program, outside routines
     bool Forward = false;  // a routine declared "forward" and not yet given its body
     bool Overload = false; // declared "overload": a call looks for more in other units
     quint8 Length = 0;     // its name's units as written where it stands; 0 for over 255
+    int Scope = -1;        // where it is declared
+    int Inner = -1;        // its members, or its parameters and locals
+    int Line = 0, Ordinal = -1;
+    int Column = 0;        // where its name starts in its line, in units of the decoded text
+    int Seq = 0;           // the token it stands at: declared before what follows
     int Params = -1;       // a routine's parameter count
     int Defaults = 0;      // how many of them have a default value
     quint32 Signature = 0; // a hash of its parameters' types as written

@@ -511,7 +511,7 @@ void TXrefParser::TypeSection(int scope, bool isPublic) {
         }
         Accept("type");
         TTypeRef ref;
-        const QString what = TypeDef(scope, d, ref);
+        const TDeclWhat what = TypeDef(scope, d, ref);
         FOut.Unit.Decls[size_t(d)].What = what;
         FOut.Unit.Decls[size_t(d)].Type = ref;
         if (!Accept(";"))

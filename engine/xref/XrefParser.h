@@ -92,8 +92,8 @@ private:
     // `signature`, when the class declares several; else -1.
     int Accessor(int members, quint32 signature) const;
     void GenericParameters(int inner);
-    QString TypeDef(int scope, int decl, TTypeRef& ref);
-    QString StructuredType(int scope, int decl, const QString& keyword, TTypeRef& ref);
+    TDeclWhat TypeDef(int scope, int decl, TTypeRef& ref);
+    TDeclWhat StructuredType(int scope, int decl, const QString& keyword, TTypeRef& ref);
     void Members(int members, bool isPublic);
     void Property(int members, bool isPublic);
     void VariantPart(int members);

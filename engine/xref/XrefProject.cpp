@@ -516,7 +516,7 @@ TXrefProject::TAncestor TXrefProject::MembersOf(TXrefRef ref, int depth, int str
     case TDeclKind::Type:
         if (decl.Inner >= 0 &&
             Unit(ref.Unit).Scopes[size_t(decl.Inner)].Kind == TScopeKind::Members &&
-            decl.What != u"тип")
+            decl.What != TDeclWhat::Type)
             return strip == 0 ? TAncestor{TAncestor::TKind::Members, ref.Unit, decl.Inner}
                               : TAncestor{};
         return TypeMembers(ref.Unit, decl.Scope, decl.Type, depth, strip);
@@ -530,7 +530,7 @@ TXrefProject::TAncestor TXrefProject::MembersOf(TXrefRef ref, int depth, int str
         return TypeMembers(ref.Unit, decl.Scope, decl.Type, depth, strip);
     case TDeclKind::Method:
         // A constructor gives an object of its class.
-        if (decl.What == u"конструктор" &&
+        if (decl.What == TDeclWhat::Constructor &&
             Unit(ref.Unit).Scopes[size_t(decl.Scope)].Kind == TScopeKind::Members)
             return strip == 0 ? TAncestor{TAncestor::TKind::Members, ref.Unit, decl.Scope}
                               : TAncestor{};

@@ -49,11 +49,11 @@ void TXrefParser::TypeName(int scope, TTypeRef& ref) {
     }
 }
 
-QString TXrefParser::TypeDef(int scope, int decl, TTypeRef& ref) {
+TDeclWhat TXrefParser::TypeDef(int scope, int decl, TTypeRef& ref) {
     const TNesting nesting(*this);
     if (nesting.TooDeep()) {
         Skip();
-        return {};
+        return TDeclWhat::None;
     }
     Accept("packed");
     Accept("bitpacked");
@@ -61,7 +61,7 @@ QString TXrefParser::TypeDef(int scope, int decl, TTypeRef& ref) {
     if (IsWord(w, "class") && Word("of", 1)) {
         Skip(2);
         TypeName(scope, ref);
-        return QStringLiteral("ссылка на класс");
+        return TDeclWhat::ClassReference;
     }
     if (IsWord(w, "class") || IsWord(w, "object") || IsWord(w, "record") ||
         IsWord(w, "interface") || IsWord(w, "dispinterface") || IsWord(w, "helper") ||
@@ -82,14 +82,14 @@ QString TXrefParser::TypeDef(int scope, int decl, TTypeRef& ref) {
             }
         }
         Accept(")");
-        return QStringLiteral("перечисление");
+        return TDeclWhat::Enumeration;
     }
     if (IsWord(w, "set")) {
         Skip();
         Accept("of");
         TTypeRef element;
         TypeDef(scope, -1, element);
-        return QStringLiteral("множество");
+        return TDeclWhat::Set;
     }
     if (IsWord(w, "array")) {
         Skip();
@@ -107,13 +107,13 @@ QString TXrefParser::TypeDef(int scope, int decl, TTypeRef& ref) {
             TypeDef(scope, -1, ref);
             ++ref.Indirections;
         }
-        return QStringLiteral("массив");
+        return TDeclWhat::Array;
     }
     if (Sym("^")) {
         Skip();
         TypeName(scope, ref);
         ref.Indirections = 1;
-        return QStringLiteral("указатель");
+        return TDeclWhat::Pointer;
     }
     if (IsWord(w, "reference") && Word("to", 1))
         Skip(2);
@@ -134,7 +134,7 @@ QString TXrefParser::TypeDef(int scope, int decl, TTypeRef& ref) {
             Skip(2);
         if (Word("is") && Word("nested", 1))
             Skip(2);
-        return QStringLiteral("процедурный тип");
+        return TDeclWhat::ProceduralType;
     }
     if (IsWord(w, "file")) {
         Skip();
@@ -142,20 +142,20 @@ QString TXrefParser::TypeDef(int scope, int decl, TTypeRef& ref) {
             TTypeRef element;
             TypeDef(scope, -1, element);
         }
-        return QStringLiteral("файл");
+        return TDeclWhat::File;
     }
     if (IsName() || Word("specialize") || Word("string")) {
         TypeName(scope, ref);
         if (!Sym(".."))
-            return QStringLiteral("тип");
+            return TDeclWhat::Type;
         ref = {};
     }
     // A subrange or another expression.
     Expression(scope);
-    return QStringLiteral("тип");
+    return TDeclWhat::Type;
 }
 
-QString TXrefParser::StructuredType(int scope, int decl, const QString& keyword, TTypeRef& ref) {
+TDeclWhat TXrefParser::StructuredType(int scope, int decl, const QString& keyword, TTypeRef& ref) {
     Skip();
     TXrefUnit& unit = FOut.Unit;
     int members = decl >= 0 ? unit.Decls[size_t(decl)].Inner : -1;
@@ -165,11 +165,11 @@ QString TXrefParser::StructuredType(int scope, int decl, const QString& keyword,
             unit.Decls[size_t(decl)].Inner = members;
     }
     ref.Members = members;
-    QString what = IsWord(keyword, "record")   ? QStringLiteral("запись")
-                   : IsWord(keyword, "object") ? QStringLiteral("объект")
-                   : IsWord(keyword, "class")  ? QStringLiteral("класс")
-                   : IsWord(keyword, "helper") ? QStringLiteral("помощник")
-                                               : QStringLiteral("интерфейс");
+    TDeclWhat what = IsWord(keyword, "record")   ? TDeclWhat::Record
+                     : IsWord(keyword, "object") ? TDeclWhat::Object
+                     : IsWord(keyword, "class")  ? TDeclWhat::Class
+                     : IsWord(keyword, "helper") ? TDeclWhat::Helper
+                                                 : TDeclWhat::Interface;
     Accept("abstract");
     Accept("sealed");
     QStringList ancestors;
@@ -177,7 +177,7 @@ QString TXrefParser::StructuredType(int scope, int decl, const QString& keyword,
     bool helper = false;
     if (Accept("helper")) {
         helper = true;
-        what = QStringLiteral("помощник");
+        what = TDeclWhat::Helper;
     }
     if (Accept("(")) {
         while (!AtEnd() && !Sym(")") && !Sym(";")) {
@@ -622,12 +622,11 @@ void TXrefParser::Routine(int scope, bool isPublic) {
         unit.Decls[size_t(decl)].Params = Parameters(inner, true, ")", &defaults);
         unit.Decls[size_t(decl)].Defaults = defaults;
         unit.Decls[size_t(decl)].Forward = where == TScopeKind::Interface;
-        unit.Decls[size_t(decl)].What =
-            IsWord(keyword, "function")      ? QStringLiteral("функция")
-            : IsWord(keyword, "constructor") ? QStringLiteral("конструктор")
-            : IsWord(keyword, "destructor")  ? QStringLiteral("деструктор")
-            : IsWord(keyword, "operator")    ? QStringLiteral("оператор")
-                                             : QStringLiteral("процедура");
+        unit.Decls[size_t(decl)].What = IsWord(keyword, "function")      ? TDeclWhat::Function
+                                        : IsWord(keyword, "constructor") ? TDeclWhat::Constructor
+                                        : IsWord(keyword, "destructor")  ? TDeclWhat::Destructor
+                                        : IsWord(keyword, "operator")    ? TDeclWhat::Operator
+                                                                         : TDeclWhat::Procedure;
     }
     if (Accept(":")) {
         if (IsName() && Sym(":", 1)) {
@@ -668,4 +667,48 @@ void TXrefParser::RoutineBody(int inner) {
         Block(inner);
     Accept(";");
     FMethod = saved;
+}
+
+QString WhatWords(TDeclWhat what) {
+    switch (what) {
+    case TDeclWhat::None:
+        return {};
+    case TDeclWhat::ClassReference:
+        return QStringLiteral("ссылка на класс");
+    case TDeclWhat::Enumeration:
+        return QStringLiteral("перечисление");
+    case TDeclWhat::Set:
+        return QStringLiteral("множество");
+    case TDeclWhat::Array:
+        return QStringLiteral("массив");
+    case TDeclWhat::Pointer:
+        return QStringLiteral("указатель");
+    case TDeclWhat::ProceduralType:
+        return QStringLiteral("процедурный тип");
+    case TDeclWhat::File:
+        return QStringLiteral("файл");
+    case TDeclWhat::Type:
+        return QStringLiteral("тип");
+    case TDeclWhat::Record:
+        return QStringLiteral("запись");
+    case TDeclWhat::Object:
+        return QStringLiteral("объект");
+    case TDeclWhat::Class:
+        return QStringLiteral("класс");
+    case TDeclWhat::Helper:
+        return QStringLiteral("помощник");
+    case TDeclWhat::Interface:
+        return QStringLiteral("интерфейс");
+    case TDeclWhat::Function:
+        return QStringLiteral("функция");
+    case TDeclWhat::Constructor:
+        return QStringLiteral("конструктор");
+    case TDeclWhat::Destructor:
+        return QStringLiteral("деструктор");
+    case TDeclWhat::Operator:
+        return QStringLiteral("оператор");
+    case TDeclWhat::Procedure:
+        return QStringLiteral("процедура");
+    }
+    return {};
 }
