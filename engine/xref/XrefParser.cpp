@@ -19,24 +19,34 @@ bool LooksLikeLineAnchor(QStringView id) {
 }
 
 // Counts the paths of a source's declarations whatever their letter case, as `toLower()`
-// compares them; an ASCII path (nearly all) is hashed and compared without a lowered copy.
-// The paths lie in `text`, each counted where it is written, so none is copied.
+// compares them. The paths lie in `text`, each counted where it is written, so none is copied.
+// A path is hashed by its parts between dots, each lowered alone (toLower() lowers a character
+// whatever stands around it): a declaration's path continues its owner's id, whose hash is
+// not made again.
 class TPathCounter {
 public:
     TPathCounter(const QString& text, size_t paths)
         : FText(text), FSlots(std::bit_ceil(2 * paths + 2)) {}
 
-    // The number of times the path at [start, start + length) of the text has been counted,
-    // this one included.
-    int Count(qsizetype start, qsizetype length) {
-        const QStringView path = QStringView(FText).sliced(start, length);
-        bool ascii = true;
-        size_t hash = FoldedHash(path, &ascii);
-        QString lowered;
-        if (!ascii) {
-            lowered = path.toString().toLower();
-            hash = FoldedHash(lowered);
+    // The hash of no path, which the parts extend.
+    static constexpr size_t kNoPath = 0x2545F4914F6CDD1Dull;
+    // The hash of `path` extended by the parts of `text`, split at its dots when `dotted`
+    // (else `text` has none).
+    static size_t Extend(size_t path, QStringView text, bool dotted) {
+        if (!dotted)
+            return Combine(path, PartHash(text));
+        for (qsizetype from = 0;;) {
+            const qsizetype dot = text.indexOf(u'.', from);
+            path = Combine(path, PartHash(text.sliced(from, (dot < 0 ? text.size() : dot) - from)));
+            if (dot < 0)
+                return path;
+            from = dot + 1;
         }
+    }
+
+    // The number of times the path at [start, start + length) of the text, of hash `hash`,
+    // has been counted, this one included.
+    int Count(qsizetype start, qsizetype length, size_t hash) {
         const size_t mask = FSlots.size() - 1;
         for (size_t k = hash & mask;; k = (k + 1) & mask) {
             TSlot& slot = FSlots[k];
@@ -45,7 +55,7 @@ public:
                 return 1;
             }
             if (slot.Hash == hash && SameLowered(QStringView(FText).sliced(slot.Start, slot.Length),
-                                                 path, ascii, lowered))
+                                                 QStringView(FText).sliced(start, length)))
                 return ++slot.Count;
         }
     }
@@ -58,6 +68,17 @@ private:
         int Count = 0;
     };
 
+    static size_t Combine(size_t path, size_t part) {
+        const size_t hash = (path ^ part) * 0xD6E8FEB86659FD93ull;
+        return hash ^ (hash >> 32);
+    }
+    // A part's hash: of the text toLower() makes of it; an ASCII one (nearly all) is hashed
+    // without a lowered copy.
+    static size_t PartHash(QStringView part) {
+        bool ascii = true;
+        const size_t hash = FoldedHash(part, &ascii);
+        return ascii ? hash : FoldedHash(part.toString().toLower());
+    }
     static bool IsAscii(QStringView s) {
         return std::all_of(s.begin(), s.end(), [](QChar c) { return c.unicode() < 0x80; });
     }
@@ -97,13 +118,12 @@ private:
             *ascii = (any & 0xFF80 * 0x0001000100010001ull) == 0;
         return hash ^ (hash >> 29);
     }
-    static bool SameLowered(QStringView kept, QStringView path, bool ascii,
-                            const QString& lowered) {
-        if (ascii && IsAscii(kept))
+    static bool SameLowered(QStringView kept, QStringView path) {
+        if (IsAscii(kept) && IsAscii(path))
             return kept.size() == path.size() &&
                    std::equal(kept.begin(), kept.end(), path.begin(),
                               [](QChar a, QChar b) { return Folded(a) == Folded(b); });
-        return kept.toString().toLower() == (ascii ? path.toString().toLower() : lowered);
+        return kept.toString().toLower() == path.toString().toLower();
     }
 
     const QString& FText;
@@ -133,16 +153,25 @@ void TXrefParser::TSiteNames::Begin() {
         std::fill(FSlots.begin(), FSlots.end(), TSlot{});
         FStamp = 1;
     }
-    FCount = 0;
+    static const QString none;
+    FNames.assign(1, &none);
 }
 
-int TXrefParser::TSiteNames::Add(size_t k, const QString* lower, std::vector<QString>& names) {
-    const int index = int(names.size());
-    names.push_back(*lower);
+int TXrefParser::TSiteNames::Add(size_t k, const QString* lower) {
+    const int index = int(FNames.size());
+    FNames.push_back(lower);
     FSlots[k] = {lower, index, FStamp};
-    if (2 * ++FCount > FSlots.size())
+    if (2 * FNames.size() > FSlots.size())
         Grow();
     return index;
+}
+
+std::vector<QString> TXrefParser::TSiteNames::Names() const {
+    std::vector<QString> names;
+    names.reserve(FNames.size());
+    for (const QString* name : FNames)
+        names.push_back(*name);
+    return names;
 }
 
 void TXrefParser::TSiteNames::Grow() {
@@ -254,11 +283,11 @@ TParsedSource TXrefParser::Parse() {
     static thread_local std::vector<TDecl> declRoom;
     FOut.Unit.Decls.swap(declRoom);
     FOut.Sites.reserve(FSource.UnreservedNames + FSource.UnreservedNames / 16);
-    FOut.Names.emplace_back();
     NewScope(TScopeKind::File, -1, -1);
     UnitOrProgram();
     declRoom.swap(FOut.Unit.Decls);
     FOut.Unit.Decls = TakeExact(declRoom);
+    FOut.Names = FSiteNames.Names();
 
     // Ids: the scope path, numbered from the second declaration of the same path on. Names,
     // ids and titles are written into the unit's one text first, then viewed from it.
@@ -307,32 +336,38 @@ TParsedSource TXrefParser::Parse() {
         strings.resize(room);
     }
     TPathCounter seen(strings, unit.Decls.size());
+    std::vector<size_t> idHashes(unit.Decls.size());
     for (size_t d = 0; d < unit.Decls.size(); ++d) {
         const TDecl& decl = unit.Decls[d];
         const TScope& scope = unit.Scopes[size_t(decl.Scope)];
         auto& [name, id, title] = spans[d];
         // The path is written where the id goes; the name is its end.
         id.Start = used;
+        size_t prefix = TPathCounter::kNoPath;
         if (scope.Owner >= 0) {
             const TSpan owner = spans[size_t(scope.Owner)][1];
             if (owner.Length > 0) {
                 QChar* to = make(owner.Length + 1); // first: the text may move
                 std::copy_n(strings.constData() + owner.Start, owner.Length, to);
                 to[owner.Length] = u'.';
+                prefix = idHashes[size_t(scope.Owner)];
             }
         } else if (!scope.Path.isEmpty()) {
             write(scope.Path);
             write(u".");
+            prefix = TPathCounter::Extend(prefix, scope.Path, true);
         }
         name = append(decl.Name);
         id.Length = used - id.Start;
-        const int n = seen.Count(id.Start, id.Length);
-        if (n > 1) {
-            write(QString(u'~' + QString::number(n)));
+        // Only the source's own name, in the file's scope, may be dotted.
+        const bool dotted = decl.Scope == 0;
+        idHashes[d] = TPathCounter::Extend(prefix, decl.Name, dotted);
+        const int n = seen.Count(id.Start, id.Length, idHashes[d]);
+        if (n > 1 || LooksLikeLineAnchor(QStringView(strings).sliced(id.Start, id.Length))) {
+            write(n > 1 ? QString(u'~' + QString::number(n)) : QStringLiteral("~1"));
             id.Length = used - id.Start;
-        } else if (LooksLikeLineAnchor(QStringView(strings).sliced(id.Start, id.Length))) {
-            write(u"~1");
-            id.Length += 2;
+            idHashes[d] = TPathCounter::Extend(
+                prefix, QStringView(strings).sliced(name.Start, used - name.Start), dotted);
         }
         // Names declared in one line (parameters, a list of variables) share its text.
         if (d > 0 && unit.Decls[d - 1].Line == decl.Line)

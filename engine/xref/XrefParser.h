@@ -67,7 +67,7 @@ private:
         site.Scope = scope;
         site.Seq = int(token);
         site.With = FWith;
-        site.Name = FSiteNames.Find(t.LowerName, FOut.Names);
+        site.Name = FSiteNames.Find(t.LowerName);
         return int(FOut.Sites.size() - 1);
     }
 
@@ -211,23 +211,25 @@ private:
         int Last = -1, Count = 0;
     };
     TPerName<TSameNames> FSameNames;
-    // The sites' names, each given its index in FOut.Names on its first site. Asked for every
-    // site: told in line by the address of the reader's one copy. One table serves every
-    // source a thread parses: a slot an earlier source stamped counts as empty, so none is
-    // cleared.
+    // The sites' names, each given its index on its first site. Asked for every site: told in
+    // line by the address of the reader's one copy. One table serves every source a thread
+    // parses: a slot an earlier source stamped counts as empty, so none is cleared, and the
+    // names' list keeps its room.
     class TSiteNames {
     public:
-        // Starts the names of a source.
+        // Starts the names of a source, the empty one first.
         void Begin();
-        int Find(const QString* lower, std::vector<QString>& names) {
+        int Find(const QString* lower) {
             for (size_t k = Start(lower);; k = (k + 1) & FMask) {
                 const TSlot& slot = FSlots[k];
                 if (slot.Stamp != FStamp)
-                    return Add(k, lower, names);
+                    return Add(k, lower);
                 if (slot.Lower == lower)
                     return slot.Index;
             }
         }
+        // The source's names in the order of their indexes, in a list of their exact size.
+        std::vector<QString> Names() const;
 
     private:
         struct TSlot {
@@ -238,12 +240,13 @@ private:
         size_t Start(const QString* lower) const {
             return size_t((quint64(quintptr(lower)) * 0x9E3779B97F4A7C15ull) >> FShift);
         }
-        int Add(size_t k, const QString* lower, std::vector<QString>& names);
+        int Add(size_t k, const QString* lower);
         void Grow();
         std::vector<TSlot> FSlots; // a power of two in size, at most half full
-        size_t FMask = 0, FCount = 0;
+        size_t FMask = 0;
         int FShift = 64;
         quint32 FStamp = 0;
+        std::vector<const QString*> FNames;
     };
     TSiteNames& FSiteNames;
     mutable std::vector<int> FArgumentCounts; // per token: its bracket's, once counted
