@@ -30,14 +30,13 @@ public:
 
     // The hash of no path, which the parts extend.
     static constexpr size_t kNoPath = 0x2545F4914F6CDD1Dull;
-    // The hash of `path` extended by the parts of `text`, split at its dots when `dotted`
-    // (else `text` has none).
-    static size_t Extend(size_t path, QStringView text, bool dotted) {
-        if (!dotted)
-            return Combine(path, PartHash(text));
+    // The hash of `path` extended by the part `part`, which has no dot.
+    static size_t Extend(size_t path, QStringView part) { return Combine(path, PartHash(part)); }
+    // The same by the parts of `text` between its dots.
+    static size_t ExtendDotted(size_t path, QStringView text) {
         for (qsizetype from = 0;;) {
             const qsizetype dot = text.indexOf(u'.', from);
-            path = Combine(path, PartHash(text.sliced(from, (dot < 0 ? text.size() : dot) - from)));
+            path = Extend(path, text.sliced(from, (dot < 0 ? text.size() : dot) - from));
             if (dot < 0)
                 return path;
             from = dot + 1;
@@ -146,56 +145,10 @@ bool IsRoutineWord(const QString& lower) {
            IsWord(lower, "constructor") || IsWord(lower, "destructor") || IsWord(lower, "operator");
 }
 
-void TXrefParser::TSiteNames::Begin() {
-    if (FSlots.empty())
-        Grow();
-    if (++FStamp == 0) { // after four billion sources: the stamps start again
-        std::fill(FSlots.begin(), FSlots.end(), TSlot{});
-        FStamp = 1;
-    }
-    static const QString none;
-    FNames.assign(1, &none);
-}
-
-int TXrefParser::TSiteNames::Add(size_t k, const QString* lower) {
-    const int index = int(FNames.size());
-    FNames.push_back(lower);
-    FSlots[k] = {lower, index, FStamp};
-    if (2 * FNames.size() > FSlots.size())
-        Grow();
-    return index;
-}
-
-std::vector<QString> TXrefParser::TSiteNames::Names() const {
-    std::vector<QString> names;
-    names.reserve(FNames.size());
-    for (const QString* name : FNames)
-        names.push_back(*name);
-    return names;
-}
-
-void TXrefParser::TSiteNames::Grow() {
-    std::vector<TSlot> old(std::max<size_t>(1024, 2 * FSlots.size()));
-    old.swap(FSlots);
-    FMask = FSlots.size() - 1;
-    FShift = 64 - std::countr_zero(FSlots.size());
-    for (const TSlot& slot : old) {
-        if (slot.Stamp != FStamp)
-            continue;
-        size_t k = Start(slot.Lower);
-        while (FSlots[k].Stamp == FStamp)
-            k = (k + 1) & FMask;
-        FSlots[k] = slot;
-    }
-}
-
 TXrefParser::TXrefParser(const TXrefSource& source)
-    : FSource(source), FTokens(source.Tokens), FLines(source.Lines), FSiteNames([]() -> auto& {
-          thread_local TSiteNames names;
-          return names;
-      }()) {
-    FSiteNames.Begin();
-}
+    : FSource(source), FTokens(source.Tokens), FLines(source.Lines),
+      FSameNames(TPerName<TSameNames>::OfThread()), FSiteNames(TPerName<int>::OfThread()),
+      FSiteNameList(1) {}
 
 void TXrefParser::SkipStatementEnd() {
     int depth = 0;
@@ -287,7 +240,10 @@ TParsedSource TXrefParser::Parse() {
     UnitOrProgram();
     declRoom.swap(FOut.Unit.Decls);
     FOut.Unit.Decls = TakeExact(declRoom);
-    FOut.Names = FSiteNames.Names();
+    FOut.Names.reserve(FSiteNameList.size());
+    FOut.Names.emplace_back();
+    for (auto name = FSiteNameList.begin() + 1; name != FSiteNameList.end(); ++name)
+        FOut.Names.push_back(**name);
 
     // Ids: the scope path, numbered from the second declaration of the same path on. Names,
     // ids and titles are written into the unit's one text first, then viewed from it.
@@ -355,19 +311,21 @@ TParsedSource TXrefParser::Parse() {
         } else if (!scope.Path.isEmpty()) {
             write(scope.Path);
             write(u".");
-            prefix = TPathCounter::Extend(prefix, scope.Path, true);
+            prefix = TPathCounter::ExtendDotted(prefix, scope.Path);
         }
         name = append(decl.Name);
         id.Length = used - id.Start;
         // Only the source's own name, in the file's scope, may be dotted.
-        const bool dotted = decl.Scope == 0;
-        idHashes[d] = TPathCounter::Extend(prefix, decl.Name, dotted);
+        const auto extend = [prefix, dotted = decl.Scope == 0](QStringView last) {
+            return dotted ? TPathCounter::ExtendDotted(prefix, last)
+                          : TPathCounter::Extend(prefix, last);
+        };
+        idHashes[d] = extend(decl.Name);
         const int n = seen.Count(id.Start, id.Length, idHashes[d]);
         if (n > 1 || LooksLikeLineAnchor(QStringView(strings).sliced(id.Start, id.Length))) {
             write(n > 1 ? QString(u'~' + QString::number(n)) : QStringLiteral("~1"));
             id.Length = used - id.Start;
-            idHashes[d] = TPathCounter::Extend(
-                prefix, QStringView(strings).sliced(name.Start, used - name.Start), dotted);
+            idHashes[d] = extend(QStringView(strings).sliced(name.Start, used - name.Start));
         }
         // Names declared in one line (parameters, a list of variables) share its text.
         if (d > 0 && unit.Decls[d - 1].Line == decl.Line)

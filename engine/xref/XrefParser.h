@@ -67,7 +67,12 @@ private:
         site.Scope = scope;
         site.Seq = int(token);
         site.With = FWith;
-        site.Name = FSiteNames.Find(t.LowerName);
+        int& name = FSiteNames(t.LowerName, 0);
+        if (name == 0) {
+            name = int(FSiteNameList.size());
+            FSiteNameList.push_back(t.LowerName);
+        }
+        site.Name = name;
         return int(FOut.Sites.size() - 1);
     }
 
@@ -159,21 +164,23 @@ private:
     int FMethod = -1; // the scope of the method body being read
     int FNesting = 0;
     // What the parse keeps per name (its lower case, of which the reader keeps one copy) and
-    // scope: open addressing on the name's address, without hashing or copying its text.
+    // scope: open addressing on the name's address, without hashing or copying its text, in
+    // line for every site. One table serves every source a thread parses: a slot an earlier
+    // source stamped counts as empty, so none is cleared or made again.
     template <typename TValue> class TPerName {
     public:
+        // The table of the thread, for a source to start.
+        static TPerName& OfThread() {
+            thread_local TPerName table;
+            table.Begin();
+            return table;
+        }
+        // The value of `name` in `scope`, made on the first asking.
         TValue& operator()(const QString* name, int scope) {
-            if (2 * (FCount + 1) > FSlots.size())
-                Grow();
-            const size_t mask = FSlots.size() - 1;
-            for (size_t k = Hash(name, scope) & mask;; k = (k + 1) & mask) {
+            for (size_t k = Start(name, scope);; k = (k + 1) & FMask) {
                 TSlot& slot = FSlots[k];
-                if (!slot.Name) {
-                    slot.Name = name;
-                    slot.Scope = scope;
-                    ++FCount;
-                    return slot.Value;
-                }
+                if (slot.Stamp != FStamp)
+                    return Add(slot, name, scope);
                 if (slot.Name == name && slot.Scope == scope)
                     return slot.Value;
             }
@@ -183,73 +190,58 @@ private:
         struct TSlot {
             const QString* Name = nullptr;
             int Scope = 0;
+            quint32 Stamp = 0; // of the source that put it there; 0 for none
             TValue Value{};
         };
-        static size_t Hash(const QString* name, int scope) {
-            const quint64 h =
-                (quint64(quintptr(name)) ^ quint64(quint32(scope)) << 40) * 0x9E3779B97F4A7C15ull;
-            return size_t(h ^ (h >> 31));
+        void Begin() {
+            if (FSlots.empty())
+                Grow();
+            if (++FStamp == 0) { // after four billion sources: the stamps start again
+                std::fill(FSlots.begin(), FSlots.end(), TSlot{});
+                FStamp = 1;
+            }
+            FCount = 0;
+        }
+        size_t Start(const QString* name, int scope) const {
+            const quint64 key = quint64(quintptr(name)) ^ quint64(quint32(scope)) << 40;
+            return size_t((key * 0x9E3779B97F4A7C15ull) >> FShift);
+        }
+        Q_NEVER_INLINE TValue& Add(TSlot& slot, const QString* name, int scope) {
+            slot = {name, scope, FStamp, {}};
+            if (2 * ++FCount <= FSlots.size())
+                return slot.Value;
+            Grow();
+            return (*this)(name, scope); // where it moved
         }
         void Grow() {
-            std::vector<TSlot> old(std::max<size_t>(64, 2 * FSlots.size()));
+            std::vector<TSlot> old(std::max<size_t>(1024, 2 * FSlots.size()));
             old.swap(FSlots);
-            const size_t mask = FSlots.size() - 1;
+            FMask = FSlots.size() - 1;
+            FShift = 64 - std::countr_zero(FSlots.size());
             for (TSlot& slot : old) {
-                if (!slot.Name)
+                if (slot.Stamp != FStamp)
                     continue;
-                size_t k = Hash(slot.Name, slot.Scope) & mask;
-                while (FSlots[k].Name)
-                    k = (k + 1) & mask;
+                size_t k = Start(slot.Name, slot.Scope);
+                while (FSlots[k].Stamp == FStamp)
+                    k = (k + 1) & FMask;
                 FSlots[k] = std::move(slot);
             }
         }
         std::vector<TSlot> FSlots; // a power of two in size, at most half full
-        size_t FCount = 0;
+        size_t FMask = 0, FCount = 0;
+        int FShift = 64;
+        quint32 FStamp = 0;
     };
     // Per name and scope: its last declaration found by name, and how many are.
     struct TSameNames {
         int Last = -1, Count = 0;
     };
-    TPerName<TSameNames> FSameNames;
-    // The sites' names, each given its index on its first site. Asked for every site: told in
-    // line by the address of the reader's one copy. One table serves every source a thread
-    // parses: a slot an earlier source stamped counts as empty, so none is cleared, and the
-    // names' list keeps its room.
-    class TSiteNames {
-    public:
-        // Starts the names of a source, the empty one first.
-        void Begin();
-        int Find(const QString* lower) {
-            for (size_t k = Start(lower);; k = (k + 1) & FMask) {
-                const TSlot& slot = FSlots[k];
-                if (slot.Stamp != FStamp)
-                    return Add(k, lower);
-                if (slot.Lower == lower)
-                    return slot.Index;
-            }
-        }
-        // The source's names in the order of their indexes, in a list of their exact size.
-        std::vector<QString> Names() const;
-
-    private:
-        struct TSlot {
-            const QString* Lower = nullptr;
-            int Index = 0;
-            quint32 Stamp = 0; // of the source that put it there; 0 for none
-        };
-        size_t Start(const QString* lower) const {
-            return size_t((quint64(quintptr(lower)) * 0x9E3779B97F4A7C15ull) >> FShift);
-        }
-        int Add(size_t k, const QString* lower);
-        void Grow();
-        std::vector<TSlot> FSlots; // a power of two in size, at most half full
-        size_t FMask = 0;
-        int FShift = 64;
-        quint32 FStamp = 0;
-        std::vector<const QString*> FNames;
-    };
-    TSiteNames& FSiteNames;
-    mutable std::vector<int> FArgumentCounts; // per token: its bracket's, once counted
+    TPerName<TSameNames>& FSameNames;
+    // Per name (in scope 0): its index among the sites' names; 0, the empty name's, until its
+    // first site.
+    TPerName<int>& FSiteNames;
+    std::vector<const QString*> FSiteNameList; // by index, the empty name's none
+    mutable std::vector<int> FArgumentCounts;  // per token: its bracket's, once counted
     // Per bracket depth of the expression being read: the chain of names the next ".Name"
     // selects from, with the "^" and "[ ]" it went through since its last name; a call's or
     // cast's brackets keep it. Kept for its room: expressions are read by the million.
