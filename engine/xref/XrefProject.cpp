@@ -579,8 +579,11 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
     const TXrefUnit& model = Unit(unit);
     TResolveCache cache(sites.size());
     // Sites come in the order of their places: a lookup made once holds for the later ones.
-    const auto lexical = [&](const TSite& site, const QString& lower) {
-        const THashedName name(lower);
+    const auto nameOf = [&names](const TSite& site) -> const QString& {
+        return names[size_t(site.Name)];
+    };
+    const auto lexical = [&](const TSite& site) {
+        const THashedName name(nameOf(site));
         const auto [key, hash] = TResolveCache::Key(name, site.Scope, site.Args);
         const auto [kept, added] = cache.Lexicals.Insert(key, hash);
         if (!added && kept.Seq >= 0 && kept.Seq <= site.Seq)
@@ -598,7 +601,7 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
             members = MembersOf(ref, 0, steps);
         return members;
     };
-    auto withLookup = [&](const TSite& site, const QString& lower) -> TFound {
+    auto withLookup = [&](const TSite& site) -> TFound {
         for (int w = site.With; w >= 0; w = withs[size_t(w)].Outer) {
             const auto& subjects = withs[size_t(w)].Subjects;
             for (auto k = subjects.rbegin(); k != subjects.rend(); ++k) {
@@ -607,7 +610,8 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
                 const TAncestor members = membersOf(resolved[size_t(*k)], 0);
                 if (members.Kind != TAncestor::TKind::Members)
                     return {{}, true};
-                const TFound found = Member(members.Unit, members.Scope, lower, site.Args, &cache);
+                const TFound found =
+                    Member(members.Unit, members.Scope, nameOf(site), site.Args, &cache);
                 if (found.Done())
                     return found;
             }
@@ -616,7 +620,6 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
     };
     for (size_t i = 0; i < sites.size(); ++i) {
         const TSite& site = sites[i];
-        const QString& lower = names[size_t(site.Name)];
         TFound found;
         switch (site.Role) {
         case TSite::TRole::Preset:
@@ -632,9 +635,9 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
         }
         case TSite::TRole::Lexical:
             if (site.With >= 0)
-                found = withLookup(site, lower);
+                found = withLookup(site);
             if (!found.Done())
-                found = lexical(site, lower);
+                found = lexical(site);
             break;
         case TSite::TRole::Qualified: {
             const TXrefRef prev = site.Target >= 0 ? resolved[size_t(site.Target)] : TXrefRef{};
@@ -644,23 +647,23 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
             if (decl.Scope == 0) {
                 const TXrefUnit& target = Unit(prev.Unit);
                 if (prev.Unit == unit && target.Implementation >= 0)
-                    found = FindIn(unit, target.Implementation, lower, -1, site.Args);
+                    found = FindIn(unit, target.Implementation, nameOf(site), -1, site.Args);
                 if (!found.Done())
                     found =
                         FindIn(prev.Unit, target.Interface >= 0 ? target.Interface : target.Main,
-                               lower, -1, site.Args);
+                               nameOf(site), -1, site.Args);
                 break;
             }
             const TAncestor members = membersOf(prev, site.Steps);
             if (members.Kind == TAncestor::TKind::Members)
-                found = Member(members.Unit, members.Scope, lower, site.Args, &cache);
+                found = Member(members.Unit, members.Scope, nameOf(site), site.Args, &cache);
             break;
         }
         case TSite::TRole::Member:
-            found = Member(unit, site.Scope, lower, site.Args, &cache);
+            found = Member(unit, site.Scope, nameOf(site), site.Args, &cache);
             break;
         case TSite::TRole::Implicit:
-            found.Ref = ImplicitOf(unit, site, lower);
+            found.Ref = ImplicitOf(unit, site, nameOf(site));
             break;
         case TSite::TRole::Inherited: {
             int s = site.Scope;
@@ -674,8 +677,9 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
             if (ancestor.Kind != TAncestor::TKind::Members || body.Owner < 0)
                 break;
             const TDecl& method = model.Decls[size_t(body.Owner)];
-            found = Member(ancestor.Unit, ancestor.Scope, lower.isEmpty() ? method.Lower : lower,
-                           lower.isEmpty() ? method.Params : site.Args, &cache);
+            const bool bare = site.Name == 0;
+            found = Member(ancestor.Unit, ancestor.Scope, bare ? method.Lower : nameOf(site),
+                           bare ? method.Params : site.Args, &cache);
             break;
         }
         }
