@@ -66,8 +66,9 @@ struct TTypeRef {
 // into every link to its declarations.
 constexpr qsizetype kShownLineLength = 200;
 
+// Its name, id and title view the unit's one text (TXrefUnit::Strings), which moves with it.
 struct TDecl {
-    QString Name; // as written
+    QStringView Name; // as written
     QString Lower;
     TDeclKind Kind = TDeclKind::Variable;
     TDeclWhat What = TDeclWhat::None; // of a type or routine
@@ -86,8 +87,8 @@ struct TDecl {
     quint32 Signature = 0; // a hash of its parameters' types as written
     int NextSame = -1;     // the next declaration of this name in the same scope
     TTypeRef Type;
-    QString Id;
-    QString Title; // its first line, trimmed, at most kShownLineLength characters
+    QStringView Id;
+    QStringView Title; // its first line, trimmed, at most kShownLineLength characters
 };
 
 enum class TScopeKind : quint8 { File, Interface, Implementation, Program, Routine, Members };
@@ -229,8 +230,8 @@ struct TXrefUnit {
     std::vector<TScope> Scopes;
     int Interface = -1, Implementation = -1, Main = -1; // section scopes
     TNameIndex Index;
-    // The text the declarations' names, ids and titles view (QString::fromRawData): a unit has
-    // thousands of each, made and let go as one allocation instead. Never changed once made.
+    // The text the declarations' names, ids and titles view: a unit has thousands of each, made
+    // and let go as one allocation instead. Never changed once made.
     QString Strings;
 
     int Find(int scope, const THashedName& name) const { return Index.Find(Decls, scope, name); }

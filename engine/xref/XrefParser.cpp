@@ -197,8 +197,7 @@ int TXrefParser::Declare(int scope, TDeclKind kind, size_t token) {
     TDecl& decl = unit.Decls.emplace_back();
     // Seen in the source's text, which outlives the parse, until the name is written into the
     // unit's own text.
-    const QStringView name = Text(token);
-    decl.Name = QString::fromRawData(reinterpret_cast<const QChar*>(name.data()), name.size());
+    decl.Name = Text(token);
     decl.Lower = QString(t.Lower()); // copied and moved in line: an assignment is a call
     decl.Kind = kind;
     decl.Scope = scope;
@@ -269,9 +268,8 @@ TParsedSource TXrefParser::Parse() {
         return TSpan{used - text.size(), text.size()};
     };
     const auto view = [&strings](TSpan span) {
-        return span.Length < 0
-                   ? QString()
-                   : QString::fromRawData(strings.constData() + span.Start, span.Length);
+        return span.Length < 0 ? QStringView()
+                               : QStringView(strings).sliced(span.Start, span.Length);
     };
     std::vector<std::array<TSpan, 3>> spans(unit.Decls.size()); // name, id, title
     // The text's room, made once: at most an id's path, a number and a line each.
@@ -365,7 +363,7 @@ void TXrefParser::UnitOrProgram() {
                 Skip(2);
             }
             unit.Name = name;
-            unit.Decls[size_t(d)].Name = name;
+            unit.Decls[size_t(d)].Name = unit.Name; // until written into the unit's text
             unit.Decls[size_t(d)].Lower = name.toLower();
         }
         SkipStatementEnd();

@@ -77,7 +77,7 @@ QString LinkOf(const TRun& run, const QString& where) {
     for (const TXrefLink& link :
          run.Project.Resolve(unit, parsed.Sites, parsed.Names, parsed.Withs))
         if (link.Line == line && link.Ordinal == ordinal) {
-            const QString id = run.Project.Decl(link.Target).Id;
+            const QString id = run.Project.Decl(link.Target).Id.toString();
             return link.Target.Unit == unit ? id : run.Names[link.Target.Unit] + u'/' + id;
         }
     return QStringLiteral("-");
@@ -554,7 +554,7 @@ void TestXref::ids() {
                 "end.\n"});
     QStringList ids;
     for (const TDecl& decl : run.Project.Unit(0).Decls)
-        ids << decl.Id;
+        ids << decl.Id.toString();
     QCOMPARE(ids, (QStringList{"a", "TFoo", "TFoo.Bump", "TFoo.Bump.n", "TFoo.Bump~2", "L12~1",
                                "TE", "eOne", "eTwo", "SHello", "Cnt", "CNT~2", "Счёт", "СЧЁТ~2",
                                "\u212A", "k~2", "TFoo.Bump.k", "TFoo.Bump.done"}));
