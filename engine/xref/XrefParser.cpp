@@ -227,18 +227,22 @@ int TXrefParser::Declare(int scope, TDeclKind kind, size_t token) {
 }
 
 TParsedSource TXrefParser::Parse() {
-    // The declarations grow in a room the thread keeps for the source it parses next, its
-    // pages mapped already, and are kept until the pages are made, copied at their exact size.
+    // The declarations and scopes grow in rooms the thread keeps for the source it parses next,
+    // their pages mapped already, and are kept all run, copied at their exact size.
     // A site is a name's, nearly always one that is no word of the language (Self and Result
     // are the few that are): the sites get that room at once and seldom grow, nor are copied.
     // Room for every name would hold a third more than is used, kept with the source.
     static thread_local std::vector<TDecl> declRoom;
+    static thread_local std::vector<TScope> scopeRoom;
     FOut.Unit.Decls.swap(declRoom);
+    FOut.Unit.Scopes.swap(scopeRoom);
     FOut.Sites.reserve(FSource.UnreservedNames + FSource.UnreservedNames / 16);
     NewScope(TScopeKind::File, -1, -1);
     UnitOrProgram();
     declRoom.swap(FOut.Unit.Decls);
     FOut.Unit.Decls = TakeExact(declRoom);
+    scopeRoom.swap(FOut.Unit.Scopes);
+    FOut.Unit.Scopes = TakeExact(scopeRoom);
     FOut.Names.reserve(FSiteNameList.size());
     FOut.Names.emplace_back();
     for (auto name = FSiteNameList.begin() + 1; name != FSiteNameList.end(); ++name)
