@@ -551,6 +551,14 @@ void TestXref::ids() {
                 "procedure TFoo.Bump;\n"
                 "begin\n"
                 "end;\n"
+                "end.\n",
+                // A path met as a dotted unit name and as a member's, and one above ASCII
+                // whose parts differ in letter case.
+                "b.pas|unit Foo.Bar;\n"
+                "interface\n"
+                "type Foo = record Bar: Integer; end;\n"
+                "  Ёж = record Поле, ПОЛЕ: Integer; end;\n"
+                "implementation\n"
                 "end.\n"});
     QStringList ids;
     for (const TDecl& decl : run.Project.Unit(0).Decls)
@@ -558,6 +566,10 @@ void TestXref::ids() {
     QCOMPARE(ids, (QStringList{"a", "TFoo", "TFoo.Bump", "TFoo.Bump.n", "TFoo.Bump~2", "L12~1",
                                "TE", "eOne", "eTwo", "SHello", "Cnt", "CNT~2", "Счёт", "СЧЁТ~2",
                                "\u212A", "k~2", "TFoo.Bump.k", "TFoo.Bump.done"}));
+    ids.clear();
+    for (const TDecl& decl : run.Project.Unit(1).Decls)
+        ids << decl.Id.toString();
+    QCOMPARE(ids, (QStringList{"Foo.Bar", "Foo", "Foo.Bar~2", "Ёж", "Ёж.Поле", "Ёж.ПОЛЕ~2"}));
 }
 
 void TestXref::ordinals_data() {
