@@ -207,11 +207,15 @@ private:
             return size_t((key * 0x9E3779B97F4A7C15ull) >> FShift);
         }
         Q_NEVER_INLINE TValue& Add(TSlot& slot, const QString* name, int scope) {
+            if (2 * (FCount + 1) > FSlots.size())
+                return Grown(name, scope);
+            ++FCount;
             slot = {name, scope, FStamp, {}};
-            if (2 * ++FCount <= FSlots.size())
-                return slot.Value;
+            return slot.Value;
+        }
+        Q_NEVER_INLINE TValue& Grown(const QString* name, int scope) {
             Grow();
-            return (*this)(name, scope); // where it moved
+            return (*this)(name, scope);
         }
         void Grow() {
             std::vector<TSlot> old(std::max<size_t>(1024, 2 * FSlots.size()));
