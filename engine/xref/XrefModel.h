@@ -129,22 +129,27 @@ struct TSite {
     int Line = 0, Ordinal = 0;
     int Column = 0; // as TDecl's
     int Scope = -1;
-    int Seq = 0;
     int Args = -1; // the number of arguments of a call that follows; -1 for none
-    // For Qualified: the site before the dot; for Preset: a declaration of this source; for
-    // UnitName: its entry in the uses clause of its scope, which alone finds it. One field: no
-    // role has two.
-    int Target = -1;
-    int With = -1; // the innermost "with" around, an index into TParsedSource::Withs
+    // Sites are kept by the hundred thousand until their page is made: what no role needs
+    // besides another shares its room.
+    union {
+        // For Lexical: the token it stands at, seeing what is declared before.
+        int Seq = 0;
+        // For Qualified: the site before the dot; for Preset: a declaration of this source;
+        // for UnitName: its entry in the uses clause of its scope, which alone finds it.
+        int Target;
+    };
     // Its lower case, an index into TParsedSource::Names; 0, the empty name, for a bare
-    // "inherited". Sites are kept by the hundred thousand until their page is made: a string
-    // in each was a third of their memory.
+    // "inherited".
     int Name = 0;
 };
 
+// A "with" statement; the sites of its body, [Begin, End), are those it is the innermost of
+// but for those of the "with"s inside it, which come after it.
 struct TWith {
     int Outer = -1;            // the "with" around this one
     std::vector<int> Subjects; // the last site of each expression, -1 when not a name
+    int Begin = 0, End = 0;
 };
 
 // A lower-case name hashed once for a lookup that visits many scopes and units, when first

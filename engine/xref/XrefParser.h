@@ -66,7 +66,6 @@ private:
         site.Length = quint8(t.Length <= 255 ? t.Length : 0);
         site.Scope = scope;
         site.Seq = int(token);
-        site.With = FWith;
         int& name = FSiteNames(t.LowerName, 0);
         if (name == 0) {
             name = int(FSiteNameList.size());

@@ -601,8 +601,12 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
             members = MembersOf(ref, 0, steps);
         return members;
     };
+    // The innermost "with" around the site at hand, followed as the sites come: their bodies
+    // are runs of sites, in the order they open. Looked at again where one opens or ends.
+    int with = -1;
+    size_t opened = 0, change = 0;
     auto withLookup = [&](const TSite& site) -> TFound {
-        for (int w = site.With; w >= 0; w = withs[size_t(w)].Outer) {
+        for (int w = with; w >= 0; w = withs[size_t(w)].Outer) {
             const auto& subjects = withs[size_t(w)].Subjects;
             for (auto k = subjects.rbegin(); k != subjects.rend(); ++k) {
                 if (*k < 0 || !resolved[size_t(*k)].IsValid())
@@ -619,6 +623,15 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
         return {};
     };
     for (size_t i = 0; i < sites.size(); ++i) {
+        if (i == change) {
+            while (with >= 0 && size_t(withs[size_t(with)].End) <= i)
+                with = withs[size_t(with)].Outer;
+            for (; opened < withs.size() && size_t(withs[opened].Begin) <= i; ++opened)
+                if (size_t(withs[opened].End) > i)
+                    with = int(opened);
+            change = std::min(with >= 0 ? size_t(withs[size_t(with)].End) : sites.size(),
+                              opened < withs.size() ? size_t(withs[opened].Begin) : sites.size());
+        }
         const TSite& site = sites[i];
         TFound found;
         switch (site.Role) {
@@ -634,7 +647,7 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
             break;
         }
         case TSite::TRole::Lexical:
-            if (site.With >= 0)
+            if (with >= 0)
                 found = withLookup(site);
             if (!found.Done())
                 found = lexical(site);

@@ -317,10 +317,12 @@ void TXrefParser::Statement(int scope) {
                 Skip();
         }
         Accept("do");
+        with.Begin = int(FOut.Sites.size());
         FOut.Withs.push_back(std::move(with));
         const int saved = FWith;
         FWith = int(FOut.Withs.size() - 1);
         Statement(scope);
+        FOut.Withs[size_t(FWith)].End = int(FOut.Sites.size());
         FWith = saved;
     } else if (IsWord(w, "goto")) {
         Skip();
