@@ -497,6 +497,16 @@ void TestXref::links_data() {
                          "  with TReader.Create(1) do Read;\n"                          // 10
                          "  TReader.Create(2).Read;\nend;\nend.\n";                     // 11-13
     row("with a constructor's object", {made}, "u27:10:Read", "TReader.Read");
+    const QString withs = "u30.pas|unit u30;\ninterface\n"                     // 1-2
+                          "type TA = class procedure Alpha; end;\n"            // 3
+                          "  TB = class procedure Beta; end;\n"                // 4
+                          "var A: TA; B: TB;\nimplementation\n"                // 5-6
+                          "procedure Alpha; begin end;\nprocedure P;\nbegin\n" // 7-9
+                          "  with A do begin with B do Beta; Alpha; end;\n"    // 10
+                          "  Alpha;\nend;\nend.\n";                            // 11-13
+    row("with inside a with", {withs}, "u30:10:Beta", "TB.Beta");
+    row("with again once the one inside it ends", {withs}, "u30:10:Alpha", "TA.Alpha");
+    row("no with once it ends", {withs}, "u30:11:Alpha", "Alpha");
     row("member of a constructor's object", {made}, "u27:11:Read", "TReader.Read");
     row("member through Result", {implicit}, "u18:11:Next", "TNode.Next");
 
