@@ -52,9 +52,10 @@ public:
     TTextEncoding Encoding() const { return FEncoding; }
 
     // Links are added in the order of their characters; their tags stay until the line is
-    // replayed.
-    void Link(qsizetype start, qsizetype end, QByteArrayView open) {
-        FLinks.push_back({start, end, open});
+    // replayed. An `ascii` link's characters are ASCII letters, digits and underscores: written
+    // as they are, with nothing to escape.
+    void Link(qsizetype start, qsizetype end, QByteArrayView open, bool ascii = false) {
+        FLinks.push_back({start, end, open, ascii});
     }
     void DropLinks() { FLinks.clear(); }
 
@@ -97,7 +98,7 @@ public:
                 if (link.Start > p)
                     FOut.Text(FLine + p, link.Start - p);
                 FOut.Raw(link.Open);
-                FOut.Text(FLine + link.Start, link.End - link.Start);
+                WriteLinked(link);
                 FOut.Raw(FClose);
                 p = link.End;
             }
@@ -110,7 +111,18 @@ private:
     struct TLink {
         qsizetype Start, End;
         QByteArrayView Open;
+        bool Ascii;
     };
+
+    void WriteLinked(const TLink& link) {
+        if constexpr (sizeof(Unit) == 1) {
+            if (link.Ascii) {
+                FOut.Raw(QByteArrayView(FLine + link.Start, link.End - link.Start));
+                return;
+            }
+        }
+        FOut.Text(FLine + link.Start, link.End - link.Start);
+    }
 
     TPageOutput& FOut;
     const TPageExtras& FExtras;
