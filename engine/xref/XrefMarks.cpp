@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstring>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -70,7 +71,8 @@ enum class TPlainIn { Attribute, Fragment };
 #ifdef __SSE2__
 // Writes the eight characters at `from + a` and the eight at `from + b` as bytes to the same
 // places of `to` when each is ASCII that stands as it is `where`; false when one is not.
-bool AppendPlainSixteen(const char16_t* from, qsizetype a, qsizetype b, char* to, TPlainIn where) {
+template <TPlainIn where>
+bool PutPlainSixteen(const char16_t* from, qsizetype a, qsizetype b, char* to) {
     const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + a));
     const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + b));
     // Adding 0x7F80, saturated, sets the high bit of every character past ASCII.
@@ -84,7 +86,7 @@ bool AppendPlainSixteen(const char16_t* from, qsizetype a, qsizetype b, char* to
                              _mm_cmplt_epi8(x, _mm_set1_epi8(char(last + 1))));
     };
     int plain;
-    if (where == TPlainIn::Attribute) {
+    if constexpr (where == TPlainIn::Attribute) {
         plain = ~_mm_movemask_epi8(
             _mm_or_si128(_mm_or_si128(is('<'), is('>')), _mm_or_si128(is('&'), is('"'))));
     } else {
@@ -102,51 +104,73 @@ bool AppendPlainSixteen(const char16_t* from, qsizetype a, qsizetype b, char* to
 }
 #endif
 
-// Appends `text` as bytes when each of its characters is ASCII that stands as it is `where`;
-// false, with nothing appended, when one is not. Ids and titles are long enough to be taken
-// sixteen characters at a time.
-bool AppendPlain(std::string& out, QStringView text, TPlainIn where) {
-    const size_t at = out.size();
+// Writes `text` as bytes to `to`, which has room for them, when each of its characters is
+// ASCII that stands as it is `where`; false when one is not, with what was written of no
+// meaning. Ids and titles are long enough to be taken sixteen characters at a time.
+template <TPlainIn where> bool PutPlain(char* to, QStringView text) {
     const qsizetype n = text.size();
-    out.resize(at + size_t(n));
-    char* to = out.data() + at;
     const char16_t* from = text.utf16();
-    qsizetype i = 0;
 #ifdef __SSE2__
     if (n >= 8) {
         // The last ones overlap those before them: written twice, the same.
-        for (; i < n; i += 16)
-            if (!AppendPlainSixteen(from, std::min(i, n - 8), std::min(i + 8, n - 8), to, where)) {
-                out.resize(at);
+        for (qsizetype i = 0; i < n; i += 16)
+            if (!PutPlainSixteen<where>(from, std::min(i, n - 8), std::min(i + 8, n - 8), to))
                 return false;
-            }
         return true;
     }
 #endif
     const auto& plain = where == TPlainIn::Attribute ? kPlainInAttribute : kUnreserved;
-    for (; i < n; ++i) {
+    for (qsizetype i = 0; i < n; ++i) {
         const char16_t u = from[i];
-        if (u >= 0x80 || !plain[u]) {
-            out.resize(at);
+        if (u >= 0x80 || !plain[u])
             return false;
-        }
         to[i] = char(u);
     }
     return true;
 }
 
-// Writes a page's tags in its encoding: ASCII as it stands in an 8-bit page, anything else
-// through the page's encoder a whole string at a time, as if the tags were encoded at once.
+// The same appended to `out`, which is left as it was when false.
+template <TPlainIn where> bool AppendPlain(std::string& out, QStringView text) {
+    const size_t at = out.size();
+    out.resize(at + size_t(text.size()));
+    if (PutPlain<where>(out.data() + at, text))
+        return true;
+    out.resize(at);
+    return false;
+}
+
+// Writes a page's tags in its encoding at the end of `out`: ASCII as it stands in an 8-bit
+// page, anything else through the page's encoder a whole string at a time, as if the tags were
+// encoded at once. The room is given ahead and written into; `out` ends with the last tag once
+// the writer is gone.
 class TTagWriter {
 public:
-    TTagWriter(std::string& out, TTextEncoding encoding)
-        : FOut(out), FEncoding(encoding),
-          FBytes(encoding == TTextEncoding::Ansi || encoding == TTextEncoding::Utf8) {}
+    TTagWriter(std::string& out, TTextEncoding encoding, size_t room)
+        : FOut(out), FUsed(out.size()), FEncoding(encoding),
+          FBytes(encoding == TTextEncoding::Ansi || encoding == TTextEncoding::Utf8) {
+        FOut.resize(FUsed + room);
+    }
+    ~TTagWriter() { FOut.resize(FUsed); }
+    TTagWriter(const TTagWriter&) = delete;
+    TTagWriter& operator=(const TTagWriter&) = delete;
 
+    size_t Size() const { return FUsed; }
+    // What was written since `at`, taken back.
+    std::string Take(size_t at) {
+        std::string taken(FOut.data() + at, FUsed - at);
+        FUsed = at;
+        return taken;
+    }
+
+    // Bytes in the page's encoding.
+    void Put(std::string_view bytes) {
+        std::memcpy(Room(bytes.size()), bytes.data(), bytes.size());
+        FUsed += bytes.size();
+    }
     // The markup between the strings.
     void Markup(std::string_view ascii) {
         if (FBytes)
-            FOut += ascii;
+            Put(ascii);
         else
             EncodeLatin1(ascii);
     }
@@ -157,30 +181,31 @@ public:
     }
     // Text that needs no escaping: a percent-encoded href, a dash.
     void Plain(QStringView text) {
-        if (!FBytes || !AppendPlain(FOut, text, TPlainIn::Attribute))
+        if (!FBytes || !TryPlain<TPlainIn::Attribute>(text))
             Encode(text);
     }
     void Fragment(QStringView id) {
-        if (!FBytes || !AppendPlain(FOut, id, TPlainIn::Fragment))
+        if (!FBytes || !TryPlain<TPlainIn::Fragment>(id))
             Plain(IdFragment(id.toString()));
     }
     // An id as an attribute, then `between` (in the page's encoding), then the id as a
     // fragment: a plain id, nearly every one, reads the same in both and is copied.
     void IdTwice(QStringView id, std::string_view between) {
-        const size_t at = FOut.size();
-        if (!FBytes || !AppendPlain(FOut, id, TPlainIn::Fragment)) {
+        const size_t at = FUsed;
+        if (!FBytes || !TryPlain<TPlainIn::Fragment>(id)) {
             Attribute(id);
-            FOut += between;
+            Put(between);
             Fragment(id);
             return;
         }
-        const size_t length = FOut.size() - at;
-        FOut.reserve(FOut.size() + between.size() + length); // the copy's source stays put
-        FOut += between;
-        FOut.append(FOut.data() + at, length);
+        const size_t length = FUsed - at;
+        char* to = Room(between.size() + length); // before the copy's source is read
+        std::memcpy(to, between.data(), between.size());
+        std::memcpy(to + between.size(), FOut.data() + at, length);
+        FUsed += between.size() + length;
     }
     void Attribute(QStringView text) {
-        if (FBytes && AppendPlain(FOut, text, TPlainIn::Attribute))
+        if (FBytes && TryPlain<TPlainIn::Attribute>(text))
             return;
         QString escaped;
         AppendAttribute(escaped, text);
@@ -188,6 +213,18 @@ public:
     }
 
 private:
+    // Where `n` more bytes go: the room given ahead nearly always has them.
+    char* Room(size_t n) {
+        if (FOut.size() - FUsed < n)
+            FOut.resize(std::max(FUsed + n, 2 * FOut.size()));
+        return FOut.data() + FUsed;
+    }
+    template <TPlainIn where> bool TryPlain(QStringView text) {
+        if (!PutPlain<where>(Room(size_t(text.size())), text))
+            return false;
+        FUsed += size_t(text.size());
+        return true;
+    }
     // Kept apart so that the plain path of Markup, called for every tag, stays short.
     [[gnu::noinline]] void EncodeLatin1(std::string_view ascii) {
         Encode(QString::fromLatin1(ascii.data(), qsizetype(ascii.size())));
@@ -195,10 +232,11 @@ private:
     void Encode(QStringView text) {
         QByteArray bytes;
         AppendEncoded(bytes, text, FEncoding);
-        FOut.append(bytes.constData(), size_t(bytes.size()));
+        Put(std::string_view(bytes.constData(), size_t(bytes.size())));
     }
 
     std::string& FOut;
+    size_t FUsed; // of FOut: the rest is room
     TTextEncoding FEncoding;
     bool FBytes; // ASCII is itself in the page
 };
@@ -212,14 +250,14 @@ QString IdFragment(const QString& id) {
 }
 
 void AppendIdFragment(std::string& out, QStringView id) {
-    if (AppendPlain(out, id, TPlainIn::Fragment))
+    if (AppendPlain<TPlainIn::Fragment>(out, id))
         return;
     const QByteArray encoded = QUrl::toPercentEncoding(id.toString());
     out.append(encoded.constData(), size_t(encoded.size()));
 }
 
 bool AppendPlainAscii(std::string& out, QStringView text) {
-    return AppendPlain(out, text, TPlainIn::Attribute);
+    return AppendPlain<TPlainIn::Attribute>(out, text);
 }
 
 QString RelativeHref(const QString& fromFolder, const QString& toFile) {
@@ -308,25 +346,25 @@ void EncodeXrefTags(const TXrefMarks& marks, TTextEncoding encoding, std::string
     const auto& decls = project.Unit(marks.Unit).Decls;
     // The room, given once: a declaration's tag holds its id twice, a link's tag its
     // declaration's line and source.
-    size_t room = 0;
+    size_t room = 0, count = marks.Targets.size();
     for (const TDecl& decl : decls)
-        if (decl.Ordinal >= 0)
+        if (decl.Ordinal >= 0) {
             room += size_t(2 * decl.Id.size() + marks.Refs.size()) + 24;
+            ++count;
+        }
+    ends.reserve(ends.size() + count);
     for (const auto& [target, page] : marks.Targets) {
         const TDecl& decl = project.Decl(target);
         room += size_t(decl.Id.size() + decl.Title.size() + marks.Linked[size_t(page)].Href.size() +
                        (*marks.Pages)[size_t(target.Unit)].Shown.size()) +
                 40;
     }
-    out.reserve(out.size() + room);
-    TTagWriter tags(out, encoding);
+    TTagWriter tags(out, encoding, room);
     // What every tag of a kind has in common is written once and copied.
-    const auto once = [&](auto write) {
-        const size_t at = out.size();
+    const auto once = [&tags](auto write) {
+        const size_t at = tags.Size();
         write();
-        std::string common = out.substr(at);
-        out.resize(at);
-        return common;
+        return tags.Take(at);
     };
     const std::string toRefs = once([&] {
         tags.Markup("\" href=\"");
@@ -350,11 +388,11 @@ void EncodeXrefTags(const TXrefMarks& marks, TTextEncoding encoding, std::string
             tags.Markup("<a id=\"");
             tags.IdTwice(decl.Id, toRefs);
             tags.Markup("\">");
-            ends.push_back(qsizetype(out.size()));
+            ends.push_back(qsizetype(tags.Size()));
         }
     for (const auto& [target, page] : marks.Targets) {
         const TDecl& decl = project.Decl(target);
-        out += pageHrefs[size_t(page)];
+        tags.Put(pageHrefs[size_t(page)]);
         // A unit's page itself, as the unit links of a site give it.
         if (decl.Scope != 0 || marks.Linked[size_t(page)].Href.isEmpty()) {
             tags.Markup("#");
@@ -362,9 +400,9 @@ void EncodeXrefTags(const TXrefMarks& marks, TTextEncoding encoding, std::string
         }
         tags.Markup("\" title=\"");
         tags.Attribute(decl.Title);
-        out += pageNames[size_t(page)];
+        tags.Put(pageNames[size_t(page)]);
         tags.Number(decl.Line);
         tags.Markup("\">");
-        ends.push_back(qsizetype(out.size()));
+        ends.push_back(qsizetype(tags.Size()));
     }
 }
