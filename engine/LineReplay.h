@@ -12,8 +12,42 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <bit>
 #include <optional>
 #include <vector>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+// How many of the first `to` bytes of `line` are ASCII other than "<", ">", "&" and NUL.
+inline qsizetype PlainPrefix(const unsigned char* line, qsizetype to) {
+    qsizetype at = 0;
+#ifdef __SSE2__
+    // Per sixteen bytes, the high bit of each that is not plain.
+    const auto unplain = [](const unsigned char* from) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        const auto is = [&v](char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
+        const __m128i escaped =
+            _mm_or_si128(_mm_or_si128(is('<'), is('>')), _mm_or_si128(is('&'), is(0)));
+        return unsigned(_mm_movemask_epi8(_mm_or_si128(v, escaped)));
+    };
+    for (; to - at >= 16; at += 16)
+        if (const unsigned bad = unplain(line + at))
+            return at + std::countr_zero(bad);
+    if (at == to)
+        return to;
+    if (to >= 16) {
+        // The last sixteen, of which those before `at` were found plain already.
+        const unsigned bad = unplain(line + to - 16) >> (16 - (to - at));
+        return bad ? at + std::countr_zero(bad) : to;
+    }
+#endif
+    for (; at < to; ++at)
+        if (line[at] >= 0x80 || line[at] == '<' || line[at] == '>' || line[at] == '&' ||
+            line[at] == 0)
+            return at;
+    return to;
+}
 
 template <typename Unit> class TLineReplay {
 public:
@@ -27,6 +61,7 @@ public:
 
     void Begin(const Unit* line) {
         FLine = line;
+        FPlain = 0;
         FEvents.clear();
         FLinks.clear();
     }
@@ -52,10 +87,17 @@ public:
     TTextEncoding Encoding() const { return FEncoding; }
 
     // Links are added in the order of their characters; their tags stay until the line is
-    // replayed. An `ascii` link's characters are ASCII letters, digits and underscores: written
-    // as they are, with nothing to escape.
-    void Link(qsizetype start, qsizetype end, QByteArrayView open, bool ascii = false) {
-        FLinks.push_back({start, end, open, ascii});
+    // replayed.
+    void Link(qsizetype start, qsizetype end, QByteArrayView open) {
+        FLinks.push_back({start, end, open});
+    }
+
+    // How many of the line's first `to` units a page of bytes shows as they are: ASCII, none
+    // of them escaped. Their text is then copied, not looked through again.
+    qsizetype FindPlain(qsizetype to) {
+        if constexpr (sizeof(Unit) == 1)
+            FPlain = PlainPrefix(FLine, to);
+        return FPlain;
     }
     void DropLinks() { FLinks.clear(); }
 
@@ -96,14 +138,14 @@ public:
                 if (link.Start < p || link.End > end)
                     continue;
                 if (link.Start > p)
-                    FOut.Text(FLine + p, link.Start - p);
+                    Write(p, link.Start - p);
                 FOut.Raw(link.Open);
-                WriteLinked(link);
+                Write(link.Start, link.End - link.Start);
                 FOut.Raw(FClose);
                 p = link.End;
             }
             if (end > p)
-                FOut.Text(FLine + p, end - p);
+                Write(p, end - p);
         }
     }
 
@@ -111,17 +153,17 @@ private:
     struct TLink {
         qsizetype Start, End;
         QByteArrayView Open;
-        bool Ascii;
     };
 
-    void WriteLinked(const TLink& link) {
+    // The line's units [at, at + n).
+    void Write(qsizetype at, qsizetype n) {
         if constexpr (sizeof(Unit) == 1) {
-            if (link.Ascii) {
-                FOut.Raw(QByteArrayView(FLine + link.Start, link.End - link.Start));
+            if (at + n <= FPlain) {
+                FOut.Raw(QByteArrayView(FLine + at, n));
                 return;
             }
         }
-        FOut.Text(FLine + link.Start, link.End - link.Start);
+        FOut.Text(FLine + at, n);
     }
 
     TPageOutput& FOut;
@@ -129,6 +171,7 @@ private:
     TTextEncoding FEncoding;
     QByteArray FClose;
     const Unit* FLine = nullptr;
+    qsizetype FPlain = 0; // see FindPlain
     std::vector<TEvent> FEvents;
     std::vector<TLink> FLinks;
     QHash<QString, QByteArray> FFileTags; // directive text -> opening tag, empty for none

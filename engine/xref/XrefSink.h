@@ -73,18 +73,17 @@ private:
         const auto& marks = FMarks.Marks;
         const auto& events = FReplay.Events();
         const Unit* line = FReplay.Line();
-        bool plain = false; // the names linked are written as they are: see AsciiPrefix
         if (byColumn && FNext < last) {
             const TXrefMark& final = marks[last - 1];
+            const qsizetype named = final.Column + final.Length;
             qsizetype extent = 0;
             for (auto e = events.rbegin(); e != events.rend() && extent == 0; ++e)
                 extent = e->Markup < 0 ? e->At + e->Length : 0;
-            if (final.Column + final.Length > extent)
+            if (named > extent)
                 return false;
-            const TAscii ascii = AsciiPrefix(line, final.Column + final.Length);
-            if (ascii == TAscii::No)
+            const qsizetype plain = FReplay.FindPlain(extent);
+            if (plain < named && !IsAscii(line + plain, named - plain))
                 return false;
-            plain = ascii == TAscii::Plain;
         }
         int ordinal = 0;
         for (size_t i = 0; i < events.size(); ++i) {
@@ -118,7 +117,7 @@ private:
                         (start > e.At && IsNameUnit(unsigned(line[start - 1]))) ||
                         (stop < end && IsNameUnit(unsigned(line[stop]))))
                         return false;
-                    FReplay.Link(start, stop, Encoded(mark), plain);
+                    FReplay.Link(start, stop, Encoded(mark));
                 }
                 continue;
             }
@@ -143,51 +142,19 @@ private:
         return QByteArrayView(FEncoded).sliced(start, FEnds[size_t(mark.Tag)] - start);
     }
 
-    enum class TAscii {
-        No,
-        Yes,
-        Plain, // yes, and in a page of bytes each is written as it is: no "<", ">", "&" or NUL
-    };
-    // Whether the first `to` units of `line` are ASCII, sixteen or eight bytes at a time.
-    static TAscii AsciiPrefix(const Unit* line, qsizetype to) {
-        if constexpr (sizeof(Unit) == 1) {
-            typedef unsigned char TBlock __attribute__((vector_size(16)));
-            TBlock high = {}, escaped = {};
-            const auto check = [&high, &escaped](const Unit* at) {
-                TBlock units;
-                std::memcpy(&units, at, sizeof units);
-                high |= units & 0x80;
-                escaped |= TBlock(units == '<') | TBlock(units == '>') | TBlock(units == '&') |
-                           TBlock(units == 0);
-            };
-            if (to < qsizetype(sizeof(TBlock))) {
-                Unit block[sizeof(TBlock)];
-                std::memset(block, 'a', sizeof block);
-                std::memcpy(block, line, size_t(to));
-                check(block);
-            } else {
-                // The last sixteen again with those before them.
-                for (qsizetype at = 0; at + qsizetype(sizeof(TBlock)) < to; at += sizeof(TBlock))
-                    check(line + at);
-                check(line + to - sizeof(TBlock));
-            }
-            quint64 halves[2], escapes[2];
-            std::memcpy(halves, &high, sizeof halves);
-            std::memcpy(escapes, &escaped, sizeof escapes);
-            if ((halves[0] | halves[1]) != 0)
-                return TAscii::No;
-            return (escapes[0] | escapes[1]) != 0 ? TAscii::Yes : TAscii::Plain;
-        } else {
-            qsizetype from = 0;
-            quint64 any = 0;
-            for (quint64 word; to - from >= 4; from += 4) {
-                std::memcpy(&word, line + from, sizeof word);
-                any |= word;
-            }
-            for (; from < to; ++from)
-                any |= quint64(line[from]);
-            return (any & 0xFF80FF80FF80FF80ull) == 0 ? TAscii::Yes : TAscii::No;
+    // Whether the first `to` units of `line` are ASCII, eight bytes at a time.
+    static bool IsAscii(const Unit* line, qsizetype to) {
+        qsizetype from = 0;
+        constexpr quint64 high = sizeof(Unit) == 1 ? 0x8080808080808080ull : 0xFF80FF80FF80FF80ull;
+        constexpr qsizetype step = 8 / sizeof(Unit);
+        quint64 any = 0;
+        for (quint64 word; to - from >= step; from += step) {
+            std::memcpy(&word, line + from, sizeof word);
+            any |= word;
         }
+        for (; from < to; ++from)
+            any |= quint64(line[from]);
+        return (any & high) == 0;
     }
 
     static bool IsWordMarkup(TMarkup m) {
