@@ -260,7 +260,9 @@ void TestPas2htmlSite::codeBrowser() {
                                  "  Result := x * 2;\r\nend;\r\nend.\r\n");
     WriteBytes(Path("w/sub/u2.pas"), "unit u2;\r\ninterface\r\nuses u1;\r\nvar L12: TFoo;\r\n"
                                      "implementation\r\nbegin\r\n"
-                                     "  L12.Bump; Twice(1); { Twice }\r\nend.\r\n");
+                                     "  L12.Bump; Twice(1); { Twice }\r\n"
+                                     "  if 1<Twice(1) then L12.Bump; { a<b & c }\r\n"
+                                     "  if Twice(1)>0 then L12.Bump; { \xe9 }\r\nend.\r\n");
     // Letters above ASCII before a name: the page counts names in its own bytes.
     WriteBytes(Path("w/P.dpr"), "program P;\r\nuses u1 in 'u1.pas';\r\nbegin\r\n"
                                 "  u1.Twice(2);\r\n  Twice(Ord('\xd1\x91')); { \xd1\x91 } Twice(3);"
@@ -297,6 +299,10 @@ void TestPas2htmlSite::codeBrowser() {
     QVERIFY(u2.contains("<a href=\"../u1_pas.htm#TFoo.Bump\" title=\"procedure Bump; \x97 "
                         "u1.pas:4\">Bump</a>"));
     QVERIFY(u2.contains("\">{ Twice }</"));
+    // Escaped characters before, between and after the links of a line.
+    QVERIFY(u2.contains("<b>if</b> 1&lt;<a href=\"../u1_pas.htm#Twice\" title="));
+    QVERIFY(u2.contains(">Bump</a>; <i style=\"color: teal;\">{ a&lt;b &amp; c }</i>"));
+    QVERIFY(u2.contains(">Twice</a>(<span style=\"color: navy;\">1</span>)&gt;<span"));
     const QByteArray refs = ReadBytes(Path("one/u1_pas.refs.htm"));
     QVERIFY(refs.contains("<div class=\"decl\" id=\"Twice\">"));
     QVERIFY(refs.contains("<li><a href=\"sub/u2_pas.htm#L7\">sub/u2.pas:7</a> "
