@@ -280,11 +280,10 @@ struct TXrefProject::TResolveCache {
     struct TTail {
         const QChar* Name = nullptr;
         int Scope = 0, Args = 0;
-        int Unit = -1; // of the scope, when not the page's
+        int Unit = -1; // of the scope
         bool operator==(const TTail&) const = default;
     };
-    static std::pair<TTail, size_t> Key(const THashedName& name, int scope, int args,
-                                        int unit = -1) {
+    static std::pair<TTail, size_t> Key(const THashedName& name, int scope, int args, int unit) {
         const QChar* text = name.Lower.constData();
         return {{text, scope, args, unit},
                 (quintptr(text) ^ size_t(scope) << 32 ^ size_t(args + 1) << 48 ^
@@ -343,7 +342,7 @@ TXrefProject::TFound TXrefProject::Section(int unit, int scope, const THashedNam
                                            int args, TResolveCache* cache) const {
     if (!cache)
         return SectionLookup(unit, scope, name, seq, args, cache);
-    const auto [key, hash] = TResolveCache::Key(name, scope, args);
+    const auto [key, hash] = TResolveCache::Key(name, scope, args, unit);
     const auto [kept, added] = cache->Sections.Insert(key, hash);
     if (!added && kept.Seq >= 0 && kept.Seq <= seq)
         return kept.Found;
@@ -371,7 +370,7 @@ TXrefProject::TFound TXrefProject::SectionLookup(int unit, int scope, const THas
     // Where the unit's own declarations said nothing, the rest depends on the name alone.
     if (!cache || lookup.Loose.Ref.IsValid() || lookup.Fit.Ref.IsValid())
         return UsedUnits(lookup, unit, scope, name, args);
-    const auto [key, hash] = TResolveCache::Key(name, scope, args);
+    const auto [key, hash] = TResolveCache::Key(name, scope, args, unit);
     const auto [tail, added] = cache->Tails.Insert(key, hash);
     if (added)
         tail = UsedUnits(lookup, unit, scope, name, args);
@@ -419,6 +418,25 @@ bool TXrefProject::OwnName(int unit, int owner, const THashedName& name) const {
 bool TXrefProject::IsRoutine(TXrefRef ref) const {
     const TDeclKind kind = Decl(ref).Kind;
     return kind == TDeclKind::Routine || kind == TDeclKind::Method;
+}
+
+TXrefProject::TFound TXrefProject::Lookup(int unit, int scope, const THashedName& name, int seq,
+                                          int args, TResolveCache* cache) const {
+    if (!cache)
+        return Lexical(unit, scope, name, seq, args);
+    // Lookups come in the order of their places: one made once holds for the later ones. One
+    // from no place in particular sees every declaration, as from after the last.
+    const int at = seq < 0 ? INT_MAX : seq;
+    const auto [key, hash] = TResolveCache::Key(name, scope, args, unit);
+    const auto [kept, added] = cache->Lexicals.Insert(key, hash);
+    if (!added && kept.Seq >= 0 && kept.Seq <= at)
+        return kept.Found;
+    const bool later = std::exchange(cache->Later, false);
+    const TFound found = Lexical(unit, scope, name, at, args, cache);
+    if (!cache->Later)
+        kept = {found, at};
+    cache->Later = cache->Later || later;
+    return found;
 }
 
 TXrefProject::TFound TXrefProject::Lexical(int unit, int scope, const THashedName& name, int seq,
@@ -481,7 +499,8 @@ TXrefProject::TFound TXrefProject::Lexical(int unit, int scope, const THashedNam
 }
 
 TXrefProject::TAncestor TXrefProject::TypeMembers(int unit, int scope, const TTypeRef& type,
-                                                  int depth, int strip) const {
+                                                  int depth, int strip,
+                                                  TResolveCache* cache) const {
     // Each "^" or "[ ]" written takes one of the type's own steps, then those of the type
     // it names; members are reached when none is left over on either side.
     if (type.Indirections > strip || depth > kMaxDepth)
@@ -491,10 +510,12 @@ TXrefProject::TAncestor TXrefProject::TypeMembers(int unit, int scope, const TTy
         return strip == 0 ? TAncestor{TAncestor::TKind::Members, unit, type.Members} : TAncestor{};
     if (type.Name.isEmpty())
         return {};
-    // Nearly every type is named by one word: split only a dotted one.
-    const QStringList parts =
-        type.Name.contains(u'.') ? type.Name.split(u'.') : QStringList{type.Name};
-    TFound found = Lexical(unit, scope, parts.front(), -1, -1);
+    // Nearly every type is named by one word: split only a dotted one. Only the names the
+    // declarations keep are told apart by their address in the page's cache.
+    const bool dotted = type.Name.contains(u'.');
+    const QStringList parts = dotted ? type.Name.split(u'.') : QStringList{type.Name};
+    TFound found = dotted ? Lexical(unit, scope, parts.front(), -1, -1)
+                          : Lookup(unit, scope, type.Name, -1, -1, cache);
     for (qsizetype k = 1; k < parts.size() && found.Ref.IsValid(); ++k) {
         const TDecl& decl = Decl(found.Ref);
         if (decl.Scope != 0)
@@ -507,10 +528,11 @@ TXrefProject::TAncestor TXrefProject::TypeMembers(int unit, int scope, const TTy
     const TDecl& decl = Decl(found.Ref);
     if (decl.Kind != TDeclKind::Type)
         return {TAncestor::TKind::Unknown, -1, -1};
-    return MembersOf(found.Ref, depth + 1, strip);
+    return MembersOf(found.Ref, depth + 1, strip, cache);
 }
 
-TXrefProject::TAncestor TXrefProject::MembersOf(TXrefRef ref, int depth, int strip) const {
+TXrefProject::TAncestor TXrefProject::MembersOf(TXrefRef ref, int depth, int strip,
+                                                TResolveCache* cache) const {
     const TDecl& decl = Decl(ref);
     switch (decl.Kind) {
     case TDeclKind::Type:
@@ -519,7 +541,7 @@ TXrefProject::TAncestor TXrefProject::MembersOf(TXrefRef ref, int depth, int str
             decl.What != TDeclWhat::Type)
             return strip == 0 ? TAncestor{TAncestor::TKind::Members, ref.Unit, decl.Inner}
                               : TAncestor{};
-        return TypeMembers(ref.Unit, decl.Scope, decl.Type, depth, strip);
+        return TypeMembers(ref.Unit, decl.Scope, decl.Type, depth, strip, cache);
     case TDeclKind::Property:
         // An indexed property takes the first "[ ]" itself.
         if (decl.Params > 0) {
@@ -527,20 +549,20 @@ TXrefProject::TAncestor TXrefProject::MembersOf(TXrefRef ref, int depth, int str
                 return {};
             --strip;
         }
-        return TypeMembers(ref.Unit, decl.Scope, decl.Type, depth, strip);
+        return TypeMembers(ref.Unit, decl.Scope, decl.Type, depth, strip, cache);
     case TDeclKind::Method:
         // A constructor gives an object of its class.
         if (decl.What == TDeclWhat::Constructor &&
             Unit(ref.Unit).Scopes[size_t(decl.Scope)].Kind == TScopeKind::Members)
             return strip == 0 ? TAncestor{TAncestor::TKind::Members, ref.Unit, decl.Scope}
                               : TAncestor{};
-        return TypeMembers(ref.Unit, decl.Scope, decl.Type, depth, strip);
+        return TypeMembers(ref.Unit, decl.Scope, decl.Type, depth, strip, cache);
     case TDeclKind::Variable:
     case TDeclKind::Field:
     case TDeclKind::Parameter:
     case TDeclKind::Constant:
     case TDeclKind::Routine:
-        return TypeMembers(ref.Unit, decl.Scope, decl.Type, depth, strip);
+        return TypeMembers(ref.Unit, decl.Scope, decl.Type, depth, strip, cache);
     default:
         return {};
     }
@@ -582,23 +604,11 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
     const auto nameOf = [&names](const TSite& site) -> const QString& {
         return names[size_t(site.Name)];
     };
-    const auto lexical = [&](const TSite& site) {
-        const THashedName name(nameOf(site));
-        const auto [key, hash] = TResolveCache::Key(name, site.Scope, site.Args);
-        const auto [kept, added] = cache.Lexicals.Insert(key, hash);
-        if (!added && kept.Seq >= 0 && kept.Seq <= site.Seq)
-            return kept.Found;
-        cache.Later = false;
-        const TFound found = Lexical(unit, site.Scope, name, site.Seq, site.Args, &cache);
-        if (!cache.Later)
-            kept = {found, site.Seq};
-        return found;
-    };
     const auto membersOf = [&](TXrefRef ref, int steps) {
         const quint64 key = quint64(ref.Unit) << 40 | quint64(ref.Decl) << 8 | quint64(steps);
         const auto [members, added] = cache.Types.Insert(key, key);
         if (added)
-            members = MembersOf(ref, 0, steps);
+            members = MembersOf(ref, 0, steps, &cache);
         return members;
     };
     // The innermost "with" around the site at hand, followed as the sites come: their bodies
@@ -650,7 +660,7 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
             if (with >= 0)
                 found = withLookup(site);
             if (!found.Done())
-                found = lexical(site);
+                found = Lookup(unit, site.Scope, nameOf(site), site.Seq, site.Args, &cache);
             break;
         case TSite::TRole::Qualified: {
             const TXrefRef prev = site.Target >= 0 ? resolved[size_t(site.Target)] : TXrefRef{};

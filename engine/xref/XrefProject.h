@@ -87,6 +87,9 @@ private:
                   TResolveCache* cache) const;
     TFound Lexical(int unit, int scope, const THashedName& name, int seq, int args,
                    TResolveCache* cache = nullptr) const;
+    // The same, asked once a page for each scope, name and argument count.
+    TFound Lookup(int unit, int scope, const THashedName& name, int seq, int args,
+                  TResolveCache* cache) const;
     TFound Section(int unit, int scope, const THashedName& name, int seq, int args,
                    TResolveCache* cache) const;
     TFound SectionLookup(int unit, int scope, const THashedName& name, int seq, int args,
@@ -107,9 +110,10 @@ private:
                      int args) const;
     TFound UnitNamed(int unit, int scope, const THashedName& name) const;
     // The members of what `ref` is or holds once `strip` "^" or "[ ]" are applied to it.
-    TAncestor MembersOf(TXrefRef ref, int depth = 0, int strip = 0) const;
-    TAncestor TypeMembers(int unit, int scope, const TTypeRef& type, int depth,
-                          int strip = 0) const;
+    TAncestor MembersOf(TXrefRef ref, int depth = 0, int strip = 0,
+                        TResolveCache* cache = nullptr) const;
+    TAncestor TypeMembers(int unit, int scope, const TTypeRef& type, int depth, int strip = 0,
+                          TResolveCache* cache = nullptr) const;
     TAncestor ResolveAncestor(int unit, int scope, int depth);
     // What "Result" or "Self" at `site` stands for: a routine or a class; none when unknown.
     TXrefRef ImplicitOf(int unit, const TSite& site, const QString& lower) const;
