@@ -150,7 +150,7 @@ void TPageOutput::AppendLarge(const char* bytes, qsizetype length) {
     // A small page never asks for the whole buffer: it doubles while the page fits in it.
     if (FUsed + length <= kBufferSize) {
         const qsizetype doubled = std::max(2 * FBuffer.size(), kBufferSize / 256);
-        FBuffer.resize(std::clamp(doubled, FUsed + length, kBufferSize));
+        ResizeBuffer(std::clamp(doubled, FUsed + length, kBufferSize));
         Append(bytes, length);
         return;
     }
@@ -159,6 +159,12 @@ void TPageOutput::AppendLarge(const char* bytes, qsizetype length) {
         Write(bytes, length);
     else
         Append(bytes, length);
+}
+
+void TPageOutput::ResizeBuffer(qsizetype size) {
+    FBuffer.resize(size);
+    FData = FBuffer.data();
+    FSize = FBuffer.size();
 }
 
 // Opening markup comes at even places of the enumeration, its closing right after it.
@@ -206,9 +212,9 @@ void TPageOutput::Start(QIODevice& device, const QStringList& head) {
     if (FSpoolFile) {
         if (!FSpoolFile->seek(0))
             throw Exception(CannotReadMessage(FSpoolFile->fileName(), FSpoolFile->errorString()));
-        FBuffer.resize(kBufferSize);
+        ResizeBuffer(kBufferSize);
         for (;;) {
-            const qsizetype got = FSpoolFile->read(FBuffer.data(), kBufferSize);
+            const qsizetype got = FSpoolFile->read(FData, kBufferSize);
             if (got < 0)
                 throw Exception(
                     CannotReadMessage(FSpoolFile->fileName(), FSpoolFile->errorString()));

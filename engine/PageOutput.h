@@ -52,14 +52,15 @@ public:
 private:
     void Append(const QByteArray& bytes) { Append(bytes.constData(), bytes.size()); }
     void Append(const char* bytes, qsizetype length) {
-        if (length > 0 && FUsed + length <= FBuffer.size()) {
-            std::memcpy(FBuffer.data() + FUsed, bytes, size_t(length));
+        if (length > 0 && FUsed + length <= FSize) {
+            std::memcpy(FData + FUsed, bytes, size_t(length));
             FUsed += length;
         } else if (length > 0) {
             AppendLarge(bytes, length);
         }
     }
     void AppendLarge(const char* bytes, qsizetype length);
+    void ResizeBuffer(qsizetype size);
     void Track(TMarkup which);
     // Offset of the first byte of [p, end) that is written otherwise than as itself.
     const unsigned char* NextEscaped(const unsigned char* p, const unsigned char* end) const;
@@ -85,6 +86,10 @@ private:
     static constexpr qsizetype kBufferSize = 1 << 20;
 
     QByteArray FBuffer; // grown on demand up to kBufferSize; FUsed bytes of it are the page's
+    // Its bytes and size, as last resized: asked for every run of a page, without the checks
+    // of a shared array.
+    char* FData = nullptr;
+    qsizetype FSize = 0;
     qsizetype FUsed = 0;
     QIODevice* FDevice = nullptr;
     QByteArray FSpool;
