@@ -53,10 +53,31 @@ private:
     void Append(const QByteArray& bytes) { Append(bytes.constData(), bytes.size()); }
     void Append(const char* bytes, qsizetype length) {
         if (length > 0 && FUsed + length <= FSize) {
-            std::memcpy(FData + FUsed, bytes, size_t(length));
+            Copy(FData + FUsed, bytes, length);
             FUsed += length;
         } else if (length > 0) {
             AppendLarge(bytes, length);
+        }
+    }
+    // Most of a page comes in pieces of a few bytes: a name, a tag's end, a space. Those are
+    // copied as two words that may overlap, without a call.
+    static void Copy(char* to, const char* from, qsizetype length) {
+        const auto two = [to, from, length](auto word) {
+            decltype(word) last;
+            std::memcpy(&word, from, sizeof word);
+            std::memcpy(&last, from + length - qsizetype(sizeof word), sizeof last);
+            std::memcpy(to, &word, sizeof word);
+            std::memcpy(to + length - qsizetype(sizeof word), &last, sizeof last);
+        };
+        if (length > 16)
+            std::memcpy(to, from, size_t(length));
+        else if (length >= 8)
+            two(quint64());
+        else if (length >= 4)
+            two(quint32());
+        else {
+            two(quint8());
+            to[length / 2] = from[length / 2];
         }
     }
     void AppendLarge(const char* bytes, qsizetype length);
