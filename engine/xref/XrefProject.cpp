@@ -5,6 +5,8 @@
 #include "Workers.h"
 
 #include <QFileInfo>
+#include <algorithm>
+#include <bit>
 #include <climits>
 #include <utility>
 
@@ -115,6 +117,18 @@ void TXrefProject::Link() {
         const int system = UsedUnit(int(u), QStringLiteral("system"), {});
         source.System = system == int(u) ? -1 : system;
         source.Ancestors.assign(scopes.size(), {});
+        // Eight bits or more for each name, a power of two of them.
+        const int exported = source.Model.Interface;
+        const auto& decls = source.Model.Decls;
+        const size_t count =
+            size_t(std::count_if(decls.begin(), decls.end(),
+                                 [exported](const TDecl& decl) { return decl.Scope == exported; }));
+        source.Exported.assign(std::bit_ceil(std::max<size_t>(count / 8, 1)), 0);
+        for (const TDecl& decl : decls)
+            if (decl.Scope == exported) {
+                const size_t bit = (NameHash(decl.Lower) >> 32) & (source.Exported.size() * 64 - 1);
+                source.Exported[bit / 64] |= quint64(1) << (bit % 64);
+            }
     }
     // Ancestors may lie in any source: resolved once all are known, each at most once.
     for (size_t u = 0; u < FUnits.size(); ++u)
@@ -389,10 +403,11 @@ TXrefProject::TFound TXrefProject::UsedUnits(TSectionLookup& lookup, int unit, i
             continue;
         const auto& used = source.Uses[size_t(s)];
         for (auto k = used.rbegin(); k != used.rend(); ++k)
-            if (*k >= 0 && Visit(lookup, *k, Unit(*k).Interface, name, -1, args))
+            if (*k >= 0 && FUnits[size_t(*k)].MayExport(name) &&
+                Visit(lookup, *k, Unit(*k).Interface, name, -1, args))
                 return lookup.Result;
     }
-    if (source.System >= 0 &&
+    if (source.System >= 0 && FUnits[size_t(source.System)].MayExport(name) &&
         Visit(lookup, source.System, Unit(source.System).Interface, name, -1, args))
         return lookup.Result;
     if (lookup.Fit.Ref.IsValid())

@@ -72,6 +72,13 @@ private:
         std::vector<std::vector<int>> Uses; // per scope: the sources its uses clause names
         std::vector<TAncestor> Ancestors;   // per scope
         int System = -1;
+        // A bit per hash of each name its interface declares: most names a page looks for in
+        // the units it uses are not there, and are told so without a lookup.
+        std::vector<quint64> Exported;
+        bool MayExport(const THashedName& name) const {
+            const size_t bit = (name.Hash() >> 32) & (Exported.size() * 64 - 1);
+            return Exported[bit / 64] >> (bit % 64) & 1;
+        }
     };
 
     // A lookup outwards: whether it ends at `found`, keeping the first routine that takes
