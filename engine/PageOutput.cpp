@@ -167,14 +167,6 @@ void TPageOutput::ResizeBuffer(qsizetype size) {
     FSize = FBuffer.size();
 }
 
-// Opening markup comes at even places of the enumeration, its closing right after it.
-void TPageOutput::Track(TMarkup which) {
-    if (int(which) % 2 == 0)
-        FOpen.push_back(which);
-    else if (!FOpen.empty())
-        FOpen.pop_back();
-}
-
 void TPageOutput::LineStart(const char* anchor, qsizetype length) {
     FTrackOpen = true;
     for (auto open = FOpen.rbegin(); open != FOpen.rend(); ++open)

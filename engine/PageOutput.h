@@ -82,7 +82,13 @@ private:
     }
     void AppendLarge(const char* bytes, qsizetype length);
     void ResizeBuffer(qsizetype size);
-    void Track(TMarkup which);
+    // Opening markup comes at even places of the enumeration, its closing right after it.
+    void Track(TMarkup which) {
+        if (int(which) % 2 == 0)
+            FOpen.push_back(which);
+        else if (!FOpen.empty())
+            FOpen.pop_back();
+    }
     // Offset of the first byte of [p, end) that is written otherwise than as itself.
     const unsigned char* NextEscaped(const unsigned char* p, const unsigned char* end) const;
     // Frame lines; line breaks inside one end lines of their own.

@@ -250,7 +250,7 @@ TXrefProject::TFound TXrefProject::FindMember(int unit, int scope, const THashed
     return further.Unknown ? TFound{{}, true} : own;
 }
 
-bool TXrefProject::Stops(const TFound& found, TFound& loose) {
+inline bool TXrefProject::Stops(const TFound& found, TFound& loose) {
     if (!found.Loose)
         return found.Done();
     if (!loose.Ref.IsValid())
@@ -258,7 +258,7 @@ bool TXrefProject::Stops(const TFound& found, TFound& loose) {
     return false;
 }
 
-TXrefProject::TFound TXrefProject::Settle(const TFound& found, const TFound& loose) const {
+inline TXrefProject::TFound TXrefProject::Settle(const TFound& found, const TFound& loose) const {
     if (!loose.Ref.IsValid())
         return found;
     // Past a routine that takes none of the call's arguments only an overload that does
@@ -430,7 +430,7 @@ bool TXrefProject::OwnName(int unit, int owner, const THashedName& name) const {
     return true;
 }
 
-bool TXrefProject::IsRoutine(TXrefRef ref) const {
+inline bool TXrefProject::IsRoutine(TXrefRef ref) const {
     const TDeclKind kind = Decl(ref).Kind;
     return kind == TDeclKind::Routine || kind == TDeclKind::Method;
 }
