@@ -316,11 +316,28 @@ struct TXrefProject::TResolveCache {
         Sections;                      // the same from a section: every routine's lookups end there
     TFlatTable<TTail, TFound> Members; // a class's, by its source too
     bool Later = false;                // the lookup under way passed over a later declaration
+
+    // The lookup from place `seq` that `table` keeps, or else the one `lookup` makes, then kept
+    // unless it passed over a later declaration.
+    template <typename TLookup>
+    TFound Kept(TFlatTable<TTail, TLexical>& table, const THashedName& name, int scope, int args,
+                int unit, int seq, TLookup lookup) {
+        const auto [key, hash] = Key(name, scope, args, unit);
+        const auto [kept, added] = table.Insert(key, hash);
+        if (!added && kept.Seq >= 0 && kept.Seq <= seq)
+            return kept.Found;
+        const bool later = std::exchange(Later, false);
+        const TFound found = lookup();
+        if (!Later)
+            kept = {found, seq};
+        Later = Later || later;
+        return found;
+    }
     TFlatTable<quint64, TAncestor> Types; // by source, declaration and steps
 };
 
-TXrefProject::TFound TXrefProject::Member(int unit, int scope, const THashedName& name, int args,
-                                          TResolveCache* cache) const {
+inline TXrefProject::TFound TXrefProject::Member(int unit, int scope, const THashedName& name,
+                                                 int args, TResolveCache* cache) const {
     if (!cache)
         return FindMember(unit, scope, name, args);
     const auto [key, hash] = TResolveCache::Key(name, scope, args, unit);
@@ -352,20 +369,12 @@ bool TXrefProject::Visit(TSectionLookup& lookup, int u, int s, const THashedName
     return true;
 }
 
-TXrefProject::TFound TXrefProject::Section(int unit, int scope, const THashedName& name, int seq,
-                                           int args, TResolveCache* cache) const {
+inline TXrefProject::TFound TXrefProject::Section(int unit, int scope, const THashedName& name,
+                                                  int seq, int args, TResolveCache* cache) const {
     if (!cache)
         return SectionLookup(unit, scope, name, seq, args, cache);
-    const auto [key, hash] = TResolveCache::Key(name, scope, args, unit);
-    const auto [kept, added] = cache->Sections.Insert(key, hash);
-    if (!added && kept.Seq >= 0 && kept.Seq <= seq)
-        return kept.Found;
-    const bool later = std::exchange(cache->Later, false);
-    const TFound found = SectionLookup(unit, scope, name, seq, args, cache);
-    if (!cache->Later)
-        kept = {found, seq};
-    cache->Later = cache->Later || later;
-    return found;
+    return cache->Kept(cache->Sections, name, scope, args, unit, seq,
+                       [&] { return SectionLookup(unit, scope, name, seq, args, cache); });
 }
 
 TXrefProject::TFound TXrefProject::SectionLookup(int unit, int scope, const THashedName& name,
@@ -435,23 +444,15 @@ inline bool TXrefProject::IsRoutine(TXrefRef ref) const {
     return kind == TDeclKind::Routine || kind == TDeclKind::Method;
 }
 
-TXrefProject::TFound TXrefProject::Lookup(int unit, int scope, const THashedName& name, int seq,
-                                          int args, TResolveCache* cache) const {
+inline TXrefProject::TFound TXrefProject::Lookup(int unit, int scope, const THashedName& name,
+                                                 int seq, int args, TResolveCache* cache) const {
     if (!cache)
         return Lexical(unit, scope, name, seq, args);
     // Lookups come in the order of their places: one made once holds for the later ones. One
     // from no place in particular sees every declaration, as from after the last.
     const int at = seq < 0 ? INT_MAX : seq;
-    const auto [key, hash] = TResolveCache::Key(name, scope, args, unit);
-    const auto [kept, added] = cache->Lexicals.Insert(key, hash);
-    if (!added && kept.Seq >= 0 && kept.Seq <= at)
-        return kept.Found;
-    const bool later = std::exchange(cache->Later, false);
-    const TFound found = Lexical(unit, scope, name, at, args, cache);
-    if (!cache->Later)
-        kept = {found, at};
-    cache->Later = cache->Later || later;
-    return found;
+    return cache->Kept(cache->Lexicals, name, scope, args, unit, at,
+                       [&] { return Lexical(unit, scope, name, at, args, cache); });
 }
 
 TXrefProject::TFound TXrefProject::Lexical(int unit, int scope, const THashedName& name, int seq,
