@@ -176,10 +176,14 @@ int TXrefProject::UnitDecl(int unit) const {
     return -1;
 }
 
-TXrefProject::TFound TXrefProject::FindIn(int unit, int scope, const THashedName& name, int seq,
-                                          int args) const {
-    if (scope < 0)
-        return {};
+inline TXrefProject::TFound TXrefProject::FindIn(int unit, int scope, const THashedName& name,
+                                                 int seq, int args) const {
+    // Most lookups find nothing: told without a call.
+    const int d = scope < 0 ? -1 : Unit(unit).Find(scope, name);
+    return d < 0 ? TFound{} : FindFrom(unit, d, seq, args);
+}
+
+TXrefProject::TFound TXrefProject::FindFrom(int unit, int d, int seq, int args) const {
     const TXrefUnit& model = Unit(unit);
     const int given = std::max(args, 0);
     int first = -1, fits = -1;
@@ -188,7 +192,7 @@ TXrefProject::TFound TXrefProject::FindIn(int unit, int scope, const THashedName
         f.Later = later;
         return f;
     };
-    for (int d = model.Find(scope, name); d >= 0; d = model.Decls[size_t(d)].NextSame) {
+    for (; d >= 0; d = model.Decls[size_t(d)].NextSame) {
         const TDecl& decl = model.Decls[size_t(d)];
         if (seq >= 0 && decl.Seq > seq && decl.Kind != TDeclKind::Type) {
             later = true;

@@ -88,6 +88,8 @@ private:
     bool IsRoutine(TXrefRef ref) const;
     bool OwnName(int unit, int owner, const THashedName& name) const;
     TFound FindIn(int unit, int scope, const THashedName& name, int seq, int args) const;
+    // The same from `decl`, the first of the name in its scope.
+    TFound FindFrom(int unit, int decl, int seq, int args) const;
     TFound FindMember(int unit, int scope, const THashedName& name, int args, int depth = 0) const;
     // The same, asked once a page for each class, name and argument count.
     TFound Member(int unit, int scope, const THashedName& name, int args,
