@@ -351,8 +351,8 @@ inline TXrefProject::TFound TXrefProject::Member(int unit, int scope, const THas
     return kept;
 }
 
-bool TXrefProject::Visit(TSectionLookup& lookup, int u, int s, const THashedName& name, int since,
-                         int args) const {
+inline bool TXrefProject::Visit(TSectionLookup& lookup, int u, int s, const THashedName& name,
+                                int since, int args) const {
     const TFound found = FindIn(u, s, name, since, args);
     lookup.Later = lookup.Later || found.Later;
     if (lookup.Fit.Ref.IsValid()) {
@@ -428,7 +428,7 @@ TXrefProject::TFound TXrefProject::UsedUnits(TSectionLookup& lookup, int unit, i
     return Settle(UnitNamed(unit, scope, name), lookup.Loose);
 }
 
-bool TXrefProject::OwnName(int unit, int owner, const THashedName& name) const {
+inline bool TXrefProject::OwnName(int unit, int owner, const THashedName& name) const {
     // In its own body a routine's name without arguments is its result, or a call of itself,
     // unless an overload beside it takes no arguments: that one would be called.
     if (owner < 0 || !IsRoutine({unit, owner}))
