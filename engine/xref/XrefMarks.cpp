@@ -148,7 +148,7 @@ public:
     TTagWriter(std::string& out, TTextEncoding encoding, size_t room)
         : FOut(out), FUsed(out.size()), FEncoding(encoding),
           FBytes(encoding == TTextEncoding::Ansi || encoding == TTextEncoding::Utf8) {
-        FOut.resize(FUsed + room);
+        FOut.reserve(FUsed + room);
     }
     ~TTagWriter() { FOut.resize(FUsed); }
     TTagWriter(const TTagWriter&) = delete;
@@ -213,10 +213,11 @@ public:
     }
 
 private:
-    // Where `n` more bytes go: the room given ahead nearly always has them.
+    // Where `n` more bytes go: the room given ahead nearly always has them. It is taken a few
+    // pages at a time, so that what is never written is never touched.
     char* Room(size_t n) {
         if (FOut.size() - FUsed < n)
-            FOut.resize(std::max(FUsed + n, 2 * FOut.size()));
+            FOut.resize(std::max(FUsed + n, std::min(FOut.capacity(), FUsed + 8192)));
         return FOut.data() + FUsed;
     }
     template <TPlainIn where> bool TryPlain(QStringView text) {
