@@ -217,8 +217,11 @@ private:
     // pages at a time, so that what is never written is never touched.
     char* Room(size_t n) {
         if (FOut.size() - FUsed < n)
-            FOut.resize(std::max(FUsed + n, std::min(FOut.capacity(), FUsed + 8192)));
+            Grow(n);
         return FOut.data() + FUsed;
+    }
+    [[gnu::noinline]] void Grow(size_t n) {
+        FOut.resize(std::max(FUsed + n, std::min(FOut.capacity(), FUsed + 8192)));
     }
     template <TPlainIn where> bool TryPlain(QStringView text) {
         if (!PutPlain<where>(Room(size_t(text.size())), text))
