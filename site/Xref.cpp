@@ -237,9 +237,10 @@ TXrefMarks TXrefRun::MarksFor(size_t job, const struct stat* opened) {
     std::vector<TXrefLink> links;
     if ((opened ? StampOf(*opened) : StampOf(FPlan.Jobs[job].Source)) == names.Stamp)
         links = FProject.Resolve(unit, names.Sites, names.Names, names.Withs);
-    FUses[job].reserve(links.size());
+    auto& uses = FUses[job];
+    uses.reserve(links.size());
     for (const TXrefLink& link : links)
-        FUses[job].push_back({link.Target, link.Line});
+        uses.push_back({link.Target, link.Line});
     return XrefMarks(FProject, FPages, unit, links);
 }
 
