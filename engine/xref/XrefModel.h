@@ -156,16 +156,22 @@ struct TWith {
 // needed: a lookup a page has made before needs none.
 struct THashedName {
     THashedName(const QString& lower) : Lower(lower) {}
+    // The same, its hash kept in `memo` (0 for none yet) once made: a page asks for each of its
+    // names in many lookups.
+    THashedName(const QString& lower, size_t* memo) : Lower(lower), FMemo(memo) {}
     const QString& Lower;
     size_t Hash() const {
         if (!FHashed) {
-            FHash = NameHash(Lower);
+            FHash = FMemo && *FMemo ? *FMemo : NameHash(Lower);
+            if (FMemo)
+                *FMemo = FHash;
             FHashed = true;
         }
         return FHash;
     }
 
 private:
+    size_t* FMemo = nullptr;
     mutable size_t FHash = 0;
     mutable bool FHashed = false;
 };

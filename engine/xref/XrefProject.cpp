@@ -624,6 +624,10 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
     const auto nameOf = [&names](const TSite& site) -> const QString& {
         return names[size_t(site.Name)];
     };
+    std::vector<size_t> hashes(names.size()); // of each name, once one of its lookups needs it
+    const auto hashedOf = [&](const TSite& site) {
+        return THashedName(nameOf(site), &hashes[size_t(site.Name)]);
+    };
     const auto membersOf = [&](TXrefRef ref, int steps) {
         const quint64 key = quint64(ref.Unit) << 40 | quint64(ref.Decl) << 8 | quint64(steps);
         const auto [members, added] = cache.Types.Insert(key, key);
@@ -645,7 +649,7 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
                 if (members.Kind != TAncestor::TKind::Members)
                     return {{}, true};
                 const TFound found =
-                    Member(members.Unit, members.Scope, nameOf(site), site.Args, &cache);
+                    Member(members.Unit, members.Scope, hashedOf(site), site.Args, &cache);
                 if (found.Done())
                     return found;
             }
@@ -680,7 +684,7 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
             if (with >= 0)
                 found = withLookup(site);
             if (!found.Done())
-                found = Lookup(unit, site.Scope, nameOf(site), site.Seq, site.Args, &cache);
+                found = Lookup(unit, site.Scope, hashedOf(site), site.Seq, site.Args, &cache);
             break;
         case TSite::TRole::Qualified: {
             const TXrefRef prev = site.Target >= 0 ? resolved[size_t(site.Target)] : TXrefRef{};
@@ -690,20 +694,20 @@ std::vector<TXrefLink> TXrefProject::Resolve(int unit, const std::vector<TSite>&
             if (decl.Scope == 0) {
                 const TXrefUnit& target = Unit(prev.Unit);
                 if (prev.Unit == unit && target.Implementation >= 0)
-                    found = FindIn(unit, target.Implementation, nameOf(site), -1, site.Args);
+                    found = FindIn(unit, target.Implementation, hashedOf(site), -1, site.Args);
                 if (!found.Done())
                     found =
                         FindIn(prev.Unit, target.Interface >= 0 ? target.Interface : target.Main,
-                               nameOf(site), -1, site.Args);
+                               hashedOf(site), -1, site.Args);
                 break;
             }
             const TAncestor members = membersOf(prev, site.Steps);
             if (members.Kind == TAncestor::TKind::Members)
-                found = Member(members.Unit, members.Scope, nameOf(site), site.Args, &cache);
+                found = Member(members.Unit, members.Scope, hashedOf(site), site.Args, &cache);
             break;
         }
         case TSite::TRole::Member:
-            found = Member(unit, site.Scope, nameOf(site), site.Args, &cache);
+            found = Member(unit, site.Scope, hashedOf(site), site.Args, &cache);
             break;
         case TSite::TRole::Implicit:
             found.Ref = ImplicitOf(unit, site, nameOf(site));
