@@ -20,6 +20,8 @@
 class TPageOutput {
 public:
     TPageOutput(const TMarkupSet& markup, TTextEncoding encoding, const QString& targetName);
+    // It writes through a pointer into its buffer: a copy would write into the same bytes.
+    Q_DISABLE_COPY_MOVE(TPageOutput)
 
     // Converted source characters: the raw bytes of a windows-1251 or UTF-8 line, or the
     // units of a UTF-16 line; "<", ">", "&" and NUL are escaped.
