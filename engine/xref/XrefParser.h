@@ -6,6 +6,8 @@
 #include "XrefLexer.h"
 #include "XrefModel.h"
 
+#include <span>
+
 bool IsRoutineWord(const QString& lower);
 
 class TXrefParser {
@@ -120,11 +122,14 @@ private:
     // name of code: in line.
     Q_ALWAYS_INLINE int ChainFrom(int scope, int site) {
         for (;;) {
-            if (Sym("(")) {
+            const TXrefToken& t = Tok();
+            if (t.Kind != TXrefToken::TKind::Symbol || t.Length != 1)
+                return site;
+            if (t.Chars == '(') {
                 FOut.Sites[size_t(site)].Args = ArgumentCount();
                 return site;
             }
-            if (!Sym(".") || !IsName(1))
+            if (t.Chars != '.' || !IsName(1))
                 return site;
             Skip();
             const int next = AddSite(TSite::TRole::Qualified, scope, FAt);
@@ -154,7 +159,8 @@ private:
     static inline const TXrefToken kNoToken{};
 
     const TXrefSource& FSource;
-    const std::vector<TXrefToken>& FTokens;
+    // Viewed rather than referred to: its size is then at hand, not worked out at each look.
+    const std::span<const TXrefToken> FTokens;
     const std::vector<QStringView>& FLines;
     size_t FAt = 0;
     TParsedSource FOut;

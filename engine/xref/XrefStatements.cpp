@@ -63,13 +63,21 @@ void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
     std::vector<TChain>& chains = FChains; // an expression never holds another
     chains.assign(1, {});
     int depth = 0;
-    // Made for each depth on entering it.
-    auto chain = [&chains, &depth]() -> TChain& { return chains[size_t(depth)]; };
+    // The chain of the current depth, held apart from the list: a token is read by the million
+    // and nearly every one changes it.
+    TChain* chain = chains.data();
     // What the whole expression names, when it is a chain of names, a call or a cast.
     const auto whole = [&chains, this] { FWhole = chains[0].Steps == 0 ? chains[0].Site : -1; };
+    const auto isDot = [](const TXrefToken& t) {
+        return t.Kind == TXrefToken::TKind::Symbol && t.Length == 1 && t.Chars == u'.';
+    };
+    // Whether the token before the current one is a ".", told once and then as tokens pass.
+    bool afterDot = FAt > 0 && FAt <= FTokens.size() && isDot(FTokens[FAt - 1]);
     while (!AtEnd()) {
         const TXrefToken& t = FTokens[FAt];
         if (t.Kind == TXrefToken::TKind::Name) {
+            const bool wasAfterDot = afterDot;
+            afterDot = false;
             // Nearly every name is no word of the language: one test tells.
             if (t.Reserved || t.Words != 0) {
                 if (t.Words & kXrefBlockEdge)
@@ -95,18 +103,18 @@ void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
                     } else {
                         FOut.Sites[size_t(site)].Name = 0;
                     }
-                    chain() = {};
+                    *chain = {};
                     continue;
                 }
                 if (IsWord(t.Lower(), "result") || IsWord(t.Lower(), "self")) {
                     const int site = AddSite(TSite::TRole::Implicit, scope, FAt);
                     FOut.Sites[size_t(site)].Ordinal = -1;
                     Skip();
-                    chain() = {ChainFrom(scope, site), 0, false};
+                    *chain = {ChainFrom(scope, site), 0, false};
                     continue;
                 }
                 if (t.Reserved) {
-                    chain() = {};
+                    *chain = {};
                     Skip();
                     continue;
                 }
@@ -115,59 +123,64 @@ void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
                 Skip(2); // a field of a record constant
                 continue;
             }
-            if (FAt > 0 && FTokens[FAt - 1].Kind == TXrefToken::TKind::Symbol &&
-                FTokens[FAt - 1].Length == 1 && FTokens[FAt - 1].Chars == u'.') {
+            if (wasAfterDot) {
                 // After what cannot be followed: the name stays plain.
                 Skip();
                 continue;
             }
-            chain() = {NameChain(scope), 0, false};
+            *chain = {NameChain(scope), 0, false};
             continue;
         }
         // Symbols of one character, the only ones that matter here.
         const quint32 symbol = t.Kind == TXrefToken::TKind::Symbol && t.Length == 1 ? t.Chars : 0;
-        if (depth == 0 &&
-            (symbol == ';' || symbol == ',' || symbol == ':' || symbol == ')' || symbol == ']'))
-            return whole();
+        afterDot = symbol == '.';
         switch (symbol) {
+        case ';':
+        case ',':
+        case ':':
+            if (depth == 0)
+                return whole();
+            *chain = {};
+            break;
         case '(':
         case '[':
-            chain().Open = chain().Site >= 0;
+            chain->Open = chain->Site >= 0;
             ++depth;
             if (chains.size() <= size_t(depth))
                 chains.emplace_back();
-            chain() = {};
+            chain = &chains[size_t(depth)];
+            *chain = {};
             break;
         case ')':
         case ']':
-            --depth;
-            if (depth >= 0) {
-                TChain& c = chain();
-                if (c.Open && symbol == ']')
-                    ++c.Steps;
-                else if (!c.Open)
-                    c.Site = -1;
-                c.Open = false;
-            }
+            if (depth == 0)
+                return whole();
+            chain = &chains[size_t(--depth)];
+            if (chain->Open && symbol == ']')
+                ++chain->Steps;
+            else if (!chain->Open)
+                chain->Site = -1;
+            chain->Open = false;
             break;
         case '^':
-            if (chain().Site >= 0)
-                ++chain().Steps;
+            if (chain->Site >= 0)
+                ++chain->Steps;
             break;
         case '.':
-            if (IsName(1) && chain().Site >= 0) {
+            if (chain->Site >= 0 && IsName(1)) {
                 Skip();
                 const int site = AddSite(TSite::TRole::Qualified, scope, FAt);
-                FOut.Sites[size_t(site)].Target = chain().Site;
-                FOut.Sites[size_t(site)].Steps = quint8(std::min(chain().Steps, 255));
+                FOut.Sites[size_t(site)].Target = chain->Site;
+                FOut.Sites[size_t(site)].Steps = quint8(std::min(chain->Steps, 255));
                 Skip();
-                chain() = {ChainFrom(scope, site), 0, false};
+                *chain = {ChainFrom(scope, site), 0, false};
+                afterDot = false;
                 continue;
             }
-            chain() = {};
+            *chain = {};
             break;
         default:
-            chain() = {};
+            *chain = {};
         }
         Skip();
     }

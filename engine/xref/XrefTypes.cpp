@@ -403,8 +403,9 @@ int TXrefParser::ImplementedBy(int scope, const QString& lower, int params, bool
     if (unit.Scopes[size_t(scope)].Kind == TScopeKind::Implementation)
         places.push_back(unit.Interface);
     int fits = -1, first = -1;
+    const THashedName name(lower); // hashed once for both places
     for (const int place : places)
-        for (int d = unit.Find(place, lower); d >= 0; d = unit.Decls[size_t(d)].NextSame) {
+        for (int d = unit.Find(place, name); d >= 0; d = unit.Decls[size_t(d)].NextSame) {
             const TDecl& decl = unit.Decls[size_t(d)];
             if (decl.Kind != TDeclKind::Routine || !decl.Forward)
                 continue;
@@ -530,9 +531,9 @@ void TXrefParser::Routine(int scope, bool isPublic) {
         // A method's body: its class, then its declaration there.
         int members = -1;
         QVarLengthArray<int, 4> found;
+        const THashedName className(FTokens[parts[0]].Lower()); // hashed once for every scope
         for (int s = scope; s >= 0 && members < 0; s = unit.Scopes[size_t(s)].Outer)
-            for (int d = unit.Find(s, FTokens[parts[0]].Lower()); d >= 0;
-                 d = unit.Decls[size_t(d)].NextSame)
+            for (int d = unit.Find(s, className); d >= 0; d = unit.Decls[size_t(d)].NextSame)
                 if (unit.Decls[size_t(d)].Kind == TDeclKind::Type &&
                     unit.Decls[size_t(d)].Inner >= 0) {
                     members = unit.Decls[size_t(d)].Inner;
