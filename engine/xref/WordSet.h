@@ -4,14 +4,27 @@
 
 #include <QString>
 #include <QStringView>
+#include <cstring>
 #include <initializer_list>
 #include <vector>
 
+// Four units at a time: every unit counts (generated code names thousands of things alike
+// but in their middle), and nearly every name takes two or three steps.
 inline size_t NameHash(QStringView name) {
-    size_t hash = 14695981039346656037ull;
-    for (const QChar c : name)
-        hash = (hash ^ c.unicode()) * 1099511628211ull;
-    return hash;
+    const char16_t* units = name.utf16();
+    const qsizetype length = name.size();
+    quint64 hash = quint64(length) * 0x9E3779B97F4A7C15ull;
+    qsizetype i = 0;
+    for (quint64 word; i + 4 <= length; i += 4) {
+        std::memcpy(&word, units + i, sizeof word);
+        hash = (hash ^ word) * 0xFF51AFD7ED558CCDull;
+        hash ^= hash >> 32;
+    }
+    quint64 rest = 0;
+    for (; i < length; ++i)
+        rest = rest << 16 | units[i];
+    hash = (hash ^ rest) * 0xC4CEB9FE1A85EC53ull;
+    return size_t(hash ^ (hash >> 29));
 }
 
 // A word or symbol of the language as the code names it, its length known when compiled.

@@ -61,7 +61,10 @@ void TXrefParser::CountArguments(size_t from) const {
 
 void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
     std::vector<TChain>& chains = FChains; // an expression never holds another
-    chains.assign(1, {});
+    // A depth's chain is made afresh on entering it: only the first is made here.
+    if (chains.empty())
+        chains.emplace_back();
+    chains[0] = {};
     int depth = 0;
     // The chain of the current depth, held apart from the list: a token is read by the million
     // and nearly every one changes it.
