@@ -121,26 +121,15 @@ private:
     // The names after the dots that follow `site`; returns the last site. Met for nearly every
     // name of code: in line.
     Q_ALWAYS_INLINE int ChainFrom(int scope, int site) {
-        for (;;) {
-            const TXrefToken& t = Tok();
-            if (t.Kind != TXrefToken::TKind::Symbol || t.Length != 1)
-                return site;
-            if (t.Chars == '(') {
-                FOut.Sites[size_t(site)].Args = ArgumentCount();
-                return site;
-            }
-            if (t.Chars != '.' || !IsName(1))
-                return site;
+        while (Sym(".") && IsName(1)) {
             Skip();
             const int next = AddSite(TSite::TRole::Qualified, scope, FAt);
             FOut.Sites[size_t(next)].Target = site;
             site = next;
             Skip();
         }
+        return site;
     }
-    // The arguments of the brackets opening at the current token; -1 when not known.
-    int ArgumentCount() const;
-    void CountArguments(size_t from) const;
 
     // Counts how deep statements, types and routines nest: hostile nesting must not
     // exhaust the stack; past the limit tokens are passed over one by one.
@@ -250,7 +239,6 @@ private:
     // first site.
     TPerName<int>& FSiteNames;
     std::vector<const QString*> FSiteNameList; // by index, the empty name's none
-    mutable std::vector<int> FArgumentCounts;  // per token: its bracket's, once counted
     // Per bracket depth of the expression being read: the chain of names the next ".Name"
     // selects from, with the "^" and "[ ]" it went through since its last name; a call's or
     // cast's brackets keep it. Kept for its room: expressions are read by the million.
@@ -260,4 +248,12 @@ private:
         bool Open = false; // the bracket opened right after it
     };
     std::vector<TChain> FChains;
+    // Per bracket depth of the same: the site called by the bracket, whose arguments are
+    // counted as the expression passes them, without a look ahead; -1 for none.
+    struct TCall {
+        int Site = -1;
+        int Commas = 0;
+        size_t Open = 0; // the bracket's token
+    };
+    std::vector<TCall> FCalls;
 };

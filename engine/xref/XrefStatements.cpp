@@ -7,65 +7,24 @@
 #include <algorithm>
 #include <vector>
 
-int TXrefParser::ArgumentCount() const {
-    constexpr int kNotCounted = -2;
-    if (FArgumentCounts.empty())
-        FArgumentCounts.assign(FTokens.size(), kNotCounted);
-    if (FAt >= FTokens.size())
-        return -1;
-    if (FArgumentCounts[FAt] == kNotCounted)
-        CountArguments(FAt);
-    return FArgumentCounts[FAt];
-}
-
-void TXrefParser::CountArguments(size_t from) const {
-    // Counted from the bracket to its closing one, with every bracket met on the way: calls
-    // nested in calls are known when asked next, and no token is looked at twice.
-    struct TOpen {
-        size_t At;
-        int Commas;
-    };
-    const auto opens = [](const TXrefToken& t) {
-        return t.Kind == TXrefToken::TKind::Symbol && t.Length == 1 &&
-               (t.Chars == '(' || t.Chars == '[');
-    };
-    QVarLengthArray<TOpen, 16> open; // room for most without an allocation
-    if (opens(FTokens[from]))
-        open.push_back({from, 0});
-    for (size_t k = from + 1; k < FTokens.size() && !open.empty(); ++k) {
-        const TXrefToken& t = FTokens[k];
-        if (t.Kind == TXrefToken::TKind::Name) {
-            if (t.Words & kXrefBlockEdge)
-                break; // the statement ends
-            continue;
-        }
-        if (t.Kind != TXrefToken::TKind::Symbol || t.Length != 1)
-            continue;
-        if (t.Chars == ';')
-            break;
-        if (opens(t)) {
-            open.push_back({k, 0});
-        } else if (t.Chars == ')' || t.Chars == ']') {
-            const TOpen bracket = open.back();
-            open.pop_back();
-            FArgumentCounts[bracket.At] = k == bracket.At + 1 ? 0 : bracket.Commas + 1;
-        } else if (t.Chars == ',') {
-            ++open.back().Commas;
-        }
-    }
-    // No closing bracket before the statement ends.
-    FArgumentCounts[from] = std::max(FArgumentCounts[from], -1);
-    for (const TOpen& bracket : open)
-        FArgumentCounts[bracket.At] = -1;
-}
-
 void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
     std::vector<TChain>& chains = FChains; // an expression never holds another
+    std::vector<TCall>& calls = FCalls;
     // A depth's chain is made afresh on entering it: only the first is made here.
-    if (chains.empty())
+    if (chains.empty()) {
         chains.emplace_back();
+        calls.emplace_back();
+    }
     chains[0] = {};
     int depth = 0;
+    // The site just read when a bracket follows it: the bracket holds its arguments.
+    int called = -1;
+    // Its chain of names read, and the site called when a bracket follows.
+    const auto follow = [this, &called](int site) {
+        if (Sym("("))
+            called = site;
+        return TChain{site, 0, false};
+    };
     // The chain of the current depth, held apart from the list: a token is read by the million
     // and nearly every one changes it.
     TChain* chain = chains.data();
@@ -98,7 +57,7 @@ void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
                         const int named = AddSite(TSite::TRole::Inherited, scope, FAt);
                         if (Sym("(", 1)) {
                             Skip();
-                            FOut.Sites[size_t(named)].Args = ArgumentCount();
+                            called = named;
                         } else {
                             Skip();
                             FOut.Sites[size_t(named)].Args = 0;
@@ -113,7 +72,7 @@ void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
                     const int site = AddSite(TSite::TRole::Implicit, scope, FAt);
                     FOut.Sites[size_t(site)].Ordinal = -1;
                     Skip();
-                    *chain = {ChainFrom(scope, site), 0, false};
+                    *chain = follow(ChainFrom(scope, site));
                     continue;
                 }
                 if (t.Reserved) {
@@ -131,7 +90,7 @@ void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
                 Skip();
                 continue;
             }
-            *chain = {NameChain(scope), 0, false};
+            *chain = follow(NameChain(scope));
             continue;
         }
         // Symbols of one character, the only ones that matter here.
@@ -139,7 +98,19 @@ void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
         afterDot = symbol == '.';
         switch (symbol) {
         case ';':
+            if (depth == 0)
+                return whole();
+            // The statement ends inside brackets: what they hold is not known.
+            for (int d = 1; d <= depth; ++d)
+                calls[size_t(d)].Site = -1;
+            *chain = {};
+            break;
         case ',':
+            if (depth == 0)
+                return whole();
+            ++calls[size_t(depth)].Commas;
+            *chain = {};
+            break;
         case ':':
             if (depth == 0)
                 return whole();
@@ -149,15 +120,21 @@ void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
         case '[':
             chain->Open = chain->Site >= 0;
             ++depth;
-            if (chains.size() <= size_t(depth))
+            if (chains.size() <= size_t(depth)) {
                 chains.emplace_back();
+                calls.emplace_back();
+            }
             chain = &chains[size_t(depth)];
             *chain = {};
+            calls[size_t(depth)] = {called, 0, FAt};
+            called = -1;
             break;
         case ')':
         case ']':
             if (depth == 0)
                 return whole();
+            if (const TCall& call = calls[size_t(depth)]; call.Site >= 0)
+                FOut.Sites[size_t(call.Site)].Args = FAt == call.Open + 1 ? 0 : call.Commas + 1;
             chain = &chains[size_t(--depth)];
             if (chain->Open && symbol == ']')
                 ++chain->Steps;
@@ -176,7 +153,7 @@ void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
                 FOut.Sites[size_t(site)].Target = chain->Site;
                 FOut.Sites[size_t(site)].Steps = quint8(std::min(chain->Steps, 255));
                 Skip();
-                *chain = {ChainFrom(scope, site), 0, false};
+                *chain = follow(ChainFrom(scope, site));
                 afterDot = false;
                 continue;
             }
