@@ -278,6 +278,21 @@ void TestXref::links_data() {
                               "end.\n";
     row("overload by argument count", QStringList{overloads}, "u7:14:Put", "Put~2");
     row("overload, first", QStringList{overloads}, "u7:14:Put#2", "Put");
+    const QString calls = "u31.pas|unit u31;\ninterface\n"               // 1-2
+                          "procedure Put(a: Integer); overload;\n"       // 3
+                          "procedure Put(a, b: Integer); overload;\n"    // 4
+                          "implementation\n"                             // 5
+                          "procedure Put(a: Integer);\nbegin\nend;\n"    // 6-8
+                          "procedure Put(a, b: Integer);\nbegin\nend;\n" // 9-11
+                          "procedure Use;\nbegin\n"                      // 12-13
+                          "  Put(Put(1, 2));\n"                          // 14
+                          "  Put([1, 2], (3));\n"                        // 15
+                          "  Put(1, 2;\n"                                // 16
+                          "end;\nend.\n";
+    row("overload: the call around a call", QStringList{calls}, "u31:14:Put", "Put");
+    row("overload: the call inside a call", QStringList{calls}, "u31:14:Put#2", "Put~2");
+    row("overload: brackets among the arguments", QStringList{calls}, "u31:15:Put", "Put~2");
+    row("overload: a bracket the statement leaves open", QStringList{calls}, "u31:16:Put", "Put");
     const QString sameCount = "u13.pas|unit u13;\ninterface\n"                     // 1-2
                               "procedure Put(a: Integer); overload;\n"             // 3
                               "procedure Put(a: string); overload;\n"              // 4
