@@ -239,5 +239,19 @@ rc=$?
 check "--site on 240,000 names alike: done within a minute, exit 0 (was $rc)" \
     test $rc -eq 0 -a -f alike/out/alike_pas.refs.htm
 
+# --- calls nested 400,000 deep, each left open by as many statement ends inside them: a
+# call's arguments are counted as they pass, and no ";" goes back over the brackets open
+mkdir -p deep/src deep/out
+{
+    printf 'program deep;\nbegin\n  x := f'
+    yes 'f(' | head -n 400000
+    yes ';' | head -n 400000
+    printf 'end.\n'
+} > deep/src/deep.pas
+timeout 60 "$BIN" -q -j 2 --site -o deep/out deep/src
+rc=$?
+check "--site on calls nested 400,000 deep and left open: done within a minute, exit 0 (was $rc)" \
+    test $rc -eq 0 -a -f deep/out/deep_pas.refs.htm
+
 echo "$failures failed"
 [ $failures -eq 0 ]

@@ -19,6 +19,9 @@ void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
     int depth = 0;
     // The site just read when a bracket follows it: the bracket holds its arguments.
     int called = -1;
+    // The last ";" inside brackets: the arguments of a bracket opened before it are not known.
+    // Told by its place, not marked in every bracket open: hostile code nests them deep.
+    size_t cut = FAt;
     // Its chain of names read, and the site called when a bracket follows.
     const auto follow = [this, &called](int site) {
         if (Sym("("))
@@ -100,9 +103,8 @@ void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
         case ';':
             if (depth == 0)
                 return whole();
-            // The statement ends inside brackets: what they hold is not known.
-            for (int d = 1; d <= depth; ++d)
-                calls[size_t(d)].Site = -1;
+            // The statement ends inside brackets: what those open hold is not known.
+            cut = FAt;
             *chain = {};
             break;
         case ',':
@@ -133,7 +135,7 @@ void TXrefParser::Expression(int scope, bool constant, bool specifiers) {
         case ']':
             if (depth == 0)
                 return whole();
-            if (const TCall& call = calls[size_t(depth)]; call.Site >= 0)
+            if (const TCall& call = calls[size_t(depth)]; call.Site >= 0 && cut <= call.Open)
                 FOut.Sites[size_t(call.Site)].Args = FAt == call.Open + 1 ? 0 : call.Commas + 1;
             chain = &chains[size_t(--depth)];
             if (chain->Open && symbol == ']')
