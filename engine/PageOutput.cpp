@@ -70,8 +70,8 @@ TPageOutput::TPageOutput(const TMarkupSet& markup, TTextEncoding encoding,
     }
 }
 
-inline const unsigned char* TPageOutput::NextEscaped(const unsigned char* p,
-                                                     const unsigned char* end) const {
+const unsigned char* TPageOutput::NextEscaped(const unsigned char* p,
+                                              const unsigned char* end) const {
     if (FOnlyMarkupEscapes) {
 #ifdef __SSE2__
         const __m128i lt = _mm_set1_epi8('<'), gt = _mm_set1_epi8('>'), amp = _mm_set1_epi8('&'),

@@ -91,7 +91,9 @@ private:
         else if (!FOpen.empty())
             FOpen.pop_back();
     }
-    // Offset of the first byte of [p, end) that is written otherwise than as itself.
+    // Offset of the first byte of [p, end) that is written otherwise than as itself. Kept out of
+    // line: inlined into Text, a page of many short runs (tables of numbers) took half as long
+    // again.
     const unsigned char* NextEscaped(const unsigned char* p, const unsigned char* end) const;
     // Frame lines; line breaks inside one end lines of their own.
     void FrameLines(const QStringList& lines);
