@@ -174,6 +174,11 @@ bool TReplacement::Close(bool sync, QString& reason) {
         reason = SystemReason(errno);
         return false;
     }
+    // Synced later with its batch: its writing to the disk starts now, beside the pages still
+    // being made, rather than all at once when the batch is synced. Only a hint: the sync
+    // reports what fails.
+    if (!sync)
+        sync_file_range(FFile.Fd(), 0, 0, SYNC_FILE_RANGE_WRITE);
     if (::close(FFile.Release()) != 0 && errno != EINTR) {
         reason = SystemReason(errno);
         return false;
