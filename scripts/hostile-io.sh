@@ -25,6 +25,12 @@ check() { # name, condition given as a command
     if "$@"; then pass "$name"; else fail "$name"; fi
 }
 no_signal() { [ "$1" -lt 128 ]; }
+# --site on FOLDER/src into FOLDER/out must end within a minute, with status 0 and PAGE written.
+site_within_a_minute() { # folder, page, what the source holds
+    timeout 60 "$BIN" -q -j 2 --site -o "$1/out" "$1/src"
+    local rc=$?
+    check "--site on $3: done within a minute, exit 0 (was $rc)" test $rc -eq 0 -a -f "$1/out/$2"
+}
 
 printf 'unit u;\r\nbegin\r\nend.\r\n' > u.pas
 
@@ -234,10 +240,7 @@ mkdir -p alike/src alike/out
     seq -f '  I%06gV := 1;' 0 119999
     printf 'end;\nend.\n'
 } > alike/src/alike.pas
-timeout 60 "$BIN" -q -j 2 --site -o alike/out alike/src
-rc=$?
-check "--site on 240,000 names alike: done within a minute, exit 0 (was $rc)" \
-    test $rc -eq 0 -a -f alike/out/alike_pas.refs.htm
+site_within_a_minute alike alike_pas.refs.htm "240,000 names alike"
 
 # --- calls nested 400,000 deep, each left open by as many statement ends inside them: a
 # call's arguments are counted as they pass, and no ";" goes back over the brackets open
@@ -248,10 +251,7 @@ mkdir -p deep/src deep/out
     yes ';' | head -n 400000
     printf 'end.\n'
 } > deep/src/deep.pas
-timeout 60 "$BIN" -q -j 2 --site -o deep/out deep/src
-rc=$?
-check "--site on calls nested 400,000 deep and left open: done within a minute, exit 0 (was $rc)" \
-    test $rc -eq 0 -a -f deep/out/deep_pas.refs.htm
+site_within_a_minute deep deep_pas.refs.htm "calls nested 400,000 deep and left open"
 
 echo "$failures failed"
 [ $failures -eq 0 ]
