@@ -319,18 +319,12 @@ void TXrefParser::Property(int members, bool isPublic) {
                 continue;
             const int accessor =
                 read || write ? Accessor(members, read ? readSignature : writeSignature) : -1;
-            int site =
+            const int site =
                 AddSite(accessor >= 0 && !indexed ? TSite::TRole::Preset : TSite::TRole::Member,
                         members, FAt);
             FOut.Sites[size_t(site)].Target = accessor >= 0 && !indexed ? accessor : -1;
             Skip();
-            while (Sym(".") && IsName(1)) {
-                Skip();
-                const int next = AddSite(TSite::TRole::Qualified, members, FAt);
-                FOut.Sites[size_t(next)].Target = site;
-                site = next;
-                Skip();
-            }
+            ChainFrom(members, site);
         } else if (Word("implements")) {
             Skip();
             TTypeRef ref;
