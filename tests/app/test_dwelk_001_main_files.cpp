@@ -58,12 +58,13 @@ void Trigger(TfMain* w, const char* item) {
     Control<QAction>(w, item)->trigger();
 }
 
-// Chooses an item of the preview's own menu with the mouse.
-void ChoosePreviewItem(TfMain* w, TWebBrowser* web, const QString& caption) {
+// Chooses an item of the preview's own menu with the mouse, once the menu is on the screen.
+void OpenAndChoosePreviewItem(TfMain* w, TWebBrowser* web, const QString& caption) {
     QApplication::setActiveWindow(w);
     QTest::mouseClick(web->focusProxy(), Qt::RightButton, {}, QPoint(20, 20));
     QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<QMenu*>(QApplication::activePopupWidget()), kWebWait);
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    QVERIFY(QTest::qWaitForWindowExposed(menu));
     QStringList captions;
     QAction* chosen = nullptr;
     for (QAction* item : menu->actions()) {
@@ -77,6 +78,12 @@ void ChoosePreviewItem(TfMain* w, TWebBrowser* web, const QString& caption) {
     QVERIFY(chosen && chosen->isEnabled());
     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(chosen).center());
     QTRY_VERIFY_WITH_TIMEOUT(!QApplication::activePopupWidget(), kWebWait);
+}
+
+// The same; false when it failed, so that the test stops there rather than waiting on.
+bool ChoosePreviewItem(TfMain* w, TWebBrowser* web, const QString& caption) {
+    OpenAndChoosePreviewItem(w, web, caption);
+    return !QTest::currentTestFailed();
 }
 
 // How many times the page shown and its frames hold `text`.
@@ -589,20 +596,22 @@ void TestDwelk001MainFiles::previewMenu() {
     ClickFile(w, "unit2.pas");
     QTRY_COMPARE_WITH_TIMEOUT(web->title(), QStringLiteral("Two"), kWebWait);
 
-    const auto choose = [w, web](const QString& caption) { ChoosePreviewItem(w, web, caption); };
+    const auto choose = [w, web](const QString& caption) {
+        return ChoosePreviewItem(w, web, caption);
+    };
 
-    choose("Назад");
+    QVERIFY(choose("Назад"));
     QTRY_COMPARE_WITH_TIMEOUT(web->title(), QStringLiteral("One"), kWebWait);
-    choose("Вперёд");
+    QVERIFY(choose("Вперёд"));
     QTRY_COMPARE_WITH_TIMEOUT(web->title(), QStringLiteral("Two"), kWebWait);
     QSignalSpy loads(web, &QWebEngineView::loadFinished);
-    choose("Обновить");
+    QVERIFY(choose("Обновить"));
     QTRY_VERIFY_WITH_TIMEOUT(!loads.isEmpty(), kWebWait);
     QVERIFY(!web->hasSelection());
-    choose("Выделить всё");
+    QVERIFY(choose("Выделить всё"));
     QTRY_VERIFY_WITH_TIMEOUT(web->hasSelection(), kWebWait);
     QGuiApplication::clipboard()->clear();
-    choose("Копировать");
+    QVERIFY(choose("Копировать"));
     QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::clipboard()->text().trimmed(),
                               QStringLiteral("second page"), kWebWait);
     QCOMPARE(web->url(), QUrl::fromLocalFile(Src("unit2_pas.htm")));
@@ -648,10 +657,10 @@ void TestDwelk001MainFiles::previewBrowsesItsTree() {
     QCOMPARE(web->url(), QUrl(QUrl::fromLocalFile(Src("sub/unit2_pas.htm")).toString() + "#decl"));
     QCOMPARE(label->text(), Src("sub/unit2_pas.htm"));
 
-    ChoosePreviewItem(w, web, "Назад");
+    QVERIFY(ChoosePreviewItem(w, web, "Назад"));
     QTRY_COMPARE_WITH_TIMEOUT(web->title(), QStringLiteral("One"), kWebWait);
     QTRY_COMPARE_WITH_TIMEOUT(label->text(), Src("unit1_pas.htm"), kWebWait);
-    ChoosePreviewItem(w, web, "Вперёд");
+    QVERIFY(ChoosePreviewItem(w, web, "Вперёд"));
     QTRY_COMPARE_WITH_TIMEOUT(web->title(), QStringLiteral("Two"), kWebWait);
     QTRY_COMPARE_WITH_TIMEOUT(label->text(), Src("sub/unit2_pas.htm"), kWebWait);
 }
